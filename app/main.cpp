@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "app/frmMain.h"
+#include "toolkit/Toolkit.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  ostrilo::QtToolkit toolkit;
+  ostrilo::frmMain window(toolkit);
+  window.show();
+  return QApplication::exec();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ostrilo {
+
+// What the plots and the statistics read of one pick list: its items' selected flags, its
+// current item and (for the station list) its item texts. Item i is table index i.
+struct ListSelection {
+  std::vector<bool> selected;      // one flag per item
+  int current = -1;                // current item, -1 when there is none
+  std::vector<std::string> texts;  // item texts, as the table's bytes; may be empty for dates
+
+  [[nodiscard]] int itemCount() const noexcept { return static_cast<int>(selected.size()); }
+  // The selected items' positions, in list order.
+  [[nodiscard]] std::vector<std::int16_t> picked() const;
+};
+
+struct PlotSelection {
+  ListSelection stations;
+  ListSelection dates;
+};
+
+// The three messages of the selection check.
+inline constexpr const char* kNoDataMessage = "You must create the data first.";
+inline constexpr const char* kNoDatesMessage = "You must select one or more dates.";
+inline constexpr const char* kNoStationsMessage = "You must select one or more stations.";
+
+// The check every plot and the statistics run first: an empty station list, then no selected
+// date, then no selected station. Answers the message of the first test that fails, or nothing
+// when the selection can be walked.
+[[nodiscard]] std::optional<std::string> CheckPlotSelection(const PlotSelection& selection);
+
+// Visits the picked (date index, station index) pairs station by station, both in list order:
+// every picked date of the first picked station, then of the next. k counts the picked
+// stations from 0, so the k-th picked station is series or grid row k.
+//   visit(int k, std::int16_t stationIndex, std::int16_t dateIndex)
+template <typename Visit>
+void walkSelection(const PlotSelection& selection, Visit&& visit) {
+  const std::vector<std::int16_t> dates = selection.dates.picked();
+  int k = 0;
+  for (const std::int16_t station : selection.stations.picked()) {
+    for (const std::int16_t date : dates) visit(k, station, date);
+    ++k;
+  }
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,80 @@
+// Writes PNG pictures of the program's windows, filled from a count file, so that anyone can
+// look at them without clicking through the program:
+//   ostrilo-screenshots OUTDIR [COUNTFILE]
+// Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTextStream>
+#include <cstdio>
+
+#include "app/frmMain.h"
+#include "toolkit/Toolkit.h"
+
+namespace {
+
+// Answers every dialog at once so that nothing waits for a click.
+class ScriptedToolkit final : public ostrilo::Toolkit {
+ public:
+  void showMessage(QWidget*, const QString& text, ostrilo::MessageIcon, const QString&) override {
+    QTextStream(stderr) << "message: " << text << '\n';
+  }
+  std::optional<QString> openFileName(QWidget*, const ostrilo::FileDialogSettings&) override {
+    return std::nullopt;
+  }
+  std::optional<QString> saveFileName(QWidget*, const ostrilo::FileDialogSettings&) override {
+    return std::nullopt;
+  }
+};
+
+bool save(QWidget* window, const QString& path) {
+  QApplication::processEvents();
+  if (!window->grab().save(path)) {
+    std::fprintf(stderr, "ostrilo-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  const QStringList args = QApplication::arguments();
+  if (args.size() < 2 || args.size() > 3) {
+    std::fprintf(stderr, "usage: ostrilo-screenshots OUTDIR [COUNTFILE]\n");
+    return 2;
+  }
+  const QDir out(args.at(1));
+  if (!QDir().mkpath(out.path())) {
+    std::fprintf(stderr, "ostrilo-screenshots: cannot create %s\n", qPrintable(out.path()));
+    return 1;
+  }
+
+  ScriptedToolkit toolkit;
+  ostrilo::frmMain window(toolkit);
+  window.show();
+  bool ok = save(&window, out.filePath(QStringLiteral("main-start.png")));
+  if (args.size() == 3) {
+    window.txtATRfileName->setText(args.at(2));
+    window.cmdBuildNew->click();
+  }
+  ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;
+  window.SSTab1->setCurrentIndex(1);
+  ok = save(&window, out.filePath(QStringLiteral("main-tab2.png"))) && ok;
+
+  window.lstSta->selectAll();
+  window.lstDate->selectAll();
+  window.cmdStat->click();
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->objectName() == QLatin1String("frmLV") && top->isVisible()) {
+      ok = save(top, out.filePath(QStringLiteral("station-stat.png"))) && ok;
+    }
+  }
+  return ok ? 0 : 1;
+}
