@@ -55,6 +55,12 @@ DateNumber dateFromCivil(const CivilDate& date) {
 
 CivilDate civilFromDate(DateNumber date) { return civilFromDays(dayOf(date) + kEpochOffset); }
 
+double linearDays(DateNumber date) {
+  if (date >= 0) return date;
+  const double day = std::trunc(date);
+  return day + (day - date);
+}
+
 int weekday(DateNumber date) {
   // Day 0 (30 December 1899) was a Saturday.
   const long long d = dayOf(date);

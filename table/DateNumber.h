@@ -26,6 +26,10 @@ inline constexpr DateNumber kDateNumberEnd = 2958466.0;  // first number past th
 [[nodiscard]] DateNumber dateFromCivil(const CivilDate& date);
 // The calendar day that holds the date number (its time of day is dropped).
 [[nodiscard]] CivilDate civilFromDate(DateNumber date);
+// The date number on a continuous scale, for drawing: days since 30 December 1899 with the
+// time of day added, also before that day (where the date number counts its fraction forward
+// from the whole day: -1.25 is 29 December 1899, 06:00, that is -0.75 here).
+[[nodiscard]] double linearDays(DateNumber date);
 // Day of the week, Sunday = 1 to Saturday = 7.
 [[nodiscard]] int weekday(DateNumber date);
 // The day of the week as two letters: "Su", "Mo", "Tu", "We", "Th", "Fr", "Sa".

@@ -1,0 +1,149 @@
+#include "plot/ChartData.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "plot/PlotSelection.h"
+#include "table/ATRTable.h"
+
+namespace ostrilo {
+
+namespace {
+
+constexpr double kHour = 1.0 / 24.0;
+
+// Hour h of a date is d + h / 24. Date numbers before day 0 count their fraction forward from
+// the whole day, so hours there go the other way in plain arithmetic.
+double hourOf(DateNumber date, int hour) {
+  return date >= 0 ? date + hour * kHour : date - hour * kHour;
+}
+
+std::string stationTitle(const PlotSelection& selection, std::int16_t station) {
+  const auto index = static_cast<std::size_t>(station);
+  return index < selection.stations.texts.size() ? selection.stations.texts[index] : std::string();
+}
+
+LineChart emptyLineChart(const PlotSelection& selection, SeriesKind kind) {
+  LineChart chart;
+  for (const std::int16_t station : selection.stations.picked()) {
+    chart.series.push_back(ChartSeries{stationTitle(selection, station), kind, {}});
+  }
+  return chart;
+}
+
+}  // namespace
+
+SeriesKind seriesKindFor(int graphTypeIndex) {
+  if (graphTypeIndex < 0 || graphTypeIndex > static_cast<int>(SeriesKind::Point)) {
+    return SeriesKind::Line;
+  }
+  return static_cast<SeriesKind>(graphTypeIndex);
+}
+
+LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,
+                            SeriesKind kind) {
+  LineChart chart = emptyLineChart(selection, kind);
+  chart.title = "Hourly Volume Plot of Stations ";
+  chart.caption = "Hourly Volume Graph";
+  chart.leftAxisTitle = "Vehicles per hour";
+  chart.bottomAxisFormat = kHourDateFormat;
+  chart.multiLineLabels = true;
+  const std::size_t perStation = selection.dates.picked().size() * kHoursPerDay;
+  for (ChartSeries& series : chart.series) series.points.reserve(perStation);
+  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+    const DateNumber day = table.DatebyIndex(date);
+    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
+    auto& points = chart.series[static_cast<std::size_t>(k)].points;
+    for (int h = 0; h < kHoursPerDay; ++h) points.push_back({hourOf(day, h), double(volumes[h])});
+  });
+  return chart;
+}
+
+LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
+  LineChart chart = emptyLineChart(selection, kind);
+  chart.title = "Daily Volume Plot of Stations ";
+  chart.caption = "Daily Volume Graph";
+  chart.leftAxisTitle = "Vehicles per day";
+  chart.bottomAxisFormat = kDateFormat;
+  chart.multiLineLabels = false;
+  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+    chart.series[static_cast<std::size_t>(k)].points.push_back(
+        {table.DatebyIndex(date), double(table.DailyVolByIndex(date, station))});
+  });
+  return chart;
+}
+
+ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection) {
+  ColorGrid grid;
+  grid.title = "Hourly Volume Color Grid Plot";
+  grid.caption = "Hourly Volume Color Grid Graph";
+  grid.leftAxisTitle = "Stations";
+  grid.bottomAxisFormat = kHourDateFormat;
+  for (const std::int16_t station : selection.stations.picked()) {
+    grid.rowNames.push_back(stationTitle(selection, station));
+  }
+  grid.cells.reserve(grid.rowNames.size() * selection.dates.picked().size() * kHoursPerDay);
+  std::int16_t lowest = std::numeric_limits<std::int16_t>::max();
+  std::int16_t highest = std::numeric_limits<std::int16_t>::min();
+  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+    const DateNumber day = table.DatebyIndex(date);
+    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      grid.cells.push_back({hourOf(day, h), k, volumes[h]});
+      lowest = std::min(lowest, volumes[h]);
+      highest = std::max(highest, volumes[h]);
+    }
+  });
+  if (!grid.cells.empty()) {
+    grid.lowest = lowest;
+    grid.highest = highest;
+  }
+  return grid;
+}
+
+Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection) {
+  Histogram histogram;
+  histogram.title = "Hourly Volume Histogram";
+  histogram.caption = "Histogram of hourly volume in the Selected range";
+  histogram.leftAxisTitle = "Occurrence ";
+
+  std::vector<std::int16_t> volumes;
+  walkSelection(selection, [&](int, std::int16_t station, std::int16_t date) {
+    const HourlyVolumes v = table.VolArrByIndex(date, station);
+    volumes.insert(volumes.end(), v.begin(), v.end());
+  });
+
+  // The range starts at 0 and 31000, so the largest is never below 0 and the smallest never
+  // above 31000.
+  std::int32_t largest = 0;
+  std::int32_t smallest = 31000;
+  for (const std::int16_t v : volumes) {
+    largest = std::max<std::int32_t>(largest, v);
+    smallest = std::min<std::int32_t>(smallest, v);
+  }
+  std::int32_t width = 1;
+  if (largest - 1 > 30) {
+    width = static_cast<std::int32_t>(std::nearbyint((largest - smallest) / 30.0));
+    if (width < 1) width = 1;
+  }
+
+  std::array<std::int64_t, kHistogramBins> counts{};
+  for (const std::int16_t v : volumes) {
+    // Negative volumes with a small largest volume can give a bin far beyond the counters.
+    const std::int32_t bin = (v - smallest) / width;
+    if (bin >= 0 && bin < kHistogramBins) {
+      ++counts[static_cast<std::size_t>(bin)];
+      ++histogram.counted;
+    }
+  }
+  histogram.smallest = smallest;
+  histogram.width = width;
+  for (int n = 0; n < kHistogramBarsDrawn; ++n) {
+    histogram.bars.push_back({double(width) * n + smallest, double(counts[std::size_t(n)])});
+  }
+  return histogram;
+}
+
+}  // namespace ostrilo
