@@ -7,7 +7,7 @@ seconds=${1:-60}
 bash "$root/tools/setup.sh"
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DOSTRILO_FUZZ=ON \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=undefined" > /dev/null
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" > /dev/null
 cmake --build "$root/build-fuzz" --target TableFileFuzz CountFileFuzz
 for target in TableFileFuzz CountFileFuzz; do
   corpus="$root/build-fuzz/corpus-$target"
