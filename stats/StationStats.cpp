@@ -7,6 +7,7 @@
 #include "plot/PlotSelection.h"
 #include "table/ATRTable.h"
 #include "table/Checked.h"
+#include "table/CsvField.h"
 
 namespace ostrilo {
 
@@ -24,16 +25,6 @@ struct Accumulator {
     return count == 0 ? 0 : roundHalfEven(static_cast<double>(sum) / static_cast<double>(count));
   }
 };
-
-std::string csvField(const std::string& name) {
-  if (name.find_first_of(",\"\r\n") == std::string::npos) return name;
-  std::string quoted = "\"";
-  for (const char c : name) {
-    if (c == '"') quoted += '"';
-    quoted += c;
-  }
-  return quoted + '"';
-}
 
 }  // namespace
 

@@ -1,0 +1,457 @@
+#include "cli/CliApp.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <new>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <vector>
+
+#include "plot/PlotSelection.h"
+#include "stats/StationStats.h"
+#include "table/ATRTable.h"
+#include "table/CsvField.h"
+#include "table/DateNumber.h"
+#include "table/Error.h"
+#include "table/TableFile.h"
+
+namespace ostrilo::cli {
+
+namespace {
+
+constexpr std::string_view kProgram = "ostrilo-cli";
+
+// A command line that cannot be run as written. Kept apart from ostrilo::Error so that it maps
+// to its own exit status, whatever kinds the core adds later.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Every command option takes a value; --help is the only flag and is handled before these.
+struct OptionSpec {
+  std::string_view longName;   // "output" for --output
+  char shortName;              // 'o' for -o, '\0' for none
+  std::string_view valueName;  // "FILE", for the help
+  std::string_view help;       // what it does, for the help
+};
+
+struct CommandLine {
+  std::map<std::string, std::string, std::less<>> values;  // by long option name
+  std::vector<std::string> inputs;
+  bool helpRequested = false;
+
+  [[nodiscard]] const std::string* value(std::string_view longName) const {
+    const auto found = values.find(longName);
+    return found == values.end() ? nullptr : &found->second;
+  }
+};
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;  // the command's usage line, without the program name
+  std::string_view summary;   // what it does, for the help
+  std::vector<OptionSpec> options;
+  std::vector<std::string_view> required;  // long names of options the command cannot do without
+  void (*run)(const CommandLine& line, std::ostream& out);
+};
+
+constexpr OptionSpec kOutputOption{
+    "output", 'o', "FILE", "the file to write; an existing file is replaced only on success"};
+
+constexpr OptionSpec kStationsOption{
+    "stations", '\0', "NAMES", "stats: station names, comma-separated, blanks kept; default all"};
+constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
+                                  "stats: dates as yyyy-mm-dd, comma-separated; default all"};
+
+std::string quoted(std::string_view text) { return quoteForMessage(text); }
+
+void writeToStream(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
+  if (!out) throw Error(ErrorKind::Io, "Cannot write to standard output");
+}
+
+// Results go to the -o file when one is named (atomically, so a failure keeps what was there)
+// and to standard output otherwise.
+void writeResult(const CommandLine& line, std::ostream& out, std::string_view text) {
+  if (const std::string* path = line.value("output")) {
+    writeFileAtomically(*path, text);
+  } else {
+    writeToStream(out, text);
+  }
+}
+
+void runConvert(const CommandLine& line, std::ostream& /*out*/) {
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  table.SaveToFile(*line.value("output"));
+}
+
+void runTable(const CommandLine& line, std::ostream& out) {
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  writeResult(line, out, tableCsv(table));
+}
+
+std::vector<std::string_view> splitAtCommas(std::string_view list) {
+  std::vector<std::string_view> items;
+  for (;;) {
+    const std::size_t comma = list.find(',');
+    items.push_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) return items;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+// The days named by --dates, as yyyy-mm-dd. Checked before the inputs are read, so that a typo
+// does not wait for a large table to load.
+std::vector<std::string> parseDays(std::string_view list) {
+  std::vector<std::string> days;
+  for (const std::string_view text : splitAtCommas(list)) {
+    const std::optional<DateNumber> date = parseIsoDate(text);
+    if (!date) {
+      throw UsageError("stats: " + quoted(text) + " is not a date of the form yyyy-mm-dd");
+    }
+    days.push_back(isoDate(*date));
+  }
+  return days;
+}
+
+// The station list as the main window fills it, with the named stations selected (every one
+// when names is null). The item texts are the names themselves, which the export's first column
+// takes.
+ListSelection stationSelection(const ATRTable& table, const std::string* names) {
+  ListSelection list;
+  const std::int16_t count = table.StaCount();
+  list.selected.assign(static_cast<std::size_t>(count), names == nullptr);
+  list.texts.reserve(static_cast<std::size_t>(count));
+  for (std::int16_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
+  if (names == nullptr) return list;
+  for (const std::string_view name : splitAtCommas(*names)) {
+    const std::int16_t index = table.ulstName().Index(name);
+    if (index < 0) throw UsageError("stats: unknown station " + quoted(name));
+    list.selected[static_cast<std::size_t>(index)] = true;
+  }
+  return list;
+}
+
+// The date list with the named days selected (every date when days is null). A day is matched
+// by its calendar date: a table file may carry a time of day in its date numbers, and the user
+// cannot name that.
+ListSelection dateSelection(const ATRTable& table, const std::vector<std::string>* days) {
+  ListSelection list;
+  const std::int16_t count = table.DateCount();
+  list.selected.assign(static_cast<std::size_t>(count), days == nullptr);
+  if (days == nullptr) return list;
+  std::map<std::string, std::vector<std::int16_t>, std::less<>> indexesByDay;
+  for (std::int16_t i = 0; i < count; ++i) indexesByDay[isoDate(table.DatebyIndex(i))].push_back(i);
+  for (const std::string& day : *days) {
+    const auto found = indexesByDay.find(day);
+    if (found == indexesByDay.end()) throw UsageError("stats: unknown date " + quoted(day));
+    for (const std::int16_t i : found->second) list.selected[static_cast<std::size_t>(i)] = true;
+  }
+  return list;
+}
+
+void runStats(const CommandLine& line, std::ostream& out) {
+  std::optional<std::vector<std::string>> days;
+  if (const std::string* list = line.value("dates")) days = parseDays(*list);
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  const PlotSelection selection{stationSelection(table, line.value("stations")),
+                                dateSelection(table, days ? &*days : nullptr)};
+  // The main window warns and then exports a bare header; here a file without a single record
+  // would pass for a result, so the check's message is a failure instead.
+  if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
+    throw Error(ErrorKind::Usage, *problem);
+  }
+  writeResult(line, out, BuildStatsCsvText(ComputeStationStats(table, selection)));
+}
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> list{
+      {"convert",
+       "convert -o OUT.cont INPUT...",
+       "save the table as a table file",
+       {kOutputOption},
+       {"output"},
+       &runConvert},
+      {"table",
+       "table [-o OUT.csv] INPUT...",
+       "write the table as CSV (station,date,h00..h23,total), to standard output without -o",
+       {kOutputOption},
+       {},
+       &runTable},
+      {"stats",
+       "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] INPUT...",
+       "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
+       "      Max DT, SD, AWDDT, AWEDT; CR LF lines) for the picked stations and dates, every\n"
+       "      one when not picked; records in station order whatever order the names come in.\n"
+       "      A table without stations is a failure (\"You must create the data first.\")",
+       {kOutputOption, kStationsOption, kDatesOption},
+       {},
+       &runStats},
+  };
+  return list;
+}
+
+void appendHelpLine(std::string& text, std::string_view names, std::string_view help) {
+  constexpr std::size_t kNameWidth = 22;
+  text += "  ";
+  text += names;
+  text.append(names.size() < kNameWidth ? kNameWidth - names.size() : 1, ' ');
+  text += help;
+  text += '\n';
+}
+
+std::string helpText() {
+  std::string text = "Usage: ostrilo-cli COMMAND [OPTIONS] INPUT...\n\n";
+  text +=
+      "Reads hourly traffic count files (ATRyyyymmddw#.dat) and table files (*.cont) into one\n"
+      "count table. Inputs are taken in order: the first is loaded as a table file when its\n"
+      "name ends in .cont (any case) and read as a count file otherwise; every further input\n"
+      "is a count file added to the table.\n\nCommands:\n";
+  for (const Command& command : commands()) {
+    text += "  ostrilo-cli ";
+    text += command.synopsis;
+    text += "\n      ";
+    text += command.summary;
+    text += '\n';
+  }
+  text += "\nOptions:\n";
+  std::vector<std::string_view> listed;
+  for (const Command& command : commands()) {
+    for (const OptionSpec& option : command.options) {
+      if (std::find(listed.begin(), listed.end(), option.longName) != listed.end()) continue;
+      listed.push_back(option.longName);
+      std::string names = option.shortName == '\0' ? std::string("    --")
+                                                   : std::string("-") + option.shortName + ", --";
+      names += option.longName;
+      names += ' ';
+      names += option.valueName;
+      appendHelpLine(text, names, option.help);
+    }
+  }
+  appendHelpLine(text, "-h, --help", "show this help and exit");
+  appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
+  text +=
+      "\nExit status: 0 on success, 1 when an input cannot be read or an output cannot be\n"
+      "written, 2 when the command line is wrong (also when it names a station or date that\n"
+      "the table does not hold).\n";
+  return text;
+}
+
+const Command* findCommand(std::string_view name) {
+  const auto& list = commands();
+  const auto found =
+      std::find_if(list.begin(), list.end(), [&](const Command& c) { return c.name == name; });
+  return found == list.end() ? nullptr : &*found;
+}
+
+const OptionSpec* findOption(const Command& command, std::string_view arg) {
+  for (const OptionSpec& option : command.options) {
+    if (arg.starts_with("--")
+            ? arg.substr(2) == option.longName
+            : option.shortName != '\0' && arg == std::string{'-', option.shortName}) {
+      return &option;
+    }
+  }
+  return nullptr;
+}
+
+CommandLine parseCommandLine(const Command& command, std::span<const std::string> args) {
+  CommandLine line;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    // A lone "-" is a file name like any other; we never read standard input.
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      line.inputs.emplace_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      line.helpRequested = true;
+      continue;
+    }
+    // Split "--output=FILE" and "-oFILE"; plain "--output" and "-o" take the next argument.
+    std::string_view name = arg;
+    std::optional<std::string_view> attached;
+    if (arg.starts_with("--")) {
+      if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+        name = arg.substr(0, eq);
+        attached = arg.substr(eq + 1);
+      }
+    } else if (arg.size() > 2) {
+      name = arg.substr(0, 2);
+      attached = arg.substr(2);
+    }
+    const OptionSpec* option = findOption(command, name);
+    if (option == nullptr) {
+      throw UsageError(std::string(command.name) + ": unknown option " + quoted(arg));
+    }
+    std::string_view value;
+    if (attached) {
+      value = *attached;
+    } else if (i + 1 < args.size() && !args[i + 1].starts_with('-')) {
+      // A word starting with '-' here is most likely the next option of a command line that
+      // forgot the value; such a value can still be given attached (--output=-x, -o./-x).
+      value = args[++i];
+    }
+    if (value.empty()) {
+      throw UsageError(std::string(command.name) + ": option " + quoted(name) + " needs a value (" +
+                       std::string(option->valueName) + ")");
+    }
+    if (!line.values.emplace(std::string(option->longName), std::string(value)).second) {
+      throw UsageError(std::string(command.name) + ": option --" + std::string(option->longName) +
+                       " given more than once");
+    }
+  }
+  if (line.helpRequested) return line;
+  for (std::string_view required : command.required) {
+    if (line.value(required) == nullptr) {
+      throw UsageError(std::string(command.name) + ": missing --" + std::string(required) +
+                       "; usage: ostrilo-cli " + std::string(command.synopsis));
+    }
+  }
+  if (line.inputs.empty()) {
+    throw UsageError(std::string(command.name) + ": no INPUT given; usage: ostrilo-cli " +
+                     std::string(command.synopsis));
+  }
+  return line;
+}
+
+// The failure report must stay on one line even when a description quotes a file name that
+// holds a line break.
+std::string oneLine(std::string_view text) {
+  std::string line;
+  line.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c == '\r') {
+      line += "\\r";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+void reportFailure(std::ostream& err, std::string_view description) {
+  err << kProgram << ": " << oneLine(description) << '\n';
+}
+
+void reportUsage(std::ostream& err, std::string_view description) {
+  reportFailure(err, description);
+  err << "Try '" << kProgram << " --help' for more information.\n";
+}
+
+int runCommandLine(std::span<const std::string> args, std::ostream& out) {
+  if (args.empty()) throw UsageError("no command given");
+  const std::string_view first = args.front();
+  if (first == "-h" || first == "--help" || first == "help") {
+    writeToStream(out, helpText());
+    return kExitOk;
+  }
+  const Command* command = findCommand(first);
+  if (command == nullptr) {
+    throw UsageError(first.starts_with('-') ? "unknown option " + quoted(first)
+                                            : "unknown command " + quoted(first));
+  }
+  const CommandLine line = parseCommandLine(*command, args.subspan(1));
+  if (line.helpRequested) {
+    writeToStream(out, helpText());
+    return kExitOk;
+  }
+  command->run(line, out);
+  return kExitOk;
+}
+
+void appendNumber(std::string& text, long long value) {
+  char buffer[24];
+  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value);
+  text.append(buffer, result.ptr);
+}
+
+}  // namespace
+
+int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+  try {
+    return runCommandLine(args, out);
+  } catch (const UsageError& e) {
+    reportUsage(err, e.what());
+    return kExitUsage;
+  } catch (const Error& e) {
+    reportFailure(err, e.description());
+  } catch (const std::bad_alloc&) {
+    reportFailure(err, "out of memory");
+  } catch (const std::exception& e) {
+    reportFailure(err, e.what());
+  }
+  return kExitFailure;
+}
+
+bool isTableFileName(std::string_view fileName) {
+  constexpr std::string_view kExtension = ".cont";
+  if (fileName.size() < kExtension.size()) return false;
+  const std::string_view tail = fileName.substr(fileName.size() - kExtension.size());
+  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
+void loadInputs(ATRTable& table, std::span<const std::string> inputs) {
+  if (inputs.empty()) throw std::invalid_argument("loadInputs needs at least one input");
+  if (isTableFileName(inputs.front())) {
+    table.LoadFromFile(inputs.front());
+  } else {
+    table.setInFile(inputs.front());
+    table.BuildTable();
+  }
+  for (const std::string& input : inputs.subspan(1)) {
+    table.setInFile(input);
+    table.AddToTable();
+  }
+}
+
+std::string tableCsv(const ATRTable& table) {
+  std::string csv = "station,date";
+  for (int hour = 0; hour < kHoursPerDay; ++hour) {
+    csv += hour < 10 ? ",h0" : ",h";
+    appendNumber(csv, hour);
+  }
+  csv += ",total\n";
+
+  const int dateCount = table.DateCount();
+  const int staCount = table.StaCount();
+  // About 24 five-character volumes, a name and a date per row; avoids regrowing a string that
+  // may hold 32,766 rows.
+  csv.reserve(csv.size() + static_cast<std::size_t>(dateCount) * staCount * 160);
+  for (int d = 0; d < dateCount; ++d) {
+    const auto dateI = static_cast<std::int16_t>(d);
+    const std::string date = isoDate(table.ulstDate().at(dateI));
+    for (int s = 0; s < staCount; ++s) {
+      const auto nameI = static_cast<std::int16_t>(s);
+      csv += csvField(table.ulstName().at(nameI));
+      csv += ',';
+      csv += date;
+      for (const std::int16_t volume : table.VolArrByIndex(dateI, nameI)) {
+        csv += ',';
+        appendNumber(csv, volume);
+      }
+      csv += ',';
+      appendNumber(csv, table.DailyVolByIndex(dateI, nameI));
+      csv += '\n';
+    }
+  }
+  return csv;
+}
+
+}  // namespace ostrilo::cli

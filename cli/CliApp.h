@@ -1,0 +1,37 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace ostrilo {
+class ATRTable;
+}
+
+namespace ostrilo::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // an input could not be read or an output not written
+inline constexpr int kExitUsage = 2;    // the command line itself is wrong
+
+// Runs one ostrilo-cli command line; args excludes the program name. Results go to out (help,
+// CSV without -o); problems go to err as "ostrilo-cli: <description>", a single line for every
+// failure. Returns the exit status. Output files are written atomically, so an existing output
+// file is left untouched whenever the command fails.
+[[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+
+// True when the name ends in ".cont", in any case: such a first input is a table file.
+[[nodiscard]] bool isTableFileName(std::string_view fileName);
+
+// Fills the table from the inputs in order: the first is loaded with LoadFromFile when it is a
+// table file and built with BuildTable otherwise; every further input is added with AddToTable.
+// Throws ostrilo::Error on the first input that fails. inputs must not be empty.
+void loadInputs(ATRTable& table, std::span<const std::string> inputs);
+
+// The table as CSV: the header "station,date,h00,...,h23,total", then one row per (date index,
+// station index) pair in record order, the date as yyyy-mm-dd, every line ending in LF.
+// Pairs that no count-file line covered appear with zeros.
+[[nodiscard]] std::string tableCsv(const ATRTable& table);
+
+}  // namespace ostrilo::cli
