@@ -157,8 +157,9 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
   TableFileContent content;
 
   const std::uint32_t dateCount = in.header(kDateArrayTag, 1, "record 1 (dates)")[0];
-  checkListSize(in, dateCount, "dates");
+  // A count larger than the bytes left is a damaged file before it is a table too large.
   in.need(std::size_t{dateCount} * 8, "record 1 (dates)");
+  checkListSize(in, dateCount, "dates");
   content.dates.reserve(dateCount);
   for (std::uint32_t i = 0; i < dateCount; ++i) {
     const DateNumber date = in.f64("record 1 (dates)");
@@ -171,8 +172,8 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
   }
 
   const std::uint32_t nameCount = in.header(kTextArrayTag, 1, "record 2 (station names)")[0];
-  checkListSize(in, nameCount, "station names");
   in.need(std::size_t{nameCount} * 2, "record 2 (station names)");
+  checkListSize(in, nameCount, "station names");
   content.names.reserve(nameCount);
   for (std::uint32_t i = 0; i < nameCount; ++i) {
     const std::uint16_t length = in.u16("record 2 (station names)");
