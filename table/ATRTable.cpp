@@ -110,9 +110,31 @@ void ATRTable::fillFromCountFile(bool add) {
   // Everything below works on copies; the table itself changes only in the last step.
   NameList names = add ? m_names : NameList{};
   DateList dates = add ? m_dates : DateList{};
-  for (const CountLine& line : lines) {
-    dates.Add(line.date);
-    if (names.Index(line.name) < 0) names.Add(std::string(line.name));
+  // The indexes found here serve the second pass too; looking them up again would double the
+  // hashing.
+  std::vector<std::pair<std::int16_t, std::int16_t>> pairOfLine;
+  pairOfLine.reserve(lines.size());
+  // Files list a station's or a date's lines together, so the previous line's answer is
+  // usually this line's too.
+  std::int16_t d = -1;
+  std::int16_t s = -1;
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const CountLine& line = lines[n];
+    if (n == 0 || line.date != lines[n - 1].date) {
+      d = dates.Index(line.date);
+      if (d < 0) {
+        dates.Add(line.date);
+        d = static_cast<std::int16_t>(dates.Count() - 1);
+      }
+    }
+    if (n == 0 || line.name != lines[n - 1].name) {
+      s = names.Index(line.name);
+      if (s < 0) {
+        names.Add(std::string(line.name));
+        s = static_cast<std::int16_t>(names.Count() - 1);
+      }
+    }
+    pairOfLine.emplace_back(d, s);
   }
   const std::int64_t pairs = std::int64_t{names.Count()} * dates.Count();
   if (pairs >= kRecordLimit) {
@@ -137,9 +159,10 @@ void ATRTable::fillFromCountFile(bool add) {
       }
     }
   }
-  for (const CountLine& line : lines) {
-    const auto d = static_cast<std::size_t>(dates.Index(line.date));
-    const auto s = static_cast<std::size_t>(names.Index(line.name));
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const CountLine& line = lines[n];
+    const auto d = static_cast<std::size_t>(pairOfLine[n].first);
+    const auto s = static_cast<std::size_t>(pairOfLine[n].second);
     const std::size_t firstHour = (stride * d + s) * kHoursPerDay + (line.firstHalf ? 0 : 12);
     std::copy(line.volumes.begin(), line.volumes.end(),
               vol.begin() + static_cast<std::ptrdiff_t>(firstHour));

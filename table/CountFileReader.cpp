@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 #include "table/Error.h"
 
@@ -72,11 +74,60 @@ std::optional<DateNumber> parseMonthDayYear(std::string_view text) {
   return dateFromCivil(CivilDate{year, *month, *day});
 }
 
+// Nearly every field is blanks followed by digits; those skip the general parser, which
+// dominates the time of reading a large file otherwise. -1 when the field is anything else.
+int plainVolume(std::string_view field) {
+  std::size_t i = 0;
+  while (i < field.size() && field[i] == ' ') ++i;
+  if (i == field.size()) return -1;
+  int value = 0;
+  for (; i < field.size(); ++i) {
+    const auto digit = static_cast<unsigned>(field[i] - '0');
+    if (digit > 9) return -1;
+    value = value * 10 + static_cast<int>(digit);
+  }
+  return value;
+}
+
 std::string where(std::string_view fileLabel, std::size_t lineNo) {
   return std::string(fileLabel) + ", line " + std::to_string(lineNo) + ", ";
 }
 
-CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size_t lineNo) {
+// A file holds few distinct dates on many lines; each date text is converted once. The
+// cache is an open-addressed table on the six bytes of the text; a file of more dates than it
+// holds converts the rest every time, which is only slower.
+class DateCache {
+ public:
+  std::optional<DateNumber> convert(std::string_view text) {
+    if (text.size() != 6) return std::nullopt;
+    std::uint64_t key = 0;
+    std::memcpy(&key, text.data(), 6);
+    std::size_t at = (key * 0x9E3779B97F4A7C15ULL) >> 54;
+    for (int probe = 0; probe < kProbes; ++probe, at = (at + 1) % kSlots) {
+      Slot& slot = m_slots[at];
+      if (slot.used && slot.key == key) return slot.date;
+      if (!slot.used) {
+        const auto date = parseMonthDayYear(text);
+        if (date) slot = {key, *date, true};
+        return date;
+      }
+    }
+    return parseMonthDayYear(text);
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 1024;
+  static constexpr int kProbes = 8;
+  struct Slot {
+    std::uint64_t key = 0;
+    DateNumber date = 0;
+    bool used = false;
+  };
+  std::vector<Slot> m_slots = std::vector<Slot>(kSlots);
+};
+
+CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size_t lineNo,
+                    DateCache& cache) {
   CountLine parsed;
 
   const std::string_view half = columns(line, 2, 1);
@@ -87,7 +138,7 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   parsed.firstHalf = half[0] == '1';
 
   const std::string_view dateText = columns(line, 3, 6);
-  const auto date = parseMonthDayYear(dateText);
+  const auto date = cache.convert(dateText);
   if (!date) {
     throw Error(ErrorKind::Conversion, where(fileLabel, lineNo) +
                                            "date (columns 3-8): " + quoteForMessage(dateText) +
@@ -99,6 +150,11 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   for (std::size_t k = 0; k < kFieldCount; ++k) {
     const std::size_t first = kFirstVolumeColumn + kFieldWidth * k;
     const std::string_view field = columns(line, first, kFieldWidth);
+    const int plain = plainVolume(field);
+    if (plain >= 0 && plain <= std::numeric_limits<std::int16_t>::max()) {
+      parsed.volumes[k] = static_cast<std::int16_t>(plain);
+      continue;
+    }
     const auto value = field.empty() ? std::nullopt : parseVolumeField(field);
     if (value && *value >= std::numeric_limits<std::int16_t>::min() &&
         *value <= std::numeric_limits<std::int16_t>::max()) {
@@ -146,21 +202,44 @@ std::string readWholeFile(const std::string& path) {
   return text;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  lines.reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+namespace {
+
+template <typename Visit>
+void forEachLine(std::string_view text, Visit&& visit) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t lf = text.find('\n', start);
     if (lf == std::string_view::npos) {
-      lines.push_back(text.substr(start));
-      break;
+      visit(text.substr(start));
+      return;
     }
     std::size_t end = lf;
     if (end > start && text[end - 1] == '\r') --end;
-    lines.push_back(text.substr(start, end - start));
+    visit(text.substr(start, end - start));
     start = lf + 1;
   }
+}
+
+std::size_t pieceCount(std::string_view text) {
+  // memchr is vectorised; a byte-by-byte count cost a fifth of reading a large file.
+  std::size_t pieces = 1;
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  while (at != end) {
+    const void* lf = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+    if (lf == nullptr) break;
+    ++pieces;
+    at = static_cast<const char*>(lf) + 1;
+  }
+  return pieces;
+}
+
+}  // namespace
+
+std::vector<std::string_view> splitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  lines.reserve(pieceCount(text));
+  forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
   return lines;
 }
 
@@ -199,18 +278,20 @@ std::optional<long long> parseVolumeField(std::string_view field) {
 }
 
 std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {
-  const std::vector<std::string_view> lines = splitLines(text);
-  if (lines.size() > kMaxCountFilePieces) {
+  const std::size_t pieces = pieceCount(text);
+  if (pieces > kMaxCountFilePieces) {
     throw Error(ErrorKind::Overflow,
-                std::string(fileLabel) + ": " + std::to_string(lines.size()) +
+                std::string(fileLabel) + ": " + std::to_string(pieces) +
                     " lines; a count file may hold at most 32767, blank lines included");
   }
   std::vector<CountLine> parsed;
-  parsed.reserve(lines.size());
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (isBlank(lines[i])) continue;
-    parsed.push_back(parseLine(lines[i], fileLabel, i + 1));
-  }
+  parsed.reserve(pieces);
+  DateCache cache;
+  std::size_t lineNo = 0;
+  forEachLine(text, [&](std::string_view line) {
+    ++lineNo;
+    if (!isBlank(line)) parsed.push_back(parseLine(line, fileLabel, lineNo, cache));
+  });
   return parsed;
 }
 

@@ -207,9 +207,17 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
                 std::to_string(pairs) + " of its stations and dates",
             ErrorKind::OutOfRange);
   }
+  // One bounds check for the whole record; element by element it would cost more than the
+  // reading of the file.
+  const std::string_view raw = in.bytes(records * kHoursPerDay * 2, "record 3 (hourly volumes)");
   content.volumes.resize(records * kHoursPerDay);
-  for (std::int16_t& v : content.volumes) {
-    v = static_cast<std::int16_t>(in.u16("record 3 (hourly volumes)"));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(content.volumes.data(), raw.data(), raw.size());
+  } else {
+    for (std::size_t i = 0; i < content.volumes.size(); ++i) {
+      content.volumes[i] = static_cast<std::int16_t>(
+          static_cast<unsigned char>(raw[2 * i]) | static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+    }
   }
   return content;
 }
