@@ -10,7 +10,7 @@ namespace ostrilo {
 
 namespace {
 
-constexpr int kColumnWidth = 1000 / 15;  // designed as 1000 twips
+constexpr int kColumnWidth = (1000 + 7) / 15;  // designed as 1000 twips
 constexpr int kFigureRole = Qt::UserRole;
 
 // Compares figure columns by value: as text "1,050" would come before "30".

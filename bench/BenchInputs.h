@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace ostrilo::bench {
+
+// The largest count file the piece limit allows: 100 stations x 163 days give 16,300 records in
+// 32,600 lines (32,601 pieces with the one after the final line break). Two such files, the
+// second holding the following 163 days, fill a table to 32,600 records, just below the 32,767
+// record limit.
+inline constexpr int kStations = 100;
+inline constexpr int kDaysPerFile = 163;
+
+// A temporary folder holding the two generated count files; removed with the object.
+class BenchInputs {
+ public:
+  // Generates both files (seed 1, from Monday 2005-01-03) into a new folder under the system's
+  // temporary folder (TMPDIR). Throws on any failure.
+  BenchInputs();
+  ~BenchInputs();
+  BenchInputs(const BenchInputs&) = delete;
+  BenchInputs& operator=(const BenchInputs&) = delete;
+
+  [[nodiscard]] const std::filesystem::path& folder() const noexcept { return m_folder; }
+  [[nodiscard]] const std::string& firstFile() const noexcept { return m_first; }
+  [[nodiscard]] const std::string& secondFile() const noexcept { return m_second; }
+
+ private:
+  std::filesystem::path m_folder;
+  std::string m_first;
+  std::string m_second;
+};
+
+// /proc/self/status fields in bytes (VmRSS, VmHWM); 0 when the field cannot be read.
+[[nodiscard]] long long procStatusBytes(const char* field);
+
+}  // namespace ostrilo::bench

@@ -1,0 +1,246 @@
+// ostrilo_bench: times BuildTable, AddToTable, SaveToFile and LoadFromFile at the table's size
+// limit, each beside a baseline that only moves the same bytes, and prints the ratios of the
+// medians at the end. See bench/README.md.
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <exception>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "bench/BenchInputs.h"
+#include "table/ATRTable.h"
+#include "table/CountFileReader.h"
+
+namespace {
+
+using ostrilo::ATRTable;
+using ostrilo::bench::BenchInputs;
+
+constexpr int kRepetitions = 9;
+
+// Runs body once per iteration; a thrown error ends the case with its message.
+template <typename Body>
+void timeLoop(benchmark::State& state, std::size_t bytesPerIteration, Body&& body) {
+  try {
+    for (auto _ : state) body(state);
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+    return;
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(bytesPerIteration));
+}
+
+void readAndSplit(const std::string& path) {
+  const std::string text = ostrilo::readWholeFile(path);
+  const auto lines = ostrilo::splitLines(text);
+  benchmark::DoNotOptimize(lines.data());
+}
+
+// A plain write of the bytes, optionally made durable as SaveToFile makes its file.
+void writeBytes(const std::string& path, std::string_view bytes, bool sync) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::system_error(errno, std::generic_category(), path);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = errno;
+      ::close(fd);
+      throw std::system_error(err, std::generic_category(), path);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if ((sync && ::fsync(fd) != 0) || ::close(fd) != 0) {
+    throw std::system_error(errno, std::generic_category(), path);
+  }
+}
+
+// Collects the median real and CPU times of each case while printing as usual. Both ratios are
+// printed: real time is what a user waits for (it includes fsync), CPU time is steadier when
+// other work shares the machine.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  // Colours only on a terminal, so that saved output stays plain text.
+  RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) != 0 ? OO_Color : OO_None) {}
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.error_occurred) continue;
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      const std::string& name = run.run_name.function_name;
+      // Without repetitions there is no median; the single run stands in for it.
+      if (median || (run.run_type == Run::RT_Iteration && !m_haveMedian.contains(name))) {
+        m_times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+        if (median) m_haveMedian.insert(name);
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  void printRatios() const {
+    std::string lines;
+    lines += ratio("Build/BuildTable", "Build/ReadAndSplit", "goal: at most 3");
+    lines += ratio("Add/AddToTable", "Add/ReadAndSplit", "");
+    lines += ratio("Load/LoadFromFile", "Load/ReadBytes", "goal: at most 2");
+    lines += ratio("Save/SaveToFile", "Save/WriteBytes", "");
+    lines += ratio("Save/SaveToFile", "Save/WriteBytesFsync", "");
+    if (lines.empty()) return;  // a filter left no complete pair
+    std::printf("\nRatios of the medians, times in ms:\n  %-17s   %-20s %-21s   %-21s\n%s",
+                "measured", "baseline", "real time m/b", "CPU time m/b", lines.c_str());
+    std::fflush(stdout);
+  }
+
+ private:
+  struct Times {
+    double real = 0;
+    double cpu = 0;
+  };
+
+  [[nodiscard]] std::string ratio(const std::string& measured, const std::string& baseline,
+                                  const char* goal) const {
+    const auto m = m_times.find(measured);
+    const auto b = m_times.find(baseline);
+    if (m == m_times.end() || b == m_times.end() || b->second.real <= 0 || b->second.cpu <= 0) {
+      return {};
+    }
+    const Times& mt = m->second;
+    const Times& bt = b->second;
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "  %-17s / %-20s %6.2f/%6.2f = %5.2f   %6.2f/%6.2f = %5.2f   %s\n",
+                  measured.c_str(), baseline.c_str(), mt.real, bt.real, mt.real / bt.real, mt.cpu,
+                  bt.cpu, mt.cpu / bt.cpu, goal);
+    return line;
+  }
+
+  std::map<std::string, Times> m_times;
+  std::set<std::string> m_haveMedian;
+};
+
+void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const ATRTable& full,
+                   const std::string& tableFile, const std::string& tableBytes) {
+  const std::string& first = inputs.firstFile();
+  const std::string& second = inputs.secondFile();
+  const std::size_t countFileBytes = ostrilo::readWholeFile(first).size();
+  const std::string plainOut = (inputs.folder() / "plain.cont").string();
+  const std::string savedOut = (inputs.folder() / "saved.cont").string();
+
+  const auto add = [](const char* name, auto fn) {
+    benchmark::RegisterBenchmark(name, fn)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Repetitions(kRepetitions)
+        ->ReportAggregatesOnly(true);
+  };
+
+  add("Build/ReadAndSplit", [=](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State&) { readAndSplit(first); });
+  });
+  add("Build/BuildTable", [=](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State&) {
+      ATRTable table;
+      table.setInFile(first);
+      table.BuildTable();
+      benchmark::DoNotOptimize(table.volumeArray().data());
+    });
+  });
+  add("Add/ReadAndSplit", [=](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State&) { readAndSplit(second); });
+  });
+  add("Add/AddToTable", [=, &firstOnly](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State& s) {
+      s.PauseTiming();
+      ATRTable table = firstOnly;
+      table.setInFile(second);
+      s.ResumeTiming();
+      table.AddToTable();
+      benchmark::DoNotOptimize(table.volumeArray().data());
+      s.PauseTiming();  // the table's release is not part of adding
+      table = ATRTable();
+      s.ResumeTiming();
+    });
+  });
+  add("Load/ReadBytes", [=](benchmark::State& state) {
+    timeLoop(state, tableBytes.size(), [&](benchmark::State&) {
+      const std::string bytes = ostrilo::readWholeFile(tableFile);
+      benchmark::DoNotOptimize(bytes.data());
+    });
+  });
+  add("Load/LoadFromFile", [=](benchmark::State& state) {
+    timeLoop(state, tableBytes.size(), [&](benchmark::State&) {
+      ATRTable table;
+      table.LoadFromFile(tableFile);
+      benchmark::DoNotOptimize(table.volumeArray().data());
+    });
+  });
+  add("Save/WriteBytes", [=](benchmark::State& state) {
+    timeLoop(state, tableBytes.size(),
+             [&](benchmark::State&) { writeBytes(plainOut, tableBytes, false); });
+  });
+  add("Save/WriteBytesFsync", [=](benchmark::State& state) {
+    timeLoop(state, tableBytes.size(),
+             [&](benchmark::State&) { writeBytes(plainOut, tableBytes, true); });
+  });
+  add("Save/SaveToFile", [=, &full](benchmark::State& state) {
+    timeLoop(state, tableBytes.size(), [&](benchmark::State&) { full.SaveToFile(savedOut); });
+  });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // On a shared machine a burst of other work would otherwise hit all repetitions of one case
+  // and skew its ratio; interleaved, it spreads over all cases. A flag given later overrides it.
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  std::vector<char*> args = {argv[0], interleave.data()};
+  args.insert(args.end(), argv + 1, argv + argc);
+  int argCount = static_cast<int>(args.size());
+  args.push_back(nullptr);
+  benchmark::Initialize(&argCount, args.data());
+  if (benchmark::ReportUnrecognizedArguments(argCount, args.data())) return 1;
+  try {
+    const BenchInputs inputs;
+    ATRTable firstOnly;
+    firstOnly.setInFile(inputs.firstFile());
+    firstOnly.BuildTable();
+    ATRTable full = firstOnly;
+    full.setInFile(inputs.secondFile());
+    full.AddToTable();
+    if (full.StaCount() != ostrilo::bench::kStations ||
+        full.DateCount() != 2 * ostrilo::bench::kDaysPerFile) {
+      std::fprintf(stderr, "ostrilo_bench: the generated files gave %d stations x %d dates\n",
+                   full.StaCount(), full.DateCount());
+      return 1;
+    }
+    const std::string tableFile = (inputs.folder() / "full.cont").string();
+    full.SaveToFile(tableFile);
+    const std::string tableBytes = ostrilo::readWholeFile(tableFile);
+    std::printf(
+        "Inputs in %s: two count files of %zu bytes (%d stations x %d days each), a table "
+        "file of %zu bytes (%d records)\n",
+        inputs.folder().c_str(), ostrilo::readWholeFile(inputs.firstFile()).size(),
+        ostrilo::bench::kStations, ostrilo::bench::kDaysPerFile, tableBytes.size(),
+        full.StaCount() * full.DateCount());
+
+    registerCases(inputs, firstOnly, full, tableFile, tableBytes);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printRatios();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "ostrilo_bench: %s\n", e.what());
+    return 1;
+  }
+  benchmark::Shutdown();
+  return 0;
+}
