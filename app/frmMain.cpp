@@ -15,6 +15,7 @@
 #include "app/AppIcon.h"
 #include "app/CountTable.h"
 #include "app/TextFormats.h"
+#include "plot/Plots.h"
 #include "plot/SelectionLists.h"
 #include "stats/frmLV.h"
 #include "table/ATRTable.h"
@@ -83,6 +84,14 @@ constexpr unsigned kOpenFlags =
     DialogFlag::kFileMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn;
 constexpr unsigned kTableFileFlags = DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
                                      DialogFlag::kNoReadOnlyReturn | DialogFlag::kOverwritePrompt;
+
+// The graph-type box's position, or -1 when the user typed a text that is not the current
+// entry's; the plots decide what that draws.
+int graphTypeIndex(const QComboBox& box) {
+  const int index = box.currentIndex();
+  if (index < 0 || box.currentText() != box.itemText(index)) return -1;
+  return index;
+}
 
 FileDialogSettings tableFileDialog(const QString& title, const QString& initialFileName) {
   return {title,
@@ -207,6 +216,10 @@ void frmMain::createSecondTab(QWidget* page) {
 
   connect(cmdStat, &QPushButton::clicked, this, &frmMain::cmdStatClick);
   connect(cmdExport, &QPushButton::clicked, this, &frmMain::cmdExportClick);
+  connect(cmdLine, &QPushButton::clicked, this, &frmMain::cmdLineClick);
+  connect(cmdDailyGraph, &QPushButton::clicked, this, &frmMain::cmdDailyGraphClick);
+  connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
+  connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
 }
 
 void frmMain::setTabOrder() {
@@ -357,6 +370,24 @@ void frmMain::cmdExportClick() {
     return;
   }
   m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+}
+
+void frmMain::cmdLineClick() {
+  PlotHourlyVol(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate),
+                graphTypeIndex(*cmbGType));
+}
+
+void frmMain::cmdDailyGraphClick() {
+  PlotDailyVol(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate),
+               graphTypeIndex(*cmbGType));
+}
+
+void frmMain::cmdColorGridClick() {
+  PlotVolColorGrid(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
+}
+
+void frmMain::cmdHistClick() {
+  PlotVolHistogram(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
 }
 
 void frmMain::refillLists(bool selectFirst) {

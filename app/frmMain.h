@@ -78,6 +78,10 @@ class frmMain : public QWidget {
   void cmdSaveClick();
   void cmdStatClick();
   void cmdExportClick();
+  void cmdLineClick();
+  void cmdDailyGraphClick();
+  void cmdColorGridClick();
+  void cmdHistClick();
 
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.

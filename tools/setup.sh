@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libqcustomplot-dev libqcustomplot2.1-qt6 libgl-dev
+  qt6-base-dev qt6-qpa-plugins libqcustomplot-dev libqcustomplot2.1-qt6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core

@@ -3,6 +3,7 @@
 //   ostrilo-screenshots OUTDIR [COUNTFILE]
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +11,7 @@
 #include <QTabWidget>
 #include <QTextStream>
 #include <cstdio>
+#include <set>
 
 #include "app/frmMain.h"
 #include "toolkit/Toolkit.h"
@@ -38,6 +40,24 @@ bool save(QWidget* window, const QString& path) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+// The top-level window that a click opens, nullptr when none opened.
+QWidget* openedBy(QPushButton* button) {
+  const QWidgetList before = QApplication::topLevelWidgets();
+  const std::set<QWidget*> known(before.begin(), before.end());
+  button->click();
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (!known.contains(top) && top->isVisible()) return top;
+  }
+  std::fprintf(stderr, "ostrilo-screenshots: %s opened no window\n",
+               qPrintable(button->objectName()));
+  return nullptr;
+}
+
+bool saveOpened(QPushButton* button, const QString& path) {
+  QWidget* window = openedBy(button);
+  return window != nullptr && save(window, path);
 }
 
 }  // namespace
@@ -76,5 +96,31 @@ int main(int argc, char* argv[]) {
       ok = save(top, out.filePath(QStringLiteral("station-stat.png"))) && ok;
     }
   }
+
+  // Three stations over all dates: enough series to tell the kinds and the legend apart.
+  window.lstSta->setCurrentRow(0);
+  for (int row = 1; row < 3 && row < window.lstSta->count(); ++row) {
+    window.lstSta->item(row)->setSelected(true);
+  }
+  window.lstDate->setCurrentRow(0);
+  window.lstDate->selectAll();
+  const struct {
+    int graphType;
+    const char* file;
+  } hourlyKinds[] = {{0, "hourly-graph.png"},
+                     {1, "hourly-graph-bar.png"},
+                     {2, "hourly-graph-horizbar.png"},
+                     {3, "hourly-graph-area.png"},
+                     {4, "hourly-graph-point.png"}};
+  for (const auto& kind : hourlyKinds) {
+    window.cmbGType->setCurrentIndex(kind.graphType);
+    ok = saveOpened(window.cmdLine, out.filePath(QString::fromLatin1(kind.file))) && ok;
+  }
+  window.cmbGType->setCurrentIndex(0);
+  ok = saveOpened(window.cmdDailyGraph, out.filePath(QStringLiteral("daily-graph.png"))) && ok;
+  window.cmbGType->setCurrentIndex(1);
+  ok = saveOpened(window.cmdDailyGraph, out.filePath(QStringLiteral("daily-graph-bar.png"))) && ok;
+  ok = saveOpened(window.cmdColorGrid, out.filePath(QStringLiteral("color-grid.png"))) && ok;
+  ok = saveOpened(window.cmdHist, out.filePath(QStringLiteral("histogram.png"))) && ok;
   return ok ? 0 : 1;
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QImage>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QCPAbstractPlottable;
+class QCPAxis;
+class QCPColorGradient;
+
+namespace ostrilo {
+
+struct ColorGrid;
+
+// Cells of one grid row at consecutive hours, drawn as one image.
+struct CellRun {
+  int row = 0;
+  double firstKey = 0;                // time key of the first cell's hour
+  std::vector<std::int16_t> volumes;  // one per hour, from firstKey on
+  QImage image;                       // one pixel per cell, in the cell's colour
+
+  [[nodiscard]] double endKey() const;  // just past the last cell's hour
+};
+
+struct CellHit {
+  int row = 0;
+  double key = 0;  // time key of the cell's hour
+  std::int16_t volume = 0;
+};
+
+// Adds the grid's cells as one plottable: time along keyAxis, row k at value k along valueAxis,
+// each cell one hour wide and one row high, coloured from the gradient over the grid's lowest to
+// highest volume. Its memory grows with the cells, not with the time between the first and the
+// last; a gap between dates stays empty. The plot owns the plottable.
+QCPAbstractPlottable* addColorGrid(QCPAxis& keyAxis, QCPAxis& valueAxis, const ColorGrid& grid,
+                                   const QCPColorGradient& gradient);
+
+// The runs of a plottable made by addColorGrid, by row and then by time; nullptr for any other.
+[[nodiscard]] const std::vector<CellRun>* cellRunsOf(const QCPAbstractPlottable* plottable);
+
+// The cell of a plottable made by addColorGrid at a key and a value, if there is one.
+[[nodiscard]] std::optional<CellHit> cellAt(const QCPAbstractPlottable* plottable, double key,
+                                            double value);
+
+}  // namespace ostrilo

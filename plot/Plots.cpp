@@ -1,0 +1,50 @@
+#include "plot/Plots.h"
+
+#include "plot/ChartData.h"
+#include "plot/SelectionLists.h"
+#include "plot/frmGraphH.h"
+#include "plot/frmGraphL.h"
+#include "plot/frmVolColorGrid.h"
+
+namespace ostrilo {
+
+namespace {
+
+// The window is shown only once it is complete, so it never appears half drawn.
+template <typename Window, typename Data>
+Window* open(Toolkit& toolkit, const Data& data) {
+  auto* window = new Window(toolkit);
+  window->fill(data);
+  window->show();
+  return window;
+}
+
+}  // namespace
+
+frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                         const PlotSelection& selection, int graphTypeIndex) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  return open<frmGraphL>(toolkit,
+                         hourlyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)));
+}
+
+frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                        const PlotSelection& selection, int graphTypeIndex) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  return open<frmGraphL>(toolkit,
+                         dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)));
+}
+
+frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                                  const PlotSelection& selection) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection));
+}
+
+frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                            const PlotSelection& selection) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  return open<frmGraphH>(toolkit, volumeHistogram(table, selection));
+}
+
+}  // namespace ostrilo

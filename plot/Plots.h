@@ -1,0 +1,28 @@
+#pragma once
+
+class QWidget;
+
+namespace ostrilo {
+
+class ATRTable;
+class Toolkit;
+class frmGraphH;
+class frmGraphL;
+class frmVolColorGrid;
+struct PlotSelection;
+
+// The four plots. Each runs the selection check first; when it fails, its warning is shown
+// (parented to `parent`) and nothing opens. Otherwise a new window is filled from the table and
+// the selection and shown modeless, without owner; it deletes itself when closed. The answer is
+// that window, or nullptr after a failed check. graphTypeIndex is the graph-type box's current
+// position, -1 when the user typed a text of their own (lines are drawn then).
+frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                         const PlotSelection& selection, int graphTypeIndex);
+frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                        const PlotSelection& selection, int graphTypeIndex);
+frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                                  const PlotSelection& selection);
+frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                            const PlotSelection& selection);
+
+}  // namespace ostrilo
