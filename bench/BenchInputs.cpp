@@ -12,24 +12,52 @@
 
 namespace ostrilo::bench {
 
-BenchInputs::BenchInputs() {
+namespace {
+
+// The text of days [fromDay, fromDay + days) of count stations numbered from firstStation, day 0
+// being Monday 2005-01-03; every generated station keeps its own character across the pieces.
+std::string countText(int firstStation, int count, int fromDay, int days) {
+  countgen::CountFileRequest request;
+  request.firstDate = civilFromDate(dateFromCivil(CivilDate{2005, 1, 3}) + fromDay);
+  request.days = days;
+  request.stationCount = count;
+  request.firstStation = firstStation;
+  request.seed = 1;
+  return countgen::generateCountFile(request);
+}
+
+}  // namespace
+
+BenchInputs::BenchInputs(InputSet set) {
   std::string pattern = (std::filesystem::temp_directory_path() / "ostrilo-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::system_error(errno, std::generic_category(), "cannot create " + pattern);
   }
   m_folder = pattern;
   try {
-    countgen::CountFileRequest request;
-    request.firstDate = {2005, 1, 3};
-    request.days = kDaysPerFile;
-    request.stationCount = kStations;
-    request.seed = 1;
-    m_first = (m_folder / countgen::countFileName(request.firstDate)).string();
-    writeFileAtomically(m_first, countgen::generateCountFile(request));
-
-    request.firstDate = civilFromDate(dateFromCivil(request.firstDate) + kDaysPerFile);
-    m_second = (m_folder / countgen::countFileName(request.firstDate)).string();
-    writeFileAtomically(m_second, countgen::generateCountFile(request));
+    constexpr int kFirst = 101;  // stations "0101" to "0200"
+    std::string first;
+    std::string second;
+    int secondFromDay = kDaysPerFile;
+    if (set == InputSet::TwoHalves) {
+      first = countText(kFirst, kStations, 0, kDaysPerFile);
+      second = countText(kFirst, kStations, kDaysPerFile, kDaysPerFile);
+    } else {
+      constexpr int kHalf = kStations / 2;
+      constexpr int kSplitDay = kLimitDays / 2;  // 163: the one day the files share
+      first = countText(kFirst, kHalf, 0, kSplitDay + 1) +
+              countText(kFirst + kHalf, kHalf, 0, kSplitDay);
+      second = countText(kFirst + kHalf, kHalf, kSplitDay, kLimitDays - kSplitDay) +
+               countText(kFirst, kHalf, kSplitDay + 1, kLimitDays - kSplitDay - 1);
+      secondFromDay = kSplitDay;
+    }
+    const CivilDate day0{2005, 1, 3};
+    m_first = (m_folder / countgen::countFileName(day0)).string();
+    writeFileAtomically(m_first, first);
+    m_second =
+        (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(day0) + secondFromDay)))
+            .string();
+    writeFileAtomically(m_second, second);
   } catch (...) {
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);

@@ -109,19 +109,24 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
   histogram.caption = "Histogram of hourly volume in the Selected range";
   histogram.leftAxisTitle = "Occurrence ";
 
-  std::vector<std::int16_t> volumes;
+  // One walk counts how often each 16-bit value occurs; the range and the bins then come from
+  // those 65,536 counters instead of from every picked volume again, and the division per value
+  // becomes one per distinct value.
+  constexpr int kValues = 1 << 16;
+  constexpr int kOffset = 1 << 15;
+  std::vector<std::uint32_t> occurrences(kValues, 0);
   walkSelection(selection, [&](int, std::int16_t station, std::int16_t date) {
-    const HourlyVolumes v = table.VolArrByIndex(date, station);
-    volumes.insert(volumes.end(), v.begin(), v.end());
+    for (const std::int16_t v : table.VolArrByIndex(date, station)) ++occurrences[v + kOffset];
   });
 
   // The range starts at 0 and 31000, so the largest is never below 0 and the smallest never
   // above 31000.
   std::int32_t largest = 0;
   std::int32_t smallest = 31000;
-  for (const std::int16_t v : volumes) {
-    largest = std::max<std::int32_t>(largest, v);
-    smallest = std::min<std::int32_t>(smallest, v);
+  for (int value = -kOffset; value < kOffset; ++value) {
+    if (occurrences[static_cast<std::size_t>(value + kOffset)] == 0) continue;
+    largest = std::max(largest, value);
+    smallest = std::min(smallest, value);
   }
   std::int32_t width = 1;
   if (largest - 1 > 30) {
@@ -130,12 +135,14 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
   }
 
   std::array<std::int64_t, kHistogramBins> counts{};
-  for (const std::int16_t v : volumes) {
+  for (int value = -kOffset; value < kOffset; ++value) {
+    const std::uint32_t n = occurrences[static_cast<std::size_t>(value + kOffset)];
+    if (n == 0) continue;
     // Negative volumes with a small largest volume can give a bin far beyond the counters.
-    const std::int32_t bin = (v - smallest) / width;
+    const std::int32_t bin = (value - smallest) / width;
     if (bin >= 0 && bin < kHistogramBins) {
-      ++counts[static_cast<std::size_t>(bin)];
-      ++histogram.counted;
+      counts[static_cast<std::size_t>(bin)] += n;
+      histogram.counted += n;
     }
   }
   histogram.smallest = smallest;

@@ -24,6 +24,12 @@ constexpr std::size_t kLegendSeries = 2 * kLegendRows;
 // shows: at the table's size limit it would make every pan take seconds.
 constexpr std::size_t kSmoothPointLimit = 20000;
 
+template <typename Data>
+bool isInTimeOrder(const QVector<Data>& data) {
+  return std::is_sorted(data.begin(), data.end(),
+                        [](const Data& a, const Data& b) { return a.key < b.key; });
+}
+
 bool isBars(SeriesKind kind) { return kind == SeriesKind::Bar || kind == SeriesKind::HorizBar; }
 
 double coordAlong(const QCPAxis& axis, const QPointF& pos) {
@@ -36,8 +42,9 @@ QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const Chart
   QVector<QCPGraphData> data;
   data.reserve(static_cast<qsizetype>(series.points.size()));
   for (const ChartPoint& p : series.points) data.append(QCPGraphData(timeKey(p.x), p.y));
-  // Dates picked out of calendar order are drawn in time order.
-  graph->data()->set(data, false);
+  // Dates picked out of calendar order are drawn in time order; in calendar order they need
+  // no sorting, which at the size limit took a third of the drawing.
+  graph->data()->set(data, isInTimeOrder(data));
   if (series.kind == SeriesKind::Point) {
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setScatterStyle(discMarker(Qt::black));
@@ -54,7 +61,7 @@ QCPAbstractPlottable* addBars(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartS
   QVector<QCPBarsData> data;
   data.reserve(static_cast<qsizetype>(series.points.size()));
   for (const ChartPoint& p : series.points) data.append(QCPBarsData(timeKey(p.x), p.y));
-  bars->data()->set(data, false);
+  bars->data()->set(data, isInTimeOrder(data));
   bars->setWidthType(QCPBars::wtPlotCoords);
   bars->setWidth(width);
   bars->setBarsGroup(&group);
