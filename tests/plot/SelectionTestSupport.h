@@ -1,8 +1,8 @@
 #pragma once
 
-// Tables built from whole days of counts, and selections over their lists, shared by the tests
-// of the plots and the statistics.
+// Tables of whole days of counts and selections over their lists.
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <initializer_list>
@@ -23,26 +23,19 @@ inline Day spread(int total) {
   return v;
 }
 
-inline std::string mmddyy(DateNumber date) {
-  const CivilDate c = civilFromDate(date);
-  char text[16];
-  std::snprintf(text, sizeof text, "%02d%02d%02d", c.month, c.day, c.year % 100);
-  return text;
-}
-
 // The two half-day lines of one station and date.
 inline std::string dayLines(std::string_view station, DateNumber date, const Day& v) {
+  const CivilDate c = civilFromDate(date);
+  char mmddyy[16];
+  std::snprintf(mmddyy, sizeof mmddyy, "%02d%02d%02d", c.month, c.day, c.year % 100);
   Twelve first{};
   Twelve second{};
-  for (std::size_t h = 0; h < 12; ++h) {
-    first[h] = v[h];
-    second[h] = v[h + 12];
-  }
-  return countLine('1', mmddyy(date), station, first) + "\r\n" +
-         countLine('2', mmddyy(date), station, second) + "\r\n";
+  std::copy_n(v.begin(), 12, first.begin());
+  std::copy_n(v.begin() + 12, 12, second.begin());
+  return countLine('1', mmddyy, station, first) + "\r\n" + countLine('2', mmddyy, station, second) +
+         "\r\n";
 }
 
-// The table of a count file holding the text; the file is gone once the table holds it.
 inline ATRTable tableOf(std::string_view text) {
   const ScratchDir dir;
   ATRTable table;
@@ -51,8 +44,7 @@ inline ATRTable tableOf(std::string_view text) {
   return table;
 }
 
-// A list of count items with the given positions selected and no current item, which the
-// check and the walk must not look at.
+// A list of count items with the given positions selected and no current item.
 inline ListSelection listOf(int count, std::initializer_list<int> selected,
                             std::vector<std::string> texts = {}) {
   ListSelection list;

@@ -79,117 +79,62 @@ TEST_F(TableFileTest, SavedRecordsHaveTheDocumentedLayout) {
   EXPECT_EQ(volumes[24 + 12], 1000);  // record 1 = AAAA on the first date, hour 12
 }
 
-TEST_F(TableFileTest, LoadGivesTheSavedTableWithCountOneLower) {
-  buildTwoByThree();
-  auto saved = snapshot(table);
-  table.SaveToFile(dir.file("t.cont"));
-  ATRTable loaded;
-  loaded.setInFile(saved.inFile);
-  loaded.LoadFromFile(dir.file("t.cont"));
-  saved.lngLast = 5;
-  test::expectSame(saved, snapshot(loaded));
-  EXPECT_EQ(loaded.Count(), 6);
-  EXPECT_EQ(thrownBy([&] { (void)loaded.VolArrByIndex(3, 0); }).kind(), ErrorKind::OutOfRange);
-  // The loaded table keeps the file's own record count, so saving it again gives the same bytes.
-  loaded.SaveToFile(dir.file("again.cont"));
-  EXPECT_EQ(test::readBytes(dir.file("again.cont")), test::readBytes(dir.file("t.cont")));
-}
-
-TEST_F(TableFileTest, LoadReplacesTheWholeTableAndAddFollowsIt) {
-  buildTwoByThree();
-  const auto built = table.volumeArray();
-  table.SaveToFile(dir.file("t.cont"));
-  table.setInFile(dir.write("z.dat", countFile({countLine('1', "010112", "ZZZZ", rising(5))})));
-  table.BuildTable();
-  table.LoadFromFile(dir.file("t.cont"));
-  EXPECT_EQ(table.ulstName().values(), (std::vector<std::string>{"BBBB", "AAAA"}));
-  EXPECT_EQ(table.inFile(), dir.file("z.dat"));
-  table.AddToTable();
-  ASSERT_EQ(table.StaCount(), 3);
-  EXPECT_EQ(table.lngLast(), 12);
-  for (std::int16_t d = 0; d < 3; ++d) {
-    for (std::int16_t s = 0; s < 2; ++s) {
-      EXPECT_TRUE(std::equal(built.begin() + 24 * (2 * d + s), built.begin() + 24 * (2 * d + s + 1),
-                             table.volumeArray().begin() + 24 * (3 * d + s)));
-      EXPECT_EQ(table.DailyVolByIndex(d, s), test::sum(table.VolArrByIndex(d, s)));
-    }
-    EXPECT_EQ(table.DailyVolByIndex(d, 2), 0);
-  }
-  EXPECT_EQ(table.DailyVolByIndex(3, 2), test::sum(table.VolArrByIndex(3, 2)));
-}
-
-TEST_F(TableFileTest, NeverFilledTableSavesAndLoadsEmpty) {
+// Loading replaces the whole table but not the count file it reads; its count drops the spare
+// record, so saving it again gives the same bytes.
+TEST_F(TableFileTest, LoadGivesTheSavedTableBack) {
   table.SaveToFile(dir.file("empty.cont"));
   buildTwoByThree();
-  table.LoadFromFile(dir.file("empty.cont"));
-  EXPECT_EQ(table.StaCount() + table.DateCount() + table.Count(), 0);
+  auto saved = snapshot(table);
+  table.SaveToFile(dir.file("t.cont"));
+  ATRTable loaded;
+  loaded.setInFile(dir.write("z.dat", countFile({countLine('1', "010112", "ZZZZ", rising(5))})));
+  loaded.BuildTable();
+  loaded.LoadFromFile(dir.file("t.cont"));
+  EXPECT_EQ(loaded.inFile(), dir.file("z.dat"));
+  loaded.setInFile(saved.inFile);
+  saved.lngLast = 5;
+  test::expectSame(saved, snapshot(loaded));
+  EXPECT_EQ(thrownBy([&] { (void)loaded.VolArrByIndex(3, 0); }).kind(), ErrorKind::OutOfRange);
+  loaded.SaveToFile(dir.file("again.cont"));
+  EXPECT_EQ(test::readBytes(dir.file("again.cont")), test::readBytes(dir.file("t.cont")));
+  loaded.LoadFromFile(dir.file("empty.cont"));
+  EXPECT_EQ(loaded.StaCount() + loaded.DateCount() + loaded.Count(), 0);
 }
 
-TEST_F(TableFileTest, RealTwoWeekTableRoundTrips) {
-  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
-  for (const char* name : {"ATR20121013w2.dat", "ATR20121020w3.dat"}) {
-    table.setInFile(data + name);
-    table.Count() == 0 ? table.BuildTable() : table.AddToTable();
-  }
-  auto saved = snapshot(table);
-  table.SaveToFile(dir.file("nyc.cont"));
-  ATRTable loaded;
-  loaded.setInFile(saved.inFile);
-  loaded.LoadFromFile(dir.file("nyc.cont"));
-  saved.lngLast -= 1;
-  test::expectSame(saved, snapshot(loaded));
+std::string tooManyPairs() {  // 217 x 151 = 32,767 pairs, every record present
+  std::vector<std::string> names;
+  std::vector<DateNumber> dates;
+  for (int i = 0; i < 217; ++i) names.push_back(std::to_string(1000 + i));
+  for (int i = 0; i < 151; ++i) dates.push_back(day(2001, 1, 1) + i);
+  return tableBytes(32767, names, dates);
 }
 
 struct FileCase {
   const char* name;
   std::string bytes;
-  ErrorKind kind;  // Usage: the file is good and decodes to tableBytes()'s content
+  ErrorKind kind;
 };
 
 const FileCase kFiles[] = {
-    {"TrailingBytesIgnored", tableBytes() + std::string("\x07\x20junk\0", 7), ErrorKind::Usage},
-    {"RecordDimensionFirst", patched(64, u32(7) + u32(0) + u32(24)), ErrorKind::Usage},
-    {"AnyLowerBounds",
-     patched(8, u32(1)).replace(44, 4, u32(-5)).replace(68, 4, u32(3)).replace(76, 4, u32(-2)),
-     ErrorKind::Usage},
-    {"Empty", "", ErrorKind::BadTableFile},
     {"DateTag", patched(0, "\x05\x20"), ErrorKind::BadTableFile},
-    {"DateDims", patched(2, "\x02"), ErrorKind::BadTableFile},
-    {"NameTag", patched(36, "\x0C\x20"), ErrorKind::BadTableFile},
     {"NameDims", patched(38, std::string(1, '\0')), ErrorKind::BadTableFile},
-    {"VolumeTag", patched(60, "\x03\x20"), ErrorKind::BadTableFile},
-    {"VolumeDims", patched(62, "\x03"), ErrorKind::BadTableFile},
     {"NoHourDimension", patched(64, u32(12) + u32(0) + u32(14)), ErrorKind::BadTableFile},
     {"HugeDateCount", patched(4, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
-    {"HugeNameCount", patched(40, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
     {"HugeNameLength", patched(48, "\xFF\xFF"), ErrorKind::BadTableFile},
     {"HugeRecordCount", patched(72, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
-    {"HugeHourCount", patched(64, u32(0xFFFFFFFF) + u32(0) + u32(24)), ErrorKind::BadTableFile},
     {"NaNDate", patched(20, f64(std::numeric_limits<double>::quiet_NaN())),
      ErrorKind::BadTableFile},
-    {"InfiniteDate", patched(20, f64(-std::numeric_limits<double>::infinity())),
-     ErrorKind::BadTableFile},
-    {"DateBeforeYear100", patched(20, f64(kFirstDateNumber - 1)), ErrorKind::BadTableFile},
     {"DateAfterYear9999", patched(20, f64(kDateNumberEnd)), ErrorKind::BadTableFile},
-    {"DuplicateDate", patched(28, f64(37806)), ErrorKind::BadTableFile},
     {"DuplicateName", patched(56, "BBBB"), ErrorKind::BadTableFile},
-    {"FewerRecordsThanPairs", tableBytes(5), ErrorKind::OutOfRange}};
+    {"FewerRecordsThanPairs", tableBytes(5), ErrorKind::OutOfRange},
+    {"TooManyPairs", tooManyPairs(), ErrorKind::Overflow}};
 
-void PrintTo(const FileCase& c, std::ostream* os) { *os << c.name; }
 class TableFileBytes : public ::testing::TestWithParam<FileCase> {};
 
 // A hostile file is rejected quickly; loading it leaves a filled table exactly as it was and the
 // description names the file by its base name.
 TEST_P(TableFileBytes, DecodeOrRejectCleanly) {
   const auto start = std::chrono::steady_clock::now();
-  if (GetParam().kind == ErrorKind::Usage) {
-    const TableFileContent content = decodeTableFile(GetParam().bytes, "t.cont");
-    EXPECT_EQ(content.dates.values(), (std::vector<DateNumber>{37806, 37807, 37804}));
-    EXPECT_EQ(content.names.values(), (std::vector<std::string>{"BBBB", "AAAA"}));
-    EXPECT_EQ(content.volumes.size(), 7u * 24);
-    EXPECT_EQ(content.volumes[1], -98);
-    return;
-  }
   EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(GetParam().bytes, "t.cont"); }).kind(),
             GetParam().kind);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -209,51 +154,45 @@ TEST_P(TableFileBytes, DecodeOrRejectCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TableFileBytes, ::testing::ValuesIn(kFiles), test::CaseName());
 
-TEST(TableFileFormat, EveryTruncationIsRejected) {
+TEST(TableFileFormat, EveryTruncationIsRejectedAndTheEdgesAreGood) {
   const std::string whole = tableBytes();
   for (std::size_t n = 0; n < whole.size(); ++n) {
     EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(whole.substr(0, n), "t.cont"); }).kind(),
               ErrorKind::BadTableFile)
         << "cut at " << n;
   }
-}
-
-TEST(TableFileFormat, EdgesThatAreStillGood) {
-  // Both dimensions 24, more records than pairs, and dates at the ends of the range.
-  EXPECT_EQ(decodeTableFile(tableBytes(24), "t").volumes.size(), 24u * 24);
+  // Trailing bytes, the record dimension first and any lower bounds are good.
+  for (const std::string& bytes :
+       {tableBytes() + std::string("\x07\x20junk\0", 7), patched(64, u32(7) + u32(0) + u32(24)),
+        patched(8, u32(1))
+            .replace(44, 4, u32(-5))
+            .replace(68, 4, u32(3))
+            .replace(76, 4, u32(-2))}) {
+    const TableFileContent content = decodeTableFile(bytes, "t.cont");
+    EXPECT_EQ(content.dates.values(), (std::vector<DateNumber>{37806, 37807, 37804}));
+    EXPECT_EQ(content.names.values(), (std::vector<std::string>{"BBBB", "AAAA"}));
+    EXPECT_EQ(content.volumes, decodeTableFile(tableBytes(), "t").volumes);
+  }
   const std::vector<DateNumber> edges{kFirstDateNumber, kDateNumberEnd - 1, 41195.25};
   EXPECT_EQ(
       decodeTableFile(tableBytes(7, {"", std::string("\0\xFF", 2)}, edges), "t").dates.values(),
       edges);
-  // 217 x 151 = 32,767 pairs, every record present: one pair too many.
-  std::vector<std::string> names;
-  std::vector<DateNumber> dates;
-  for (int i = 0; i < 217; ++i) names.push_back(std::to_string(1000 + i));
-  for (int i = 0; i < 151; ++i) dates.push_back(day(2001, 1, 1) + i);
-  EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(tableBytes(32767, names, dates), "t"); }).kind(),
-            ErrorKind::Overflow);
 }
 
 // Lowers the largest file this process may write, so that a save fails part way even for root.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &m_saved);
-    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = m_saved;
+struct FileSizeLimit {
+  explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit lowered = saved;
     lowered.rlim_cur = bytes;
     ::setrlimit(RLIMIT_FSIZE, &lowered);
   }
   ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &m_saved);
-    std::signal(SIGXFSZ, m_oldHandler);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, handler);
   }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit m_saved{};
-  void (*m_oldHandler)(int) = nullptr;
+  rlimit saved{};
+  void (*handler)(int);
 };
 
 TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
@@ -271,9 +210,6 @@ TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
   dir.write("d.cont/inside", "keep me");
   (void)thrownBy([&] { table.SaveToFile(dir.file("d.cont")); });
   EXPECT_EQ(test::readBytes(dir.path() / "d.cont" / "inside"), "keep me");
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat", "t.cont"}));
-  table.SaveToFile(dir.file("t.cont"));
-  EXPECT_EQ(test::readBytes(dir.file("t.cont")).size(), 416u);
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat", "t.cont"}));
 }
 
