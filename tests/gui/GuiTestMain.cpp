@@ -2,7 +2,6 @@
 
 #include <QApplication>
 
-// Widgets need a QApplication that outlives every test.
 int main(int argc, char** argv) {
   // Test discovery runs the binary without the CTest environment; it must not need a display.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,0 +1,168 @@
+#include <QHeaderView>
+#include <QTest>
+#include <QTreeWidget>
+#include <array>
+#include <stdexcept>
+#include <string>
+
+#include "GuiTestSupport.h"
+#include "plot/SelectionLists.h"
+#include "stats/StationStats.h"
+#include "stats/frmLV.h"
+
+namespace ostrilo::test {
+namespace {
+
+const QStringList kHeadings = {"ATR ID", "ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT"};
+
+std::vector<QStringList> rowsOf(const QTreeWidget& lv) {
+  std::vector<QStringList> rows;
+  for (int r = 0; r < lv.topLevelItemCount(); ++r) {
+    QStringList cells;
+    for (int c = 0; c < lv.columnCount(); ++c) cells << lv.topLevelItem(r)->text(c);
+    rows.push_back(cells);
+  }
+  return rows;
+}
+
+QStringList namesOf(const QTreeWidget& lv) {
+  QStringList names;
+  for (const QStringList& row : rowsOf(lv)) names << row.value(0);
+  return names;
+}
+
+QStringList headingsOf(const QTreeWidget& lv) {
+  QStringList headings;
+  for (int c = 0; c < lv.columnCount(); ++c) headings << lv.headerItem()->text(c);
+  return headings;
+}
+
+void clickHeading(QTreeWidget& lv, int column) {
+  QHeaderView* header = lv.header();
+  const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                      header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// Three stations in list order, daily totals on Fri 7 to Mon 10 January 2005. The first is the
+// worked example; by name, by ADT value and by ADT text they sort three different ways.
+class StatsTest : public MainWindowTest {
+ protected:
+  StatsTest() {
+    const std::array<std::pair<const char*, std::array<int, 4>>, 3> stations{
+        {{"0300", {1000, 600, 500, 1100}},
+         {"0100", {200000, 200000, 200000, 200000}},
+         {"0200", {-1500, -1500, -1500, -1500}}}};
+    std::string text;
+    for (const auto& [name, totals] : stations) {
+      for (int d = 0; d < 4; ++d) text += dayLines(name, day(2005, 1, 7 + d), spread(totals[d]));
+    }
+    build(QString::fromStdString(scratch.write("ATR20050107w1.dat", text)));
+    if (window.lstSta->count() != 3 || window.lstDate->count() != 4) {
+      throw std::runtime_error("the count file built no table of 3 stations and 4 dates");
+    }
+    toolkit.messages.clear();
+  }
+
+  // The one statistics window among the top-level windows; none before the first click.
+  frmLV* statsWindow() {
+    flushDeletes();
+    std::vector<frmLV*> found;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* lv = qobject_cast<frmLV*>(w)) found.push_back(lv);
+    }
+    EXPECT_LE(found.size(), 1u) << "the statistics window is a single instance";
+    return found.empty() ? nullptr : found.front();
+  }
+  QTreeWidget& showStats() {
+    window.cmdStat->click();
+    if (statsWindow() == nullptr) throw std::runtime_error("no statistics window");
+    return *statsWindow()->LV;
+  }
+  void exportTo(const std::string& path) {
+    toolkit.answer(QString::fromStdString(path));
+    window.cmdExport->click();
+  }
+};
+
+TEST_F(StatsTest, WindowShowsPickedStationsInListOrderAndRefillsInPlace) {
+  const LocaleGuard german(germany());
+  QTreeWidget& lv = showStats();  // nothing picked: a warning and an empty window
+  EXPECT_EQ(toolkit.messages, std::vector({refusal("You must select one or more dates.")}));
+  EXPECT_TRUE(statsWindow()->isVisible());
+  EXPECT_EQ(statsWindow()->parentWidget(), nullptr);
+  EXPECT_EQ(lv.topLevelItemCount(), 0);
+
+  select(window.lstSta, {2, 0});
+  select(window.lstDate, {0, 1, 2, 3});
+  lv.header()->moveSection(3, 0);
+  EXPECT_EQ(&showStats(), &lv);
+  EXPECT_EQ(lv.header()->visualIndex(3), 3) << "a moved column returns to its place";
+  EXPECT_EQ(toolkit.messages.size(), 1u);
+  EXPECT_EQ(rowsOf(lv), (std::vector<QStringList>{
+                            {"0300", "800", "500", "1.100", "255", "1.050", "550"},
+                            {"0200", "-1.500", "-1.500", "-1.500", "0", "-1.500", "-1.500"}}));
+
+  select(window.lstSta, {1});
+  select(window.lstDate, {1, 2});  // the weekend only: no weekday figure
+  window.cmdStat->click();
+  EXPECT_EQ(
+      rowsOf(lv),
+      (std::vector<QStringList>{{"0100", "200.000", "200.000", "200.000", "0", "0", "200.000"}}));
+  window.lstDate->clearSelection();
+  window.cmdStat->click();
+  EXPECT_EQ(lv.topLevelItemCount(), 0) << "a refused selection left the earlier rows";
+  EXPECT_EQ(headingsOf(lv), kHeadings);
+  EXPECT_EQ(figureText(1234567, unitedStates()), "1,234,567");
+}
+
+TEST_F(StatsTest, HeadingClickSortsNamesAsTextAndFiguresByValueUntilTheWindowCloses) {
+  select(window.lstSta, {0, 1, 2});
+  select(window.lstDate, {0, 1, 2, 3});
+  QTreeWidget& lv = showStats();
+  ASSERT_EQ(namesOf(lv), QStringList({"0300", "0100", "0200"})) << "list order before any click";
+  clickHeading(lv, 1);  // -1,500 < 800 < 200,000; as text 200,000 would come before 800
+  EXPECT_EQ(namesOf(lv), QStringList({"0200", "0300", "0100"}));
+  clickHeading(lv, 1);
+  EXPECT_EQ(namesOf(lv), QStringList({"0200", "0300", "0100"})) << "a second click reversed";
+  clickHeading(lv, 0);
+  EXPECT_EQ(namesOf(lv), QStringList({"0100", "0200", "0300"}));
+
+  clickHeading(lv, 3);  // Max DT stays the sort for the next fill
+  select(window.lstSta, {0, 2});
+  window.cmdStat->click();
+  EXPECT_EQ(namesOf(lv), QStringList({"0200", "0300"}));
+
+  statsWindow()->close();
+  EXPECT_EQ(statsWindow(), nullptr);
+  EXPECT_EQ(namesOf(showStats()), QStringList({"0300", "0200"}));
+}
+
+const std::string kHeader = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n";
+
+TEST_F(StatsTest, ExportWritesTheCoresTextWithoutGroupingThenSaysDone) {
+  const LocaleGuard german(germany());
+  select(window.lstSta, {2, 0});
+  select(window.lstDate, {0, 1, 2, 3});
+  const std::string path = scratch.write("stats.csv", std::string(1000, 'x'));
+  exportTo(path);
+
+  const std::string written = readBytes(path);
+  EXPECT_EQ(written, BuildStatsCsvText(ComputeStationStats(
+                         countTable(), selectionFromLists(*window.lstSta, *window.lstDate))));
+  EXPECT_TRUE(written.starts_with(kHeader + "0300,  800,  500,  1100,  255,  1050,  550\r\n0200,"))
+      << written;
+  EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
+  EXPECT_EQ(statsWindow(), nullptr) << "the export opened the statistics window";
+}
+
+TEST_F(StatsTest, RefusedExportWarnsThenWritesTheHeaderOnlyAndSaysDone) {
+  select(window.lstSta, {0});
+  exportTo(scratch.file("empty.csv"));
+  EXPECT_EQ(toolkit.messages,
+            std::vector({refusal("You must select one or more dates."), information("Done.")}));
+  EXPECT_EQ(readBytes(scratch.file("empty.csv")), kHeader);
+}
+
+}  // namespace
+}  // namespace ostrilo::test
