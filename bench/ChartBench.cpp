@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
+#include "bench/MedianReporter.h"
 #include "plot/ChartData.h"
 #include "plot/ChartWindow.h"
 #include "plot/PlotSelection.h"
@@ -173,25 +174,8 @@ void timePan(benchmark::State& state, Plot&& plot) {
 }
 
 // Collects the median real and CPU times of each case while printing as usual.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public ostrilo::bench::MedianReporter {
  public:
-  // Colours only on a terminal, so that saved output stays plain text.
-  RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) != 0 ? OO_Color : OO_None) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      const std::string& name = run.run_name.function_name;
-      // Without repetitions there is no median; the single run stands in for it.
-      if (median || (run.run_type == Run::RT_Iteration && !m_haveMedian.contains(name))) {
-        m_times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        if (median) m_haveMedian.insert(name);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
   void printSummary() const {
     std::string lines;
     lines += share("Data/HourlyChart", "Draw/HourlyFirst");
@@ -210,16 +194,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  struct Times {
-    double real = 0;
-    double cpu = 0;
-  };
-
-  [[nodiscard]] const Times* find(const std::string& name) const {
-    const auto it = m_times.find(name);
-    return it == m_times.end() ? nullptr : &it->second;
-  }
-
   [[nodiscard]] std::string share(const std::string& data, const std::string& first) const {
     const Times* d = find(data);
     const Times* f = find(first);
@@ -240,9 +214,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
                   t->cpu, t->real < kPanGoalMs ? "met" : "MISSED");
     return line;
   }
-
-  std::map<std::string, Times> m_times;
-  std::set<std::string> m_haveMedian;
 };
 
 // Every chart computed and opened once before any timing, so that the heap has grown to its

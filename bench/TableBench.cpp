@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
+#include "bench/MedianReporter.h"
 #include "table/ATRTable.h"
 #include "table/CountFileReader.h"
 
@@ -69,25 +70,8 @@ void writeBytes(const std::string& path, std::string_view bytes, bool sync) {
 // Collects the median real and CPU times of each case while printing as usual. Both ratios are
 // printed: real time is what a user waits for (it includes fsync), CPU time is steadier when
 // other work shares the machine.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public ostrilo::bench::MedianReporter {
  public:
-  // Colours only on a terminal, so that saved output stays plain text.
-  RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) != 0 ? OO_Color : OO_None) {}
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.error_occurred) continue;
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      const std::string& name = run.run_name.function_name;
-      // Without repetitions there is no median; the single run stands in for it.
-      if (median || (run.run_type == Run::RT_Iteration && !m_haveMedian.contains(name))) {
-        m_times[name] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-        if (median) m_haveMedian.insert(name);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
   void printRatios() const {
     std::string lines;
     lines += ratio("Build/BuildTable", "Build/ReadAndSplit", "goal: at most 3");
@@ -102,20 +86,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  struct Times {
-    double real = 0;
-    double cpu = 0;
-  };
-
   [[nodiscard]] std::string ratio(const std::string& measured, const std::string& baseline,
                                   const char* goal) const {
-    const auto m = m_times.find(measured);
-    const auto b = m_times.find(baseline);
-    if (m == m_times.end() || b == m_times.end() || b->second.real <= 0 || b->second.cpu <= 0) {
-      return {};
-    }
-    const Times& mt = m->second;
-    const Times& bt = b->second;
+    const Times* m = find(measured);
+    const Times* b = find(baseline);
+    if (m == nullptr || b == nullptr || b->real <= 0 || b->cpu <= 0) return {};
+    const Times& mt = *m;
+    const Times& bt = *b;
     char line[200];
     std::snprintf(line, sizeof line,
                   "  %-17s / %-20s %6.2f/%6.2f = %5.2f   %6.2f/%6.2f = %5.2f   %s\n",
@@ -123,9 +100,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
                   bt.cpu, mt.cpu / bt.cpu, goal);
     return line;
   }
-
-  std::map<std::string, Times> m_times;
-  std::set<std::string> m_haveMedian;
 };
 
 void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const ATRTable& full,
