@@ -20,15 +20,32 @@ double hourOf(DateNumber date, int hour) {
   return date >= 0 ? date + hour * kHour : date - hour * kHour;
 }
 
-std::string stationTitle(const PlotSelection& selection, std::int16_t station) {
-  const auto index = static_cast<std::size_t>(station);
-  return index < selection.stations.texts.size() ? selection.stations.texts[index] : std::string();
+// The hourly graph and the colour grid visit the same values: every hour of every picked pair,
+// in walk order. visit(int k, double hourStart, std::int16_t volume).
+template <typename Visit>
+void walkPickedHours(const ATRTable& table, const PlotSelection& selection, Visit&& visit) {
+  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+    const DateNumber day = table.DatebyIndex(date);
+    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
+    for (int h = 0; h < kHoursPerDay; ++h) visit(k, hourOf(day, h), volumes[h]);
+  });
+}
+
+// The picked stations' item texts, in list order; empty for a list given without texts.
+std::vector<std::string> pickedStationTitles(const PlotSelection& selection) {
+  const std::vector<std::string>& texts = selection.stations.texts;
+  std::vector<std::string> titles;
+  for (const std::int16_t station : selection.stations.picked()) {
+    const auto index = static_cast<std::size_t>(station);
+    titles.push_back(index < texts.size() ? texts[index] : std::string());
+  }
+  return titles;
 }
 
 LineChart emptyLineChart(const PlotSelection& selection, SeriesKind kind) {
   LineChart chart;
-  for (const std::int16_t station : selection.stations.picked()) {
-    chart.series.push_back(ChartSeries{stationTitle(selection, station), kind, {}});
+  for (std::string& title : pickedStationTitles(selection)) {
+    chart.series.push_back(ChartSeries{std::move(title), kind, {}});
   }
   return chart;
 }
@@ -52,11 +69,8 @@ LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selectio
   chart.multiLineLabels = true;
   const std::size_t perStation = selection.dates.picked().size() * kHoursPerDay;
   for (ChartSeries& series : chart.series) series.points.reserve(perStation);
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
-    const DateNumber day = table.DatebyIndex(date);
-    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
-    auto& points = chart.series[static_cast<std::size_t>(k)].points;
-    for (int h = 0; h < kHoursPerDay; ++h) points.push_back({hourOf(day, h), double(volumes[h])});
+  walkPickedHours(table, selection, [&](int k, double hourStart, std::int16_t volume) {
+    chart.series[static_cast<std::size_t>(k)].points.push_back({hourStart, double(volume)});
   });
   return chart;
 }
@@ -81,20 +95,14 @@ ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection)
   grid.caption = "Hourly Volume Color Grid Graph";
   grid.leftAxisTitle = "Stations";
   grid.bottomAxisFormat = kHourDateFormat;
-  for (const std::int16_t station : selection.stations.picked()) {
-    grid.rowNames.push_back(stationTitle(selection, station));
-  }
+  grid.rowNames = pickedStationTitles(selection);
   grid.cells.reserve(grid.rowNames.size() * selection.dates.picked().size() * kHoursPerDay);
   std::int16_t lowest = std::numeric_limits<std::int16_t>::max();
   std::int16_t highest = std::numeric_limits<std::int16_t>::min();
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
-    const DateNumber day = table.DatebyIndex(date);
-    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
-    for (int h = 0; h < kHoursPerDay; ++h) {
-      grid.cells.push_back({hourOf(day, h), k, volumes[h]});
-      lowest = std::min(lowest, volumes[h]);
-      highest = std::max(highest, volumes[h]);
-    }
+  walkPickedHours(table, selection, [&](int k, double hourStart, std::int16_t volume) {
+    grid.cells.push_back({hourStart, k, volume});
+    lowest = std::min(lowest, volume);
+    highest = std::max(highest, volume);
   });
   if (!grid.cells.empty()) {
     grid.lowest = lowest;
