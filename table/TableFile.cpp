@@ -148,7 +148,18 @@ std::string encodeTableFile(const std::vector<DateNumber>& dates,
   putU16(out, 2);
   putBound(out, kHoursPerDay);
   putBound(out, volumes.size() / kHoursPerDay);
-  for (const std::int16_t v : volumes) putU16(out, static_cast<std::uint16_t>(v));
+  // The volumes are most of the file; appended one by one they cost more than the rest of it.
+  const std::size_t at = out.size();
+  out.resize(at + 2 * volumes.size());
+  if constexpr (std::endian::native == std::endian::little) {
+    if (!volumes.empty()) std::memcpy(out.data() + at, volumes.data(), 2 * volumes.size());
+  } else {
+    for (std::size_t i = 0; i < volumes.size(); ++i) {
+      const auto v = static_cast<std::uint16_t>(volumes[i]);
+      out[at + 2 * i] = static_cast<char>(v & 0xff);
+      out[at + 2 * i + 1] = static_cast<char>(v >> 8);
+    }
+  }
   return out;
 }
 
@@ -212,7 +223,8 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
   const std::string_view raw = in.bytes(records * kHoursPerDay * 2, "record 3 (hourly volumes)");
   content.volumes.resize(records * kHoursPerDay);
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(content.volumes.data(), raw.data(), raw.size());
+    // A table without records has no buffer at all, and memcpy must not be handed a null one.
+    if (!raw.empty()) std::memcpy(content.volumes.data(), raw.data(), raw.size());
   } else {
     for (std::size_t i = 0; i < content.volumes.size(); ++i) {
       content.volumes[i] = static_cast<std::int16_t>(
