@@ -1,0 +1,225 @@
+#pragma once
+
+// What the fuzz targets share: scratch files for the table's file-based commands, a full picture
+// of a table, and the table's invariants. A broken invariant prints what broke and aborts, so
+// libFuzzer keeps the input as a crash.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+#include "table/ATRTable.h"
+#include "table/CountFileReader.h"
+#include "table/Error.h"
+
+namespace ostrilo::fuzz {
+
+[[noreturn]] inline void fail(const std::string& what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what.c_str());
+  std::abort();
+}
+
+inline void check(bool ok, const std::string& what) {
+  if (!ok) fail(what);
+}
+
+// One folder per fuzzing process, in memory where the system offers it: the commands under test
+// read and write real files, and the disk should not pay for millions of them.
+inline const std::filesystem::path& scratchFolder() {
+  static const std::filesystem::path folder = [] {
+    const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+                                           ? "/dev/shm"
+                                           : std::filesystem::temp_directory_path();
+    std::string pattern = (base / "ostrilo-fuzz-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) fail("cannot make a scratch folder");
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(scratchFolder(), ignored);
+    });
+    return std::filesystem::path(pattern);
+  }();
+  return folder;
+}
+
+inline std::string scratchFile(std::string_view name) { return (scratchFolder() / name).string(); }
+
+inline std::string writeScratch(std::string_view name, std::string_view bytes) {
+  const std::string path = scratchFile(name);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) fail("cannot write " + path);
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  if (std::fclose(f) != 0 || !ok) fail("cannot write " + path);
+  return path;
+}
+
+inline std::string readScratch(const std::string& path) {
+  std::string bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+// Everything a caller can observe of a table.
+struct Picture {
+  std::vector<std::string> names;
+  std::vector<DateNumber> dates;
+  std::int32_t lngLast = -1;
+  std::vector<std::int16_t> volumes;
+  std::vector<std::int32_t> totals;  // of every pair, in record order
+
+  bool operator==(const Picture&) const = default;
+};
+
+inline Picture picture(const ATRTable& table) {
+  Picture p{table.ulstName().values(),
+            table.ulstDate().values(),
+            table.lngLast(),
+            table.volumeArray(),
+            {}};
+  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int16_t s = 0; s < table.StaCount(); ++s)
+      p.totals.push_back(table.DailyVolByIndex(d, s));
+  }
+  return p;
+}
+
+// What holds for every table, whatever filled it.
+inline void checkInvariants(const ATRTable& table) {
+  const std::int64_t pairs = std::int64_t{table.StaCount()} * table.DateCount();
+  check(pairs < kRecordLimit, "stations x dates reached 32767: " + std::to_string(pairs));
+  check(table.lngLast() + 1 >= pairs, "fewer records than pairs");
+  check(table.volumeArray().size() >= static_cast<std::size_t>(table.lngLast() + 1) * kHoursPerDay,
+        "volume array shorter than its records");
+
+  const std::vector<std::string>& names = table.ulstName().values();
+  check(std::unordered_set<std::string>(names.begin(), names.end()).size() == names.size(),
+        "a station name twice");
+  const std::vector<DateNumber>& dates = table.ulstDate().values();
+  check(std::unordered_set<DateNumber>(dates.begin(), dates.end()).size() == dates.size(),
+        "a date twice");
+  for (std::int16_t i = 0; i < table.StaCount(); ++i) {
+    check(table.ulstName().Index(names[static_cast<std::size_t>(i)]) == i, "name index lost");
+  }
+  for (std::int16_t i = 0; i < table.DateCount(); ++i) {
+    check(table.ulstDate().Index(dates[static_cast<std::size_t>(i)]) == i, "date index lost");
+  }
+
+  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+      std::int32_t sum = 0;
+      for (const std::int16_t v : table.VolArrByIndex(d, s)) sum += v;
+      check(sum == table.DailyVolByIndex(d, s), "a daily total is not the sum of its hours");
+    }
+  }
+}
+
+// A table saved must load back as the same table (apart from the spare record a built table
+// keeps, which the loaded one holds but does not count).
+inline void checkSavesAndLoadsBack(const ATRTable& table, const std::string& path) {
+  table.SaveToFile(path);
+  ATRTable loaded;
+  loaded.LoadFromFile(path);
+  checkInvariants(loaded);
+  Picture saved = picture(table);
+  Picture back = picture(loaded);
+  saved.lngLast = back.lngLast = 0;
+  check(saved == back, "a saved table loads back different");
+}
+
+// A plain model of what the table should hold: the lists in order of first appearance and the
+// hours of every pair a line has covered. Build and Add are checked against it.
+struct Model {
+  std::vector<std::string> names;
+  std::vector<DateNumber> dates;
+  // Keyed by the positions in dates and names.
+  std::map<std::pair<std::size_t, std::size_t>, HourlyVolumes> hours;
+
+  static Model of(const ATRTable& table) {
+    Model m{table.ulstName().values(), table.ulstDate().values(), {}};
+    for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+        m.hours[{static_cast<std::size_t>(d), static_cast<std::size_t>(s)}] =
+            table.VolArrByIndex(d, s);
+      }
+    }
+    return m;
+  }
+
+  void apply(const std::vector<CountLine>& lines) {
+    for (const CountLine& line : lines) {
+      const auto name = std::find(names.begin(), names.end(), line.name);
+      const auto s = static_cast<std::size_t>(name - names.begin());
+      if (name == names.end()) names.emplace_back(line.name);
+      const auto date = std::find(dates.begin(), dates.end(), line.date);
+      const auto d = static_cast<std::size_t>(date - dates.begin());
+      if (date == dates.end()) dates.push_back(line.date);
+      HourlyVolumes& pair = hours[{d, s}];
+      std::copy(line.volumes.begin(), line.volumes.end(), pair.begin() + (line.firstHalf ? 0 : 12));
+    }
+  }
+
+  [[nodiscard]] bool fits() const { return names.size() * dates.size() < kRecordLimit; }
+
+  void checkHeldBy(const ATRTable& table) const {
+    check(table.ulstName().values() == names, "station list differs from the model");
+    check(table.ulstDate().values() == dates, "date list differs from the model");
+    for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+        const auto found = hours.find({static_cast<std::size_t>(d), static_cast<std::size_t>(s)});
+        const HourlyVolumes expected = found == hours.end() ? HourlyVolumes{} : found->second;
+        check(table.VolArrByIndex(d, s) == expected, "a pair's hours differ from the model");
+      }
+    }
+  }
+};
+
+// Runs BuildTable or AddToTable on the count file at path and checks the outcome against the
+// model and the parser: it fails exactly when the parser rejects the text or the table would
+// grow too large, a failure changes nothing, and a success holds what the model holds.
+inline bool fillAndCheck(ATRTable& table, const std::string& path, std::string_view text,
+                         bool add) {
+  Model model = add ? Model::of(table) : Model{};
+  bool parses = true;
+  try {
+    model.apply(parseCountFile(text, "model"));
+  } catch (const Error&) {
+    parses = false;
+  }
+  const Picture before = picture(table);
+  table.setInFile(path);
+  try {
+    if (add) {
+      table.AddToTable();
+    } else {
+      table.BuildTable();
+    }
+  } catch (const Error& e) {
+    check(!parses || (!model.fits() && e.kind() == ErrorKind::Overflow),
+          std::string("a fill failed that should not have: ") + e.what());
+    check(picture(table) == before, "a failed fill changed the table");
+    check(std::string_view(e.what()).find(std::filesystem::path(path).filename().string()) !=
+              std::string_view::npos,
+          std::string("an error does not name its file: ") + e.what());
+    return false;
+  }
+  check(parses && model.fits(), "a fill succeeded that should have failed");
+  check(table.lngLast() == std::int32_t{table.StaCount()} * table.DateCount(),
+        "a filled table lacks its spare record");
+  checkInvariants(table);
+  model.checkHeldBy(table);
+  return true;
+}
+
+}  // namespace ostrilo::fuzz
