@@ -12,6 +12,7 @@
 #include "table/ATRTable.h"
 #include "table/TableFile.h"
 #include "tests/plot/SelectionTestSupport.h"
+#include "tests/support/FolderFaults.h"
 
 namespace ostrilo::cli {
 namespace {
@@ -135,6 +136,23 @@ TEST_F(CliTest, FailureLeavesAnExistingOutputUntouched) {
     EXPECT_EQ(readFile("out"), "previous content");
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.dat", "bad.dat", "out"}));
     expectOneLineFailure(runArgs({command, "-o", path("no/such/folder/out"), path("a.dat")}));
+  }
+}
+
+TEST_F(CliTest, OutputOntoAFullOrReadOnlyFileSystemFailsAndKeepsTheOldFile) {
+  const std::string input = dir.write("a.dat", kWeekStart);
+  for (const test::FolderFault fault : {test::FolderFault::Full, test::FolderFault::ReadOnly}) {
+    const test::FaultyFolder folder(dir.path() / "out", fault, {{"out", "previous content"}});
+    if (!folder.ready()) continue;
+    const std::vector<std::string> files = folder.entries();
+    for (const std::string command : {"table", "convert", "stats"}) {
+      SCOPED_TRACE(command);
+      const CliResult result = runArgs({command, "-o", folder.file("out"), input});
+      expectOneLineFailure(result);
+      EXPECT_NE(result.err.find(folder.file("out")), std::string::npos) << result.err;
+      EXPECT_EQ(readFile("out/out"), "previous content");
+      EXPECT_EQ(folder.entries(), files);
+    }
   }
 }
 

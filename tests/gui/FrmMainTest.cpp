@@ -4,12 +4,14 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 
 #include "GuiTestSupport.h"
 #include "stats/StationStats.h"
 #include "table/TableFile.h"
+#include "tests/support/FolderFaults.h"
 
 namespace ostrilo::test {
 namespace {
@@ -250,6 +252,7 @@ struct FailureCase {
   Command command;
   const char* fileName;
   const char* content;
+  std::optional<FolderFault> folder = std::nullopt;  // where the file lies, when not the scratch
   friend void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -284,7 +287,9 @@ class FailingCommand : public MainWindowTest,
 };
 
 TEST_P(FailingCommand, WarnsWithTheReasonAndChangesNothing) {
-  const auto& [c, afterBuild] = GetParam();
+  // Named copies rather than a structured binding: the lambdas below capture them.
+  const auto& c = std::get<0>(GetParam());
+  const bool afterBuild = std::get<1>(GetParam());
   if (afterBuild) {
     build(sampleFile("ATR20050103w1.dat"));
     select(window.lstSta, {0, 1});
@@ -297,8 +302,18 @@ TEST_P(FailingCommand, WarnsWithTheReasonAndChangesNothing) {
     toolkit.answer(empty);
     window.cmdLdBrowse->click();
   }
-  const std::string path = scratch.file(c.fileName);
-  if (c.content != nullptr) scratch.write(c.fileName, c.content);
+  std::string path = scratch.file(c.fileName);
+  std::optional<FaultyFolder> faulty;
+  if (c.folder) {
+    faulty.emplace(scratch.path() / "faulty", *c.folder,
+                   std::vector<std::pair<std::string, std::string>>{{c.fileName, c.content}});
+    if (!faulty->ready()) GTEST_SKIP() << "this machine gives no such folder";
+    path = faulty->file(c.fileName);
+  } else if (c.content != nullptr) {
+    scratch.write(c.fileName, c.content);
+  }
+  const std::vector<std::string> faultyFiles =
+      faulty ? faulty->entries() : std::vector<std::string>{};
   toolkit.messages.clear();
   const WindowState before = stateOf(window);
   const auto table = contentOf(countTable());
@@ -315,6 +330,7 @@ TEST_P(FailingCommand, WarnsWithTheReasonAndChangesNothing) {
   EXPECT_EQ(stateOf(window), before);
   EXPECT_EQ(contentOf(countTable()), table);
   EXPECT_EQ(scratch.entries(), files) << "a file was written or left behind";
+  if (faulty) EXPECT_EQ(faulty->entries(), faultyFiles) << "a file was written or left behind";
   EXPECT_EQ(readBytes(path), c.content != nullptr ? c.content : "");
 }
 
@@ -328,7 +344,15 @@ INSTANTIATE_TEST_SUITE_P(
             FailureCase{"AddBadVolume", Command::Add, "bad.dat", kBadVolume.c_str()},
             FailureCase{"LoadCorruptFile", Command::Load, "bad.cont", "not a table\r\n"},
             FailureCase{"SaveIntoMissingFolder", Command::Save, "no/x.cont", nullptr},
-            FailureCase{"ExportIntoMissingFolder", Command::Export, "no/x.csv", nullptr}),
+            FailureCase{"ExportIntoMissingFolder", Command::Export, "no/x.csv", nullptr},
+            FailureCase{"SaveOntoFullDisk", Command::Save, "x.cont", "old table",
+                        FolderFault::Full},
+            FailureCase{"SaveIntoReadOnlyFolder", Command::Save, "x.cont", "old table",
+                        FolderFault::ReadOnly},
+            FailureCase{"ExportOntoFullDisk", Command::Export, "x.csv", "old export",
+                        FolderFault::Full},
+            FailureCase{"ExportIntoReadOnlyFolder", Command::Export, "x.csv", "old export",
+                        FolderFault::ReadOnly}),
         ::testing::Bool()),
     [](const auto& info) {
       return std::string(std::get<0>(info.param).name) +

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "TableTestSupport.h"
 #include "table/ATRTable.h"
+#include "table/TableFile.h"
 
 namespace ostrilo {
 namespace {
@@ -100,10 +102,10 @@ TEST_F(ATRTableTest, LinesFillTheirHalfAndTotalsAre32Bit) {
   build(countFile({countLine('1', "070403", "0301", rising(1)),
                    countLine('2', "070403", "0301", rising(50)),
                    countLine('1', "070403", "0301", rising(900)),  // the later line wins
-                   countLine('2', "070403", "0302", rising(30000, 0)),
-                   countLine('1', "070403", "0302", rising(30000, 0))}));
+                   countLine('2', "070403", "0302", rising(32767, 0)),
+                   countLine('1', "070403", "0302", rising(32767, 0))}));
   EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(900), rising(50)));
-  EXPECT_EQ(table.DailyVolByIndex(0, 1), 720000);
+  EXPECT_EQ(table.DailyVolByIndex(0, 1), 24 * 32767);
   build(countLine('1', "070503", "0303", rising(5)));
   EXPECT_EQ(table.ulstName().values(), std::vector<std::string>{"0303"});  // rebuilt, not added
   EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(5)));
@@ -122,11 +124,38 @@ TEST_F(ATRTableTest, LineEndsDoNotChangeTheTable) {
   test::expectSame(crlf, snapshot(table));
 }
 
-// 258 x 127 = 32,766 pairs is the largest table; 32,767 pieces the longest file.
-TEST_F(ATRTableTest, LargestTableAndLongestFileFit) {
-  build(crossFile(258, 127));
+// 258 x 127 = 32,766 pairs is the largest table and 151 x 217 = 32,767 one pair too many,
+// whether the pairs come from one count file, from one added to a table, or from a table file.
+TEST_F(ATRTableTest, LargestTableFitsByEveryRouteAndOnePairMoreFailsByEvery) {
+  build(crossFile(258, 100));
+  add(crossFile(258, 127));
   EXPECT_EQ(table.Count(), 32767);
   EXPECT_EQ(table.DailyVolByIndex(3, 257), sum(wholeDay(rising(1))));
+  table.SaveToFile(dir.file("largest.cont"));
+  table.LoadFromFile(dir.file("largest.cont"));
+  EXPECT_EQ(table.Count(), 32766);
+
+  build(crossFile(151, 100));
+  const auto before = snapshot(table);
+  const std::string over = dir.write("over.dat", crossFile(151, 217));
+  std::vector<std::string> names(151);
+  std::vector<DateNumber> dates(217);
+  for (int i = 0; i < 151; ++i) names[static_cast<std::size_t>(i)] = std::to_string(1000 + i);
+  for (int i = 0; i < 217; ++i) dates[static_cast<std::size_t>(i)] = day(2001, 1, 1) + i;
+  dir.write("over.cont", encodeTableFile(dates, names, std::vector<std::int16_t>(32768 * 24)));
+  for (const auto& fill :
+       std::vector<std::function<void()>>{[&] { table.BuildTable(); }, [&] { table.AddToTable(); },
+                                          [&] { table.LoadFromFile(dir.file("over.cont")); }}) {
+    table.setInFile(over);
+    EXPECT_EQ(thrownBy(fill).kind(), ErrorKind::Overflow);
+    table.setInFile(before.inFile);
+    test::expectSame(before, snapshot(table));
+  }
+}
+
+// 32,767 pieces is the longest count file, blank lines and the piece after the last break
+// included; a file of one piece more fails with the fills in FailedFill.
+TEST_F(ATRTableTest, LongestFileFits) {
   build(countLine('1', "070403", "0301", rising(1)) + std::string(32766, '\n'));
   EXPECT_EQ(table.StaCount(), 1);
 }
@@ -165,11 +194,12 @@ const FailureCase kFailures[] = {
     {"MissingFile", "-", ErrorKind::FileNotFound, ""},
     {"BadVolume", goodStart() + "\r\n" + test::overwrite(goodStart(), 29, " 12a4"),
      ErrorKind::Conversion, "bad.dat, line 3, volume field 4"},
-    {"VolumeOverflow", goodStart() + countLine('2', "070403", "AAAA", rising(32760)),
-     ErrorKind::Overflow, "bad.dat, line 2, volume field"},
+    {"VolumeOverflow",
+     goodStart() + test::overwrite(countLine('2', "070403", "AAAA", rising(1)), 69, "32768"),
+     ErrorKind::Overflow, "bad.dat, line 2, volume field 12"},
     {"BadDate", goodStart() + countLine('2', "023003", "AAAA", rising(1)), ErrorKind::Conversion,
      "bad.dat, line 2"},
-    {"TooManyPieces", goodStart() + std::string(32767, '\n'), ErrorKind::Overflow, ""},
+    {"OnePieceTooMany", goodStart() + std::string(32766, '\n'), ErrorKind::Overflow, ""},
     {"TooManyPairs", crossFile(217, 151), ErrorKind::Overflow, ""}};
 
 class FailedFill : public ::testing::TestWithParam<FailureCase> {};

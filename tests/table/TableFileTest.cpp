@@ -120,6 +120,8 @@ const FileCase kFiles[] = {
     {"NameDims", patched(38, std::string(1, '\0')), ErrorKind::BadTableFile},
     {"NoHourDimension", patched(64, u32(12) + u32(0) + u32(14)), ErrorKind::BadTableFile},
     {"HugeDateCount", patched(4, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
+    {"FourBillionDatesInTwentyBytes", "\x07\x20\x01\x00"s + u32(0xFFFFFFFF) + u32(0) + f64(1),
+     ErrorKind::BadTableFile},
     {"HugeNameLength", patched(48, "\xFF\xFF"), ErrorKind::BadTableFile},
     {"HugeRecordCount", patched(72, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
     {"NaNDate", patched(20, f64(std::numeric_limits<double>::quiet_NaN())),
