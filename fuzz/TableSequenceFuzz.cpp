@@ -1,16 +1,20 @@
-// libFuzzer target: a sequence of BuildTable, AddToTable, SaveToFile and LoadFromFile steps, with
-// count files and table files made from the fuzzer's bytes. After every step the table keeps its
-// invariants and holds what a plain model of it holds; a failed step changes nothing, and a
-// failed save leaves the file it aimed at as it was.
+// libFuzzer target: a sequence of BuildTable, AddToTable, SaveToFile, LoadFromFile and statistics
+// export steps, with count files, table files and picks made from the fuzzer's bytes. After every
+// step the table keeps its invariants and holds what a plain model of it holds; a failed step
+// changes nothing, and a failed save leaves the file it aimed at as it was.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "FuzzSupport.h"
+#include "plot/PlotSelection.h"
+#include "stats/StationStats.h"
+#include "table/TableFile.h"
 
 namespace {
 
@@ -112,6 +116,45 @@ void loadAndCheck(ATRTable& table, FuzzedDataProvider& in) {
   check(picture(table) == picture(fresh), "a load kept something of the table before it");
 }
 
+// The export of a picked part of the table: one record per picked station whose figures lie
+// where the picked daily totals say, written whole to its file.
+void exportAndCheck(const ATRTable& table, FuzzedDataProvider& in) {
+  ostrilo::PlotSelection selection;
+  const bool all = in.ConsumeBool();
+  for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+    selection.stations.selected.push_back(all || in.ConsumeBool());
+    selection.stations.texts.push_back(table.StaNamebyIndex(s));
+  }
+  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+    selection.dates.selected.push_back(all || in.ConsumeBool());
+  }
+  if (ostrilo::CheckPlotSelection(selection)) return;
+
+  const ostrilo::StatResults rows = ostrilo::ComputeStationStats(table, selection);
+  const std::vector<std::int16_t> stations = selection.stations.picked();
+  const std::vector<std::int16_t> dates = selection.dates.picked();
+  check(rows.size() == stations.size(), "not one record per picked station");
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    std::int32_t low = INT32_MAX;
+    std::int32_t high = INT32_MIN;
+    for (const std::int16_t d : dates) {
+      low = std::min(low, table.DailyVolByIndex(d, stations[k]));
+      high = std::max(high, table.DailyVolByIndex(d, stations[k]));
+    }
+    const ostrilo::StationStat& row = rows[k];
+    check(row.AtrId == table.StaNamebyIndex(stations[k]), "a record names another station");
+    check(row.MinDT == low && row.MaxDT == high, "minimum or maximum is not a picked total");
+    check(low <= row.ADT && row.ADT <= high, "the mean lies outside the picked totals");
+    check(row.SD >= 0 && row.SD <= high - low, "the deviation exceeds the range");
+  }
+  const std::string text = ostrilo::BuildStatsCsvText(rows);
+  check(text.starts_with("ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n") &&
+            text.ends_with("\r\n"),
+        "the statistics file lacks its header or its last line end");
+  ostrilo::writeFileAtomically(scratchFile("seq.csv"), text);
+  check(readScratch(scratchFile("seq.csv")) == text, "the statistics file was not written whole");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -119,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::remove(scratchFile("seq.cont").c_str());
   ATRTable table;
   for (int step = 0; step < 8 && in.remaining_bytes() > 0; ++step) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
+    switch (in.ConsumeIntegralInRange(0, 4)) {
       case 0:
       case 1: {
         const std::string text = countText(in);
@@ -131,6 +174,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         break;
       case 3:
         loadAndCheck(table, in);
+        break;
+      case 4:
+        exportAndCheck(table, in);
         break;
     }
     checkInvariants(table);
