@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <bit>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -181,30 +179,8 @@ TEST(TableFileFormat, EveryTruncationIsRejectedAndTheEdgesAreGood) {
       edges);
 }
 
-// Lowers the largest file this process may write, so that a save fails part way even for root.
-struct FileSizeLimit {
-  explicit FileSizeLimit(rlim_t bytes) : handler(std::signal(SIGXFSZ, SIG_IGN)) {
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit lowered = saved;
-    lowered.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, handler);
-  }
-  rlimit saved{};
-  void (*handler)(int);
-};
-
 TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
   buildTwoByThree();
-  dir.write("t.cont", "old content");
-  {
-    const FileSizeLimit limit(100);
-    EXPECT_EQ(thrownBy([&] { table.SaveToFile(dir.file("t.cont")); }).kind(), ErrorKind::Io);
-  }
-  EXPECT_EQ(test::readBytes(dir.file("t.cont")), "old content");
   EXPECT_EQ(thrownBy([&] { table.SaveToFile(dir.file("no/t.cont")); }).kind(),
             ErrorKind::FileNotFound);
   // A folder standing where the file should go cannot be replaced.
@@ -212,7 +188,7 @@ TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
   dir.write("d.cont/inside", "keep me");
   (void)thrownBy([&] { table.SaveToFile(dir.file("d.cont")); });
   EXPECT_EQ(test::readBytes(dir.path() / "d.cont" / "inside"), "keep me");
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat", "t.cont"}));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat"}));
 }
 
 // Replacing a link by a regular file would quietly detach it from the table it points at.
