@@ -77,21 +77,20 @@ std::string countText(FuzzedDataProvider& in) {
   return text;
 }
 
-// Saving into a folder that is not there must fail and leave everything else alone.
+// Saving into a folder that is not there must fail and leave everything else alone. (Saving
+// cannot change the table: SaveToFile is const.)
 void saveAndCheck(const ATRTable& table, FuzzedDataProvider& in) {
-  const Picture before = picture(table);
-  if (in.ConsumeIntegralInRange(0, 7) == 0) {
-    const std::string kept = readScratch(scratchFile("seq.cont"));
-    try {
-      table.SaveToFile(scratchFile("missing/seq.cont"));
-      fail("a save into a missing folder succeeded");
-    } catch (const ostrilo::Error&) {
-    }
-    check(readScratch(scratchFile("seq.cont")) == kept, "a failed save touched another file");
-  } else {
+  if (in.ConsumeIntegralInRange(0, 7) != 0) {
     checkSavesAndLoadsBack(table, scratchFile("seq.cont"));
+    return;
   }
-  check(picture(table) == before, "saving changed the table");
+  const std::string kept = readScratch(scratchFile("seq.cont"));
+  try {
+    table.SaveToFile(scratchFile("missing/seq.cont"));
+    fail("a save into a missing folder succeeded");
+  } catch (const ostrilo::Error&) {
+  }
+  check(readScratch(scratchFile("seq.cont")) == kept, "a failed save touched another file");
 }
 
 void loadAndCheck(ATRTable& table, FuzzedDataProvider& in) {
@@ -179,7 +178,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         exportAndCheck(table, in);
         break;
     }
-    checkInvariants(table);
   }
   return 0;
 }

@@ -101,14 +101,14 @@ inline QString sampleFile(const char* name) {
   return QStringLiteral(OSTRILO_SOURCE_DIR "/samples/") + QString::fromLatin1(name);
 }
 
-inline std::vector<ChartWindow*> openChartWindows() {
-  std::vector<ChartWindow*> windows;
+// The shown top-level windows of a kind; a window embedded in another is none of them.
+template <typename Window = ChartWindow>
+std::vector<Window*> openWindows() {
+  std::vector<Window*> found;
   for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (auto* chart = qobject_cast<ChartWindow*>(top); chart != nullptr && chart->isVisible()) {
-      windows.push_back(chart);
-    }
+    if (auto* w = qobject_cast<Window*>(top); w != nullptr && w->isVisible()) found.push_back(w);
   }
-  return windows;
+  return found;
 }
 
 // Windows closed with WA_DeleteOnClose are only deleted by the event loop.
@@ -123,7 +123,7 @@ class MainWindowTest : public ::testing::Test {
   }
   ~MainWindowTest() override {
     window.close();
-    for (ChartWindow* chart : openChartWindows()) chart->close();
+    for (ChartWindow* chart : openWindows()) chart->close();
     flushDeletes();
     releaseCountTable();
   }
