@@ -71,6 +71,22 @@ inline std::string readScratch(const std::string& path) {
   return bytes;
 }
 
+// A filled table for the targets to add to or replace, holding stations and dates that the
+// fuzzer's lines may meet again.
+inline const ATRTable& heldTable() {
+  static const ATRTable table = [] {
+    ATRTable t;
+    t.setInFile(writeScratch(
+        "held.dat",
+        "31010305 0101   65   42   26   33   54  130  387  821 1040  918  679  752\r\n"
+        "32010305 0101  756  761  773 1004 1122 1200  973  627  392  352  245  123\r\n"
+        "31010405 AAAA    1    2    3    4    5    6    7    8    9   10   11   12\n"));
+    t.BuildTable();
+    return t;
+  }();
+  return table;
+}
+
 // Everything a caller can observe of a table.
 struct Picture {
   std::vector<std::string> names;

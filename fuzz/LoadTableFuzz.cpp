@@ -6,22 +6,6 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "table/TableFile.h"
-
-namespace {
-
-const ostrilo::ATRTable& heldTable() {
-  static const ostrilo::ATRTable table = [] {
-    ostrilo::ATRTable t;
-    t.setInFile(ostrilo::fuzz::writeScratch(
-        "held.dat", "31010305 0101    1    2    3    4    5    6    7    8    9   10   11   12\n"));
-    t.BuildTable();
-    return t;
-  }();
-  return table;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace ostrilo::fuzz;
