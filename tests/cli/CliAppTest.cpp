@@ -10,7 +10,6 @@
 #include "plot/PlotSelection.h"
 #include "stats/StationStats.h"
 #include "table/ATRTable.h"
-#include "table/TableFile.h"
 #include "tests/plot/SelectionTestSupport.h"
 #include "tests/support/FolderFaults.h"
 
@@ -37,9 +36,9 @@ const std::string kRows17 =
     "6733,6280,4899,3360,2951,2399,1530,1072,88022\n"
     "0302,2017-04-17,1,2,3,4,5,6,7,8,9,10,11,12,0,0,0,0,0,0,0,0,0,0,0,0,78\n";
 
-// A new station 0303 and a correction of 0301's morning on the 18th.
+// A new station, whose name CSV must quote, and a correction of 0301's morning on the 18th.
 const std::string kWeekMore =
-    "31041817 0303    1    1    1    1    1    1    1    1    1    1    1    1\n"
+    "31041817 a,\"b    1    1    1    1    1    1    1    1    1    1    1    1\n"
     "31041817 0301    5    5    5    5    5    5    5    5    5    5    5    5\n";
 
 struct CliResult {
@@ -74,9 +73,11 @@ class CliTest : public ::testing::Test {
 };
 
 // Every pair in record order, uncovered ones as zeros; a further input is added after the
-// first: its new station comes after the built ones and its later line wins.
+// first: its new station comes after the built ones and its later line wins. A first input
+// named *.cont (any case) is a table file and lists like the count files it was converted from.
 TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   const std::string a = dir.write("a.dat", kWeekStart);
+  const std::string b = dir.write("b.dat", kWeekMore);
   const CliResult result = runArgs({"table", "-o", path("out.csv"), a});
   EXPECT_EQ(result.status, kExitOk) << result.err;
   EXPECT_TRUE(result.out.empty());
@@ -85,34 +86,21 @@ TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
       kHeader + kRows17 +
           "0301,2017-04-18,10,20,30,40,50,60,70,80,90,100,110,120,0,0,0,0,0,0,0,0,0,0,0,0,780\n"
           "0302,2017-04-18,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n");
-  const CliResult added = runArgs({"table", a, dir.write("b.dat", kWeekMore)});
+  const CliResult added = runArgs({"table", a, b});
   ASSERT_EQ(added.status, kExitOk) << added.err;
   EXPECT_TRUE(added.err.empty());
-  EXPECT_EQ(added.out, kHeader + kRows17 +
-                           "0303,2017-04-17,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
-                           "0301,2017-04-18,5,5,5,5,5,5,5,5,5,5,5,5,0,0,0,0,0,0,0,0,0,0,0,0,60\n"
-                           "0302,2017-04-18,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
-                           "0303,2017-04-18,1,1,1,1,1,1,1,1,1,1,1,1,0,0,0,0,0,0,0,0,0,0,0,0,12\n");
-}
+  EXPECT_EQ(added.out,
+            kHeader + kRows17 +
+                "\"a,\"\"b\",2017-04-17,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+                "0301,2017-04-18,5,5,5,5,5,5,5,5,5,5,5,5,0,0,0,0,0,0,0,0,0,0,0,0,60\n"
+                "0302,2017-04-18,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
+                "\"a,\"\"b\",2017-04-18,1,1,1,1,1,1,1,1,1,1,1,1,0,0,0,0,0,0,0,0,0,0,0,0,12\n");
 
-TEST_F(CliTest, TableQuotesStationNamesThatNeedIt) {
-  const std::string file = dir.write("q.dat",
-                                     "31041717 a,\"b    1    1    1    1    1    1    1    1    1"
-                                     "    1    1    1\n");
-  const CliResult result = runArgs({"table", file});
-  ASSERT_EQ(result.status, kExitOk) << result.err;
-  EXPECT_NE(result.out.find("\n\"a,\"\"b\",2017-04-17,1,"), std::string::npos) << result.out;
-}
-
-// A converted table file lists like its count files, and count files add to it.
-TEST_F(CliTest, ConvertedTableFileListsLikeItsCountFiles) {
-  const std::string start = dir.write("a.dat", kWeekStart);
-  const std::string more = dir.write("b.dat", kWeekMore);
-  const CliResult converted = runArgs({"convert", "-o", path("A.Cont"), start});
+  const CliResult converted = runArgs({"convert", "-o", path("A.Cont"), a});
   ASSERT_EQ(converted.status, kExitOk) << converted.err;
   EXPECT_TRUE(converted.out.empty());
-  EXPECT_EQ(runArgs({"table", path("A.Cont")}).out, runArgs({"table", start}).out);
-  EXPECT_EQ(runArgs({"table", path("A.Cont"), more}).out, runArgs({"table", start, more}).out);
+  EXPECT_EQ(runArgs({"table", path("A.Cont")}).out, readFile("out.csv"));
+  EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, added.out);
 }
 
 TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
@@ -165,8 +153,6 @@ TEST_F(CliTest, FailingStandardOutputIsAFailure) {
   EXPECT_TRUE(err.str().starts_with("ostrilo-cli: ")) << err.str();
 }
 
-const std::string kStatsHeader = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n";
-
 // Fri 7 to Mon 10 January 2005: "S1  " totals 1000, 600, 500, 1100 (the worked example);
 // " 301" has 40 on Friday and 60 on Monday, "0301" only 20 on Saturday.
 std::string statsWeek() {
@@ -178,21 +164,8 @@ std::string statsWeek() {
          dayLines(" 301", day(2005, 1, 10), spread(60));
 }
 
-// Every station and date of a table file by default.
-TEST_F(CliTest, StatsOfTheWorkedExample) {
-  std::vector<std::int16_t> volumes(4 * kHoursPerDay, 0);
-  const int totals[] = {1000, 600, 500, 1100};
-  std::vector<DateNumber> dates;
-  for (int d = 0; d < 4; ++d) {
-    dates.push_back(day(2005, 1, 7 + d));
-    volumes[static_cast<std::size_t>(d * kHoursPerDay)] = static_cast<std::int16_t>(totals[d]);
-  }
-  const std::string cont = dir.write("s1.cont", encodeTableFile(dates, {"S1"}, volumes));
-  EXPECT_EQ(runArgs({"stats", cont}).out,
-            kStatsHeader + "S1,  800,  500,  1100,  255,  1050,  550\r\n");
-}
-
 // Names and dates may come in any order and more than once: records follow the station list.
+// Without a pick, every station and date counts.
 TEST_F(CliTest, StatsFileHoldsWhatTheExportWritesForTheSameSelection) {
   const std::string input = dir.write("w.dat", statsWeek());
   const CliResult result =
@@ -201,13 +174,11 @@ TEST_F(CliTest, StatsFileHoldsWhatTheExportWritesForTheSameSelection) {
   ASSERT_EQ(result.status, kExitOk) << result.err;
   EXPECT_TRUE(result.out.empty());
 
-  ATRTable table;
-  loadInputs(table, std::vector<std::string>{input});
-  PlotSelection selection;
-  selection.stations.selected = {true, false, true};
-  selection.stations.texts = {"S1  ", " 301", "0301"};
-  selection.dates.selected = {false, true, true, false};
-  EXPECT_EQ(readFile("out.csv"), BuildStatsCsvText(ComputeStationStats(table, selection)));
+  const ATRTable table = test::tableOf(statsWeek());
+  EXPECT_EQ(readFile("out.csv"),
+            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {0, 2}, {1, 2}))));
+  EXPECT_EQ(runArgs({"stats", input}).out, BuildStatsCsvText(ComputeStationStats(
+                                               table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}))));
 }
 
 TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
