@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +17,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "tests/table/TableTestSupport.h"
 
 namespace ostrilo::test {
 
@@ -58,14 +59,7 @@ class FaultyFolder {
   [[nodiscard]] bool ready() const noexcept { return m_ready; }
   [[nodiscard]] std::string file(std::string_view name) const { return (m_folder / name).string(); }
 
-  [[nodiscard]] std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(m_folder)) {
-      names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  [[nodiscard]] std::vector<std::string> entries() const { return sortedEntries(m_folder); }
 
  private:
   // Leaves not one free block, so that even a few bytes cannot be written.

@@ -76,6 +76,16 @@ inline std::string readBytes(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// The names in a folder, sorted: what a failed operation must leave as it found it.
+inline std::vector<std::string> sortedEntries(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) {
+    names.push_back(e.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // A fresh folder, removed with everything in it afterwards.
 class ScratchDir {
  public:
@@ -97,14 +107,7 @@ class ScratchDir {
     std::ofstream(file(name), std::ios::binary).write(bytes.data(), std::ssize(bytes));
     return file(name);
   }
-  [[nodiscard]] std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(m_path)) {
-      names.push_back(e.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  [[nodiscard]] std::vector<std::string> entries() const { return sortedEntries(m_path); }
 
  private:
   std::filesystem::path m_path;
