@@ -1,7 +1,7 @@
 #include <QApplication>
 
-#include "app/frmMain.h"
-#include "toolkit/Toolkit.h"
+#include "gui/main/frmMain.h"
+#include "gui/toolkit/Toolkit.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "table/TableFile.h"
+#include "core/table/TableFile.h"
 #include "tools/countgen/CountGenerator.h"
 
 namespace ostrilo::bench {

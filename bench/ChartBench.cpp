@@ -23,15 +23,15 @@
 
 #include "bench/BenchInputs.h"
 #include "bench/MedianReporter.h"
-#include "plot/ChartData.h"
-#include "plot/ChartWindow.h"
-#include "plot/PlotSelection.h"
-#include "plot/Plots.h"
-#include "plot/frmGraphH.h"
-#include "plot/frmGraphL.h"
-#include "plot/frmVolColorGrid.h"
-#include "table/ATRTable.h"
-#include "toolkit/Toolkit.h"
+#include "core/charts/ChartData.h"
+#include "core/selection/PlotSelection.h"
+#include "core/table/ATRTable.h"
+#include "gui/charts/ChartWindow.h"
+#include "gui/charts/Plots.h"
+#include "gui/charts/frmGraphH.h"
+#include "gui/charts/frmGraphL.h"
+#include "gui/charts/frmVolColorGrid.h"
+#include "gui/toolkit/Toolkit.h"
 
 namespace {
 

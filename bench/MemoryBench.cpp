@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
-#include "table/ATRTable.h"
+#include "core/table/ATRTable.h"
 
 extern char** environ;
 

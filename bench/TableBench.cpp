@@ -18,8 +18,8 @@
 
 #include "bench/BenchInputs.h"
 #include "bench/MedianReporter.h"
-#include "table/ATRTable.h"
-#include "table/CountFileReader.h"
+#include "core/table/ATRTable.h"
+#include "core/table/CountFileReader.h"
 
 namespace {
 

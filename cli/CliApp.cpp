@@ -9,13 +9,13 @@
 #include <stdexcept>
 #include <vector>
 
-#include "plot/PlotSelection.h"
-#include "stats/StationStats.h"
-#include "table/ATRTable.h"
-#include "table/CsvField.h"
-#include "table/DateNumber.h"
-#include "table/Error.h"
-#include "table/TableFile.h"
+#include "core/selection/PlotSelection.h"
+#include "core/stats/StationStats.h"
+#include "core/table/ATRTable.h"
+#include "core/table/CsvField.h"
+#include "core/table/DateNumber.h"
+#include "core/table/Error.h"
+#include "core/table/TableFile.h"
 
 namespace ostrilo::cli {
 

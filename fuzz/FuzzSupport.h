@@ -17,9 +17,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "table/ATRTable.h"
-#include "table/CountFileReader.h"
-#include "table/Error.h"
+#include "core/table/ATRTable.h"
+#include "core/table/CountFileReader.h"
+#include "core/table/Error.h"
 
 namespace ostrilo::fuzz {
 

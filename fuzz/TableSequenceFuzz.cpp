@@ -12,9 +12,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "plot/PlotSelection.h"
-#include "stats/StationStats.h"
-#include "table/TableFile.h"
+#include "core/selection/PlotSelection.h"
+#include "core/stats/StationStats.h"
+#include "core/table/TableFile.h"
 
 namespace {
 

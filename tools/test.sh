@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 bash "$root/tools/setup.sh"
 bash "$root/tools/check-format.sh"
+bash "$root/tools/check-layers.sh"
 
 cmake -S "$root" -B "$root/build" -G Ninja > /dev/null
 cmake --build "$root/build"

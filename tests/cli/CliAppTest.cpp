@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cli/CliApp.h"
-#include "plot/PlotSelection.h"
-#include "stats/StationStats.h"
-#include "table/ATRTable.h"
-#include "tests/plot/SelectionTestSupport.h"
+#include "core/selection/PlotSelection.h"
+#include "core/stats/StationStats.h"
+#include "core/table/ATRTable.h"
 #include "tests/support/FolderFaults.h"
+#include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo::cli {
 namespace {

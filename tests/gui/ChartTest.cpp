@@ -11,15 +11,15 @@
 #include <QWheelEvent>
 
 #include "GuiTestSupport.h"
-#include "plot/ChartData.h"
-#include "plot/ChartEditor.h"
-#include "plot/ChartFormat.h"
-#include "plot/ChartStyle.h"
-#include "plot/ColorGridPlottable.h"
-#include "plot/Plots.h"
-#include "plot/frmGraphH.h"
-#include "plot/frmGraphL.h"
-#include "plot/frmVolColorGrid.h"
+#include "core/charts/ChartData.h"
+#include "gui/charts/ChartEditor.h"
+#include "gui/charts/ChartFormat.h"
+#include "gui/charts/ChartStyle.h"
+#include "gui/charts/ColorGridPlottable.h"
+#include "gui/charts/Plots.h"
+#include "gui/charts/frmGraphH.h"
+#include "gui/charts/frmGraphL.h"
+#include "gui/charts/frmVolColorGrid.h"
 
 namespace ostrilo::test {
 namespace {

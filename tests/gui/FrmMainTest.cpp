@@ -9,8 +9,8 @@
 #include <tuple>
 
 #include "GuiTestSupport.h"
-#include "stats/StationStats.h"
-#include "table/TableFile.h"
+#include "core/stats/StationStats.h"
+#include "core/table/TableFile.h"
 #include "tests/support/FolderFaults.h"
 
 namespace ostrilo::test {

@@ -13,11 +13,11 @@
 #include <ostream>
 #include <vector>
 
-#include "app/CountTable.h"
-#include "app/frmMain.h"
-#include "plot/ChartWindow.h"
-#include "tests/plot/SelectionTestSupport.h"
-#include "toolkit/Toolkit.h"
+#include "gui/charts/ChartWindow.h"
+#include "gui/main/CountTable.h"
+#include "gui/main/frmMain.h"
+#include "gui/toolkit/Toolkit.h"
+#include "tests/support/SelectionTestSupport.h"
 
 inline void PrintTo(const QString& text, std::ostream* os) {
   *os << '"' << text.toStdString() << '"';

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "GuiTestSupport.h"
-#include "stats/frmLV.h"
+#include "gui/stats/frmLV.h"
 
 namespace ostrilo::test {
 namespace {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/table/TableTestSupport.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo::test {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "table/CountFileReader.h"
+#include "core/table/CountFileReader.h"
 #include "tools/countgen/CountGenerator.h"
 
 namespace ostrilo::countgen {

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "table/DateNumber.h"
+#include "core/table/DateNumber.h"
 
 namespace ostrilo::countgen {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "table/Error.h"
-#include "table/TableFile.h"
+#include "core/table/Error.h"
+#include "core/table/TableFile.h"
 #include "tools/countgen/CountGenerator.h"
 
 namespace {

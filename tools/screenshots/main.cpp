@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <set>
 
-#include "app/frmMain.h"
-#include "toolkit/Toolkit.h"
+#include "gui/main/frmMain.h"
+#include "gui/toolkit/Toolkit.h"
 
 namespace {
 

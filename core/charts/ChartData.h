@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/table/DateNumber.h"
+
+namespace ostrilo {
+
+class ATRTable;
+struct PlotSelection;
+
+// What each chart shows, as plain data: the windows only draw it. x values of time axes are
+// date numbers (days since 30 December 1899, the hour as the fraction).
+
+// The series kinds of the graph-type box, in its order.
+enum class SeriesKind { Line = 0, Bar = 1, HorizBar = 2, Area = 3, Point = 4 };
+
+// The kind for the graph-type box's current position; no current entry (-1, the user typed a
+// text of their own) and anything unknown draw lines.
+[[nodiscard]] SeriesKind seriesKindFor(int graphTypeIndex);
+
+// Label formats of a time axis, in the notation of the stored charts.
+inline constexpr const char* kHourDateFormat = "hh:mm m/d/yy";  // two lines: time above date
+inline constexpr const char* kDateFormat = "m/d/yy";
+
+struct ChartPoint {
+  double x = 0;
+  double y = 0;
+  friend bool operator==(const ChartPoint&, const ChartPoint&) = default;
+};
+
+struct ChartSeries {
+  std::string title;  // the station name, as the table's bytes
+  SeriesKind kind = SeriesKind::Line;
+  std::vector<ChartPoint> points;  // in walk order
+};
+
+// The hourly and the daily volume graph.
+struct LineChart {
+  std::string title;
+  std::string caption;
+  std::string leftAxisTitle;
+  std::string bottomAxisFormat;
+  bool multiLineLabels = false;
+  std::vector<ChartSeries> series;  // one per picked station, in list order
+};
+
+struct GridCell {
+  DateNumber x = 0;    // start of the cell's hour
+  std::int32_t z = 0;  // row: the ordinal of the station among the picked ones
+  std::int16_t y = 0;  // the hourly volume, which picks the colour
+  friend bool operator==(const GridCell&, const GridCell&) = default;
+};
+
+struct ColorGrid {
+  std::string title;
+  std::string caption;
+  std::string leftAxisTitle;
+  std::string bottomAxisFormat;
+  std::vector<std::string> rowNames;  // row k is the k-th picked station
+  std::vector<GridCell> cells;        // in walk order: row by row, date by date, hour by hour
+  // The volume range that spans the colour scale, lowest red to highest green; both 0 when
+  // there are no cells.
+  std::int16_t lowest = 0;
+  std::int16_t highest = 0;
+};
+
+struct Histogram {
+  std::string title;
+  std::string caption;
+  std::string leftAxisTitle;
+  std::int32_t smallest = 0;     // lower edge of bin 0
+  std::int32_t width = 1;        // bin width, at least 1
+  std::vector<ChartPoint> bars;  // bins 0 to 30: x the lower edge, y the count
+  std::int64_t counted = 0;      // volumes counted, drawn or not
+};
+
+inline constexpr int kHistogramBins = 101;
+inline constexpr int kHistogramBarsDrawn = 31;
+
+// Each takes the selection as the check left it (the caller runs CheckPlotSelection first)
+// and walks it station by station, both lists in list order.
+[[nodiscard]] LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,
+                                          SeriesKind kind);
+[[nodiscard]] LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection,
+                                         SeriesKind kind);
+[[nodiscard]] ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection);
+// Bins of equal width over the picked hourly volumes: the width is (largest - smallest) / 30
+// rounded half to even when the largest volume is 32 or more, else 1, and never below 1. A
+// volume's bin is (v - smallest) / width; the bin's lower edge belongs to it. Volumes whose
+// bin lies beyond 100 are left out.
+[[nodiscard]] Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection);
+
+}  // namespace ostrilo

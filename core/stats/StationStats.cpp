@@ -1,0 +1,91 @@
+#include "core/stats/StationStats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/selection/PlotSelection.h"
+#include "core/table/ATRTable.h"
+#include "core/table/Checked.h"
+#include "core/table/CsvField.h"
+
+namespace ostrilo {
+
+namespace {
+
+struct Accumulator {
+  std::int64_t sum = 0;
+  std::int64_t count = 0;
+
+  void add(std::int32_t v) {
+    sum += v;
+    ++count;
+  }
+  [[nodiscard]] std::int32_t mean() const {
+    return count == 0 ? 0 : roundHalfEven(static_cast<double>(sum) / static_cast<double>(count));
+  }
+};
+
+}  // namespace
+
+std::int32_t roundHalfEven(double value) {
+  // nearbyint rounds halves to even under the default rounding mode, which nothing changes.
+  return checkedNarrow<std::int32_t>(static_cast<std::int64_t>(std::nearbyint(value)), "statistic");
+}
+
+StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection) {
+  const std::vector<std::int16_t> dates = selection.dates.picked();
+  std::vector<bool> weekend;
+  weekend.reserve(dates.size());
+  for (const std::int16_t j : dates) weekend.push_back(IsWeekend(table.DatebyIndex(j)));
+
+  StatResults rows;
+  for (const std::int16_t i : selection.stations.picked()) {
+    StationStat row;
+    const auto index = static_cast<std::size_t>(i);
+    if (index < selection.stations.texts.size()) row.AtrId = selection.stations.texts[index];
+
+    Accumulator all;
+    Accumulator weekday;
+    Accumulator weekendDays;
+    std::vector<std::int32_t> volumes;
+    volumes.reserve(dates.size());
+    for (std::size_t n = 0; n < dates.size(); ++n) {
+      const std::int32_t v = table.DailyVolByIndex(dates[n], i);
+      volumes.push_back(v);
+      all.add(v);
+      (weekend[n] ? weekendDays : weekday).add(v);
+    }
+    if (!volumes.empty()) {
+      row.MinDT = *std::min_element(volumes.begin(), volumes.end());
+      row.MaxDT = *std::max_element(volumes.begin(), volumes.end());
+    }
+    row.ADT = all.mean();
+    row.AWDDT = weekday.mean();
+    row.AWEDT = weekendDays.mean();
+
+    // The deviation is taken from the whole-number ADT, as the published figures are.
+    double squares = 0;
+    for (const std::int32_t v : volumes) {
+      const auto d = static_cast<double>(std::int64_t{v} - row.ADT);
+      squares += d * d;
+    }
+    row.SD = volumes.empty() ? 0 : roundHalfEven(std::sqrt(squares / volumes.size()));
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::string BuildStatsCsvText(const StatResults& rows) {
+  std::string text = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n";
+  for (const StationStat& row : rows) {
+    text += csvField(row.AtrId);
+    for (const std::int32_t figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT}) {
+      text += ",  " + std::to_string(figure);
+    }
+    text += ",  " + std::to_string(row.AWEDT) + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/table/DateNumber.h"
+#include "core/table/UniqueList.h"
+
+namespace ostrilo {
+
+inline constexpr int kHoursPerDay = 24;
+// StaCount x DateCount must stay below this, so that every record index, including the spare
+// record after the last pair, fits a 16-bit index.
+inline constexpr int kRecordLimit = 32767;
+
+using HourlyVolumes = std::array<std::int16_t, kHoursPerDay>;
+
+// The count table: hourly vehicle volumes by station and date, with daily totals.
+//
+// Stations and dates get their indexes in order of first appearance. The record of date index
+// d and station index s is StaCount x d + s (MainIndex): all stations of the first date, then
+// all of the second, and so on. A pair that no count-file line covered holds 24 zeros.
+//
+// Every filling operation (BuildTable, AddToTable, LoadFromFile) is all or nothing: it reads
+// and checks its whole input before it replaces anything, so a failure leaves the table exactly
+// as it was. Failures are thrown as ostrilo::Error.
+class ATRTable {
+ public:
+  ATRTable() = default;
+
+  [[nodiscard]] const NameList& ulstName() const noexcept { return m_names; }
+  [[nodiscard]] const DateList& ulstDate() const noexcept { return m_dates; }
+
+  // The count file that BuildTable and AddToTable read.
+  [[nodiscard]] const std::string& inFile() const noexcept { return m_inFile; }
+  void setInFile(std::string fileName) { m_inFile = std::move(fileName); }
+
+  // lngLast + 1: the records the table holds. BuildTable and AddToTable keep one spare all-zero
+  // record after the last pair; LoadFromFile does not count it.
+  [[nodiscard]] std::int16_t Count() const noexcept {
+    return static_cast<std::int16_t>(m_lngLast + 1);
+  }
+  [[nodiscard]] std::int16_t DateCount() const noexcept { return m_dates.Count(); }
+  [[nodiscard]] std::int16_t StaCount() const noexcept { return m_names.Count(); }
+  // The highest record index the table holds; -1 for a new table.
+  [[nodiscard]] std::int32_t lngLast() const noexcept { return m_lngLast; }
+
+  // Past the end of their list these answer the date number -1 and the text "-1"; a negative
+  // index is an out-of-range error.
+  [[nodiscard]] DateNumber DatebyIndex(std::int16_t i) const;
+  [[nodiscard]] std::string StaNamebyIndex(std::int16_t i) const;
+
+  // The hourly volumes of a date and station given by value; out-of-range error when the table
+  // does not hold either.
+  [[nodiscard]] HourlyVolumes VolArr(DateNumber date, std::string_view staName) const;
+  // Hour 0 first. Out-of-range error for a record below 0 or above lngLast, overflow error when
+  // the record index leaves the 16-bit range.
+  [[nodiscard]] HourlyVolumes VolArrByIndex(std::int16_t dateI, std::int16_t nameI) const;
+  [[nodiscard]] std::int32_t DailyVolByIndex(std::int16_t dateI, std::int16_t nameI) const;
+  // StaCount x dateI + nameI, computed in checked 16-bit arithmetic.
+  [[nodiscard]] std::int32_t MainIndex(std::int16_t dateI, std::int16_t nameI) const;
+
+  // Replace the table with the count file named by inFile, or add that file to it. Both answer
+  // false on every path; failures are thrown.
+  bool BuildTable();
+  bool AddToTable();
+
+  // Writes the table file atomically: a failed save leaves an existing file untouched.
+  void SaveToFile(const std::string& fileName) const;
+  // Replaces the table with a table file's content. The file is untrusted input.
+  void LoadFromFile(const std::string& fileName);
+
+  // The whole volume array as the table holds it: 24 volumes per record, record after record.
+  // After LoadFromFile it may hold records beyond lngLast (the table file's own count).
+  [[nodiscard]] const std::vector<std::int16_t>& volumeArray() const noexcept { return m_vol; }
+
+ private:
+  [[nodiscard]] std::size_t checkedRecord(std::int16_t dateI, std::int16_t nameI) const;
+  void fillFromCountFile(bool add);
+  // Takes over fully built content; cannot fail, so a filling operation is all or nothing.
+  void replaceContent(NameList names, DateList dates, std::vector<std::int16_t> vol,
+                      std::vector<std::int32_t> dailyVol, std::int32_t lngLast) noexcept;
+
+  NameList m_names;
+  DateList m_dates;
+  std::vector<std::int16_t> m_vol;       // 24 per record, hour 0 first
+  std::vector<std::int32_t> m_dailyVol;  // one per record 0..lngLast
+  std::int32_t m_lngLast = -1;
+  std::string m_inFile = "ATRtest.dat";
+};
+
+}  // namespace ostrilo

@@ -1,0 +1,124 @@
+#include "gui/charts/ChartStyle.h"
+
+#include <qcustomplot.h>
+
+#include <QLinearGradient>
+
+namespace ostrilo {
+
+namespace {
+
+constexpr int kAreaAlpha = 70;
+
+}  // namespace
+
+void applyChartLook(QCustomPlot& plot) {
+  QLinearGradient background(0, 0, 0, 1);
+  // Spans the axis rect whatever its size.
+  background.setCoordinateMode(QGradient::ObjectMode);
+  background.setColorAt(0, Qt::white);
+  background.setColorAt(1, QColor(255, 255, 128));
+  plot.axisRect()->setBackground(QBrush(background));
+}
+
+void setChartTitle(QCustomPlot& plot, const QString& text) {
+  if (QCPTextElement* title = chartTitle(plot)) {
+    title->setText(text);
+    return;
+  }
+  QFont font = plot.font();
+  font.setBold(true);
+  font.setPointSizeF(font.pointSizeF() + 1);
+  plot.plotLayout()->insertRow(0);
+  auto* title = new QCPTextElement(&plot, text, font);
+  title->setObjectName(QStringLiteral("title"));
+  plot.plotLayout()->addElement(0, 0, title);
+}
+
+QCPTextElement* chartTitle(const QCustomPlot& plot) {
+  for (QCPLayoutElement* element : plot.plotLayout()->elements(false)) {
+    if (auto* title = qobject_cast<QCPTextElement*>(element)) return title;
+  }
+  return nullptr;
+}
+
+void showLegendBeside(QCustomPlot& plot, bool shown, int rows) {
+  QCPLegend* legend = plot.legend;
+  legend->setVisible(shown);
+  legend->setWrap(rows);
+  // Also moves the entries already there into columns of `rows`.
+  legend->setFillOrder(QCPLayoutGrid::foRowsFirst, true);
+  QCPLayoutGrid* layout = plot.plotLayout();
+  // A grid, not the axis rect's inset layout, holds the legend while it is beside the chart.
+  auto* side = qobject_cast<QCPLayoutGrid*>(legend->layout());
+  if (shown && side == nullptr) {
+    int axisRow = 0;
+    while (axisRow + 1 < layout->rowCount() && layout->element(axisRow, 0) != plot.axisRect()) {
+      ++axisRow;
+    }
+    if (legend->layout() != nullptr) legend->layout()->take(legend);
+    side = new QCPLayoutGrid;
+    layout->addElement(axisRow, 1, side);
+    layout->setColumnStretchFactor(1, 0.001);
+    side->addElement(0, 0, legend);
+    side->addElement(1, 0, new QCPLayoutElement(&plot));  // keeps the legend at the top
+    side->setRowStretchFactor(0, 0.001);
+    side->setMargins(QMargins(0, 6, 6, 0));
+  } else if (!shown && side != nullptr) {
+    side->take(legend);
+    plot.axisRect()->insetLayout()->addElement(legend, Qt::AlignRight | Qt::AlignTop);
+    layout->remove(side);
+    layout->simplify();
+  }
+}
+
+void setDateTimeAxis(QCPAxis& axis, const QString& qtFormat, int tickCount) {
+  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+  ticker->setDateTimeFormat(qtFormat);
+  ticker->setDateTimeSpec(Qt::UTC);
+  ticker->setTickCount(tickCount);
+  axis.setTicker(ticker);
+}
+
+QCPScatterStyle discMarker(const QColor& colour) {
+  constexpr int kSize = 6;
+  QPixmap disc(kSize, kSize);
+  disc.fill(Qt::transparent);
+  QPainter painter(&disc);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(colour);
+  painter.drawEllipse(QRectF(0, 0, kSize, kSize));
+  painter.end();
+  return QCPScatterStyle(disc);
+}
+
+void setSeriesColour(QCPAbstractPlottable& plottable, const QColor& colour) {
+  QPen pen = plottable.pen();
+  if (auto* bars = qobject_cast<QCPBars*>(&plottable)) {
+    // Bars a pixel or less wide would show nothing but a darker outline.
+    pen.setColor(colour);
+    bars->setPen(pen);
+    bars->setBrush(colour);
+    return;
+  }
+  pen.setColor(colour);
+  plottable.setPen(pen);
+  if (plottable.brush().style() != Qt::NoBrush) {
+    QColor fill = colour;
+    fill.setAlpha(kAreaAlpha);
+    plottable.setBrush(fill);
+  }
+  if (auto* graph = qobject_cast<QCPGraph*>(&plottable)) {
+    if (graph->scatterStyle().shape() == QCPScatterStyle::ssPixmap) {
+      graph->setScatterStyle(discMarker(colour));
+    }
+  }
+}
+
+QColor seriesColourOf(const QCPAbstractPlottable& plottable) {
+  if (qobject_cast<const QCPBars*>(&plottable) != nullptr) return plottable.brush().color();
+  return plottable.pen().color();
+}
+
+}  // namespace ostrilo

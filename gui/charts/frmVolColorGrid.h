@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QPointer>
+#include <QStringList>
+
+#include "gui/charts/ChartWindow.h"
+
+class QCPAbstractPlottable;
+
+namespace ostrilo {
+
+struct ColorGrid;
+
+// The colour-grid window: one row per picked station, labelled with its name, and one cell per
+// picked hour, coloured from red (lowest volume) to green (highest) on one scale shown beside
+// the grid. A double-click opens the chart editor.
+class frmVolColorGrid final : public ChartWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmVolColorGrid(Toolkit& toolkit);
+
+  // Draws the grid and takes its caption; called once, before the window is shown.
+  void fill(const ColorGrid& grid);
+
+  [[nodiscard]] QString toolTipAt(const QPointF& pos) const override;
+
+ private:
+  QPointer<QCPAbstractPlottable> m_grid;
+  QStringList m_rowNames;
+};
+
+}  // namespace ostrilo

@@ -1,0 +1,92 @@
+#include "gui/stats/frmLV.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QTreeWidget>
+
+#include "gui/toolkit/TextFormats.h"
+
+namespace ostrilo {
+
+namespace {
+
+constexpr int kColumnWidth = (1000 + 7) / 15;  // designed as 1000 twips
+constexpr int kFigureRole = Qt::UserRole;
+
+// Compares figure columns by value: as text "1,050" would come before "30".
+class StatRow : public QTreeWidgetItem {
+ public:
+  using QTreeWidgetItem::QTreeWidgetItem;
+
+  bool operator<(const QTreeWidgetItem& other) const override {
+    const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
+    if (column == 0) return text(0) < other.text(0);
+    return data(column, kFigureRole).toLongLong() < other.data(column, kFigureRole).toLongLong();
+  }
+};
+
+}  // namespace
+
+QString figureText(std::int32_t value, const QLocale& locale) {
+  return locale.toString(static_cast<qlonglong>(value));
+}
+
+frmLV::frmLV(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmLV"));
+  setWindowTitle(QStringLiteral("Station Stat"));
+  setAttribute(Qt::WA_DeleteOnClose);
+  resize(7140 / 15, 4245 / 15);
+
+  LV = new QTreeWidget(this);
+  LV->setObjectName(QStringLiteral("LV"));
+  LV->setRootIsDecorated(false);
+  LV->setUniformRowHeights(true);
+  LV->setAlternatingRowColors(true);
+  LV->setSelectionMode(QAbstractItemView::SingleSelection);
+  LV->header()->setSectionsClickable(true);
+  LV->header()->setStretchLastSection(false);
+  connect(LV->header(), &QHeaderView::sectionClicked, this, &frmLV::sortByColumn);
+  LV->setGeometry(rect());
+}
+
+void frmLV::resizeEvent(QResizeEvent* event) {
+  LV->setGeometry(rect());
+  QWidget::resizeEvent(event);
+}
+
+void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
+  LV->clear();
+  LV->setColumnCount(0);
+  const QStringList headings = {QStringLiteral("ATR ID"), QStringLiteral("ADT"),
+                                QStringLiteral("Min DT"), QStringLiteral("Max DT"),
+                                QStringLiteral("SD"),     QStringLiteral("AWDDT"),
+                                QStringLiteral("AWEDT")};
+  LV->setHeaderLabels(headings);
+  for (int c = 0; c < headings.size(); ++c) {
+    LV->setColumnWidth(c, kColumnWidth);
+    LV->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
+  }
+
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (const StationStat& row : rows) {
+    auto* item = new StatRow;
+    item->setText(0, stationText(row.AtrId));
+    const std::int32_t figures[] = {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT};
+    for (int c = 1; c <= 6; ++c) {
+      item->setText(c, figureText(figures[c - 1], locale));
+      item->setData(c, kFigureRole, static_cast<qlonglong>(figures[c - 1]));
+    }
+    items << item;
+  }
+  LV->addTopLevelItems(items);
+  if (m_sortColumn >= 0) sortByColumn(m_sortColumn);
+}
+
+void frmLV::sortByColumn(int column) {
+  m_sortColumn = column;
+  LV->header()->setSortIndicatorShown(true);
+  LV->sortItems(column, Qt::AscendingOrder);
+}
+
+}  // namespace ostrilo

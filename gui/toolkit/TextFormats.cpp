@@ -1,0 +1,47 @@
+#include "gui/toolkit/TextFormats.h"
+
+#include <QDate>
+#include <QFile>
+#include <QLocale>
+#include <QTime>
+#include <cmath>
+
+namespace ostrilo {
+
+QLocale displayLocale() {
+  const QLocale locale;
+  if (locale.language() == QLocale::C) return QLocale(QLocale::English, QLocale::UnitedStates);
+  return locale;
+}
+
+QString dateEntryText(DateNumber date, const QLocale& locale) {
+  const CivilDate civil = civilFromDate(date);
+  QString format = locale.dateFormat(QLocale::ShortFormat);
+  // Short formats often carry a two-digit year; a date list spanning centuries must not.
+  if (!format.contains(QLatin1String("yyyy"))) {
+    format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+  }
+  QString text = locale.toString(QDate(civil.year, civil.month, civil.day), format);
+  const double fraction = std::fabs(date - std::trunc(date));
+  if (fraction > 0) {
+    const int seconds = static_cast<int>(std::lround(fraction * 86400.0)) % 86400;
+    text += QLatin1Char(' ') + locale.toString(QTime(0, 0).addSecs(seconds), QLocale::ShortFormat);
+  }
+  return text + QLatin1Char(',') + QString::fromLatin1(DayAbbr(date));
+}
+
+QString stationText(const std::string& name) {
+  return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+std::string toFsPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString fromCoreText(const std::string& text) { return QString::fromLocal8Bit(text); }
+
+QString replaceExtension(const QString& path, const QString& from, const QString& to) {
+  if (path.isEmpty()) return {};
+  if (path.endsWith(from, Qt::CaseInsensitive)) return path.left(path.size() - from.size()) + to;
+  return path + to;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,72 @@
+#include "gui/toolkit/Toolkit.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace ostrilo {
+
+namespace {
+
+std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSettings& settings,
+                                     QFileDialog::AcceptMode mode) {
+  QFileDialog dialog(parent, settings.title);
+  dialog.setAcceptMode(mode);
+  // The description already shows its pattern ("All files (*.*)"); Qt's own copy of the
+  // pattern would only repeat it.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  const QStringList filters = nameFiltersFor(settings.filter);
+  dialog.setNameFilters(filters);
+  if (settings.firstFilter >= 1 && settings.firstFilter <= filters.size()) {
+    dialog.selectNameFilter(filters.at(settings.firstFilter - 1));
+  }
+  dialog.setDefaultSuffix(settings.defaultExtension);
+  if (mode == QFileDialog::AcceptSave) {
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!(settings.flags & DialogFlag::kOverwritePrompt)) {
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+  } else {
+    dialog.setFileMode((settings.flags & DialogFlag::kFileMustExist) ? QFileDialog::ExistingFile
+                                                                     : QFileDialog::AnyFile);
+  }
+  if (!settings.initialFileName.isEmpty()) dialog.selectFile(settings.initialFileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    return std::nullopt;
+  }
+  return dialog.selectedFiles().constFirst();
+}
+
+}  // namespace
+
+QStringList nameFiltersFor(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString pattern = parts.at(i + 1);
+    pattern.replace(QLatin1String("*.*"), QLatin1String("*"));
+    pattern.replace(QLatin1Char(';'), QLatin1Char(' '));
+    filters << QStringLiteral("%1 (%2)").arg(parts.at(i), pattern);
+  }
+  return filters;
+}
+
+void QtToolkit::showMessage(QWidget* parent, const QString& text, MessageIcon icon,
+                            const QString& title) {
+  QMessageBox box(
+      icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::Information,
+      title.isEmpty() ? kAppTitle : title, QString(text).replace("\r\n", "\n"), QMessageBox::Ok,
+      parent);
+  box.exec();
+}
+
+std::optional<QString> QtToolkit::openFileName(QWidget* parent,
+                                               const FileDialogSettings& settings) {
+  return runFileDialog(parent, settings, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtToolkit::saveFileName(QWidget* parent,
+                                               const FileDialogSettings& settings) {
+  return runFileDialog(parent, settings, QFileDialog::AcceptSave);
+}
+
+}  // namespace ostrilo

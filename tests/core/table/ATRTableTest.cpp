@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/table/ATRTable.h"
+#include "core/table/TableFile.h"
+#include "tests/support/TableTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::countFile;
+using test::countLine;
+using test::day;
+using test::rising;
+using test::snapshot;
+using test::sum;
+using test::thrownBy;
+using test::Twelve;
+
+HourlyVolumes wholeDay(const Twelve& first, const Twelve& second = {}) {
+  HourlyVolumes v{};
+  for (std::size_t k = 0; k < 12; ++k) {
+    v[k] = static_cast<std::int16_t>(first[k]);
+    v[k + 12] = static_cast<std::int16_t>(second[k]);
+  }
+  return v;
+}
+
+// Stations BBBB, AAAA over 4, 5, then 2 July 2003 (last although earliest); line n holds
+// 75 n + hour, telling every line apart.
+std::string twoStationsThreeDates() {
+  std::string text;
+  for (const char* date : {"070403", "070503", "070203"}) {
+    for (const char* name : {"BBBB", "AAAA"}) {
+      for (char half : {'1', '2'}) {
+        text += countLine(half, date, name, rising(static_cast<int>(text.size()))) + "\r\n";
+      }
+    }
+  }
+  return text;
+}
+
+// max(stations, dates) lines; line i covers date i % dates and station i % stations.
+std::string crossFile(int stations, int dates) {
+  std::string text;
+  for (int i = 0; i < std::max(stations, dates); ++i) {
+    const CivilDate c = civilFromDate(day(2001, 1, 1) + i % dates);
+    char date[16], name[16];
+    std::snprintf(date, sizeof date, "%02d%02d%02d", c.month, c.day, c.year % 100);
+    std::snprintf(name, sizeof name, "%04d", i % stations);
+    text += countLine('1', date, name, rising(1)) + "\n";
+  }
+  return text;
+}
+
+class ATRTableTest : public ::testing::Test {
+ protected:
+  void fill(bool adding, std::string_view text) {
+    table.setInFile(dir.write("in.dat", text));
+    EXPECT_FALSE(adding ? table.AddToTable() : table.BuildTable());
+  }
+  void build(std::string_view text) { fill(false, text); }
+  void add(std::string_view text) { fill(true, text); }
+  std::int32_t total(DateNumber date, std::string_view name) const {
+    return table.DailyVolByIndex(table.ulstDate().Index(date), table.ulstName().Index(name));
+  }
+  void expectTotalsMatchVolumes() const {
+    for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+        ASSERT_EQ(table.DailyVolByIndex(d, s), sum(table.VolArrByIndex(d, s))) << d << "," << s;
+      }
+    }
+  }
+
+  test::ScratchDir dir;
+  ATRTable table;
+};
+
+TEST_F(ATRTableTest, BuildLaysRecordsOutDateByDateInOrderOfAppearance) {
+  build(twoStationsThreeDates());
+  EXPECT_EQ(table.Count(), 7);
+  EXPECT_EQ(table.StaNamebyIndex(0), "BBBB");
+  EXPECT_EQ(table.DatebyIndex(2), day(2003, 7, 2));
+  for (int n = 0; n < 12; ++n) {  // date n / 4, station n / 2 % 2, half n % 2
+    const std::size_t at = 24 * (2 * (n / 4) + n / 2 % 2) + 12 * (n % 2);
+    EXPECT_EQ(table.volumeArray()[at + 11], 75 * n + 11) << n;
+  }
+  expectTotalsMatchVolumes();
+  EXPECT_EQ(table.VolArrByIndex(3, 0), HourlyVolumes{});  // the spare record
+  EXPECT_EQ(thrownBy([&] { (void)table.VolArrByIndex(3, 1); }).kind(), ErrorKind::OutOfRange);
+  EXPECT_EQ(thrownBy([&] { (void)table.VolArr(day(2003, 7, 2), "aaaa"); }).kind(),
+            ErrorKind::OutOfRange);
+  EXPECT_EQ(table.MainIndex(16383, 1), 32767);
+  EXPECT_EQ(thrownBy([&] { (void)table.MainIndex(16383, 2); }).kind(), ErrorKind::Overflow);
+}
+
+TEST_F(ATRTableTest, LinesFillTheirHalfAndTotalsAre32Bit) {
+  build(countFile({countLine('1', "070403", "0301", rising(1)),
+                   countLine('2', "070403", "0301", rising(50)),
+                   countLine('1', "070403", "0301", rising(900)),  // the later line wins
+                   countLine('2', "070403", "0302", rising(32767, 0)),
+                   countLine('1', "070403", "0302", rising(32767, 0))}));
+  EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(900), rising(50)));
+  EXPECT_EQ(table.DailyVolByIndex(0, 1), 24 * 32767);
+  build(countLine('1', "070503", "0303", rising(5)));
+  EXPECT_EQ(table.ulstName().values(), std::vector<std::string>{"0303"});  // rebuilt, not added
+  EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(5)));
+}
+
+TEST_F(ATRTableTest, LineEndsDoNotChangeTheTable) {
+  const std::string a = countLine('1', "070403", "0301", rising(1));
+  const std::string b = countLine('2', "070403", " 301", rising(2));
+  const std::string c = countLine('1', "070503", "0301", rising(3));
+  build(a + "\r\n" + b + "\r\n" + c + "\r\n");
+  const auto crlf = snapshot(table);
+  EXPECT_EQ(table.StaCount(), 2);  // " 301" is not 0301
+  build(a + "\n" + b + "\n" + c + "\n");
+  test::expectSame(crlf, snapshot(table));
+  build(a + "\r\n" + b + "\n" + c);
+  test::expectSame(crlf, snapshot(table));
+}
+
+// 258 x 127 = 32,766 pairs is the largest table and 151 x 217 = 32,767 one pair too many,
+// whether the pairs come from one count file, from one added to a table, or from a table file.
+TEST_F(ATRTableTest, LargestTableFitsByEveryRouteAndOnePairMoreFailsByEvery) {
+  build(crossFile(258, 100));
+  add(crossFile(258, 127));
+  EXPECT_EQ(table.Count(), 32767);
+  EXPECT_EQ(table.DailyVolByIndex(3, 257), sum(wholeDay(rising(1))));
+  table.SaveToFile(dir.file("largest.cont"));
+  table.LoadFromFile(dir.file("largest.cont"));
+  EXPECT_EQ(table.Count(), 32766);
+
+  build(crossFile(151, 100));
+  const auto before = snapshot(table);
+  const std::string over = dir.write("over.dat", crossFile(151, 217));
+  std::vector<std::string> names(151);
+  std::vector<DateNumber> dates(217);
+  for (int i = 0; i < 151; ++i) names[static_cast<std::size_t>(i)] = std::to_string(1000 + i);
+  for (int i = 0; i < 217; ++i) dates[static_cast<std::size_t>(i)] = day(2001, 1, 1) + i;
+  dir.write("over.cont", encodeTableFile(dates, names, std::vector<std::int16_t>(32768 * 24)));
+  for (const auto& fill :
+       std::vector<std::function<void()>>{[&] { table.BuildTable(); }, [&] { table.AddToTable(); },
+                                          [&] { table.LoadFromFile(dir.file("over.cont")); }}) {
+    table.setInFile(over);
+    EXPECT_EQ(thrownBy(fill).kind(), ErrorKind::Overflow);
+    table.setInFile(before.inFile);
+    test::expectSame(before, snapshot(table));
+  }
+}
+
+// 32,767 pieces is the longest count file, blank lines and the piece after the last break
+// included; a file of one piece more fails with the fills in FailedFill.
+TEST_F(ATRTableTest, LongestFileFits) {
+  build(countLine('1', "070403", "0301", rising(1)) + std::string(32766, '\n'));
+  EXPECT_EQ(table.StaCount(), 1);
+}
+
+TEST_F(ATRTableTest, AddingReLaysOutEveryPairAndOverwritesOnlyTheLinesHalf) {
+  build(countFile({countLine('1', "070403", "AAAA", rising(10)),
+                   countLine('2', "070403", "BBBB", rising(20)),
+                   countLine('1', "070503", "AAAA", rising(30)),
+                   countLine('2', "070503", "AAAA", rising(35))}));
+  add(countFile({countLine('1', "070603", "CCCC", rising(40)),
+                 countLine('1', "070503", "AAAA", rising(900)),
+                 countLine('2', "070503", "BBBB", rising(50))}));
+  ASSERT_EQ(table.StaCount(), 3);
+  ASSERT_EQ(table.DateCount(), 3);
+  EXPECT_EQ(table.lngLast(), 9);
+  EXPECT_EQ(table.VolArr(day(2003, 7, 4), "AAAA"), wholeDay(rising(10)));
+  EXPECT_EQ(table.VolArr(day(2003, 7, 4), "BBBB"), wholeDay({}, rising(20)));
+  EXPECT_EQ(table.VolArr(day(2003, 7, 4), "CCCC"), HourlyVolumes{});
+  EXPECT_EQ(table.VolArr(day(2003, 7, 5), "AAAA"), wholeDay(rising(900), rising(35)));
+  EXPECT_EQ(table.VolArr(day(2003, 7, 5), "BBBB"), wholeDay({}, rising(50)));
+  EXPECT_EQ(table.VolArr(day(2003, 7, 6), "CCCC"), wholeDay(rising(40)));
+  expectTotalsMatchVolumes();
+}
+
+struct FailureCase {
+  const char* name;
+  std::string text;  // written to bad.dat; "-" means the file is not there
+  ErrorKind kind;
+  const char* descriptionStart;  // "" where the wording is the system's
+};
+
+// Each bad file brings a new station and date before it fails; 217 x 151 = 32,767 pairs.
+std::string goodStart() { return countLine('1', "010199", "NEW1", rising(1)) + "\r\n"; }
+
+const FailureCase kFailures[] = {
+    {"MissingFile", "-", ErrorKind::FileNotFound, ""},
+    {"BadVolume", goodStart() + "\r\n" + test::overwrite(goodStart(), 29, " 12a4"),
+     ErrorKind::Conversion, "bad.dat, line 3, volume field 4"},
+    {"VolumeOverflow",
+     goodStart() + test::overwrite(countLine('2', "070403", "AAAA", rising(1)), 69, "32768"),
+     ErrorKind::Overflow, "bad.dat, line 2, volume field 12"},
+    {"BadDate", goodStart() + countLine('2', "023003", "AAAA", rising(1)), ErrorKind::Conversion,
+     "bad.dat, line 2"},
+    {"OnePieceTooMany", goodStart() + std::string(32766, '\n'), ErrorKind::Overflow, ""},
+    {"TooManyPairs", crossFile(217, 151), ErrorKind::Overflow, ""}};
+
+class FailedFill : public ::testing::TestWithParam<FailureCase> {};
+
+TEST_P(FailedFill, LeavesTheTableAsItWas) {
+  for (bool adding : {false, true}) {
+    test::ScratchDir dir;
+    ATRTable table;
+    table.setInFile(dir.write("good.dat", twoStationsThreeDates()));
+    table.BuildTable();
+    const auto before = snapshot(table);
+    const std::string& text = GetParam().text;
+    table.setInFile(text == "-" ? dir.file("bad.dat") : dir.write("bad.dat", text));
+    const Error e = thrownBy([&] { adding ? table.AddToTable() : table.BuildTable(); });
+    EXPECT_EQ(e.kind(), GetParam().kind) << (adding ? "add" : "build");
+    EXPECT_EQ(e.description().rfind(GetParam().descriptionStart, 0), 0u) << e.description();
+    table.setInFile(before.inFile);
+    test::expectSame(before, snapshot(table));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, FailedFill, ::testing::ValuesIn(kFailures), test::CaseName());
+
+// Two New York weeks sharing five stations; the daily totals were checked by hand.
+TEST_F(ATRTableTest, RealCountsGiveTheCheckedTotals) {
+  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
+  table.setInFile(data + "ATR20121013w2.dat");
+  table.BuildTable();
+  EXPECT_EQ(table.Count(), 173 * 7 + 1);
+  table.setInFile(data + "ATR20121020w3.dat");
+  table.AddToTable();
+  EXPECT_EQ(table.StaCount(), 284);
+  EXPECT_EQ(table.DateCount(), 14);
+  EXPECT_EQ(total(day(2012, 10, 13), "1130"), 8188);
+  EXPECT_EQ(total(day(2012, 10, 26), "1130"), 9091);
+  EXPECT_EQ(total(day(2012, 10, 20), "1013"), 8934);
+  EXPECT_EQ(total(day(2012, 10, 13), "1001"), 5376);
+  EXPECT_EQ(total(day(2012, 10, 19), "1284"), 93149);
+  EXPECT_EQ(total(day(2012, 10, 20), "1001"), 0);
+  expectTotalsMatchVolumes();
+}
+
+}  // namespace
+}  // namespace ostrilo

@@ -1,0 +1,205 @@
+// Files that fail part way: a read error inside a count or table file, a save onto a full or
+// read-only file system, a flush that fails. Each must end in a clear error that names the file,
+// with the table and every file as they were and no temporary left behind.
+//
+// Failures that no folder can produce on demand are injected: core_tests is linked with
+// --wrap=read,--wrap=write,--wrap=fsync, so the core's system calls come through the wrappers
+// below, which pass them on unless a test has armed a fault.
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/table/ATRTable.h"
+#include "tests/support/FolderFaults.h"
+#include "tests/support/TableTestSupport.h"
+
+extern "C" {
+ssize_t __real_read(int fd, void* buffer, std::size_t size);
+ssize_t __real_write(int fd, const void* buffer, std::size_t size);
+int __real_fsync(int fd);
+}
+
+namespace ostrilo {
+namespace {
+
+enum class Call { None, Read, Write, Fsync };
+
+// The armed fault: the call fails with err once `bytesBefore` bytes have passed through it.
+struct Fault {
+  Call call = Call::None;
+  int err = 0;
+  std::size_t bytesBefore = 0;
+  std::size_t passed = 0;
+};
+Fault g_fault;
+
+class InjectedFault {
+ public:
+  InjectedFault(Call call, int err, std::size_t bytesBefore = 0) {
+    g_fault = {call, err, bytesBefore, 0};
+  }
+  ~InjectedFault() { g_fault = {}; }
+  InjectedFault(const InjectedFault&) = delete;
+  InjectedFault& operator=(const InjectedFault&) = delete;
+};
+
+// Lets a read or write through up to the fault, then fails it; answers -1 when it failed.
+ssize_t throughFault(Call call, int fd, std::size_t& size) {
+  if (g_fault.call != call || fd <= STDERR_FILENO) return 0;
+  if (g_fault.passed >= g_fault.bytesBefore) {
+    errno = g_fault.err;
+    return -1;
+  }
+  size = std::min(size, g_fault.bytesBefore - g_fault.passed);
+  return 0;
+}
+
+}  // namespace
+}  // namespace ostrilo
+
+extern "C" ssize_t __wrap_read(int fd, void* buffer, std::size_t size) {
+  if (ostrilo::throughFault(ostrilo::Call::Read, fd, size) < 0) return -1;
+  const ssize_t n = __real_read(fd, buffer, size);
+  if (n > 0) ostrilo::g_fault.passed += static_cast<std::size_t>(n);
+  return n;
+}
+
+extern "C" ssize_t __wrap_write(int fd, const void* buffer, std::size_t size) {
+  if (ostrilo::throughFault(ostrilo::Call::Write, fd, size) < 0) return -1;
+  const ssize_t n = __real_write(fd, buffer, size);
+  if (n > 0) ostrilo::g_fault.passed += static_cast<std::size_t>(n);
+  return n;
+}
+
+extern "C" int __wrap_fsync(int fd) {
+  if (ostrilo::g_fault.call == ostrilo::Call::Fsync) {
+    errno = ostrilo::g_fault.err;
+    return -1;
+  }
+  return __real_fsync(fd);
+}
+
+namespace ostrilo {
+namespace {
+
+using test::countLine;
+using test::rising;
+using test::snapshot;
+using test::thrownBy;
+
+// 50 stations over 30 days: a count file and a table file each longer than one read of the
+// reader's 64 KiB buffer.
+std::string longCountFile() {
+  std::string text;
+  for (int i = 0; i < 1500; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%04d", i % 50);
+    char date[8];
+    std::snprintf(date, sizeof date, "01%02d05", 1 + i / 50);
+    text += countLine(i % 2 == 0 ? '1' : '2', date, name, rising(i)) + "\r\n";
+  }
+  return text;
+}
+
+class FileFaultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    table.setInFile(dir.write("held.dat", countLine('1', "070403", "KEEP", rising(7)) + "\n"));
+    table.BuildTable();
+  }
+
+  // The operation fails with the kind given, naming the file and the system's reason, and
+  // changes neither the table nor the folder it worked in.
+  void expectCleanFailure(const std::function<void()>& operation, const std::string& path,
+                          ErrorKind kind, const std::string& reason) {
+    const test::TableSnapshot before = snapshot(table);
+    const std::vector<std::string> files = dir.entries();
+    const Error e = thrownBy(operation);
+    EXPECT_EQ(e.kind(), kind) << e.description();
+    EXPECT_NE(e.description().find(path), std::string::npos) << e.description();
+    EXPECT_NE(e.description().find(reason), std::string::npos) << e.description();
+    test::expectSame(before, snapshot(table));
+    EXPECT_EQ(dir.entries(), files);
+  }
+
+  test::ScratchDir dir;
+  ATRTable table;
+};
+
+TEST_F(FileFaultTest, ReadErrorInsideAFileFailsEveryFillAndChangesNothing) {
+  const std::string countPath = dir.write("long.dat", longCountFile());
+  ATRTable big;
+  big.setInFile(countPath);
+  big.BuildTable();
+  big.SaveToFile(dir.file("long.cont"));
+  ASSERT_GT(test::readBytes(dir.file("long.cont")).size(), std::size_t{65536});
+
+  const std::string tablePath = dir.file("long.cont");
+  table.setInFile(countPath);
+  const InjectedFault fault(Call::Read, EIO, 65536);
+  for (const bool add : {false, true}) {
+    g_fault.passed = 0;
+    expectCleanFailure([&] { add ? table.AddToTable() : table.BuildTable(); }, countPath,
+                       ErrorKind::Io, "Input/output error");
+  }
+  g_fault.passed = 0;
+  expectCleanFailure([&] { table.LoadFromFile(tablePath); }, tablePath, ErrorKind::Io,
+                     "Input/output error");
+}
+
+struct SaveFault {
+  const char* name;
+  std::optional<test::FolderFault> folder;  // a real file system that fails, or else
+  Call call;                                // the call that fails,
+  int err;                                  // with this errno,
+  std::size_t bytesBefore;                  // after this many bytes went through
+  ErrorKind kind;
+  const char* reason;
+  friend void PrintTo(const SaveFault& f, std::ostream* os) { *os << f.name; }
+};
+
+class FailingSave : public FileFaultTest, public ::testing::WithParamInterface<SaveFault> {};
+
+// A disk that is full or fills up part way through the file, a read-only one, or a flush that
+// fails at the end: the table file that was there before stays byte for byte.
+TEST_P(FailingSave, KeepsTheOldFileAndLeavesNoTemporary) {
+  const SaveFault& c = GetParam();
+  std::optional<test::FaultyFolder> folder;
+  std::string path;
+  if (c.folder) {
+    folder.emplace(dir.path() / "folder", *c.folder,
+                   std::vector<std::pair<std::string, std::string>>{{"t.cont", "old table"}});
+    if (!folder->ready()) GTEST_SKIP() << "this machine gives no such folder";
+    path = folder->file("t.cont");
+  } else {
+    path = dir.write("t.cont", "old table");
+  }
+  const std::vector<std::string> files = folder ? folder->entries() : dir.entries();
+  const InjectedFault fault(c.call, c.err, c.bytesBefore);
+  expectCleanFailure([&] { table.SaveToFile(path); }, path, c.kind, c.reason);
+  EXPECT_EQ(test::readBytes(path), "old table");
+  EXPECT_EQ(folder ? folder->entries() : dir.entries(), files);
+}
+
+using test::FolderFault;
+INSTANTIATE_TEST_SUITE_P(
+    Faults, FailingSave,
+    ::testing::Values(
+        SaveFault{"FullFileSystem", FolderFault::Full, Call::None, 0, 0, ErrorKind::Io,
+                  "No space left"},
+        SaveFault{"ReadOnlyFileSystem", FolderFault::ReadOnly, Call::None, 0, 0,
+                  ErrorKind::AccessDenied, ""},
+        SaveFault{"DiskFullAtOnce", {}, Call::Write, ENOSPC, 0, ErrorKind::Io, "No space left"},
+        SaveFault{"DiskFullPartWay", {}, Call::Write, ENOSPC, 100, ErrorKind::Io, "No space left"},
+        SaveFault{"FlushFails", {}, Call::Fsync, EIO, 0, ErrorKind::Io, "Input/output error"}),
+    test::CaseName());
+
+}  // namespace
+}  // namespace ostrilo

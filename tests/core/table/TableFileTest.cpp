@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/table/ATRTable.h"
+#include "core/table/TableFile.h"
+#include "tests/support/TableTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::countFile;
+using test::countLine;
+using test::day;
+using test::rising;
+using test::snapshot;
+using test::thrownBy;
+using namespace std::string_literals;
+
+std::string le(std::uint64_t v, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+  return out;
+}
+std::string u32(std::uint32_t v) { return le(v, 4); }
+std::string f64(double v) { return le(std::bit_cast<std::uint64_t>(v), 8); }
+
+// Dates 4, 5 and 2 July 2003, stations BBBB and AAAA, `records` records of distinct volumes.
+// Record 2 starts at byte 36, its first name's length at 48, record 3 at 60 and its bound
+// entries at 64 and 72.
+std::string tableBytes(std::size_t records = 7, std::vector<std::string> names = {"BBBB", "AAAA"},
+                       std::vector<DateNumber> dates = {37806, 37807, 37804}) {
+  std::vector<std::int16_t> volumes(records * 24);
+  for (std::size_t i = 0; i < volumes.size(); ++i) volumes[i] = static_cast<std::int16_t>(i - 99);
+  return encodeTableFile(dates, names, volumes);
+}
+
+std::string patched(std::size_t at, const std::string& bytes) {
+  return tableBytes().replace(at, bytes.size(), bytes);
+}
+
+class TableFileTest : public ::testing::Test {
+ protected:
+  void buildTwoByThree() {
+    std::string text;
+    for (const char* date : {"070403", "070503", "070203"}) {
+      text += countFile({countLine('1', date, "BBBB", rising(10)),
+                         countLine('2', date, "AAAA", rising(1000, 7))});
+    }
+    table.setInFile(dir.write("in.dat", text));
+    table.BuildTable();
+  }
+
+  test::ScratchDir dir;
+  ATRTable table;
+};
+
+TEST_F(TableFileTest, SavedRecordsHaveTheDocumentedLayout) {
+  buildTwoByThree();
+  table.SaveToFile(dir.file("t.cont"));
+  const std::string b = test::readBytes(dir.file("t.cont"));
+  ASSERT_EQ(b.size(), 36u + 12 + 6 * 2 + 356);
+  EXPECT_EQ(b.substr(0, 12), "\x07\x20\x01\x00"s + u32(3) + u32(0));
+  EXPECT_EQ(b.substr(12, 24), f64(37806) + f64(37807) + f64(37804));
+  EXPECT_EQ(b.substr(36, 24),
+            "\x08\x20\x01\x00"s + u32(2) + u32(0) + le(4, 2) + "BBBB" + le(4, 2) + "AAAA");
+  EXPECT_EQ(b.substr(60, 20), "\x02\x20\x02\x00"s + u32(24) + u32(0) + u32(7) + u32(0));
+  std::vector<std::int16_t> volumes(7 * 24);
+  std::memcpy(volumes.data(), b.data() + 80, volumes.size() * 2);
+  EXPECT_EQ(volumes, table.volumeArray());
+  EXPECT_EQ(volumes[24 + 12], 1000);  // record 1 = AAAA on the first date, hour 12
+}
+
+// Loading replaces the whole table but not the count file it reads; its count drops the spare
+// record, so saving it again gives the same bytes.
+TEST_F(TableFileTest, LoadGivesTheSavedTableBack) {
+  table.SaveToFile(dir.file("empty.cont"));
+  buildTwoByThree();
+  auto saved = snapshot(table);
+  table.SaveToFile(dir.file("t.cont"));
+  ATRTable loaded;
+  loaded.setInFile(dir.write("z.dat", countFile({countLine('1', "010112", "ZZZZ", rising(5))})));
+  loaded.BuildTable();
+  loaded.LoadFromFile(dir.file("t.cont"));
+  EXPECT_EQ(loaded.inFile(), dir.file("z.dat"));
+  loaded.setInFile(saved.inFile);
+  saved.lngLast = 5;
+  test::expectSame(saved, snapshot(loaded));
+  EXPECT_EQ(thrownBy([&] { (void)loaded.VolArrByIndex(3, 0); }).kind(), ErrorKind::OutOfRange);
+  loaded.SaveToFile(dir.file("again.cont"));
+  EXPECT_EQ(test::readBytes(dir.file("again.cont")), test::readBytes(dir.file("t.cont")));
+  loaded.LoadFromFile(dir.file("empty.cont"));
+  EXPECT_EQ(loaded.StaCount() + loaded.DateCount() + loaded.Count(), 0);
+}
+
+std::string tooManyPairs() {  // 217 x 151 = 32,767 pairs, every record present
+  std::vector<std::string> names;
+  std::vector<DateNumber> dates;
+  for (int i = 0; i < 217; ++i) names.push_back(std::to_string(1000 + i));
+  for (int i = 0; i < 151; ++i) dates.push_back(day(2001, 1, 1) + i);
+  return tableBytes(32767, names, dates);
+}
+
+struct FileCase {
+  const char* name;
+  std::string bytes;
+  ErrorKind kind;
+};
+
+const FileCase kFiles[] = {
+    {"DateTag", patched(0, "\x05\x20"), ErrorKind::BadTableFile},
+    {"NameDims", patched(38, std::string(1, '\0')), ErrorKind::BadTableFile},
+    {"NoHourDimension", patched(64, u32(12) + u32(0) + u32(14)), ErrorKind::BadTableFile},
+    {"HugeDateCount", patched(4, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
+    {"FourBillionDatesInTwentyBytes", "\x07\x20\x01\x00"s + u32(0xFFFFFFFF) + u32(0) + f64(1),
+     ErrorKind::BadTableFile},
+    {"HugeNameLength", patched(48, "\xFF\xFF"), ErrorKind::BadTableFile},
+    {"HugeRecordCount", patched(72, u32(0xFFFFFFFF)), ErrorKind::BadTableFile},
+    {"NaNDate", patched(20, f64(std::numeric_limits<double>::quiet_NaN())),
+     ErrorKind::BadTableFile},
+    {"DateAfterYear9999", patched(20, f64(kDateNumberEnd)), ErrorKind::BadTableFile},
+    {"DuplicateName", patched(56, "BBBB"), ErrorKind::BadTableFile},
+    {"FewerRecordsThanPairs", tableBytes(5), ErrorKind::OutOfRange},
+    {"TooManyPairs", tooManyPairs(), ErrorKind::Overflow}};
+
+class TableFileBytes : public ::testing::TestWithParam<FileCase> {};
+
+// A hostile file is rejected quickly; loading it leaves a filled table exactly as it was and the
+// description names the file by its base name.
+TEST_P(TableFileBytes, DecodeOrRejectCleanly) {
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(GetParam().bytes, "t.cont"); }).kind(),
+            GetParam().kind);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+  test::ScratchDir dir;
+  ATRTable table;
+  table.setInFile(dir.write("in.dat", countFile({countLine('1', "070403", "KEEP", rising(9))})));
+  table.BuildTable();
+  const auto before = snapshot(table);
+  const std::string path = dir.write("bad.cont", GetParam().bytes);
+  const Error e = thrownBy([&] { table.LoadFromFile(path); });
+  EXPECT_EQ(e.kind(), GetParam().kind);
+  EXPECT_NE(e.description().find("bad.cont"), std::string::npos) << e.description();
+  EXPECT_EQ(e.description().find(dir.path().string()), std::string::npos) << e.description();
+  test::expectSame(before, snapshot(table));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, TableFileBytes, ::testing::ValuesIn(kFiles), test::CaseName());
+
+TEST(TableFileFormat, EveryTruncationIsRejectedAndTheEdgesAreGood) {
+  const std::string whole = tableBytes();
+  for (std::size_t n = 0; n < whole.size(); ++n) {
+    EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(whole.substr(0, n), "t.cont"); }).kind(),
+              ErrorKind::BadTableFile)
+        << "cut at " << n;
+  }
+  // Trailing bytes, the record dimension first and any lower bounds are good.
+  for (const std::string& bytes :
+       {tableBytes() + std::string("\x07\x20junk\0", 7), patched(64, u32(7) + u32(0) + u32(24)),
+        patched(8, u32(1))
+            .replace(44, 4, u32(-5))
+            .replace(68, 4, u32(3))
+            .replace(76, 4, u32(-2))}) {
+    const TableFileContent content = decodeTableFile(bytes, "t.cont");
+    EXPECT_EQ(content.dates.values(), (std::vector<DateNumber>{37806, 37807, 37804}));
+    EXPECT_EQ(content.names.values(), (std::vector<std::string>{"BBBB", "AAAA"}));
+    EXPECT_EQ(content.volumes, decodeTableFile(tableBytes(), "t").volumes);
+  }
+  const std::vector<DateNumber> edges{kFirstDateNumber, kDateNumberEnd - 1, 41195.25};
+  EXPECT_EQ(
+      decodeTableFile(tableBytes(7, {"", std::string("\0\xFF", 2)}, edges), "t").dates.values(),
+      edges);
+}
+
+TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
+  buildTwoByThree();
+  EXPECT_EQ(thrownBy([&] { table.SaveToFile(dir.file("no/t.cont")); }).kind(),
+            ErrorKind::FileNotFound);
+  // A folder standing where the file should go cannot be replaced.
+  std::filesystem::create_directory(dir.path() / "d.cont");
+  dir.write("d.cont/inside", "keep me");
+  (void)thrownBy([&] { table.SaveToFile(dir.file("d.cont")); });
+  EXPECT_EQ(test::readBytes(dir.path() / "d.cont" / "inside"), "keep me");
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat"}));
+}
+
+// Replacing a link by a regular file would quietly detach it from the table it points at.
+TEST_F(TableFileTest, SaveThroughASymbolicLinkKeepsTheLink) {
+  buildTwoByThree();
+  std::filesystem::create_directory(dir.path() / "real");
+  dir.write("real/t.cont", "old content");
+  std::filesystem::create_symlink(dir.path() / "real" / "t.cont", dir.path() / "link.cont");
+  table.SaveToFile(dir.file("link.cont"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.cont"));
+  EXPECT_EQ(test::readBytes(dir.path() / "real" / "t.cont").size(), 416u);
+}
+
+}  // namespace
+}  // namespace ostrilo

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Fails when an include points upward: the core may include nothing from Qt or gui/, and a GUI
+# subsystem only the core, gui/toolkit/ and itself (gui/main/ wires the windows together).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bad=0
+report() { echo "check-layers: $1" >&2; bad=1; }
+
+while IFS= read -r hit; do report "core includes Qt or the GUI: $hit"; done < <(
+  grep -rnE '#include +(<Q|<qcustomplot|"gui/)' core || true)
+
+for dir in gui/*/; do
+  sub=$(basename "$dir")
+  [ "$sub" = main ] && continue
+  while IFS= read -r hit; do
+    target=$(sed -E 's/.*#include +"gui\/([^/]+)\/.*/\1/' <<<"$hit")
+    [ "$target" = "$sub" ] || [ "$target" = toolkit ] || report "gui/$sub reaches into gui/$target: $hit"
+  done < <(grep -rnE '#include +"gui/' "$dir" || true)
+done
+exit $bad
