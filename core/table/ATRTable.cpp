@@ -69,6 +69,17 @@ std::int32_t ATRTable::DailyVolByIndex(std::int16_t dateI, std::int16_t nameI) c
   return m_dailyVol[checkedRecord(dateI, nameI)];
 }
 
+HourMask ATRTable::CountedHours(std::int16_t dateI, std::int16_t nameI) const {
+  return m_counted[checkedRecord(dateI, nameI)];
+}
+
+std::optional<std::int32_t> ATRTable::CompleteDailyVol(std::int16_t dateI,
+                                                       std::int16_t nameI) const {
+  const std::size_t r = checkedRecord(dateI, nameI);
+  if (m_counted[r] != kAllHours) return std::nullopt;
+  return m_dailyVol[r];
+}
+
 HourlyVolumes ATRTable::VolArr(DateNumber date, std::string_view staName) const {
   const std::int16_t d = m_dates.Index(date);
   if (d < 0) {
@@ -84,10 +95,12 @@ HourlyVolumes ATRTable::VolArr(DateNumber date, std::string_view staName) const 
 }
 
 void ATRTable::replaceContent(NameList names, DateList dates, std::vector<std::int16_t> vol,
-                              std::vector<std::int32_t> dailyVol, std::int32_t lngLast) noexcept {
+                              std::vector<HourMask> counted, std::vector<std::int32_t> dailyVol,
+                              std::int32_t lngLast) noexcept {
   m_names = std::move(names);
   m_dates = std::move(dates);
   m_vol = std::move(vol);
+  m_counted = std::move(counted);
   m_dailyVol = std::move(dailyVol);
   m_lngLast = lngLast;
 }
@@ -146,6 +159,7 @@ void ATRTable::fillFromCountFile(bool add) {
   // One spare all-zero record after the last pair, as every built table has.
   const auto lngLast = static_cast<std::int32_t>(pairs);
   std::vector<std::int16_t> vol(static_cast<std::size_t>(lngLast + 1) * kHoursPerDay, 0);
+  std::vector<HourMask> counted(static_cast<std::size_t>(lngLast + 1), 0);
 
   const std::size_t stride = static_cast<std::size_t>(names.Count());
   if (add) {
@@ -156,6 +170,7 @@ void ATRTable::fillFromCountFile(bool add) {
         std::copy_n(m_vol.begin() + static_cast<std::ptrdiff_t>((oldStride * d + s) * kHoursPerDay),
                     kHoursPerDay,
                     vol.begin() + static_cast<std::ptrdiff_t>((stride * d + s) * kHoursPerDay));
+        counted[stride * d + s] = m_counted[oldStride * d + s];
       }
     }
   }
@@ -163,13 +178,16 @@ void ATRTable::fillFromCountFile(bool add) {
     const CountLine& line = lines[n];
     const auto d = static_cast<std::size_t>(pairOfLine[n].first);
     const auto s = static_cast<std::size_t>(pairOfLine[n].second);
-    const std::size_t firstHour = (stride * d + s) * kHoursPerDay + (line.firstHalf ? 0 : 12);
+    const std::size_t record = stride * d + s;
+    const std::size_t firstHour = record * kHoursPerDay + (line.firstHalf ? 0 : 12);
     std::copy(line.volumes.begin(), line.volumes.end(),
               vol.begin() + static_cast<std::ptrdiff_t>(firstHour));
+    counted[record] |= line.firstHalf ? 0x000FFFu : 0xFFF000u;
   }
 
   std::vector<std::int32_t> totals = dailyTotals(vol, lngLast);
-  replaceContent(std::move(names), std::move(dates), std::move(vol), std::move(totals), lngLast);
+  replaceContent(std::move(names), std::move(dates), std::move(vol), std::move(counted),
+                 std::move(totals), lngLast);
 }
 
 void ATRTable::SaveToFile(const std::string& fileName) const {
@@ -182,8 +200,16 @@ void ATRTable::LoadFromFile(const std::string& fileName) {
   const auto lngLast =
       static_cast<std::int32_t>(std::int32_t{content.names.Count()} * content.dates.Count() - 1);
   std::vector<std::int32_t> totals = dailyTotals(content.volumes, lngLast);
+  // A table file without counted hours: a record of 24 zeros was most likely never counted.
+  std::vector<HourMask> counted(content.volumes.size() / kHoursPerDay);
+  for (std::size_t r = 0; r < counted.size(); ++r) {
+    const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
+    counted[r] = std::all_of(first, first + kHoursPerDay, [](std::int16_t v) { return v == 0; })
+                     ? 0
+                     : kAllHours;
+  }
   replaceContent(std::move(content.names), std::move(content.dates), std::move(content.volumes),
-                 std::move(totals), lngLast);
+                 std::move(counted), std::move(totals), lngLast);
 }
 
 }  // namespace ostrilo

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ inline constexpr int kHoursPerDay = 24;
 inline constexpr int kRecordLimit = 32767;
 
 using HourlyVolumes = std::array<std::int16_t, kHoursPerDay>;
+// Bit h set: hour h of a record was counted. A count-file line counts the 12 hours of its half.
+using HourMask = std::uint32_t;
+inline constexpr HourMask kAllHours = 0xFFFFFFu;
 
 // The count table: hourly vehicle volumes by station and date, with daily totals.
 //
@@ -59,6 +63,16 @@ class ATRTable {
   // the record index leaves the 16-bit range.
   [[nodiscard]] HourlyVolumes VolArrByIndex(std::int16_t dateI, std::int16_t nameI) const;
   [[nodiscard]] std::int32_t DailyVolByIndex(std::int16_t dateI, std::int16_t nameI) const;
+  // Which hours of a pair were counted; errors as VolArrByIndex. A volume of an hour that was
+  // not counted reads 0 above, so only this tells a missing hour from a zero.
+  [[nodiscard]] HourMask CountedHours(std::int16_t dateI, std::int16_t nameI) const;
+  // All 24 hours counted.
+  [[nodiscard]] bool IsComplete(std::int16_t dateI, std::int16_t nameI) const {
+    return CountedHours(dateI, nameI) == kAllHours;
+  }
+  // The daily total of a complete day; nothing for a day with any hour not counted.
+  [[nodiscard]] std::optional<std::int32_t> CompleteDailyVol(std::int16_t dateI,
+                                                             std::int16_t nameI) const;
   // StaCount x dateI + nameI, computed in checked 16-bit arithmetic.
   [[nodiscard]] std::int32_t MainIndex(std::int16_t dateI, std::int16_t nameI) const;
 
@@ -75,17 +89,21 @@ class ATRTable {
   // The whole volume array as the table holds it: 24 volumes per record, record after record.
   // After LoadFromFile it may hold records beyond lngLast (the table file's own count).
   [[nodiscard]] const std::vector<std::int16_t>& volumeArray() const noexcept { return m_vol; }
+  // The counted hours of every record of volumeArray(), record after record.
+  [[nodiscard]] const std::vector<HourMask>& countedArray() const noexcept { return m_counted; }
 
  private:
   [[nodiscard]] std::size_t checkedRecord(std::int16_t dateI, std::int16_t nameI) const;
   void fillFromCountFile(bool add);
   // Takes over fully built content; cannot fail, so a filling operation is all or nothing.
   void replaceContent(NameList names, DateList dates, std::vector<std::int16_t> vol,
-                      std::vector<std::int32_t> dailyVol, std::int32_t lngLast) noexcept;
+                      std::vector<HourMask> counted, std::vector<std::int32_t> dailyVol,
+                      std::int32_t lngLast) noexcept;
 
   NameList m_names;
   DateList m_dates;
   std::vector<std::int16_t> m_vol;       // 24 per record, hour 0 first
+  std::vector<HourMask> m_counted;       // one per record of m_vol
   std::vector<std::int32_t> m_dailyVol;  // one per record 0..lngLast
   std::int32_t m_lngLast = -1;
   std::string m_inFile = "ATRtest.dat";

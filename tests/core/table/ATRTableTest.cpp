@@ -178,6 +178,15 @@ TEST_F(ATRTableTest, AddingReLaysOutEveryPairAndOverwritesOnlyTheLinesHalf) {
   EXPECT_EQ(table.VolArr(day(2003, 7, 5), "BBBB"), wholeDay({}, rising(50)));
   EXPECT_EQ(table.VolArr(day(2003, 7, 6), "CCCC"), wholeDay(rising(40)));
   expectTotalsMatchVolumes();
+  // What was counted moves with its pair, and a half counted again stays counted.
+  const auto counted = [&](std::int16_t d, std::int16_t s) { return table.CountedHours(d, s); };
+  EXPECT_EQ(counted(0, 0), 0x000FFFu);
+  EXPECT_EQ(counted(0, 1), 0xFFF000u);
+  EXPECT_EQ(counted(0, 2), 0u);
+  EXPECT_EQ(counted(2, 2), 0x000FFFu);
+  EXPECT_TRUE(table.IsComplete(1, 0));
+  EXPECT_EQ(table.CompleteDailyVol(1, 0), sum(table.VolArrByIndex(1, 0)));
+  EXPECT_EQ(table.CompleteDailyVol(1, 1), std::nullopt);
 }
 
 struct FailureCase {
