@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
@@ -21,10 +20,16 @@ struct Accumulator {
     sum += v;
     ++count;
   }
-  [[nodiscard]] std::int32_t mean() const {
-    return count == 0 ? 0 : roundHalfEven(static_cast<double>(sum) / static_cast<double>(count));
+  [[nodiscard]] std::optional<std::int32_t> mean() const {
+    if (count == 0) return std::nullopt;
+    return roundHalfEven(static_cast<double>(sum) / static_cast<double>(count));
   }
 };
+
+void appendFigure(std::string& text, const std::optional<std::int32_t>& figure) {
+  text += ",  ";
+  if (figure) text += std::to_string(*figure);
+}
 
 }  // namespace
 
@@ -34,13 +39,13 @@ std::int32_t roundHalfEven(double value) {
 }
 
 StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection) {
-  const std::vector<std::int16_t> dates = selection.dates.picked();
+  const auto dates = selection.dates.picked();
   std::vector<bool> weekend;
   weekend.reserve(dates.size());
-  for (const std::int16_t j : dates) weekend.push_back(IsWeekend(table.DatebyIndex(j)));
+  for (const auto j : dates) weekend.push_back(IsWeekend(table.DatebyIndex(j)));
 
   StatResults rows;
-  for (const std::int16_t i : selection.stations.picked()) {
+  for (const auto i : selection.stations.picked()) {
     StationStat row;
     const auto index = static_cast<std::size_t>(i);
     if (index < selection.stations.texts.size()) row.AtrId = selection.stations.texts[index];
@@ -51,39 +56,41 @@ StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& sele
     std::vector<std::int32_t> volumes;
     volumes.reserve(dates.size());
     for (std::size_t n = 0; n < dates.size(); ++n) {
-      const std::int32_t v = table.DailyVolByIndex(dates[n], i);
-      volumes.push_back(v);
-      all.add(v);
-      (weekend[n] ? weekendDays : weekday).add(v);
+      const std::optional<std::int32_t> v = table.CompleteDailyVol(dates[n], i);
+      if (!v) continue;
+      volumes.push_back(*v);
+      all.add(*v);
+      (weekend[n] ? weekendDays : weekday).add(*v);
     }
-    if (!volumes.empty()) {
-      row.MinDT = *std::min_element(volumes.begin(), volumes.end());
-      row.MaxDT = *std::max_element(volumes.begin(), volumes.end());
-    }
+    row.Days = static_cast<std::int32_t>(volumes.size());
     row.ADT = all.mean();
     row.AWDDT = weekday.mean();
     row.AWEDT = weekendDays.mean();
-
-    // The deviation is taken from the whole-number ADT, as the published figures are.
-    double squares = 0;
-    for (const std::int32_t v : volumes) {
-      const auto d = static_cast<double>(std::int64_t{v} - row.ADT);
-      squares += d * d;
+    if (!volumes.empty()) {
+      row.MinDT = *std::min_element(volumes.begin(), volumes.end());
+      row.MaxDT = *std::max_element(volumes.begin(), volumes.end());
+      // The deviation is taken from the whole-number ADT, as the published figures are.
+      double squares = 0;
+      for (const std::int32_t v : volumes) {
+        const auto d = static_cast<double>(std::int64_t{v} - *row.ADT);
+        squares += d * d;
+      }
+      row.SD = roundHalfEven(std::sqrt(squares / static_cast<double>(volumes.size())));
     }
-    row.SD = volumes.empty() ? 0 : roundHalfEven(std::sqrt(squares / volumes.size()));
     rows.push_back(std::move(row));
   }
   return rows;
 }
 
 std::string BuildStatsCsvText(const StatResults& rows) {
-  std::string text = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n";
+  std::string text = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
   for (const StationStat& row : rows) {
     text += csvField(row.AtrId);
-    for (const std::int32_t figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT}) {
-      text += ",  " + std::to_string(figure);
+    for (const auto& figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
+      appendFigure(text, figure);
     }
-    text += ",  " + std::to_string(row.AWEDT) + "\r\n";
+    appendFigure(text, row.Days);
+    text += "\r\n";
   }
   return text;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,15 +10,18 @@ namespace ostrilo {
 class ATRTable;
 struct PlotSelection;
 
-// One station's daily-traffic figures over the picked dates, in whole vehicles per day.
+// One station's daily-traffic figures over its complete days among the picked dates, in whole
+// vehicles per day. A figure over no day is empty: there is nothing to average, and a 0 would
+// read as a measured day without traffic.
 struct StationStat {
   std::string AtrId;  // the station's item text in the station list
-  std::int32_t ADT = 0;
-  std::int32_t MinDT = 0;
-  std::int32_t MaxDT = 0;
-  std::int32_t SD = 0;
-  std::int32_t AWDDT = 0;
-  std::int32_t AWEDT = 0;
+  std::optional<std::int32_t> ADT;
+  std::optional<std::int32_t> MinDT;
+  std::optional<std::int32_t> MaxDT;
+  std::optional<std::int32_t> SD;
+  std::optional<std::int32_t> AWDDT;
+  std::optional<std::int32_t> AWEDT;
+  std::int32_t Days = 0;  // the complete days the figures were taken over
 
   friend bool operator==(const StationStat&, const StationStat&) = default;
 };
@@ -25,23 +29,25 @@ struct StationStat {
 // The records of one computation, one per picked station in station list order.
 using StatResults = std::vector<StationStat>;
 
-// The figures of every picked station, in station list order, over every picked date:
-// ADT the mean daily total; Min DT and Max DT the lowest and highest (0 when no date is
-// picked); SD the population standard deviation about the whole-number ADT; AWDDT and AWEDT the
-// means over the picked Monday-to-Friday and Saturday-Sunday dates (0 when there are none).
-// Every picked date counts, zeros and negatives included. Quotients round to the nearest whole
-// number, halves to even. Sums are 64-bit, so no selection the table can hold overflows.
-// The caller runs the selection check first.
+// The figures of every picked station, in station list order, over those picked dates on which
+// all 24 hours of the station were counted (a day with a missing hour has no daily total):
+// ADT the mean daily total; Min DT and Max DT the lowest and highest; SD the population standard
+// deviation about the whole-number ADT; AWDDT and AWEDT the means over the complete
+// Monday-to-Friday and Saturday-Sunday days. Zeros and negatives of complete days count like
+// any other total. Quotients round to the nearest whole number, halves to even. Sums are
+// 64-bit, so no selection the table can hold overflows. The caller runs the selection check
+// first.
 [[nodiscard]] StatResults ComputeStationStats(const ATRTable& table,
                                               const PlotSelection& selection);
 
 // The nearest whole number, a value exactly halfway going to the even neighbour.
 [[nodiscard]] std::int32_t roundHalfEven(double value);
 
-// The statistics file: the header "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT", then one
-// line per record, fields separated by a comma and two blanks, figures as plain integers,
-// every line ended by CR LF, names as their bytes. A name holding a comma, a double quote or a
-// line break is quoted as in RFC 4180 so that it stays in its column.
+// The statistics file: the header "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days", then
+// one line per record, fields separated by a comma and two blanks, figures as plain integers
+// and an empty figure as an empty field, every line ended by CR LF, names as their bytes. A name
+// holding a comma, a double quote or a line break is quoted as in RFC 4180 so that it stays in
+// its column.
 [[nodiscard]] std::string BuildStatsCsvText(const StatResults& rows);
 
 }  // namespace ostrilo

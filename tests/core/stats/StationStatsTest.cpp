@@ -11,12 +11,16 @@
 namespace ostrilo {
 
 inline void PrintTo(const StationStat& s, std::ostream* os) {
-  *os << s.AtrId << ": " << s.ADT << ' ' << s.MinDT << ' ' << s.MaxDT << ' ' << s.SD << ' '
-      << s.AWDDT << ' ' << s.AWEDT;
+  *os << s.AtrId << ':';
+  for (const auto& figure : {s.ADT, s.MinDT, s.MaxDT, s.SD, s.AWDDT, s.AWEDT}) {
+    *os << ' ' << (figure ? std::to_string(*figure) : "-");
+  }
+  *os << " over " << s.Days << " days";
 }
 
 namespace {
 
+using test::countFile;
 using test::day;
 using test::dayLines;
 using test::pick;
@@ -29,6 +33,7 @@ const DateNumber kFri7 = day(2005, 1, 7);
 const DateNumber kSat8 = day(2005, 1, 8);
 const DateNumber kSun9 = day(2005, 1, 9);
 const DateNumber kMon10 = day(2005, 1, 10);
+constexpr std::nullopt_t kEmpty = std::nullopt;
 
 // The table of one station "STA1" with the daily totals, every date picked.
 StatResults statsOf(const std::vector<std::pair<DateNumber, int>>& dailyTotals) {
@@ -52,20 +57,27 @@ TEST_P(StationFiguresTest, OverEveryPickedDate) {
   EXPECT_EQ(statsOf(GetParam().dailyTotals), StatResults{GetParam().expected});
 }
 
-// Min and Max are the true values, means round halves to even.
+// Min and Max are the true values, means round halves to even, a mean over no day is empty.
 INSTANTIATE_TEST_SUITE_P(
     DailyTotals, StationFiguresTest,
-    ::testing::Values(
-        StatCase{"WorkedExample",
-                 {{kFri7, 1000}, {kSat8, 600}, {kSun9, 500}, {kMon10, 1100}},
-                 {"STA1", 800, 500, 1100, 255, 1050, 550}},
-        StatCase{"HalfRoundsDownToEven", {{kMon3, 2}, {kTue4, 3}}, {"STA1", 2, 2, 3, 1, 2, 0}},
-        StatCase{"HalfRoundsUpToEven", {{kMon3, 3}, {kTue4, 4}}, {"STA1", 4, 3, 4, 1, 4, 0}},
-        StatCase{"OnlyWeekend", {{kSat8, 600}, {kSun9, 500}}, {"STA1", 550, 500, 600, 50, 0, 550}},
-        StatCase{"Negatives", {{kMon3, -100}, {kTue4, -50}}, {"STA1", -75, -100, -50, 25, -75, 0}},
-        StatCase{"FreewayTotals",
-                 {{kMon3, 786408}, {kTue4, 500000}, {kSat8, 250000}},
-                 {"STA1", 512136, 250000, 786408, 219156, 643204, 250000}}),
+    ::testing::Values(StatCase{"WorkedExample",
+                               {{kFri7, 1000}, {kSat8, 600}, {kSun9, 500}, {kMon10, 1100}},
+                               {"STA1", 800, 500, 1100, 255, 1050, 550, 4}},
+                      StatCase{"HalfRoundsDownToEven",
+                               {{kMon3, 2}, {kTue4, 3}},
+                               {"STA1", 2, 2, 3, 1, 2, kEmpty, 2}},
+                      StatCase{"HalfRoundsUpToEven",
+                               {{kMon3, 3}, {kTue4, 4}},
+                               {"STA1", 4, 3, 4, 1, 4, kEmpty, 2}},
+                      StatCase{"OnlyWeekend",
+                               {{kSat8, 600}, {kSun9, 500}},
+                               {"STA1", 550, 500, 600, 50, kEmpty, 550, 2}},
+                      StatCase{"Negatives",
+                               {{kMon3, -100}, {kTue4, -50}},
+                               {"STA1", -75, -100, -50, 25, -75, kEmpty, 2}},
+                      StatCase{"FreewayTotals",
+                               {{kMon3, 786408}, {kTue4, 500000}, {kSat8, 250000}},
+                               {"STA1", 512136, 250000, 786408, 219156, 643204, 250000, 3}}),
     test::CaseName());
 
 // Daily totals tell station and date apart, so a station index taken for a date index shows.
@@ -78,30 +90,59 @@ TEST(StationStats, RecordsFollowStationListOrderOverThePickedDates) {
     }
   }
   const ATRTable table = test::tableOf(text);
-  const StatResults expected{{"CCCC", 1050, 1000, 1100, 50, 1000, 1100},
-                             {"BBBB", 3050, 3000, 3100, 50, 3000, 3100}};
+  const StatResults expected{{"CCCC", 1050, 1000, 1100, 50, 1000, 1100, 2},
+                             {"BBBB", 3050, 3000, 3100, 50, 3000, 3100, 2}};
   EXPECT_EQ(ComputeStationStats(table, pick(table, {2, 0}, {1, 0})), expected);
   EXPECT_EQ(ComputeStationStats(table, pick(table, {1}, {})),
-            (StatResults{{"AAAA", 0, 0, 0, 0, 0, 0}}));
+            (StatResults{{"AAAA", kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0}}));
 }
 
 TEST(StationStats, SumsBeyondThirtyTwoBitsStayExact) {
   std::vector<std::pair<DateNumber, int>> days;  // 3000 x 786,408 > 2^31
   for (int d = 0; d < 3000; ++d) days.emplace_back(kMon3 + d, 786408);
-  EXPECT_EQ(statsOf(days), (StatResults{{"STA1", 786408, 786408, 786408, 0, 786408, 786408}}));
+  EXPECT_EQ(statsOf(days),
+            (StatResults{{"STA1", 786408, 786408, 786408, 0, 786408, 786408, 3000}}));
 }
 
-TEST(BuildStatsCsvText, PlainIntegersAfterCommaAndTwoBlanksAndQuotedNames) {
-  const StatResults rows{{" S 1", 800, 500, 1100, 255, 1050, 550},
-                         {"a,b", -25, -100, 250000, 0, 786408, -1},
-                         {"a\"b", 1, 2, 3, 4, 5, 6},
-                         {"a\r\nb", 1, 2, 3, 4, 5, 6}};
+// A half day's total is no daily total, and a date without lines is no day of 0 vehicles.
+TEST(StationStats, OnlyCompleteDaysCountAndAFigureOverNoDayIsEmpty) {
+  const std::string text = dayLines("FULL", kMon3, spread(1000)) +
+                           dayLines("FULL", kSat8, spread(600)) +
+                           countFile({test::countLine('1', "010405", "FULL", test::rising(100)),
+                                      test::countLine('2', "010305", "HALF", test::rising(100))});
+  const ATRTable table = test::tableOf(text);
+  const StatResults expected{{"FULL", 800, 600, 1000, 200, 1000, 600, 2},
+                             {"HALF", kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0}};
+  EXPECT_EQ(ComputeStationStats(table, pick(table, {0, 1}, {0, 1, 2})), expected);
+}
+
+// Two New York weeks in one table: station 1001 was counted in the first only.
+TEST(StationStats, RealStationOverItsCountedWeek) {
+  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
+  ATRTable table;
+  table.setInFile(data + "ATR20121013w2.dat");
+  table.BuildTable();
+  table.setInFile(data + "ATR20121020w3.dat");
+  table.AddToTable();
+  PlotSelection selection = pick(table, {table.ulstName().Index("1001")}, {});
+  selection.dates.selected.assign(selection.dates.selected.size(), true);
+  const StationStat row = ComputeStationStats(table, selection).at(0);
+  EXPECT_EQ(row.ADT, 5477);
+  EXPECT_EQ(row.MinDT, 4522);
+  EXPECT_EQ(row.Days, 7);
+}
+
+TEST(BuildStatsCsvText, PlainIntegersAfterCommaAndTwoBlanksEmptyFiguresAndQuotedNames) {
+  const StatResults rows{{" S 1", 800, 500, 1100, 255, 1050, 550, 4},
+                         {"a,b", -25, -100, 250000, 0, 786408, -1, 2},
+                         {"a\"b", kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0},
+                         {"a\r\nb", 6, 6, 6, 0, kEmpty, 6, 1}};
   EXPECT_EQ(BuildStatsCsvText(rows),
-            "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n"
-            " S 1,  800,  500,  1100,  255,  1050,  550\r\n"
-            "\"a,b\",  -25,  -100,  250000,  0,  786408,  -1\r\n"
-            "\"a\"\"b\",  1,  2,  3,  4,  5,  6\r\n"
-            "\"a\r\nb\",  1,  2,  3,  4,  5,  6\r\n");
+            "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+            " S 1,  800,  500,  1100,  255,  1050,  550,  4\r\n"
+            "\"a,b\",  -25,  -100,  250000,  0,  786408,  -1,  2\r\n"
+            "\"a\"\"b\",  ,  ,  ,  ,  ,  ,  0\r\n"
+            "\"a\r\nb\",  6,  6,  6,  0,  ,  6,  1\r\n");
 }
 
 }  // namespace
