@@ -10,10 +10,12 @@ namespace ostrilo {
 
 namespace {
 
+constexpr int kColumns = 8;
 constexpr int kColumnWidth = (1000 + 7) / 15;  // designed as 1000 twips
 constexpr int kFigureRole = Qt::UserRole;
 
-// Compares figure columns by value: as text "1,050" would come before "30".
+// Compares figure columns by value: as text "1,050" would come before "30". An empty figure
+// (no day to take it over) sorts after every value, so the stations with figures stay together.
 class StatRow : public QTreeWidgetItem {
  public:
   using QTreeWidgetItem::QTreeWidgetItem;
@@ -21,9 +23,19 @@ class StatRow : public QTreeWidgetItem {
   bool operator<(const QTreeWidgetItem& other) const override {
     const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
     if (column == 0) return text(0) < other.text(0);
-    return data(column, kFigureRole).toLongLong() < other.data(column, kFigureRole).toLongLong();
+    const QVariant mine = data(column, kFigureRole);
+    const QVariant theirs = other.data(column, kFigureRole);
+    if (!mine.isValid() || !theirs.isValid()) return mine.isValid();
+    return mine.toLongLong() < theirs.toLongLong();
   }
 };
+
+void setFigure(QTreeWidgetItem& item, int column, std::optional<std::int32_t> figure,
+               const QLocale& locale) {
+  if (!figure) return;
+  item.setText(column, figureText(*figure, locale));
+  item.setData(column, kFigureRole, static_cast<qlonglong>(*figure));
+}
 
 }  // namespace
 
@@ -35,7 +47,8 @@ frmLV::frmLV(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("frmLV"));
   setWindowTitle(QStringLiteral("Station Stat"));
   setAttribute(Qt::WA_DeleteOnClose);
-  resize(7140 / 15, 4245 / 15);
+  // Room for the eight columns side by side.
+  resize((kColumns * 1000 + 140) / 15, 4245 / 15);
 
   LV = new QTreeWidget(this);
   LV->setObjectName(QStringLiteral("LV"));
@@ -60,7 +73,7 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
   const QStringList headings = {QStringLiteral("ATR ID"), QStringLiteral("ADT"),
                                 QStringLiteral("Min DT"), QStringLiteral("Max DT"),
                                 QStringLiteral("SD"),     QStringLiteral("AWDDT"),
-                                QStringLiteral("AWEDT")};
+                                QStringLiteral("AWEDT"),  QStringLiteral("Days")};
   LV->setHeaderLabels(headings);
   for (int c = 0; c < headings.size(); ++c) {
     LV->setColumnWidth(c, kColumnWidth);
@@ -72,11 +85,11 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
   for (const StationStat& row : rows) {
     auto* item = new StatRow;
     item->setText(0, stationText(row.AtrId));
-    const std::int32_t figures[] = {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT};
-    for (int c = 1; c <= 6; ++c) {
-      item->setText(c, figureText(figures[c - 1], locale));
-      item->setData(c, kFigureRole, static_cast<qlonglong>(figures[c - 1]));
+    int column = 1;
+    for (const auto& figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
+      setFigure(*item, column++, figure, locale);
     }
+    setFigure(*item, column, row.Days, locale);
     items << item;
   }
   LV->addTopLevelItems(items);

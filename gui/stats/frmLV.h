@@ -9,7 +9,8 @@ class QTreeWidget;
 
 namespace ostrilo {
 
-// "Station Stat": one row per picked station with its six daily-traffic figures. A click on a
+// "Station Stat": one row per picked station with its six daily-traffic figures (a cell stays
+// empty where a figure has no day to be taken over) and the number of days. A click on a
 // column heading sorts the rows ascending by that column, the name by its text and the figures
 // by their values; the sort stays on for later fills until the window closes.
 class frmLV : public QWidget {

@@ -37,17 +37,20 @@ void clickHeading(QTreeWidget& lv, int column) {
 }
 
 // Three stations in list order, daily totals on Fri 7 to Mon 10 January 2005. The first is the
-// worked example; by name, by ADT value and by ADT text they sort three different ways.
+// worked example; by name, by ADT value and by ADT text they sort three different ways. The
+// second was not counted on the weekend.
 class StatsTest : public MainWindowTest {
  protected:
   StatsTest() {
     const std::array<std::pair<const char*, std::array<int, 4>>, 3> stations{
         {{"0300", {1000, 600, 500, 1100}},
-         {"0100", {200000, 200000, 200000, 200000}},
+         {"0100", {200000, 0, 0, 200000}},
          {"0200", {-1500, -1500, -1500, -1500}}}};
     std::string text;
     for (const auto& [name, totals] : stations) {
-      for (int d = 0; d < 4; ++d) text += dayLines(name, day(2005, 1, 7 + d), spread(totals[d]));
+      for (int d = 0; d < 4; ++d) {
+        if (totals[d] != 0) text += dayLines(name, day(2005, 1, 7 + d), spread(totals[d]));
+      }
     }
     build(QString::fromStdString(scratch.write("ATR20050107w1.dat", text)));
     if (window.lstSta->count() != 3 || window.lstDate->count() != 4) {
@@ -80,20 +83,21 @@ TEST_F(StatsTest, WindowShowsPickedStationsInListOrderAndRefillsInPlace) {
   EXPECT_EQ(toolkit.messages, std::vector({refusal("You must select one or more dates.")}));
   EXPECT_EQ(lv.topLevelItemCount(), 0);
 
-  select(window.lstSta, {2, 0});
+  select(window.lstSta, {2, 0, 1});
   select(window.lstDate, {0, 1, 2, 3});
   lv.header()->moveSection(3, 0);
   EXPECT_EQ(&showStats(), &lv);
   EXPECT_EQ(lv.header()->visualIndex(3), 3) << "a moved column returns to its place";
   EXPECT_EQ(toolkit.messages.size(), 1u);
   EXPECT_EQ(rowsOf(lv), (std::vector<QStringList>{
-                            {"0300", "800", "500", "1.100", "255", "1.050", "550"},
-                            {"0200", "-1.500", "-1.500", "-1.500", "0", "-1.500", "-1.500"}}));
+                            {"0300", "800", "500", "1.100", "255", "1.050", "550", "4"},
+                            {"0100", "200.000", "200.000", "200.000", "0", "200.000", "", "2"},
+                            {"0200", "-1.500", "-1.500", "-1.500", "0", "-1.500", "-1.500", "4"}}));
   window.lstDate->clearSelection();
   window.cmdStat->click();
   EXPECT_EQ(lv.topLevelItemCount(), 0) << "a refused selection left the earlier rows";
   EXPECT_EQ(textsOf(*lv.headerItem()),
-            QStringList({"ATR ID", "ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT"}));
+            QStringList({"ATR ID", "ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT", "Days"}));
   EXPECT_EQ(figureText(1234567, unitedStates()), "1,234,567");
 }
 
@@ -108,6 +112,8 @@ TEST_F(StatsTest, HeadingClickSortsNamesAsTextAndFiguresByValueUntilTheWindowClo
   EXPECT_EQ(namesOf(lv), QStringList({"0200", "0300", "0100"})) << "a second click reversed";
   clickHeading(lv, 0);
   EXPECT_EQ(namesOf(lv), QStringList({"0100", "0200", "0300"}));
+  clickHeading(lv, 6);  // 0100 has no weekend figure, which neither -1,500 nor 550 follows
+  EXPECT_EQ(namesOf(lv), QStringList({"0200", "0300", "0100"}));
 
   clickHeading(lv, 3);  // Max DT stays the sort for the next fill
   select(window.lstSta, {0, 2});
@@ -121,7 +127,7 @@ TEST_F(StatsTest, HeadingClickSortsNamesAsTextAndFiguresByValueUntilTheWindowClo
 
 TEST_F(StatsTest, ExportReplacesTheFileWithUngroupedFiguresOrAfterARefusalTheHeaderOnly) {
   const LocaleGuard german(germany());
-  const std::string header = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n";
+  const std::string header = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
   const std::string path = scratch.write("stats.csv", std::string(1000, 'x'));
   select(window.lstSta, {0});
   exportTo(path);
@@ -133,8 +139,8 @@ TEST_F(StatsTest, ExportReplacesTheFileWithUngroupedFiguresOrAfterARefusalTheHea
   select(window.lstSta, {2, 0});
   select(window.lstDate, {0, 1, 2, 3});
   exportTo(path);
-  EXPECT_EQ(readBytes(path), header + "0300,  800,  500,  1100,  255,  1050,  550\r\n" +
-                                 "0200,  -1500,  -1500,  -1500,  0,  -1500,  -1500\r\n");
+  EXPECT_EQ(readBytes(path), header + "0300,  800,  500,  1100,  255,  1050,  550,  4\r\n" +
+                                 "0200,  -1500,  -1500,  -1500,  0,  -1500,  -1500,  4\r\n");
   EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
   EXPECT_EQ(statsWindow(), nullptr) << "the export opened the statistics window";
 }
