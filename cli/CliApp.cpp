@@ -16,6 +16,7 @@
 #include "core/table/DateNumber.h"
 #include "core/table/Error.h"
 #include "core/table/TableFile.h"
+#include "core/table/TableSummary.h"
 
 namespace ostrilo::cli {
 
@@ -94,6 +95,28 @@ void runTable(const CommandLine& line, std::ostream& out) {
   ATRTable table;
   loadInputs(table, line.inputs);
   writeResult(line, out, tableCsv(table));
+}
+
+// One "name: value" line per figure, numbers plain so that scripts can read them; a table
+// without dates has no first or last date, and its lines stay with an empty value.
+std::string summaryText(const TableSummary& summary) {
+  const auto dateText = [](const std::optional<DateNumber>& date) {
+    return date ? " " + isoDate(*date) : std::string();
+  };
+  return "stations: " + std::to_string(summary.stations) +
+         "\ndates: " + std::to_string(summary.dates) +
+         "\nfirst date:" + dateText(summary.firstDate) +
+         "\nlast date:" + dateText(summary.lastDate) +
+         "\nrecords: " + std::to_string(summary.records) +
+         "\ncounted hours: " + std::to_string(summary.countedHours) +
+         "\ncomplete days: " + std::to_string(summary.completeDays) +
+         "\nhours not counted: " + std::to_string(summary.hoursNotCounted) + "\n";
+}
+
+void runInfo(const CommandLine& line, std::ostream& out) {
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  writeResult(line, out, summaryText(SummarizeTable(table)));
 }
 
 std::vector<std::string_view> splitAtCommas(std::string_view list) {
@@ -181,19 +204,31 @@ const std::vector<Command>& commands() {
        &runConvert},
       {"table",
        "table [-o OUT.csv] INPUT...",
-       "write the table as CSV (station,date,h00..h23,total), to standard output without -o",
+       "write the table as CSV (station,date,h00..h23,total), to standard output without -o;\n"
+       "      an hour not counted is an empty field, total is empty unless all 24 hours were\n"
+       "      counted, and a station and date without any counted hour has no row",
        {kOutputOption},
        {},
        &runTable},
       {"stats",
        "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] INPUT...",
        "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
-       "      Max DT, SD, AWDDT, AWEDT; CR LF lines) for the picked stations and dates, every\n"
-       "      one when not picked; records in station order whatever order the names come in.\n"
-       "      A table without stations is a failure (\"You must create the data first.\")",
+       "      Max DT, SD, AWDDT, AWEDT, Days; CR LF lines) for the picked stations and dates,\n"
+       "      every one when not picked; records in station order whatever order the names come\n"
+       "      in. The figures take only the days with all 24 hours counted (Days of them); a\n"
+       "      figure without such a day is an empty field. A table without stations is a\n"
+       "      failure (\"You must create the data first.\")",
        {kOutputOption, kStationsOption, kDatesOption},
        {},
        &runStats},
+      {"info",
+       "info INPUT...",
+       "write what the table holds, one \"name: value\" line each: stations, dates, first\n"
+       "      date, last date, records (stations x dates), counted hours, complete days (all 24\n"
+       "      hours counted), hours not counted",
+       {},
+       {},
+       &runInfo},
   };
   return list;
 }
@@ -213,7 +248,7 @@ std::string helpText() {
       "Reads hourly traffic count files (ATRyyyymmddw#.dat) and table files (*.cont) into one\n"
       "count table. Inputs are taken in order: the first is loaded as a table file when its\n"
       "name ends in .cont (any case) and read as a count file otherwise; every further input\n"
-      "is a count file added to the table.\n\nCommands:\n";
+      "is a count file added to the table; only the first may be a table file.\n\nCommands:\n";
   for (const Command& command : commands()) {
     text += "  ostrilo-cli ";
     text += command.synopsis;
@@ -324,6 +359,14 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
     throw UsageError(std::string(command.name) + ": no INPUT given; usage: ostrilo-cli " +
                      std::string(command.synopsis));
   }
+  // Adding a table file would read its binary records as count lines; say what is wrong
+  // before anything is read.
+  for (const std::string& input : std::span(line.inputs).subspan(1)) {
+    if (isTableFileName(input)) {
+      throw UsageError(std::string(command.name) + ": " + quoted(input) +
+                       " is a table file, and only the first INPUT may be a table file");
+    }
+  }
   return line;
 }
 
@@ -429,25 +472,26 @@ std::string tableCsv(const ATRTable& table) {
   }
   csv += ",total\n";
 
-  const int dateCount = table.DateCount();
-  const int staCount = table.StaCount();
-  // About 24 five-character volumes, a name and a date per row; avoids regrowing a string that
-  // may hold 32,766 rows.
+  const std::int32_t dateCount = table.DateCount();
+  const std::int32_t staCount = table.StaCount();
+  // About 24 five-character volumes, a name and a date per row; avoids regrowing a string of
+  // many thousand rows.
   csv.reserve(csv.size() + static_cast<std::size_t>(dateCount) * staCount * 160);
-  for (int d = 0; d < dateCount; ++d) {
-    const auto dateI = static_cast<std::int16_t>(d);
-    const std::string date = isoDate(table.ulstDate().at(dateI));
-    for (int s = 0; s < staCount; ++s) {
-      const auto nameI = static_cast<std::int16_t>(s);
-      csv += csvField(table.ulstName().at(nameI));
+  for (std::int32_t d = 0; d < dateCount; ++d) {
+    const std::string date = isoDate(table.DatebyIndex(d));
+    for (std::int32_t s = 0; s < staCount; ++s) {
+      const HourMask counted = table.CountedHours(d, s);
+      if (counted == 0) continue;
+      csv += csvField(table.StaNamebyIndex(s));
       csv += ',';
       csv += date;
-      for (const std::int16_t volume : table.VolArrByIndex(dateI, nameI)) {
+      const HourlyVolumes volumes = table.VolArrByIndex(d, s);
+      for (int hour = 0; hour < kHoursPerDay; ++hour) {
         csv += ',';
-        appendNumber(csv, volume);
+        if ((counted >> hour & 1u) != 0) appendNumber(csv, volumes[static_cast<std::size_t>(hour)]);
       }
       csv += ',';
-      appendNumber(csv, table.DailyVolByIndex(dateI, nameI));
+      if (counted == kAllHours) appendNumber(csv, table.DailyVolByIndex(d, s));
       csv += '\n';
     }
   }

@@ -25,13 +25,15 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 [[nodiscard]] bool isTableFileName(std::string_view fileName);
 
 // Fills the table from the inputs in order: the first is loaded with LoadFromFile when it is a
-// table file and built with BuildTable otherwise; every further input is added with AddToTable.
+// table file and built with BuildTable otherwise; every further input is added with AddToTable
+// (runCli refuses a further input named as a table file before reading any).
 // Throws ostrilo::Error on the first input that fails. inputs must not be empty.
 void loadInputs(ATRTable& table, std::span<const std::string> inputs);
 
 // The table as CSV: the header "station,date,h00,...,h23,total", then one row per (date index,
-// station index) pair in record order, the date as yyyy-mm-dd, every line ending in LF.
-// Pairs that no count-file line covered appear with zeros.
+// station index) pair in record order, the date as yyyy-mm-dd, every line ending in LF. An
+// hour not counted is an empty field, as is the total of a day with any hour not counted; a
+// pair without a counted hour has no row.
 [[nodiscard]] std::string tableCsv(const ATRTable& table);
 
 }  // namespace ostrilo::cli

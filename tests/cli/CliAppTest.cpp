@@ -31,15 +31,30 @@ const std::string kWeekStart =
     "31041717 0302    1    2    3    4    5    6    7    8    9   10   11   12\r\n"
     "31041817 0301   10   20   30   40   50   60   70   80   90  100  110  120\r\n";
 
+// The twelve afternoon hours and the total of a pair counted only in the morning.
+const std::string kNoAfternoon = ",,,,,,,,,,,,,\n";
+
 const std::string kRows17 =
     "0301,2017-04-17,604,327,280,333,779,2625,5558,6557,6166,5262,4529,4709,5017,4804,5314,5934,"
     "6733,6280,4899,3360,2951,2399,1530,1072,88022\n"
-    "0302,2017-04-17,1,2,3,4,5,6,7,8,9,10,11,12,0,0,0,0,0,0,0,0,0,0,0,0,78\n";
+    "0302,2017-04-17,1,2,3,4,5,6,7,8,9,10,11,12" +
+    kNoAfternoon;
 
 // A new station, whose name CSV must quote, and a correction of 0301's morning on the 18th.
 const std::string kWeekMore =
     "31041817 a,\"b    1    1    1    1    1    1    1    1    1    1    1    1\n"
     "31041817 0301    5    5    5    5    5    5    5    5    5    5    5    5\n";
+
+// Fri 7 to Mon 10 January 2005: "S1  " totals 1000, 600, 500, 1100 (the worked example);
+// " 301" has 40 on Friday and 60 on Monday, "0301" only 20 on Saturday.
+std::string statsWeek() {
+  std::string text;
+  const int s1[] = {1000, 600, 500, 1100};
+  for (int d = 0; d < 4; ++d) text += dayLines("S1  ", day(2005, 1, 7 + d), spread(s1[d]));
+  return text + dayLines(" 301", day(2005, 1, 7), spread(40)) +
+         dayLines("0301", day(2005, 1, 8), spread(20)) +
+         dayLines(" 301", day(2005, 1, 10), spread(60));
+}
 
 struct CliResult {
   int status = -1;
@@ -72,9 +87,10 @@ class CliTest : public ::testing::Test {
   test::ScratchDir dir;
 };
 
-// Every pair in record order, uncovered ones as zeros; a further input is added after the
-// first: its new station comes after the built ones and its later line wins. A first input
-// named *.cont (any case) is a table file and lists like the count files it was converted from.
+// Every pair with a counted hour in record order, hours not counted left empty; a further
+// input is added after the first: its new station comes after the built ones and its later line
+// wins. A first input named *.cont (any case) is a table file and lists like the count files it
+// was converted from.
 TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   const std::string a = dir.write("a.dat", kWeekStart);
   const std::string b = dir.write("b.dat", kWeekMore);
@@ -83,24 +99,32 @@ TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   EXPECT_TRUE(result.out.empty());
   EXPECT_EQ(
       readFile("out.csv"),
-      kHeader + kRows17 +
-          "0301,2017-04-18,10,20,30,40,50,60,70,80,90,100,110,120,0,0,0,0,0,0,0,0,0,0,0,0,780\n"
-          "0302,2017-04-18,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n");
+      kHeader + kRows17 + "0301,2017-04-18,10,20,30,40,50,60,70,80,90,100,110,120" + kNoAfternoon);
   const CliResult added = runArgs({"table", a, b});
   ASSERT_EQ(added.status, kExitOk) << added.err;
   EXPECT_TRUE(added.err.empty());
-  EXPECT_EQ(added.out,
-            kHeader + kRows17 +
-                "\"a,\"\"b\",2017-04-17,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
-                "0301,2017-04-18,5,5,5,5,5,5,5,5,5,5,5,5,0,0,0,0,0,0,0,0,0,0,0,0,60\n"
-                "0302,2017-04-18,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0\n"
-                "\"a,\"\"b\",2017-04-18,1,1,1,1,1,1,1,1,1,1,1,1,0,0,0,0,0,0,0,0,0,0,0,0,12\n");
+  EXPECT_EQ(added.out, kHeader + kRows17 + "0301,2017-04-18,5,5,5,5,5,5,5,5,5,5,5,5" +
+                           kNoAfternoon + "\"a,\"\"b\",2017-04-18,1,1,1,1,1,1,1,1,1,1,1,1" +
+                           kNoAfternoon);
 
-  const CliResult converted = runArgs({"convert", "-o", path("A.Cont"), a});
+  // Whole days only: their listing does not depend on whether a table file keeps the counted
+  // hours.
+  const std::string w = dir.write("w.dat", statsWeek());
+  const CliResult converted = runArgs({"convert", "-o", path("A.Cont"), w});
   ASSERT_EQ(converted.status, kExitOk) << converted.err;
   EXPECT_TRUE(converted.out.empty());
-  EXPECT_EQ(runArgs({"table", path("A.Cont")}).out, readFile("out.csv"));
-  EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, added.out);
+  EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, runArgs({"table", w, b}).out);
+}
+
+// Two New York weeks: the figures were counted from the files' lines independently.
+TEST_F(CliTest, InfoSummarisesTheTableOneNameAndValueALine) {
+  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
+  EXPECT_EQ(runArgs({"info", data + "ATR20121013w2.dat", data + "ATR20121020w3.dat"}).out,
+            "stations: 284\ndates: 14\nfirst date: 2012-10-13\nlast date: 2012-10-26\n"
+            "records: 3976\ncounted hours: 48552\ncomplete days: 2023\nhours not counted: 46872\n");
+  EXPECT_EQ(runArgs({"info", dir.write("empty.dat", "")}).out,
+            "stations: 0\ndates: 0\nfirst date:\nlast date:\nrecords: 0\ncounted hours: 0\n"
+            "complete days: 0\nhours not counted: 0\n");
 }
 
 TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
@@ -151,17 +175,6 @@ TEST_F(CliTest, FailingStandardOutputIsAFailure) {
   std::ostringstream err;
   EXPECT_EQ(runCli(args, out, err), kExitFailure);
   EXPECT_TRUE(err.str().starts_with("ostrilo-cli: ")) << err.str();
-}
-
-// Fri 7 to Mon 10 January 2005: "S1  " totals 1000, 600, 500, 1100 (the worked example);
-// " 301" has 40 on Friday and 60 on Monday, "0301" only 20 on Saturday.
-std::string statsWeek() {
-  std::string text;
-  const int s1[] = {1000, 600, 500, 1100};
-  for (int d = 0; d < 4; ++d) text += dayLines("S1  ", day(2005, 1, 7 + d), spread(s1[d]));
-  return text + dayLines(" 301", day(2005, 1, 7), spread(40)) +
-         dayLines("0301", day(2005, 1, 8), spread(20)) +
-         dayLines(" 301", day(2005, 1, 10), spread(60));
 }
 
 // Names and dates may come in any order and more than once: records follow the station list.
@@ -220,6 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"table", "-o", "OUT"}, "no INPUT"},
         UsageCase{{"table", "-o", "--", "IN"}, "needs a value"},
         UsageCase{{"table", "-x", "IN"}, "unknown option"},
+        UsageCase{{"info", "IN", "b.Cont"}, "\"b.Cont\" is a table file, and only the first INPUT"},
         UsageCase{{"table", "-o", "a.csv", "-o", "b.csv", "IN"}, "more than once"},
         UsageCase{{"convert", "IN"}, "missing --output"},
         UsageCase{{"stats", "-o", "OUT", "--stations", "301", "IN"}, "unknown station \"301\""},
