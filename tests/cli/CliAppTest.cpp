@@ -116,12 +116,18 @@ TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, runArgs({"table", w, b}).out);
 }
 
-// Two New York weeks: the figures were counted from the files' lines independently.
+// Dates out of calendar order; A's 5 March is a half day, B has nothing on 3 March. A table
+// without dates has no first or last date.
 TEST_F(CliTest, InfoSummarisesTheTableOneNameAndValueALine) {
-  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
-  EXPECT_EQ(runArgs({"info", data + "ATR20121013w2.dat", data + "ATR20121020w3.dat"}).out,
-            "stations: 284\ndates: 14\nfirst date: 2012-10-13\nlast date: 2012-10-26\n"
-            "records: 3976\ncounted hours: 48552\ncomplete days: 2023\nhours not counted: 46872\n");
+  using test::countLine;
+  const test::Twelve v = test::rising(1);
+  const std::string input = dir.write(
+      "a.dat", test::countFile({countLine('1', "030503", "A", v), countLine('1', "030303", "A", v),
+                                countLine('2', "030303", "A", v), countLine('2', "030403", "B", v),
+                                countLine('1', "030403", "B", v)}));
+  EXPECT_EQ(runArgs({"info", input}).out,
+            "stations: 2\ndates: 3\nfirst date: 2003-03-03\nlast date: 2003-03-05\nrecords: 6\n"
+            "counted hours: 60\ncomplete days: 2\nhours not counted: 84\n");
   EXPECT_EQ(runArgs({"info", dir.write("empty.dat", "")}).out,
             "stations: 0\ndates: 0\nfirst date:\nlast date:\nrecords: 0\ncounted hours: 0\n"
             "complete days: 0\nhours not counted: 0\n");
