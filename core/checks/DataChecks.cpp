@@ -52,37 +52,40 @@ struct Run {
   int start = 0;
 };
 
-// The longest run of counted zero hours within hours first..last (the earliest of equal ones).
-// An hour not counted ends a run: it is missing, not zero.
-Run longestZeroRun(const std::int16_t* v, HourMask mask, int first, int last) {
-  Run best;
-  Run current;
-  for (int h = first; h <= last; ++h) {
-    if (counted(mask, h) && v[h] == 0) {
-      if (current.length++ == 0) current.start = h;
-      if (current.length > best.length) best = current;
-    } else {
-      current.length = 0;
-    }
-  }
-  return best;
-}
+// The longest runs of one day (the earliest of equal ones), in one pass over its hours. An hour
+// not counted ends every run: it is missing, not zero.
+struct DayRuns {
+  Run zeros;         // counted zero hours
+  Run daytimeZeros;  // counted zero hours within the daytime hours
+  Run repeat;        // counted hours sharing one volume of at least kRepeatedMinVolume
+};
 
-// The longest run of counted hours sharing one volume of at least kRepeatedMinVolume.
-Run longestRepeat(const std::int16_t* v, HourMask mask) {
-  Run best;
-  Run current;
+DayRuns runsOf(const std::int16_t* v, HourMask mask) {
+  DayRuns best;
+  Run zeros;
+  Run daytimeZeros;
+  Run repeat;
+  const auto extend = [](Run& run, Run& longest, int h) {
+    if (run.length++ == 0) run.start = h;
+    if (run.length > longest.length) longest = run;
+  };
   for (int h = 0; h < kHoursPerDay; ++h) {
-    if (!counted(mask, h) || v[h] < kRepeatedMinVolume) {
-      current.length = 0;
-      continue;
-    }
-    if (current.length > 0 && v[h] == v[h - 1]) {
-      ++current.length;
+    const bool isCounted = counted(mask, h);
+    if (isCounted && v[h] == 0) {
+      extend(zeros, best.zeros, h);
+      if (h >= kDaytimeFirstHour && h <= kDaytimeLastHour) {
+        extend(daytimeZeros, best.daytimeZeros, h);
+      }
     } else {
-      current = {1, h};
+      zeros.length = 0;
+      daytimeZeros.length = 0;
     }
-    if (current.length > best.length) best = current;
+    if (isCounted && v[h] >= kRepeatedMinVolume) {
+      if (repeat.length > 0 && v[h] != v[h - 1]) repeat.length = 0;
+      extend(repeat, best.repeat, h);
+    } else {
+      repeat.length = 0;
+    }
   }
   return best;
 }
@@ -97,13 +100,13 @@ std::uint16_t dayCodes(const std::int16_t* v, HourMask mask) {
   if (mask == kAllHours && allZero(v)) return bit(CheckCode::ZeroDay);
   std::uint16_t codes = 0;
   if (mask != kAllHours) codes |= bit(CheckCode::MissingHours);
-  if (longestZeroRun(v, mask, 0, kHoursPerDay - 1).length >= kZeroRunHours) {
+  const DayRuns runs = runsOf(v, mask);
+  if (runs.zeros.length >= kZeroRunHours) {
     codes |= bit(CheckCode::ZeroRun);
-  } else if (longestZeroRun(v, mask, kDaytimeFirstHour, kDaytimeLastHour).length >=
-             kDaytimeZeroHours) {
+  } else if (runs.daytimeZeros.length >= kDaytimeZeroHours) {
     codes |= bit(CheckCode::ZeroDaytime);
   }
-  if (longestRepeat(v, mask).length >= kRepeatedHours) codes |= bit(CheckCode::Repeated);
+  if (runs.repeat.length >= kRepeatedHours) codes |= bit(CheckCode::Repeated);
   if (counted(mask, kNightHour) && counted(mask, kDayHour) && v[kNightHour] > v[kDayHour]) {
     codes |= bit(CheckCode::NightOverDay);
   }
@@ -112,6 +115,7 @@ std::uint16_t dayCodes(const std::int16_t* v, HourMask mask) {
 
 std::int32_t countedTotal(const std::int16_t* v, HourMask mask) {
   std::int32_t total = 0;
+  if (mask == kAllHours) return std::accumulate(v, v + kHoursPerDay, total);
   for (int h = 0; h < kHoursPerDay; ++h) {
     if (counted(mask, h)) total += v[h];
   }
@@ -147,17 +151,17 @@ std::string localDetail(CheckCode code, const std::int16_t* v, HourMask mask) {
     case CheckCode::MissingHours:
       return missingHoursDetail(mask);
     case CheckCode::ZeroRun: {
-      const Run run = longestZeroRun(v, mask, 0, kHoursPerDay - 1);
+      const Run run = runsOf(v, mask).zeros;
       return format("%d zero hours from %02d:00", run.length, run.start);
     }
     case CheckCode::ZeroDay:
       return "all 24 hours zero";
     case CheckCode::ZeroDaytime: {
-      const Run run = longestZeroRun(v, mask, kDaytimeFirstHour, kDaytimeLastHour);
+      const Run run = runsOf(v, mask).daytimeZeros;
       return format("%d zero hours from %02d:00", run.length, run.start);
     }
     case CheckCode::Repeated: {
-      const Run run = longestRepeat(v, mask);
+      const Run run = runsOf(v, mask).repeat;
       return format("%d hours of %d from %02d:00", run.length, v[run.start], run.start);
     }
     case CheckCode::NightOverDay:
@@ -176,7 +180,7 @@ struct Calendar {
   std::vector<CivilDate> months;      // by month number, the first of each month
   std::vector<std::int32_t> monthYear;
   std::int32_t years = 0;
-  std::unordered_map<DateNumber, std::int32_t> indexOf;
+  std::vector<std::int32_t> weekBefore;  // by date index: the date seven days earlier, or -1
 };
 
 Calendar calendarOf(std::span<const DateNumber> dates) {
@@ -188,7 +192,8 @@ Calendar calendarOf(std::span<const DateNumber> dates) {
   c.monthOf.resize(dates.size());
   c.yearOf.resize(dates.size());
   c.weekdayOf.resize(dates.size());
-  c.indexOf.reserve(dates.size());
+  std::unordered_map<DateNumber, std::int32_t> indexOf;
+  indexOf.reserve(dates.size());
   for (const std::int32_t d : c.order) {
     const CivilDate civil = civilFromDate(dates[d]);
     if (c.months.empty() || c.months.back().year != civil.year) ++c.years;
@@ -200,7 +205,12 @@ Calendar calendarOf(std::span<const DateNumber> dates) {
     c.monthOf[d] = static_cast<std::int32_t>(c.months.size()) - 1;
     c.yearOf[d] = c.years - 1;
     c.weekdayOf[d] = weekday(dates[d]) - 1;
-    c.indexOf.emplace(dates[d], d);
+    indexOf.emplace(dates[d], d);
+  }
+  c.weekBefore.resize(dates.size());
+  for (std::size_t d = 0; d < dates.size(); ++d) {
+    const auto found = indexOf.find(dates[d] - kCopyDistanceDays);
+    c.weekBefore[d] = found == indexOf.end() ? -1 : found->second;
   }
   return c;
 }
@@ -345,17 +355,16 @@ CheckResults RunDataChecks(const CountView& view) {
                               kWeekdayNames[cal.weekdayOf[d]], kMonthNames[civil.month - 1]);
         }
       }
-      const auto earlier = cal.indexOf.find(view.dates[d] - kCopyDistanceDays);
-      const std::size_t e = earlier == cal.indexOf.end()
-                                ? records
-                                : static_cast<std::size_t>(stations) * earlier->second + s;
+      const std::int32_t earlier = cal.weekBefore[d];
+      const std::size_t e =
+          earlier < 0 ? records : static_cast<std::size_t>(stations) * earlier + s;
       if (mask == kAllHours && e < records && (view.counted[e] & kAllHours) == kAllHours) {
         const std::int16_t* w = view.volumes.data() + e * kHoursPerDay;
         std::int64_t off = 0;
         for (int h = 0; h < kHoursPerDay; ++h) off += std::llabs(std::int64_t{v[h]} - w[h]);
         if (off * 100 < std::int64_t{totals[e]} * kCopyPercent) {
           codes |= bit(CheckCode::CopiedDay);
-          const std::string other = isoDate(view.dates[earlier->second]);
+          const std::string other = isoDate(view.dates[earlier]);
           copyDetail = off == 0 ? "same 24 volumes as " + other
                                 : format(
                                       "nearly the same 24 volumes as %s (off by %lld in all, "

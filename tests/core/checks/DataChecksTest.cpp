@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   std::vector<DayInput> week;
   for (int d = 2; d <= 8; ++d) week.push_back({d, shaped(1000 + d)});
-  week[2].hours = with(k1000, 0, 23, 0);  // Wednesday 4th: ZERO_DAY
+  week[2].hours = with(k1000, 14, 20, 0);  // Wednesday 4th: critical, not valid
   const CheckedDays checked(week, 2);
   const CheckResults& r = checked.results;
   ASSERT_EQ(r.flags().size(), 2u);
@@ -138,7 +138,7 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   EXPECT_EQ(BuildChecksCsvText(r.flags(), r.stations()),
             "station,date,code,severity,detail\n"
             "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
-            "S,2023-01-04,ZERO_DAY,C,all 24 hours zero\n");
+            "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
 }
 
 std::string realData(const std::string& name) {
