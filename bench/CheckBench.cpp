@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/MedianReporter.h"
+#include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/table/CountFileReader.h"
 #include "core/table/UniqueList.h"
@@ -104,9 +105,10 @@ int main(int argc, char** argv) {
     const NetworkYear year = readYear(folder);
     const CountView view = year.view();
     const CheckResults once = RunDataChecks(view);
-    std::printf("%zu files, %zu lines: %d stations x %d dates = %zu records; %zu flags\n",
-                year.files, year.lines, year.names.Count(), year.dates.Count(), year.counted.size(),
-                once.flags().size());
+    std::printf(
+        "%zu files, %zu lines: %d stations x %d dates = %zu records; %d critical days\n%s\n",
+        year.files, year.lines, year.names.Count(), year.dates.Count(), year.counted.size(),
+        once.criticalDayCount(), checkCountsLine(countByCode(once.flags())).c_str());
     const auto add = [](const char* name, auto fn) {
       benchmark::RegisterBenchmark(name, fn)
           ->Unit(benchmark::kMillisecond)

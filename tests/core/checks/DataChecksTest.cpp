@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ struct RuleCase {
   std::vector<DayInput> days;
   std::vector<std::string> flags;
 };
+
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 
 class CheckRuleTest : public ::testing::TestWithParam<RuleCase> {};
 
