@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <unordered_map>
@@ -169,6 +170,34 @@ std::string localDetail(CheckCode code, const std::int16_t* v, HourMask mask) {
     default:
       return {};
   }
+}
+
+// The band of a complete day against the sum and number of the other valid days of its weekday
+// in its month; the detail when the day lies outside it.
+std::optional<std::string> bandDetail(std::int32_t total, std::int64_t others,
+                                      std::int64_t othersSum, int weekday, int month) {
+  if (others < kBandMinOtherDays) return std::nullopt;
+  // total against the mean othersSum / others, kept in integers so the threshold is exact
+  const std::int64_t scaled = std::int64_t{total} * others;
+  const std::int64_t off = std::llabs(scaled - othersSum);
+  if (off * 100 <= othersSum * kBandPercent) return std::nullopt;
+  return format("total %d, %.1f %% %s the other %ss of %s", total,
+                100.0 * static_cast<double>(off) / static_cast<double>(othersSum),
+                scaled > othersSum ? "above" : "below", kWeekdayNames[weekday],
+                kMonthNames[month - 1]);
+}
+
+// A complete day against the complete day seven days earlier; the detail when it was copied.
+std::optional<std::string> copyDetail(const std::int16_t* v, const std::int16_t* earlier,
+                                      std::int32_t earlierTotal, DateNumber earlierDate) {
+  std::int64_t off = 0;
+  for (int h = 0; h < kHoursPerDay; ++h) off += std::llabs(std::int64_t{v[h]} - earlier[h]);
+  if (off * 100 >= std::int64_t{earlierTotal} * kCopyPercent) return std::nullopt;
+  const std::string other = isoDate(earlierDate);
+  if (off == 0) return "same 24 volumes as " + other;
+  return format("nearly the same 24 volumes as %s (off by %lld in all, %.1f %% of its total)",
+                other.c_str(), static_cast<long long>(off),
+                100.0 * static_cast<double>(off) / earlierTotal);
 }
 
 // Where each date lies in the calendar, months and years numbered in date order.
@@ -337,48 +366,31 @@ CheckResults RunDataChecks(const CountView& view) {
       const HourMask mask = view.counted[r] & kAllHours;
       if (mask == 0) continue;
       std::uint16_t codes = results.m_codes[r];
-      std::string bandDetail;
-      std::string copyDetail;
+      std::optional<std::string> band;
+      std::optional<std::string> copy;
       if (mask == kAllHours && totals[r] > 0) {
-        // Against the other valid days: the day itself leaves its own cell.
+        // Against the other valid days: a valid day leaves its own cell.
         const std::size_t c = cell(s, cal.monthOf[d], cal.weekdayOf[d]);
         const bool valid = (codes & kCriticalCodes) == 0;
-        const std::int64_t others = validDays[c] - (valid ? 1 : 0);
-        const std::int64_t othersSum = validSum[c] - (valid ? totals[r] : 0);
-        const std::int64_t off = std::llabs(std::int64_t{totals[r]} * others - othersSum);
-        if (others >= kBandMinOtherDays && off * 100 > othersSum * kBandPercent) {
-          codes |= bit(CheckCode::DayBand);
-          const CivilDate civil = civilFromDate(view.dates[d]);
-          bandDetail = format("total %d, %.1f %% %s the other %ss of %s", totals[r],
-                              100.0 * static_cast<double>(off) / static_cast<double>(othersSum),
-                              std::int64_t{totals[r]} * others > othersSum ? "above" : "below",
-                              kWeekdayNames[cal.weekdayOf[d]], kMonthNames[civil.month - 1]);
+        band = bandDetail(totals[r], validDays[c] - (valid ? 1 : 0),
+                          validSum[c] - (valid ? totals[r] : 0), cal.weekdayOf[d],
+                          cal.months[cal.monthOf[d]].month);
+      }
+      if (const std::int32_t earlier = cal.weekBefore[d]; mask == kAllHours && earlier >= 0) {
+        const std::size_t e = static_cast<std::size_t>(stations) * earlier + s;
+        if ((view.counted[e] & kAllHours) == kAllHours) {
+          copy =
+              copyDetail(v, view.volumes.data() + e * kHoursPerDay, totals[e], view.dates[earlier]);
         }
       }
-      const std::int32_t earlier = cal.weekBefore[d];
-      const std::size_t e =
-          earlier < 0 ? records : static_cast<std::size_t>(stations) * earlier + s;
-      if (mask == kAllHours && e < records && (view.counted[e] & kAllHours) == kAllHours) {
-        const std::int16_t* w = view.volumes.data() + e * kHoursPerDay;
-        std::int64_t off = 0;
-        for (int h = 0; h < kHoursPerDay; ++h) off += std::llabs(std::int64_t{v[h]} - w[h]);
-        if (off * 100 < std::int64_t{totals[e]} * kCopyPercent) {
-          codes |= bit(CheckCode::CopiedDay);
-          const std::string other = isoDate(view.dates[earlier]);
-          copyDetail = off == 0 ? "same 24 volumes as " + other
-                                : format(
-                                      "nearly the same 24 volumes as %s (off by %lld in all, "
-                                      "%.1f %% of its total)",
-                                      other.c_str(), static_cast<long long>(off),
-                                      100.0 * static_cast<double>(off) / totals[e]);
-        }
-      }
+      if (band) codes |= bit(CheckCode::DayBand);
+      if (copy) codes |= bit(CheckCode::CopiedDay);
       results.m_codes[r] = codes;
       for (int k = 0; k < kCheckCodeCount; ++k) {
         const auto code = static_cast<CheckCode>(k);
         if ((codes & bit(code)) == 0) continue;
-        std::string detail = code == CheckCode::DayBand     ? std::move(bandDetail)
-                             : code == CheckCode::CopiedDay ? std::move(copyDetail)
+        std::string detail = code == CheckCode::DayBand     ? std::move(*band)
+                             : code == CheckCode::CopiedDay ? std::move(*copy)
                                                             : localDetail(code, v, mask);
         results.m_flags.push_back({s, d, view.dates[d], code, std::move(detail)});
       }
