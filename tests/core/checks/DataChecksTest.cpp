@@ -34,39 +34,34 @@ struct DayInput {
   Day hours;
 };
 
-// One station over the given days; flags rendered "dd CODE detail".
-struct CheckedDays {
-  explicit CheckedDays(const std::vector<DayInput>& days, int stationCount = 1) {
-    stations.assign(static_cast<std::size_t>(stationCount), "S");
-    for (const DayInput& in : days) {
-      dates.push_back(test::day(2023, 1, in.january2023));
-      for (int s = 0; s < stationCount; ++s) {
-        HourMask mask = 0;
-        for (int h = 0; h < kHoursPerDay; ++h) {
-          const int v = s == 0 ? in.hours[static_cast<std::size_t>(h)] : kOff;
-          volumes.push_back(static_cast<std::int16_t>(v == kOff ? 0 : v));
-          if (v != kOff) mask |= 1u << h;
-        }
-        counted.push_back(mask);
-      }
-    }
-    results = RunDataChecks(CountView{stations, dates, volumes, counted});
-  }
-  [[nodiscard]] std::vector<std::string> dayFlags() const {
-    std::vector<std::string> out;
-    for (const CheckFlag& f : results.flags()) {
-      if (f.wholeMonth()) continue;
-      out.push_back(isoDate(f.day).substr(8) + ' ' + std::string(checkCodeName(f.code)) + ' ' +
-                    f.detail);
-    }
-    return out;
-  }
-  std::vector<std::string> stations;
+// Station "S" over the given days; the further stations have no hour counted.
+CheckResults checkJanuary(const std::vector<DayInput>& days, int stationCount = 1) {
+  const std::vector<std::string> stations(static_cast<std::size_t>(stationCount), "S");
   std::vector<DateNumber> dates;
-  std::vector<std::int16_t> volumes;
-  std::vector<HourMask> counted;
-  CheckResults results;
-};
+  std::vector<HourMask> counted(days.size() * stations.size());
+  std::vector<std::int16_t> volumes(counted.size() * kHoursPerDay);
+  for (std::size_t d = 0; d < days.size(); ++d) {
+    dates.push_back(test::day(2023, 1, days[d].january2023));
+    const std::size_t r = d * stations.size();
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      const int v = days[d].hours[static_cast<std::size_t>(h)];
+      volumes[r * kHoursPerDay + h] = static_cast<std::int16_t>(v == kOff ? 0 : v);
+      counted[r] |= v == kOff ? 0u : 1u << h;
+    }
+  }
+  return RunDataChecks(CountView{stations, dates, volumes, counted});
+}
+
+// "dd CODE detail" of every day flag.
+std::vector<std::string> dayFlags(const CheckResults& results) {
+  std::vector<std::string> out;
+  for (const CheckFlag& f : results.flags()) {
+    if (f.wholeMonth()) continue;
+    out.push_back(isoDate(f.day).substr(8) + ' ' + std::string(checkCodeName(f.code)) + ' ' +
+                  f.detail);
+  }
+  return out;
+}
 
 struct RuleCase {
   const char* name;
@@ -79,7 +74,7 @@ void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
 class CheckRuleTest : public ::testing::TestWithParam<RuleCase> {};
 
 TEST_P(CheckRuleTest, FlagsAtTheThresholdAndNotOneStepBelow) {
-  EXPECT_EQ(CheckedDays(GetParam().days).dayFlags(), GetParam().flags);
+  EXPECT_EQ(dayFlags(checkJanuary(GetParam().days)), GetParam().flags);
 }
 
 const Day k1000 = shaped(1000);
@@ -130,8 +125,7 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   std::vector<DayInput> week;
   for (int d = 2; d <= 8; ++d) week.push_back({d, shaped(1000 + d)});
   week[2].hours = with(k1000, 14, 20, 0);  // Wednesday 4th: critical, not valid
-  const CheckedDays checked(week, 2);
-  const CheckResults& r = checked.results;
+  const CheckResults r = checkJanuary(week, 2);
   ASSERT_EQ(r.flags().size(), 2u);
   EXPECT_EQ(r.flags()[0], (CheckFlag{0, -1, test::day(2023, 1, 1), CheckCode::MissingWeekday,
                                      "no valid Wednesday in January 2023"}));
