@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/checks/CheckReport.h"
+#include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
@@ -43,6 +45,7 @@ struct CommandLine {
   std::map<std::string, std::string, std::less<>> values;  // by long option name
   std::vector<std::string> inputs;
   bool helpRequested = false;
+  std::ostream* report = nullptr;  // standard error: what a command tells besides its result
 
   [[nodiscard]] const std::string* value(std::string_view longName) const {
     const auto found = values.find(longName);
@@ -63,9 +66,13 @@ constexpr OptionSpec kOutputOption{
     "output", 'o', "FILE", "the file to write; an existing file is replaced only on success"};
 
 constexpr OptionSpec kStationsOption{
-    "stations", '\0', "NAMES", "stats: station names, comma-separated, blanks kept; default all"};
+    "stations", '\0', "NAMES",
+    "stats, check: station names, comma-separated, blanks kept; default all"};
 constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
                                   "stats: dates as yyyy-mm-dd, comma-separated; default all"};
+
+constexpr OptionSpec kSeverityOption{"severity", '\0', "C|W",
+                                     "check: only the critical (C) or the warning (W) flags"};
 
 std::string quoted(std::string_view text) { return quoteForMessage(text); }
 
@@ -194,6 +201,37 @@ void runStats(const CommandLine& line, std::ostream& out) {
   writeResult(line, out, BuildStatsCsvText(ComputeStationStats(table, selection)));
 }
 
+std::optional<Severity> parseSeverity(const std::string* text) {
+  if (text == nullptr) return std::nullopt;
+  if (*text == "C" || *text == "c") return Severity::Critical;
+  if (*text == "W" || *text == "w") return Severity::Warning;
+  throw UsageError("check: severity " + quoted(*text) + " is neither C nor W");
+}
+
+// The stations named by --stations, by station index.
+std::vector<bool> stationsNamed(const ATRTable& table, std::string_view names) {
+  std::vector<bool> picked(static_cast<std::size_t>(table.StaCount()), false);
+  for (const std::string_view name : splitAtCommas(names)) {
+    const auto index = table.ulstName().Index(name);
+    if (index < 0) throw UsageError("check: unknown station " + quoted(name));
+    picked[static_cast<std::size_t>(index)] = true;
+  }
+  return picked;
+}
+
+void runCheck(const CommandLine& line, std::ostream& out) {
+  FlagFilter filter;
+  filter.severity = parseSeverity(line.value("severity"));
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  if (const std::string* names = line.value("stations"))
+    filter.stations = stationsNamed(table, *names);
+  const CheckResults results = RunDataChecks(table);
+  const std::vector<CheckFlag> flags = selectFlags(results, filter);
+  writeResult(line, out, BuildChecksCsvText(flags, results.stations()));
+  *line.report << checkCountsLine(countByCode(flags)) << '\n';
+}
+
 const std::vector<Command>& commands() {
   static const std::vector<Command> list{
       {"convert",
@@ -229,6 +267,14 @@ const std::vector<Command>& commands() {
        {},
        {},
        &runInfo},
+      {"check",
+       "check [-o OUT.csv] [--severity C|W] [--stations NAMES] INPUT...",
+       "check every station-day and write one row per flag (station,date,code,severity,\n"
+       "      detail; LF lines), in station then date order; the flags per code go to standard\n"
+       "      error. Exit 0 whatever the checks found",
+       {kOutputOption, kSeverityOption, kStationsOption},
+       {},
+       &runCheck},
   };
   return list;
 }
@@ -396,7 +442,7 @@ void reportUsage(std::ostream& err, std::string_view description) {
   err << "Try '" << kProgram << " --help' for more information.\n";
 }
 
-int runCommandLine(std::span<const std::string> args, std::ostream& out) {
+int runCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   if (args.empty()) throw UsageError("no command given");
   const std::string_view first = args.front();
   if (first == "-h" || first == "--help" || first == "help") {
@@ -408,7 +454,8 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out) {
     throw UsageError(first.starts_with('-') ? "unknown option " + quoted(first)
                                             : "unknown command " + quoted(first));
   }
-  const CommandLine line = parseCommandLine(*command, args.subspan(1));
+  CommandLine line = parseCommandLine(*command, args.subspan(1));
+  line.report = &err;
   if (line.helpRequested) {
     writeToStream(out, helpText());
     return kExitOk;
@@ -427,7 +474,7 @@ void appendNumber(std::string& text, long long value) {
 
 int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
   try {
-    return runCommandLine(args, out);
+    return runCommandLine(args, out, err);
   } catch (const UsageError& e) {
     reportUsage(err, e.what());
     return kExitUsage;

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "core/checks/CheckReport.h"
+#include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
@@ -145,7 +147,7 @@ TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
 }
 
 TEST_F(CliTest, FailureLeavesAnExistingOutputUntouched) {
-  for (const std::string command : {"table", "convert", "stats"}) {
+  for (const std::string command : {"table", "convert", "stats", "check"}) {
     SCOPED_TRACE(command);
     dir.write("out", "previous content");
     const CliResult result = runArgs({command, "-o", path("out"), dir.write("a.dat", kWeekStart),
@@ -200,6 +202,29 @@ TEST_F(CliTest, StatsFileHoldsWhatTheExportWritesForTheSameSelection) {
                                                table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}))));
 }
 
+// A dead Monday and a stuck Tuesday at AAAA, an afternoon only at BBBB: the file is the core's
+// text of the flags that pass, and their counts go to standard error.
+TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
+  const std::string text = dayLines("AAAA", day(2005, 1, 3), spread(0)) +
+                           dayLines("AAAA", day(2005, 1, 4), spread(2400)) +
+                           test::countLine('2', "010405", "BBBB", test::rising(30)) + "\r\n";
+  const std::string input = dir.write("w.dat", text);
+  const CliResult picked =
+      runArgs({"check", "-o", path("out.csv"), "--severity", "C", "--stations", "AAAA", input});
+  ASSERT_EQ(picked.status, kExitOk) << picked.err;
+  EXPECT_EQ(readFile("out.csv"),
+            "station,date,code,severity,detail\nAAAA,2005-01-03,ZERO_DAY,C,all 24 hours zero\n");
+  EXPECT_EQ(picked.err,
+            "1 flag: MISSING_HOURS 0, ZERO_RUN 0, ZERO_DAY 1, ZERO_DAYTIME 0, DAY_BAND 0, "
+            "REPEATED 0, NIGHT_OVER_DAY 0, COPIED_DAY 0, MISSING_WEEKDAY 0\n");
+
+  const CheckResults all = RunDataChecks(test::tableOf(text));
+  const CliResult whole = runArgs({"check", input});
+  ASSERT_EQ(whole.status, kExitOk) << whole.err;
+  EXPECT_EQ(whole.out, BuildChecksCsvText(all.flags(), all.stations()));
+  EXPECT_EQ(whole.err, checkCountsLine(countByCode(all.flags())) + "\n");
+}
+
 TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
   const CliResult result = runArgs({"stats", dir.write("empty.dat", "")});
   expectOneLineFailure(result);
@@ -247,7 +272,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-01-11", "IN"},
                   "unknown date \"2005-01-11\""},
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-02-29", "IN"},
-                  "\"2005-02-29\" is not a date"}));
+                  "\"2005-02-29\" is not a date"},
+        UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is neither C nor W"},
+        UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""}));
 
 }  // namespace
 }  // namespace ostrilo::cli

@@ -1,0 +1,87 @@
+#include "core/checks/CheckReport.h"
+
+#include <set>
+#include <utility>
+
+#include "core/table/CsvField.h"
+
+namespace ostrilo {
+
+namespace {
+
+bool picked(const std::vector<bool>& list, std::int32_t i) {
+  return list.empty() ||
+         (i >= 0 && static_cast<std::size_t>(i) < list.size() && list[static_cast<std::size_t>(i)]);
+}
+
+std::pair<int, int> monthOf(DateNumber day) {
+  const CivilDate civil = civilFromDate(day);
+  return {civil.year, civil.month};
+}
+
+}  // namespace
+
+std::vector<CheckFlag> selectFlags(const CheckResults& results, const FlagFilter& filter) {
+  std::set<std::pair<int, int>> pickedMonths;
+  if (!filter.dates.empty()) {
+    for (std::size_t d = 0; d < results.dates().size() && d < filter.dates.size(); ++d) {
+      if (filter.dates[d]) pickedMonths.insert(monthOf(results.dates()[d]));
+    }
+  }
+  std::vector<CheckFlag> selected;
+  for (const CheckFlag& flag : results.flags()) {
+    if (filter.severity && flag.severity() != *filter.severity) continue;
+    if (filter.code && flag.code != *filter.code) continue;
+    if (!picked(filter.stations, flag.station)) continue;
+    if (!filter.dates.empty() && !(flag.wholeMonth() ? pickedMonths.contains(monthOf(flag.day))
+                                                     : picked(filter.dates, flag.date))) {
+      continue;
+    }
+    selected.push_back(flag);
+  }
+  return selected;
+}
+
+CheckCounts countByCode(std::span<const CheckFlag> flags) {
+  CheckCounts counts{};
+  for (const CheckFlag& flag : flags) ++counts[static_cast<std::size_t>(flag.code)];
+  return counts;
+}
+
+std::string checkCountsLine(const CheckCounts& counts) {
+  std::int64_t total = 0;
+  std::string parts;
+  for (int k = 0; k < kCheckCodeCount; ++k) {
+    total += counts[static_cast<std::size_t>(k)];
+    parts += k == 0 ? "" : ", ";
+    parts += checkCodeName(static_cast<CheckCode>(k));
+    parts += ' ' + std::to_string(counts[static_cast<std::size_t>(k)]);
+  }
+  return std::to_string(total) + (total == 1 ? " flag: " : " flags: ") + parts;
+}
+
+std::string flagDateText(const CheckFlag& flag) {
+  std::string text = isoDate(flag.day);
+  if (flag.wholeMonth()) text.resize(text.size() - 3);
+  return text;
+}
+
+std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
+                               std::span<const std::string> stations) {
+  std::string csv = "station,date,code,severity,detail\n";
+  for (const CheckFlag& flag : flags) {
+    csv += csvField(stations[static_cast<std::size_t>(flag.station)]);
+    csv += ',';
+    csv += flagDateText(flag);
+    csv += ',';
+    csv += checkCodeName(flag.code);
+    csv += ',';
+    csv += severityLetter(flag.severity());
+    csv += ',';
+    csv += csvField(flag.detail);
+    csv += '\n';
+  }
+  return csv;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/checks/DataChecks.h"
+
+namespace ostrilo {
+
+// Which flags a list or an export shows. Empty vectors and unset fields let everything pass.
+struct FlagFilter {
+  std::optional<Severity> severity;
+  std::optional<CheckCode> code;
+  std::vector<bool> stations;  // by station index
+  // By date index. A month flag passes when a picked date lies in its month.
+  std::vector<bool> dates;
+};
+
+// The flags that pass, in the order of results.flags().
+[[nodiscard]] std::vector<CheckFlag> selectFlags(const CheckResults& results,
+                                                 const FlagFilter& filter);
+
+[[nodiscard]] CheckCounts countByCode(std::span<const CheckFlag> flags);
+// "12 flags: MISSING_HOURS 3, ZERO_RUN 7, ..." with every code, in CheckCode order.
+[[nodiscard]] std::string checkCountsLine(const CheckCounts& counts);
+
+// "yyyy-mm-dd", or "yyyy-mm" for a month flag.
+[[nodiscard]] std::string flagDateText(const CheckFlag& flag);
+
+// The checks file: the header "station,date,code,severity,detail", then one row per flag in
+// the given order; station names and details quoted as RFC 4180 wants; every line ends in LF.
+// stations are the station names by index (CheckResults::stations()).
+[[nodiscard]] std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
+                                             std::span<const std::string> stations);
+
+}  // namespace ostrilo

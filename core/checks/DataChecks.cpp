@@ -1,0 +1,414 @@
+#include "core/checks/DataChecks.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+#include <numeric>
+#include <optional>
+#include <stdexcept>
+#include <tuple>
+#include <unordered_map>
+
+namespace ostrilo {
+
+namespace {
+
+constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
+    "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",   "ZERO_DAYTIME",   "DAY_BAND",
+    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY"};
+
+constexpr std::uint16_t bit(CheckCode code) {
+  return static_cast<std::uint16_t>(1u << static_cast<unsigned>(code));
+}
+constexpr std::uint16_t kCriticalCodes =
+    bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) | bit(CheckCode::ZeroDay);
+
+constexpr int kZeroRunHours = 7;
+constexpr int kDaytimeFirstHour = 4;
+constexpr int kDaytimeLastHour = 22;
+constexpr int kDaytimeZeroHours = 2;
+constexpr int kRepeatedHours = 4;
+constexpr int kRepeatedMinVolume = 20;
+constexpr int kNightHour = 1;
+constexpr int kDayHour = 13;
+constexpr int kBandPercent = 20;
+constexpr int kBandMinOtherDays = 2;
+constexpr int kCopyPercent = 2;
+constexpr DateNumber kCopyDistanceDays = 7;
+
+// Indexed by weekday() - 1, Sunday first.
+constexpr std::array<const char*, 7> kWeekdayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                   "Thursday", "Friday", "Saturday"};
+// Monday first, as a week is read in traffic work.
+constexpr std::array<int, 7> kWeekdayListOrder{1, 2, 3, 4, 5, 6, 0};
+constexpr std::array<const char*, 12> kMonthNames{"January",   "February", "March",    "April",
+                                                  "May",       "June",     "July",     "August",
+                                                  "September", "October",  "November", "December"};
+
+bool counted(HourMask mask, int hour) { return (mask >> hour) & 1u; }
+
+struct Run {
+  int length = 0;
+  int start = 0;
+};
+
+// The longest runs of one day (the earliest of equal ones), in one pass over its hours. An hour
+// not counted ends every run: it is missing, not zero.
+struct DayRuns {
+  Run zeros;         // counted zero hours
+  Run daytimeZeros;  // counted zero hours within the daytime hours
+  Run repeat;        // counted hours sharing one volume of at least kRepeatedMinVolume
+};
+
+DayRuns runsOf(const std::int16_t* v, HourMask mask) {
+  DayRuns best;
+  Run zeros;
+  Run daytimeZeros;
+  Run repeat;
+  const auto extend = [](Run& run, Run& longest, int h) {
+    if (run.length++ == 0) run.start = h;
+    if (run.length > longest.length) longest = run;
+  };
+  for (int h = 0; h < kHoursPerDay; ++h) {
+    const bool isCounted = counted(mask, h);
+    if (isCounted && v[h] == 0) {
+      extend(zeros, best.zeros, h);
+      if (h >= kDaytimeFirstHour && h <= kDaytimeLastHour) {
+        extend(daytimeZeros, best.daytimeZeros, h);
+      }
+    } else {
+      zeros.length = 0;
+      daytimeZeros.length = 0;
+    }
+    if (isCounted && v[h] >= kRepeatedMinVolume) {
+      if (repeat.length > 0 && v[h] != v[h - 1]) repeat.length = 0;
+      extend(repeat, best.repeat, h);
+    } else {
+      repeat.length = 0;
+    }
+  }
+  return best;
+}
+
+bool allZero(const std::int16_t* v) {
+  return std::all_of(v, v + kHoursPerDay, [](std::int16_t x) { return x == 0; });
+}
+
+// The flags a day earns on its own, without looking at other days.
+std::uint16_t dayCodes(const std::int16_t* v, HourMask mask) {
+  if (mask == 0) return 0;
+  if (mask == kAllHours && allZero(v)) return bit(CheckCode::ZeroDay);
+  std::uint16_t codes = 0;
+  if (mask != kAllHours) codes |= bit(CheckCode::MissingHours);
+  const DayRuns runs = runsOf(v, mask);
+  if (runs.zeros.length >= kZeroRunHours) {
+    codes |= bit(CheckCode::ZeroRun);
+  } else if (runs.daytimeZeros.length >= kDaytimeZeroHours) {
+    codes |= bit(CheckCode::ZeroDaytime);
+  }
+  if (runs.repeat.length >= kRepeatedHours) codes |= bit(CheckCode::Repeated);
+  if (counted(mask, kNightHour) && counted(mask, kDayHour) && v[kNightHour] > v[kDayHour]) {
+    codes |= bit(CheckCode::NightOverDay);
+  }
+  return codes;
+}
+
+std::int32_t countedTotal(const std::int16_t* v, HourMask mask) {
+  std::int32_t total = 0;
+  if (mask == kAllHours) return std::accumulate(v, v + kHoursPerDay, total);
+  for (int h = 0; h < kHoursPerDay; ++h) {
+    if (counted(mask, h)) total += v[h];
+  }
+  return total;
+}
+
+std::string format(const char* pattern, auto... values) {
+  char buffer[160];
+  const int n = std::snprintf(buffer, sizeof buffer, pattern, values...);
+  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, int{sizeof buffer} - 1)));
+}
+
+std::string missingHoursDetail(HourMask mask) {
+  const int missing = kHoursPerDay - std::popcount(mask & kAllHours);
+  std::string text = format("%d hour%s not counted (", missing, missing == 1 ? "" : "s");
+  bool first = true;
+  for (int h = 0; h < kHoursPerDay;) {
+    if (counted(mask, h)) {
+      ++h;
+      continue;
+    }
+    int end = h;
+    while (end + 1 < kHoursPerDay && !counted(mask, end + 1)) ++end;
+    text += format("%s%02d:00 to %02d:59", first ? "" : ", ", h, end);
+    first = false;
+    h = end + 1;
+  }
+  return text + ")";
+}
+
+std::string localDetail(CheckCode code, const std::int16_t* v, HourMask mask) {
+  switch (code) {
+    case CheckCode::MissingHours:
+      return missingHoursDetail(mask);
+    case CheckCode::ZeroRun: {
+      const Run run = runsOf(v, mask).zeros;
+      return format("%d zero hours from %02d:00", run.length, run.start);
+    }
+    case CheckCode::ZeroDay:
+      return "all 24 hours zero";
+    case CheckCode::ZeroDaytime: {
+      const Run run = runsOf(v, mask).daytimeZeros;
+      return format("%d zero hours from %02d:00", run.length, run.start);
+    }
+    case CheckCode::Repeated: {
+      const Run run = runsOf(v, mask).repeat;
+      return format("%d hours of %d from %02d:00", run.length, v[run.start], run.start);
+    }
+    case CheckCode::NightOverDay:
+      return format("01:00 has %d, 13:00 has %d", v[kNightHour], v[kDayHour]);
+    default:
+      return {};
+  }
+}
+
+// The band of a complete day against the sum and number of the other valid days of its weekday
+// in its month; the detail when the day lies outside it.
+std::optional<std::string> bandDetail(std::int32_t total, std::int64_t others,
+                                      std::int64_t othersSum, int weekday, int month) {
+  if (others < kBandMinOtherDays) return std::nullopt;
+  // total against the mean othersSum / others, kept in integers so the threshold is exact
+  const std::int64_t scaled = std::int64_t{total} * others;
+  const std::int64_t off = std::llabs(scaled - othersSum);
+  if (off * 100 <= othersSum * kBandPercent) return std::nullopt;
+  return format("total %d, %.1f %% %s the other %ss of %s", total,
+                100.0 * static_cast<double>(off) / static_cast<double>(othersSum),
+                scaled > othersSum ? "above" : "below", kWeekdayNames[weekday],
+                kMonthNames[month - 1]);
+}
+
+// A complete day against the complete day seven days earlier; the detail when it was copied.
+std::optional<std::string> copyDetail(const std::int16_t* v, const std::int16_t* earlier,
+                                      std::int32_t earlierTotal, DateNumber earlierDate) {
+  std::int64_t off = 0;
+  for (int h = 0; h < kHoursPerDay; ++h) off += std::llabs(std::int64_t{v[h]} - earlier[h]);
+  if (off * 100 >= std::int64_t{earlierTotal} * kCopyPercent) return std::nullopt;
+  const std::string other = isoDate(earlierDate);
+  if (off == 0) return "same 24 volumes as " + other;
+  return format("nearly the same 24 volumes as %s (off by %lld in all, %.1f %% of its total)",
+                other.c_str(), static_cast<long long>(off),
+                100.0 * static_cast<double>(off) / earlierTotal);
+}
+
+// Where each date lies in the calendar, months and years numbered in date order.
+struct Calendar {
+  std::vector<std::int32_t> order;    // date indexes by date number
+  std::vector<std::int32_t> monthOf;  // by date index
+  std::vector<std::int32_t> yearOf;   // by date index
+  std::vector<int> weekdayOf;         // by date index, 0 = Sunday
+  std::vector<CivilDate> months;      // by month number, the first of each month
+  std::vector<std::int32_t> monthYear;
+  std::int32_t years = 0;
+  std::vector<std::int32_t> weekBefore;  // by date index: the date seven days earlier, or -1
+};
+
+Calendar calendarOf(std::span<const DateNumber> dates) {
+  Calendar c;
+  c.order.resize(dates.size());
+  std::iota(c.order.begin(), c.order.end(), 0);
+  std::sort(c.order.begin(), c.order.end(),
+            [&](std::int32_t a, std::int32_t b) { return dates[a] < dates[b]; });
+  c.monthOf.resize(dates.size());
+  c.yearOf.resize(dates.size());
+  c.weekdayOf.resize(dates.size());
+  std::unordered_map<DateNumber, std::int32_t> indexOf;
+  indexOf.reserve(dates.size());
+  for (const std::int32_t d : c.order) {
+    const CivilDate civil = civilFromDate(dates[d]);
+    if (c.months.empty() || c.months.back().year != civil.year) ++c.years;
+    if (c.months.empty() || c.months.back().year != civil.year ||
+        c.months.back().month != civil.month) {
+      c.months.push_back({civil.year, civil.month, 1});
+      c.monthYear.push_back(c.years - 1);
+    }
+    c.monthOf[d] = static_cast<std::int32_t>(c.months.size()) - 1;
+    c.yearOf[d] = c.years - 1;
+    c.weekdayOf[d] = weekday(dates[d]) - 1;
+    indexOf.emplace(dates[d], d);
+  }
+  c.weekBefore.resize(dates.size());
+  for (std::size_t d = 0; d < dates.size(); ++d) {
+    const auto found = indexOf.find(dates[d] - kCopyDistanceDays);
+    c.weekBefore[d] = found == indexOf.end() ? -1 : found->second;
+  }
+  return c;
+}
+
+std::size_t recordCount(const CountView& view) {
+  const std::size_t records = view.stations.size() * view.dates.size();
+  if (view.counted.size() < records || view.volumes.size() / kHoursPerDay < records) {
+    throw std::invalid_argument("count view: arrays shorter than its stations x dates");
+  }
+  return records;
+}
+
+}  // namespace
+
+std::string_view checkCodeName(CheckCode code) {
+  return kCodeNames.at(static_cast<std::size_t>(code));
+}
+
+Severity severityOf(CheckCode code) {
+  return (bit(code) & kCriticalCodes) != 0 ? Severity::Critical : Severity::Warning;
+}
+
+char severityLetter(Severity severity) { return severity == Severity::Critical ? 'C' : 'W'; }
+
+CountView viewOf(const ATRTable& table) {
+  return {table.ulstName().values(), table.ulstDate().values(), table.volumeArray(),
+          table.countedArray()};
+}
+
+std::span<const CheckFlag> CheckResults::flagsOf(std::int32_t dateI, std::int32_t stationI) const {
+  if (dateI < 0 || stationI < 0 || static_cast<std::size_t>(dateI) >= m_dates.size() ||
+      static_cast<std::size_t>(stationI) >= m_stations.size()) {
+    return {};
+  }
+  const auto key = [](const CheckFlag& f) { return std::tuple(f.station, f.day, !f.wholeMonth()); };
+  const auto wanted = std::tuple(stationI, m_dates[static_cast<std::size_t>(dateI)], true);
+  const auto first = std::partition_point(m_flags.begin(), m_flags.end(),
+                                          [&](const CheckFlag& f) { return key(f) < wanted; });
+  const auto last = std::partition_point(first, m_flags.end(),
+                                         [&](const CheckFlag& f) { return key(f) == wanted; });
+  return {first, last};
+}
+
+bool CheckResults::hasCritical(std::int32_t dateI, std::int32_t stationI) const {
+  const auto stations = static_cast<std::int64_t>(m_stations.size());
+  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
+  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
+  return r < m_codes.size() && (m_codes[r] & kCriticalCodes) != 0;
+}
+
+std::vector<bool> CheckResults::criticalDays() const {
+  std::vector<bool> days(m_codes.size());
+  for (std::size_t r = 0; r < m_codes.size(); ++r) days[r] = (m_codes[r] & kCriticalCodes) != 0;
+  return days;
+}
+
+std::int32_t CheckResults::criticalDayCount() const {
+  return static_cast<std::int32_t>(std::count_if(
+      m_codes.begin(), m_codes.end(), [](std::uint16_t c) { return (c & kCriticalCodes) != 0; }));
+}
+
+std::int32_t CheckResults::warningDayCount() const {
+  return static_cast<std::int32_t>(std::count_if(
+      m_codes.begin(), m_codes.end(), [](auto c) { return c != 0 && (c & kCriticalCodes) == 0; }));
+}
+
+CheckResults RunDataChecks(const CountView& view) {
+  const std::size_t records = recordCount(view);
+  const auto stations = static_cast<std::int32_t>(view.stations.size());
+  const Calendar cal = calendarOf(view.dates);
+  const auto months = static_cast<std::int32_t>(cal.months.size());
+
+  CheckResults results;
+  results.m_stations.assign(view.stations.begin(), view.stations.end());
+  results.m_dates.assign(view.dates.begin(), view.dates.end());
+  results.m_codes.resize(records);
+  std::vector<std::int32_t> totals(records);
+
+  // The valid days of each station, month and weekday: what the band and the weekday coverage
+  // judge by. Valid needs the critical flags, so every day's own flags come first.
+  const auto cell = [&](std::int32_t s, std::int32_t month, int weekday) {
+    return (static_cast<std::size_t>(s) * static_cast<std::size_t>(months) +
+            static_cast<std::size_t>(month)) *
+               7 +
+           static_cast<std::size_t>(weekday);
+  };
+  std::vector<std::int64_t> validSum(static_cast<std::size_t>(stations) * months * 7);
+  std::vector<std::int32_t> validDays(validSum.size());
+  std::vector<bool> countedInYear(static_cast<std::size_t>(stations) * cal.years);
+  for (std::size_t r = 0; r < records; ++r) {
+    const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
+    const HourMask mask = view.counted[r] & kAllHours;
+    if (mask == 0) continue;
+    const auto s = static_cast<std::int32_t>(r % view.stations.size());
+    const auto d = static_cast<std::size_t>(r / view.stations.size());
+    results.m_codes[r] = dayCodes(v, mask);
+    totals[r] = countedTotal(v, mask);
+    countedInYear[static_cast<std::size_t>(s) * cal.years + cal.yearOf[d]] = true;
+    if (mask == kAllHours && totals[r] > 0 && (results.m_codes[r] & kCriticalCodes) == 0) {
+      const std::size_t c = cell(s, cal.monthOf[d], cal.weekdayOf[d]);
+      validSum[c] += totals[r];
+      ++validDays[c];
+    }
+  }
+
+  // Station after station through the dates in calendar order, so the flags come out sorted.
+  for (std::int32_t s = 0; s < stations; ++s) {
+    std::int32_t month = -1;
+    for (const std::int32_t d : cal.order) {
+      if (cal.monthOf[d] != month) {
+        month = cal.monthOf[d];
+        if (countedInYear[static_cast<std::size_t>(s) * cal.years + cal.monthYear[month]]) {
+          const CivilDate first = cal.months[month];
+          for (const int k : kWeekdayListOrder) {
+            if (validDays[cell(s, month, k)] > 0) continue;
+            results.m_flags.push_back({s, -1, dateFromCivil(first), CheckCode::MissingWeekday,
+                                       format("no valid %s in %s %d", kWeekdayNames[k],
+                                              kMonthNames[first.month - 1], first.year)});
+          }
+        }
+      }
+      const std::size_t r = static_cast<std::size_t>(stations) * d + s;
+      const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
+      const HourMask mask = view.counted[r] & kAllHours;
+      if (mask == 0) continue;
+      std::uint16_t codes = results.m_codes[r];
+      std::optional<std::string> band;
+      std::optional<std::string> copy;
+      if (mask == kAllHours && totals[r] > 0) {
+        // Against the other valid days: a valid day leaves its own cell.
+        const std::size_t c = cell(s, cal.monthOf[d], cal.weekdayOf[d]);
+        const bool valid = (codes & kCriticalCodes) == 0;
+        band = bandDetail(totals[r], validDays[c] - (valid ? 1 : 0),
+                          validSum[c] - (valid ? totals[r] : 0), cal.weekdayOf[d],
+                          cal.months[cal.monthOf[d]].month);
+      }
+      if (const std::int32_t earlier = cal.weekBefore[d]; mask == kAllHours && earlier >= 0) {
+        const std::size_t e = static_cast<std::size_t>(stations) * earlier + s;
+        if ((view.counted[e] & kAllHours) == kAllHours) {
+          copy =
+              copyDetail(v, view.volumes.data() + e * kHoursPerDay, totals[e], view.dates[earlier]);
+        }
+      }
+      if (band) codes |= bit(CheckCode::DayBand);
+      if (copy) codes |= bit(CheckCode::CopiedDay);
+      results.m_codes[r] = codes;
+      for (int k = 0; k < kCheckCodeCount; ++k) {
+        const auto code = static_cast<CheckCode>(k);
+        if ((codes & bit(code)) == 0) continue;
+        std::string detail = code == CheckCode::DayBand     ? std::move(*band)
+                             : code == CheckCode::CopiedDay ? std::move(*copy)
+                                                            : localDetail(code, v, mask);
+        results.m_flags.push_back({s, d, view.dates[d], code, std::move(detail)});
+      }
+    }
+  }
+  return results;
+}
+
+CheckResults RunDataChecks(const ATRTable& table) { return RunDataChecks(viewOf(table)); }
+
+std::vector<bool> criticalDays(const ATRTable& table) {
+  const CountView view = viewOf(table);
+  std::vector<bool> days(recordCount(view));
+  for (std::size_t r = 0; r < days.size(); ++r) {
+    days[r] = (dayCodes(view.volumes.data() + r * kHoursPerDay, view.counted[r] & kAllHours) &
+               kCriticalCodes) != 0;
+  }
+  return days;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "core/checks/CheckReport.h"
+#include "core/checks/DataChecks.h"
+#include "tests/support/SelectionTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::Day;
+
+constexpr int kOff = -1;  // an hour not counted
+
+// Hours 1-23 hold 1-23 and hour 0 the rest of the total: no flag of its own.
+Day shaped(int total) {
+  Day v{};
+  for (int h = 1; h < kHoursPerDay; ++h) v[static_cast<std::size_t>(h)] = h;
+  v[0] = total - 276;
+  return v;
+}
+
+Day with(Day v, int first, int last, int value) {
+  std::fill(v.begin() + first, v.begin() + last + 1, value);
+  return v;
+}
+
+struct DayInput {
+  int january2023;  // the day of the month
+  Day hours;
+};
+
+// Station "S" over the given days; the further stations have no hour counted.
+CheckResults checkJanuary(const std::vector<DayInput>& days, int stationCount = 1) {
+  const std::vector<std::string> stations(static_cast<std::size_t>(stationCount), "S");
+  std::vector<DateNumber> dates;
+  std::vector<HourMask> counted(days.size() * stations.size());
+  std::vector<std::int16_t> volumes(counted.size() * kHoursPerDay);
+  for (std::size_t d = 0; d < days.size(); ++d) {
+    dates.push_back(test::day(2023, 1, days[d].january2023));
+    const std::size_t r = d * stations.size();
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      const int v = days[d].hours[static_cast<std::size_t>(h)];
+      volumes[r * kHoursPerDay + h] = static_cast<std::int16_t>(v == kOff ? 0 : v);
+      counted[r] |= v == kOff ? 0u : 1u << h;
+    }
+  }
+  return RunDataChecks(CountView{stations, dates, volumes, counted});
+}
+
+// "dd CODE detail" of every day flag.
+std::vector<std::string> dayFlags(const CheckResults& results) {
+  std::vector<std::string> out;
+  for (const CheckFlag& f : results.flags()) {
+    if (f.wholeMonth()) continue;
+    out.push_back(isoDate(f.day).substr(8) + ' ' + std::string(checkCodeName(f.code)) + ' ' +
+                  f.detail);
+  }
+  return out;
+}
+
+struct RuleCase {
+  const char* name;
+  std::vector<DayInput> days;
+  std::vector<std::string> flags;
+};
+
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
+
+class CheckRuleTest : public ::testing::TestWithParam<RuleCase> {};
+
+TEST_P(CheckRuleTest, FlagsAtTheThresholdAndNotOneStepBelow) {
+  EXPECT_EQ(dayFlags(checkJanuary(GetParam().days)), GetParam().flags);
+}
+
+const Day k1000 = shaped(1000);
+
+// Mondays 2, 16 and 30 January 2023 share a band; 2 and 9 are seven days apart.
+INSTANTIATE_TEST_SUITE_P(
+    Rules, CheckRuleTest,
+    ::testing::Values(
+        RuleCase{"MissingHalf",
+                 {{2, with(k1000, 0, 11, kOff)}},
+                 {"02 MISSING_HOURS 12 hours not counted (00:00 to 11:59)"}},
+        RuleCase{
+            "ZeroRunOfSeven",
+            {{2, with(k1000, 14, 20, 0)}, {3, with(k1000, 14, 19, 0)}},
+            {"02 ZERO_RUN 7 zero hours from 14:00", "03 ZERO_DAYTIME 6 zero hours from 14:00"}},
+        RuleCase{"ZeroDayOnly", {{2, with(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
+        RuleCase{"DaytimeZerosInClockOrder",
+                 {{2, with(k1000, 9, 10, 0)}, {3, with(with(k1000, 3, 4, 0), 22, 23, 0)}},
+                 {"02 ZERO_DAYTIME 2 zero hours from 09:00"}},
+        RuleCase{"RepeatedFour",
+                 {{2, with(k1000, 10, 13, 20)}, {3, with(with(k1000, 5, 7, 20), 10, 13, 19)}},
+                 {"02 REPEATED 4 hours of 20 from 10:00"}},
+        RuleCase{"NightOverDay",
+                 {{2, with(k1000, 1, 1, 14)}, {3, with(k1000, 1, 1, 13)}},
+                 {"02 NIGHT_OVER_DAY 01:00 has 14, 13:00 has 13"}},
+        RuleCase{"BandAbove",
+                 {{2, k1000}, {16, shaped(1201)}, {30, k1000}},
+                 {"16 DAY_BAND total 1201, 20.1 % above the other Mondays of January"}},
+        RuleCase{"BandBelow",
+                 {{2, k1000}, {16, shaped(799)}, {30, k1000}},
+                 {"16 DAY_BAND total 799, 20.1 % below the other Mondays of January"}},
+        RuleCase{"BandJustInsideAbove", {{2, k1000}, {16, shaped(1199)}, {30, k1000}}, {}},
+        RuleCase{"BandAtTwentyBelow", {{2, k1000}, {16, shaped(800)}, {30, k1000}}, {}},
+        RuleCase{"BandNeedsTwoOtherDays", {{2, k1000}, {16, shaped(3000)}}, {}},
+        RuleCase{"CopiedExactly",
+                 {{2, k1000}, {9, k1000}},
+                 {"09 COPIED_DAY same 24 volumes as 2023-01-02"}},
+        RuleCase{"CopiedNearly",
+                 {{2, k1000}, {9, shaped(1019)}},
+                 {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
+                  "of its total)"}},
+        RuleCase{"CopiedAtTwoPercent", {{2, k1000}, {9, shaped(1020)}}, {}}),
+    test::CaseName());
+
+// A station counted in a year needs a valid day of each weekday in every month the table
+// reaches; one never counted that year gets no month flag.
+TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
+  std::vector<DayInput> week;
+  for (int d = 2; d <= 8; ++d) week.push_back({d, shaped(1000 + d)});
+  week[2].hours = with(k1000, 14, 20, 0);  // Wednesday 4th: critical, not valid
+  const CheckResults r = checkJanuary(week, 2);
+  ASSERT_EQ(r.flags().size(), 2u);
+  EXPECT_EQ(r.flags()[0], (CheckFlag{0, -1, test::day(2023, 1, 1), CheckCode::MissingWeekday,
+                                     "no valid Wednesday in January 2023"}));
+  EXPECT_EQ(r.flagsOf(2, 0).size(), 1u);
+  EXPECT_TRUE(r.hasCritical(2, 0));
+  EXPECT_FALSE(r.hasCritical(3, 0));
+  EXPECT_EQ(BuildChecksCsvText(r.flags(), r.stations()),
+            "station,date,code,severity,detail\n"
+            "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
+            "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
+}
+
+std::string realData(const std::string& name) {
+  return std::string(OSTRILO_REALDATA_DIR) + "/" + name;
+}
+
+ATRTable tableOfFiles(const std::vector<std::string>& files) {
+  ATRTable table;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    table.setInFile(realData(files[i]));
+    (void)(i == 0 ? table.BuildTable() : table.AddToTable());
+  }
+  return table;
+}
+
+TEST(ChecksOnRealCounts, NycWeeks) {
+  const ATRTable table = tableOfFiles({"ATR20121013w2.dat", "ATR20121020w3.dat"});
+  const CheckResults results = RunDataChecks(table);
+  std::vector<std::string> zeroRuns;
+  for (const CheckFlag& f : results.flags()) {
+    if (f.code == CheckCode::ZeroRun) {
+      zeroRuns.push_back(results.stations()[f.station] + ' ' + isoDate(f.day) + ' ' + f.detail);
+    }
+  }
+  std::sort(zeroRuns.begin(), zeroRuns.end());
+  EXPECT_EQ(
+      zeroRuns,
+      (std::vector<std::string>{
+          "1017 2012-10-24 15 zero hours from 05:00", "1039 2012-10-22 7 zero hours from 09:00",
+          "1045 2012-10-22 9 zero hours from 07:00", "1048 2012-10-22 8 zero hours from 07:00",
+          "1051 2012-10-22 8 zero hours from 03:00", "1093 2012-10-24 13 zero hours from 10:00",
+          "1094 2012-10-24 16 zero hours from 07:00"}));
+  int complete = 0;
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int32_t s = 0; s < table.StaCount(); ++s) {
+      complete += table.IsComplete(d, s) ? 1 : 0;
+      const auto day = results.flagsOf(d, s);
+      EXPECT_EQ(results.hasCritical(d, s), std::any_of(day.begin(), day.end(), [](auto& f) {
+                  return f.severity() == Severity::Critical;
+                }));
+    }
+  }
+  EXPECT_EQ(complete, 2023);
+  EXPECT_EQ(countByCode(results.flags())[static_cast<std::size_t>(CheckCode::NightOverDay)], 66);
+  EXPECT_EQ(criticalDays(table), results.criticalDays());
+}
+
+// No line 1 anywhere on the first day of daylight saving; a detector dead from 8 September.
+TEST(ChecksOnRealCounts, BerlinSpringAndDeadDetector) {
+  const ATRTable table =
+      tableOfFiles({"berlin-2023/ATR20230320w3.dat", "berlin-2023/ATR20230904w1.dat"});
+  const CheckResults results = RunDataChecks(table);
+  const auto dst = table.ulstDate().Index(test::day(2023, 3, 26));
+  int countedThatDay = 0;
+  for (std::int32_t s = 0; s < table.StaCount(); ++s) {
+    if (table.CountedHours(dst, s) == 0) continue;
+    ++countedThatDay;
+    const auto day = results.flagsOf(dst, s);
+    EXPECT_TRUE(!day.empty() && day[0].code == CheckCode::MissingHours) << table.StaNamebyIndex(s);
+  }
+  EXPECT_GT(countedThatDay, 100);
+  // B346's days are not all counted: every complete one from the 8th on is a zero day.
+  const auto b346 = table.ulstName().Index("B346");
+  std::vector<std::string> zeroDays;
+  std::vector<std::string> otherDays;
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    if (!table.IsComplete(d, b346)) continue;
+    const auto day = results.flagsOf(d, b346);
+    const bool zero = day.size() == 1 && day[0].code == CheckCode::ZeroDay;
+    (zero ? zeroDays : otherDays).push_back(isoDate(table.DatebyIndex(d)));
+  }
+  EXPECT_EQ(zeroDays, std::vector<std::string>{"2023-09-08"});
+  EXPECT_FALSE(otherDays.empty());
+  for (const std::string& day : otherDays) EXPECT_LT(day, "2023-09-08");
+}
+
+}  // namespace
+}  // namespace ostrilo
