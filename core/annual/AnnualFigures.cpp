@@ -28,6 +28,7 @@ struct DayTypeSums {
 
 // Everything one station-year needs from its valid days; the figures follow from it alone.
 struct Accumulator {
+  bool anyCounted = false;
   std::int32_t validDays = 0;
   std::int64_t total = 0;
   std::array<std::int64_t, kCells> cellSum{};
@@ -223,11 +224,17 @@ CountView CountView::of(const ATRTable& table) {
           table.countedArray()};
 }
 
-const std::int16_t* CountView::completeDay(std::int32_t date, std::int32_t station) const {
+HourMask CountView::countedHours(std::int32_t date, std::int32_t station) const {
   const std::size_t record =
       static_cast<std::size_t>(date) * stations.size() + static_cast<std::size_t>(station);
-  if (record >= counted.size() || (record + 1) * kHoursPerDay > volumes.size()) return nullptr;
-  if (counted[record] != kAllHours) return nullptr;
+  if (record >= counted.size() || (record + 1) * kHoursPerDay > volumes.size()) return 0;
+  return counted[record];
+}
+
+const std::int16_t* CountView::completeDay(std::int32_t date, std::int32_t station) const {
+  if (countedHours(date, station) != kAllHours) return nullptr;
+  const std::size_t record =
+      static_cast<std::size_t>(date) * stations.size() + static_cast<std::size_t>(station);
   return volumes.data() + record * kHoursPerDay;
 }
 
@@ -301,14 +308,17 @@ std::vector<StationYear> ComputeAnnualFigures(const CountView& view, const Annua
     for (std::int32_t s = 0; s < stationCount; ++s) {
       const std::int32_t pos = pickPos[static_cast<std::size_t>(s)];
       if (pos < 0) continue;
+      const HourMask counted = view.countedHours(d, s);
+      if (counted == 0) continue;
+      Accumulator& acc =
+          accs[static_cast<std::size_t>(info.slot) * pickedCount + static_cast<std::size_t>(pos)];
+      acc.anyCounted = true;
+      if (counted != kAllHours) continue;
       const std::int16_t* hours = view.completeDay(d, s);
-      if (hours == nullptr) continue;
       std::int32_t total = 0;
       for (int h = 0; h < kHoursPerDay; ++h) total += hours[h];
       if (total <= 0 || (options.excluded && options.excluded(s, d))) continue;
 
-      Accumulator& acc =
-          accs[static_cast<std::size_t>(info.slot) * pickedCount + static_cast<std::size_t>(pos)];
       ++acc.validDays;
       acc.total += total;
       acc.cellSum[static_cast<std::size_t>(info.cell)] += total;
@@ -326,11 +336,13 @@ std::vector<StationYear> ComputeAnnualFigures(const CountView& view, const Annua
   rows.reserve(accs.size());
   for (std::size_t i = 0; i < pickedCount; ++i) {
     for (const auto& [year, slot] : slots) {
+      Accumulator& acc = accs[static_cast<std::size_t>(slot) * pickedCount + i];
+      if (!acc.anyCounted) continue;
       StationYear& row = rows.emplace_back();
       row.stationIndex = picked[i];
       row.station = view.stations[static_cast<std::size_t>(picked[i])];
       row.year = year;
-      finishRow(accs[static_cast<std::size_t>(slot) * pickedCount + i], w, row);
+      finishRow(acc, w, row);
     }
   }
   return rows;

@@ -30,6 +30,8 @@ struct CountView {
 
   [[nodiscard]] static CountView of(const ATRTable& table);
 
+  // The hours of a record that were counted; none past the end of the arrays.
+  [[nodiscard]] HourMask countedHours(std::int32_t date, std::int32_t station) const;
   // The 24 volumes of a record whose 24 hours are all counted; null otherwise.
   [[nodiscard]] const std::int16_t* completeDay(std::int32_t date, std::int32_t station) const;
 };
@@ -122,9 +124,9 @@ struct AnnualOptions {
 
 // A valid day: complete, its total above 0, and not excluded.
 //
-// One result per picked station and calendar year that the view's dates hold, station by station
-// in the order picked (view order when every station is), years ascending; also for a
-// station-year without a valid day. One pass over the records.
+// One result per picked station and calendar year in which the station has a counted hour,
+// station by station in the order picked (view order when every station is), years ascending;
+// also for a station-year without a valid day. One pass over the records.
 [[nodiscard]] std::vector<StationYear> ComputeAnnualFigures(const CountView& view,
                                                             const AnnualOptions& options);
 

@@ -130,7 +130,8 @@ TEST(SyntheticYear, FactorsFileListsEveryCellOfEveryKind) {
 }
 
 // AAAA: three weekdays whose morning peaks fall on different hours, so that the peak of the
-// average day and the average of the daily peaks differ. BBBB: no complete day.
+// average day and the average of the daily peaks differ. BBBB: half a day in 2024 and no
+// complete day. Neither has a row for the year it was not counted in.
 TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
   test::Day a{};
   a.fill(1);
@@ -139,7 +140,7 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
   test::Day b = a;
   b[7] = 40;
   b[8] = 50;
-  const std::string bLines = test::dayLines("BBBB", day(2023, 1, 2), a);
+  const std::string bLines = test::dayLines("BBBB", day(2024, 1, 2), a);
   const ATRTable table = test::tableOf(
       test::dayLines("AAAA", day(2023, 1, 2), a) + test::dayLines("AAAA", day(2023, 1, 3), b) +
       test::dayLines("AAAA", day(2023, 1, 4), b) + bLines.substr(0, 75));
@@ -155,7 +156,7 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
             "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,wd_am_peak_hour,"
             "wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,wd_pm_peak_pct\n"
             "AAAA,2023,3,119,,3,1,,,,07:00,60,50.56,12:00,1,0.84\n"
-            "BBBB,2023,0,,,0,,,,,,,,,,\n");
+            "BBBB,2024,0,,,0,,,,,,,,,,\n");
 }
 
 struct PeakCase {
