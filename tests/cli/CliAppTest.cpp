@@ -191,22 +191,24 @@ TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
 
 // The options reach the computation: the picked stations in station order, the year, the
 // windows; expand takes every station outside the group by default.
+// SYN1's half day of 2024 would make a group of that year without --year.
 TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
   const std::string text = test::syntheticYear("SYN1") +
                            test::dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
                            test::dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
-                           test::dayLines("SHRT", day(2024, 1, 1), spread(9800));
+                           test::dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
+                           test::dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
   const std::string input = dir.write("y.dat", text);
   const ATRTable table = test::tableOf(text);
   AnnualOptions options;
   options.stations = {0, 1};
   options.year = 2023;
-  options.windows = kCommuterWindows;
+  options.windows = {8, 10, 17, 19};
   const auto rows = ComputeAnnualFigures(CountView::of(table), options);
-  EXPECT_EQ(
-      runArgs({"annual", "--stations", "SHRT,SYN1", "--year", "2023", "--peaks", "commuter", input})
-          .out,
-      BuildAnnualCsvText(rows));
+  EXPECT_EQ(runArgs({"annual", "--stations", "SHRT,SYN1", "--year", "2023", "--peaks", "8-10,17-19",
+                     input})
+                .out,
+            BuildAnnualCsvText(rows));
   EXPECT_EQ(runArgs({"factors", "--year", "2023", input}).out, BuildFactorsCsvText(rows));
   EXPECT_EQ(runArgs({"expand", "--group", "SYN1", "--year", "2023", input}).out,
             "station,year,group,left_out,days,est_aadt,days_used\n"

@@ -151,6 +151,7 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
   EXPECT_DOUBLE_EQ(am.ofAverageDay.volume, 60);
   EXPECT_DOUBLE_EQ(am.meanDailyPeak, 200.0 / 3);
   EXPECT_EQ(am.mostFrequentHour, 8);
+  EXPECT_EQ(rows[0].weekday.pm->mostFrequentHour, 12);  // all equal: the earliest
   EXPECT_FALSE(rows[0].weekend.am.has_value());
   EXPECT_EQ(BuildAnnualCsvText(rows),
             "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,wd_am_peak_hour,"
