@@ -5,7 +5,6 @@
 
 #include "core/annual/ShortCounts.h"
 #include "tests/support/AnnualTestSupport.h"
-#include "tests/support/CountFolder.h"
 
 namespace ostrilo {
 namespace {
@@ -61,33 +60,6 @@ TEST(ExpandShortCounts, TwoDayCountWithTheSyntheticYearsFactors) {
   EXPECT_EQ(BuildExpandCsvText(estimates),
             "station,year,group,left_out,days,est_aadt,days_used\n"
             "SHRT,2023,SYN1,SHRT,2,9987,2023-03-14 2023-03-15\n");
-}
-
-// Station B478 of Berlin 2023, its year cut down to Wednesday 18 and Thursday 19 October,
-// expanded with the factors of the other stations that have an AADT, lands near its own AADT.
-TEST(ExpandShortCounts, RealStationCutToTwoWeekdaysLandsNearItsAadt) {
-  const test::FolderCounts counts = test::readCountFolder(OSTRILO_REALDATA_DIR "/berlin-2023");
-  const CountView view = counts.view();
-  const std::int32_t b478 = counts.station("B478");
-  std::vector<StationYear> members;
-  std::optional<double> ownAadt;
-  for (StationYear& row : ComputeAnnualFigures(view, {})) {
-    if (row.stationIndex == b478) {
-      ownAadt = row.aadt;
-    } else if (row.aadt) {
-      members.push_back(std::move(row));
-    }
-  }
-  ASSERT_TRUE(ownAadt.has_value());
-  const std::vector<FactorGroup> groups = {CombineFactors(members, 2023)};
-  const std::int32_t expanded[] = {b478};
-  const auto cut = [&](std::int32_t, std::int32_t d) {
-    const DateNumber date = counts.dates[static_cast<std::size_t>(d)];
-    return date != day(2023, 10, 18) && date != day(2023, 10, 19);
-  };
-  const ShortCountEstimate estimate = ExpandShortCounts(view, expanded, groups, cut).at(0);
-  EXPECT_EQ(estimate.daysUsed, (std::vector<DateNumber>{day(2023, 10, 18), day(2023, 10, 19)}));
-  EXPECT_NEAR(*estimate.aadt, *ownAadt, 0.05 * *ownAadt);
 }
 
 }  // namespace
