@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/annual/AnnualFigures.h"
+#include "core/annual/ShortCounts.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
@@ -65,14 +67,21 @@ struct Command {
 constexpr OptionSpec kOutputOption{
     "output", 'o', "FILE", "the file to write; an existing file is replaced only on success"};
 
+constexpr OptionSpec kSeverityOption{"severity", '\0', "C|W",
+                                     "check: only the critical (C) or the warning (W) flags"};
 constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES",
-    "stats, check: station names, comma-separated, blanks kept; default all"};
+    "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
 constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
                                   "stats: dates as yyyy-mm-dd, comma-separated; default all"};
 
-constexpr OptionSpec kSeverityOption{"severity", '\0', "C|W",
-                                     "check: only the critical (C) or the warning (W) flags"};
+constexpr OptionSpec kYearOption{"year", '\0', "YYYY",
+                                 "annual, factors, expand: only this calendar year"};
+constexpr OptionSpec kPeaksOption{
+    "peaks", '\0', "WINDOWS",
+    "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
+constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
+                                  "expand: the stations whose factors are combined"};
 
 std::string quoted(std::string_view text) { return quoteForMessage(text); }
 
@@ -208,15 +217,65 @@ std::optional<Severity> parseSeverity(const std::string* text) {
   throw UsageError("check: severity " + quoted(*text) + " is neither C nor W");
 }
 
-// The stations named by --stations, by station index.
-std::vector<bool> stationsNamed(const ATRTable& table, std::string_view names) {
-  std::vector<bool> picked(static_cast<std::size_t>(table.StaCount()), false);
-  for (const std::string_view name : splitAtCommas(names)) {
-    const auto index = table.ulstName().Index(name);
-    if (index < 0) throw UsageError("check: unknown station " + quoted(name));
-    picked[static_cast<std::size_t>(index)] = true;
+// The named stations as table indexes in station order, each once; every station when names is
+// null.
+std::vector<std::int32_t> stationIndexes(const ATRTable& table, const std::string* names,
+                                         std::string_view command) {
+  const std::int32_t count = table.StaCount();
+  std::vector<bool> picked(static_cast<std::size_t>(count), names == nullptr);
+  if (names != nullptr) {
+    for (const std::string_view name : splitAtCommas(*names)) {
+      const std::int32_t index = table.ulstName().Index(name);
+      if (index < 0) {
+        throw UsageError(std::string(command) + ": unknown station " + quoted(name));
+      }
+      picked[static_cast<std::size_t>(index)] = true;
+    }
   }
-  return picked;
+  std::vector<std::int32_t> indexes;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (picked[static_cast<std::size_t>(i)]) indexes.push_back(i);
+  }
+  return indexes;
+}
+
+// --year: a calendar year, checked before the inputs are read.
+std::optional<int> parseYear(const CommandLine& line, std::string_view command) {
+  const std::string* text = line.value("year");
+  if (text == nullptr) return std::nullopt;
+  int year = 0;
+  const auto result = std::from_chars(text->data(), text->data() + text->size(), year);
+  if (text->size() != 4 || result.ec != std::errc() || result.ptr != text->data() + 4 ||
+      year < 1000) {
+    throw UsageError(std::string(command) + ": " + quoted(*text) + " is not a year (YYYY)");
+  }
+  return year;
+}
+
+// A year the table holds no date of is a typo, not a result without rows.
+void requireYear(const ATRTable& table, std::optional<int> year, std::string_view command) {
+  if (!year) return;
+  for (const DateNumber date : table.ulstDate().values()) {
+    if (civilFromDate(date).year == *year) return;
+  }
+  throw UsageError(std::string(command) + ": the table holds no date in " + std::to_string(*year));
+}
+
+std::vector<StationYear> annualRows(const CommandLine& line, std::string_view command,
+                                    const PeakWindows& windows) {
+  const std::optional<int> year = parseYear(line, command);
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  requireYear(table, year, command);
+  AnnualOptions options;
+  options.stations = stationIndexes(table, line.value("stations"), command);
+  options.year = year;
+  options.windows = windows;
+  const CountView view = CountView::of(table);
+  options.excluded = excludingCriticalDays(view);
+  // An empty pick means every station to the computation; a table without stations has none.
+  if (options.stations.empty()) return {};
+  return ComputeAnnualFigures(view, options);
 }
 
 void runCheck(const CommandLine& line, std::ostream& out) {
@@ -224,12 +283,64 @@ void runCheck(const CommandLine& line, std::ostream& out) {
   filter.severity = parseSeverity(line.value("severity"));
   ATRTable table;
   loadInputs(table, line.inputs);
-  if (const std::string* names = line.value("stations"))
-    filter.stations = stationsNamed(table, *names);
+  if (const std::string* names = line.value("stations")) {
+    filter.stations.assign(static_cast<std::size_t>(table.StaCount()), false);
+    for (const std::int32_t s : stationIndexes(table, names, "check")) {
+      filter.stations[static_cast<std::size_t>(s)] = true;
+    }
+  }
   const CheckResults results = RunDataChecks(table);
   const std::vector<CheckFlag> flags = selectFlags(results, filter);
   writeResult(line, out, BuildChecksCsvText(flags, results.stations()));
   *line.report << checkCountsLine(countByCode(flags)) << '\n';
+}
+
+void runAnnual(const CommandLine& line, std::ostream& out) {
+  PeakWindows windows = kNoonWindows;
+  if (const std::string* text = line.value("peaks")) {
+    const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
+    if (!parsed) {
+      throw UsageError("annual: " + quoted(*text) +
+                       " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
+    }
+    windows = *parsed;
+  }
+  writeResult(line, out, BuildAnnualCsvText(annualRows(line, "annual", windows)));
+}
+
+void runFactors(const CommandLine& line, std::ostream& out) {
+  writeResult(line, out, BuildFactorsCsvText(annualRows(line, "factors", kNoonWindows)));
+}
+
+void runExpand(const CommandLine& line, std::ostream& out) {
+  const std::optional<int> year = parseYear(line, "expand");
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  requireYear(table, year, "expand");
+  AnnualOptions options;
+  options.stations = stationIndexes(table, line.value("group"), "expand");
+  options.year = year;
+  const CountView view = CountView::of(table);
+  options.excluded = excludingCriticalDays(view);
+  const std::vector<StationYear> members = ComputeAnnualFigures(view, options);
+  std::map<int, std::vector<StationYear>> byYear;
+  for (const StationYear& row : members) byYear[row.year].push_back(row);
+  std::vector<FactorGroup> groups;
+  for (const auto& [groupYear, rows] : byYear) groups.push_back(CombineFactors(rows, groupYear));
+
+  std::vector<std::int32_t> expanded;
+  if (line.value("stations") != nullptr) {
+    expanded = stationIndexes(table, line.value("stations"), "expand");
+  } else {
+    for (std::int32_t i = 0; i < table.StaCount(); ++i) {
+      if (std::find(options.stations.begin(), options.stations.end(), i) ==
+          options.stations.end()) {
+        expanded.push_back(i);
+      }
+    }
+  }
+  writeResult(line, out,
+              BuildExpandCsvText(ExpandShortCounts(view, expanded, groups, options.excluded)));
 }
 
 const std::vector<Command>& commands() {
@@ -275,6 +386,28 @@ const std::vector<Command>& commands() {
        {kOutputOption, kSeverityOption, kStationsOption},
        {},
        &runCheck},
+      {"annual",
+       "annual [-o OUT.csv] [--stations NAMES] [--year YYYY] [--peaks WINDOWS] INPUT...",
+       "write the annual figures, one row per station and calendar year: valid days, ADT, AADT\n"
+       "      (empty unless all 84 month x day-of-week cells hold a valid day), covered cells,\n"
+       "      V30, K30, V100, K100 and the average weekday's AM and PM peak hours",
+       {kOutputOption, kStationsOption, kYearOption, kPeaksOption},
+       {},
+       &runAnnual},
+      {"factors",
+       "factors [-o OUT.csv] [--stations NAMES] [--year YYYY] INPUT...",
+       "write MADW, MADT, AADW and the factors MF, DF, F of every station and year, one value\n"
+       "      per row (station,year,kind,month,dow,value,n; dow 1 = Monday)",
+       {kOutputOption, kStationsOption, kYearOption},
+       {},
+       &runFactors},
+      {"expand",
+       "expand --group NAMES [--stations NAMES] [--year YYYY] [-o OUT.csv] INPUT...",
+       "estimate the AADT of short counts: each station's valid days times the group's mean\n"
+       "      factor F(month, day of week), averaged; group members without AADT are left out",
+       {kOutputOption, kGroupOption, kStationsOption, kYearOption},
+       {"group"},
+       &runExpand},
   };
   return list;
 }

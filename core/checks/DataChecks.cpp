@@ -264,11 +264,6 @@ Severity severityOf(CheckCode code) {
 
 char severityLetter(Severity severity) { return severity == Severity::Critical ? 'C' : 'W'; }
 
-CountView viewOf(const ATRTable& table) {
-  return {table.ulstName().values(), table.ulstDate().values(), table.volumeArray(),
-          table.countedArray()};
-}
-
 std::span<const CheckFlag> CheckResults::flagsOf(std::int32_t dateI, std::int32_t stationI) const {
   if (dateI < 0 || stationI < 0 || static_cast<std::size_t>(dateI) >= m_dates.size() ||
       static_cast<std::size_t>(stationI) >= m_stations.size()) {
@@ -399,10 +394,11 @@ CheckResults RunDataChecks(const CountView& view) {
   return results;
 }
 
-CheckResults RunDataChecks(const ATRTable& table) { return RunDataChecks(viewOf(table)); }
+CheckResults RunDataChecks(const ATRTable& table) { return RunDataChecks(CountView::of(table)); }
 
-std::vector<bool> criticalDays(const ATRTable& table) {
-  const CountView view = viewOf(table);
+std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(CountView::of(table)); }
+
+std::vector<bool> criticalDays(const CountView& view) {
   std::vector<bool> days(recordCount(view));
   for (std::size_t r = 0; r < days.size(); ++r) {
     days[r] = (dayCodes(view.volumes.data() + r * kHoursPerDay, view.counted[r] & kAllHours) &

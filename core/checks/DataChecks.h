@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/table/ATRTable.h"
+#include "core/table/CountView.h"
 #include "core/table/DateNumber.h"
 
 namespace ostrilo {
@@ -53,19 +54,6 @@ struct CheckFlag {
 
 using CheckCounts = std::array<std::int32_t, kCheckCodeCount>;
 
-// The arrays the checks read. Record r = stations.size() x date index + station index holds the
-// volumes volumes[24 r .. 24 r + 23] (hour 0 first) and the counted hours counted[r]; a volume
-// of an hour not counted is ignored. A table gives them (see viewOf); a benchmark may build its
-// own past the table's size limit.
-struct CountView {
-  std::span<const std::string> stations;
-  std::span<const DateNumber> dates;
-  std::span<const std::int16_t> volumes;
-  std::span<const HourMask> counted;
-};
-
-[[nodiscard]] CountView viewOf(const ATRTable& table);
-
 // The flags of a whole table, as plain data a window or an export shows.
 class CheckResults {
  public:
@@ -103,6 +91,7 @@ class CheckResults {
 
 // Only the critical checks, per record as CheckResults::criticalDays: for callers that need the
 // valid days without the rest of the checks.
+[[nodiscard]] std::vector<bool> criticalDays(const CountView& view);
 [[nodiscard]] std::vector<bool> criticalDays(const ATRTable& table);
 
 }  // namespace ostrilo

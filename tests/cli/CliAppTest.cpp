@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "core/annual/AnnualFigures.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
+#include "tests/support/AnnualTestSupport.h"
 #include "tests/support/FolderFaults.h"
 #include "tests/support/SelectionTestSupport.h"
 
@@ -231,6 +233,32 @@ TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
   EXPECT_EQ(result.err, "ostrilo-cli: You must create the data first.\n");
 }
 
+// The options reach the computation: the picked stations in station order, the year, the
+// windows; expand takes every station outside the group by default.
+// SYN1's half day of 2024 would make a group of that year without --year.
+TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
+  const std::string text = test::syntheticYear("SYN1") +
+                           test::dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
+                           test::dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
+                           test::dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
+                           test::dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
+  const std::string input = dir.write("y.dat", text);
+  const ATRTable table = test::tableOf(text);
+  AnnualOptions options;
+  options.stations = {0, 1};
+  options.year = 2023;
+  options.windows = {8, 10, 17, 19};
+  const auto rows = ComputeAnnualFigures(CountView::of(table), options);
+  EXPECT_EQ(runArgs({"annual", "--stations", "SHRT,SYN1", "--year", "2023", "--peaks", "8-10,17-19",
+                     input})
+                .out,
+            BuildAnnualCsvText(rows));
+  EXPECT_EQ(runArgs({"factors", "--year", "2023", input}).out, BuildFactorsCsvText(rows));
+  EXPECT_EQ(runArgs({"expand", "--group", "SYN1", "--year", "2023", input}).out,
+            "station,year,group,left_out,days,est_aadt,days_used\n"
+            "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
+}
+
 using Args = std::vector<std::string>;
 struct UsageCase {
   Args args;  // IN stands for a count file, OUT for an existing output file
@@ -274,7 +302,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-02-29", "IN"},
                   "\"2005-02-29\" is not a date"},
         UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is neither C nor W"},
-        UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""}));
+        UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""},
+        UsageCase{{"annual", "-o", "OUT", "--peaks", "6-10", "IN"}, "\"6-10\" is not noon"},
+        UsageCase{{"annual", "-o", "OUT", "--year", "05", "IN"}, "\"05\" is not a year"},
+        UsageCase{{"factors", "-o", "OUT", "--year", "2019", "IN"}, "no date in 2019"},
+        UsageCase{{"factors", "-o", "OUT", "--stations", "301", "IN"}, "unknown station \"301\""},
+        UsageCase{{"expand", "-o", "OUT", "IN"}, "missing --group"},
+        UsageCase{{"expand", "-o", "OUT", "--group", "0301,XX", "IN"}, "unknown station \"XX\""}));
 
 }  // namespace
 }  // namespace ostrilo::cli

@@ -1,0 +1,420 @@
+#include "core/annual/AnnualFigures.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "core/checks/DataChecks.h"
+#include "core/table/CsvField.h"
+
+namespace ostrilo {
+
+namespace {
+
+constexpr int kLargestDesignHour = 100;
+
+struct WindowSums {
+  std::int64_t peakSum = 0;
+  std::array<std::int32_t, kHoursPerDay> peakHourCount{};
+};
+
+struct DayTypeSums {
+  std::int32_t days = 0;
+  std::array<std::int64_t, kHoursPerDay> hourSum{};
+  WindowSums am;
+  WindowSums pm;
+};
+
+// Everything one station-year needs from its valid days; the figures follow from it alone.
+struct Accumulator {
+  bool anyCounted = false;
+  std::int32_t validDays = 0;
+  std::int64_t total = 0;
+  std::array<std::int64_t, kCells> cellSum{};
+  std::array<std::int32_t, kCells> cellDays{};
+  std::vector<std::int16_t> hours;
+  std::array<DayTypeSums, 2> dayTypes{};  // weekday, weekend
+};
+
+struct DateInfo {
+  int slot = -1;  // position of the date's year among the years used; -1: not used
+  int cell = 0;   // month x 7 + day of week
+  bool weekend = false;
+};
+
+int peakHourOf(const std::int16_t* hours, int begin, int end) {
+  int best = begin;
+  for (int h = begin + 1; h < end; ++h) {
+    if (hours[h] > hours[best]) best = h;
+  }
+  return best;
+}
+
+void addWindow(WindowSums& sums, const std::int16_t* hours, int begin, int end) {
+  const int h = peakHourOf(hours, begin, end);
+  sums.peakSum += hours[h];
+  ++sums.peakHourCount[static_cast<std::size_t>(h)];
+}
+
+WindowPeak finishWindow(const DayTypeSums& sums, const WindowSums& window,
+                        const std::array<double, kHoursPerDay>& mean, double meanTotal, int begin,
+                        int end) {
+  WindowPeak peak;
+  int best = begin;
+  for (int h = begin + 1; h < end; ++h) {
+    if (mean[static_cast<std::size_t>(h)] > mean[static_cast<std::size_t>(best)]) best = h;
+  }
+  peak.ofAverageDay.hour = best;
+  peak.ofAverageDay.volume = mean[static_cast<std::size_t>(best)];
+  peak.ofAverageDay.sharePct = 100.0 * peak.ofAverageDay.volume / meanTotal;
+  peak.meanDailyPeak = static_cast<double>(window.peakSum) / sums.days;
+  int frequent = begin;
+  for (int h = begin + 1; h < end; ++h) {
+    if (window.peakHourCount[static_cast<std::size_t>(h)] >
+        window.peakHourCount[static_cast<std::size_t>(frequent)]) {
+      frequent = h;
+    }
+  }
+  peak.mostFrequentHour = frequent;
+  return peak;
+}
+
+DayTypeProfile finishDayType(const DayTypeSums& sums, const PeakWindows& windows) {
+  DayTypeProfile profile;
+  profile.days = sums.days;
+  if (sums.days == 0) return profile;
+  double meanTotal = 0;
+  for (std::size_t h = 0; h < kHoursPerDay; ++h) {
+    profile.meanVolume[h] = static_cast<double>(sums.hourSum[h]) / sums.days;
+    meanTotal += profile.meanVolume[h];
+  }
+  profile.am =
+      finishWindow(sums, sums.am, profile.meanVolume, meanTotal, windows.amBegin, windows.amEnd);
+  profile.pm =
+      finishWindow(sums, sums.pm, profile.meanVolume, meanTotal, windows.pmBegin, windows.pmEnd);
+  return profile;
+}
+
+// Positions counted from the largest, ties each taking their own: the N-th element of the
+// descending order, which nth_element finds without sorting all hours of the year. The 100th
+// is read before the 30th is sought among the first 100, which reorders them.
+void finishDesignHours(std::vector<std::int16_t>& hours, StationYear& row) {
+  const auto n = static_cast<std::ptrdiff_t>(hours.size());
+  const auto largest = std::min<std::ptrdiff_t>(n, kLargestDesignHour);
+  const auto pick = [&](std::ptrdiff_t position, DesignHour& design) {
+    if (n < position) return;
+    std::nth_element(hours.begin(), hours.begin() + (position - 1), hours.begin() + largest,
+                     std::greater<>());
+    design.volume = hours[static_cast<std::size_t>(position - 1)];
+    if (row.aadt) design.kPct = 100.0 * *design.volume / *row.aadt;
+  };
+  if (largest > 0) {
+    std::nth_element(hours.begin(), hours.begin() + (largest - 1), hours.end(), std::greater<>());
+  }
+  pick(kLargestDesignHour, row.v100);
+  pick(30, row.v30);
+}
+
+void finishRow(Accumulator& acc, const PeakWindows& windows, StationYear& row) {
+  row.validDays = acc.validDays;
+  if (acc.validDays > 0) row.adt = static_cast<double>(acc.total) / acc.validDays;
+  for (int m = 0; m < kMonths; ++m) {
+    for (int k = 0; k < kDaysOfWeek; ++k) {
+      const auto cell = static_cast<std::size_t>(m * kDaysOfWeek + k);
+      CellMean& madw = row.madw[static_cast<std::size_t>(m)][static_cast<std::size_t>(k)];
+      madw.n = acc.cellDays[cell];
+      if (madw.n > 0) {
+        madw.value = static_cast<double>(acc.cellSum[cell]) / madw.n;
+        ++row.coveredCells;
+      } else {
+        row.emptyCells.emplace_back(m + 1, k);
+      }
+    }
+  }
+  // A mean over months or days of week needs every one of them: averaging the ones that exist
+  // would weigh the year towards the counted seasons.
+  std::array<double, kDaysOfWeek> dowSum{};
+  std::array<int, kDaysOfWeek> dowCells{};
+  double madtSum = 0;
+  int madtCount = 0;
+  for (std::size_t m = 0; m < kMonths; ++m) {
+    double sum = 0;
+    int cells = 0;
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+      const CellMean& madw = row.madw[m][k];
+      row.madt[m].n += madw.n;
+      row.aadw[k].n += madw.n;
+      if (!madw.value) continue;
+      sum += *madw.value;
+      ++cells;
+      dowSum[k] += *madw.value;
+      ++dowCells[k];
+    }
+    if (cells == kDaysOfWeek) {
+      row.madt[m].value = sum / kDaysOfWeek;
+      madtSum += *row.madt[m].value;
+      ++madtCount;
+    }
+  }
+  for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+    if (dowCells[k] == kMonths) row.aadw[k].value = dowSum[k] / kMonths;
+  }
+  if (madtCount == kMonths) {
+    const double aadt = madtSum / kMonths;
+    row.aadt = aadt;
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      row.mf[m] = aadt / *row.madt[m].value;
+      for (std::size_t k = 0; k < kDaysOfWeek; ++k) row.f[m][k] = aadt / *row.madw[m][k].value;
+    }
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) row.df[k] = aadt / *row.aadw[k].value;
+  }
+  finishDesignHours(acc.hours, row);
+  row.weekday = finishDayType(acc.dayTypes[0], windows);
+  row.weekend = finishDayType(acc.dayTypes[1], windows);
+}
+
+template <typename T>
+void appendChars(std::string& text, T value) {
+  char buffer[32];
+  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value);
+  text.append(buffer, result.ptr);
+}
+
+void appendOptional(std::string& text, const std::optional<double>& value, int decimals) {
+  text += ',';
+  if (!value) return;
+  text += decimals == 0 ? formatVehicles(*value) : formatFixed(*value, decimals);
+}
+
+void appendPeak(std::string& text, const std::optional<WindowPeak>& peak) {
+  if (!peak) {
+    text += ",,,";
+    return;
+  }
+  text += ',';
+  text += formatHour(peak->ofAverageDay.hour);
+  text += ',';
+  text += formatVehicles(peak->ofAverageDay.volume);
+  text += ',';
+  text += formatFixed(peak->ofAverageDay.sharePct, 2);
+}
+
+void appendLongRow(std::string& text, const StationYear& row, std::string_view kind, int month,
+                   int dow, const std::optional<double>& value, std::int32_t n, int decimals) {
+  text += csvField(row.station);
+  text += ',';
+  appendChars(text, row.year);
+  text += ',';
+  text += kind;
+  text += ',';
+  if (month > 0) appendChars(text, month);
+  text += ',';
+  if (dow > 0) appendChars(text, dow);
+  appendOptional(text, value, decimals);
+  text += ',';
+  appendChars(text, n);
+  text += '\n';
+}
+
+}  // namespace
+
+DayExclusion excludingCriticalDays(const CountView& view) {
+  auto critical = std::make_shared<const std::vector<bool>>(criticalDays(view));
+  const std::size_t stride = view.stations.size();
+  return [critical, stride](std::int32_t station, std::int32_t date) {
+    const std::size_t r =
+        static_cast<std::size_t>(date) * stride + static_cast<std::size_t>(station);
+    return r < critical->size() && (*critical)[r];
+  };
+}
+
+int dayOfWeekIndex(DateNumber date) { return (weekday(date) + 5) % kDaysOfWeek; }
+
+std::optional<PeakWindows> parsePeakWindows(std::string_view text) {
+  if (text == "noon") return kNoonWindows;
+  if (text == "commuter") return kCommuterWindows;
+  int bounds[4];
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0) {
+      if (at == end || *at != (i == 2 ? ',' : '-')) return std::nullopt;
+      ++at;
+    }
+    if (at == end || *at < '0' || *at > '9') return std::nullopt;
+    const auto result = std::from_chars(at, end, bounds[i]);
+    if (result.ec != std::errc()) return std::nullopt;
+    at = result.ptr;
+  }
+  if (at != end) return std::nullopt;
+  const PeakWindows windows{bounds[0], bounds[1], bounds[2], bounds[3]};
+  if (windows.amBegin >= windows.amEnd || windows.amEnd > kHoursPerDay ||
+      windows.pmBegin >= windows.pmEnd || windows.pmEnd > kHoursPerDay) {
+    return std::nullopt;
+  }
+  return windows;
+}
+
+std::vector<StationYear> ComputeAnnualFigures(const CountView& view, const AnnualOptions& options) {
+  const auto stationCount = static_cast<std::int32_t>(view.stations.size());
+  const auto dateCount = static_cast<std::int32_t>(view.dates.size());
+  std::vector<std::int32_t> picked = options.stations;
+  if (picked.empty()) {
+    for (std::int32_t s = 0; s < stationCount; ++s) picked.push_back(s);
+  }
+  std::vector<std::int32_t> pickPos(static_cast<std::size_t>(stationCount), -1);
+  for (std::size_t i = 0; i < picked.size(); ++i) {
+    pickPos.at(static_cast<std::size_t>(picked[i])) = static_cast<std::int32_t>(i);
+  }
+
+  std::map<int, int> slots;  // year -> slot
+  std::vector<DateInfo> dateInfo(static_cast<std::size_t>(dateCount));
+  std::vector<int> dateYear(static_cast<std::size_t>(dateCount));
+  for (std::int32_t d = 0; d < dateCount; ++d) {
+    const CivilDate civil = civilFromDate(view.dates[static_cast<std::size_t>(d)]);
+    dateYear[static_cast<std::size_t>(d)] = civil.year;
+    if (options.year && civil.year != *options.year) continue;
+    slots.emplace(civil.year, 0);
+  }
+  int slotCount = 0;
+  for (auto& [year, slot] : slots) slot = slotCount++;
+  for (std::int32_t d = 0; d < dateCount; ++d) {
+    const auto found = slots.find(dateYear[static_cast<std::size_t>(d)]);
+    if (found == slots.end()) continue;
+    const DateNumber date = view.dates[static_cast<std::size_t>(d)];
+    const int dow = dayOfWeekIndex(date);
+    DateInfo& info = dateInfo[static_cast<std::size_t>(d)];
+    info.slot = found->second;
+    info.cell = (civilFromDate(date).month - 1) * kDaysOfWeek + dow;
+    info.weekend = dow >= 5;
+  }
+
+  const std::size_t pickedCount = picked.size();
+  std::vector<Accumulator> accs(static_cast<std::size_t>(slotCount) * pickedCount);
+  const PeakWindows& w = options.windows;
+  for (std::int32_t d = 0; d < dateCount; ++d) {
+    const DateInfo& info = dateInfo[static_cast<std::size_t>(d)];
+    if (info.slot < 0) continue;
+    for (std::int32_t s = 0; s < stationCount; ++s) {
+      const std::int32_t pos = pickPos[static_cast<std::size_t>(s)];
+      if (pos < 0) continue;
+      const HourMask counted = view.countedHours(d, s);
+      if (counted == 0) continue;
+      Accumulator& acc =
+          accs[static_cast<std::size_t>(info.slot) * pickedCount + static_cast<std::size_t>(pos)];
+      acc.anyCounted = true;
+      if (counted != kAllHours) continue;
+      const std::int16_t* hours = view.completeDay(d, s);
+      std::int32_t total = 0;
+      for (int h = 0; h < kHoursPerDay; ++h) total += hours[h];
+      if (total <= 0 || (options.excluded && options.excluded(s, d))) continue;
+
+      ++acc.validDays;
+      acc.total += total;
+      acc.cellSum[static_cast<std::size_t>(info.cell)] += total;
+      ++acc.cellDays[static_cast<std::size_t>(info.cell)];
+      acc.hours.insert(acc.hours.end(), hours, hours + kHoursPerDay);
+      DayTypeSums& type = acc.dayTypes[info.weekend ? 1 : 0];
+      ++type.days;
+      for (std::size_t h = 0; h < kHoursPerDay; ++h) type.hourSum[h] += hours[h];
+      addWindow(type.am, hours, w.amBegin, w.amEnd);
+      addWindow(type.pm, hours, w.pmBegin, w.pmEnd);
+    }
+  }
+
+  std::vector<StationYear> rows;
+  rows.reserve(accs.size());
+  for (std::size_t i = 0; i < pickedCount; ++i) {
+    for (const auto& [year, slot] : slots) {
+      Accumulator& acc = accs[static_cast<std::size_t>(slot) * pickedCount + i];
+      if (!acc.anyCounted) continue;
+      StationYear& row = rows.emplace_back();
+      row.stationIndex = picked[i];
+      row.station = view.stations[static_cast<std::size_t>(picked[i])];
+      row.year = year;
+      finishRow(acc, w, row);
+    }
+  }
+  return rows;
+}
+
+std::string formatHour(int hour) {
+  std::string text(hour < 10 ? "0" : "");
+  appendChars(text, hour);
+  return text + ":00";
+}
+
+std::string formatFixed(double value, int decimals) {
+  char buffer[64];
+  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                    std::chars_format::fixed, decimals);
+  return {buffer, result.ptr};
+}
+
+std::string formatVehicles(double value) {
+  // nearbyint rounds halves to even under the default rounding mode, which nothing changes.
+  std::string text;
+  appendChars(text, static_cast<long long>(std::nearbyint(value)));
+  return text;
+}
+
+std::string BuildAnnualCsvText(const std::vector<StationYear>& rows) {
+  std::string text =
+      "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,wd_am_peak_hour,"
+      "wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,wd_pm_peak_pct\n";
+  for (const StationYear& row : rows) {
+    text += csvField(row.station);
+    text += ',';
+    appendChars(text, row.year);
+    text += ',';
+    appendChars(text, row.validDays);
+    appendOptional(text, row.adt, 0);
+    appendOptional(text, row.aadt, 0);
+    text += ',';
+    appendChars(text, row.coveredCells);
+    for (const DesignHour* design : {&row.v30, &row.v100}) {
+      text += ',';
+      if (design->volume) appendChars(text, *design->volume);
+      appendOptional(text, design->kPct, 2);
+    }
+    appendPeak(text, row.weekday.am);
+    appendPeak(text, row.weekday.pm);
+    text += '\n';
+  }
+  return text;
+}
+
+std::string BuildFactorsCsvText(const std::vector<StationYear>& rows) {
+  std::string text = "station,year,kind,month,dow,value,n\n";
+  for (const StationYear& row : rows) {
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+        const CellMean& cell = row.madw[m][k];
+        appendLongRow(text, row, "MADW", int(m) + 1, int(k) + 1, cell.value, cell.n, 0);
+      }
+    }
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      appendLongRow(text, row, "MADT", int(m) + 1, 0, row.madt[m].value, row.madt[m].n, 0);
+    }
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+      appendLongRow(text, row, "AADW", 0, int(k) + 1, row.aadw[k].value, row.aadw[k].n, 0);
+    }
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      appendLongRow(text, row, "MF", int(m) + 1, 0, row.mf[m], row.madt[m].n, 4);
+    }
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+      appendLongRow(text, row, "DF", 0, int(k) + 1, row.df[k], row.aadw[k].n, 4);
+    }
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+        appendLongRow(text, row, "F", int(m) + 1, int(k) + 1, row.f[m][k], row.madw[m][k].n, 4);
+      }
+    }
+  }
+  return text;
+}
+
+}  // namespace ostrilo
