@@ -116,7 +116,7 @@ TEST_F(WorkbookWriterTest, WritesTypedCellsFormatsAndTheAboutSheet) {
   EXPECT_EQ(typed("C2"), "n:45000");
   EXPECT_EQ(typed("D2"), "n:1234");
   EXPECT_EQ(typed("E2"), "n:0.125");
-  EXPECT_EQ(typed("A3"), "inlineStr:B7\uFFFD");  // a byte that is no UTF-8 stays visible
+  EXPECT_EQ(typed("A3"), "inlineStr:B7\uFFFD");    // a byte that is no UTF-8 stays visible
   EXPECT_EQ(typed("C3"), "inlineStr:1900-01-09");  // before the spreadsheet's calendar holds
   for (const char* empty : {"B3", "D3", "E3"}) EXPECT_FALSE(cells.contains(empty)) << empty;
   EXPECT_FALSE(cells.at("A1").style.empty());
