@@ -22,6 +22,9 @@ struct ExportColumn {
   std::string header;
   ColumnKind kind = ColumnKind::Text;
   int places = 0;  // Decimal and Percent only
+  // False for a column that only people read (a station's name beside its id): CSV files keep
+  // the columns that other programs expect.
+  bool inCsv = true;
 
   friend bool operator==(const ExportColumn&, const ExportColumn&) = default;
 };
@@ -68,7 +71,8 @@ struct CsvFormat {
 [[nodiscard]] std::string cellText(const ExportCell& cell, const ExportColumn& column,
                                    std::string_view notAvailable = "");
 
-// The whole table as CSV: the header line, then a line per row, every line ended by lineEnd.
+// The table's inCsv columns as CSV: the header line, then a line per row, every line ended by
+// lineEnd.
 // Fields holding a comma, a double quote, a CR or an LF are quoted as RFC 4180 wants.
 [[nodiscard]] std::string buildCsvText(const ExportTable& table, const CsvFormat& format = {});
 

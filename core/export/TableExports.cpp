@@ -49,7 +49,7 @@ ExportTable statsExportTable(const StatResults& rows, const StationRegister* nam
   ExportTable table;
   table.title = "Statistics";
   table.columns.push_back({"ATR ID", ColumnKind::Text});
-  if (names != nullptr) table.columns.push_back({"Name", ColumnKind::Text});
+  if (names != nullptr) table.columns.push_back({"Name", ColumnKind::Text, 0, false});
   for (const char* header : {"ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT", "Days"}) {
     table.columns.push_back({header, ColumnKind::Integer});
   }
@@ -69,7 +69,7 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
   ExportTable out;
   out.title = "Hourly volumes";
   out.columns.push_back({"station", ColumnKind::Text});
-  if (names != nullptr) out.columns.push_back({"name", ColumnKind::Text});
+  if (names != nullptr) out.columns.push_back({"name", ColumnKind::Text, 0, false});
   out.columns.push_back({"date", ColumnKind::Date});
   for (int hour = 0; hour < kHoursPerDay; ++hour) {
     out.columns.push_back({(hour < 10 ? "h0" : "h") + std::to_string(hour), ColumnKind::Integer});

@@ -17,15 +17,15 @@ struct PlotSelection;
 inline constexpr CsvFormat kStatsCsvFormat{", ", ",  ", "\r\n", ""};
 
 // The statistics as a table: ATR ID (text), ADT ... AWEDT and Days (whole numbers), an empty
-// figure as an empty cell. With a register, a Name column follows ATR ID (the workbook's and
-// the windows' layout; the statistics file keeps its columns, so pass none for it).
+// figure as an empty cell. With a register, a Name column follows ATR ID for the workbook and
+// the windows; it is left out of the CSV, which stays the statistics file.
 [[nodiscard]] ExportTable statsExportTable(const StatResults& rows,
                                            const StationRegister* names = nullptr);
 
 // The hourly table: station, date, h00 ... h23, total; one row per station and date with at
 // least one counted hour, dates in table order and stations within them. An hour not counted
 // is an empty cell, total is empty unless all 24 hours were counted. With a register, a name
-// column follows station.
+// column follows station, outside the CSV.
 [[nodiscard]] ExportTable hourlyExportTable(const ATRTable& table,
                                             const StationRegister* names = nullptr);
 
