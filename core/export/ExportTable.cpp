@@ -68,16 +68,21 @@ std::string cellText(const ExportCell& cell, const ExportColumn& column,
 }
 
 std::string buildCsvText(const ExportTable& table, const CsvFormat& format) {
-  std::string csv;
+  std::vector<std::size_t> kept;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    if (c > 0) csv += format.headerSeparator;
-    csv += csvField(table.columns[c].header);
+    if (table.columns[c].inCsv) kept.push_back(c);
+  }
+  std::string csv;
+  for (std::size_t k = 0; k < kept.size(); ++k) {
+    if (k > 0) csv += format.headerSeparator;
+    csv += csvField(table.columns[kept[k]].header);
   }
   csv += format.lineEnd;
   const std::size_t rows = table.rowCount();
   for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
-      if (c > 0) csv += format.separator;
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+      if (k > 0) csv += format.separator;
+      const std::size_t c = kept[k];
       csv += csvField(cellText(table.cell(r, c), table.columns[c], format.notAvailable));
     }
     csv += format.lineEnd;
