@@ -1,0 +1,261 @@
+#include "core/export/WorkbookWriter.h"
+
+#include <stdlib.h>
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+#include "core/export/Utf8Text.h"
+#include "core/table/CountFileReader.h"
+#include "core/table/Error.h"
+
+namespace ostrilo {
+
+namespace {
+
+constexpr std::size_t kMaxRows = LXW_ROW_MAX - 1;  // below the header row
+constexpr std::size_t kMaxColumns = LXW_COL_MAX;
+constexpr std::size_t kMaxCellText = 32767;  // code points a cell holds
+constexpr double kFirstSerialDate = 61;      // 1 March 1900: earlier serials count 29 Feb 1900
+constexpr double kMinWidth = 6;
+constexpr double kMaxWidth = 60;  // long locations wrap the screen otherwise
+
+// A folder of its own for the workbook and the library's scratch files, removed on every path.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& target) {
+    std::error_code ec;
+    std::string pattern = (std::filesystem::temp_directory_path(ec) / "ostrilo-xlsx-XXXXXX");
+    if (ec || ::mkdtemp(pattern.data()) == nullptr) throw systemError(errno, "Cannot save", target);
+    m_path = pattern;
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+  }
+  [[nodiscard]] const std::string& path() const noexcept { return m_path; }
+
+ private:
+  std::string m_path;
+};
+
+std::string numberFormat(const ExportColumn& column) {
+  const std::string places =
+      column.places > 0 ? "." + std::string(static_cast<std::size_t>(column.places), '0') : "";
+  switch (column.kind) {
+    case ColumnKind::Integer:
+      return "0";
+    case ColumnKind::Decimal:
+      return "0" + places;
+    case ColumnKind::Percent:
+      return "0" + places + "%";
+    case ColumnKind::Date:
+      return "yyyy-mm-dd";
+    case ColumnKind::Text:
+      break;
+  }
+  return "@";
+}
+
+// Sheet names may not hold []:*?/\ nor exceed 31 characters.
+std::string sheetName(std::string_view title) {
+  std::string name = toUtf8(title, 31);
+  for (char& c : name) {
+    if (std::string_view("[]:*?/\\").find(c) != std::string_view::npos) c = '_';
+  }
+  while (!name.empty() && name.front() == '\'') name.erase(0, 1);
+  while (!name.empty() && name.back() == '\'') name.pop_back();
+  if (name.empty() || name == "About") name = "Table";
+  return name;
+}
+
+// Writes cells and keeps the first failure, so that the workbook is always closed (which frees
+// it) before the failure is thrown.
+class SheetWriter {
+ public:
+  SheetWriter(lxw_workbook* book, lxw_worksheet* sheet) : m_book(book), m_sheet(sheet) {}
+
+  void text(std::size_t row, std::size_t col, std::string_view value, lxw_format* format) {
+    check(worksheet_write_string(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                 toUtf8(value, kMaxCellText).c_str(), format));
+  }
+  void number(std::size_t row, std::size_t col, double value, lxw_format* format) {
+    check(worksheet_write_number(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                 value, format));
+  }
+  // A date cell where the spreadsheet's calendar is right, else yyyy-mm-dd text.
+  void date(std::size_t row, std::size_t col, double value, lxw_format* format) {
+    if (value >= kFirstSerialDate && value < kDateNumberEnd) {
+      number(row, col, value, format);
+    } else if (value >= kFirstDateNumber && value < kDateNumberEnd) {
+      text(row, col, isoDate(value), nullptr);
+    }
+  }
+  void check(lxw_error error) {
+    if (error != LXW_NO_ERROR && m_error == LXW_NO_ERROR) m_error = error;
+  }
+  [[nodiscard]] lxw_error error() const noexcept { return m_error; }
+  [[nodiscard]] lxw_workbook* book() const noexcept { return m_book; }
+  [[nodiscard]] lxw_worksheet* sheet() const noexcept { return m_sheet; }
+
+ private:
+  lxw_workbook* m_book;
+  lxw_worksheet* m_sheet;
+  lxw_error m_error = LXW_NO_ERROR;
+};
+
+void writeTableSheet(SheetWriter& out, const ExportTable& table) {
+  lxw_format* bold = workbook_add_format(out.book());
+  format_set_bold(bold);
+  std::vector<lxw_format*> formats;
+  std::vector<std::size_t> widths;
+  for (const ExportColumn& column : table.columns) {
+    lxw_format* format = nullptr;
+    if (column.kind != ColumnKind::Text) {
+      format = workbook_add_format(out.book());
+      format_set_num_format(format, numberFormat(column).c_str());
+    }
+    formats.push_back(format);
+    widths.push_back(utf8Length(column.header) + 1);  // bold is wider
+  }
+
+  const std::size_t rows = table.rowCount();
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      const ExportCell& cell = table.cell(r, c);
+      if (const auto* number = std::get_if<double>(&cell); number && !std::isfinite(*number)) {
+        continue;
+      }
+      widths[c] = std::max(widths[c], utf8Length(cellText(cell, table.columns[c])));
+    }
+  }
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    const double width = std::clamp(static_cast<double>(widths[c]) + 1, kMinWidth, kMaxWidth);
+    out.check(worksheet_set_column(out.sheet(), static_cast<lxw_col_t>(c),
+                                   static_cast<lxw_col_t>(c), width, nullptr));
+  }
+  worksheet_freeze_panes(out.sheet(), 1, 0);
+
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    out.text(0, c, table.columns[c].header, bold);
+  }
+  // Rows go out in order: the sheet is written with constant memory, row after row.
+  for (std::size_t r = 0; r < rows; ++r) {
+    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      const ExportCell& cell = table.cell(r, c);
+      const ExportColumn& column = table.columns[c];
+      if (const auto* text = std::get_if<std::string>(&cell)) {
+        out.text(r + 1, c, *text, nullptr);
+      } else if (const auto* number = std::get_if<double>(&cell);
+                 number && std::isfinite(*number)) {
+        if (column.kind == ColumnKind::Date) {
+          out.date(r + 1, c, *number, formats[c]);
+        } else if (column.kind == ColumnKind::Integer) {
+          out.number(r + 1, c, std::nearbyint(*number), formats[c]);
+        } else {
+          out.number(r + 1, c, *number, formats[c]);
+        }
+      }
+    }
+  }
+}
+
+void writeAboutSheet(SheetWriter& out, const ExportTable& table, const WorkbookAbout& about) {
+  lxw_format* bold = workbook_add_format(out.book());
+  format_set_bold(bold);
+  lxw_format* date = workbook_add_format(out.book());
+  format_set_num_format(date, "yyyy-mm-dd");
+  out.check(worksheet_set_column(out.sheet(), 0, 0, 14, nullptr));
+  out.check(worksheet_set_column(out.sheet(), 1, 1, kMaxWidth, nullptr));
+
+  std::size_t row = 0;
+  const auto label = [&](std::string_view text) { out.text(row, 0, text, bold); };
+  const auto lines = [&](std::string_view name, const std::vector<std::string>& values) {
+    label(name);
+    if (values.empty()) ++row;
+    for (const std::string& value : values) out.text(row++, 1, value, nullptr);
+  };
+  label("Contents");
+  out.text(row++, 1, table.title, nullptr);
+  lines("Source", about.sources);
+  label("Stations");
+  out.number(row++, 1, static_cast<double>(about.stations.size()), nullptr);
+  label("First date");
+  if (about.firstDate) out.date(row, 1, *about.firstDate, date);
+  ++row;
+  label("Last date");
+  if (about.lastDate) out.date(row, 1, *about.lastDate, date);
+  ++row;
+  label("Dates");
+  out.number(row++, 1, static_cast<double>(about.dateCount), nullptr);
+  label("Program");
+  out.text(row++, 1, about.program.empty() ? programVersionText() : about.program, nullptr);
+  lines("Definitions", about.definitions);
+  lines("Station list", about.stations);
+}
+
+}  // namespace
+
+std::string programVersionText() { return std::string("Ostrilo ") + OSTRILO_VERSION; }
+
+void writeWorkbook(const std::string& path, const ExportTable& table, const WorkbookAbout& about) {
+  const std::size_t rows = table.rowCount();
+  if (rows > kMaxRows || table.columns.size() > kMaxColumns) {
+    throw Error(ErrorKind::Overflow,
+                "Cannot save \"" + path + "\": the table has " + std::to_string(rows) +
+                    " rows and " + std::to_string(table.columns.size()) +
+                    " columns; a worksheet holds at most " + std::to_string(kMaxRows) +
+                    " rows below its header and " + std::to_string(kMaxColumns) + " columns");
+  }
+
+  const TempFolder folder(path);
+  const std::string bookPath = folder.path() + "/book.xlsx";
+  lxw_workbook_options options{};
+  options.constant_memory = LXW_TRUE;
+  options.tmpdir = const_cast<char*>(folder.path().c_str());  // the library only reads it
+  lxw_workbook* book = workbook_new_opt(bookPath.c_str(), &options);
+  if (book == nullptr) throw Error(ErrorKind::Io, "Cannot save \"" + path + "\": out of memory");
+
+  SheetWriter sheet(book, workbook_add_worksheet(book, sheetName(table.title).c_str()));
+  SheetWriter aboutSheet(book, workbook_add_worksheet(book, "About"));
+  if (sheet.sheet() == nullptr || aboutSheet.sheet() == nullptr) {
+    workbook_close(book);
+    throw Error(ErrorKind::Io, "Cannot save \"" + path + "\": the sheets cannot be added");
+  }
+  writeTableSheet(sheet, table);
+  writeAboutSheet(aboutSheet, table, about);
+
+  lxw_error error = workbook_close(book);
+  if (error == LXW_NO_ERROR) error = sheet.error();
+  if (error == LXW_NO_ERROR) error = aboutSheet.error();
+  if (error != LXW_NO_ERROR) {
+    throw Error(ErrorKind::Io, "Cannot save \"" + path + "\": " + lxw_strerror(error));
+  }
+  saveExportBytes(path, readWholeFile(bookPath));
+}
+
+bool isWorkbookPath(std::string_view path) {
+  constexpr std::string_view kExtension = ".xlsx";
+  if (path.size() < kExtension.size()) return false;
+  const std::string_view tail = path.substr(path.size() - kExtension.size());
+  return std::equal(tail.begin(), tail.end(), kExtension.begin(), [](char a, char b) {
+    return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == b;
+  });
+}
+
+void saveExport(const std::string& path, const ExportTable& table, const CsvFormat& format,
+                const WorkbookAbout& about) {
+  if (isWorkbookPath(path)) {
+    writeWorkbook(path, table, about);
+  } else {
+    saveExportBytes(path, buildCsvText(table, format));
+  }
+}
+
+}  // namespace ostrilo

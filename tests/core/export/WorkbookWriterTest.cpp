@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <regex>
+#include <string>
+
+#include "core/export/WorkbookWriter.h"
+#include "tests/support/FolderFaults.h"
+#include "tests/support/TableTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+// A cell of a sheet's XML: its type attribute ("n" when absent), style and value as text.
+struct XmlCell {
+  std::string type = "n";
+  std::string style;
+  std::string value;
+};
+
+std::string unzipMember(const std::string& book, const std::string& member) {
+  const std::string command = "unzip -p '" + book + "' " + member;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+    text.append(buffer, n);
+  }
+  return text;
+}
+
+std::map<std::string, XmlCell> cellsOf(const std::string& xml) {
+  static const std::regex kCell(R"re(<c r="([A-Z]+[0-9]+)"([^>]*?)(?:/>|>(.*?)</c>))re");
+  static const std::regex kType(R"re(t="([^"]*)")re");
+  static const std::regex kStyle(R"re(s="([^"]*)")re");
+  static const std::regex kValue(R"re(<(?:v|t)>([^<]*)<)re");
+  std::map<std::string, XmlCell> cells;
+  for (std::sregex_iterator it(xml.begin(), xml.end(), kCell), end; it != end; ++it) {
+    const std::string attributes = (*it)[2];
+    const std::string content = (*it)[3];
+    XmlCell cell;
+    std::smatch m;
+    if (std::regex_search(attributes, m, kType)) cell.type = m[1];
+    if (std::regex_search(attributes, m, kStyle)) cell.style = m[1];
+    if (std::regex_search(content, m, kValue)) cell.value = m[1];
+    cells[(*it)[1]] = cell;
+  }
+  return cells;
+}
+
+double columnWidth(const std::string& xml, int column) {
+  const std::string n = std::to_string(column);
+  std::smatch m;
+  const std::regex col("<col min=\"" + n + "\" max=\"" + n + "\" width=\"([0-9.]+)\"");
+  return std::regex_search(xml, m, col) ? std::stod(m[1]) : 0;
+}
+
+// Every test keeps the writer's scratch files in a folder of its own, to see them go.
+class WorkbookWriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directory(m_tmp);
+    ::setenv("TMPDIR", m_tmp.c_str(), 1);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(std::filesystem::is_empty(m_tmp));
+    ::unsetenv("TMPDIR");
+  }
+
+  test::ScratchDir m_dir;
+  std::string m_tmp = m_dir.file("tmp");
+};
+
+ExportTable sampleTable() {
+  ExportTable table;
+  table.title = "Data checks [draft]";
+  table.columns = {{"station", ColumnKind::Text},     {"name", ColumnKind::Text},
+                   {"date", ColumnKind::Date},        {"ADT", ColumnKind::Integer},
+                   {"share", ColumnKind::Percent, 1}, {"mean", ColumnKind::Decimal, 2}};
+  table.addRow({"0301", "Main & <North>", 45000.0, 1234.4, 0.125, 2.5});
+  table.addRow({"B7\xFF", NotAvailable{}, 10.0, std::monostate{}, std::nan(""), 1.0});
+  return table;
+}
+
+TEST_F(WorkbookWriterTest, WritesTypedCellsFormatsAndTheAboutSheet) {
+  WorkbookAbout about;
+  about.sources = {"a.dat", "b.dat"};
+  about.stations = {"0301  Main St", "B7"};
+  about.firstDate = 45000;
+  about.lastDate = 45001;
+  about.dateCount = 2;
+  about.definitions = {"AADT: AASHTO method, 84 cells"};
+  const std::string book = m_dir.file("out.xlsx");
+  writeWorkbook(book, sampleTable(), about);
+
+  const std::string sheetXml = unzipMember(book, "xl/worksheets/sheet1.xml");
+  const auto cells = cellsOf(sheetXml);
+  const auto typed = [&](const std::string& ref) {
+    return cells.at(ref).type + ":" + cells.at(ref).value;
+  };
+  EXPECT_EQ(typed("A2"), "inlineStr:0301");
+  EXPECT_EQ(typed("B2"), "inlineStr:Main &amp; &lt;North&gt;");
+  EXPECT_EQ(typed("C2"), "n:45000");
+  EXPECT_EQ(typed("D2"), "n:1234");
+  EXPECT_EQ(typed("E2"), "n:0.125");
+  EXPECT_EQ(typed("A3"), "inlineStr:B7\uFFFD");    // a byte that is no UTF-8 stays visible
+  EXPECT_EQ(typed("C3"), "inlineStr:1900-01-09");  // before the spreadsheet's calendar holds
+  for (const char* empty : {"B3", "D3", "E3"}) EXPECT_FALSE(cells.contains(empty)) << empty;
+  EXPECT_FALSE(cells.at("A1").style.empty());
+  EXPECT_NE(cells.at("C2").style, cells.at("E2").style);
+  EXPECT_NE(sheetXml.find(
+                R"(<pane ySplit="1" topLeftCell="A2" activePane="bottomLeft" state="frozen"/>)"),
+            std::string::npos);
+  EXPECT_GT(columnWidth(sheetXml, 2), columnWidth(sheetXml, 1));
+
+  const std::string styles = unzipMember(book, "xl/styles.xml");
+  for (const char* part :
+       {"<b/>", R"(formatCode="0.0%")", R"(formatCode="0.00")", R"(formatCode="yyyy-mm-dd")"}) {
+    EXPECT_NE(styles.find(part), std::string::npos) << part;
+  }
+  const std::string workbookXml = unzipMember(book, "xl/workbook.xml");
+  EXPECT_NE(workbookXml.find(R"(name="Data checks _draft_")"), std::string::npos);
+  EXPECT_NE(workbookXml.find(R"(name="About")"), std::string::npos);
+
+  const auto aboutCells = cellsOf(unzipMember(book, "xl/worksheets/sheet2.xml"));
+  const auto value = [&](const std::string& ref) { return aboutCells.at(ref).value; };
+  EXPECT_EQ(value("A2"), "Source");
+  EXPECT_EQ(value("B3"), "b.dat");
+  EXPECT_EQ(value("B5"), "45000");
+  EXPECT_FALSE(aboutCells.at("B5").style.empty());
+  EXPECT_EQ(value("B8"), programVersionText());
+  EXPECT_EQ(value("B9"), "AADT: AASHTO method, 84 cells");
+  EXPECT_EQ(value("B11"), "B7");
+}
+
+TEST_F(WorkbookWriterTest, ChoosesTheFormatByExtension) {
+  const ExportTable table = sampleTable();
+  saveExport(m_dir.file("t.XLSX"), table, {}, {});
+  EXPECT_TRUE(test::readBytes(m_dir.file("t.XLSX")).starts_with("PK\x03\x04"));
+  saveExport(m_dir.file("t.csv"), table, {}, {});
+  EXPECT_EQ(test::readBytes(m_dir.file("t.csv")), buildCsvText(table));
+}
+
+TEST_F(WorkbookWriterTest, FailedSaveChangesNothing) {
+  const test::FaultyFolder folder(m_dir.path() / "ro", test::FolderFault::ReadOnly,
+                                  {{"book.xlsx", "old"}});
+  if (!folder.ready()) GTEST_SKIP() << "no read-only folder here";
+  const std::string book = folder.file("book.xlsx");
+  const Error e = test::thrownBy([&] { writeWorkbook(book, sampleTable(), {}); });
+  EXPECT_NE(e.description().find(book), std::string::npos) << e.description();
+  EXPECT_EQ(test::readBytes(book), "old");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"book.xlsx"});
+}
+
+}  // namespace
+}  // namespace ostrilo
