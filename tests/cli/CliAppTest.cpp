@@ -235,11 +235,15 @@ TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
 
 // The options reach the computation: the picked stations in station order, the year, the
 // windows; expand takes every station outside the group by default.
-// SYN1's half day of 2024 would make a group of that year without --year.
+// SYN1's half day of 2024 would make a group of that year without --year. SHRT's Thursday with
+// eight dead morning hours has a critical flag, so it is no valid day of the estimate.
 TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
+  test::Day deadMorning = spread(24000);
+  std::fill_n(deadMorning.begin(), 8, 0);
   const std::string text = test::syntheticYear("SYN1") +
                            test::dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
                            test::dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
+                           test::dayLines("SHRT", day(2023, 3, 16), deadMorning) +
                            test::dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
                            test::dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
   const std::string input = dir.write("y.dat", text);
@@ -248,6 +252,7 @@ TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
   options.stations = {0, 1};
   options.year = 2023;
   options.windows = {8, 10, 17, 19};
+  options.excluded = excludingCriticalDays(CountView::of(table));
   const auto rows = ComputeAnnualFigures(CountView::of(table), options);
   EXPECT_EQ(runArgs({"annual", "--stations", "SHRT,SYN1", "--year", "2023", "--peaks", "8-10,17-19",
                      input})
