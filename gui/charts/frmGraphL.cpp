@@ -60,7 +60,9 @@ QCPAbstractPlottable* addBars(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartS
   QCPBars* bars = newTimeBars(keyAxis, valueAxis);
   QVector<QCPBarsData> data;
   data.reserve(static_cast<qsizetype>(series.points.size()));
-  for (const ChartPoint& p : series.points) data.append(QCPBarsData(timeKey(p.x), p.y));
+  for (const ChartPoint& p : series.points) {
+    if (!isGap(p)) data.append(QCPBarsData(timeKey(p.x), p.y));
+  }
   bars->data()->set(data, isInTimeOrder(data));
   bars->setWidthType(QCPBars::wtPlotCoords);
   bars->setWidth(width);
@@ -77,6 +79,7 @@ void showAll(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis, doubl
   double highValue = 0;
   for (const ChartSeries& series : chart.series) {
     for (const ChartPoint& p : series.points) {
+      if (isGap(p)) continue;
       lowKey = std::min(lowKey, timeKey(p.x));
       highKey = std::max(highKey, timeKey(p.x));
       lowValue = std::min(lowValue, p.y);

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QWheelEvent>
+#include <cmath>
 
 #include "GuiTestSupport.h"
 #include "core/charts/ChartData.h"
@@ -23,6 +24,13 @@
 
 namespace ostrilo::test {
 namespace {
+
+const QCPColorScale* findScale(const QCustomPlot& plot) {
+  for (QCPLayoutElement* element : plot.plotLayout()->elements(true)) {
+    if (auto* scale = qobject_cast<QCPColorScale*>(element)) return scale;
+  }
+  return nullptr;
+}
 
 QString dateFormatOf(const QCPAxis* axis) {
   const auto* ticker = dynamic_cast<const QCPAxisTickerDateTime*>(axis->ticker().data());
@@ -46,7 +54,7 @@ class ChartTest : public MainWindowTest {
 TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
   const frmGraphL* hourly =
       PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 2}, {0, 1, 2}), 0);
-  const frmGraphL* daily = PlotDailyVol(toolkit, nullptr, table, pick(table, {3}, {0, 4, 6}), 0);
+  const frmGraphL* daily = PlotDailyVol(toolkit, nullptr, table, pick(table, {3}, {3, 4, 6}), 0);
   ASSERT_TRUE(hourly != nullptr && daily != nullptr);
   EXPECT_EQ(hourly->windowTitle(), "Hourly Volume Graph");
   EXPECT_EQ(daily->windowTitle(), "Daily Volume Graph");
@@ -64,9 +72,10 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
   }
   ASSERT_EQ(daily->TChart1->graphCount(), 1);
   const auto days = daily->TChart1->graph(0)->data();
-  ASSERT_EQ(days->size(), 3);
+  ASSERT_EQ(days->size(), 4);  // 1/6, 1/7, the break over 1/8, 1/9
   EXPECT_EQ(days->at(1)->key, hourKey(4, 0));
   EXPECT_EQ(days->at(1)->value, table.DailyVolByIndex(4, 3));
+  EXPECT_TRUE(std::isnan(days->at(2)->value));
 }
 
 // The box's entries: Line, Bar, HorizBar, Area, Point; with none (-1) the graph draws lines.
@@ -129,17 +138,20 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
   ASSERT_TRUE(cell);
   EXPECT_EQ(cell->volume, table.VolArrByIndex(3, 4)[7]);
 
-  // One scale for the whole grid: red at the lowest volume, green at the highest.
+  // One scale for the whole grid, shown beside it: red at the lowest volume, green at the highest.
   const ColorGrid grid = volumeColorGrid(table, selection);
+  const auto* scale = findScale(plot);
+  ASSERT_NE(scale, nullptr);
+  EXPECT_EQ(scale->dataRange(), QCPRange(grid.lowest, grid.highest));
+  // Through the hues, so a volume's place on the range gives its hue: 0 degrees to 120.
+  const double span = grid.highest - grid.lowest;
   for (const CellRun& run : *runs) {
     for (std::size_t c = 0; c < run.volumes.size(); ++c) {
-      const QRgb colour = run.image.pixel(static_cast<int>(c), 0);
-      const std::int16_t v = run.volumes[c];
-      EXPECT_EQ(colour, v == grid.lowest    ? qRgb(255, 0, 0)
-                        : v == grid.highest ? qRgb(0, 255, 0)
-                                            : colour);
+      const double hue = QColor(run.image.pixel(static_cast<int>(c), 0)).hsvHueF() * 360;
+      EXPECT_NEAR(hue, 120 * (run.volumes[c] - grid.lowest) / span, 1.0) << run.volumes[c];
     }
   }
+  EXPECT_EQ(plot.findChild<QCPTextElement*>(QStringLiteral("notCountedKey")), nullptr);
 }
 
 TEST_F(ChartTest, HistogramDrawsThirtyOneBarsOverTheirBins) {
@@ -153,11 +165,11 @@ TEST_F(ChartTest, HistogramDrawsThirtyOneBarsOverTheirBins) {
   ASSERT_NE(bars, nullptr);
   const Histogram histogram = volumeHistogram(table, selection);
   ASSERT_EQ(bars->data()->size(), 31);
-  EXPECT_EQ(bars->width(), histogram.width);
+  // Bins of 42 from 2: bin 2 spans 86 to 127 and its bar is centred on that span.
+  EXPECT_EQ(bars->width(), 42);
+  EXPECT_EQ(bars->data()->at(2)->key, 107);
   for (int n = 0; n < 31; ++n) {
-    const auto& bin = histogram.bars[static_cast<std::size_t>(n)];
-    EXPECT_EQ(bars->data()->at(n)->key, bin.x + histogram.width / 2.0);
-    EXPECT_EQ(bars->data()->at(n)->value, bin.y);
+    EXPECT_EQ(bars->data()->at(n)->value, histogram.bars[static_cast<std::size_t>(n)].y);
   }
 }
 
@@ -203,7 +215,7 @@ TEST_F(ChartTest, EveryClickOpensItsOwnWindowFromTheListsAndTheGraphTypeBox) {
 
 TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   // 0101 counted 130 vehicles from 05:00 on 3 January 2005.
-  const QString tip130 = "0101\n1/3/2005 05:00\nVolume: 130";
+  const QString tip130 = "0101\nMon 1/3/2005 05:00\nVolume: 130";
   const double five = hourKey(0, 5);
   const frmGraphL* lines = PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), 0);
   const QCPAbstractPlottable& first = *lines->TChart1->plottable(0);
@@ -217,7 +229,7 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   barPlot.replot();
   const int volume = table.VolArrByIndex(0, 1)[5];
   EXPECT_EQ(bars->toolTipAt(barPlot.plottable(1)->coordsToPixels(five + 900, volume / 2.0)),
-            QStringLiteral("0102\n1/3/2005 05:00\nVolume: %1").arg(volume));
+            QStringLiteral("0102\nMon 1/3/2005 05:00\nVolume: %1").arg(volume));
   EXPECT_EQ(bars->toolTipAt(barPlot.plottable(0)->coordsToPixels(five - 900, 65)), tip130);
 
   const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, table, pick(table, {0, 1}, {0}));
@@ -375,9 +387,9 @@ TEST(ChartFormat, LabelsAndTooltipsReadTheKeyInUtc) {
   const auto at = ticks.indexOf(key);
   ASSERT_GE(at, 0);
   EXPECT_EQ(labels.at(at), "05:00\n4/3/05");
-  EXPECT_EQ(keyText(key, false), "4/3/2005");
+  EXPECT_EQ(keyText(key, false, unitedStates()), "Sun 4/3/2005");
   EXPECT_EQ(volumeToolTip("0101", key, true, 1234, unitedStates()),
-            "0101\n4/3/2005 05:00\nVolume: 1,234");
+            "0101\nSun 4/3/2005 05:00\nVolume: 1,234");
   EXPECT_EQ(binToolTip(-3, 1, 0, unitedStates()), "Volume -3\nCount: 0");
 }
 
