@@ -36,7 +36,10 @@ double coordAlong(const QCPAxis& axis, const QPointF& pos) {
   return axis.pixelToCoord(axis.orientation() == Qt::Horizontal ? pos.x() : pos.y());
 }
 
-QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartSeries& series) {
+// markPoints: a small dot on each point of a line or area, so that a value between two gaps,
+// which has no neighbour to draw a line to, still shows.
+QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartSeries& series,
+                               bool markPoints) {
   QCPGraph* graph = series.kind == SeriesKind::Area ? newAreaGraph(keyAxis, valueAxis)
                                                     : new QCPGraph(&keyAxis, &valueAxis);
   QVector<QCPGraphData> data;
@@ -48,10 +51,13 @@ QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const Chart
   if (series.kind == SeriesKind::Point) {
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setScatterStyle(discMarker(Qt::black));
-  } else if (series.kind == SeriesKind::Area) {
+    return graph;
+  }
+  if (series.kind == SeriesKind::Area) {
     // A brush with no second graph to fill towards fills down to zero.
     graph->setBrush(Qt::SolidPattern);
   }
+  if (markPoints) graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
   return graph;
 }
 
@@ -126,7 +132,7 @@ void frmGraphL::fill(const LineChart& chart) {
   for (const ChartSeries& series : chart.series) {
     QCPAbstractPlottable* plottable = group != nullptr
                                           ? addBars(keyAxis, valueAxis, series, *group, barWidth)
-                                          : addGraph(keyAxis, valueAxis, series);
+                                          : addGraph(keyAxis, valueAxis, series, !m_withTime);
     plottable->setName(stationText(series.title));
     plottable->setSelectable(QCP::stNone);
     setSeriesColour(*plottable, seriesColour(k++));
