@@ -244,6 +244,96 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
             "Volumes 104 to 142\nCount: 2");
 }
 
+// The pointer's key rounds down to its bin: bins of 39 from 26 for 0101 on 1/3.
+TEST_F(ChartTest, HistogramTooltipTakesTheBinThatHoldsThePointer) {
+  const frmGraphH* histogram = PlotVolHistogram(toolkit, nullptr, table, pick(table, {0}, {0}));
+  const QCustomPlot& plot = *histogram->TChart1;
+  const struct {
+    double volume;
+    const char* range;
+  } cases[] = {{103.9, "Volumes 65 to 103"},
+               {104.0, "Volumes 104 to 142"},
+               {142.9, "Volumes 104 to 142"},
+               {143.0, "Volumes 143 to 181"}};
+  for (const auto& c : cases) {
+    const QPointF at(plot.xAxis->coordToPixel(c.volume), plot.yAxis->coordToPixel(0.5));
+    EXPECT_EQ(histogram->toolTipAt(at).section(QLatin1Char('\n'), 0, 0), c.range) << c.volume;
+  }
+}
+
+// Station "Äß01" (Latin-1 bytes) counted 300 vehicles in every hour of 3, 5 and 9 to 16 January
+// 2005 and of the morning of the 4th; nothing else.
+class ChartGapTest : public ChartTest {
+ protected:
+  ChartGapTest() {
+    const Day day = spread(24 * 300);
+    std::string text;
+    for (const int d : {3, 5, 9, 10, 11, 12, 13, 14, 15, 16})
+      text += dayLines(kName, dateFromCivil({2005, 1, d}), day);
+    text += countLine('1', "010405", kName, rising(300, 0)) + "\r\n";
+    gaps = tableOf(text);
+  }
+  static constexpr const char* kName =
+      "\xC4\xDF"
+      "01";
+  ATRTable gaps;
+};
+
+TEST_F(ChartGapTest, BarsGridAndTooltipsShowOnlyCountedHoursAndTheNameAsItsBytes) {
+  const QString name = QString::fromLatin1(kName);
+  const PlotSelection all = pick(gaps, {0}, {0, 1, 2, 10});  // 3, 5, 9, 4 January
+  QCustomPlot& bars = *PlotHourlyVol(toolkit, nullptr, gaps, all, 1)->TChart1;
+  EXPECT_EQ(bars.plottable(0)->name(), name);
+  EXPECT_EQ(qobject_cast<QCPBars*>(bars.plottable(0))->data()->size(), 3 * 24 + 12);
+
+  const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, gaps, all);
+  QCustomPlot& plot = *grid->TChart1;
+  EXPECT_NE(plot.findChild<QCPTextElement*>(QStringLiteral("notCountedKey")), nullptr);
+  plot.replot();
+  EXPECT_TRUE(plot.yAxis->tickVectorLabels().contains(name));
+  const double afternoon = timeKey(dateFromCivil({2005, 1, 4})) + 15 * kSecondsPerHour;
+  const QCPAbstractPlottable& cells = *plot.plottable(0);
+  const auto cell = cellAt(&cells, afternoon, 0);
+  ASSERT_TRUE(cell);
+  EXPECT_FALSE(cell->volume);
+  EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(afternoon + 1800, 0)),
+            name + "\nTue 1/4/2005 15:00\nNot counted");
+  const CellRun& run = cellRunsOf(&cells)->front();
+  EXPECT_EQ(QColor(run.image.pixel(24 + 15, 0)), notCountedColour());
+  EXPECT_EQ(QColor(run.image.pixel(24 + 11, 0)), QColor(Qt::red));  // every count is 300
+}
+
+// Squeezed below a pixel per hour, every kind switches to its dense drawing; the days nobody
+// counted must stay empty there too.
+TEST_F(ChartGapTest, DenseDrawingLeavesTheUncountedDaysEmpty) {
+  for (const int graphType : {0, 1, 3}) {  // line, bars, area
+    SCOPED_TRACE(graphType);
+    PlotSelection everything = pick(gaps, {0}, {});
+    everything.dates.selected.assign(11, true);
+    frmGraphL* chart = PlotHourlyVol(toolkit, nullptr, gaps, everything, graphType);
+    chart->resize(320, 240);
+    QCustomPlot& plot = *chart->TChart1;
+    const QImage image = plot.toPixmap().toImage();
+    const QRect rect = plot.axisRect()->rect();
+    ASSERT_LT(rect.width(), 14 * 24 / 2);
+    // The series' blue, pure or blended into the yellow background; the background is never bluer
+    // than red.
+    const auto drawnAt = [&](int day, int hour) {
+      const int x = qRound(plot.xAxis->coordToPixel(timeKey(dateFromCivil({2005, 1, day})) +
+                                                    hour * kSecondsPerHour));
+      for (int y = rect.top() + 1; y < rect.bottom(); ++y) {
+        const QColor c = image.pixelColor(x, y);
+        if (c.blue() > c.red() + 40) return true;
+      }
+      return false;
+    };
+    EXPECT_TRUE(drawnAt(3, 12));
+    EXPECT_TRUE(drawnAt(5, 12));
+    EXPECT_FALSE(drawnAt(7, 0));
+    EXPECT_FALSE(drawnAt(4, 20));
+  }
+}
+
 TEST_F(ChartTest, WheelZoomsAlongTheTimeAxisOnlyAndResetRestoresTheView) {
   for (const int graphType : {0, 2}) {  // time along x, then along y (horizontal bars)
     SCOPED_TRACE(graphType);
