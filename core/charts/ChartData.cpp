@@ -153,16 +153,13 @@ ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection)
   grid.cells.reserve(grid.rowNames.size() * selection.dates.picked().size() * kHoursPerDay);
   std::int16_t lowest = std::numeric_limits<std::int16_t>::max();
   std::int16_t highest = std::numeric_limits<std::int16_t>::min();
-  walkPickedHours(table, selection,
-                  [&](int k, double hourStart, std::int16_t volume, bool counted) {
-                    if (!counted) {
-                      grid.cells.push_back({hourStart, k, 0, false});
-                      return;
-                    }
-                    grid.cells.push_back({hourStart, k, volume, true});
-                    lowest = std::min(lowest, volume);
-                    highest = std::max(highest, volume);
-                  });
+  const auto addCell = [&](int k, double hourStart, std::int16_t volume, bool counted) {
+    grid.cells.push_back({hourStart, k, volume, counted});
+    if (!counted) return;
+    lowest = std::min(lowest, volume);
+    highest = std::max(highest, volume);
+  };
+  walkPickedHours(table, selection, addCell);
   if (lowest <= highest) {
     grid.lowest = lowest;
     grid.highest = highest;
