@@ -238,28 +238,20 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   const QCPAbstractPlottable& cells = *grid->TChart1->plottable(0);
   EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(five + 1800, 0)), tip130);
 
-  // Bin 2 of 0101 on 1/3 holds the two volumes from 104 to 142; its whole column answers.
+  // Bins of 39 from 26 for 0101 on 1/3: the pointer's volume rounds down to its bin, anywhere
+  // in the bin's column; bin 2 holds the two volumes from 104 to 142.
   const frmGraphH* histogram = PlotVolHistogram(toolkit, nullptr, table, pick(table, {0}, {0}));
   const QCustomPlot& histPlot = *histogram->TChart1;
-  EXPECT_EQ(histogram->toolTipAt(
-                QPointF(histPlot.xAxis->coordToPixel(104.4), histPlot.yAxis->coordToPixel(0.5))),
-            "Volumes 104 to 142\nCount: 2");
-}
-
-// The pointer's key rounds down to its bin: bins of 39 from 26 for 0101 on 1/3.
-TEST_F(ChartTest, HistogramTooltipTakesTheBinThatHoldsThePointer) {
-  const frmGraphH* histogram = PlotVolHistogram(toolkit, nullptr, table, pick(table, {0}, {0}));
-  const QCustomPlot& plot = *histogram->TChart1;
   const struct {
     double volume;
-    const char* range;
-  } cases[] = {{103.9, "Volumes 65 to 103"},
-               {104.0, "Volumes 104 to 142"},
-               {142.9, "Volumes 104 to 142"},
-               {143.0, "Volumes 143 to 181"}};
-  for (const auto& c : cases) {
-    const QPointF at(plot.xAxis->coordToPixel(c.volume), plot.yAxis->coordToPixel(0.5));
-    EXPECT_EQ(histogram->toolTipAt(at).section(QLatin1Char('\n'), 0, 0), c.range) << c.volume;
+    const char* tip;
+  } bins[] = {{103.9, "Volumes 65 to 103"},
+              {104.0, "Volumes 104 to 142\nCount: 2"},
+              {142.9, "Volumes 104 to 142\nCount: 2"},
+              {143.0, "Volumes 143 to 181"}};
+  for (const auto& bin : bins) {
+    const QPointF at(histPlot.xAxis->coordToPixel(bin.volume), histPlot.yAxis->coordToPixel(0.5));
+    EXPECT_TRUE(histogram->toolTipAt(at).startsWith(bin.tip)) << bin.volume;
   }
 }
 
@@ -275,9 +267,7 @@ class ChartGapTest : public ChartTest {
     text += countLine('1', "010405", kName, rising(300, 0)) + "\r\n";
     gaps = tableOf(text);
   }
-  static constexpr const char* kName =
-      "\xC4\xDF"
-      "01";
+  static constexpr const char* kName = "\xC4\xDF\x30\x31";
   ATRTable gaps;
 };
 
