@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
 
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
@@ -20,14 +22,50 @@ double hourOf(DateNumber date, int hour) {
   return date >= 0 ? date + hour * kHour : date - hour * kHour;
 }
 
-// The hourly graph and the colour grid visit the same values: every hour of every picked pair,
-// in walk order. visit(int k, double hourStart, std::int16_t volume).
+constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
+
+// The date number of a point on the linear scale of linearDays.
+DateNumber fromLinearDays(double days) {
+  if (days >= 0) return days;
+  const double whole = std::floor(days);
+  return whole - (days - whole);
+}
+
+// By date index: where a series breaks after that date's points, or NaN where the next picked
+// date in time is the following day (or there is none). The break lies midway to the next
+// picked date rather than right after the date, so that a long break gets pixels of its own
+// when the axis puts many points into one pixel and the chart library joins them.
+// lastPoint: the linear days from a date to its last point.
+std::vector<double> breaksAfterDates(const ATRTable& table, const PlotSelection& selection,
+                                     double lastPoint) {
+  std::vector<std::pair<double, std::size_t>> inTime;
+  for (const auto date : selection.dates.picked()) {
+    inTime.emplace_back(linearDays(table.DatebyIndex(date)), static_cast<std::size_t>(date));
+  }
+  std::sort(inTime.begin(), inTime.end());
+  std::vector<double> breaks(static_cast<std::size_t>(table.DateCount()), kGap);
+  for (std::size_t i = 1; i < inTime.size(); ++i) {
+    const auto& [day, date] = inTime[i - 1];
+    const double next = inTime[i].first;
+    if (std::floor(next) - std::floor(day) <= 1) continue;
+    breaks[date] = fromLinearDays((day + lastPoint + next) / 2);
+  }
+  return breaks;
+}
+
+bool isCounted(HourMask mask, int hour) { return ((mask >> hour) & 1u) != 0; }
+
+// The hourly graph and the colour grid visit the same hours: every hour of every picked pair, in
+// walk order. visit(int k, double hourStart, std::int16_t volume, bool counted).
 template <typename Visit>
 void walkPickedHours(const ATRTable& table, const PlotSelection& selection, Visit&& visit) {
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+  walkSelection(selection, [&](int k, auto station, auto date) {
     const DateNumber day = table.DatebyIndex(date);
     const HourlyVolumes volumes = table.VolArrByIndex(date, station);
-    for (int h = 0; h < kHoursPerDay; ++h) visit(k, hourOf(day, h), volumes[h]);
+    const HourMask counted = table.CountedHours(date, station);
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      visit(k, hourOf(day, h), volumes[static_cast<std::size_t>(h)], isCounted(counted, h));
+    }
   });
 }
 
@@ -35,7 +73,7 @@ void walkPickedHours(const ATRTable& table, const PlotSelection& selection, Visi
 std::vector<std::string> pickedStationTitles(const PlotSelection& selection) {
   const std::vector<std::string>& texts = selection.stations.texts;
   std::vector<std::string> titles;
-  for (const std::int16_t station : selection.stations.picked()) {
+  for (const auto station : selection.stations.picked()) {
     const auto index = static_cast<std::size_t>(station);
     titles.push_back(index < texts.size() ? texts[index] : std::string());
   }
@@ -52,6 +90,8 @@ LineChart emptyLineChart(const PlotSelection& selection, SeriesKind kind) {
 
 }  // namespace
 
+bool isGap(const ChartPoint& point) { return std::isnan(point.y); }
+
 SeriesKind seriesKindFor(int graphTypeIndex) {
   if (graphTypeIndex < 0 || graphTypeIndex > static_cast<int>(SeriesKind::Point)) {
     return SeriesKind::Line;
@@ -67,10 +107,20 @@ LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selectio
   chart.leftAxisTitle = "Vehicles per hour";
   chart.bottomAxisFormat = kHourDateFormat;
   chart.multiLineLabels = true;
-  const std::size_t perStation = selection.dates.picked().size() * kHoursPerDay;
+  const std::vector<double> breaks = breaksAfterDates(table, selection, 23.0 / kHoursPerDay);
+  const std::size_t perStation = selection.dates.picked().size() * (kHoursPerDay + 1);
   for (ChartSeries& series : chart.series) series.points.reserve(perStation);
-  walkPickedHours(table, selection, [&](int k, double hourStart, std::int16_t volume) {
-    chart.series[static_cast<std::size_t>(k)].points.push_back({hourStart, double(volume)});
+  walkSelection(selection, [&](int k, auto station, auto date) {
+    std::vector<ChartPoint>& points = chart.series[static_cast<std::size_t>(k)].points;
+    const DateNumber day = table.DatebyIndex(date);
+    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
+    const HourMask counted = table.CountedHours(date, station);
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      const double volume = volumes[static_cast<std::size_t>(h)];
+      points.push_back({hourOf(day, h), isCounted(counted, h) ? volume : kGap});
+    }
+    const double after = breaks[static_cast<std::size_t>(date)];
+    if (!std::isnan(after)) points.push_back({after, kGap});
   });
   return chart;
 }
@@ -82,9 +132,13 @@ LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection
   chart.leftAxisTitle = "Vehicles per day";
   chart.bottomAxisFormat = kDateFormat;
   chart.multiLineLabels = false;
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
-    chart.series[static_cast<std::size_t>(k)].points.push_back(
-        {table.DatebyIndex(date), double(table.DailyVolByIndex(date, station))});
+  const std::vector<double> breaks = breaksAfterDates(table, selection, 0);
+  walkSelection(selection, [&](int k, auto station, auto date) {
+    std::vector<ChartPoint>& points = chart.series[static_cast<std::size_t>(k)].points;
+    const std::optional<std::int32_t> total = table.CompleteDailyVol(date, station);
+    points.push_back({table.DatebyIndex(date), total ? double(*total) : kGap});
+    const double after = breaks[static_cast<std::size_t>(date)];
+    if (!std::isnan(after)) points.push_back({after, kGap});
   });
   return chart;
 }
@@ -99,12 +153,14 @@ ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection)
   grid.cells.reserve(grid.rowNames.size() * selection.dates.picked().size() * kHoursPerDay);
   std::int16_t lowest = std::numeric_limits<std::int16_t>::max();
   std::int16_t highest = std::numeric_limits<std::int16_t>::min();
-  walkPickedHours(table, selection, [&](int k, double hourStart, std::int16_t volume) {
-    grid.cells.push_back({hourStart, k, volume});
+  const auto addCell = [&](int k, double hourStart, std::int16_t volume, bool counted) {
+    grid.cells.push_back({hourStart, k, volume, counted});
+    if (!counted) return;
     lowest = std::min(lowest, volume);
     highest = std::max(highest, volume);
-  });
-  if (!grid.cells.empty()) {
+  };
+  walkPickedHours(table, selection, addCell);
+  if (lowest <= highest) {
     grid.lowest = lowest;
     grid.highest = highest;
   }
@@ -123,8 +179,12 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
   constexpr int kValues = 1 << 16;
   constexpr int kOffset = 1 << 15;
   std::vector<std::uint32_t> occurrences(kValues, 0);
-  walkSelection(selection, [&](int, std::int16_t station, std::int16_t date) {
-    for (const std::int16_t v : table.VolArrByIndex(date, station)) ++occurrences[v + kOffset];
+  walkSelection(selection, [&](int, auto station, auto date) {
+    const HourlyVolumes volumes = table.VolArrByIndex(date, station);
+    const HourMask counted = table.CountedHours(date, station);
+    for (int h = 0; h < kHoursPerDay; ++h) {
+      if (isCounted(counted, h)) ++occurrences[volumes[static_cast<std::size_t>(h)] + kOffset];
+    }
   });
 
   // The range starts at 0 and 31000, so the largest is never below 0 and the smallest never

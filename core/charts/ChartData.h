@@ -25,16 +25,21 @@ enum class SeriesKind { Line = 0, Bar = 1, HorizBar = 2, Area = 3, Point = 4 };
 inline constexpr const char* kHourDateFormat = "hh:mm m/d/yy";  // two lines: time above date
 inline constexpr const char* kDateFormat = "m/d/yy";
 
+// A gap is a point whose y is NaN: an hour or a day that was not counted, or the break between
+// two picked dates that are not consecutive days. Lines and areas stop at it; it has no bar.
 struct ChartPoint {
   double x = 0;
   double y = 0;
   friend bool operator==(const ChartPoint&, const ChartPoint&) = default;
 };
 
+[[nodiscard]] bool isGap(const ChartPoint& point);
+
 struct ChartSeries {
   std::string title;  // the station name, as the table's bytes
   SeriesKind kind = SeriesKind::Line;
-  std::vector<ChartPoint> points;  // in walk order
+  // In walk order; a break between non-consecutive dates follows the earlier date's points.
+  std::vector<ChartPoint> points;
 };
 
 // The hourly and the daily volume graph.
@@ -48,9 +53,10 @@ struct LineChart {
 };
 
 struct GridCell {
-  DateNumber x = 0;    // start of the cell's hour
-  std::int32_t z = 0;  // row: the ordinal of the station among the picked ones
-  std::int16_t y = 0;  // the hourly volume, which picks the colour
+  DateNumber x = 0;     // start of the cell's hour
+  std::int32_t z = 0;   // row: the ordinal of the station among the picked ones
+  std::int16_t y = 0;   // the hourly volume, which picks the colour; 0 when not counted
+  bool counted = true;  // false: nobody counted the hour, the cell has no colour of the scale
   friend bool operator==(const GridCell&, const GridCell&) = default;
 };
 
@@ -61,8 +67,8 @@ struct ColorGrid {
   std::string bottomAxisFormat;
   std::vector<std::string> rowNames;  // row k is the k-th picked station
   std::vector<GridCell> cells;        // in walk order: row by row, date by date, hour by hour
-  // The volume range that spans the colour scale, lowest red to highest green; both 0 when
-  // there are no cells.
+  // The range of the counted volumes, which spans the colour scale from lowest red to highest
+  // green; both 0 when no cell was counted.
   std::int16_t lowest = 0;
   std::int16_t highest = 0;
 };
@@ -74,21 +80,23 @@ struct Histogram {
   std::int32_t smallest = 0;     // lower edge of bin 0
   std::int32_t width = 1;        // bin width, at least 1
   std::vector<ChartPoint> bars;  // bins 0 to 30: x the lower edge, y the count
-  std::int64_t counted = 0;      // volumes counted, drawn or not
+  std::int64_t counted = 0;      // counted hours binned, drawn or not
 };
 
 inline constexpr int kHistogramBins = 101;
 inline constexpr int kHistogramBarsDrawn = 31;
 
 // Each takes the selection as the check left it (the caller runs CheckPlotSelection first)
-// and walks it station by station, both lists in list order.
+// and walks it station by station, both lists in list order. Only counted hours count: the
+// hourly graph has a gap for each hour that was not counted, the daily graph a value only for
+// complete days, the grid an empty cell, and the histogram leaves them out.
 [[nodiscard]] LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,
                                           SeriesKind kind);
 [[nodiscard]] LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection,
                                          SeriesKind kind);
 [[nodiscard]] ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection);
-// Bins of equal width over the picked hourly volumes: the width is (largest - smallest) / 30
-// rounded half to even when the largest volume is 32 or more, else 1, and never below 1. A
+// Bins of equal width over the picked counted hourly volumes: the width is (largest - smallest) /
+// 30 rounded half to even when the largest volume is 32 or more, else 1, and never below 1. A
 // volume's bin is (v - smallest) / width; the bin's lower edge belongs to it. Volumes whose
 // bin lies beyond 100 are left out.
 [[nodiscard]] Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection);

@@ -5,6 +5,8 @@
 #include <array>
 #include <cmath>
 
+#include "gui/toolkit/TextFormats.h"
+
 namespace ostrilo {
 
 double timeKey(DateNumber date) {
@@ -54,16 +56,21 @@ QString qtDateTimeFormat(const std::string& format, bool multiLine) {
 
 bool showsHours(const std::string& format) { return format.find('h') != std::string::npos; }
 
-QString keyText(double key, bool withTime) {
+QString keyText(double key, bool withTime, const QLocale& locale) {
   const QDateTime time =
       QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(key * 1000.0)), Qt::UTC);
-  return time.toString(withTime ? QStringLiteral("M/d/yyyy hh:mm") : QStringLiteral("M/d/yyyy"));
+  // Hours are clock hours in every locale, so the time stays on a 24-hour clock.
+  const QString format = QStringLiteral("ddd ") + fullYearDateFormat(locale) +
+                         (withTime ? QStringLiteral(" HH:mm") : QString());
+  return locale.toString(time, format);
 }
 
-QString volumeToolTip(const QString& station, double key, bool withTime, double volume,
-                      const QLocale& locale) {
-  return QStringLiteral("%1\n%2\nVolume: %3")
-      .arg(station, keyText(key, withTime), locale.toString(static_cast<qlonglong>(volume)));
+QString volumeToolTip(const QString& station, double key, bool withTime,
+                      std::optional<double> volume, const QLocale& locale) {
+  const QString amount =
+      volume ? QStringLiteral("Volume: %1").arg(locale.toString(static_cast<qlonglong>(*volume)))
+             : QStringLiteral("Not counted");
+  return QStringLiteral("%1\n%2\n%3").arg(station, keyText(key, withTime, locale), amount);
 }
 
 QString binToolTip(double edge, int width, double count, const QLocale& locale) {

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QString>
+#include <optional>
 #include <string>
 
 #include "core/table/DateNumber.h"
@@ -26,12 +27,15 @@ inline constexpr double kSecondsPerDay = 86400.0;
 // True when the format shows the time of day, so its points are hours rather than days.
 [[nodiscard]] bool showsHours(const std::string& format);
 
-// The date-time of a time-axis key for tooltips: "M/d/yyyy hh:mm", or "M/d/yyyy" without time.
-[[nodiscard]] QString keyText(double key, bool withTime);
+// The date-time of a time-axis key for tooltips: the day of the week and the date in the
+// locale's short format with a four-digit year ("Mon 1/3/2005"), then the hour ("05:00") when
+// withTime.
+[[nodiscard]] QString keyText(double key, bool withTime, const QLocale& locale);
 
-// Tooltip of a point or cell: the station on the first line, then the date-time, then the volume.
+// Tooltip of a point or cell: the station on the first line, then the date-time, then the volume,
+// or "Not counted" without one.
 [[nodiscard]] QString volumeToolTip(const QString& station, double key, bool withTime,
-                                    double volume, const QLocale& locale);
+                                    std::optional<double> volume, const QLocale& locale);
 // Tooltip of a histogram bar: the bin's volume range [edge, edge + width - 1] and its count.
 [[nodiscard]] QString binToolTip(double edge, int width, double count, const QLocale& locale);
 

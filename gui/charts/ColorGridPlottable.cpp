@@ -19,9 +19,10 @@ std::vector<CellRun> groupIntoRuns(const std::vector<GridCell>& cells) {
   for (const GridCell& cell : cells) {
     const double key = timeKey(cell.x);
     if (runs.empty() || runs.back().row != cell.z || runs.back().endKey() != key) {
-      runs.push_back(CellRun{cell.z, key, {}, {}});
+      runs.push_back(CellRun{cell.z, key, {}, {}, {}});
     }
     runs.back().volumes.push_back(cell.y);
+    runs.back().counted.push_back(cell.counted);
   }
   std::sort(runs.begin(), runs.end(), [](const CellRun& a, const CellRun& b) {
     return a.row != b.row ? a.row < b.row : a.firstKey < b.firstKey;
@@ -31,6 +32,8 @@ std::vector<CellRun> groupIntoRuns(const std::vector<GridCell>& cells) {
     if (!merged.empty() && merged.back().row == run.row && merged.back().endKey() == run.firstKey) {
       auto& volumes = merged.back().volumes;
       volumes.insert(volumes.end(), run.volumes.begin(), run.volumes.end());
+      auto& counted = merged.back().counted;
+      counted.insert(counted.end(), run.counted.begin(), run.counted.end());
     } else {
       merged.push_back(std::move(run));
     }
@@ -59,8 +62,9 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
     const CellRun& run = *std::prev(after);
     if (run.row != row || key >= run.endKey()) return std::nullopt;
     const auto column = static_cast<std::size_t>((key - run.firstKey) / kSecondsPerHour);
-    return CellHit{row, run.firstKey + kSecondsPerHour * static_cast<double>(column),
-                   run.volumes[column]};
+    const double cellKey = run.firstKey + kSecondsPerHour * static_cast<double>(column);
+    if (!run.counted[column]) return CellHit{row, cellKey, std::nullopt};
+    return CellHit{row, cellKey, run.volumes[column]};
   }
 
   double selectTest(const QPointF& pos, bool onlySelectable, QVariant*) const override {
@@ -130,6 +134,8 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
 
 }  // namespace
 
+QColor notCountedColour() { return {176, 176, 176}; }
+
 double CellRun::endKey() const {
   return firstKey + kSecondsPerHour * static_cast<double>(volumes.size());
 }
@@ -143,11 +149,13 @@ QCPAbstractPlottable* addColorGrid(QCPAxis& keyAxis, QCPAxis& valueAxis, const C
   const QCPRange range(grid.lowest, std::max<double>(grid.highest, grid.lowest + 1));
   std::vector<QRgb> colours;
   for (int v = grid.lowest; v <= grid.highest; ++v) colours.push_back(scale.color(v, range));
+  const QRgb notCounted = notCountedColour().rgb();
   for (CellRun& run : runs) {
     run.image = QImage(static_cast<int>(run.volumes.size()), 1, QImage::Format_RGB32);
     auto* line = reinterpret_cast<QRgb*>(run.image.scanLine(0));
     for (std::size_t c = 0; c < run.volumes.size(); ++c) {
-      line[c] = colours[static_cast<std::size_t>(run.volumes[c] - grid.lowest)];
+      line[c] = run.counted[c] ? colours[static_cast<std::size_t>(run.volumes[c] - grid.lowest)]
+                               : notCounted;
     }
   }
   auto* plottable = new ColorGridPlottable(keyAxis, valueAxis, std::move(runs));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <cstdint>
 #include <optional>
@@ -17,7 +18,8 @@ struct ColorGrid;
 struct CellRun {
   int row = 0;
   double firstKey = 0;                // time key of the first cell's hour
-  std::vector<std::int16_t> volumes;  // one per hour, from firstKey on
+  std::vector<std::int16_t> volumes;  // one per hour, from firstKey on; 0 when not counted
+  std::vector<bool> counted;          // one per hour: false for an hour nobody counted
   QImage image;                       // one pixel per cell, in the cell's colour
 
   [[nodiscard]] double endKey() const;  // just past the last cell's hour
@@ -25,14 +27,18 @@ struct CellRun {
 
 struct CellHit {
   int row = 0;
-  double key = 0;  // time key of the cell's hour
-  std::int16_t volume = 0;
+  double key = 0;                      // time key of the cell's hour
+  std::optional<std::int16_t> volume;  // nothing for an hour that was not counted
 };
+
+// The colour of a cell whose hour was not counted: a grey that the red-to-green scale never
+// reaches, so that it cannot be read as a volume.
+[[nodiscard]] QColor notCountedColour();
 
 // Adds the grid's cells as one plottable: time along keyAxis, row k at value k along valueAxis,
 // each cell one hour wide and one row high, coloured from the gradient over the grid's lowest to
-// highest volume. Its memory grows with the cells, not with the time between the first and the
-// last; a gap between dates stays empty. The plot owns the plottable.
+// highest volume, or in notCountedColour(). Its memory grows with the cells, not with the time
+// between the first and the last; a gap between dates stays empty. The plot owns the plottable.
 QCPAbstractPlottable* addColorGrid(QCPAxis& keyAxis, QCPAxis& valueAxis, const ColorGrid& grid,
                                    const QCPColorGradient& gradient);
 

@@ -90,23 +90,42 @@ class AreaGraph final : public QCPGraph {
   using QCPGraph::QCPGraph;
 
  protected:
+  // A gap in the data is a NaN in the lines; each stretch between gaps is filled on its own, so
+  // that neither a polygon nor the columns' interpolation reaches across a gap.
   void drawFill(QCPPainter* painter, QVector<QPointF>* lines) const override {
-    if (lines->size() < 2 || channelFillGraph() != nullptr) {
+    if (channelFillGraph() != nullptr) {
       QCPGraph::drawFill(painter, lines);
       return;
     }
     const bool alongX = keyAxis()->orientation() == Qt::Horizontal;
+    const auto isGap = [](const QPointF& p) { return std::isnan(p.x()) || std::isnan(p.y()); };
+    // The columns change the painter's pen and brush, which the next stretch needs again.
+    const QPen pen = painter->pen();
+    const QBrush brush = painter->brush();
+    auto it = lines->cbegin();
+    while (it != lines->cend()) {
+      it = std::find_if_not(it, lines->cend(), isGap);
+      const auto end = std::find_if(it, lines->cend(), isGap);
+      if (end - it >= 2) fillStretch(*painter, QVector<QPointF>(it, end), alongX);
+      painter->setPen(pen);
+      painter->setBrush(brush);
+      it = end;
+    }
+  }
+
+ private:
+  void fillStretch(QCPPainter& painter, QVector<QPointF> stretch, bool alongX) const {
     const auto along = [alongX](const QPointF& p) { return alongX ? p.x() : p.y(); };
-    const double span = std::abs(along(lines->back()) - along(lines->front()));
-    if (static_cast<double>(lines->size()) < span) {
-      QCPGraph::drawFill(painter, lines);
+    const double span = std::abs(along(stretch.back()) - along(stretch.front()));
+    if (static_cast<double>(stretch.size()) < span) {
+      QCPGraph::drawFill(&painter, &stretch);
       return;
     }
-    ColumnEnvelope envelope(*keyAxis(), basePixel(*keyAxis(), *valueAxis()), along(lines->front()),
-                            along(lines->back()));
-    for (const QPointF& p : *lines) envelope.add(p);
+    ColumnEnvelope envelope(*keyAxis(), basePixel(*keyAxis(), *valueAxis()), along(stretch.front()),
+                            along(stretch.back()));
+    for (const QPointF& p : stretch) envelope.add(p);
     envelope.interpolateGaps();
-    envelope.draw(*painter, painter->brush().color());
+    envelope.draw(painter, painter.brush().color());
   }
 };
 

@@ -63,7 +63,11 @@ void frmGraphH::fill(const Histogram& histogram) {
 QString frmGraphH::toolTipAt(const QPointF& pos) const {
   if (m_bars == nullptr || !TChart1->axisRect()->rect().contains(pos.toPoint())) return {};
   // The whole column of a bin answers, so that bins with few or no volumes can be read too.
-  const double bin = std::floor((TChart1->xAxis->pixelToCoord(pos.x()) - m_smallest) / m_width);
+  // A pointer on a bar's first pixel reads the bin's edge back a hair below it, which must not
+  // move it into the bin before.
+  constexpr double kHair = 1e-9;  // in bins
+  const double bin =
+      std::floor((TChart1->xAxis->pixelToCoord(pos.x()) - m_smallest) / m_width + kHair);
   if (bin < 0 || bin >= m_bars->data()->size()) return {};
   const auto it = m_bars->data()->at(static_cast<int>(bin));
   return binToolTip(m_smallest + bin * m_width, m_width, it->value, displayLocale());

@@ -36,7 +36,10 @@ double coordAlong(const QCPAxis& axis, const QPointF& pos) {
   return axis.pixelToCoord(axis.orientation() == Qt::Horizontal ? pos.x() : pos.y());
 }
 
-QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartSeries& series) {
+// markPoints: a small dot on each point of a line or area, so that a value between two gaps,
+// which has no neighbour to draw a line to, still shows.
+QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartSeries& series,
+                               bool markPoints) {
   QCPGraph* graph = series.kind == SeriesKind::Area ? newAreaGraph(keyAxis, valueAxis)
                                                     : new QCPGraph(&keyAxis, &valueAxis);
   QVector<QCPGraphData> data;
@@ -48,10 +51,13 @@ QCPAbstractPlottable* addGraph(QCPAxis& keyAxis, QCPAxis& valueAxis, const Chart
   if (series.kind == SeriesKind::Point) {
     graph->setLineStyle(QCPGraph::lsNone);
     graph->setScatterStyle(discMarker(Qt::black));
-  } else if (series.kind == SeriesKind::Area) {
+    return graph;
+  }
+  if (series.kind == SeriesKind::Area) {
     // A brush with no second graph to fill towards fills down to zero.
     graph->setBrush(Qt::SolidPattern);
   }
+  if (markPoints) graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, 4));
   return graph;
 }
 
@@ -60,7 +66,9 @@ QCPAbstractPlottable* addBars(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartS
   QCPBars* bars = newTimeBars(keyAxis, valueAxis);
   QVector<QCPBarsData> data;
   data.reserve(static_cast<qsizetype>(series.points.size()));
-  for (const ChartPoint& p : series.points) data.append(QCPBarsData(timeKey(p.x), p.y));
+  for (const ChartPoint& p : series.points) {
+    if (!isGap(p)) data.append(QCPBarsData(timeKey(p.x), p.y));
+  }
   bars->data()->set(data, isInTimeOrder(data));
   bars->setWidthType(QCPBars::wtPlotCoords);
   bars->setWidth(width);
@@ -77,6 +85,7 @@ void showAll(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis, doubl
   double highValue = 0;
   for (const ChartSeries& series : chart.series) {
     for (const ChartPoint& p : series.points) {
+      if (isGap(p)) continue;
       lowKey = std::min(lowKey, timeKey(p.x));
       highKey = std::max(highKey, timeKey(p.x));
       lowValue = std::min(lowValue, p.y);
@@ -123,7 +132,7 @@ void frmGraphL::fill(const LineChart& chart) {
   for (const ChartSeries& series : chart.series) {
     QCPAbstractPlottable* plottable = group != nullptr
                                           ? addBars(keyAxis, valueAxis, series, *group, barWidth)
-                                          : addGraph(keyAxis, valueAxis, series);
+                                          : addGraph(keyAxis, valueAxis, series, !m_withTime);
     plottable->setName(stationText(series.title));
     plottable->setSelectable(QCP::stNone);
     setSeriesColour(*plottable, seriesColour(k++));

@@ -35,6 +35,47 @@ class RowTicker final : public QCPAxisTicker {
   QStringList m_names;
 };
 
+// A legend of one entry: a square in a colour, then its meaning.
+class SwatchLabel final : public QCPTextElement {
+ public:
+  SwatchLabel(QCustomPlot* plot, const QString& text, const QColor& colour)
+      : QCPTextElement(plot, text), m_colour(colour) {
+    setObjectName(QStringLiteral("notCountedKey"));
+  }
+
+  [[nodiscard]] QSize minimumOuterSizeHint() const override { return widened(); }
+  [[nodiscard]] QSize maximumOuterSizeHint() const override {
+    return {QWIDGETSIZE_MAX, widened().height()};
+  }
+
+ protected:
+  void draw(QCPPainter* painter) override {
+    const QFontMetrics metrics(mainFont());
+    const int side = swatchSide();
+    const int width = side + kGap + metrics.horizontalAdvance(text());
+    const int left = mRect.center().x() - width / 2;
+    painter->setPen(QPen(Qt::black, 0));
+    painter->setBrush(m_colour);
+    painter->drawRect(QRect(left, mRect.center().y() - side / 2, side, side));
+    painter->setFont(mainFont());
+    painter->setPen(mainTextColor());
+    painter->drawText(QRect(left + side + kGap, mRect.top(), width, mRect.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter, text());
+  }
+
+ private:
+  static constexpr int kGap = 4;
+
+  [[nodiscard]] int swatchSide() const { return QFontMetrics(mainFont()).height() * 2 / 3; }
+  [[nodiscard]] QSize widened() const {
+    QSize size = QCPTextElement::minimumOuterSizeHint();
+    size.rwidth() += swatchSide() + kGap;
+    return size;
+  }
+
+  QColor m_colour;
+};
+
 QCPColorGradient redToGreen() {
   QCPColorGradient gradient;
   gradient.clearColorStops();
@@ -55,6 +96,15 @@ void addColourScale(QCustomPlot& plot, const QCPColorGradient& gradient, const C
   scale->setGradient(gradient);
   scale->setDataRange(QCPRange(grid.lowest, std::max<double>(grid.highest, grid.lowest + 1)));
   scale->axis()->setLabel(QStringLiteral("Vehicles per hour"));
+  // Not counted is no volume, so it gets no place on the scale but an entry of its own above it.
+  if (std::any_of(grid.cells.begin(), grid.cells.end(),
+                  [](const GridCell& c) { return !c.counted; })) {
+    auto* key = new SwatchLabel(&plot, QStringLiteral("Not counted"), notCountedColour());
+    QFont font = plot.font();
+    font.setPointSizeF(font.pointSizeF() - 1);
+    key->setFont(font);
+    plot.plotLayout()->addElement(0, 1, key);
+  }
   auto* margins = new QCPMarginGroup(&plot);
   plot.axisRect()->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
   scale->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
@@ -104,7 +154,9 @@ QString frmVolColorGrid::toolTipAt(const QPointF& pos) const {
   const auto cell =
       cellAt(m_grid, TChart1->xAxis->pixelToCoord(pos.x()), TChart1->yAxis->pixelToCoord(pos.y()));
   if (!cell) return {};
-  return volumeToolTip(m_rowNames.value(cell->row), cell->key, true, cell->volume, displayLocale());
+  std::optional<double> volume;
+  if (cell->volume) volume = *cell->volume;
+  return volumeToolTip(m_rowNames.value(cell->row), cell->key, true, volume, displayLocale());
 }
 
 }  // namespace ostrilo

@@ -14,14 +14,18 @@ QLocale displayLocale() {
   return locale;
 }
 
-QString dateEntryText(DateNumber date, const QLocale& locale) {
-  const CivilDate civil = civilFromDate(date);
+QString fullYearDateFormat(const QLocale& locale) {
   QString format = locale.dateFormat(QLocale::ShortFormat);
-  // Short formats often carry a two-digit year; a date list spanning centuries must not.
   if (!format.contains(QLatin1String("yyyy"))) {
     format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
   }
-  QString text = locale.toString(QDate(civil.year, civil.month, civil.day), format);
+  return format;
+}
+
+QString dateEntryText(DateNumber date, const QLocale& locale) {
+  const CivilDate civil = civilFromDate(date);
+  QString text =
+      locale.toString(QDate(civil.year, civil.month, civil.day), fullYearDateFormat(locale));
   const double fraction = std::fabs(date - std::trunc(date));
   if (fraction > 0) {
     const int seconds = static_cast<int>(std::lround(fraction * 86400.0)) % 86400;

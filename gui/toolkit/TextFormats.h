@@ -13,6 +13,10 @@ namespace ostrilo {
 // user's is the C or POSIX locale, which has no real date format.
 [[nodiscard]] QLocale displayLocale();
 
+// The locale's short date format with a four-digit year: a list or tooltip spanning centuries
+// must not show a two-digit one.
+[[nodiscard]] QString fullYearDateFormat(const QLocale& locale);
+
 // A date list entry: the date in the locale's short format with a four-digit year, a comma and
 // the two-letter day ("3/5/2003,We" for English (United States)). A date with a time of day
 // shows the time too.

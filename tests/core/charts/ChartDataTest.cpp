@@ -40,7 +40,7 @@ class ChartDataTest : public ::testing::Test {
 };
 
 TEST_F(ChartDataTest, HourlyChartHasOneSeriesPerPickedStationWithEveryHourOfEveryDate) {
-  const LineChart chart = hourlyVolumeChart(table, pick(table, {2, 0}, {0, 2}), SeriesKind::Bar);
+  const LineChart chart = hourlyVolumeChart(table, pick(table, {2, 0}, {0, 1}), SeriesKind::Bar);
   ASSERT_EQ(chart.series.size(), 2u);
   for (int k = 0; k < 2; ++k) {
     const int s = k * 2;
@@ -49,7 +49,7 @@ TEST_F(ChartDataTest, HourlyChartHasOneSeriesPerPickedStationWithEveryHourOfEver
     EXPECT_EQ(series.kind, SeriesKind::Bar);
     ASSERT_EQ(series.points.size(), 48u);
     for (int n = 0; n < 48; ++n) {
-      const int d = n / 24 * 2;
+      const int d = n / 24;
       const int h = n % 24;
       const ChartPoint& p = series.points[static_cast<std::size_t>(n)];
       EXPECT_DOUBLE_EQ(p.x, kDates[d] + h / 24.0) << "series " << k << " point " << n;
@@ -62,11 +62,11 @@ TEST_F(ChartDataTest, HourlyChartHasOneSeriesPerPickedStationWithEveryHourOfEver
 }
 
 TEST_F(ChartDataTest, DailyChartHasOnePointPerDateAtMidnightWithItsFullTotal) {
-  const LineChart chart = dailyVolumeChart(table, pick(table, {2}, {0, 2}), SeriesKind::Area);
+  const LineChart chart = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
   ASSERT_EQ(chart.series.size(), 1u);
   EXPECT_EQ(chart.series[0].title, "CCCC");
   // 24 hours of 2000 + 100 d + h add up to 24 (2000 + 100 d) + 276, beyond 16 bits.
-  const std::vector<ChartPoint> expected{{kDates[0], 48276}, {kDates[2], 53076}};
+  const std::vector<ChartPoint> expected{{kDates[0], 48276}, {kDates[1], 50676}};
   EXPECT_EQ(chart.series[0].points, expected);
 }
 
@@ -144,6 +144,89 @@ TEST_F(ChartDataTest, HistogramCountsEveryHourOfEveryPickedPair) {
   const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
   EXPECT_EQ(histogram.counted, 96);
   EXPECT_EQ(histogram.width, 74);  // 0 to 2223
+}
+
+// GAP1 counted 3 January 2005 in full, only the morning of the 4th, nothing on the 5th and all
+// of the 6th, which the file gives first: the date list is 6th, 3rd, 4th. Its counted hours hold
+// 100 + 10 h; the hours nobody counted read 0.
+ATRTable gapTable() {
+  const test::Day counted = ramp(100, 10);
+  return test::tableOf(dayLines("GAP1", day(2005, 1, 6), counted) +
+                       dayLines("GAP1", day(2005, 1, 3), counted) +
+                       test::countLine('1', "010405", "GAP1", test::rising(100, 10)) + "\r\n");
+}
+
+PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
+  PlotSelection selection = pick(table, {0}, {});
+  for (const int d : dates) selection.dates.selected[static_cast<std::size_t>(d)] = true;
+  return selection;
+}
+
+struct GapCase {
+  const char* name;
+  LineChart (*chart)(const ATRTable&, const PlotSelection&, SeriesKind);
+  std::vector<int> dates;  // list positions
+  std::size_t points;
+  std::size_t firstGap, endGap;  // the gaps run from firstGap to before endGap
+  double breakAt;                // x of the break between dates, the last gap; 0 for none
+};
+
+class LineChartGapTest : public ::testing::TestWithParam<GapCase> {};
+
+TEST_P(LineChartGapTest, UncountedHoursAndIncompleteDaysAreGapsAndNonConsecutiveDatesBreak) {
+  const GapCase& c = GetParam();
+  const ATRTable table = gapTable();
+  const LineChart chart = c.chart(table, pickDates(table, c.dates), SeriesKind::Line);
+  const std::vector<ChartPoint>& points = chart.series.at(0).points;
+  ASSERT_EQ(points.size(), c.points);
+  for (std::size_t n = 0; n < points.size(); ++n) {
+    EXPECT_EQ(isGap(points[n]), n >= c.firstGap && n < c.endGap) << n;
+  }
+  if (c.breakAt != 0) EXPECT_DOUBLE_EQ(points[c.endGap - 1].x, c.breakAt);
+}
+
+// Each break lies midway between the last point before it in time and the first after it, and
+// follows the points of the earlier date.
+INSTANTIATE_TEST_SUITE_P(
+    Dates, LineChartGapTest,
+    ::testing::Values(
+        GapCase{"HourlyConsecutive", hourlyVolumeChart, {1, 2}, 48, 36, 48, 0},
+        GapCase{"HourlyOverADay",
+                hourlyVolumeChart,
+                {0, 1, 2},
+                73,
+                60,
+                73,
+                day(2005, 1, 5) + 11.5 / 24},
+        GapCase{"HourlyOverTwoDays",
+                hourlyVolumeChart,
+                {0, 1},
+                49,
+                48,
+                49,
+                day(2005, 1, 4) + 23.5 / 24},
+        GapCase{"DailyOverADay", dailyVolumeChart, {0, 1, 2}, 4, 2, 4, day(2005, 1, 5)},
+        GapCase{"DailyOverTwoDays", dailyVolumeChart, {0, 1}, 3, 2, 3, day(2005, 1, 4) + 0.5}),
+    test::CaseName());
+
+TEST(ChartDataGaps, GridCellsOfUncountedHoursAreMarkedAndLeftOffTheScale) {
+  const ATRTable table = gapTable();
+  const ColorGrid grid = volumeColorGrid(table, pick(table, {0}, {2}));
+  ASSERT_EQ(grid.cells.size(), 24u);
+  for (std::size_t h = 0; h < 24; ++h) EXPECT_EQ(grid.cells[h].counted, h < 12) << h;
+  EXPECT_EQ(grid.lowest, 100);
+  EXPECT_EQ(grid.highest, 210);
+  const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}));
+  EXPECT_EQ(none.lowest, 0);
+  EXPECT_EQ(none.highest, 0);
+}
+
+TEST(ChartDataGaps, HistogramBinsCountedHoursOnly) {
+  const ATRTable table = gapTable();
+  const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0, 1, 2}));
+  EXPECT_EQ(histogram.counted, 60);
+  EXPECT_EQ(histogram.smallest, 100);
+  EXPECT_EQ(histogram.bars[0].y, 3);  // 100 on each day, not the twelve zeros of the 4th
 }
 
 }  // namespace
