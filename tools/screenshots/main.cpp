@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <set>
 
+#include "core/table/ATRTable.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -76,8 +77,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
+  ostrilo::ATRTable table;
   ScriptedToolkit toolkit;
-  ostrilo::frmMain window(toolkit);
+  ostrilo::frmMain window(table, toolkit);
   window.show();
   bool ok = save(&window, out.filePath(QStringLiteral("main-start.png")));
   if (args.size() == 3) {
