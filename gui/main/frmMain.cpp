@@ -368,13 +368,13 @@ void frmMain::cmdExportClick() {
 }
 
 void frmMain::cmdLineClick() {
-  keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table, listSelection(),
-                                graphTypeIndex(*cmbGType)));
+  keep(m_lineGraphs,
+       PlotHourlyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
 }
 
 void frmMain::cmdDailyGraphClick() {
-  keep(m_lineGraphs, PlotDailyVol(m_toolkit, this, m_table, listSelection(),
-                               graphTypeIndex(*cmbGType)));
+  keep(m_lineGraphs,
+       PlotDailyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
 }
 
 void frmMain::cmdColorGridClick() {

@@ -13,8 +13,8 @@
 #include <ostream>
 #include <vector>
 
-#include "gui/charts/ChartWindow.h"
 #include "core/table/ATRTable.h"
+#include "gui/charts/ChartWindow.h"
 #include "gui/main/frmMain.h"
 #include "tests/support/FakeToolkit.h"
 #include "tests/support/SelectionTestSupport.h"

@@ -46,7 +46,9 @@ class StatsTest : public MainWindowTest {
     const std::array<std::pair<const char*, std::array<int, 4>>, 3> stations{
         {{"0300", {1000, 600, 500, 1100}},
          {"0100", {200000, 200000, 200000, 200000}},
-         {"\xD6" "200", {-1500, -1500, -1500, -1500}}}};
+         {"\xD6"
+          "200",
+          {-1500, -1500, -1500, -1500}}}};
     std::string text;
     for (const auto& [name, totals] : stations) {
       for (int d = 0; d < 4; ++d) text += dayLines(name, day(2005, 1, 7 + d), spread(totals[d]));
@@ -103,7 +105,8 @@ TEST_F(StatsTest, HeadingClickSortsNamesAsTextAndFiguresByValueUntilTheWindowClo
   select(window.lstSta, {0, 1, 2});
   select(window.lstDate, {0, 1, 2, 3});
   QTreeWidget& lv = showStats();
-  ASSERT_EQ(namesOf(lv), QStringList({"0300", "0100", "\u00D6200"})) << "list order before any click";
+  ASSERT_EQ(namesOf(lv), QStringList({"0300", "0100", "\u00D6200"}))
+      << "list order before any click";
   clickHeading(lv, 1);  // -1,500 < 800 < 200,000; as text 200,000 would come before 800
   EXPECT_EQ(namesOf(lv), QStringList({"\u00D6200", "0300", "0100"}));
   clickHeading(lv, 1);
@@ -136,7 +139,8 @@ TEST_F(StatsTest, ExportReplacesTheFileWithUngroupedFiguresOrAfterARefusalTheHea
   select(window.lstDate, {0, 1, 2, 3});
   exportTo(path);
   EXPECT_EQ(readBytes(path), header + "0300,  800,  500,  1100,  255,  1050,  550\r\n" +
-                                 "\xD6" "200,  -1500,  -1500,  -1500,  0,  -1500,  -1500\r\n");
+                                 "\xD6"
+                                 "200,  -1500,  -1500,  -1500,  0,  -1500,  -1500\r\n");
   EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
   EXPECT_EQ(statsWindow(), nullptr) << "the export opened the statistics window";
 }

@@ -14,9 +14,9 @@
 namespace ostrilo::test {
 namespace {
 
-// Answers the real dialogs as a user would: whenever a modal window is in front, the next
-// scripted step gets it. One left without a step is cancelled and noted, so that a dialog
-// nobody expected fails the test instead of waiting for a click forever.
+// Answers the real dialogs as a user would: whenever a new modal window is in front, the next
+// step gets it. One without a step is cancelled and noted, so that an unexpected dialog fails
+// the test instead of waiting for a click forever.
 class DialogDriver {
  public:
   using Step = std::function<void(QWidget&)>;
@@ -24,48 +24,53 @@ class DialogDriver {
     QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
     m_timer.start(5);
   }
-  ~DialogDriver() { EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " dialogs never opened"; }
+  ~DialogDriver() {
+    EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " dialogs never opened";
+    EXPECT_TRUE(m_unexpected.isEmpty()) << m_unexpected.join(", ").toStdString();
+  }
   DialogDriver(const DialogDriver&) = delete;
   DialogDriver& operator=(const DialogDriver&) = delete;
 
-  QStringList unexpected;  // titles of the windows nobody answered
-
  private:
   void tick() {
+    // A window counts once it stays in front for two ticks: one that is closing may still be
+    // in front while the event loop that showed it winds down.
     QWidget* front = QApplication::activeModalWidget();
+    if (front != m_seen) {
+      m_seen = front;
+      return;
+    }
     if (front == nullptr || front == m_last) return;
     m_last = front;
     if (m_steps.empty()) {
-      unexpected << front->windowTitle();
+      m_unexpected << front->windowTitle();
       if (auto* dialog = qobject_cast<QDialog*>(front)) dialog->reject();
       return;
     }
     // Queued: a step that opens a further dialog waits in it, and a timer does not fire again
-    // while its own handler is running.
+    // while its own handler runs.
     QTimer::singleShot(0, front, [front, step = std::move(m_steps.front())] { step(*front); });
     m_steps.pop_front();
   }
 
   std::deque<Step> m_steps;
+  QStringList m_unexpected;
   QTimer m_timer;
-  QPointer<QWidget> m_last;
+  QPointer<QWidget> m_seen, m_last;
 };
 
 template <typename Dialog>
 Dialog& as(QWidget& w) {
-  auto* dialog = qobject_cast<Dialog*>(&w);
-  if (dialog == nullptr) throw std::runtime_error("a different dialog opened");
-  return *dialog;
+  if (auto* dialog = qobject_cast<Dialog*>(&w)) return *dialog;
+  throw std::runtime_error("a different dialog opened");
 }
 
-// Types the path into the name box and presses the Open or Save button.
+// Types the path into the name box and presses Open or Save; notes the filter shown.
 DialogDriver::Step choose(QString path, QString* filterShown = nullptr) {
   return [path, filterShown](QWidget& w) {
     auto& dialog = as<QFileDialog>(w);
     if (filterShown != nullptr) *filterShown = dialog.selectedNameFilter();
-    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    if (name == nullptr) throw std::runtime_error("the file dialog has no name box");
-    name->setText(path);
+    dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
     static_cast<QDialog&>(dialog).accept();
   };
 }
@@ -74,10 +79,12 @@ DialogDriver::Step cancel() {
   return [](QWidget& w) { as<QDialog>(w).reject(); };
 }
 
-DialogDriver::Step click(QMessageBox::StandardButton button, QString* text = nullptr) {
-  return [button, text](QWidget& w) {
+// Notes the box as "title|icon|text" and presses the button.
+DialogDriver::Step press(QMessageBox::StandardButton button, QStringList* seen = nullptr) {
+  return [button, seen](QWidget& w) {
     auto& box = as<QMessageBox>(w);
-    if (text != nullptr) *text = box.text();
+    if (seen != nullptr)
+      *seen << QStringLiteral("%1|%2|%3").arg(box.windowTitle()).arg(box.icon()).arg(box.text());
     box.button(button)->click();
   };
 }
@@ -88,12 +95,11 @@ TEST(QtToolkit, OpenDialogShowsTheFilterAskedForAndAnswersTheChoiceOrNothing) {
   const ScratchDir scratch;
   const QString path = QString::fromStdString(scratch.write("ATR20050103w1.dat", "x"));
   QtToolkit toolkit;
-  for (const auto& [first, description] : {std::pair(1, "All files (*.*)"),
-                                           std::pair(2, "ATR*.dat files")}) {
+  for (const auto& [first, description] :
+       {std::pair(1, "All files (*.*)"), std::pair(2, "ATR*.dat files")}) {
     QString shown;
     const DialogDriver driver{choose(path, &shown)};
-    const FileDialogSettings settings{"Open", kFilter, first, "dat", DialogFlag::kFileMustExist};
-    EXPECT_EQ(toolkit.openFileName(nullptr, settings), path);
+    EXPECT_EQ(toolkit.openFileName(nullptr, {"Open", kFilter, first, "dat"}), path);
     EXPECT_EQ(shown, description);
   }
   const DialogDriver driver{cancel()};
@@ -101,56 +107,42 @@ TEST(QtToolkit, OpenDialogShowsTheFilterAskedForAndAnswersTheChoiceOrNothing) {
 }
 
 // Choosing an existing file asks before replacing it only when the command wants that asked;
-// "No" returns to the dialog.
+// "No" returns to the dialog. A name without an extension gets the default one.
 TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
   const ScratchDir scratch;
-  const QString existing = QString::fromStdString(scratch.write("old.csv", "x"));
-  QtToolkit toolkit;
-  const auto settings = [](unsigned flags) {
-    return FileDialogSettings{"Save", "*.csv files|*.csv", 1, "csv", flags};
+  const QString old = QString::fromStdString(scratch.write("old.csv", "x"));
+  const auto save = [](unsigned flags) {
+    return QtToolkit().saveFileName(nullptr, {"Save", "*.csv files|*.csv", 1, "csv", flags});
   };
+  QStringList asked;
   {
-    QString question;
-    const DialogDriver driver{choose(existing), click(QMessageBox::No, &question), cancel()};
-    EXPECT_EQ(toolkit.saveFileName(nullptr, settings(DialogFlag::kOverwritePrompt)), std::nullopt);
-    EXPECT_TRUE(question.contains("old.csv")) << question.toStdString();
+    const DialogDriver driver{choose(old), press(QMessageBox::No, &asked), cancel()};
+    EXPECT_EQ(save(DialogFlag::kOverwritePrompt), std::nullopt);
   }
   {
-    const DialogDriver driver{choose(existing), click(QMessageBox::Yes)};
-    EXPECT_EQ(toolkit.saveFileName(nullptr, settings(DialogFlag::kOverwritePrompt)), existing);
+    const DialogDriver driver{choose(old), press(QMessageBox::Yes)};
+    EXPECT_EQ(save(DialogFlag::kOverwritePrompt), old);
   }
   {
-    const DialogDriver driver{choose(existing)};
-    EXPECT_EQ(toolkit.saveFileName(nullptr, settings(0)), existing);
-    EXPECT_TRUE(driver.unexpected.isEmpty()) << driver.unexpected.join(", ").toStdString();
+    const DialogDriver driver{choose(old)};
+    EXPECT_EQ(save(0), old);
   }
   const DialogDriver driver{choose(QString::fromStdString(scratch.file("new")))};
-  EXPECT_EQ(toolkit.saveFileName(nullptr, settings(0)),
-            QString::fromStdString(scratch.file("new.csv")));
+  EXPECT_EQ(save(0), QString::fromStdString(scratch.file("new.csv")));
+  ASSERT_EQ(asked.size(), 1);
+  EXPECT_TRUE(asked[0].contains("old.csv")) << asked[0].toStdString();
 }
 
-TEST(QtToolkit, MessageBoxShowsTheTextWithPlainLineBreaksUnderTheTitleAndIcon) {
+TEST(QtToolkit, MessageBoxShowsTheTextWithPlainLineBreaksUnderItsTitleAndIcon) {
   QtToolkit toolkit;
-  QString title;
-  QMessageBox::Icon icon{};
-  QString text;
-  const DialogDriver driver{[&](QWidget& w) {
-                              title = w.windowTitle();
-                              icon = as<QMessageBox>(w).icon();
-                              click(QMessageBox::Ok, &text)(w);
-                            },
-                            [&](QWidget& w) {
-                              title += " | " + w.windowTitle();
-                              icon = as<QMessageBox>(w).icon() == QMessageBox::Information
-                                         ? icon
-                                         : QMessageBox::NoIcon;
-                              click(QMessageBox::Ok)(w);
-                            }};
+  QStringList seen;
+  const DialogDriver driver{press(QMessageBox::Ok, &seen), press(QMessageBox::Ok, &seen)};
   toolkit.showMessage(nullptr, "one\r\ntwo", MessageIcon::Exclamation, "");
   toolkit.showMessage(nullptr, "x", MessageIcon::Information, kWarningTitle);
-  EXPECT_EQ(text, "one\ntwo");
-  EXPECT_EQ(title, kAppTitle + " | " + kWarningTitle);
-  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(
+      seen,
+      QStringList({QStringLiteral("%1|%2|one\ntwo").arg(kAppTitle).arg(QMessageBox::Warning),
+                   QStringLiteral("%1|%2|x").arg(kWarningTitle).arg(QMessageBox::Information)}));
 }
 
 TEST(NameFiltersFor, PairsBecomeNameFiltersAndStarDotStarMatchesEverything) {
