@@ -3,14 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
-#include <deque>
 #include <initializer_list>
-#include <optional>
-#include <ostream>
 #include <vector>
 
 #include "core/table/ATRTable.h"
