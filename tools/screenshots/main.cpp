@@ -92,12 +92,7 @@ int main(int argc, char* argv[]) {
 
   window.lstSta->selectAll();
   window.lstDate->selectAll();
-  window.cmdStat->click();
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top->objectName() == QLatin1String("frmLV") && top->isVisible()) {
-      ok = save(top, out.filePath(QStringLiteral("station-stat.png"))) && ok;
-    }
-  }
+  ok = saveOpened(window.cmdStat, out.filePath(QStringLiteral("station-stat.png"))) && ok;
 
   // Three stations over all dates: enough series to tell the kinds and the legend apart.
   window.lstSta->setCurrentRow(0);
