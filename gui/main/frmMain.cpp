@@ -1,6 +1,5 @@
 #include "gui/main/frmMain.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,26 +11,27 @@
 #include <QTabWidget>
 #include <exception>
 
+#include "core/commands/Commands.h"
 #include "core/table/ATRTable.h"
-#include "core/table/Error.h"
-#include "core/table/TableFile.h"
 #include "gui/charts/Plots.h"
+#include "gui/charts/frmGraphH.h"
+#include "gui/charts/frmGraphL.h"
+#include "gui/charts/frmVolColorGrid.h"
 #include "gui/main/AppIcon.h"
-#include "gui/main/CountTable.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
+#include "gui/toolkit/Twips.h"
 
 namespace ostrilo {
 
 namespace {
 
-// The window was designed in twips; 15 twips make one pixel at 96 dots per inch.
-int px(int twips) { return (twips + 7) / 15; }
+constexpr int px(int twips) { return twipsToPixels(twips); }
 QRect twips(int left, int top, int width, int height) {
-  return QRect(px(left), px(top), px(width), px(height));
+  return twipsRect(left, top, width, height);
 }
 
 template <typename W>
@@ -93,6 +93,12 @@ int graphTypeIndex(const QComboBox& box) {
   return index;
 }
 
+// Notes a window a command opened (none after a refused selection), forgetting closed ones.
+void keep(QList<QPointer<QWidget>>& windows, QWidget* opened) {
+  windows.removeAll(nullptr);
+  if (opened != nullptr) windows << opened;
+}
+
 FileDialogSettings tableFileDialog(const QString& title, const QString& initialFileName) {
   return {title,
           QStringLiteral("All files (*.*)|*.*|*.cont files|*.cont"),
@@ -104,7 +110,8 @@ FileDialogSettings tableFileDialog(const QString& title, const QString& initialF
 
 }  // namespace
 
-frmMain::frmMain(Toolkit& toolkit, QWidget* parent) : QWidget(parent), m_toolkit(toolkit) {
+frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
+    : QWidget(parent), m_table(table), m_toolkit(toolkit) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Ostrilo for ATRyyyymmdd.dat files"));
   setWindowIcon(appIcon());
@@ -261,6 +268,24 @@ void frmMain::warn(const QString& text) {
   m_toolkit.showMessage(this, text, MessageIcon::Exclamation, kWarningTitle);
 }
 
+void frmMain::inform(const QString& text) {
+  m_toolkit.showMessage(this, text, MessageIcon::Information, kAppTitle);
+}
+
+bool frmMain::attempt(const std::function<void()>& work) {
+  try {
+    work();
+    return true;
+  } catch (const std::exception& e) {
+    // A failed command changed nothing, so the window still shows the table; a silent failure
+    // would look like success.
+    warn(fromCoreText(e.what()));
+    return false;
+  }
+}
+
+PlotSelection frmMain::listSelection() const { return selectionFromLists(*lstSta, *lstDate); }
+
 void frmMain::cmdATRBrowseClick() {
   const FileDialogSettings settings{QStringLiteral("Select a ATRyyyymmdds#.dat file"),
                                     QStringLiteral("All files (*.*)|*.*|ATR*.dat files|ATR*.dat"),
@@ -281,23 +306,12 @@ void frmMain::fillFromCountFile(bool add) {
     warn(kCountFileMissing);
     return;
   }
-  ATRTable& table = countTable();
-  table.setInFile(toFsPath(fileName));
-  try {
-    if (add) {
-      table.AddToTable();
-    } else {
-      table.BuildTable();
-    }
-  } catch (const std::exception& e) {
-    // The table is unchanged, so the lists still show it.
-    warn(fromCoreText(e.what()));
+  const std::string path = toFsPath(fileName);
+  if (!attempt([&] { add ? AddCountFile(m_table, path) : BuildFromCountFile(m_table, path); })) {
     return;
   }
   refillLists(add);
-  m_toolkit.showMessage(
-      this, add ? QStringLiteral("Adding data done.") : QStringLiteral("Table build done."),
-      MessageIcon::Information, kAppTitle);
+  inform(add ? QStringLiteral("Adding data done.") : QStringLiteral("Table build done."));
   tableFilled();
 }
 
@@ -306,15 +320,9 @@ void frmMain::cmdLdBrowseClick() {
       this, tableFileDialog(QStringLiteral("Select a *.cont file"), txtLoadFile->text()));
   if (!path) return;
   txtLoadFile->setText(*path);
-  try {
-    countTable().LoadFromFile(toFsPath(*path));
-  } catch (const std::exception& e) {
-    warn(fromCoreText(e.what()));
-    return;
-  }
+  if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
   refillLists(false);
-  m_toolkit.showMessage(this, QStringLiteral("Loading done. \r\n") + *path,
-                        MessageIcon::Information, kAppTitle);
+  inform(QStringLiteral("Loading done. \r\n") + *path);
   tableFilled();
 }
 
@@ -325,18 +333,13 @@ void frmMain::cmdSaveClick() {
       this, tableFileDialog(QStringLiteral("Select the output *.cont file"), proposed));
   if (!path) return;
   txtLoadFile->setText(*path);
-  try {
-    countTable().SaveToFile(toFsPath(*path));
-  } catch (const std::exception& e) {
-    // A silent failure here would look like a saved table.
-    warn(fromCoreText(e.what()));
-  }
+  attempt([&] { SaveTableFile(m_table, toFsPath(*path)); });
 }
 
 StatResults frmMain::statsOfSelection() {
-  const PlotSelection selection = selectionFromLists(*lstSta, *lstDate);
+  const PlotSelection selection = listSelection();
   if (!checkSelectionOrWarn(m_toolkit, this, selection)) return {};
-  return ComputeStationStats(countTable(), selection);
+  return ComputeStationStats(m_table, selection);
 }
 
 void frmMain::cmdStatClick() {
@@ -360,38 +363,30 @@ void frmMain::cmdExportClick() {
                                     proposed};
   const auto path = m_toolkit.saveFileName(this, settings);
   if (!path) return;
-  // The text is complete before the file is touched, and the file is replaced in one step, so
-  // a failure never leaves a half-written CSV.
-  const std::string exportText = BuildStatsCsvText(statsOfSelection());
-  try {
-    writeFileAtomically(toFsPath(*path), exportText);
-  } catch (const std::exception& e) {
-    warn(fromCoreText(e.what()));
-    return;
-  }
-  m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+  const StatResults rows = statsOfSelection();
+  if (attempt([&] { ExportStationStats(rows, toFsPath(*path)); })) inform(QStringLiteral("Done."));
 }
 
 void frmMain::cmdLineClick() {
-  PlotHourlyVol(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate),
-                graphTypeIndex(*cmbGType));
+  keep(m_lineGraphs,
+       PlotHourlyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
 }
 
 void frmMain::cmdDailyGraphClick() {
-  PlotDailyVol(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate),
-               graphTypeIndex(*cmbGType));
+  keep(m_lineGraphs,
+       PlotDailyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
 }
 
 void frmMain::cmdColorGridClick() {
-  PlotVolColorGrid(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
+  keep(m_colorGrids, PlotVolColorGrid(m_toolkit, this, m_table, listSelection()));
 }
 
 void frmMain::cmdHistClick() {
-  PlotVolHistogram(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
+  keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection()));
 }
 
 void frmMain::refillLists(bool selectFirst) {
-  const ATRTable& table = countTable();
+  const ATRTable& table = m_table;
   lstSta->clear();
   for (std::int16_t i = 0; i < table.StaCount(); ++i) {
     lstSta->addItem(stationText(table.StaNamebyIndex(i)));
@@ -414,17 +409,15 @@ void frmMain::tableFilled() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  releaseCountTable();
-  // Chart windows and the statistics window have no owner, so they would outlive this window
-  // and keep the program running; close them in a fixed order, then this one.
-  static const char* const kClosingOrder[] = {"frmGraphH", "frmGraphL", "frmVolColorGrid", "frmLV"};
-  for (const char* kind : kClosingOrder) {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window != this && window->isVisible() && window->objectName() == QLatin1String(kind)) {
-        window->close();
-      }
+  m_table = ATRTable();
+  // The other windows have no owner, so they would outlive this one and keep the program
+  // running; close them in a fixed order, then this one.
+  for (const auto* kind : {&m_histograms, &m_lineGraphs, &m_colorGrids}) {
+    for (const QPointer<QWidget>& window : *kind) {
+      if (window) window->close();
     }
   }
+  if (m_statsWindow) m_statsWindow->close();
   event->accept();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
+#include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 
 class QComboBox;
@@ -15,6 +18,7 @@ class QTabWidget;
 
 namespace ostrilo {
 
+class ATRTable;
 class Toolkit;
 class frmLV;
 
@@ -22,13 +26,14 @@ class frmLV;
 // picks stations, dates and a graph type for the plots and the statistics. The controls keep
 // the places they were designed at; resizing the window moves nothing.
 //
-// Closing it, by "Exit" or the close control, releases the count table and closes every chart
-// window and the statistics window before itself.
+// Every command asks through the toolkit, then does its work on the table it was given.
+// Closing the window, by "Exit" or the close control, empties that table and closes the chart
+// windows and the statistics window it opened before itself.
 class frmMain : public QWidget {
   Q_OBJECT
 
  public:
-  explicit frmMain(Toolkit& toolkit, QWidget* parent = nullptr);
+  frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent = nullptr);
 
   // Enables "Hourly Graph", "Histogram" and "Show Statistics".
   void EnablePlotButtons();
@@ -87,14 +92,22 @@ class frmMain : public QWidget {
   // selection cannot be walked.
   StatResults statsOfSelection();
 
+  PlotSelection listSelection() const;
   // Build and Add differ only in the table operation, the selection and the message.
   void fillFromCountFile(bool add);
+  // Runs the work; when it throws, shows the reason and answers false.
+  bool attempt(const std::function<void()>& work);
   void refillLists(bool selectFirst);
   void tableFilled();
   void warn(const QString& text);
+  void inform(const QString& text);
 
+  ATRTable& m_table;
   Toolkit& m_toolkit;
   bool m_pagesPlaced = false;
+  // The windows this one opened, by kind, in the order the closing sequence closes them; a
+  // pointer turns null when its window is deleted.
+  QList<QPointer<QWidget>> m_histograms, m_lineGraphs, m_colorGrids;
   QPointer<frmLV> m_statsWindow;  // one at a time; closing it deletes it
 };
 

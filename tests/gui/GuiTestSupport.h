@@ -7,81 +7,16 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
-#include <deque>
 #include <initializer_list>
-#include <optional>
-#include <ostream>
 #include <vector>
 
+#include "core/table/ATRTable.h"
 #include "gui/charts/ChartWindow.h"
-#include "gui/main/CountTable.h"
 #include "gui/main/frmMain.h"
-#include "gui/toolkit/Toolkit.h"
+#include "tests/support/FakeToolkit.h"
 #include "tests/support/SelectionTestSupport.h"
 
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
-
 namespace ostrilo::test {
-
-// Records every message and dialog; each dialog takes the next queued answer (nullopt: Cancel).
-class FakeToolkit final : public Toolkit {
- public:
-  struct Message {
-    QString text;
-    MessageIcon icon;
-    QString title;
-    friend bool operator==(const Message&, const Message&) = default;
-    friend void PrintTo(const Message& m, std::ostream* os) {
-      *os << m.title.toStdString() << ": " << m.text.toStdString();
-    }
-  };
-  enum class DialogKind { Open, Save };
-  struct Dialog {
-    DialogKind kind;
-    FileDialogSettings settings;
-  };
-
-  void answer(std::optional<QString> path) { m_answers.push_back(std::move(path)); }
-  void showMessage(QWidget*, const QString& text, MessageIcon icon, const QString& title) override {
-    messages.push_back({text, icon, title});
-  }
-  std::optional<QString> openFileName(QWidget*, const FileDialogSettings& s) override {
-    return ask(DialogKind::Open, s);
-  }
-  std::optional<QString> saveFileName(QWidget*, const FileDialogSettings& s) override {
-    return ask(DialogKind::Save, s);
-  }
-
-  std::vector<Message> messages;
-  std::vector<Dialog> dialogs;
-
- private:
-  std::optional<QString> ask(DialogKind kind, const FileDialogSettings& settings) {
-    dialogs.push_back({kind, settings});
-    if (m_answers.empty()) {
-      ADD_FAILURE() << "unexpected file dialog: " << settings.title.toStdString();
-      return std::nullopt;
-    }
-    auto path = std::move(m_answers.front());
-    m_answers.pop_front();
-    return path;
-  }
-
-  std::deque<std::optional<QString>> m_answers;
-};
-
-inline FakeToolkit::Message information(const QString& text) {
-  return {text, MessageIcon::Information, kAppTitle};
-}
-inline FakeToolkit::Message warning(const QString& text) {
-  return {text, MessageIcon::Exclamation, kWarningTitle};
-}
-// The selection check's warnings carry the program's title.
-inline FakeToolkit::Message refusal(const QString& text) {
-  return {text, MessageIcon::Exclamation, kAppTitle};
-}
 
 class LocaleGuard {
  public:
@@ -114,19 +49,17 @@ std::vector<Window*> openWindows() {
 // Windows closed with WA_DeleteOnClose are only deleted by the event loop.
 inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// A shown main window over a fresh program-wide table; closing it closes the windows it opened.
+// A shown main window over its own table; closing it closes the windows it opened.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() {
-    releaseCountTable();
-    window.show();
-  }
+  MainWindowTest() { window.show(); }
   ~MainWindowTest() override {
     window.close();
     for (ChartWindow* chart : openWindows()) chart->close();
     flushDeletes();
-    releaseCountTable();
   }
+
+  ATRTable& countTable() { return counts; }
 
   void build(const QString& path) {
     window.txtATRfileName->setText(path);
@@ -141,9 +74,10 @@ class MainWindowTest : public ::testing::Test {
     for (int row : rows) list->item(row)->setSelected(true);
   }
 
+  ATRTable counts;
   LocaleGuard locale{unitedStates()};
   FakeToolkit toolkit;
-  frmMain window{toolkit};
+  frmMain window{counts, toolkit};
   ScratchDir scratch;
 };
 

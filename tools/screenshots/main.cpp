@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <set>
 
+#include "core/table/ATRTable.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -76,8 +77,9 @@ int main(int argc, char* argv[]) {
     return 1;
   }
 
+  ostrilo::ATRTable table;
   ScriptedToolkit toolkit;
-  ostrilo::frmMain window(toolkit);
+  ostrilo::frmMain window(table, toolkit);
   window.show();
   bool ok = save(&window, out.filePath(QStringLiteral("main-start.png")));
   if (args.size() == 3) {
@@ -90,12 +92,7 @@ int main(int argc, char* argv[]) {
 
   window.lstSta->selectAll();
   window.lstDate->selectAll();
-  window.cmdStat->click();
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top->objectName() == QLatin1String("frmLV") && top->isVisible()) {
-      ok = save(top, out.filePath(QStringLiteral("station-stat.png"))) && ok;
-    }
-  }
+  ok = saveOpened(window.cmdStat, out.filePath(QStringLiteral("station-stat.png"))) && ok;
 
   // Three stations over all dates: enough series to tell the kinds and the legend apart.
   window.lstSta->setCurrentRow(0);

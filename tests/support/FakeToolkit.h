@@ -1,0 +1,79 @@
+#pragma once
+
+// A toolkit that records every message and dialog and answers dialogs from a queue.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <deque>
+#include <optional>
+#include <ostream>
+#include <vector>
+
+#include "gui/toolkit/Toolkit.h"
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace ostrilo::test {
+
+// Records every message and dialog; each dialog takes the next queued answer (nullopt: Cancel).
+class FakeToolkit final : public Toolkit {
+ public:
+  struct Message {
+    QString text;
+    MessageIcon icon;
+    QString title;
+    friend bool operator==(const Message&, const Message&) = default;
+    friend void PrintTo(const Message& m, std::ostream* os) {
+      *os << m.title.toStdString() << ": " << m.text.toStdString();
+    }
+  };
+  enum class DialogKind { Open, Save };
+  struct Dialog {
+    DialogKind kind;
+    FileDialogSettings settings;
+  };
+
+  void answer(std::optional<QString> path) { m_answers.push_back(std::move(path)); }
+  void showMessage(QWidget*, const QString& text, MessageIcon icon, const QString& title) override {
+    messages.push_back({text, icon, title});
+  }
+  std::optional<QString> openFileName(QWidget*, const FileDialogSettings& s) override {
+    return ask(DialogKind::Open, s);
+  }
+  std::optional<QString> saveFileName(QWidget*, const FileDialogSettings& s) override {
+    return ask(DialogKind::Save, s);
+  }
+
+  std::vector<Message> messages;
+  std::vector<Dialog> dialogs;
+
+ private:
+  std::optional<QString> ask(DialogKind kind, const FileDialogSettings& settings) {
+    dialogs.push_back({kind, settings});
+    if (m_answers.empty()) {
+      ADD_FAILURE() << "unexpected file dialog: " << settings.title.toStdString();
+      return std::nullopt;
+    }
+    auto path = std::move(m_answers.front());
+    m_answers.pop_front();
+    return path;
+  }
+
+  std::deque<std::optional<QString>> m_answers;
+};
+
+inline FakeToolkit::Message information(const QString& text) {
+  return {text, MessageIcon::Information, kAppTitle};
+}
+inline FakeToolkit::Message warning(const QString& text) {
+  return {text, MessageIcon::Exclamation, kWarningTitle};
+}
+// The selection check's warnings carry the program's title.
+inline FakeToolkit::Message refusal(const QString& text) {
+  return {text, MessageIcon::Exclamation, kAppTitle};
+}
+
+}  // namespace ostrilo::test
