@@ -12,10 +12,12 @@
 #include <QTabWidget>
 #include <exception>
 
+#include "core/checks/DataChecks.h"
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
 #include "core/table/TableFile.h"
 #include "gui/charts/Plots.h"
+#include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/CountTable.h"
 #include "gui/stats/frmLV.h"
@@ -133,6 +135,7 @@ frmMain::frmMain(Toolkit& toolkit, QWidget* parent) : QWidget(parent), m_toolkit
   createFirstTab(firstPage);
   createSecondTab(secondPage);
   setTabOrder();
+  createDataChecksButton(secondPage);
 
   // Start state: only the first tab can be brought to the front until a table exists.
   cmdLine->setEnabled(false);
@@ -255,6 +258,7 @@ void frmMain::EnablePlotButtons() {
   cmdLine->setEnabled(true);
   cmdHist->setEnabled(true);
   cmdStat->setEnabled(true);
+  cmdDataChecks->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -390,6 +394,32 @@ void frmMain::cmdHistClick() {
   PlotVolHistogram(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
 }
 
+void frmMain::createDataChecksButton(QWidget* page) {
+  cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
+                         twips(5280, 4080, 2055, 495));
+  cmdDataChecks->setEnabled(false);
+  QWidget::setTabOrder(cmdStat, cmdDataChecks);
+  connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
+}
+
+void frmMain::cmdDataChecksClick() {
+  const PlotSelection selection = selectionFromLists(*lstSta, *lstDate);
+  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
+  if (!m_checksWindow) {
+    m_checksWindow = new frmDataChecks(m_toolkit);
+    connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
+  }
+  m_checksWindow->ShowFlags(RunDataChecks(countTable()), selection, displayLocale());
+  m_checksWindow->show();
+  m_checksWindow->raise();
+}
+
+void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
+  const ATRTable& table = countTable();
+  PlotHourlyVol(m_toolkit, this, table, selectionAroundDay(table, station, day, 3),
+                graphTypeIndex(*cmbGType));
+}
+
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = countTable();
   lstSta->clear();
@@ -417,7 +447,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
   releaseCountTable();
   // Chart windows and the statistics window have no owner, so they would outlive this window
   // and keep the program running; close them in a fixed order, then this one.
-  static const char* const kClosingOrder[] = {"frmGraphH", "frmGraphL", "frmVolColorGrid", "frmLV"};
+  static const char* const kClosingOrder[] = {"frmGraphH", "frmGraphL", "frmVolColorGrid", "frmLV",
+                                              "frmDataChecks"};
   for (const char* kind : kClosingOrder) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
       if (window != this && window->isVisible() && window->objectName() == QLatin1String(kind)) {

@@ -2,8 +2,10 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <string>
 
 #include "core/stats/StationStats.h"
+#include "core/table/DateNumber.h"
 
 class QComboBox;
 class QGroupBox;
@@ -16,6 +18,7 @@ class QTabWidget;
 namespace ostrilo {
 
 class Toolkit;
+class frmDataChecks;
 class frmLV;
 
 // The main window: the first tab builds, adds, loads and saves the count table, the second
@@ -30,7 +33,7 @@ class frmMain : public QWidget {
  public:
   explicit frmMain(Toolkit& toolkit, QWidget* parent = nullptr);
 
-  // Enables "Hourly Graph", "Histogram" and "Show Statistics".
+  // Enables "Hourly Graph", "Histogram", "Show Statistics" and "Data Checks".
   void EnablePlotButtons();
 
   QLabel* Label4 = nullptr;
@@ -60,6 +63,7 @@ class frmMain : public QWidget {
   QPushButton* cmdHist = nullptr;
   QPushButton* cmdStat = nullptr;
   QPushButton* cmdExport = nullptr;
+  QPushButton* cmdDataChecks = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -83,6 +87,12 @@ class frmMain : public QWidget {
   void cmdColorGridClick();
   void cmdHistClick();
 
+  // The data checks: the button below the graph buttons, the window it opens with the flags of
+  // the selection, and the hourly graph of a station for a day and the three days on each side.
+  void createDataChecksButton(QWidget* page);
+  void cmdDataChecksClick();
+  void plotDaysAround(const std::string& station, DateNumber day);
+
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.
   StatResults statsOfSelection();
@@ -95,7 +105,8 @@ class frmMain : public QWidget {
 
   Toolkit& m_toolkit;
   bool m_pagesPlaced = false;
-  QPointer<frmLV> m_statsWindow;  // one at a time; closing it deletes it
+  QPointer<frmLV> m_statsWindow;           // one at a time; closing it deletes it
+  QPointer<frmDataChecks> m_checksWindow;  // likewise
 };
 
 }  // namespace ostrilo
