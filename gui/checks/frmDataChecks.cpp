@@ -60,6 +60,7 @@ QTreeWidgetItem* rowOf(const CheckFlag& flag, int shownIndex, const std::string&
   row->setText(kCode, QString::fromLatin1(checkCodeName(flag.code)));
   row->setText(kSeverity, severityText(flag.severity()));
   row->setText(kDetail, fromCoreText(flag.detail));
+  row->setToolTip(kDetail, row->text(kDetail));  // a long detail is cut at the window's edge
   row->setData(kStation, kSortKeyRole, flag.station);
   row->setData(kDate, kSortKeyRole, flag.day);
   row->setData(kCode, kSortKeyRole, static_cast<int>(flag.code));
@@ -84,7 +85,7 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   setObjectName(QStringLiteral("frmDataChecks"));
   setWindowTitle(QStringLiteral("Data Checks"));
   setAttribute(Qt::WA_DeleteOnClose);
-  resize(780, 480);
+  resize(960, 520);
 
   lblCounts = new QLabel(this);
   lblCounts->setObjectName(QStringLiteral("lblCounts"));
