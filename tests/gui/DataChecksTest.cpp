@@ -8,6 +8,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/checks/CheckReport.h"
+#include "gui/charts/ChartFormat.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/checks/frmDataChecks.h"
 #include "qcustomplot.h"
@@ -127,7 +128,10 @@ TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheDay
   const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
   ASSERT_EQ(plot.graphCount(), 1);
   EXPECT_EQ(plot.graph(0)->name(), "AAAA");
-  EXPECT_EQ(plot.graph(0)->data()->size(), 7 * kHoursPerDay);
+  const auto hours = plot.graph(0)->data();
+  ASSERT_EQ(hours->size(), 7 * kHoursPerDay);
+  EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
+  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 3)) + 23 * kSecondsPerHour);
 }
 
 }  // namespace
