@@ -35,16 +35,19 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Every command option takes a value; --help is the only flag and is handled before these.
+// A command option. --help is handled before these.
 struct OptionSpec {
   std::string_view longName;   // "output" for --output
   char shortName;              // 'o' for -o, '\0' for none
-  std::string_view valueName;  // "FILE", for the help
+  std::string_view valueName;  // "FILE", for the help; empty for a flag, which takes no value
   std::string_view help;       // what it does, for the help
+
+  [[nodiscard]] bool isFlag() const noexcept { return valueName.empty(); }
 };
 
 struct CommandLine {
-  std::map<std::string, std::string, std::less<>> values;  // by long option name
+  // By long option name; a flag given holds an empty value.
+  std::map<std::string, std::string, std::less<>> values;
   std::vector<std::string> inputs;
   bool helpRequested = false;
   std::ostream* report = nullptr;  // standard error: what a command tells besides its result
@@ -82,6 +85,9 @@ constexpr OptionSpec kPeaksOption{
     "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
 constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
                                   "expand: the stations whose factors are combined"};
+
+constexpr OptionSpec kExcludeCriticalOption{
+    "exclude-critical", '\0', "", "stats: leave out the days with a critical check flag too"};
 
 std::string quoted(std::string_view text) { return quoteForMessage(text); }
 
@@ -207,7 +213,9 @@ void runStats(const CommandLine& line, std::ostream& out) {
   if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
     throw Error(ErrorKind::Usage, *problem);
   }
-  writeResult(line, out, BuildStatsCsvText(ComputeStationStats(table, selection)));
+  const std::vector<bool> leaveOut =
+      line.value("exclude-critical") != nullptr ? criticalDays(table) : std::vector<bool>();
+  writeResult(line, out, BuildStatsCsvText(ComputeStationStats(table, selection, leaveOut)));
 }
 
 std::optional<Severity> parseSeverity(const std::string* text) {
@@ -360,14 +368,15 @@ const std::vector<Command>& commands() {
        {},
        &runTable},
       {"stats",
-       "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] INPUT...",
+       "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] [--exclude-critical] INPUT...",
        "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
        "      Max DT, SD, AWDDT, AWEDT, Days; CR LF lines) for the picked stations and dates,\n"
        "      every one when not picked; records in station order whatever order the names come\n"
-       "      in. The figures take only the days with all 24 hours counted (Days of them); a\n"
-       "      figure without such a day is an empty field. A table without stations is a\n"
-       "      failure (\"You must create the data first.\")",
-       {kOutputOption, kStationsOption, kDatesOption},
+       "      in. The figures take only the days with all 24 hours counted (Days of them), with\n"
+       "      --exclude-critical only those without a critical check flag; a figure without\n"
+       "      such a day is an empty field. A table without stations is a failure (\"You must\n"
+       "      create the data first.\")",
+       {kOutputOption, kStationsOption, kDatesOption, kExcludeCriticalOption},
        {},
        &runStats},
       {"info",
@@ -444,8 +453,10 @@ std::string helpText() {
       std::string names = option.shortName == '\0' ? std::string("    --")
                                                    : std::string("-") + option.shortName + ", --";
       names += option.longName;
-      names += ' ';
-      names += option.valueName;
+      if (!option.isFlag()) {
+        names += ' ';
+        names += option.valueName;
+      }
       appendHelpLine(text, names, option.help);
     }
   }
@@ -511,14 +522,19 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
       throw UsageError(std::string(command.name) + ": unknown option " + quoted(arg));
     }
     std::string_view value;
-    if (attached) {
+    if (option->isFlag()) {
+      if (attached) {
+        throw UsageError(std::string(command.name) + ": option " + quoted(name) +
+                         " takes no value");
+      }
+    } else if (attached) {
       value = *attached;
     } else if (i + 1 < args.size() && !args[i + 1].starts_with('-')) {
       // A word starting with '-' here is most likely the next option of a command line that
       // forgot the value; such a value can still be given attached (--output=-x, -o./-x).
       value = args[++i];
     }
-    if (value.empty()) {
+    if (value.empty() && !option->isFlag()) {
       throw UsageError(std::string(command.name) + ": option " + quoted(name) + " needs a value (" +
                        std::string(option->valueName) + ")");
     }

@@ -1,6 +1,9 @@
 #include "core/selection/PlotSelection.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "core/table/ATRTable.h"
 
 namespace ostrilo {
 
@@ -20,6 +23,31 @@ std::optional<std::string> CheckPlotSelection(const PlotSelection& selection) {
   if (!anySelected(selection.dates)) return kNoDatesMessage;
   if (!anySelected(selection.stations)) return kNoStationsMessage;
   return std::nullopt;
+}
+
+PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station, DateNumber day,
+                                 int reach) {
+  // Whole days through the calendar: a date number's fraction is a time of day, and before
+  // 1900 its whole part is not simply the floor.
+  const auto wholeDay = [](DateNumber d) { return dateFromCivil(civilFromDate(d)); };
+  PlotSelection selection;
+  const std::int32_t stations = table.StaCount();
+  selection.stations.selected.assign(static_cast<std::size_t>(stations), false);
+  for (std::int32_t i = 0; i < stations; ++i) {
+    selection.stations.texts.push_back(table.StaNamebyIndex(static_cast<std::int16_t>(i)));
+  }
+  if (const auto index = table.ulstName().Index(station); index >= 0) {
+    selection.stations.selected[static_cast<std::size_t>(index)] = true;
+    selection.stations.current = index;
+  }
+  const DateNumber centre = wholeDay(day);
+  const std::int32_t dates = table.DateCount();
+  selection.dates.selected.reserve(static_cast<std::size_t>(dates));
+  for (std::int32_t i = 0; i < dates; ++i) {
+    const DateNumber d = wholeDay(table.DatebyIndex(static_cast<std::int16_t>(i)));
+    selection.dates.selected.push_back(std::abs(d - centre) <= reach);
+  }
+  return selection;
 }
 
 }  // namespace ostrilo

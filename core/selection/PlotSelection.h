@@ -3,9 +3,14 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/table/DateNumber.h"
+
 namespace ostrilo {
+
+class ATRTable;
 
 // What the plots and the statistics read of one pick list: its items' selected flags, its
 // current item and (for the station list) its item texts. Item i is table index i.
@@ -33,6 +38,12 @@ inline constexpr const char* kNoStationsMessage = "You must select one or more s
 // date, then no selected station. Answers the message of the first test that fails, or nothing
 // when the selection can be walked.
 [[nodiscard]] std::optional<std::string> CheckPlotSelection(const PlotSelection& selection);
+
+// The lists of the table with one station picked, the one named `station` (none when the table
+// lacks it), and every date whose calendar day lies within `reach` days of `day`'s, in list
+// order: what a look at a day among its neighbours plots. Dates the table lacks stay unpicked.
+[[nodiscard]] PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station,
+                                               DateNumber day, int reach);
 
 // Visits the picked (date index, station index) pairs station by station, both in list order:
 // every picked date of the first picked station, then of the next. k counts the picked

@@ -38,7 +38,15 @@ std::int32_t roundHalfEven(double value) {
   return checkedNarrow<std::int32_t>(static_cast<std::int64_t>(std::nearbyint(value)), "statistic");
 }
 
-StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection) {
+StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection,
+                                const std::vector<bool>& leaveOut) {
+  const auto leftOut = [&](std::int16_t date, std::int16_t station) {
+    if (leaveOut.empty()) return false;
+    const std::size_t record =
+        static_cast<std::size_t>(table.StaCount()) * static_cast<std::size_t>(date) +
+        static_cast<std::size_t>(station);
+    return record < leaveOut.size() && leaveOut[record];
+  };
   const auto dates = selection.dates.picked();
   std::vector<bool> weekend;
   weekend.reserve(dates.size());
@@ -57,7 +65,7 @@ StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& sele
     volumes.reserve(dates.size());
     for (std::size_t n = 0; n < dates.size(); ++n) {
       const std::optional<std::int32_t> v = table.CompleteDailyVol(dates[n], i);
-      if (!v) continue;
+      if (!v || leftOut(dates[n], i)) continue;
       volumes.push_back(*v);
       all.add(*v);
       (weekend[n] ? weekendDays : weekday).add(*v);

@@ -37,8 +37,11 @@ using StatResults = std::vector<StationStat>;
 // any other total. Quotients round to the nearest whole number, halves to even. Sums are
 // 64-bit, so no selection the table can hold overflows. The caller runs the selection check
 // first.
-[[nodiscard]] StatResults ComputeStationStats(const ATRTable& table,
-                                              const PlotSelection& selection);
+// leaveOut, when not empty, holds one flag per record (StaCount x date index + station index,
+// as CheckResults::criticalDays gives them): a flagged day is left out as well, and Days counts
+// only the days taken. Empty, the figures are over every complete day.
+[[nodiscard]] StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection,
+                                              const std::vector<bool>& leaveOut = {});
 
 // The nearest whole number, a value exactly halfway going to the even neighbour.
 [[nodiscard]] std::int32_t roundHalfEven(double value);

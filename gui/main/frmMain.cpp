@@ -11,12 +11,14 @@
 #include <QTabWidget>
 #include <exception>
 
+#include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
 #include "core/table/ATRTable.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
+#include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
@@ -140,6 +142,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   createFirstTab(firstPage);
   createSecondTab(secondPage);
   setTabOrder();
+  createDataChecksButton(secondPage);
 
   // Start state: only the first tab can be brought to the front until a table exists.
   cmdLine->setEnabled(false);
@@ -262,6 +265,7 @@ void frmMain::EnablePlotButtons() {
   cmdLine->setEnabled(true);
   cmdHist->setEnabled(true);
   cmdStat->setEnabled(true);
+  cmdDataChecks->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -385,6 +389,32 @@ void frmMain::cmdHistClick() {
   keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection()));
 }
 
+void frmMain::createDataChecksButton(QWidget* page) {
+  cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
+                         twips(5280, 4080, 2055, 495));
+  cmdDataChecks->setEnabled(false);
+  QWidget::setTabOrder(cmdStat, cmdDataChecks);
+  connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
+}
+
+void frmMain::cmdDataChecksClick() {
+  const PlotSelection selection = selectionFromLists(*lstSta, *lstDate);
+  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
+  if (!m_checksWindow) {
+    m_checksWindow = new frmDataChecks(m_toolkit);
+    connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
+  }
+  m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
+  m_checksWindow->show();
+  m_checksWindow->raise();
+}
+
+void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
+  keep(m_lineGraphs,
+       PlotHourlyVol(m_toolkit, this, m_table, selectionAroundDay(m_table, station, day, 3),
+                     graphTypeIndex(*cmbGType)));
+}
+
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = m_table;
   lstSta->clear();
@@ -418,6 +448,7 @@ void frmMain::closeEvent(QCloseEvent* event) {
     }
   }
   if (m_statsWindow) m_statsWindow->close();
+  if (m_checksWindow) m_checksWindow->close();
   event->accept();
 }
 

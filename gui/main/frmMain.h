@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
+#include "core/table/DateNumber.h"
 
 class QComboBox;
 class QGroupBox;
@@ -20,6 +22,7 @@ namespace ostrilo {
 
 class ATRTable;
 class Toolkit;
+class frmDataChecks;
 class frmLV;
 
 // The main window: the first tab builds, adds, loads and saves the count table, the second
@@ -35,7 +38,7 @@ class frmMain : public QWidget {
  public:
   frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent = nullptr);
 
-  // Enables "Hourly Graph", "Histogram" and "Show Statistics".
+  // Enables "Hourly Graph", "Histogram", "Show Statistics" and "Data Checks".
   void EnablePlotButtons();
 
   QLabel* Label4 = nullptr;
@@ -65,6 +68,7 @@ class frmMain : public QWidget {
   QPushButton* cmdHist = nullptr;
   QPushButton* cmdStat = nullptr;
   QPushButton* cmdExport = nullptr;
+  QPushButton* cmdDataChecks = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -88,6 +92,12 @@ class frmMain : public QWidget {
   void cmdColorGridClick();
   void cmdHistClick();
 
+  // The data checks: the button below the graph buttons, the window it opens with the flags of
+  // the selection, and the hourly graph of a station for a day and the three days on each side.
+  void createDataChecksButton(QWidget* page);
+  void cmdDataChecksClick();
+  void plotDaysAround(const std::string& station, DateNumber day);
+
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.
   StatResults statsOfSelection();
@@ -108,7 +118,8 @@ class frmMain : public QWidget {
   // The windows this one opened, by kind, in the order the closing sequence closes them; a
   // pointer turns null when its window is deleted.
   QList<QPointer<QWidget>> m_histograms, m_lineGraphs, m_colorGrids;
-  QPointer<frmLV> m_statsWindow;  // one at a time; closing it deletes it
+  QPointer<frmLV> m_statsWindow;           // one at a time; closing it deletes it
+  QPointer<frmDataChecks> m_checksWindow;  // likewise
 };
 
 }  // namespace ostrilo

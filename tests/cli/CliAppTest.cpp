@@ -202,6 +202,10 @@ TEST_F(CliTest, StatsFileHoldsWhatTheExportWritesForTheSameSelection) {
             BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {0, 2}, {1, 2}))));
   EXPECT_EQ(runArgs({"stats", input}).out, BuildStatsCsvText(ComputeStationStats(
                                                table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}))));
+  // 0301's one day has 23 zero hours.
+  EXPECT_EQ(runArgs({"stats", "--exclude-critical", input}).out,
+            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}),
+                                                  criticalDays(table))));
 }
 
 // A dead Monday and a stuck Tuesday at AAAA, an afternoon only at BBBB: the file is the core's
@@ -306,6 +310,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "unknown date \"2005-01-11\""},
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-02-29", "IN"},
                   "\"2005-02-29\" is not a date"},
+        UsageCase{{"stats", "--exclude-critical=yes", "IN"}, "takes no value"},
         UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is neither C nor W"},
         UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""},
         UsageCase{{"annual", "-o", "OUT", "--peaks", "6-10", "IN"}, "\"6-10\" is not noon"},

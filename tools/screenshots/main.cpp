@@ -1,6 +1,6 @@
 // Writes PNG pictures of the program's windows, filled from a count file, so that anyone can
 // look at them without clicking through the program:
-//   ostrilo-screenshots OUTDIR [COUNTFILE]
+//   ostrilo-screenshots OUTDIR [COUNTFILE...]
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
 #include <QComboBox>
@@ -67,8 +67,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
   const QStringList args = QApplication::arguments();
-  if (args.size() < 2 || args.size() > 3) {
-    std::fprintf(stderr, "usage: ostrilo-screenshots OUTDIR [COUNTFILE]\n");
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: ostrilo-screenshots OUTDIR [COUNTFILE...]\n");
     return 2;
   }
   const QDir out(args.at(1));
@@ -82,9 +82,10 @@ int main(int argc, char* argv[]) {
   ostrilo::frmMain window(table, toolkit);
   window.show();
   bool ok = save(&window, out.filePath(QStringLiteral("main-start.png")));
-  if (args.size() == 3) {
-    window.txtATRfileName->setText(args.at(2));
-    window.cmdBuildNew->click();
+  // The first count file builds the table, every further one is added to it.
+  for (qsizetype i = 2; i < args.size(); ++i) {
+    window.txtATRfileName->setText(args.at(i));
+    (i == 2 ? window.cmdBuildNew : window.cmdAdd2Table)->click();
   }
   ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;
   window.SSTab1->setCurrentIndex(1);
@@ -93,6 +94,8 @@ int main(int argc, char* argv[]) {
   window.lstSta->selectAll();
   window.lstDate->selectAll();
   ok = saveOpened(window.cmdStat, out.filePath(QStringLiteral("station-stat.png"))) && ok;
+
+  ok = saveOpened(window.cmdDataChecks, out.filePath(QStringLiteral("data-checks.png"))) && ok;
 
   // Three stations over all dates: enough series to tell the kinds and the legend apart.
   window.lstSta->setCurrentRow(0);

@@ -60,5 +60,17 @@ TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
   EXPECT_EQ(visits, expected);
 }
 
+// Dates by calendar day, whatever their list order or gaps; a name the table lacks picks none.
+TEST(SelectionAroundDay, PicksTheStationAndTheDatesWithinReach) {
+  std::string text;
+  for (int d : {9, 1, 2, 3, 6, 7}) text += test::dayLines("AAAA", test::day(2023, 1, d), {});
+  const ATRTable table = test::tableOf(text + test::dayLines("BBBB", test::day(2023, 1, 1), {}));
+  const PlotSelection around = selectionAroundDay(table, "BBBB", test::day(2023, 1, 3), 3);
+  EXPECT_EQ(around.stations.selected, (std::vector<bool>{false, true}));
+  EXPECT_EQ(around.stations.texts, (std::vector<std::string>{"AAAA", "BBBB"}));
+  EXPECT_EQ(around.dates.selected, (std::vector<bool>{false, true, true, true, true, false}));
+  EXPECT_TRUE(selectionAroundDay(table, "CCCC", 0, 3).stations.picked().empty());
+}
+
 }  // namespace
 }  // namespace ostrilo

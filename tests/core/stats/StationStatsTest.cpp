@@ -80,7 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                                {"STA1", 512136, 250000, 786408, 219156, 643204, 250000, 3}}),
     test::CaseName());
 
-// Daily totals tell station and date apart, so a station index taken for a date index shows.
+// Daily totals tell station and date apart, so a station index taken for a date index shows,
+// also in the days to leave out.
 TEST(StationStats, RecordsFollowStationListOrderOverThePickedDates) {
   std::string text;
   const char* names[] = {"CCCC", "AAAA", "BBBB"};
@@ -93,6 +94,10 @@ TEST(StationStats, RecordsFollowStationListOrderOverThePickedDates) {
   const StatResults expected{{"CCCC", 1050, 1000, 1100, 50, 1000, 1100, 2},
                              {"BBBB", 3050, 3000, 3100, 50, 3000, 3100, 2}};
   EXPECT_EQ(ComputeStationStats(table, pick(table, {2, 0}, {1, 0})), expected);
+  std::vector<bool> leaveOut(6, false);
+  leaveOut[2] = true;  // BBBB on the Monday: record 3 x 0 + 2
+  const StatResults without{expected[0], {"BBBB", 3100, 3100, 3100, 0, kEmpty, 3100, 1}};
+  EXPECT_EQ(ComputeStationStats(table, pick(table, {2, 0}, {1, 0}), leaveOut), without);
   EXPECT_EQ(ComputeStationStats(table, pick(table, {1}, {})),
             (StatResults{{"AAAA", kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0}}));
 }

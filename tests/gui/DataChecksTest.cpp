@@ -1,0 +1,131 @@
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+#include <stdexcept>
+
+#include "GuiTestSupport.h"
+#include "core/checks/CheckReport.h"
+#include "gui/charts/ChartFormat.h"
+#include "gui/charts/frmGraphL.h"
+#include "gui/checks/frmDataChecks.h"
+#include "qcustomplot.h"
+
+namespace ostrilo::test {
+namespace {
+
+// 28 December 2004 to 4 January 2005. AAAA is dead on the 31st and lost the afternoon of the 3rd,
+// BBBB is dead on the 30th, CCCC on the 29th; AAAA is dead on the 4th as well. Every other day
+// rises from 10 to 240 and raises no flag of its own. CCCC and the 4th are not picked.
+class DataChecksWindowTest : public MainWindowTest {
+ protected:
+  DataChecksWindowTest() {
+    Day rising{};
+    for (int h = 0; h < kHoursPerDay; ++h) rising[static_cast<std::size_t>(h)] = 10 * (h + 1);
+    std::string text;
+    for (int d = 0; d < 8; ++d) {
+      const DateNumber date = day(2004, 12, 28) + d;
+      text += d == 6 ? countLine('1', "010305", "AAAA", test::rising(10)) + "\r\n"
+                     : dayLines("AAAA", date, d == 3 || d == 7 ? Day{} : rising);
+      text += dayLines("BBBB", date, d == 2 ? Day{} : rising);
+      if (d == 1) text += dayLines("CCCC", date, Day{});
+    }
+    build(QString::fromStdString(scratch.write("ATR20041228w1.dat", text)));
+    select(window.lstSta, {0, 1});
+    select(window.lstDate, {0, 1, 2, 3, 4, 5, 6});
+    window.cmdDataChecks->click();
+    flushDeletes();
+    if (openWindows<frmDataChecks>().size() != 1) throw std::runtime_error("no checks window");
+    checks = openWindows<frmDataChecks>().front();
+    toolkit.messages.clear();
+  }
+
+  // "station date code" of every row, in the shown order.
+  QStringList rows() const {
+    QStringList out;
+    for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
+      const QTreeWidgetItem& row = *checks->lvFlags->topLevelItem(r);
+      out << row.text(0) + ' ' + row.text(1) + ' ' + row.text(2);
+    }
+    return out;
+  }
+  void filter(int code, int severity, int station) {
+    checks->cmbCode->setCurrentIndex(code);
+    checks->cmbSeverity->setCurrentIndex(severity);
+    checks->cmbStation->setCurrentIndex(station);
+  }
+
+  frmDataChecks* checks = nullptr;
+};
+
+constexpr int kAll = 0;
+constexpr int kCritical = 1;
+int codeItem(CheckCode code) { return 1 + static_cast<int>(code); }
+
+TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
+  EXPECT_TRUE(checks->lblCounts->text().contains("MISSING_HOURS 1, ZERO_RUN 0, ZERO_DAY 2,"))
+      << checks->lblCounts->text().toStdString();
+  const struct {
+    int code, severity, station;
+    QStringList expected;
+  } cases[] = {{kAll,
+                kCritical,
+                kAll,
+                {"AAAA 12/31/2004,Fr ZERO_DAY", "AAAA 1/3/2005,Mo MISSING_HOURS",
+                 "BBBB 12/30/2004,Th ZERO_DAY"}},
+               {kAll, kCritical, 2, {"BBBB 12/30/2004,Th ZERO_DAY"}},
+               {codeItem(CheckCode::MissingHours), kAll, kAll, {"AAAA 1/3/2005,Mo MISSING_HOURS"}},
+               {codeItem(CheckCode::ZeroDay), kAll, 1, {"AAAA 12/31/2004,Fr ZERO_DAY"}},
+               {codeItem(CheckCode::CopiedDay), kAll, kAll, {}}};
+  for (const auto& c : cases) {
+    filter(c.code, c.severity, c.station);
+    EXPECT_EQ(rows(), c.expected) << c.code << ' ' << c.severity << ' ' << c.station;
+  }
+}
+
+// As text, "1/3/2005" would come first.
+TEST_F(DataChecksWindowTest, SortsDatesByDateAndCopiesTheSelectedRowsInTheShownOrder) {
+  filter(kAll, kCritical, kAll);
+  QHeaderView* header = checks->lvFlags->header();
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                    QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+  for (int r : {0, 2}) checks->lvFlags->topLevelItem(r)->setSelected(true);
+  checks->cmdCopy->click();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            "BBBB\t12/30/2004,Th\tZERO_DAY\tCritical\tall 24 hours zero\n"
+            "AAAA\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 to 23:59)\n");
+}
+
+TEST_F(DataChecksWindowTest, ExportsTheShownFlagsAsTheChecksFile) {
+  filter(kAll, kCritical, kAll);
+  const std::string path = scratch.file("checks.csv");
+  toolkit.answer(QString::fromStdString(path));
+  checks->cmdExportCsv->click();
+  const CheckResults results = RunDataChecks(countTable());
+  const FlagFilter shown{Severity::Critical,
+                         std::nullopt,
+                         {true, true, false},
+                         {true, true, true, true, true, true, true, false}};
+  EXPECT_EQ(readBytes(path), BuildChecksCsvText(selectFlags(results, shown), results.stations()));
+  EXPECT_EQ(toolkit.messages, std::vector{information("Done.")});
+}
+
+// The three days on each side of the 31st are the 28th to the 3rd: seven days of one station.
+TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheDay) {
+  filter(kAll, kCritical, kAll);
+  QTreeWidgetItem* row = checks->lvFlags->topLevelItem(0);
+  emit checks->lvFlags->itemDoubleClicked(row, 0);
+  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
+  const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
+  ASSERT_EQ(plot.graphCount(), 1);
+  EXPECT_EQ(plot.graph(0)->name(), "AAAA");
+  const auto hours = plot.graph(0)->data();
+  ASSERT_EQ(hours->size(), 7 * kHoursPerDay);
+  EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
+  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 3)) + 23 * kSecondsPerHour);
+}
+
+}  // namespace
+}  // namespace ostrilo::test
