@@ -104,8 +104,8 @@ inline Picture picture(const ATRTable& table) {
             table.lngLast(),
             table.volumeArray(),
             {}};
-  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int16_t s = 0; s < table.StaCount(); ++s)
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int32_t s = 0; s < table.StaCount(); ++s)
       p.totals.push_back(table.DailyVolByIndex(d, s));
   }
   return p;
@@ -125,15 +125,15 @@ inline void checkInvariants(const ATRTable& table) {
   const std::vector<DateNumber>& dates = table.ulstDate().values();
   check(std::unordered_set<DateNumber>(dates.begin(), dates.end()).size() == dates.size(),
         "a date twice");
-  for (std::int16_t i = 0; i < table.StaCount(); ++i) {
+  for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     check(table.ulstName().Index(names[static_cast<std::size_t>(i)]) == i, "name index lost");
   }
-  for (std::int16_t i = 0; i < table.DateCount(); ++i) {
+  for (std::int32_t i = 0; i < table.DateCount(); ++i) {
     check(table.ulstDate().Index(dates[static_cast<std::size_t>(i)]) == i, "date index lost");
   }
 
-  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int32_t s = 0; s < table.StaCount(); ++s) {
       std::int32_t sum = 0;
       for (const std::int16_t v : table.VolArrByIndex(d, s)) sum += v;
       check(sum == table.DailyVolByIndex(d, s), "a daily total is not the sum of its hours");
@@ -164,8 +164,8 @@ struct Model {
 
   static Model of(const ATRTable& table) {
     Model m{table.ulstName().values(), table.ulstDate().values(), {}};
-    for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-      for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+    for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int32_t s = 0; s < table.StaCount(); ++s) {
         m.hours[{static_cast<std::size_t>(d), static_cast<std::size_t>(s)}] =
             table.VolArrByIndex(d, s);
       }
@@ -191,8 +191,8 @@ struct Model {
   void checkHeldBy(const ATRTable& table) const {
     check(table.ulstName().values() == names, "station list differs from the model");
     check(table.ulstDate().values() == dates, "date list differs from the model");
-    for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-      for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+    for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int32_t s = 0; s < table.StaCount(); ++s) {
         const auto found = hours.find({static_cast<std::size_t>(d), static_cast<std::size_t>(s)});
         const HourlyVolumes expected = found == hours.end() ? HourlyVolumes{} : found->second;
         check(table.VolArrByIndex(d, s) == expected, "a pair's hours differ from the model");

@@ -24,7 +24,7 @@ double hourOf(DateNumber date, int hour) {
 // in walk order. visit(int k, double hourStart, std::int16_t volume).
 template <typename Visit>
 void walkPickedHours(const ATRTable& table, const PlotSelection& selection, Visit&& visit) {
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+  walkSelection(selection, [&](int k, std::int32_t station, std::int32_t date) {
     const DateNumber day = table.DatebyIndex(date);
     const HourlyVolumes volumes = table.VolArrByIndex(date, station);
     for (int h = 0; h < kHoursPerDay; ++h) visit(k, hourOf(day, h), volumes[h]);
@@ -35,7 +35,7 @@ void walkPickedHours(const ATRTable& table, const PlotSelection& selection, Visi
 std::vector<std::string> pickedStationTitles(const PlotSelection& selection) {
   const std::vector<std::string>& texts = selection.stations.texts;
   std::vector<std::string> titles;
-  for (const std::int16_t station : selection.stations.picked()) {
+  for (const std::int32_t station : selection.stations.picked()) {
     const auto index = static_cast<std::size_t>(station);
     titles.push_back(index < texts.size() ? texts[index] : std::string());
   }
@@ -82,7 +82,7 @@ LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection
   chart.leftAxisTitle = "Vehicles per day";
   chart.bottomAxisFormat = kDateFormat;
   chart.multiLineLabels = false;
-  walkSelection(selection, [&](int k, std::int16_t station, std::int16_t date) {
+  walkSelection(selection, [&](int k, std::int32_t station, std::int32_t date) {
     chart.series[static_cast<std::size_t>(k)].points.push_back(
         {table.DatebyIndex(date), double(table.DailyVolByIndex(date, station))});
   });
@@ -123,7 +123,7 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
   constexpr int kValues = 1 << 16;
   constexpr int kOffset = 1 << 15;
   std::vector<std::uint32_t> occurrences(kValues, 0);
-  walkSelection(selection, [&](int, std::int16_t station, std::int16_t date) {
+  walkSelection(selection, [&](int, std::int32_t station, std::int32_t date) {
     for (const std::int16_t v : table.VolArrByIndex(date, station)) ++occurrences[v + kOffset];
   });
 

@@ -34,13 +34,13 @@ std::int32_t roundHalfEven(double value) {
 }
 
 StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection) {
-  const std::vector<std::int16_t> dates = selection.dates.picked();
+  const std::vector<std::int32_t> dates = selection.dates.picked();
   std::vector<bool> weekend;
   weekend.reserve(dates.size());
-  for (const std::int16_t j : dates) weekend.push_back(IsWeekend(table.DatebyIndex(j)));
+  for (const std::int32_t j : dates) weekend.push_back(IsWeekend(table.DatebyIndex(j)));
 
   StatResults rows;
-  for (const std::int16_t i : selection.stations.picked()) {
+  for (const std::int32_t i : selection.stations.picked()) {
     StationStat row;
     const auto index = static_cast<std::size_t>(i);
     if (index < selection.stations.texts.size()) row.AtrId = selection.stations.texts[index];

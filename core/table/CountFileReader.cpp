@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/table/Error.h"
@@ -30,6 +32,7 @@ class FileDescriptor {
     if (m_fd >= 0) ::close(m_fd);
   }
   [[nodiscard]] int get() const noexcept { return m_fd; }
+  int release() noexcept { return std::exchange(m_fd, -1); }
 
  private:
   int m_fd;
@@ -180,15 +183,29 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
 
 }  // namespace
 
-std::string readWholeFile(const std::string& path) {
-  const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) throw systemError(errno, "Cannot open", path);
+int openRegularFile(const std::string& path) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer before the check below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw systemError(errno, "Cannot open", path);
+  FileDescriptor owner(fd);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) throw systemError(errno, "Cannot read", path);
+  if (::fstat(fd, &st) != 0) throw systemError(errno, "Cannot read", path);
   if (S_ISDIR(st.st_mode)) throw systemError(EISDIR, "Cannot read", path);
+  if (!S_ISREG(st.st_mode)) {
+    throw Error(ErrorKind::Io, "Cannot read \"" + path +
+                                   "\": it is a device, a FIFO or a socket, not a regular file");
+  }
+  if (::fcntl(fd, F_SETFL, 0) != 0) throw systemError(errno, "Cannot read", path);
+  return owner.release();
+}
 
+std::string readWholeFile(const std::string& path) {
+  const FileDescriptor fd(openRegularFile(path));
+  struct stat st {};
   std::string text;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
+    text.reserve(static_cast<std::size_t>(st.st_size));
+  }
   char buffer[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -204,42 +221,98 @@ std::string readWholeFile(const std::string& path) {
 
 namespace {
 
-template <typename Visit>
-void forEachLine(std::string_view text, Visit&& visit) {
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t lf = text.find('\n', start);
-    if (lf == std::string_view::npos) {
-      visit(text.substr(start));
-      return;
-    }
-    std::size_t end = lf;
-    if (end > start && text[end - 1] == '\r') --end;
-    visit(text.substr(start, end - start));
-    start = lf + 1;
-  }
-}
+// Cuts text into lines as it arrives and parses each at once.
+class LineFeeder {
+ public:
+  LineFeeder(std::string_view fileLabel, const CountLineVisitor& visit)
+      : m_label(fileLabel), m_visit(visit) {}
 
-std::size_t pieceCount(std::string_view text) {
-  // memchr is vectorised; a byte-by-byte count cost a fifth of reading a large file.
-  std::size_t pieces = 1;
-  const char* at = text.data();
-  const char* const end = text.data() + text.size();
-  while (at != end) {
-    const void* lf = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
-    if (lf == nullptr) break;
-    ++pieces;
-    at = static_cast<const char*>(lf) + 1;
+  // Parses the complete lines at the front of data and answers the bytes they took. With
+  // atEnd, data ends the file, so its rest is the last line.
+  std::size_t feed(std::string_view data, bool atEnd) {
+    const char* p = data.data();
+    const char* const end = p + data.size();
+    // The next LF is remembered: a file of lone CRs would otherwise search to the end of the
+    // data for every line.
+    const char* lf = nullptr;
+    while (p != end) {
+      if (lf == nullptr || (lf != end && lf < p)) {
+        const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        lf = found == nullptr ? end : static_cast<const char*>(found);
+      }
+      const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
+      const char* lineEnd = nullptr;
+      const char* next = nullptr;
+      if (cr != nullptr) {
+        // A CR at the end of the data may be the first half of a CR LF.
+        if (cr + 1 == end && !atEnd) break;
+        lineEnd = cr;
+        next = cr + 1 != end && cr[1] == '\n' ? cr + 2 : cr + 1;
+      } else if (lf != end) {
+        lineEnd = lf;
+        next = lf + 1;
+      } else {
+        if (!atEnd) break;
+        lineEnd = end;
+        next = end;
+      }
+      line(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+      p = next;
+    }
+    return static_cast<std::size_t>(p - data.data());
   }
-  return pieces;
-}
+
+  [[noreturn]] void tooLong() const {
+    throw Error(ErrorKind::Overflow, where(m_label, m_lineNo + 1) + "the line is longer than " +
+                                         std::to_string(kMaxLineBytes) + " bytes");
+  }
+
+ private:
+  void line(std::string_view text) {
+    if (text.size() > kMaxLineBytes) tooLong();
+    ++m_lineNo;
+    if (!isBlank(text)) m_visit(parseLine(text, m_label, m_lineNo, m_cache));
+  }
+
+  std::string_view m_label;
+  const CountLineVisitor& m_visit;
+  DateCache m_cache;
+  std::size_t m_lineNo = 0;
+};
 
 }  // namespace
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  lines.reserve(pieceCount(text));
-  forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+void parseCountText(std::string_view text, std::string_view fileLabel,
+                    const CountLineVisitor& visit) {
+  LineFeeder(fileLabel, visit).feed(text, true);
+}
+
+void readCountFile(const std::string& path, std::string_view fileLabel,
+                   const CountLineVisitor& visit) {
+  const FileDescriptor fd(openRegularFile(path));
+  LineFeeder feeder(fileLabel, visit);
+  // Several longest lines fit, so a line never waits for room.
+  constexpr std::size_t kBlock = 4 * kMaxLineBytes;
+  const auto buffer = std::make_unique<char[]>(kBlock);
+  std::size_t held = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer.get() + held, kBlock - held);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw systemError(errno, "Cannot read", path);
+    }
+    held += static_cast<std::size_t>(n);
+    const std::size_t used = feeder.feed(std::string_view(buffer.get(), held), n == 0);
+    if (n == 0) return;
+    std::memmove(buffer.get(), buffer.get() + used, held - used);
+    held -= used;
+    if (held > kMaxLineBytes) feeder.tooLong();
+  }
+}
+
+std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {
+  std::vector<CountLine> lines;
+  parseCountText(text, fileLabel, [&](const CountLine& line) { lines.push_back(line); });
   return lines;
 }
 
@@ -275,24 +348,6 @@ std::optional<long long> parseVolumeField(std::string_view field) {
     if (roundUp) ++magnitude;
   }
   return negative ? -magnitude : magnitude;
-}
-
-std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {
-  const std::size_t pieces = pieceCount(text);
-  if (pieces > kMaxCountFilePieces) {
-    throw Error(ErrorKind::Overflow,
-                std::string(fileLabel) + ": " + std::to_string(pieces) +
-                    " lines; a count file may hold at most 32767, blank lines included");
-  }
-  std::vector<CountLine> parsed;
-  parsed.reserve(pieces);
-  DateCache cache;
-  std::size_t lineNo = 0;
-  forEachLine(text, [&](std::string_view line) {
-    ++lineNo;
-    if (!isBlank(line)) parsed.push_back(parseLine(line, fileLabel, lineNo, cache));
-  });
-  return parsed;
 }
 
 }  // namespace ostrilo

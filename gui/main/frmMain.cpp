@@ -393,14 +393,14 @@ void frmMain::cmdHistClick() {
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = countTable();
   lstSta->clear();
-  for (std::int16_t i = 0; i < table.StaCount(); ++i) {
+  for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     lstSta->addItem(stationText(table.StaNamebyIndex(i)));
   }
   if (selectFirst && lstSta->count() > 0) lstSta->setCurrentRow(0);
 
   const QLocale locale = displayLocale();
   lstDate->clear();
-  for (std::int16_t i = 0; i < table.DateCount(); ++i) {
+  for (std::int32_t i = 0; i < table.DateCount(); ++i) {
     lstDate->addItem(dateEntryText(table.DatebyIndex(i), locale));
   }
   if (selectFirst && lstDate->count() > 0) lstDate->setCurrentRow(0);

@@ -120,6 +120,7 @@ struct TableSnapshot {
   std::int32_t lngLast = -1;
   std::vector<std::int16_t> volumes;
   std::vector<std::int32_t> totals;  // DailyVolByIndex of every pair, in record order
+  std::vector<HourMask> counted;     // CountedHours of every pair, in record order
   std::string inFile;
 };
 
@@ -129,10 +130,12 @@ inline TableSnapshot snapshot(const ATRTable& table) {
                   table.lngLast(),
                   table.volumeArray(),
                   {},
+                  {},
                   table.inFile()};
-  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int16_t n = 0; n < table.StaCount(); ++n) {
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int32_t n = 0; n < table.StaCount(); ++n) {
       s.totals.push_back(table.DailyVolByIndex(d, n));
+      s.counted.push_back(table.CountedHours(d, n));
     }
   }
   return s;
@@ -144,6 +147,7 @@ inline void expectSame(const TableSnapshot& before, const TableSnapshot& after) 
   EXPECT_EQ(before.lngLast, after.lngLast);
   EXPECT_EQ(before.volumes, after.volumes);
   EXPECT_EQ(before.totals, after.totals);
+  EXPECT_EQ(before.counted, after.counted);
   EXPECT_EQ(before.inFile, after.inFile);
 }
 
