@@ -81,10 +81,11 @@ class FileTable {
   void add(const CountLine& line) {
     if (m_date < 0 || line.date != m_lastDate) {
       m_lastDate = line.date;
-      m_date = dates.Index(line.date);
+      m_date = dateIndex(line.date);
       if (m_date < 0) {
         dates.Add(line.date);
         m_date = dates.Count() - 1;
+        rememberDate(line.date, m_date);
         checkPairs();
         resize(stride, static_cast<std::size_t>(dates.Count()));
       }
@@ -173,6 +174,31 @@ class FileTable {
     }
   }
 
+  // Count-file dates are whole day numbers close to each other: a window of days indexed
+  // directly spares the hash lookup that a change of date would cost on every other line.
+  static constexpr std::int64_t kWindow = 4096;
+  [[nodiscard]] std::int32_t dateIndex(DateNumber date) const {
+    const std::int64_t at = static_cast<std::int64_t>(date) - m_windowStart;
+    if (static_cast<DateNumber>(static_cast<std::int64_t>(date)) == date && at >= 0 &&
+        at < kWindow && !m_window.empty()) {
+      return m_window[static_cast<std::size_t>(at)];
+    }
+    return dates.Index(date);
+  }
+  void rememberDate(DateNumber date, std::int32_t index) {
+    if (m_window.empty()) {
+      m_window.assign(kWindow, -1);
+      m_windowStart = static_cast<std::int64_t>(date) - kWindow / 2;
+    }
+    const std::int64_t at = static_cast<std::int64_t>(date) - m_windowStart;
+    if (static_cast<DateNumber>(static_cast<std::int64_t>(date)) == date && at >= 0 &&
+        at < kWindow) {
+      m_window[static_cast<std::size_t>(at)] = index;
+    }
+  }
+
+  std::vector<std::int32_t> m_window;
+  std::int64_t m_windowStart = 0;
   std::string m_label;
   DateNumber m_lastDate = 0;
   std::int32_t m_date = -1;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -92,6 +93,33 @@ int plainVolume(std::string_view field) {
   return value;
 }
 
+// The same for a whole 5-byte field, all bytes at once: blanks may only lead, and at least one
+// digit must follow. A field of anything else answers -1 and goes the slow way.
+int wholeFieldVolume(const char* p) {
+  std::uint64_t x = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t head = 0;
+    std::memcpy(&head, p, 4);
+    x = head | std::uint64_t{static_cast<unsigned char>(p[4])} << 32;
+  } else {
+    for (int i = 4; i >= 0; --i) x = x << 8 | static_cast<unsigned char>(p[i]);
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101ULL;
+  constexpr std::uint64_t kLow7 = 0x7F * kOnes;
+  // 0x80 in exactly the bytes that are blanks.
+  const std::uint64_t notBlank = x ^ (0x20 * kOnes);
+  const std::uint64_t blankHigh = ~(((notBlank & kLow7) + kLow7) | notBlank | kLow7) & (0x80 * kOnes);
+  const std::uint64_t blanks = (blankHigh >> 7) * 0xFF;  // 0xFF in each blank byte
+  if ((blanks & (blanks + 1)) != 0 || blanks == 0xFF * kOnes) return -1;
+  const std::uint64_t y = x | (blanks & (0x10 * kOnes));  // leading blanks become '0'
+  if ((y & (0xF0 * kOnes)) != 0x30 * kOnes || ((y + 0x06 * kOnes) & (0xF0 * kOnes)) != 0x30 * kOnes) {
+    return -1;
+  }
+  const std::uint64_t d = y - 0x30 * kOnes;
+  return static_cast<int>((d & 0xFF) * 10000 + (d >> 8 & 0xFF) * 1000 + (d >> 16 & 0xFF) * 100 +
+                          (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
+}
+
 std::string where(std::string_view fileLabel, std::size_t lineNo) {
   return std::string(fileLabel) + ", line " + std::to_string(lineNo) + ", ";
 }
@@ -105,20 +133,30 @@ class DateCache {
     if (text.size() != 6) return std::nullopt;
     std::uint64_t key = 0;
     std::memcpy(&key, text.data(), 6);
+    // Lines of one date usually follow each other.
+    if (key == m_lastKey && m_lastKnown) return m_lastDate;
     std::size_t at = (key * 0x9E3779B97F4A7C15ULL) >> 54;
     for (int probe = 0; probe < kProbes; ++probe, at = (at + 1) % kSlots) {
       Slot& slot = m_slots[at];
-      if (slot.used && slot.key == key) return slot.date;
+      if (slot.used && slot.key == key) return remember(key, slot.date);
       if (!slot.used) {
         const auto date = parseMonthDayYear(text);
-        if (date) slot = {key, *date, true};
-        return date;
+        if (!date) return std::nullopt;
+        slot = {key, *date, true};
+        return remember(key, *date);
       }
     }
     return parseMonthDayYear(text);
   }
 
  private:
+  DateNumber remember(std::uint64_t key, DateNumber date) {
+    m_lastKey = key;
+    m_lastDate = date;
+    m_lastKnown = true;
+    return date;
+  }
+
   static constexpr std::size_t kSlots = 1024;
   static constexpr int kProbes = 8;
   struct Slot {
@@ -127,6 +165,9 @@ class DateCache {
     bool used = false;
   };
   std::vector<Slot> m_slots = std::vector<Slot>(kSlots);
+  std::uint64_t m_lastKey = 0;
+  DateNumber m_lastDate = 0;
+  bool m_lastKnown = false;
 };
 
 CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size_t lineNo,
@@ -153,7 +194,8 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   for (std::size_t k = 0; k < kFieldCount; ++k) {
     const std::size_t first = kFirstVolumeColumn + kFieldWidth * k;
     const std::string_view field = columns(line, first, kFieldWidth);
-    const int plain = plainVolume(field);
+    const int plain =
+        field.size() == kFieldWidth ? wholeFieldVolume(field.data()) : plainVolume(field);
     if (plain >= 0 && plain <= std::numeric_limits<std::int16_t>::max()) {
       parsed.volumes[k] = static_cast<std::int16_t>(plain);
       continue;

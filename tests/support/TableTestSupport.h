@@ -22,6 +22,7 @@
 #include "core/table/ATRTable.h"
 #include "core/table/DateNumber.h"
 #include "core/table/Error.h"
+#include "tests/support/TableSnapshot.h"
 
 namespace ostrilo {
 inline void PrintTo(ErrorKind kind, std::ostream* os) { *os << static_cast<int>(kind); }
@@ -112,34 +113,6 @@ class ScratchDir {
  private:
   std::filesystem::path m_path;
 };
-
-// Everything a caller can observe of a table.
-struct TableSnapshot {
-  std::vector<std::string> names;
-  std::vector<DateNumber> dates;
-  std::int32_t lngLast = -1;
-  std::vector<std::int16_t> volumes;
-  std::vector<std::int32_t> totals;  // DailyVolByIndex of every pair, in record order
-  std::vector<HourMask> counted;     // CountedHours of every pair, in record order
-  std::string inFile;
-};
-
-inline TableSnapshot snapshot(const ATRTable& table) {
-  TableSnapshot s{table.ulstName().values(),
-                  table.ulstDate().values(),
-                  table.lngLast(),
-                  table.volumeArray(),
-                  {},
-                  {},
-                  table.inFile()};
-  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int32_t n = 0; n < table.StaCount(); ++n) {
-      s.totals.push_back(table.DailyVolByIndex(d, n));
-      s.counted.push_back(table.CountedHours(d, n));
-    }
-  }
-  return s;
-}
 
 inline void expectSame(const TableSnapshot& before, const TableSnapshot& after) {
   EXPECT_EQ(before.names, after.names);
