@@ -18,8 +18,6 @@ namespace {
 
 constexpr HourMask kFirstHalf = 0x000FFFu;
 constexpr HourMask kSecondHalf = 0xFFF000u;
-// What a record costs in memory: 24 volumes, its mask and its daily total.
-constexpr std::size_t kRecordBytes = kHoursPerDay * 2 + 4 + 4;
 
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -53,14 +51,17 @@ Error notEnoughMemory(std::int64_t records) {
                "not enough memory for a table of " + std::to_string(records) + " records");
 }
 
-void checkMemoryFor(std::int64_t records) {
+void checkMemoryFor(std::int64_t records, std::int64_t extraBytes) {
   // Asking for more than the machine holds would succeed on an overcommitting system and fail
   // page by page later, far from any error handling.
   struct sysinfo info {};
   if (::sysinfo(&info) != 0) return;
   const double available =
       (static_cast<double>(info.totalram) + static_cast<double>(info.totalswap)) * info.mem_unit;
-  if (static_cast<double>(records) * kRecordBytes > available) throw notEnoughMemory(records);
+  if (static_cast<double>(records) * kTableRecordBytes + static_cast<double>(extraBytes) >
+      available) {
+    throw notEnoughMemory(records);
+  }
 }
 
 namespace detail {

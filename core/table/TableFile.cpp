@@ -319,9 +319,27 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
 }
 
 TableFileContent loadTableFile(const std::string& path, std::string_view fileLabel) {
+  struct stat st {};
+  const int fd = openRegularFile(path);
+  const int rc = ::fstat(fd, &st);
+  const int err = errno;
+  ::close(fd);
+  if (rc != 0) throw systemError(err, "Cannot read", path);
+  // The file and the table it holds are in memory together for a moment; a file too large for
+  // that is refused before any of it is read.
+  const std::int64_t records = st.st_size / (kHoursPerDay * 2);
+  checkMemoryFor(records, st.st_size);
   // Read, not mapped: a file that shrinks or fails while mapped ends the process (SIGBUS),
   // where a read fails with an error we can report.
-  return decodeTableFile(readWholeFile(path), fileLabel);
+  std::string bytes;
+  try {
+    bytes = readWholeFile(path);
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(records);
+  } catch (const std::length_error&) {
+    throw notEnoughMemory(records);
+  }
+  return decodeTableFile(bytes, fileLabel);
 }
 
 namespace {

@@ -229,6 +229,20 @@ TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat"}));
 }
 
+// A sparse file of a tebibyte: more than any machine this runs on can hold, yet no disk space.
+TEST_F(TableFileTest, ATableLargerThanMemoryIsRefusedBeforeItIsRead) {
+  buildTwoByThree();
+  const auto before = snapshot(table);
+  const std::string path = dir.write("huge.cont", tableBytes());
+  std::error_code err;
+  std::filesystem::resize_file(path, std::uintmax_t{1} << 40, err);
+  if (err) GTEST_SKIP() << "no sparse files here: " << err.message();
+  const Error e = thrownBy([&] { table.LoadFromFile(path); });
+  EXPECT_EQ(e.kind(), ErrorKind::OutOfMemory);
+  EXPECT_EQ(e.description(), "not enough memory for a table of 22906492245 records");
+  test::expectSame(before, snapshot(table));
+}
+
 // Replacing a link by a regular file would quietly detach it from the table it points at.
 TEST_F(TableFileTest, SaveThroughASymbolicLinkKeepsTheLink) {
   buildTwoByThree();
