@@ -43,8 +43,8 @@ BenchInputs::BenchInputs(InputSet set) {
         const std::string path =
             (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(monday) + from)))
                 .string();
-        writeFileAtomically(path, countText(1, kYearStations, from,
-                                            std::min(7, kYearDays - from), monday));
+        writeFileAtomically(
+            path, countText(1, kYearStations, from, std::min(7, kYearDays - from), monday));
         m_files.push_back(path);
       }
       m_first = m_files.front();

@@ -125,8 +125,8 @@ class RatioReporter : public ostrilo::bench::MedianReporter {
 
 void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const ATRTable& full,
                    const std::string& tableFile, const std::string& tableBytes,
-                   const BenchInputs& year, const ATRTable& yearTable,
-                   const std::string& yearFile, const std::string& yearBytes) {
+                   const BenchInputs& year, const ATRTable& yearTable, const std::string& yearFile,
+                   const std::string& yearBytes) {
   const std::string& first = inputs.firstFile();
   const std::string& second = inputs.secondFile();
   const std::size_t countFileBytes = ostrilo::readWholeFile(first).size();
@@ -221,8 +221,7 @@ void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const A
              [&](benchmark::State&) { writeBytes(plainOut, yearBytes, true); });
   });
   add("Year/SaveToFile", [=, &yearTable](benchmark::State& state) {
-    timeLoop(state, yearBytes.size(),
-             [&](benchmark::State&) { yearTable.SaveToFile(savedOut); });
+    timeLoop(state, yearBytes.size(), [&](benchmark::State&) { yearTable.SaveToFile(savedOut); });
   });
 }
 
@@ -267,8 +266,9 @@ int main(int argc, char** argv) {
     const std::string yearFile = (year.folder() / "year.cont").string();
     yearTable.SaveToFile(yearFile);
     const std::string yearBytes = ostrilo::readWholeFile(yearFile);
-    std::printf("Year: %zu count files of %zu bytes in all, a table file of %zu bytes (%d records)\n",
-                year.files().size(), fileBytes(year.files()), yearBytes.size(), yearTable.Count());
+    std::printf(
+        "Year: %zu count files of %zu bytes in all, a table file of %zu bytes (%d records)\n",
+        year.files().size(), fileBytes(year.files()), yearBytes.size(), yearTable.Count());
 
     registerCases(inputs, firstOnly, full, tableFile, tableBytes, year, yearTable, yearFile,
                   yearBytes);

@@ -129,7 +129,8 @@ inline void checkInvariants(const ATRTable& table) {
       check(sum == table.DailyVolByIndex(d, s), "a daily total is not the sum of its hours");
       const HourMask counted = table.CountedHours(d, s);
       check((counted & ~kAllHours) == 0, "a mask marks an hour past 23");
-      check(table.CompleteDailyVol(d, s) == (counted == kAllHours ? std::optional(sum) : std::nullopt),
+      check(table.CompleteDailyVol(d, s) ==
+                (counted == kAllHours ? std::optional(sum) : std::nullopt),
             "a complete day's total disagrees with its mask");
     }
   }
@@ -213,7 +214,8 @@ inline std::optional<std::vector<PlainLine>> plainRead(std::string_view text) {
       const std::string rest = fraction.empty() ? "" : fraction.substr(1);
       if (!fraction.empty() &&
           (fraction[0] > '5' ||
-           (fraction[0] == '5' && (rest.find_first_not_of('0') != std::string::npos || value % 2 == 1)))) {
+           (fraction[0] == '5' &&
+            (rest.find_first_not_of('0') != std::string::npos || value % 2 == 1)))) {
         ++value;
       }
       if (negative) value = -value;

@@ -25,11 +25,10 @@ std::string baseName(const std::string& path) {
 }
 
 Error tooLarge(std::string_view label, std::int64_t stations, std::int64_t dates) {
-  return Error(ErrorKind::Overflow, std::string(label) + ": " + std::to_string(stations) +
-                                        " stations x " + std::to_string(dates) + " dates = " +
-                                        std::to_string(stations * dates) +
-                                        " records; a table holds at most " +
-                                        std::to_string(kMaxPairs));
+  return Error(ErrorKind::Overflow,
+               std::string(label) + ": " + std::to_string(stations) + " stations x " +
+                   std::to_string(dates) + " dates = " + std::to_string(stations * dates) +
+                   " records; a table holds at most " + std::to_string(kMaxPairs));
 }
 
 std::int32_t dailyTotal(const std::int16_t* hours) {
@@ -104,8 +103,8 @@ class FileTable {
     }
     const std::size_t record = stride * static_cast<std::size_t>(m_date) + m_name;
     std::copy(line.volumes.begin(), line.volumes.end(),
-              vol.begin() + static_cast<std::ptrdiff_t>(record * kHoursPerDay +
-                                                         (line.firstHalf ? 0 : 12)));
+              vol.begin() +
+                  static_cast<std::ptrdiff_t>(record * kHoursPerDay + (line.firstHalf ? 0 : 12)));
     counted[record] |= line.firstHalf ? kFirstHalf : kSecondHalf;
   }
 
@@ -146,7 +145,8 @@ class FileTable {
         if (vol.capacity() < records * kHoursPerDay) {
           vol.reserve(std::max(records * kHoursPerDay, 2 * vol.capacity()));
         }
-        if (counted.capacity() < records) counted.reserve(std::max(records, 2 * counted.capacity()));
+        if (counted.capacity() < records)
+          counted.reserve(std::max(records, 2 * counted.capacity()));
         vol.resize(records * kHoursPerDay - kHoursPerDay, 0);
         counted.resize(records - 1, 0);
         return;
@@ -299,7 +299,8 @@ void ATRTable::fillFromCountFile(bool add) {
   } catch (const std::bad_alloc&) {
     throw notEnoughMemory(static_cast<std::int64_t>(file.counted.size()));
   }
-  for (std::size_t r = 0; r < totals.size(); ++r) totals[r] = dailyTotal(&file.vol[r * kHoursPerDay]);
+  for (std::size_t r = 0; r < totals.size(); ++r)
+    totals[r] = dailyTotal(&file.vol[r * kHoursPerDay]);
   m_names = std::move(file.names);
   m_dates = std::move(file.dates);
   m_vol = std::move(file.vol);
@@ -322,16 +323,19 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
   try {
     for (std::int32_t i = 0; i < file.names.Count(); ++i) {
       m_names.Add(file.names.at(i));
-      nameAt[static_cast<std::size_t>(i)] = static_cast<std::size_t>(m_names.Index(file.names.at(i)));
+      nameAt[static_cast<std::size_t>(i)] =
+          static_cast<std::size_t>(m_names.Index(file.names.at(i)));
     }
     for (std::int32_t i = 0; i < file.dates.Count(); ++i) {
       m_dates.Add(file.dates.at(i));
-      dateAt[static_cast<std::size_t>(i)] = static_cast<std::size_t>(m_dates.Index(file.dates.at(i)));
+      dateAt[static_cast<std::size_t>(i)] =
+          static_cast<std::size_t>(m_dates.Index(file.dates.at(i)));
     }
     if (std::int64_t{m_names.Count()} * m_dates.Count() > kMaxPairs) {
       throw tooLarge(label, m_names.Count(), m_dates.Count());
     }
-    records = static_cast<std::size_t>(m_names.Count()) * static_cast<std::size_t>(m_dates.Count()) + 1;
+    records =
+        static_cast<std::size_t>(m_names.Count()) * static_cast<std::size_t>(m_dates.Count()) + 1;
     checkMemoryFor(static_cast<std::int64_t>(records));
     try {
       if (m_names.Count() != oldNames) {
@@ -342,7 +346,8 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
         // Room first, so that nothing below can fail once the table starts to change. Growing
         // by half again keeps a run of adds linear.
         const auto grow = [records](auto& v, std::size_t per) {
-          if (v.capacity() < records * per) v.reserve(std::max(records * per, v.capacity() * 3 / 2));
+          if (v.capacity() < records * per)
+            v.reserve(std::max(records * per, v.capacity() * 3 / 2));
         };
         grow(m_vol, kHoursPerDay);
         grow(m_counted, 1);
@@ -407,9 +412,10 @@ void ATRTable::LoadFromFile(const std::string& fileName) {
   } catch (const std::bad_alloc&) {
     throw notEnoughMemory(static_cast<std::int64_t>(records));
   }
-  for (std::size_t r = 0; r < records; ++r) totals[r] = dailyTotal(&content.volumes[r * kHoursPerDay]);
-  const auto pairs = static_cast<std::int32_t>(std::int64_t{content.names.Count()} *
-                                               content.dates.Count());
+  for (std::size_t r = 0; r < records; ++r)
+    totals[r] = dailyTotal(&content.volumes[r * kHoursPerDay]);
+  const auto pairs =
+      static_cast<std::int32_t>(std::int64_t{content.names.Count()} * content.dates.Count());
   m_names = std::move(content.names);
   m_dates = std::move(content.dates);
   m_vol = std::move(content.volumes);

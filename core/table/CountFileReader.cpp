@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -108,11 +108,13 @@ int wholeFieldVolume(const char* p) {
   constexpr std::uint64_t kLow7 = 0x7F * kOnes;
   // 0x80 in exactly the bytes that are blanks.
   const std::uint64_t notBlank = x ^ (0x20 * kOnes);
-  const std::uint64_t blankHigh = ~(((notBlank & kLow7) + kLow7) | notBlank | kLow7) & (0x80 * kOnes);
+  const std::uint64_t blankHigh =
+      ~(((notBlank & kLow7) + kLow7) | notBlank | kLow7) & (0x80 * kOnes);
   const std::uint64_t blanks = (blankHigh >> 7) * 0xFF;  // 0xFF in each blank byte
   if ((blanks & (blanks + 1)) != 0 || blanks == 0xFF * kOnes) return -1;
   const std::uint64_t y = x | (blanks & (0x10 * kOnes));  // leading blanks become '0'
-  if ((y & (0xF0 * kOnes)) != 0x30 * kOnes || ((y + 0x06 * kOnes) & (0xF0 * kOnes)) != 0x30 * kOnes) {
+  if ((y & (0xF0 * kOnes)) != 0x30 * kOnes ||
+      ((y + 0x06 * kOnes) & (0xF0 * kOnes)) != 0x30 * kOnes) {
     return -1;
   }
   const std::uint64_t d = y - 0x30 * kOnes;
@@ -282,7 +284,8 @@ class LineFeeder {
         const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         lf = found == nullptr ? end : static_cast<const char*>(found);
       }
-      const auto* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
+      const auto* cr =
+          static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
       const char* lineEnd = nullptr;
       const char* next = nullptr;
       if (cr != nullptr) {

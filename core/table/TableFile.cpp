@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <new>
-#include <type_traits>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "core/table/ATRTable.h"
 #include "core/table/CountFileReader.h"
@@ -38,7 +38,8 @@ std::string_view littleEndianBytes(const std::vector<T>& values, std::string& sp
     spare.resize(values.size() * sizeof(T));
     for (std::size_t i = 0; i < values.size(); ++i) {
       auto v = static_cast<std::make_unsigned_t<T>>(values[i]);
-      for (std::size_t b = 0; b < sizeof(T); ++b) spare[i * sizeof(T) + b] = static_cast<char>(v >> (8 * b));
+      for (std::size_t b = 0; b < sizeof(T); ++b)
+        spare[i * sizeof(T) + b] = static_cast<char>(v >> (8 * b));
     }
     return spare;
   }
@@ -54,7 +55,9 @@ void fromLittleEndian(std::string_view raw, std::vector<T>& values) {
     for (std::size_t i = 0; i < values.size(); ++i) {
       std::make_unsigned_t<T> v = 0;
       for (std::size_t b = 0; b < sizeof(T); ++b) {
-        v |= static_cast<std::make_unsigned_t<T>>(static_cast<unsigned char>(raw[i * sizeof(T) + b])) << (8 * b);
+        v |=
+            static_cast<std::make_unsigned_t<T>>(static_cast<unsigned char>(raw[i * sizeof(T) + b]))
+            << (8 * b);
       }
       values[i] = static_cast<T>(v);
     }
@@ -217,9 +220,9 @@ void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates
   const std::size_t records = volumes.size() / kHoursPerDay;
   std::string spareVolumes;
   std::string spareCounted;
-  writeFileAtomically(path, {tableFileHead(dates, names, records),
-                             littleEndianBytes(volumes, spareVolumes), countedHoursHead(records),
-                             littleEndianBytes(counted, spareCounted)});
+  writeFileAtomically(
+      path, {tableFileHead(dates, names, records), littleEndianBytes(volumes, spareVolumes),
+             countedHoursHead(records), littleEndianBytes(counted, spareCounted)});
 }
 
 TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel) {

@@ -68,7 +68,8 @@ class UniqueList {
   // already holds 2^31 - 1 values cannot grow: an overflow error.
   bool Add(const T& item) {
     if (Index(item) >= 0) return false;
-    const std::int32_t position = checkedNarrow<std::int32_t>(std::int64_t{Count()} + 1, "list position") - 1;
+    const std::int32_t position =
+        checkedNarrow<std::int32_t>(std::int64_t{Count()} + 1, "list position") - 1;
     m_items.push_back(item);
     try {
       m_index.emplace(item, position);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -194,8 +193,8 @@ const FailureCase kFailures[] = {
      ErrorKind::Overflow, "bad.dat, line 2, volume field 12"},
     {"BadDate", goodStart() + countLine('2', "023003", "AAAA", rising(1)), ErrorKind::Conversion,
      "bad.dat, line 2"},
-    {"LineTooLong", goodStart() + std::string(kMaxLineBytes + 1, ' ') + "\n",
-     ErrorKind::Overflow, "bad.dat, line 2, the line is longer than 65536 bytes"},
+    {"LineTooLong", goodStart() + std::string(kMaxLineBytes + 1, ' ') + "\n", ErrorKind::Overflow,
+     "bad.dat, line 2, the line is longer than 65536 bytes"},
     {"NoLineEndAtAll", std::string(3 * kMaxLineBytes, ' '), ErrorKind::Overflow,
      "bad.dat, line 1, the line is longer"},
     // Three longest lines, then one whose CR is the last byte of the reader's first block.

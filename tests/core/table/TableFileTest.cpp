@@ -83,7 +83,8 @@ TEST_F(TableFileTest, SavedRecordsHaveTheDocumentedLayout) {
   std::memcpy(volumes.data(), b.data() + 80, volumes.size() * 2);
   EXPECT_EQ(volumes, table.volumeArray());
   EXPECT_EQ(volumes[24 + 12], 1000);  // record 1 = AAAA on the first date, hour 12
-  EXPECT_EQ(b.substr(416, 20), "\x03\x20\x01\x00"s + u32(7) + u32(0) + u32(0x000FFF) + u32(0xFFF000));
+  EXPECT_EQ(b.substr(416, 20),
+            "\x03\x20\x01\x00"s + u32(7) + u32(0) + u32(0x000FFF) + u32(0xFFF000));
   EXPECT_EQ(b.substr(436 + 16), u32(0));  // the spare record was never counted
 }
 
@@ -161,8 +162,8 @@ const FileCase kFiles[] = {
     {"CountedCountIsNotR", countedPatched(4, u32(6)), ErrorKind::BadTableFile, "record 4"},
     {"CountedHourPast23", countedPatched(12 + 4 * 6, u32(0x1000000)), ErrorKind::BadTableFile,
      "record 4"},
-    {"CountedTruncated", withCounted().substr(0, withCounted().size() - 1),
-     ErrorKind::BadTableFile, "record 4"},
+    {"CountedTruncated", withCounted().substr(0, withCounted().size() - 1), ErrorKind::BadTableFile,
+     "record 4"},
     {"OneStrayByte", tableBytes() + "\x03", ErrorKind::BadTableFile, "record 4"}};
 
 class TableFileBytes : public ::testing::TestWithParam<FileCase> {};
