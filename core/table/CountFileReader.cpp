@@ -351,7 +351,8 @@ void readCountFile(const std::string& path, std::string_view fileLabel,
     if (n == 0) return;
     std::memmove(buffer.get(), buffer.get() + used, held - used);
     held -= used;
-    if (held > kMaxLineBytes) feeder.tooLong();
+    // What is held is one unfinished line, perhaps with the CR of its line end.
+    if (held - (held > 0 && buffer[held - 1] == '\r' ? 1 : 0) > kMaxLineBytes) feeder.tooLong();
   }
 }
 

@@ -197,10 +197,11 @@ const FailureCase kFailures[] = {
      "bad.dat, line 2, the line is longer than 65536 bytes"},
     {"NoLineEndAtAll", std::string(3 * kMaxLineBytes, ' '), ErrorKind::Overflow,
      "bad.dat, line 1, the line is longer"},
-    // Three longest lines, then one whose CR is the last byte of the reader's first block.
+    // Line 4, of the longest length, ends in the CR that is the last byte of the reader's first
+    // block; its LF begins the second.
     {"CrLfAcrossBlocks",
-     longest + longest + longest + std::string(4 * kMaxLineBytes - 1 - 3 * longest.size(), ' ') +
-         "\r\n" + goodStart() + "x\r\n",
+     longest + longest + std::string(kMaxLineBytes - 7, ' ') + "\r\n" + longest + goodStart() +
+         "x\r\n",
      ErrorKind::Conversion, "bad.dat, line 6, half-day digit"},
     {"Folder", "<folder>", ErrorKind::Io, ""},
     {"Fifo", "<fifo>", ErrorKind::Io, "Cannot read"},
