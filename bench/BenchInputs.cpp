@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fstream>
 #include <string_view>
@@ -16,9 +17,10 @@ namespace {
 
 // The text of days [fromDay, fromDay + days) of count stations numbered from firstStation, day 0
 // being Monday 2005-01-03; every generated station keeps its own character across the pieces.
-std::string countText(int firstStation, int count, int fromDay, int days) {
+std::string countText(int firstStation, int count, int fromDay, int days,
+                      CivilDate day0 = CivilDate{2005, 1, 3}) {
   countgen::CountFileRequest request;
-  request.firstDate = civilFromDate(dateFromCivil(CivilDate{2005, 1, 3}) + fromDay);
+  request.firstDate = civilFromDate(dateFromCivil(day0) + fromDay);
   request.days = days;
   request.stationCount = count;
   request.firstStation = firstStation;
@@ -35,6 +37,20 @@ BenchInputs::BenchInputs(InputSet set) {
   }
   m_folder = pattern;
   try {
+    if (set == InputSet::Year) {
+      const CivilDate monday{2024, 1, 1};
+      for (int from = 0; from < kYearDays; from += 7) {
+        const std::string path =
+            (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(monday) + from)))
+                .string();
+        writeFileAtomically(
+            path, countText(1, kYearStations, from, std::min(7, kYearDays - from), monday));
+        m_files.push_back(path);
+      }
+      m_first = m_files.front();
+      m_second = m_files[1];
+      return;
+    }
     constexpr int kFirst = 101;  // stations "0101" to "0200"
     std::string first;
     std::string second;
@@ -58,6 +74,7 @@ BenchInputs::BenchInputs(InputSet set) {
         (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(day0) + secondFromDay)))
             .string();
     writeFileAtomically(m_second, second);
+    m_files = {m_first, m_second};
   } catch (...) {
     std::error_code ignored;
     std::filesystem::remove_all(m_folder, ignored);

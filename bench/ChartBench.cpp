@@ -69,7 +69,7 @@ PlotSelection selectEverything(const ATRTable& table) {
   PlotSelection selection;
   selection.stations.selected.assign(static_cast<std::size_t>(table.StaCount()), true);
   selection.dates.selected.assign(static_cast<std::size_t>(table.DateCount()), true);
-  for (std::int16_t i = 0; i < table.StaCount(); ++i) {
+  for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     selection.stations.texts.push_back(table.StaNamebyIndex(i));
   }
   selection.stations.current = 0;

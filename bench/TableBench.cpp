@@ -1,6 +1,6 @@
-// ostrilo_bench: times BuildTable, AddToTable, SaveToFile and LoadFromFile at the table's size
-// limit, each beside a baseline that only moves the same bytes, and prints the ratios of the
-// medians at the end. See bench/README.md.
+// ostrilo_bench: times BuildTable, AddToTable, SaveToFile and LoadFromFile on the reference
+// files and on a network's year, each beside a baseline that only moves the same bytes, and
+// prints the ratios of the medians at the end. See bench/README.md.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -41,10 +41,28 @@ void timeLoop(benchmark::State& state, std::size_t bytesPerIteration, Body&& bod
                           static_cast<std::int64_t>(bytesPerIteration));
 }
 
-void readAndSplit(const std::string& path) {
+void readBytes(const std::string& path) {
   const std::string text = ostrilo::readWholeFile(path);
-  const auto lines = ostrilo::splitLines(text);
-  benchmark::DoNotOptimize(lines.data());
+  benchmark::DoNotOptimize(text.data());
+}
+
+std::size_t fileBytes(const std::vector<std::string>& files) {
+  std::size_t total = 0;
+  for (const auto& f : files) total += ostrilo::readWholeFile(f).size();
+  return total;
+}
+
+ATRTable buildAll(const std::vector<std::string>& files) {
+  ATRTable table;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    table.setInFile(files[i]);
+    if (i == 0) {
+      table.BuildTable();
+    } else {
+      table.AddToTable();
+    }
+  }
+  return table;
 }
 
 // A plain write of the bytes, optionally made durable as SaveToFile makes its file.
@@ -74,11 +92,14 @@ class RatioReporter : public ostrilo::bench::MedianReporter {
  public:
   void printRatios() const {
     std::string lines;
-    lines += ratio("Build/BuildTable", "Build/ReadAndSplit", "goal: at most 3");
-    lines += ratio("Add/AddToTable", "Add/ReadAndSplit", "");
+    lines += ratio("Build/BuildTable", "Build/ReadBytes", "goal: at most 3");
+    lines += ratio("Add/AddToTable", "Add/ReadBytes", "");
     lines += ratio("Load/LoadFromFile", "Load/ReadBytes", "goal: at most 2");
     lines += ratio("Save/SaveToFile", "Save/WriteBytes", "");
-    lines += ratio("Save/SaveToFile", "Save/WriteBytesFsync", "");
+    lines += ratio("Save/SaveToFile", "Save/WriteBytesFsync", "goal: at most 1.5");
+    lines += ratio("Year/BuildAll", "Year/ReadBytes", "");
+    lines += ratio("Year/LoadFromFile", "Year/ReadTable", "");
+    lines += ratio("Year/SaveToFile", "Year/WriteFsync", "");
     if (lines.empty()) return;  // a filter left no complete pair
     std::printf("\nRatios of the medians, times in ms:\n  %-17s   %-20s %-21s   %-21s\n%s",
                 "measured", "baseline", "real time m/b", "CPU time m/b", lines.c_str());
@@ -103,7 +124,9 @@ class RatioReporter : public ostrilo::bench::MedianReporter {
 };
 
 void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const ATRTable& full,
-                   const std::string& tableFile, const std::string& tableBytes) {
+                   const std::string& tableFile, const std::string& tableBytes,
+                   const BenchInputs& year, const ATRTable& yearTable, const std::string& yearFile,
+                   const std::string& yearBytes) {
   const std::string& first = inputs.firstFile();
   const std::string& second = inputs.secondFile();
   const std::size_t countFileBytes = ostrilo::readWholeFile(first).size();
@@ -118,8 +141,8 @@ void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const A
         ->ReportAggregatesOnly(true);
   };
 
-  add("Build/ReadAndSplit", [=](benchmark::State& state) {
-    timeLoop(state, countFileBytes, [&](benchmark::State&) { readAndSplit(first); });
+  add("Build/ReadBytes", [=](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State&) { readBytes(first); });
   });
   add("Build/BuildTable", [=](benchmark::State& state) {
     timeLoop(state, countFileBytes, [&](benchmark::State&) {
@@ -129,8 +152,8 @@ void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const A
       benchmark::DoNotOptimize(table.volumeArray().data());
     });
   });
-  add("Add/ReadAndSplit", [=](benchmark::State& state) {
-    timeLoop(state, countFileBytes, [&](benchmark::State&) { readAndSplit(second); });
+  add("Add/ReadBytes", [=](benchmark::State& state) {
+    timeLoop(state, countFileBytes, [&](benchmark::State&) { readBytes(second); });
   });
   add("Add/AddToTable", [=, &firstOnly](benchmark::State& state) {
     timeLoop(state, countFileBytes, [&](benchmark::State& s) {
@@ -168,6 +191,37 @@ void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const A
   });
   add("Save/SaveToFile", [=, &full](benchmark::State& state) {
     timeLoop(state, tableBytes.size(), [&](benchmark::State&) { full.SaveToFile(savedOut); });
+  });
+
+  const std::vector<std::string> weeks = year.files();
+  const std::size_t yearCountBytes = fileBytes(weeks);
+  add("Year/ReadBytes", [=](benchmark::State& state) {
+    timeLoop(state, yearCountBytes, [&](benchmark::State&) {
+      for (const auto& week : weeks) readBytes(week);
+    });
+  });
+  add("Year/BuildAll", [=](benchmark::State& state) {
+    timeLoop(state, yearCountBytes, [&](benchmark::State&) {
+      const ATRTable table = buildAll(weeks);
+      benchmark::DoNotOptimize(table.volumeArray().data());
+    });
+  });
+  add("Year/ReadTable", [=](benchmark::State& state) {
+    timeLoop(state, yearBytes.size(), [&](benchmark::State&) { readBytes(yearFile); });
+  });
+  add("Year/LoadFromFile", [=](benchmark::State& state) {
+    timeLoop(state, yearBytes.size(), [&](benchmark::State&) {
+      ATRTable table;
+      table.LoadFromFile(yearFile);
+      benchmark::DoNotOptimize(table.volumeArray().data());
+    });
+  });
+  add("Year/WriteFsync", [=](benchmark::State& state) {
+    timeLoop(state, yearBytes.size(),
+             [&](benchmark::State&) { writeBytes(plainOut, yearBytes, true); });
+  });
+  add("Year/SaveToFile", [=, &yearTable](benchmark::State& state) {
+    timeLoop(state, yearBytes.size(), [&](benchmark::State&) { yearTable.SaveToFile(savedOut); });
   });
 }
 
@@ -207,7 +261,17 @@ int main(int argc, char** argv) {
         ostrilo::bench::kStations, ostrilo::bench::kDaysPerFile, tableBytes.size(),
         full.StaCount() * full.DateCount());
 
-    registerCases(inputs, firstOnly, full, tableFile, tableBytes);
+    const BenchInputs year(ostrilo::bench::InputSet::Year);
+    const ATRTable yearTable = buildAll(year.files());
+    const std::string yearFile = (year.folder() / "year.cont").string();
+    yearTable.SaveToFile(yearFile);
+    const std::string yearBytes = ostrilo::readWholeFile(yearFile);
+    std::printf(
+        "Year: %zu count files of %zu bytes in all, a table file of %zu bytes (%d records)\n",
+        year.files().size(), fileBytes(year.files()), yearBytes.size(), yearTable.Count());
+
+    registerCases(inputs, firstOnly, full, tableFile, tableBytes, year, yearTable, yearFile,
+                  yearBytes);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printRatios();

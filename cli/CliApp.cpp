@@ -170,13 +170,13 @@ std::vector<std::string> parseDays(std::string_view list) {
 // takes.
 ListSelection stationSelection(const ATRTable& table, const std::string* names) {
   ListSelection list;
-  const std::int16_t count = table.StaCount();
+  const std::int32_t count = table.StaCount();
   list.selected.assign(static_cast<std::size_t>(count), names == nullptr);
   list.texts.reserve(static_cast<std::size_t>(count));
-  for (std::int16_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
+  for (std::int32_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
   if (names == nullptr) return list;
   for (const std::string_view name : splitAtCommas(*names)) {
-    const std::int16_t index = table.ulstName().Index(name);
+    const std::int32_t index = table.ulstName().Index(name);
     if (index < 0) throw UsageError("stats: unknown station " + quoted(name));
     list.selected[static_cast<std::size_t>(index)] = true;
   }
@@ -188,15 +188,15 @@ ListSelection stationSelection(const ATRTable& table, const std::string* names) 
 // cannot name that.
 ListSelection dateSelection(const ATRTable& table, const std::vector<std::string>* days) {
   ListSelection list;
-  const std::int16_t count = table.DateCount();
+  const std::int32_t count = table.DateCount();
   list.selected.assign(static_cast<std::size_t>(count), days == nullptr);
   if (days == nullptr) return list;
-  std::map<std::string, std::vector<std::int16_t>, std::less<>> indexesByDay;
-  for (std::int16_t i = 0; i < count; ++i) indexesByDay[isoDate(table.DatebyIndex(i))].push_back(i);
+  std::map<std::string, std::vector<std::int32_t>, std::less<>> indexesByDay;
+  for (std::int32_t i = 0; i < count; ++i) indexesByDay[isoDate(table.DatebyIndex(i))].push_back(i);
   for (const std::string& day : *days) {
     const auto found = indexesByDay.find(day);
     if (found == indexesByDay.end()) throw UsageError("stats: unknown date " + quoted(day));
-    for (const std::int16_t i : found->second) list.selected[static_cast<std::size_t>(i)] = true;
+    for (const std::int32_t i : found->second) list.selected[static_cast<std::size_t>(i)] = true;
   }
   return list;
 }
@@ -674,11 +674,11 @@ std::string tableCsv(const ATRTable& table) {
   // many thousand rows.
   csv.reserve(csv.size() + static_cast<std::size_t>(dateCount) * staCount * 160);
   for (std::int32_t d = 0; d < dateCount; ++d) {
-    const std::string date = isoDate(table.DatebyIndex(d));
+    const std::string date = isoDate(table.ulstDate().at(d));
     for (std::int32_t s = 0; s < staCount; ++s) {
       const HourMask counted = table.CountedHours(d, s);
       if (counted == 0) continue;
-      csv += csvField(table.StaNamebyIndex(s));
+      csv += csvField(table.ulstName().at(s));
       csv += ',';
       csv += date;
       const HourlyVolumes volumes = table.VolArrByIndex(d, s);

@@ -120,23 +120,23 @@ void loadAndCheck(ATRTable& table, FuzzedDataProvider& in) {
 void exportAndCheck(const ATRTable& table, FuzzedDataProvider& in) {
   ostrilo::PlotSelection selection;
   const bool all = in.ConsumeBool();
-  for (std::int16_t s = 0; s < table.StaCount(); ++s) {
+  for (std::int32_t s = 0; s < table.StaCount(); ++s) {
     selection.stations.selected.push_back(all || in.ConsumeBool());
     selection.stations.texts.push_back(table.StaNamebyIndex(s));
   }
-  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
     selection.dates.selected.push_back(all || in.ConsumeBool());
   }
   if (ostrilo::CheckPlotSelection(selection)) return;
 
   const ostrilo::StatResults rows = ostrilo::ComputeStationStats(table, selection);
-  const std::vector<std::int16_t> stations = selection.stations.picked();
-  const std::vector<std::int16_t> dates = selection.dates.picked();
+  const std::vector<std::int32_t> stations = selection.stations.picked();
+  const std::vector<std::int32_t> dates = selection.dates.picked();
   check(rows.size() == stations.size(), "not one record per picked station");
   for (std::size_t k = 0; k < rows.size(); ++k) {
     std::int32_t low = INT32_MAX;
     std::int32_t high = INT32_MIN;
-    for (const std::int16_t d : dates) {
+    for (const std::int32_t d : dates) {
       low = std::min(low, table.DailyVolByIndex(d, stations[k]));
       high = std::max(high, table.DailyVolByIndex(d, stations[k]));
     }

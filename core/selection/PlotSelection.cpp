@@ -7,10 +7,10 @@
 
 namespace ostrilo {
 
-std::vector<std::int16_t> ListSelection::picked() const {
-  std::vector<std::int16_t> positions;
+std::vector<std::int32_t> ListSelection::picked() const {
+  std::vector<std::int32_t> positions;
   for (std::size_t i = 0; i < selected.size(); ++i) {
-    if (selected[i]) positions.push_back(static_cast<std::int16_t>(i));
+    if (selected[i]) positions.push_back(static_cast<std::int32_t>(i));
   }
   return positions;
 }

@@ -21,7 +21,7 @@ struct ListSelection {
 
   [[nodiscard]] int itemCount() const noexcept { return static_cast<int>(selected.size()); }
   // The selected items' positions, in list order.
-  [[nodiscard]] std::vector<std::int16_t> picked() const;
+  [[nodiscard]] std::vector<std::int32_t> picked() const;
 };
 
 struct PlotSelection {
@@ -48,13 +48,13 @@ inline constexpr const char* kNoStationsMessage = "You must select one or more s
 // Visits the picked (date index, station index) pairs station by station, both in list order:
 // every picked date of the first picked station, then of the next. k counts the picked
 // stations from 0, so the k-th picked station is series or grid row k.
-//   visit(int k, std::int16_t stationIndex, std::int16_t dateIndex)
+//   visit(int k, std::int32_t stationIndex, std::int32_t dateIndex)
 template <typename Visit>
 void walkSelection(const PlotSelection& selection, Visit&& visit) {
-  const std::vector<std::int16_t> dates = selection.dates.picked();
+  const std::vector<std::int32_t> dates = selection.dates.picked();
   int k = 0;
-  for (const std::int16_t station : selection.stations.picked()) {
-    for (const std::int16_t date : dates) visit(k, station, date);
+  for (const std::int32_t station : selection.stations.picked()) {
+    for (const std::int32_t date : dates) visit(k, station, date);
     ++k;
   }
 }

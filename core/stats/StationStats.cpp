@@ -40,7 +40,7 @@ std::int32_t roundHalfEven(double value) {
 
 StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& selection,
                                 const std::vector<bool>& leaveOut) {
-  const auto leftOut = [&](std::int16_t date, std::int16_t station) {
+  const auto leftOut = [&](std::int32_t date, std::int32_t station) {
     if (leaveOut.empty()) return false;
     const std::size_t record =
         static_cast<std::size_t>(table.StaCount()) * static_cast<std::size_t>(date) +

@@ -1,7 +1,11 @@
 #include "core/table/ATRTable.h"
 
+#include <sys/sysinfo.h>
+
 #include <algorithm>
+#include <new>
 #include <numeric>
+#include <stdexcept>
 
 #include "core/table/Checked.h"
 #include "core/table/CountFileReader.h"
@@ -12,40 +16,215 @@ namespace ostrilo {
 
 namespace {
 
+constexpr HourMask kFirstHalf = 0x000FFFu;
+constexpr HourMask kSecondHalf = 0xFFF000u;
+
 std::string baseName(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::vector<std::int32_t> dailyTotals(const std::vector<std::int16_t>& vol, std::int32_t lngLast) {
-  // 24 volumes of at most 32,767 cannot leave the 32-bit range, so the sums need no check.
-  std::vector<std::int32_t> totals(static_cast<std::size_t>(lngLast + 1));
-  for (std::size_t r = 0; r < totals.size(); ++r) {
-    const auto first = vol.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
-    totals[r] = std::accumulate(first, first + kHoursPerDay, std::int32_t{0});
-  }
-  return totals;
+Error tooLarge(std::string_view label, std::int64_t stations, std::int64_t dates) {
+  return Error(ErrorKind::Overflow,
+               std::string(label) + ": " + std::to_string(stations) + " stations x " +
+                   std::to_string(dates) + " dates = " + std::to_string(stations * dates) +
+                   " records; a table holds at most " + std::to_string(kMaxPairs));
+}
+
+std::int32_t dailyTotal(const std::int16_t* hours) {
+  // 24 volumes of at most 32,767 cannot leave the 32-bit range, so the sum needs no check.
+  return std::accumulate(hours, hours + kHoursPerDay, std::int32_t{0});
+}
+
+// Copies a record's counted halves over another's; the uncounted half keeps what it held.
+void overlay(const std::int16_t* from, HourMask fromMask, std::int16_t* to, HourMask& toMask) {
+  if ((fromMask & kFirstHalf) != 0) std::copy_n(from, 12, to);
+  if ((fromMask & kSecondHalf) != 0) std::copy_n(from + 12, 12, to + 12);
+  toMask |= fromMask;
 }
 
 }  // namespace
 
-DateNumber ATRTable::DatebyIndex(std::int16_t i) const {
+Error notEnoughMemory(std::int64_t records) {
+  return Error(ErrorKind::OutOfMemory,
+               "not enough memory for a table of " + std::to_string(records) + " records");
+}
+
+void checkMemoryFor(std::int64_t records, std::int64_t extraBytes) {
+  // Asking for more than the machine holds would succeed on an overcommitting system and fail
+  // page by page later, far from any error handling.
+  struct sysinfo info {};
+  if (::sysinfo(&info) != 0) return;
+  const double available =
+      (static_cast<double>(info.totalram) + static_cast<double>(info.totalswap)) * info.mem_unit;
+  if (static_cast<double>(records) * kTableRecordBytes + static_cast<double>(extraBytes) >
+      available) {
+    throw notEnoughMemory(records);
+  }
+}
+
+namespace detail {
+
+// The pairs of one count file, laid out while the file is read. Stations that arrive late
+// widen the stride (records per date) in steps that double, so a file pays for its own
+// re-layouts only, and linearly.
+class FileTable {
+ public:
+  explicit FileTable(std::string label) : m_label(std::move(label)) {}
+
+  NameList names;
+  DateList dates;
+  std::size_t stride = 0;
+  std::vector<std::int16_t> vol;  // stride records per date
+  std::vector<HourMask> counted;
+
+  void add(const CountLine& line) {
+    if (m_date < 0 || line.date != m_lastDate) {
+      m_lastDate = line.date;
+      m_date = dateIndex(line.date);
+      if (m_date < 0) {
+        dates.Add(line.date);
+        m_date = dates.Count() - 1;
+        rememberDate(line.date, m_date);
+        checkPairs();
+        resize(stride, static_cast<std::size_t>(dates.Count()));
+      }
+    }
+    if (m_name < 0 || line.name != names.at(m_name)) {
+      m_name = names.Index(line.name);
+      if (m_name < 0) {
+        names.Add(std::string(line.name));
+        m_name = names.Count() - 1;
+        checkPairs();
+        if (static_cast<std::size_t>(m_name) >= stride) {
+          resize(std::max<std::size_t>(2 * stride, 8), static_cast<std::size_t>(dates.Count()));
+        }
+      }
+    }
+    const std::size_t record = stride * static_cast<std::size_t>(m_date) + m_name;
+    std::copy(line.volumes.begin(), line.volumes.end(),
+              vol.begin() +
+                  static_cast<std::ptrdiff_t>(record * kHoursPerDay + (line.firstHalf ? 0 : 12)));
+    counted[record] |= line.firstHalf ? kFirstHalf : kSecondHalf;
+  }
+
+  // Closes the gaps that a stride wider than the station count left, in place, and appends the
+  // spare all-zero record.
+  void compact() {
+    const std::size_t stations = static_cast<std::size_t>(names.Count());
+    const std::size_t records = stations * static_cast<std::size_t>(dates.Count());
+    if (stride != stations) {
+      for (std::size_t r = 0; r < records; ++r) {
+        const std::size_t from = stride * (r / stations) + r % stations;
+        std::copy_n(vol.begin() + static_cast<std::ptrdiff_t>(from * kHoursPerDay), kHoursPerDay,
+                    vol.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay));
+        counted[r] = counted[from];
+      }
+    }
+    // resize() kept room for the spare record, so none of this allocates.
+    vol.resize(records * kHoursPerDay);
+    vol.resize((records + 1) * kHoursPerDay, 0);
+    counted.resize(records);
+    counted.resize(records + 1, 0);
+  }
+
+ private:
+  void checkPairs() const {
+    if (std::int64_t{names.Count()} * dates.Count() > kMaxPairs) {
+      throw tooLarge(m_label, names.Count(), dates.Count());
+    }
+  }
+
+  void resize(std::size_t newStride, std::size_t dateRows) {
+    const std::size_t records = newStride * dateRows + 1;
+    checkMemoryFor(static_cast<std::int64_t>(records));
+    try {
+      if (newStride == stride) {
+        // Room for the spare record too, so that compact() cannot fail; doubling keeps a file
+        // of many dates linear.
+        if (vol.capacity() < records * kHoursPerDay) {
+          vol.reserve(std::max(records * kHoursPerDay, 2 * vol.capacity()));
+        }
+        if (counted.capacity() < records)
+          counted.reserve(std::max(records, 2 * counted.capacity()));
+        vol.resize(records * kHoursPerDay - kHoursPerDay, 0);
+        counted.resize(records - 1, 0);
+        return;
+      }
+      std::vector<std::int16_t> wideVol;
+      std::vector<HourMask> wideCounted;
+      wideVol.reserve(records * kHoursPerDay);
+      wideCounted.reserve(records);
+      wideVol.resize((records - 1) * kHoursPerDay, 0);
+      wideCounted.resize(records - 1, 0);
+      const std::size_t heldDates = stride == 0 ? 0 : counted.size() / stride;
+      for (std::size_t d = 0; d < heldDates; ++d) {
+        std::copy_n(vol.begin() + static_cast<std::ptrdiff_t>(d * stride * kHoursPerDay),
+                    stride * kHoursPerDay,
+                    wideVol.begin() + static_cast<std::ptrdiff_t>(d * newStride * kHoursPerDay));
+        std::copy_n(counted.begin() + static_cast<std::ptrdiff_t>(d * stride), stride,
+                    wideCounted.begin() + static_cast<std::ptrdiff_t>(d * newStride));
+      }
+      vol = std::move(wideVol);
+      counted = std::move(wideCounted);
+      stride = newStride;
+    } catch (const std::bad_alloc&) {
+      throw notEnoughMemory(static_cast<std::int64_t>(records));
+    } catch (const std::length_error&) {
+      throw notEnoughMemory(static_cast<std::int64_t>(records));
+    }
+  }
+
+  // Count-file dates are whole day numbers close to each other: a window of days indexed
+  // directly spares the hash lookup that a change of date would cost on every other line.
+  static constexpr std::int64_t kWindow = 4096;
+  [[nodiscard]] std::int32_t dateIndex(DateNumber date) const {
+    const std::int64_t at = static_cast<std::int64_t>(date) - m_windowStart;
+    if (static_cast<DateNumber>(static_cast<std::int64_t>(date)) == date && at >= 0 &&
+        at < kWindow && !m_window.empty()) {
+      return m_window[static_cast<std::size_t>(at)];
+    }
+    return dates.Index(date);
+  }
+  void rememberDate(DateNumber date, std::int32_t index) {
+    if (m_window.empty()) {
+      m_window.assign(kWindow, -1);
+      m_windowStart = static_cast<std::int64_t>(date) - kWindow / 2;
+    }
+    const std::int64_t at = static_cast<std::int64_t>(date) - m_windowStart;
+    if (static_cast<DateNumber>(static_cast<std::int64_t>(date)) == date && at >= 0 &&
+        at < kWindow) {
+      m_window[static_cast<std::size_t>(at)] = index;
+    }
+  }
+
+  std::vector<std::int32_t> m_window;
+  std::int64_t m_windowStart = 0;
+  std::string m_label;
+  DateNumber m_lastDate = 0;
+  std::int32_t m_date = -1;
+  std::int32_t m_name = -1;
+};
+
+}  // namespace detail
+
+DateNumber ATRTable::DatebyIndex(std::int32_t i) const {
   const DateList::Item item = m_dates.GetItem(i);
   const auto* date = std::get_if<DateNumber>(&item);
   return date != nullptr ? *date : -1.0;
 }
 
-std::string ATRTable::StaNamebyIndex(std::int16_t i) const {
+std::string ATRTable::StaNamebyIndex(std::int32_t i) const {
   const NameList::Item item = m_names.GetItem(i);
   const auto* name = std::get_if<std::string>(&item);
   return name != nullptr ? *name : std::string("-1");
 }
 
-std::int32_t ATRTable::MainIndex(std::int16_t dateI, std::int16_t nameI) const {
-  return checkedAdd16(checkedMul16(StaCount(), dateI, "record index"), nameI, "record index");
+std::int32_t ATRTable::MainIndex(std::int32_t dateI, std::int32_t nameI) const {
+  return checkedNarrow<std::int32_t>(std::int64_t{StaCount()} * dateI + nameI, "record index");
 }
 
-std::size_t ATRTable::checkedRecord(std::int16_t dateI, std::int16_t nameI) const {
+std::size_t ATRTable::checkedRecord(std::int32_t dateI, std::int32_t nameI) const {
   const std::int32_t r = MainIndex(dateI, nameI);
   if (r < 0 || r > m_lngLast) {
     throw Error(ErrorKind::OutOfRange, "Subscript out of range: record " + std::to_string(r) +
@@ -57,7 +236,7 @@ std::size_t ATRTable::checkedRecord(std::int16_t dateI, std::int16_t nameI) cons
   return static_cast<std::size_t>(r);
 }
 
-HourlyVolumes ATRTable::VolArrByIndex(std::int16_t dateI, std::int16_t nameI) const {
+HourlyVolumes ATRTable::VolArrByIndex(std::int32_t dateI, std::int32_t nameI) const {
   const std::size_t r = checkedRecord(dateI, nameI);
   HourlyVolumes out{};
   std::copy_n(m_vol.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay), kHoursPerDay,
@@ -65,44 +244,33 @@ HourlyVolumes ATRTable::VolArrByIndex(std::int16_t dateI, std::int16_t nameI) co
   return out;
 }
 
-std::int32_t ATRTable::DailyVolByIndex(std::int16_t dateI, std::int16_t nameI) const {
+std::int32_t ATRTable::DailyVolByIndex(std::int32_t dateI, std::int32_t nameI) const {
   return m_dailyVol[checkedRecord(dateI, nameI)];
 }
 
-HourMask ATRTable::CountedHours(std::int16_t dateI, std::int16_t nameI) const {
+HourMask ATRTable::CountedHours(std::int32_t dateI, std::int32_t nameI) const {
   return m_counted[checkedRecord(dateI, nameI)];
 }
 
-std::optional<std::int32_t> ATRTable::CompleteDailyVol(std::int16_t dateI,
-                                                       std::int16_t nameI) const {
+std::optional<std::int32_t> ATRTable::CompleteDailyVol(std::int32_t dateI,
+                                                       std::int32_t nameI) const {
   const std::size_t r = checkedRecord(dateI, nameI);
   if (m_counted[r] != kAllHours) return std::nullopt;
   return m_dailyVol[r];
 }
 
 HourlyVolumes ATRTable::VolArr(DateNumber date, std::string_view staName) const {
-  const std::int16_t d = m_dates.Index(date);
+  const std::int32_t d = m_dates.Index(date);
   if (d < 0) {
     throw Error(ErrorKind::OutOfRange,
                 "Subscript out of range: the table holds no date " + isoDate(date));
   }
-  const std::int16_t s = m_names.Index(staName);
+  const std::int32_t s = m_names.Index(staName);
   if (s < 0) {
     throw Error(ErrorKind::OutOfRange,
                 "Subscript out of range: the table holds no station " + quoteForMessage(staName));
   }
   return VolArrByIndex(d, s);
-}
-
-void ATRTable::replaceContent(NameList names, DateList dates, std::vector<std::int16_t> vol,
-                              std::vector<HourMask> counted, std::vector<std::int32_t> dailyVol,
-                              std::int32_t lngLast) noexcept {
-  m_names = std::move(names);
-  m_dates = std::move(dates);
-  m_vol = std::move(vol);
-  m_counted = std::move(counted);
-  m_dailyVol = std::move(dailyVol);
-  m_lngLast = lngLast;
 }
 
 bool ATRTable::BuildTable() {
@@ -116,100 +284,144 @@ bool ATRTable::AddToTable() {
 }
 
 void ATRTable::fillFromCountFile(bool add) {
-  const std::string text = readWholeFile(m_inFile);
   const std::string label = baseName(m_inFile);
-  const std::vector<CountLine> lines = parseCountFile(text, label);
-
-  // Everything below works on copies; the table itself changes only in the last step.
-  NameList names = add ? m_names : NameList{};
-  DateList dates = add ? m_dates : DateList{};
-  // The indexes found here serve the second pass too; looking them up again would double the
-  // hashing.
-  std::vector<std::pair<std::int16_t, std::int16_t>> pairOfLine;
-  pairOfLine.reserve(lines.size());
-  // Files list a station's or a date's lines together, so the previous line's answer is
-  // usually this line's too.
-  std::int16_t d = -1;
-  std::int16_t s = -1;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    const CountLine& line = lines[n];
-    if (n == 0 || line.date != lines[n - 1].date) {
-      d = dates.Index(line.date);
-      if (d < 0) {
-        dates.Add(line.date);
-        d = static_cast<std::int16_t>(dates.Count() - 1);
-      }
-    }
-    if (n == 0 || line.name != lines[n - 1].name) {
-      s = names.Index(line.name);
-      if (s < 0) {
-        names.Add(std::string(line.name));
-        s = static_cast<std::int16_t>(names.Count() - 1);
-      }
-    }
-    pairOfLine.emplace_back(d, s);
-  }
-  const std::int64_t pairs = std::int64_t{names.Count()} * dates.Count();
-  if (pairs >= kRecordLimit) {
-    throw Error(ErrorKind::Overflow, label + ": " + std::to_string(names.Count()) + " stations x " +
-                                         std::to_string(dates.Count()) +
-                                         " dates = " + std::to_string(pairs) +
-                                         " records; a table holds fewer than 32767");
-  }
-  // One spare all-zero record after the last pair, as every built table has.
-  const auto lngLast = static_cast<std::int32_t>(pairs);
-  std::vector<std::int16_t> vol(static_cast<std::size_t>(lngLast + 1) * kHoursPerDay, 0);
-  std::vector<HourMask> counted(static_cast<std::size_t>(lngLast + 1), 0);
-
-  const std::size_t stride = static_cast<std::size_t>(names.Count());
+  detail::FileTable file(label);
+  readCountFile(m_inFile, label, [&](const CountLine& line) { file.add(line); });
   if (add) {
-    // New stations change the stride, so every held pair moves to its new record.
-    const std::size_t oldStride = static_cast<std::size_t>(StaCount());
-    for (std::size_t d = 0; d < static_cast<std::size_t>(DateCount()); ++d) {
-      for (std::size_t s = 0; s < oldStride; ++s) {
-        std::copy_n(m_vol.begin() + static_cast<std::ptrdiff_t>((oldStride * d + s) * kHoursPerDay),
-                    kHoursPerDay,
-                    vol.begin() + static_cast<std::ptrdiff_t>((stride * d + s) * kHoursPerDay));
-        counted[stride * d + s] = m_counted[oldStride * d + s];
-      }
-    }
+    mergeFile(file, label);
+    return;
   }
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    const CountLine& line = lines[n];
-    const auto d = static_cast<std::size_t>(pairOfLine[n].first);
-    const auto s = static_cast<std::size_t>(pairOfLine[n].second);
-    const std::size_t record = stride * d + s;
-    const std::size_t firstHour = record * kHoursPerDay + (line.firstHalf ? 0 : 12);
-    std::copy(line.volumes.begin(), line.volumes.end(),
-              vol.begin() + static_cast<std::ptrdiff_t>(firstHour));
-    counted[record] |= line.firstHalf ? 0x000FFFu : 0xFFF000u;
+  // A new table takes the file's layout over as it is.
+  file.compact();
+  std::vector<std::int32_t> totals;
+  try {
+    totals.resize(file.counted.size());
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(static_cast<std::int64_t>(file.counted.size()));
+  }
+  for (std::size_t r = 0; r < totals.size(); ++r)
+    totals[r] = dailyTotal(&file.vol[r * kHoursPerDay]);
+  m_names = std::move(file.names);
+  m_dates = std::move(file.dates);
+  m_vol = std::move(file.vol);
+  m_counted = std::move(file.counted);
+  m_dailyVol = std::move(totals);
+  m_lngLast = static_cast<std::int32_t>(m_counted.size() - 1);
+}
+
+void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
+  const std::int32_t oldNames = m_names.Count();
+  const std::int32_t oldDates = m_dates.Count();
+  const std::size_t oldStride = static_cast<std::size_t>(oldNames);
+  const std::size_t oldPairs = oldStride * static_cast<std::size_t>(oldDates);
+  std::vector<std::size_t> nameAt(static_cast<std::size_t>(file.names.Count()));
+  std::vector<std::size_t> dateAt(static_cast<std::size_t>(file.dates.Count()));
+  std::vector<std::int16_t> wideVol;
+  std::vector<HourMask> wideCounted;
+  std::vector<std::int32_t> wideTotals;
+  std::size_t records = 0;
+  try {
+    for (std::int32_t i = 0; i < file.names.Count(); ++i) {
+      m_names.Add(file.names.at(i));
+      nameAt[static_cast<std::size_t>(i)] =
+          static_cast<std::size_t>(m_names.Index(file.names.at(i)));
+    }
+    for (std::int32_t i = 0; i < file.dates.Count(); ++i) {
+      m_dates.Add(file.dates.at(i));
+      dateAt[static_cast<std::size_t>(i)] =
+          static_cast<std::size_t>(m_dates.Index(file.dates.at(i)));
+    }
+    if (std::int64_t{m_names.Count()} * m_dates.Count() > kMaxPairs) {
+      throw tooLarge(label, m_names.Count(), m_dates.Count());
+    }
+    records =
+        static_cast<std::size_t>(m_names.Count()) * static_cast<std::size_t>(m_dates.Count()) + 1;
+    checkMemoryFor(static_cast<std::int64_t>(records));
+    try {
+      if (m_names.Count() != oldNames) {
+        wideVol.resize(records * kHoursPerDay, 0);
+        wideCounted.resize(records, 0);
+        wideTotals.resize(records, 0);
+      } else {
+        // Room first, so that nothing below can fail once the table starts to change. Growing
+        // by half again keeps a run of adds linear.
+        const auto grow = [records](auto& v, std::size_t per) {
+          if (v.capacity() < records * per)
+            v.reserve(std::max(records * per, v.capacity() * 3 / 2));
+        };
+        grow(m_vol, kHoursPerDay);
+        grow(m_counted, 1);
+        grow(m_dailyVol, 1);
+      }
+    } catch (const std::bad_alloc&) {
+      throw notEnoughMemory(static_cast<std::int64_t>(records));
+    } catch (const std::length_error&) {
+      throw notEnoughMemory(static_cast<std::int64_t>(records));
+    }
+  } catch (...) {
+    m_names.truncate(oldNames);
+    m_dates.truncate(oldDates);
+    throw;
   }
 
-  std::vector<std::int32_t> totals = dailyTotals(vol, lngLast);
-  replaceContent(std::move(names), std::move(dates), std::move(vol), std::move(counted),
-                 std::move(totals), lngLast);
+  const std::size_t stride = static_cast<std::size_t>(m_names.Count());
+  if (stride != oldStride) {
+    // New stations change the stride, so every held pair moves to its new record.
+    for (std::size_t r = 0; r < oldPairs; ++r) {
+      const std::size_t to = stride * (r / oldStride) + r % oldStride;
+      std::copy_n(m_vol.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay), kHoursPerDay,
+                  wideVol.begin() + static_cast<std::ptrdiff_t>(to * kHoursPerDay));
+      wideCounted[to] = m_counted[r];
+      wideTotals[to] = m_dailyVol[r];
+    }
+    m_vol = std::move(wideVol);
+    m_counted = std::move(wideCounted);
+    m_dailyVol = std::move(wideTotals);
+  } else {
+    // Records a loaded file held past its pairs are dropped, as the spare record is reused.
+    m_vol.resize(oldPairs * kHoursPerDay);
+    m_vol.resize(records * kHoursPerDay, 0);
+    m_counted.resize(oldPairs);
+    m_counted.resize(records, 0);
+    m_dailyVol.resize(oldPairs);
+    m_dailyVol.resize(records, 0);
+  }
+  for (std::size_t d = 0; d < dateAt.size(); ++d) {
+    for (std::size_t s = 0; s < nameAt.size(); ++s) {
+      const std::size_t from = file.stride * d + s;
+      if (file.counted[from] == 0) continue;
+      const std::size_t to = stride * dateAt[d] + nameAt[s];
+      overlay(&file.vol[from * kHoursPerDay], file.counted[from], &m_vol[to * kHoursPerDay],
+              m_counted[to]);
+      m_dailyVol[to] = dailyTotal(&m_vol[to * kHoursPerDay]);
+    }
+  }
+  m_lngLast = static_cast<std::int32_t>(records - 1);
 }
 
 void ATRTable::SaveToFile(const std::string& fileName) const {
-  writeFileAtomically(fileName, encodeTableFile(m_dates.values(), m_names.values(), m_vol));
+  saveTableFile(fileName, m_dates.values(), m_names.values(), m_vol, m_counted);
 }
 
 void ATRTable::LoadFromFile(const std::string& fileName) {
-  const std::string bytes = readWholeFile(fileName);
-  TableFileContent content = decodeTableFile(bytes, baseName(fileName));
-  const auto lngLast =
-      static_cast<std::int32_t>(std::int32_t{content.names.Count()} * content.dates.Count() - 1);
-  std::vector<std::int32_t> totals = dailyTotals(content.volumes, lngLast);
-  // A table file without counted hours: a record of 24 zeros was most likely never counted.
-  std::vector<HourMask> counted(content.volumes.size() / kHoursPerDay);
-  for (std::size_t r = 0; r < counted.size(); ++r) {
-    const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
-    counted[r] = std::all_of(first, first + kHoursPerDay, [](std::int16_t v) { return v == 0; })
-                     ? 0
-                     : kAllHours;
+  TableFileContent content = loadTableFile(fileName, baseName(fileName));
+  const std::size_t records = content.counted.size();
+  std::vector<std::int32_t> totals;
+  try {
+    totals.resize(records);
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(static_cast<std::int64_t>(records));
   }
-  replaceContent(std::move(content.names), std::move(content.dates), std::move(content.volumes),
-                 std::move(counted), std::move(totals), lngLast);
+  for (std::size_t r = 0; r < records; ++r)
+    totals[r] = dailyTotal(&content.volumes[r * kHoursPerDay]);
+  const auto pairs =
+      static_cast<std::int32_t>(std::int64_t{content.names.Count()} * content.dates.Count());
+  m_names = std::move(content.names);
+  m_dates = std::move(content.dates);
+  m_vol = std::move(content.volumes);
+  m_counted = std::move(content.counted);
+  m_dailyVol = std::move(totals);
+  m_lngLast = pairs - 1;
 }
 
 }  // namespace ostrilo

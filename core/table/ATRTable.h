@@ -7,19 +7,35 @@
 #include <vector>
 
 #include "core/table/DateNumber.h"
+#include "core/table/Error.h"
 #include "core/table/UniqueList.h"
 
 namespace ostrilo {
 
 inline constexpr int kHoursPerDay = 24;
-// StaCount x DateCount must stay below this, so that every record index, including the spare
-// record after the last pair, fits a 16-bit index.
-inline constexpr int kRecordLimit = 32767;
+// The most pairs (stations x dates) a table holds: every record index, the spare record after
+// the last pair included, and the record count itself fit 32 bits. Memory usually ends a table
+// well before this.
+inline constexpr std::int64_t kMaxPairs = 2147483646;
 
 using HourlyVolumes = std::array<std::int16_t, kHoursPerDay>;
 // Bit h set: hour h of a record was counted. A count-file line counts the 12 hours of its half.
 using HourMask = std::uint32_t;
 inline constexpr HourMask kAllHours = 0xFFFFFFu;
+
+namespace detail {
+class FileTable;
+}
+
+// What a record costs in memory: 24 volumes, its daily total and its counted-hours mask.
+inline constexpr std::int64_t kTableRecordBytes = kHoursPerDay * 2 + 4 + 4;
+
+// The error for a table that memory cannot hold: "not enough memory for a table of N records".
+[[nodiscard]] Error notEnoughMemory(std::int64_t records);
+// Throws notEnoughMemory when a table of that many records, and extraBytes beside it, would not
+// fit the machine's memory and swap together; allocating it anyway would only fail later, page
+// by page.
+void checkMemoryFor(std::int64_t records, std::int64_t extraBytes = 0);
 
 // The count table: hourly vehicle volumes by station and date, with daily totals.
 //
@@ -43,47 +59,47 @@ class ATRTable {
 
   // lngLast + 1: the records the table holds. BuildTable and AddToTable keep one spare all-zero
   // record after the last pair; LoadFromFile does not count it.
-  [[nodiscard]] std::int16_t Count() const noexcept {
-    return static_cast<std::int16_t>(m_lngLast + 1);
-  }
-  [[nodiscard]] std::int16_t DateCount() const noexcept { return m_dates.Count(); }
-  [[nodiscard]] std::int16_t StaCount() const noexcept { return m_names.Count(); }
+  [[nodiscard]] std::int32_t Count() const noexcept { return m_lngLast + 1; }
+  [[nodiscard]] std::int32_t DateCount() const noexcept { return m_dates.Count(); }
+  [[nodiscard]] std::int32_t StaCount() const noexcept { return m_names.Count(); }
   // The highest record index the table holds; -1 for a new table.
   [[nodiscard]] std::int32_t lngLast() const noexcept { return m_lngLast; }
 
   // Past the end of their list these answer the date number -1 and the text "-1"; a negative
   // index is an out-of-range error.
-  [[nodiscard]] DateNumber DatebyIndex(std::int16_t i) const;
-  [[nodiscard]] std::string StaNamebyIndex(std::int16_t i) const;
+  [[nodiscard]] DateNumber DatebyIndex(std::int32_t i) const;
+  [[nodiscard]] std::string StaNamebyIndex(std::int32_t i) const;
 
   // The hourly volumes of a date and station given by value; out-of-range error when the table
   // does not hold either.
   [[nodiscard]] HourlyVolumes VolArr(DateNumber date, std::string_view staName) const;
-  // Hour 0 first. Out-of-range error for a record below 0 or above lngLast, overflow error when
-  // the record index leaves the 16-bit range.
-  [[nodiscard]] HourlyVolumes VolArrByIndex(std::int16_t dateI, std::int16_t nameI) const;
-  [[nodiscard]] std::int32_t DailyVolByIndex(std::int16_t dateI, std::int16_t nameI) const;
+  // Hour 0 first. Out-of-range error for a record below 0 or above lngLast.
+  [[nodiscard]] HourlyVolumes VolArrByIndex(std::int32_t dateI, std::int32_t nameI) const;
+  [[nodiscard]] std::int32_t DailyVolByIndex(std::int32_t dateI, std::int32_t nameI) const;
   // Which hours of a pair were counted; errors as VolArrByIndex. A volume of an hour that was
   // not counted reads 0 above, so only this tells a missing hour from a zero.
-  [[nodiscard]] HourMask CountedHours(std::int16_t dateI, std::int16_t nameI) const;
+  [[nodiscard]] HourMask CountedHours(std::int32_t dateI, std::int32_t nameI) const;
   // All 24 hours counted.
-  [[nodiscard]] bool IsComplete(std::int16_t dateI, std::int16_t nameI) const {
+  [[nodiscard]] bool IsComplete(std::int32_t dateI, std::int32_t nameI) const {
     return CountedHours(dateI, nameI) == kAllHours;
   }
   // The daily total of a complete day; nothing for a day with any hour not counted.
-  [[nodiscard]] std::optional<std::int32_t> CompleteDailyVol(std::int16_t dateI,
-                                                             std::int16_t nameI) const;
-  // StaCount x dateI + nameI, computed in checked 16-bit arithmetic.
-  [[nodiscard]] std::int32_t MainIndex(std::int16_t dateI, std::int16_t nameI) const;
+  [[nodiscard]] std::optional<std::int32_t> CompleteDailyVol(std::int32_t dateI,
+                                                             std::int32_t nameI) const;
+  // StaCount x dateI + nameI; an overflow error when that leaves the 32-bit range.
+  [[nodiscard]] std::int32_t MainIndex(std::int32_t dateI, std::int32_t nameI) const;
 
   // Replace the table with the count file named by inFile, or add that file to it. Both answer
-  // false on every path; failures are thrown.
+  // false on every path; failures are thrown. The file is read in blocks as it is parsed, so
+  // memory follows the table, not the file. Adding a file whose stations the table already
+  // holds appends its new dates without moving the held records; a new station moves them all.
   bool BuildTable();
   bool AddToTable();
 
   // Writes the table file atomically: a failed save leaves an existing file untouched.
   void SaveToFile(const std::string& fileName) const;
-  // Replaces the table with a table file's content. The file is untrusted input.
+  // Replaces the table with a table file's content. The file is untrusted input. A file without
+  // the counted-hours record takes a record of 24 zeros as not counted, any other as counted.
   void LoadFromFile(const std::string& fileName);
 
   // The whole volume array as the table holds it: 24 volumes per record, record after record.
@@ -93,12 +109,9 @@ class ATRTable {
   [[nodiscard]] const std::vector<HourMask>& countedArray() const noexcept { return m_counted; }
 
  private:
-  [[nodiscard]] std::size_t checkedRecord(std::int16_t dateI, std::int16_t nameI) const;
+  [[nodiscard]] std::size_t checkedRecord(std::int32_t dateI, std::int32_t nameI) const;
   void fillFromCountFile(bool add);
-  // Takes over fully built content; cannot fail, so a filling operation is all or nothing.
-  void replaceContent(NameList names, DateList dates, std::vector<std::int16_t> vol,
-                      std::vector<HourMask> counted, std::vector<std::int32_t> dailyVol,
-                      std::int32_t lngLast) noexcept;
+  void mergeFile(detail::FileTable& file, const std::string& label);
 
   NameList m_names;
   DateList m_dates;

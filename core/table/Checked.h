@@ -20,12 +20,4 @@ template <typename Narrow, typename Wide>
   return static_cast<Narrow>(value);
 }
 
-[[nodiscard]] inline std::int16_t checkedAdd16(std::int16_t a, std::int16_t b, const char* what) {
-  return checkedNarrow<std::int16_t>(std::int64_t{a} + b, what);
-}
-
-[[nodiscard]] inline std::int16_t checkedMul16(std::int16_t a, std::int16_t b, const char* what) {
-  return checkedNarrow<std::int16_t>(std::int64_t{a} * b, what);
-}
-
 }  // namespace ostrilo

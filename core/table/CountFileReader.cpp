@@ -6,9 +6,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <utility>
 #include <vector>
 
 #include "core/table/Error.h"
@@ -30,6 +33,7 @@ class FileDescriptor {
     if (m_fd >= 0) ::close(m_fd);
   }
   [[nodiscard]] int get() const noexcept { return m_fd; }
+  int release() noexcept { return std::exchange(m_fd, -1); }
 
  private:
   int m_fd;
@@ -89,6 +93,35 @@ int plainVolume(std::string_view field) {
   return value;
 }
 
+// The same for a whole 5-byte field, all bytes at once: blanks may only lead, and at least one
+// digit must follow. A field of anything else answers -1 and goes the slow way.
+int wholeFieldVolume(const char* p) {
+  std::uint64_t x = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t head = 0;
+    std::memcpy(&head, p, 4);
+    x = head | std::uint64_t{static_cast<unsigned char>(p[4])} << 32;
+  } else {
+    for (int i = 4; i >= 0; --i) x = x << 8 | static_cast<unsigned char>(p[i]);
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101ULL;
+  constexpr std::uint64_t kLow7 = 0x7F * kOnes;
+  // 0x80 in exactly the bytes that are blanks.
+  const std::uint64_t notBlank = x ^ (0x20 * kOnes);
+  const std::uint64_t blankHigh =
+      ~(((notBlank & kLow7) + kLow7) | notBlank | kLow7) & (0x80 * kOnes);
+  const std::uint64_t blanks = (blankHigh >> 7) * 0xFF;  // 0xFF in each blank byte
+  if ((blanks & (blanks + 1)) != 0 || blanks == 0xFF * kOnes) return -1;
+  const std::uint64_t y = x | (blanks & (0x10 * kOnes));  // leading blanks become '0'
+  if ((y & (0xF0 * kOnes)) != 0x30 * kOnes ||
+      ((y + 0x06 * kOnes) & (0xF0 * kOnes)) != 0x30 * kOnes) {
+    return -1;
+  }
+  const std::uint64_t d = y - 0x30 * kOnes;
+  return static_cast<int>((d & 0xFF) * 10000 + (d >> 8 & 0xFF) * 1000 + (d >> 16 & 0xFF) * 100 +
+                          (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
+}
+
 std::string where(std::string_view fileLabel, std::size_t lineNo) {
   return std::string(fileLabel) + ", line " + std::to_string(lineNo) + ", ";
 }
@@ -102,20 +135,30 @@ class DateCache {
     if (text.size() != 6) return std::nullopt;
     std::uint64_t key = 0;
     std::memcpy(&key, text.data(), 6);
+    // Lines of one date usually follow each other.
+    if (key == m_lastKey && m_lastKnown) return m_lastDate;
     std::size_t at = (key * 0x9E3779B97F4A7C15ULL) >> 54;
     for (int probe = 0; probe < kProbes; ++probe, at = (at + 1) % kSlots) {
       Slot& slot = m_slots[at];
-      if (slot.used && slot.key == key) return slot.date;
+      if (slot.used && slot.key == key) return remember(key, slot.date);
       if (!slot.used) {
         const auto date = parseMonthDayYear(text);
-        if (date) slot = {key, *date, true};
-        return date;
+        if (!date) return std::nullopt;
+        slot = {key, *date, true};
+        return remember(key, *date);
       }
     }
     return parseMonthDayYear(text);
   }
 
  private:
+  DateNumber remember(std::uint64_t key, DateNumber date) {
+    m_lastKey = key;
+    m_lastDate = date;
+    m_lastKnown = true;
+    return date;
+  }
+
   static constexpr std::size_t kSlots = 1024;
   static constexpr int kProbes = 8;
   struct Slot {
@@ -124,6 +167,9 @@ class DateCache {
     bool used = false;
   };
   std::vector<Slot> m_slots = std::vector<Slot>(kSlots);
+  std::uint64_t m_lastKey = 0;
+  DateNumber m_lastDate = 0;
+  bool m_lastKnown = false;
 };
 
 CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size_t lineNo,
@@ -150,7 +196,8 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   for (std::size_t k = 0; k < kFieldCount; ++k) {
     const std::size_t first = kFirstVolumeColumn + kFieldWidth * k;
     const std::string_view field = columns(line, first, kFieldWidth);
-    const int plain = plainVolume(field);
+    const int plain =
+        field.size() == kFieldWidth ? wholeFieldVolume(field.data()) : plainVolume(field);
     if (plain >= 0 && plain <= std::numeric_limits<std::int16_t>::max()) {
       parsed.volumes[k] = static_cast<std::int16_t>(plain);
       continue;
@@ -180,15 +227,29 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
 
 }  // namespace
 
-std::string readWholeFile(const std::string& path) {
-  const FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) throw systemError(errno, "Cannot open", path);
+int openRegularFile(const std::string& path) {
+  // Without O_NONBLOCK, opening a FIFO would wait for a writer before the check below.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw systemError(errno, "Cannot open", path);
+  FileDescriptor owner(fd);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) throw systemError(errno, "Cannot read", path);
+  if (::fstat(fd, &st) != 0) throw systemError(errno, "Cannot read", path);
   if (S_ISDIR(st.st_mode)) throw systemError(EISDIR, "Cannot read", path);
+  if (!S_ISREG(st.st_mode)) {
+    throw Error(ErrorKind::Io, "Cannot read \"" + path +
+                                   "\": it is a device, a FIFO or a socket, not a regular file");
+  }
+  if (::fcntl(fd, F_SETFL, 0) != 0) throw systemError(errno, "Cannot read", path);
+  return owner.release();
+}
 
+std::string readWholeFile(const std::string& path) {
+  const FileDescriptor fd(openRegularFile(path));
+  struct stat st {};
   std::string text;
-  if (S_ISREG(st.st_mode) && st.st_size > 0) text.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
+    text.reserve(static_cast<std::size_t>(st.st_size));
+  }
   char buffer[1 << 16];
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -204,42 +265,100 @@ std::string readWholeFile(const std::string& path) {
 
 namespace {
 
-template <typename Visit>
-void forEachLine(std::string_view text, Visit&& visit) {
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t lf = text.find('\n', start);
-    if (lf == std::string_view::npos) {
-      visit(text.substr(start));
-      return;
-    }
-    std::size_t end = lf;
-    if (end > start && text[end - 1] == '\r') --end;
-    visit(text.substr(start, end - start));
-    start = lf + 1;
-  }
-}
+// Cuts text into lines as it arrives and parses each at once.
+class LineFeeder {
+ public:
+  LineFeeder(std::string_view fileLabel, const CountLineVisitor& visit)
+      : m_label(fileLabel), m_visit(visit) {}
 
-std::size_t pieceCount(std::string_view text) {
-  // memchr is vectorised; a byte-by-byte count cost a fifth of reading a large file.
-  std::size_t pieces = 1;
-  const char* at = text.data();
-  const char* const end = text.data() + text.size();
-  while (at != end) {
-    const void* lf = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
-    if (lf == nullptr) break;
-    ++pieces;
-    at = static_cast<const char*>(lf) + 1;
+  // Parses the complete lines at the front of data and answers the bytes they took. With
+  // atEnd, data ends the file, so its rest is the last line.
+  std::size_t feed(std::string_view data, bool atEnd) {
+    const char* p = data.data();
+    const char* const end = p + data.size();
+    // The next LF is remembered: a file of lone CRs would otherwise search to the end of the
+    // data for every line.
+    const char* lf = nullptr;
+    while (p != end) {
+      if (lf == nullptr || (lf != end && lf < p)) {
+        const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        lf = found == nullptr ? end : static_cast<const char*>(found);
+      }
+      const auto* cr =
+          static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
+      const char* lineEnd = nullptr;
+      const char* next = nullptr;
+      if (cr != nullptr) {
+        // A CR at the end of the data may be the first half of a CR LF.
+        if (cr + 1 == end && !atEnd) break;
+        lineEnd = cr;
+        next = cr + 1 != end && cr[1] == '\n' ? cr + 2 : cr + 1;
+      } else if (lf != end) {
+        lineEnd = lf;
+        next = lf + 1;
+      } else {
+        if (!atEnd) break;
+        lineEnd = end;
+        next = end;
+      }
+      line(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+      p = next;
+    }
+    return static_cast<std::size_t>(p - data.data());
   }
-  return pieces;
-}
+
+  [[noreturn]] void tooLong() const {
+    throw Error(ErrorKind::Overflow, where(m_label, m_lineNo + 1) + "the line is longer than " +
+                                         std::to_string(kMaxLineBytes) + " bytes");
+  }
+
+ private:
+  void line(std::string_view text) {
+    if (text.size() > kMaxLineBytes) tooLong();
+    ++m_lineNo;
+    if (!isBlank(text)) m_visit(parseLine(text, m_label, m_lineNo, m_cache));
+  }
+
+  std::string_view m_label;
+  const CountLineVisitor& m_visit;
+  DateCache m_cache;
+  std::size_t m_lineNo = 0;
+};
 
 }  // namespace
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  lines.reserve(pieceCount(text));
-  forEachLine(text, [&](std::string_view line) { lines.push_back(line); });
+void parseCountText(std::string_view text, std::string_view fileLabel,
+                    const CountLineVisitor& visit) {
+  LineFeeder(fileLabel, visit).feed(text, true);
+}
+
+void readCountFile(const std::string& path, std::string_view fileLabel,
+                   const CountLineVisitor& visit) {
+  const FileDescriptor fd(openRegularFile(path));
+  LineFeeder feeder(fileLabel, visit);
+  // Several longest lines fit, so a line never waits for room.
+  constexpr std::size_t kBlock = 4 * kMaxLineBytes;
+  const auto buffer = std::make_unique<char[]>(kBlock);
+  std::size_t held = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd.get(), buffer.get() + held, kBlock - held);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw systemError(errno, "Cannot read", path);
+    }
+    held += static_cast<std::size_t>(n);
+    const std::size_t used = feeder.feed(std::string_view(buffer.get(), held), n == 0);
+    if (n == 0) return;
+    std::memmove(buffer.get(), buffer.get() + used, held - used);
+    held -= used;
+    // What is held is one unfinished line, perhaps with the CR of its line end.
+    if (held - (held > 0 && buffer[held - 1] == '\r' ? 1 : 0) > kMaxLineBytes) feeder.tooLong();
+  }
+}
+
+std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {
+  std::vector<CountLine> lines;
+  parseCountText(text, fileLabel, [&](const CountLine& line) { lines.push_back(line); });
   return lines;
 }
 
@@ -275,24 +394,6 @@ std::optional<long long> parseVolumeField(std::string_view field) {
     if (roundUp) ++magnitude;
   }
   return negative ? -magnitude : magnitude;
-}
-
-std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {
-  const std::size_t pieces = pieceCount(text);
-  if (pieces > kMaxCountFilePieces) {
-    throw Error(ErrorKind::Overflow,
-                std::string(fileLabel) + ": " + std::to_string(pieces) +
-                    " lines; a count file may hold at most 32767, blank lines included");
-  }
-  std::vector<CountLine> parsed;
-  parsed.reserve(pieces);
-  DateCache cache;
-  std::size_t lineNo = 0;
-  forEachLine(text, [&](std::string_view line) {
-    ++lineNo;
-    if (!isBlank(line)) parsed.push_back(parseLine(line, fileLabel, lineNo, cache));
-  });
-  return parsed;
 }
 
 }  // namespace ostrilo

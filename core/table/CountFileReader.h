@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,21 +20,33 @@ struct CountLine {
   std::array<std::int16_t, 12> volumes{};
 };
 
-// The most pieces a count file may split into (blank lines and the piece after the final line
-// break included).
-inline constexpr std::size_t kMaxCountFilePieces = 32767;
+// The longest line a count file may hold, line end excluded. A half-day line has 73 columns;
+// the bound keeps a file without line ends from growing the reading buffer without end.
+inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
 
-// Reads a whole file as bytes. Failures are thrown with the system's errno and text.
+using CountLineVisitor = std::function<void(const CountLine&)>;
+
+// Opens a file for reading and refuses, before reading a byte, anything but a regular file (a
+// folder, a device, a FIFO). Answers the descriptor, which the caller closes. Failures are
+// thrown with the system's errno and text.
+[[nodiscard]] int openRegularFile(const std::string& path);
+
+// Reads a whole regular file as bytes.
 [[nodiscard]] std::string readWholeFile(const std::string& path);
 
-// Splits at LF and drops one CR before each LF, so CR LF, LF and mixed files all give the same
-// lines. The piece after the final line break is included (empty for a file that ends in one).
-[[nodiscard]] std::vector<std::string_view> splitLines(std::string_view text);
+// Parses the half-day lines of a count file, calling visit for each in file order, and skips
+// blank lines (empty or spaces only). A line ends at LF, CR LF or a lone CR. fileLabel names
+// the file in error descriptions, which also give the 1-based line, the columns or field, and
+// the offending text. Conversion and overflow errors are thrown at the first bad line; a line
+// longer than kMaxLineBytes is an overflow error. The line handed to visit, and the name in
+// it, live only during the call.
+void parseCountText(std::string_view text, std::string_view fileLabel,
+                    const CountLineVisitor& visit);
+// The same for the file at path, read in blocks: memory stays small whatever the file's size.
+void readCountFile(const std::string& path, std::string_view fileLabel,
+                   const CountLineVisitor& visit);
 
-// Parses the half-day lines of a count file's text, skipping blank lines (empty or spaces
-// only). fileLabel names the file in error descriptions, which also give the 1-based line, the
-// columns or field, and the offending text. Conversion and overflow errors are thrown; the
-// result's names point into text.
+// All lines of a count file's text at once; the result's names point into text.
 [[nodiscard]] std::vector<CountLine> parseCountFile(std::string_view text,
                                                     std::string_view fileLabel);
 

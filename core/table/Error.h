@@ -9,6 +9,7 @@ namespace ostrilo {
 // error reports carry, so a user quoting "error 6" is understood.
 enum class ErrorKind {
   Overflow = 6,        // a result outside its integer type
+  OutOfMemory = 7,     // a table larger than the memory there is
   OutOfRange = 9,      // an index or record the table does not hold
   Conversion = 13,     // text that is not a number, a date or a digit
   FileNotFound = 53,   // ENOENT and ENOTDIR

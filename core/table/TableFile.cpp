@@ -6,12 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <new>
+#include <type_traits>
 
 #include "core/table/ATRTable.h"
+#include "core/table/CountFileReader.h"
 #include "core/table/Error.h"
 
 namespace ostrilo {
@@ -21,6 +25,44 @@ namespace {
 constexpr std::uint16_t kDateArrayTag = 0x2007;
 constexpr std::uint16_t kTextArrayTag = 0x2008;
 constexpr std::uint16_t kInt16ArrayTag = 0x2002;
+constexpr std::uint16_t kInt32ArrayTag = 0x2003;
+constexpr HourMask kBitsPastHours = ~kAllHours;
+
+// The bytes of a vector as the file holds them, little-endian: on a little-endian machine the
+// vector's own memory, elsewhere a converted copy kept in spare.
+template <typename T>
+std::string_view littleEndianBytes(const std::vector<T>& values, std::string& spare) {
+  if constexpr (std::endian::native == std::endian::little) {
+    return {reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T)};
+  } else {
+    spare.resize(values.size() * sizeof(T));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      auto v = static_cast<std::make_unsigned_t<T>>(values[i]);
+      for (std::size_t b = 0; b < sizeof(T); ++b)
+        spare[i * sizeof(T) + b] = static_cast<char>(v >> (8 * b));
+    }
+    return spare;
+  }
+}
+
+// Fills values from little-endian bytes (raw holds exactly values.size() of them).
+template <typename T>
+void fromLittleEndian(std::string_view raw, std::vector<T>& values) {
+  if constexpr (std::endian::native == std::endian::little) {
+    // A table without records has no buffer at all, and memcpy must not be handed a null one.
+    if (!raw.empty()) std::memcpy(values.data(), raw.data(), raw.size());
+  } else {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      std::make_unsigned_t<T> v = 0;
+      for (std::size_t b = 0; b < sizeof(T); ++b) {
+        v |=
+            static_cast<std::make_unsigned_t<T>>(static_cast<unsigned char>(raw[i * sizeof(T) + b]))
+            << (8 * b);
+      }
+      values[i] = static_cast<T>(v);
+    }
+  }
+}
 
 void putU16(std::string& out, std::uint16_t v) {
   out += static_cast<char>(v & 0xff);
@@ -113,19 +155,17 @@ class ByteReader {
 };
 
 void checkListSize(const ByteReader& in, std::uint32_t count, const char* what) {
-  if (count > static_cast<std::uint32_t>(std::numeric_limits<std::int16_t>::max())) {
-    in.fail(std::to_string(count) + " " + what + "; a table holds at most 32767",
+  if (count > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) {
+    in.fail(std::to_string(count) + " " + what + "; a table holds at most " +
+                std::to_string(std::numeric_limits<std::int32_t>::max()),
             ErrorKind::Overflow);
   }
 }
 
-}  // namespace
-
-std::string encodeTableFile(const std::vector<DateNumber>& dates,
-                            const std::vector<std::string>& names,
-                            const std::vector<std::int16_t>& volumes) {
+std::string tableFileHead(const std::vector<DateNumber>& dates,
+                          const std::vector<std::string>& names, std::size_t records) {
   std::string out;
-  out.reserve(12 + 8 * dates.size() + 12 + 6 * names.size() + 20 + 2 * volumes.size());
+  out.reserve(12 + 8 * dates.size() + 12 + 6 * names.size() + 20);
 
   putU16(out, kDateArrayTag);
   putU16(out, 1);
@@ -147,20 +187,42 @@ std::string encodeTableFile(const std::vector<DateNumber>& dates,
   putU16(out, kInt16ArrayTag);
   putU16(out, 2);
   putBound(out, kHoursPerDay);
-  putBound(out, volumes.size() / kHoursPerDay);
-  // The volumes are most of the file; appended one by one they cost more than the rest of it.
-  const std::size_t at = out.size();
-  out.resize(at + 2 * volumes.size());
-  if constexpr (std::endian::native == std::endian::little) {
-    if (!volumes.empty()) std::memcpy(out.data() + at, volumes.data(), 2 * volumes.size());
-  } else {
-    for (std::size_t i = 0; i < volumes.size(); ++i) {
-      const auto v = static_cast<std::uint16_t>(volumes[i]);
-      out[at + 2 * i] = static_cast<char>(v & 0xff);
-      out[at + 2 * i + 1] = static_cast<char>(v >> 8);
-    }
-  }
+  putBound(out, records);
   return out;
+}
+
+std::string countedHoursHead(std::size_t records) {
+  std::string out;
+  putU16(out, kInt32ArrayTag);
+  putU16(out, 1);
+  putBound(out, records);
+  return out;
+}
+
+}  // namespace
+
+std::string encodeTableFile(const std::vector<DateNumber>& dates,
+                            const std::vector<std::string>& names,
+                            const std::vector<std::int16_t>& volumes) {
+  std::string spare;
+  return tableFileHead(dates, names, volumes.size() / kHoursPerDay) +
+         std::string(littleEndianBytes(volumes, spare));
+}
+
+std::string encodeCountedHours(const std::vector<HourMask>& counted) {
+  std::string spare;
+  return countedHoursHead(counted.size()) + std::string(littleEndianBytes(counted, spare));
+}
+
+void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates,
+                   const std::vector<std::string>& names, const std::vector<std::int16_t>& volumes,
+                   const std::vector<HourMask>& counted) {
+  const std::size_t records = volumes.size() / kHoursPerDay;
+  std::string spareVolumes;
+  std::string spareCounted;
+  writeFileAtomically(
+      path, {tableFileHead(dates, names, records), littleEndianBytes(volumes, spareVolumes),
+             countedHoursHead(records), littleEndianBytes(counted, spareCounted)});
 }
 
 TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel) {
@@ -195,9 +257,10 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
   }
 
   const std::size_t pairs = std::size_t{dateCount} * nameCount;
-  if (pairs >= static_cast<std::size_t>(kRecordLimit)) {
+  if (pairs > static_cast<std::size_t>(kMaxPairs)) {
     in.fail(std::to_string(nameCount) + " stations x " + std::to_string(dateCount) +
-                " dates = " + std::to_string(pairs) + " records; a table holds fewer than 32767",
+                " dates = " + std::to_string(pairs) + " records; a table holds at most " +
+                std::to_string(kMaxPairs),
             ErrorKind::Overflow);
   }
 
@@ -218,20 +281,68 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
                 std::to_string(pairs) + " of its stations and dates",
             ErrorKind::OutOfRange);
   }
+  checkMemoryFor(static_cast<std::int64_t>(records));
   // One bounds check for the whole record; element by element it would cost more than the
   // reading of the file.
   const std::string_view raw = in.bytes(records * kHoursPerDay * 2, "record 3 (hourly volumes)");
-  content.volumes.resize(records * kHoursPerDay);
-  if constexpr (std::endian::native == std::endian::little) {
-    // A table without records has no buffer at all, and memcpy must not be handed a null one.
-    if (!raw.empty()) std::memcpy(content.volumes.data(), raw.data(), raw.size());
-  } else {
-    for (std::size_t i = 0; i < content.volumes.size(); ++i) {
-      content.volumes[i] = static_cast<std::int16_t>(
-          static_cast<unsigned char>(raw[2 * i]) | static_cast<unsigned char>(raw[2 * i + 1]) << 8);
+  try {
+    content.volumes.resize(records * kHoursPerDay);
+    content.counted.resize(records);
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(static_cast<std::int64_t>(records));
+  }
+  fromLittleEndian(raw, content.volumes);
+
+  if (in.left() == 0) {
+    // Written before counted hours were kept: a record of 24 zeros was most likely never
+    // counted.
+    for (std::size_t r = 0; r < records; ++r) {
+      const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
+      content.counted[r] =
+          std::all_of(first, first + kHoursPerDay, [](std::int16_t v) { return v == 0; })
+              ? 0
+              : kAllHours;
+    }
+    return content;
+  }
+  constexpr const char* kRecord4 = "record 4 (counted hours)";
+  const std::uint32_t maskCount = in.header(kInt32ArrayTag, 1, kRecord4)[0];
+  if (maskCount != records) {
+    in.fail(std::string(kRecord4) + " holds " + std::to_string(maskCount) + " masks for the " +
+            std::to_string(records) + " records of record 3");
+  }
+  fromLittleEndian(in.bytes(records * 4, kRecord4), content.counted);
+  for (std::size_t r = 0; r < records; ++r) {
+    if ((content.counted[r] & kBitsPastHours) != 0) {
+      in.fail(std::string(kRecord4) + " marks hours past 23 counted in the mask of record " +
+              std::to_string(r + 1));
     }
   }
   return content;
+}
+
+TableFileContent loadTableFile(const std::string& path, std::string_view fileLabel) {
+  struct stat st {};
+  const int fd = openRegularFile(path);
+  const int rc = ::fstat(fd, &st);
+  const int err = errno;
+  ::close(fd);
+  if (rc != 0) throw systemError(err, "Cannot read", path);
+  // The file and the table it holds are in memory together for a moment; a file too large for
+  // that is refused before any of it is read.
+  const std::int64_t records = st.st_size / (kHoursPerDay * 2);
+  checkMemoryFor(records, st.st_size);
+  // Read, not mapped: a file that shrinks or fails while mapped ends the process (SIGBUS),
+  // where a read fails with an error we can report.
+  std::string bytes;
+  try {
+    bytes = readWholeFile(path);
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(records);
+  } catch (const std::length_error&) {
+    throw notEnoughMemory(records);
+  }
+  return decodeTableFile(bytes, fileLabel);
 }
 
 namespace {
@@ -276,7 +387,7 @@ std::string resolveTarget(const std::string& path) {
 
 }  // namespace
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces) {
   const std::string target = resolveTarget(path);
   const std::size_t slash = target.find_last_of('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
@@ -298,14 +409,16 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
   }
   if (::fchmod(temp.fd(), mode) != 0) throw systemError(errno, "Cannot save", path);
 
-  std::size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(temp.fd(), bytes.data() + written, bytes.size() - written);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw systemError(errno, "Cannot write", path);
+  for (const std::string_view bytes : pieces) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+      const ssize_t n = ::write(temp.fd(), bytes.data() + written, bytes.size() - written);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        throw systemError(errno, "Cannot write", path);
+      }
+      written += static_cast<std::size_t>(n);
     }
-    written += static_cast<std::size_t>(n);
   }
   if (::fsync(temp.fd()) != 0) throw systemError(errno, "Cannot write", path);
   if (const int err = temp.close(); err != 0) throw systemError(err, "Cannot write", path);

@@ -35,40 +35,41 @@ struct ListHash<std::string> {
 }  // namespace detail
 
 // An ordered set: each distinct value once, at the position where it was first added. Positions
-// are 16-bit, so the list holds at most 32,767 values. Texts compare byte for byte (case and
+// are 32-bit, so the list holds at most 2^31 - 1 values. Texts compare byte for byte (case and
 // blanks matter); dates compare by their numbers. A hash index beside the ordered values keeps
 // Index and Add at constant time, so filling a list is linear in the number of values.
 template <typename T>
 class UniqueList {
  public:
-  using Item = std::variant<T, std::int16_t>;
+  using Item = std::variant<T, std::int32_t>;
 
-  [[nodiscard]] std::int16_t Count() const noexcept {
-    return static_cast<std::int16_t>(m_items.size());
+  [[nodiscard]] std::int32_t Count() const noexcept {
+    return static_cast<std::int32_t>(m_items.size());
   }
 
   // The value at position i; past the end the 16-bit integer -1. A negative i is an
   // out-of-range error.
-  [[nodiscard]] Item GetItem(std::int16_t i) const {
+  [[nodiscard]] Item GetItem(std::int32_t i) const {
     if (i < 0) {
       throw Error(ErrorKind::OutOfRange,
                   "Subscript out of range: list position " + std::to_string(i));
     }
-    if (i >= Count()) return std::int16_t{-1};
+    if (i >= Count()) return std::int32_t{-1};
     return m_items[static_cast<std::size_t>(i)];
   }
 
   // The value at a position known to be held (0 <= i < Count()).
-  [[nodiscard]] const T& at(std::int16_t i) const {
+  [[nodiscard]] const T& at(std::int32_t i) const {
     return m_items.at(static_cast<std::size_t>(i));
   }
   [[nodiscard]] const std::vector<T>& values() const noexcept { return m_items; }
 
   // Appends the value unless an equal one is held; true when it was appended. A list that
-  // already holds 32,767 values cannot grow: an overflow error.
+  // already holds 2^31 - 1 values cannot grow: an overflow error.
   bool Add(const T& item) {
     if (Index(item) >= 0) return false;
-    const std::int16_t position = checkedAdd16(Count(), 1, "list position") - 1;
+    const std::int32_t position =
+        checkedNarrow<std::int32_t>(std::int64_t{Count()} + 1, "list position") - 1;
     m_items.push_back(item);
     try {
       m_index.emplace(item, position);
@@ -79,7 +80,7 @@ class UniqueList {
     return true;
   }
 
-  std::int16_t Clear() noexcept {
+  std::int32_t Clear() noexcept {
     m_items.clear();
     m_index.clear();
     return 0;
@@ -87,9 +88,17 @@ class UniqueList {
 
   // The position of the held value equal to item, -1 when none is.
   template <typename Key>
-  [[nodiscard]] std::int16_t Index(const Key& item) const {
+  [[nodiscard]] std::int32_t Index(const Key& item) const {
     const auto found = m_index.find(item);
-    return found == m_index.end() ? std::int16_t{-1} : found->second;
+    return found == m_index.end() ? std::int32_t{-1} : found->second;
+  }
+
+  // Drops the values from position count on, undoing the Adds that put them there.
+  void truncate(std::int32_t count) noexcept {
+    while (Count() > count) {
+      m_index.erase(m_items.back());
+      m_items.pop_back();
+    }
   }
 
   void reserve(std::size_t n) {
@@ -99,7 +108,7 @@ class UniqueList {
 
  private:
   std::vector<T> m_items;
-  std::unordered_map<T, std::int16_t, typename detail::ListHash<T>::type,
+  std::unordered_map<T, std::int32_t, typename detail::ListHash<T>::type,
                      typename detail::ListHash<T>::equal>
       m_index;
 };

@@ -163,7 +163,7 @@ void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& 
   {
     const QSignalBlocker blocker(cmbStation);
     while (cmbStation->count() > 1) cmbStation->removeItem(1);
-    for (const std::int16_t s : selection.stations.picked()) {
+    for (const std::int32_t s : selection.stations.picked()) {
       if (static_cast<std::size_t>(s) >= m_results.stations().size()) continue;
       cmbStation->addItem(stationText(m_results.stations()[static_cast<std::size_t>(s)]), s);
     }

@@ -418,14 +418,14 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = m_table;
   lstSta->clear();
-  for (std::int16_t i = 0; i < table.StaCount(); ++i) {
+  for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     lstSta->addItem(stationText(table.StaNamebyIndex(i)));
   }
   if (selectFirst && lstSta->count() > 0) lstSta->setCurrentRow(0);
 
   const QLocale locale = displayLocale();
   lstDate->clear();
-  for (std::int16_t i = 0; i < table.DateCount(); ++i) {
+  for (std::int32_t i = 0; i < table.DateCount(); ++i) {
     lstDate->addItem(dateEntryText(table.DatebyIndex(i), locale));
   }
   if (selectFirst && lstDate->count() > 0) lstDate->setCurrentRow(0);

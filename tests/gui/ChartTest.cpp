@@ -47,7 +47,7 @@ class ChartTest : public MainWindowTest {
     toolkit.messages.clear();
   }
   double hourKey(int date, int hour) const {
-    return timeKey(table.DatebyIndex(static_cast<std::int16_t>(date))) + hour * kSecondsPerHour;
+    return timeKey(table.DatebyIndex(static_cast<std::int32_t>(date))) + hour * kSecondsPerHour;
   }
 
   const ATRTable& table = countTable();
@@ -70,7 +70,7 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
     ASSERT_EQ(graph.data()->size(), 72);
     EXPECT_EQ(graph.data()->at(29)->key, hourKey(1, 5));
     EXPECT_EQ(graph.data()->at(29)->value,
-              table.VolArrByIndex(1, static_cast<std::int16_t>(2 * s))[5]);
+              table.VolArrByIndex(1, static_cast<std::int32_t>(2 * s))[5]);
   }
   ASSERT_EQ(daily->TChart1->graphCount(), 1);
   const auto days = daily->TChart1->graph(0)->data();

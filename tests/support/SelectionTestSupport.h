@@ -58,7 +58,7 @@ inline ListSelection listOf(int count, std::initializer_list<int> selected,
 inline PlotSelection pick(const ATRTable& table, std::initializer_list<int> stations,
                           std::initializer_list<int> dates) {
   std::vector<std::string> names;
-  for (std::int16_t i = 0; i < table.StaCount(); ++i) names.push_back(table.StaNamebyIndex(i));
+  for (std::int32_t i = 0; i < table.StaCount(); ++i) names.push_back(table.StaNamebyIndex(i));
   return {listOf(table.StaCount(), stations, names), listOf(table.DateCount(), dates)};
 }
 

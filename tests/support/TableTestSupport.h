@@ -22,6 +22,7 @@
 #include "core/table/ATRTable.h"
 #include "core/table/DateNumber.h"
 #include "core/table/Error.h"
+#include "tests/support/TableSnapshot.h"
 
 namespace ostrilo {
 inline void PrintTo(ErrorKind kind, std::ostream* os) { *os << static_cast<int>(kind); }
@@ -113,37 +114,13 @@ class ScratchDir {
   std::filesystem::path m_path;
 };
 
-// Everything a caller can observe of a table.
-struct TableSnapshot {
-  std::vector<std::string> names;
-  std::vector<DateNumber> dates;
-  std::int32_t lngLast = -1;
-  std::vector<std::int16_t> volumes;
-  std::vector<std::int32_t> totals;  // DailyVolByIndex of every pair, in record order
-  std::string inFile;
-};
-
-inline TableSnapshot snapshot(const ATRTable& table) {
-  TableSnapshot s{table.ulstName().values(),
-                  table.ulstDate().values(),
-                  table.lngLast(),
-                  table.volumeArray(),
-                  {},
-                  table.inFile()};
-  for (std::int16_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int16_t n = 0; n < table.StaCount(); ++n) {
-      s.totals.push_back(table.DailyVolByIndex(d, n));
-    }
-  }
-  return s;
-}
-
 inline void expectSame(const TableSnapshot& before, const TableSnapshot& after) {
   EXPECT_EQ(before.names, after.names);
   EXPECT_EQ(before.dates, after.dates);
   EXPECT_EQ(before.lngLast, after.lngLast);
   EXPECT_EQ(before.volumes, after.volumes);
   EXPECT_EQ(before.totals, after.totals);
+  EXPECT_EQ(before.counted, after.counted);
   EXPECT_EQ(before.inFile, after.inFile);
 }
 

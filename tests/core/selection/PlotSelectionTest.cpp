@@ -46,13 +46,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
   struct Visit {
     int k;
-    std::int16_t station;
-    std::int16_t date;
+    std::int32_t station;
+    std::int32_t date;
     bool operator==(const Visit&) const = default;
   };
   std::vector<Visit> visits;
   walkSelection({listOf(5, {4, 1, 3}), listOf(3, {2, 0})},
-                [&](int k, std::int16_t s, std::int16_t d) {
+                [&](int k, std::int32_t s, std::int32_t d) {
                   visits.push_back({k, s, d});
                 });
   const std::vector<Visit> expected{{0, 1, 0}, {0, 1, 2}, {1, 3, 0},

@@ -18,12 +18,6 @@ std::string goodLine(char half = '1', const char* mmddyy = "070403") {
   return countLine(half, mmddyy, "0301", rising(100));
 }
 
-TEST(SplitLines, DropsOneCrBeforeEachLf) {
-  using Pieces = std::vector<std::string_view>;
-  EXPECT_EQ(splitLines("a\r\nb\nc\r\nd"), (Pieces{"a", "b", "c", "d"}));
-  EXPECT_EQ(splitLines("a\r\r\nb\rc\n"), (Pieces{"a\r", "b\rc", ""}));
-}
-
 struct FieldCase {
   const char* name;
   const char* field;

@@ -45,6 +45,14 @@ std::string patched(std::size_t at, const std::string& bytes) {
   return tableBytes().replace(at, bytes.size(), bytes);
 }
 
+// The counted-hours record after tableBytes(): 12 bytes of header, then one mask per record.
+std::string withCounted(std::vector<HourMask> masks = std::vector<HourMask>(7, 0x000FFF)) {
+  return tableBytes() + encodeCountedHours(masks);
+}
+std::string countedPatched(std::size_t at, const std::string& bytes) {
+  return withCounted().replace(tableBytes().size() + at, bytes.size(), bytes);
+}
+
 class TableFileTest : public ::testing::Test {
  protected:
   void buildTwoByThree() {
@@ -65,7 +73,7 @@ TEST_F(TableFileTest, SavedRecordsHaveTheDocumentedLayout) {
   buildTwoByThree();
   table.SaveToFile(dir.file("t.cont"));
   const std::string b = test::readBytes(dir.file("t.cont"));
-  ASSERT_EQ(b.size(), 36u + 12 + 6 * 2 + 356);
+  ASSERT_EQ(b.size(), 36u + 12 + 6 * 2 + 356 + 12 + 7 * 4);
   EXPECT_EQ(b.substr(0, 12), "\x07\x20\x01\x00"s + u32(3) + u32(0));
   EXPECT_EQ(b.substr(12, 24), f64(37806) + f64(37807) + f64(37804));
   EXPECT_EQ(b.substr(36, 24),
@@ -75,6 +83,26 @@ TEST_F(TableFileTest, SavedRecordsHaveTheDocumentedLayout) {
   std::memcpy(volumes.data(), b.data() + 80, volumes.size() * 2);
   EXPECT_EQ(volumes, table.volumeArray());
   EXPECT_EQ(volumes[24 + 12], 1000);  // record 1 = AAAA on the first date, hour 12
+  EXPECT_EQ(b.substr(416, 20),
+            "\x03\x20\x01\x00"s + u32(7) + u32(0) + u32(0x000FFF) + u32(0xFFF000));
+  EXPECT_EQ(b.substr(436 + 16), u32(0));  // the spare record was never counted
+}
+
+// Files written before counted hours were kept: a record of zeros was not counted, any other
+// fully. Saved again, they carry what was derived.
+TEST_F(TableFileTest, FilesWithoutCountedHoursDeriveThem) {
+  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/tables/";
+  table.LoadFromFile(data + "legacy-gaps.cont");
+  ASSERT_EQ(table.Count(), 4);
+  EXPECT_EQ(snapshot(table).counted, (std::vector<HourMask>{kAllHours, kAllHours, kAllHours, 0}));
+  EXPECT_EQ(table.CompleteDailyVol(0, 1), 7);
+  table.SaveToFile(dir.file("again.cont"));
+  ATRTable again;
+  again.LoadFromFile(dir.file("again.cont"));
+  test::expectSame(snapshot(table), snapshot(again));
+  again.LoadFromFile(data + "legacy-week.cont");
+  EXPECT_EQ(again.StaCount() * again.DateCount(), 7);
+  EXPECT_EQ(again.CompleteDailyVol(0, 0), 88022);
 }
 
 // Loading replaces the whole table but not the count file it reads; its count drops the spare
@@ -99,18 +127,19 @@ TEST_F(TableFileTest, LoadGivesTheSavedTableBack) {
   EXPECT_EQ(loaded.StaCount() + loaded.DateCount() + loaded.Count(), 0);
 }
 
-std::string tooManyPairs() {  // 217 x 151 = 32,767 pairs, every record present
+std::string tooManyPairs() {  // 46,341 x 46,341 pairs pass 2^31 - 2
   std::vector<std::string> names;
   std::vector<DateNumber> dates;
-  for (int i = 0; i < 217; ++i) names.push_back(std::to_string(1000 + i));
-  for (int i = 0; i < 151; ++i) dates.push_back(day(2001, 1, 1) + i);
-  return tableBytes(32767, names, dates);
+  for (int i = 0; i < 46341; ++i) names.push_back(std::to_string(i));
+  for (int i = 0; i < 46341; ++i) dates.push_back(day(2001, 1, 1) + i);
+  return encodeTableFile(dates, names, {});
 }
 
 struct FileCase {
   const char* name;
   std::string bytes;
   ErrorKind kind;
+  const char* names = "bad.cont";  // what the description must mention
 };
 
 const FileCase kFiles[] = {
@@ -127,7 +156,15 @@ const FileCase kFiles[] = {
     {"DateAfterYear9999", patched(20, f64(kDateNumberEnd)), ErrorKind::BadTableFile},
     {"DuplicateName", patched(56, "BBBB"), ErrorKind::BadTableFile},
     {"FewerRecordsThanPairs", tableBytes(5), ErrorKind::OutOfRange},
-    {"TooManyPairs", tooManyPairs(), ErrorKind::Overflow}};
+    {"TooManyPairs", tooManyPairs(), ErrorKind::Overflow},
+    {"CountedTag", countedPatched(0, "\x02\x20"), ErrorKind::BadTableFile, "record 4"},
+    {"CountedDims", countedPatched(2, "\x02"), ErrorKind::BadTableFile, "record 4"},
+    {"CountedCountIsNotR", countedPatched(4, u32(6)), ErrorKind::BadTableFile, "record 4"},
+    {"CountedHourPast23", countedPatched(12 + 4 * 6, u32(0x1000000)), ErrorKind::BadTableFile,
+     "record 4"},
+    {"CountedTruncated", withCounted().substr(0, withCounted().size() - 1), ErrorKind::BadTableFile,
+     "record 4"},
+    {"OneStrayByte", tableBytes() + "\x03", ErrorKind::BadTableFile, "record 4"}};
 
 class TableFileBytes : public ::testing::TestWithParam<FileCase> {};
 
@@ -148,6 +185,7 @@ TEST_P(TableFileBytes, DecodeOrRejectCleanly) {
   const Error e = thrownBy([&] { table.LoadFromFile(path); });
   EXPECT_EQ(e.kind(), GetParam().kind);
   EXPECT_NE(e.description().find("bad.cont"), std::string::npos) << e.description();
+  EXPECT_NE(e.description().find(GetParam().names), std::string::npos) << e.description();
   EXPECT_EQ(e.description().find(dir.path().string()), std::string::npos) << e.description();
   test::expectSame(before, snapshot(table));
 }
@@ -155,15 +193,16 @@ TEST_P(TableFileBytes, DecodeOrRejectCleanly) {
 INSTANTIATE_TEST_SUITE_P(Files, TableFileBytes, ::testing::ValuesIn(kFiles), test::CaseName());
 
 TEST(TableFileFormat, EveryTruncationIsRejectedAndTheEdgesAreGood) {
-  const std::string whole = tableBytes();
+  const std::string whole = withCounted();
   for (std::size_t n = 0; n < whole.size(); ++n) {
+    if (n == tableBytes().size()) continue;  // three records: a file of before counted hours
     EXPECT_EQ(thrownBy([&] { (void)decodeTableFile(whole.substr(0, n), "t.cont"); }).kind(),
               ErrorKind::BadTableFile)
         << "cut at " << n;
   }
   // Trailing bytes, the record dimension first and any lower bounds are good.
   for (const std::string& bytes :
-       {tableBytes() + std::string("\x07\x20junk\0", 7), patched(64, u32(7) + u32(0) + u32(24)),
+       {withCounted() + std::string("\x07\x20junk\0", 7), patched(64, u32(7) + u32(0) + u32(24)),
         patched(8, u32(1))
             .replace(44, 4, u32(-5))
             .replace(68, 4, u32(3))
@@ -191,6 +230,20 @@ TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat"}));
 }
 
+// A sparse file of a tebibyte: more than any machine this runs on can hold, yet no disk space.
+TEST_F(TableFileTest, ATableLargerThanMemoryIsRefusedBeforeItIsRead) {
+  buildTwoByThree();
+  const auto before = snapshot(table);
+  const std::string path = dir.write("huge.cont", tableBytes());
+  std::error_code err;
+  std::filesystem::resize_file(path, std::uintmax_t{1} << 40, err);
+  if (err) GTEST_SKIP() << "no sparse files here: " << err.message();
+  const Error e = thrownBy([&] { table.LoadFromFile(path); });
+  EXPECT_EQ(e.kind(), ErrorKind::OutOfMemory);
+  EXPECT_EQ(e.description(), "not enough memory for a table of 22906492245 records");
+  test::expectSame(before, snapshot(table));
+}
+
 // Replacing a link by a regular file would quietly detach it from the table it points at.
 TEST_F(TableFileTest, SaveThroughASymbolicLinkKeepsTheLink) {
   buildTwoByThree();
@@ -199,7 +252,7 @@ TEST_F(TableFileTest, SaveThroughASymbolicLinkKeepsTheLink) {
   std::filesystem::create_symlink(dir.path() / "real" / "t.cont", dir.path() / "link.cont");
   table.SaveToFile(dir.file("link.cont"));
   EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.cont"));
-  EXPECT_EQ(test::readBytes(dir.path() / "real" / "t.cont").size(), 416u);
+  EXPECT_EQ(test::readBytes(dir.path() / "real" / "t.cont").size(), 456u);
 }
 
 }  // namespace
