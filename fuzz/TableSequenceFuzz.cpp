@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -134,20 +135,30 @@ void exportAndCheck(const ATRTable& table, FuzzedDataProvider& in) {
   const std::vector<std::int32_t> dates = selection.dates.picked();
   check(rows.size() == stations.size(), "not one record per picked station");
   for (std::size_t k = 0; k < rows.size(); ++k) {
+    // Only complete days count: their totals bound every figure, and without one all are empty.
     std::int32_t low = INT32_MAX;
     std::int32_t high = INT32_MIN;
+    std::int32_t days = 0;
     for (const std::int32_t d : dates) {
-      low = std::min(low, table.DailyVolByIndex(d, stations[k]));
-      high = std::max(high, table.DailyVolByIndex(d, stations[k]));
+      const std::optional<std::int32_t> total = table.CompleteDailyVol(d, stations[k]);
+      if (!total) continue;
+      ++days;
+      low = std::min(low, *total);
+      high = std::max(high, *total);
     }
     const ostrilo::StationStat& row = rows[k];
     check(row.AtrId == table.StaNamebyIndex(stations[k]), "a record names another station");
+    check(row.Days == days, "Days is not the number of complete picked days");
+    if (days == 0) {
+      check(!row.ADT && !row.MinDT && !row.MaxDT && !row.SD, "a figure over no day is not empty");
+      continue;
+    }
     check(row.MinDT == low && row.MaxDT == high, "minimum or maximum is not a picked total");
-    check(low <= row.ADT && row.ADT <= high, "the mean lies outside the picked totals");
-    check(row.SD >= 0 && row.SD <= high - low, "the deviation exceeds the range");
+    check(low <= *row.ADT && *row.ADT <= high, "the mean lies outside the picked totals");
+    check(*row.SD >= 0 && *row.SD <= std::int64_t{high} - low, "the deviation exceeds the range");
   }
   const std::string text = ostrilo::BuildStatsCsvText(rows);
-  check(text.starts_with("ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT\r\n") &&
+  check(text.starts_with("ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n") &&
             text.ends_with("\r\n"),
         "the statistics file lacks its header or its last line end");
   ostrilo::writeFileAtomically(scratchFile("seq.csv"), text);
