@@ -15,7 +15,7 @@
 #include "core/table/CsvField.h"
 #include "core/table/DateNumber.h"
 #include "core/table/Error.h"
-#include "core/table/TableFile.h"
+#include "core/table/OutputFile.h"
 
 namespace ostrilo::cli {
 
@@ -78,7 +78,7 @@ void writeToStream(std::ostream& out, std::string_view text) {
 // and to standard output otherwise.
 void writeResult(const CommandLine& line, std::ostream& out, std::string_view text) {
   if (const std::string* path = line.value("output")) {
-    writeFileAtomically(*path, text);
+    writeOutputFile(*path, text);
   } else {
     writeToStream(out, text);
   }

@@ -12,9 +12,10 @@ namespace ostrilo {
 
 namespace {
 
-std::string baseName(const std::string& path) {
+// The file's name as the messages about its content show it.
+std::string fileLabel(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return escapeName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 std::vector<std::int32_t> dailyTotals(const std::vector<std::int16_t>& vol, std::int32_t lngLast) {
@@ -117,7 +118,7 @@ bool ATRTable::AddToTable() {
 
 void ATRTable::fillFromCountFile(bool add) {
   const std::string text = readWholeFile(m_inFile);
-  const std::string label = baseName(m_inFile);
+  const std::string label = fileLabel(m_inFile);
   const std::vector<CountLine> lines = parseCountFile(text, label);
 
   // Everything below works on copies; the table itself changes only in the last step.
@@ -191,12 +192,12 @@ void ATRTable::fillFromCountFile(bool add) {
 }
 
 void ATRTable::SaveToFile(const std::string& fileName) const {
-  writeFileAtomically(fileName, encodeTableFile(m_dates.values(), m_names.values(), m_vol));
+  writeOutputFile(fileName, encodeTableFile(m_dates.values(), m_names.values(), m_vol));
 }
 
 void ATRTable::LoadFromFile(const std::string& fileName) {
   const std::string bytes = readWholeFile(fileName);
-  TableFileContent content = decodeTableFile(bytes, baseName(fileName));
+  TableFileContent content = decodeTableFile(bytes, fileLabel(fileName));
   const auto lngLast =
       static_cast<std::int32_t>(std::int32_t{content.names.Count()} * content.dates.Count() - 1);
   std::vector<std::int32_t> totals = dailyTotals(content.volumes, lngLast);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/table/DateNumber.h"
+#include "core/table/OutputFile.h"
 #include "core/table/UniqueList.h"
 
 namespace ostrilo {
@@ -30,9 +31,9 @@ struct TableFileContent {
 // 32,767. fileLabel names the file in the descriptions.
 [[nodiscard]] TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel);
 
-// Writes bytes to path through a temporary file in the same folder that is renamed over path
-// only when everything was written and flushed. On failure path is untouched, no temporary is
-// left behind, and the system's error is thrown.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// The name older callers know writeOutputFile by.
+inline void writeFileAtomically(const std::string& path, std::string_view bytes) {
+  writeOutputFile(path, bytes);
+}
 
 }  // namespace ostrilo

@@ -14,7 +14,7 @@
 
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
-#include "core/table/TableFile.h"
+#include "core/table/OutputFile.h"
 #include "gui/charts/Plots.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/CountTable.h"
@@ -364,7 +364,7 @@ void frmMain::cmdExportClick() {
   // a failure never leaves a half-written CSV.
   const std::string exportText = BuildStatsCsvText(statsOfSelection());
   try {
-    writeFileAtomically(toFsPath(*path), exportText);
+    writeOutputFile(toFsPath(*path), exportText);
   } catch (const std::exception& e) {
     warn(fromCoreText(e.what()));
     return;

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ostrilo {
+
+// Writes bytes to the output that path names, the way a careful Unix tool does. Every output of
+// the program (table files, CSV files, chart images) goes through here.
+//
+// - A new file is written to a temporary file in its folder (".ostrilo-save-XXXXXX"), flushed
+//   and renamed into place, and the folder is flushed: on failure nothing is there, after
+//   success the file survives a power cut. Its mode is 0666 less the umask.
+// - An existing regular file is replaced only where it could be written: it is opened for
+//   writing first and that refusal is the error. The new file keeps its mode and its owner and
+//   group. Where the rename would lose any of that (more than one hard link, an owner or group
+//   the process cannot give, a folder that refuses the rename or the temporary file), the file
+//   is rewritten in place, after the whole new content was written and flushed elsewhere.
+// - A device, FIFO or socket (or a link to one, such as /dev/stdout) is written straight into.
+// - A symbolic link is followed and its destination saved, created when missing. In a sticky,
+//   world-writable folder a link is followed only when it belongs to the user or to the
+//   folder's owner; any other such link is refused.
+// Throws ostrilo::Error naming path; a failed save leaves no temporary file behind and a
+// replaced file as it was (a device may have taken part of the bytes).
+void writeOutputFile(const std::string& path, std::string_view bytes);
+
+// True when both names lead to one existing regular file (links followed), as when an output
+// names one of the inputs.
+[[nodiscard]] bool isSameRegularFile(const std::string& a, const std::string& b);
+
+}  // namespace ostrilo
