@@ -36,16 +36,22 @@ struct OptionSpec {
   char shortName;              // 'o' for -o, '\0' for none
   std::string_view valueName;  // "FILE", for the help
   std::string_view help;       // what it does, for the help
+  bool repeatable = false;     // may be given more than once, each value kept
 };
 
 struct CommandLine {
-  std::map<std::string, std::string, std::less<>> values;  // by long option name
+  std::map<std::string, std::string, std::less<>> values;              // by long option name
+  std::map<std::string, std::vector<std::string>, std::less<>> lists;  // repeatable options
   std::vector<std::string> inputs;
   bool helpRequested = false;
 
   [[nodiscard]] const std::string* value(std::string_view longName) const {
     const auto found = values.find(longName);
     return found == values.end() ? nullptr : &found->second;
+  }
+  [[nodiscard]] const std::vector<std::string>* list(std::string_view longName) const {
+    const auto found = lists.find(longName);
+    return found == lists.end() ? nullptr : &found->second;
   }
 };
 
@@ -63,10 +69,14 @@ constexpr OptionSpec kOutputOption{
 
 constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES", "stats: station names, comma-separated, blanks kept; default all"};
+constexpr OptionSpec kStationOption{
+    "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
 constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
                                   "stats: dates as yyyy-mm-dd, comma-separated; default all"};
 
 std::string quoted(std::string_view text) { return quoteForMessage(text); }
+
+std::string quotedName(std::string_view name) { return "\"" + escapeName(name) + "\""; }
 
 void writeToStream(std::ostream& out, std::string_view text) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
@@ -74,8 +84,8 @@ void writeToStream(std::ostream& out, std::string_view text) {
   if (!out) throw Error(ErrorKind::Io, "Cannot write to standard output");
 }
 
-// Results go to the -o file when one is named (atomically, so a failure keeps what was there)
-// and to standard output otherwise.
+// Results go to the -o file when one is named (a failure keeps what was there) and to standard
+// output otherwise.
 void writeResult(const CommandLine& line, std::ostream& out, std::string_view text) {
   if (const std::string* path = line.value("output")) {
     writeOutputFile(*path, text);
@@ -120,17 +130,22 @@ std::vector<std::string> parseDays(std::string_view list) {
   return days;
 }
 
-// The station list as the main window fills it, with the named stations selected (every one
-// when names is null). The item texts are the names themselves, which the export's first column
-// takes.
-ListSelection stationSelection(const ATRTable& table, const std::string* names) {
+// The station list as the main window fills it, with the stations named by --stations and
+// --station selected (every one when neither is given). The item texts are the names
+// themselves, which the export's first column takes.
+ListSelection stationSelection(const ATRTable& table, const CommandLine& line) {
+  const std::string* commaList = line.value("stations");
+  const std::vector<std::string>* single = line.list("station");
+  std::vector<std::string_view> names =
+      commaList ? splitAtCommas(*commaList) : std::vector<std::string_view>{};
+  if (single != nullptr) names.insert(names.end(), single->begin(), single->end());
   ListSelection list;
   const std::int16_t count = table.StaCount();
-  list.selected.assign(static_cast<std::size_t>(count), names == nullptr);
+  const bool all = commaList == nullptr && single == nullptr;
+  list.selected.assign(static_cast<std::size_t>(count), all);
   list.texts.reserve(static_cast<std::size_t>(count));
   for (std::int16_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
-  if (names == nullptr) return list;
-  for (const std::string_view name : splitAtCommas(*names)) {
+  for (const std::string_view name : names) {
     const std::int16_t index = table.ulstName().Index(name);
     if (index < 0) throw UsageError("stats: unknown station " + quoted(name));
     list.selected[static_cast<std::size_t>(index)] = true;
@@ -161,7 +176,7 @@ void runStats(const CommandLine& line, std::ostream& out) {
   if (const std::string* list = line.value("dates")) days = parseDays(*list);
   ATRTable table;
   loadInputs(table, line.inputs);
-  const PlotSelection selection{stationSelection(table, line.value("stations")),
+  const PlotSelection selection{stationSelection(table, line),
                                 dateSelection(table, days ? &*days : nullptr)};
   // The main window warns and then exports a bare header; here a file without a single record
   // would pass for a result, so the check's message is a failure instead.
@@ -186,12 +201,12 @@ const std::vector<Command>& commands() {
        {},
        &runTable},
       {"stats",
-       "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] INPUT...",
+       "stats [-o OUT.csv] [--stations NAMES] [--station NAME]... [--dates DATES] INPUT...",
        "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
        "      Max DT, SD, AWDDT, AWEDT; CR LF lines) for the picked stations and dates, every\n"
        "      one when not picked; records in station order whatever order the names come in.\n"
        "      A table without stations is a failure (\"You must create the data first.\")",
-       {kOutputOption, kStationsOption, kDatesOption},
+       {kOutputOption, kStationsOption, kStationOption, kDatesOption},
        {},
        &runStats},
   };
@@ -308,7 +323,9 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
       throw UsageError(std::string(command.name) + ": option " + quoted(name) + " needs a value (" +
                        std::string(option->valueName) + ")");
     }
-    if (!line.values.emplace(std::string(option->longName), std::string(value)).second) {
+    if (option->repeatable) {
+      line.lists[std::string(option->longName)].emplace_back(value);
+    } else if (!line.values.emplace(std::string(option->longName), std::string(value)).second) {
       throw UsageError(std::string(command.name) + ": option --" + std::string(option->longName) +
                        " given more than once");
     }
@@ -327,16 +344,18 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
   return line;
 }
 
-// The failure report must stay on one line even when a description quotes a file name that
-// holds a line break.
+// Descriptions escape the names they quote; this is the last guard that a report stays one
+// line and cannot drive the terminal, whatever a description holds.
 std::string oneLine(std::string_view text) {
   std::string line;
   line.reserve(text.size());
   for (const char c : text) {
-    if (c == '\n') {
-      line += "\\n";
-    } else if (c == '\r') {
-      line += "\\r";
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr std::string_view kHex = "0123456789ABCDEF";
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
     } else {
       line += c;
     }
@@ -349,8 +368,22 @@ void reportFailure(std::ostream& err, std::string_view description) {
 }
 
 void reportUsage(std::ostream& err, std::string_view description) {
-  reportFailure(err, description);
-  err << "Try '" << kProgram << " --help' for more information.\n";
+  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << " --help')\n";
+}
+
+// Writing over a count file that is being read would lose it. A table file given first may be
+// replaced: that is how a table file is brought up to date.
+void refuseOutputOverInput(const Command& command, const CommandLine& line) {
+  const std::string* output = line.value("output");
+  if (output == nullptr) return;
+  for (std::size_t i = 0; i < line.inputs.size(); ++i) {
+    const std::string& input = line.inputs[i];
+    if (i == 0 && isTableFileName(input)) continue;
+    if (isSameRegularFile(*output, input)) {
+      throw UsageError(std::string(command.name) + ": the output " + quotedName(*output) +
+                       " is the count file " + quotedName(input) + " read as an input");
+    }
+  }
 }
 
 int runCommandLine(std::span<const std::string> args, std::ostream& out) {
@@ -370,6 +403,7 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out) {
     writeToStream(out, helpText());
     return kExitOk;
   }
+  refuseOutputOverInput(*command, line);
   command->run(line, out);
   return kExitOk;
 }

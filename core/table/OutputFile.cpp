@@ -167,8 +167,7 @@ void flushFolder(const std::string& folder, const std::string& shown) {
 int openSocket(const Target& target) {
   for (const int own : {STDOUT_FILENO, STDERR_FILENO}) {
     struct stat st {};
-    if (::fstat(own, &st) == 0 && st.st_dev == target.st.st_dev &&
-        st.st_ino == target.st.st_ino) {
+    if (::fstat(own, &st) == 0 && st.st_dev == target.st.st_dev && st.st_ino == target.st.st_ino) {
       return ::fcntl(own, F_DUPFD_CLOEXEC, 0);
     }
   }

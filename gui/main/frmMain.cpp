@@ -313,8 +313,9 @@ void frmMain::cmdLdBrowseClick() {
     return;
   }
   refillLists(false);
-  m_toolkit.showMessage(this, QStringLiteral("Loading done. \r\n") + *path,
-                        MessageIcon::Information, kAppTitle);
+  m_toolkit.showMessage(
+      this, QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))),
+      MessageIcon::Information, kAppTitle);
   tableFilled();
 }
 
