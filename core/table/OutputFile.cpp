@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/random.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -39,11 +40,18 @@ class Fd {
   int m_fd;
 };
 
-// A named temporary file beside the target. The name says whose it is and stays short, so a
-// target name near the file system's limit still has a temporary.
+// A temporary file beside the target. It stays unnamed (O_TMPFILE) until just before the
+// rename, so that a save killed while writing leaves nothing behind; where the file system or a
+// missing /proc cannot give it a name later it is named from the start. The name says whose it
+// is and stays short, so a target name near the file system's limit still has a temporary.
 class TempFile {
  public:
-  explicit TempFile(const std::string& folder) : m_path(folder + "/.ostrilo-save-XXXXXX") {
+  explicit TempFile(std::string folder) : m_folder(std::move(folder)) {
+    if (::access("/proc/self/fd", X_OK) == 0) {
+      m_fd = ::open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+      if (m_fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
+    }
+    m_path = m_folder + "/" + std::string(kPrefix) + "XXXXXX";
     m_fd = ::mkostemp(m_path.data(), O_CLOEXEC);
     if (m_fd < 0) m_path.clear();
   }
@@ -55,7 +63,10 @@ class TempFile {
   }
   [[nodiscard]] int fd() const noexcept { return m_fd; }
   // Answers errno or 0; after success the file belongs to the target's name.
-  int renameOver(const std::string& target) noexcept {
+  int renameOver(const std::string& target) {
+    if (m_path.empty()) {
+      if (const int err = giveName(); err != 0) return err;
+    }
     if (::close(m_fd) != 0) return errno;
     m_fd = -1;
     if (::rename(m_path.c_str(), target.c_str()) != 0) return errno;
@@ -64,7 +75,26 @@ class TempFile {
   }
 
  private:
-  std::string m_path;
+  static constexpr std::string_view kPrefix = ".ostrilo-save-";
+
+  int giveName() {
+    const std::string self = "/proc/self/fd/" + std::to_string(m_fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      unsigned char random[6];
+      if (::getrandom(random, sizeof random, 0) != sizeof random) return errno;
+      std::string name = m_folder + "/" + std::string(kPrefix);
+      for (const unsigned char r : random) name += "0123456789abcdefghijklmnopqrstuv"[r % 32];
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        m_path = std::move(name);
+        return 0;
+      }
+      if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+  }
+
+  std::string m_folder;
+  std::string m_path;  // empty while unnamed
   int m_fd = -1;
 };
 

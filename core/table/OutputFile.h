@@ -8,9 +8,10 @@ namespace ostrilo {
 // Writes bytes to the output that path names, the way a careful Unix tool does. Every output of
 // the program (table files, CSV files, chart images) goes through here.
 //
-// - A new file is written to a temporary file in its folder (".ostrilo-save-XXXXXX"), flushed
-//   and renamed into place, and the folder is flushed: on failure nothing is there, after
-//   success the file survives a power cut. Its mode is 0666 less the umask.
+// - A new file is written to a temporary file in its folder, flushed and renamed into place, and
+//   the folder is flushed: on failure nothing is there, after success the file survives a power
+//   cut. Its mode is 0666 less the umask. The temporary file has no name until it is complete
+//   (where the system allows), then ".ostrilo-save-XXXXXX".
 // - An existing regular file is replaced only where it could be written: it is opened for
 //   writing first and that refusal is the error. The new file keeps its mode and its owner and
 //   group. Where the rename would lose any of that (more than one hard link, an owner or group
