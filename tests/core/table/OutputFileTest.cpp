@@ -1,8 +1,10 @@
 // What a save does to what it saves over. Cases that act as another user or give files away need
 // root (CI runs as root) and skip elsewhere.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -168,10 +170,20 @@ INSTANTIATE_TEST_SUITE_P(
 // Devices, pipes and sockets are written into and stay what they are.
 TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
   const std::string bytes(100000, 'x');  // more than a pipe holds at once
-  writeOutputFile("/dev/null", bytes);
-  EXPECT_TRUE(S_ISCHR(statOf("/dev/null").st_mode));
-  const Error full = test::thrownBy([&] { writeOutputFile("/dev/full", bytes); });
-  EXPECT_EQ(full.systemErrno(), ENOSPC);
+  // Root may replace the machine's own /dev/null, so root tests on copies of the devices.
+  const bool root = ::geteuid() == 0;
+  const std::string null = root ? dir.file("null") : "/dev/null";
+  const std::string full = root ? dir.file("full") : "/dev/full";
+  if (root) {
+    ASSERT_EQ(::mknod(null.c_str(), S_IFCHR | 0666, ::makedev(1, 3)), 0);
+    ASSERT_EQ(::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)), 0);
+    const int probe = ::open(null.c_str(), O_WRONLY);
+    if (probe < 0) GTEST_SKIP() << "the scratch folder's file system refuses devices (nodev)";
+    ::close(probe);
+  }
+  writeOutputFile(null, bytes);
+  EXPECT_TRUE(S_ISCHR(statOf(null).st_mode));
+  EXPECT_EQ(test::thrownBy([&] { writeOutputFile(full, bytes); }).systemErrno(), ENOSPC);
 
   const std::string fifo = dir.file("fifo");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -214,7 +226,7 @@ TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
   writeOutputFile(socketPath, bytes);
   EXPECT_EQ(fromSocket.get(), bytes);
   ::close(listener);
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"fifo", "sock"}));
+  EXPECT_EQ(dir.entries().size(), root ? 4u : 2u);
 }
 
 // New files: any name the file system allows, none left behind where a save fails, a folder
