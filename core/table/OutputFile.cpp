@@ -47,7 +47,8 @@ class Fd {
 class TempFile {
  public:
   explicit TempFile(std::string folder) : m_folder(std::move(folder)) {
-    if (::access("/proc/self/fd", X_OK) == 0) {
+    // /proc/self/fd is closed to a process that switched its effective user.
+    if (::faccessat(AT_FDCWD, "/proc/self/fd", X_OK, AT_EACCESS) == 0) {
       m_fd = ::open(m_folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
       if (m_fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
     }

@@ -2,6 +2,7 @@
 // root (CI runs as root) and skip elsewhere.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -207,6 +208,14 @@ TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
   EXPECT_EQ(fromPipe.get(), bytes);
   ::close(ends[0]);
   ::close(ends[1]);
+  // A file without a name anywhere, which only such a link reaches.
+  const int memory = ::memfd_create("t", MFD_CLOEXEC);
+  ASSERT_EQ(::write(memory, "old and longer", 14), 14);
+  writeOutputFile("/proc/self/fd/" + std::to_string(memory), "new");
+  char got[16] = {};
+  EXPECT_EQ(::pread(memory, got, sizeof got, 0), 3);
+  EXPECT_STREQ(got, "new");
+  ::close(memory);
 
   const std::string socketPath = dir.file("sock");
   const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
