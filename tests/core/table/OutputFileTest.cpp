@@ -204,10 +204,10 @@ TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
     }
     return got;
   });
-  writeOutputFile("/proc/self/fd/" + std::to_string(ends[1]), bytes);
+  EXPECT_NO_THROW(writeOutputFile("/proc/self/fd/" + std::to_string(ends[1]), bytes));
+  ::close(ends[1]);
   EXPECT_EQ(fromPipe.get(), bytes);
   ::close(ends[0]);
-  ::close(ends[1]);
   // A file without a name anywhere, which only such a link reaches.
   const int memory = ::memfd_create("t", MFD_CLOEXEC);
   ASSERT_EQ(::write(memory, "old and longer", 14), 14);

@@ -6,6 +6,7 @@
 
 #include "core/table/CsvField.h"
 #include "core/table/Error.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
 namespace {
@@ -32,6 +33,11 @@ TEST(EscapeName, ControlCharactersAndBrokenBytesBecomeEscapes) {
   for (const Case& c : cases) EXPECT_EQ(escapeName(c.in), c.out) << c.in;
   EXPECT_EQ(systemError(ENOENT, "Cannot open", "a\x1b[2J").description(),
             "Cannot open \"a\\x1B[2J\": No such file or directory");
+  // Messages about a file's content name it too.
+  const test::ScratchDir dir;
+  ATRTable table;
+  table.setInFile(dir.write("\x1b[2J.dat", "junk\n"));
+  EXPECT_TRUE(test::thrownBy([&] { table.BuildTable(); }).description().starts_with("\\x1B[2J"));
 }
 
 TEST(CsvField, QuotesWhatCsvNeedsAndDisarmsFormulas) {
