@@ -156,9 +156,14 @@ Target resolve(const std::string& path) {
     checkMayFollow(current, target.st, path);
     const std::string dest = readLink(current, path);
     const std::string next = dest.starts_with('/') ? dest : folderOf(current) + "/" + dest;
-    struct stat nextSt {};
-    if (::lstat(next.c_str(), &nextSt) != 0 && errno == ENOENT &&
-        ::stat(current.c_str(), &target.st) == 0) {
+    // A link whose text names another file than the kernel reaches through it is one of the
+    // kernel's own; its text ("pipe:[...]", "/memfd:x (deleted)") must not be created.
+    struct stat reached {};
+    struct stat named {};
+    if (::stat(current.c_str(), &reached) == 0 &&
+        (::stat(next.c_str(), &named) != 0 || named.st_dev != reached.st_dev ||
+         named.st_ino != reached.st_ino)) {
+      target.st = reached;
       target.exists = true;
       target.kernelLink = true;
       return target;
