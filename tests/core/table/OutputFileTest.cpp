@@ -65,6 +65,7 @@ struct ReplaceCase {
   bool hardLink;
   uid_t saver;
   bool refused;
+  mode_t folderMode = 0777;
   friend void PrintTo(const ReplaceCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -77,7 +78,7 @@ TEST_P(ReplacedFile, KeepsItsRightsOwnerAndNames) {
   if ((c.owner != kSelf || c.saver != kSelf) && ::geteuid() != 0) {
     GTEST_SKIP() << "needs root to give files away and act as another user";
   }
-  const std::string folder = sharedFolder("shared", 0777);
+  const std::string folder = sharedFolder("shared", c.folderMode);
   const std::string path = folder + "/f";
   std::ofstream(path) << "old";
   if (c.hardLink) fs::create_hard_link(path, folder + "/also");
@@ -116,7 +117,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplaceCase{"UsersPrivateFileSavedByRoot", 0600, kOther, false, kSelf, false},
                       ReplaceCase{"HardLinked", 0644, kSelf, true, kSelf, false},
                       ReplaceCase{"ReadOnly", 0444, kSelf, false, kOther, true},
-                      ReplaceCase{"OthersWritableFile", 0666, kSelf, false, kOther, false}),
+                      ReplaceCase{"OthersWritableFile", 0666, kSelf, false, kOther, false},
+                      ReplaceCase{"WritableFileInClosedFolder", 0666, kSelf, false, kOther, false,
+                                  0755}),
     test::CaseName());
 
 struct LinkCase {
