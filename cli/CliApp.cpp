@@ -65,7 +65,9 @@ struct Command {
 };
 
 constexpr OptionSpec kOutputOption{
-    "output", 'o', "FILE", "the file to write; an existing file is replaced only on success"};
+    "output", 'o', "FILE",
+    "the file to write; replaced only on success, devices and FIFOs\n"
+    "                        written into"};
 
 constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES", "stats: station names, comma-separated, blanks kept; default all"};
@@ -255,7 +257,7 @@ std::string helpText() {
   text +=
       "\nExit status: 0 on success, 1 when an input cannot be read or an output cannot be\n"
       "written, 2 when the command line is wrong (also when it names a station or date that\n"
-      "the table does not hold).\n";
+      "the table does not hold, or an output that is a count file among the inputs).\n";
   return text;
 }
 
