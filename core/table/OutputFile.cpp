@@ -1,10 +1,12 @@
 #include "core/table/OutputFile.h"
 
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <stdlib.h>
 #include <sys/random.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -110,7 +112,7 @@ struct Target {
   std::string path;
   bool exists = false;
   struct stat st {};
-  // A link only the kernel can follow (/proc/self/fd/1 names "pipe:[...]"): written through.
+  // A link to an open descriptor (/proc/self/fd/1): written through, whatever it leads to.
   bool kernelLink = false;
 };
 
@@ -154,21 +156,17 @@ Target resolve(const std::string& path) {
       return target;
     }
     checkMayFollow(current, target.st, path);
-    const std::string dest = readLink(current, path);
-    const std::string next = dest.starts_with('/') ? dest : folderOf(current) + "/" + dest;
-    // A link whose text names another file than the kernel reaches through it is one of the
-    // kernel's own; its text ("pipe:[...]", "/memfd:x (deleted)") must not be created.
-    struct stat reached {};
-    struct stat named {};
-    if (::stat(current.c_str(), &reached) == 0 &&
-        (::stat(next.c_str(), &named) != 0 || named.st_dev != reached.st_dev ||
-         named.st_ino != reached.st_ino)) {
-      target.st = reached;
+    // A link of /proc (/dev/stdout leads to /proc/self/fd/1) names an open descriptor, not a
+    // file to replace; its text ("pipe:[...]", "/memfd:x (deleted)") may name nothing at all.
+    struct statfs fs {};
+    if (::statfs(folderOf(current).c_str(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) {
+      if (::stat(current.c_str(), &target.st) != 0) throw systemError(errno, "Cannot save", path);
       target.exists = true;
       target.kernelLink = true;
       return target;
     }
-    current = next;
+    const std::string dest = readLink(current, path);
+    current = dest.starts_with('/') ? dest : folderOf(current) + "/" + dest;
   }
   throw systemError(ELOOP, "Cannot save", path);
 }
