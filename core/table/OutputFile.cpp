@@ -70,11 +70,12 @@ class TempFile {
     if (m_path.empty()) {
       if (const int err = giveName(); err != 0) return err;
     }
-    if (::close(m_fd) != 0) return errno;
-    m_fd = -1;
+    // Named and renamed in the fewest steps: a kill between the two leaves the name behind.
     if (::rename(m_path.c_str(), target.c_str()) != 0) return errno;
     m_path.clear();
-    return 0;
+    const int rc = ::close(m_fd);
+    m_fd = -1;
+    return rc == 0 ? 0 : errno;
   }
 
  private:
