@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 #include "tools/countgen/CountGenerator.h"
 
@@ -43,8 +44,8 @@ BenchInputs::BenchInputs(InputSet set) {
         const std::string path =
             (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(monday) + from)))
                 .string();
-        writeFileAtomically(
-            path, countText(1, kYearStations, from, std::min(7, kYearDays - from), monday));
+        writeOutputFile(path,
+                        countText(1, kYearStations, from, std::min(7, kYearDays - from), monday));
         m_files.push_back(path);
       }
       m_first = m_files.front();
@@ -69,11 +70,11 @@ BenchInputs::BenchInputs(InputSet set) {
     }
     const CivilDate day0{2005, 1, 3};
     m_first = (m_folder / countgen::countFileName(day0)).string();
-    writeFileAtomically(m_first, first);
+    writeOutputFile(m_first, first);
     m_second =
         (m_folder / countgen::countFileName(civilFromDate(dateFromCivil(day0) + secondFromDay)))
             .string();
-    writeFileAtomically(m_second, second);
+    writeOutputFile(m_second, second);
     m_files = {m_first, m_second};
   } catch (...) {
     std::error_code ignored;

@@ -19,6 +19,7 @@
 #include "core/table/CsvField.h"
 #include "core/table/DateNumber.h"
 #include "core/table/Error.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 #include "core/table/TableSummary.h"
 
@@ -41,6 +42,7 @@ struct OptionSpec {
   char shortName;              // 'o' for -o, '\0' for none
   std::string_view valueName;  // "FILE", for the help; empty for a flag, which takes no value
   std::string_view help;       // what it does, for the help
+  bool repeatable = false;     // may be given more than once, each value kept
 
   [[nodiscard]] bool isFlag() const noexcept { return valueName.empty(); }
 };
@@ -48,6 +50,7 @@ struct OptionSpec {
 struct CommandLine {
   // By long option name; a flag given holds an empty value.
   std::map<std::string, std::string, std::less<>> values;
+  std::map<std::string, std::vector<std::string>, std::less<>> lists;  // repeatable options
   std::vector<std::string> inputs;
   bool helpRequested = false;
   std::ostream* report = nullptr;  // standard error: what a command tells besides its result
@@ -55,6 +58,10 @@ struct CommandLine {
   [[nodiscard]] const std::string* value(std::string_view longName) const {
     const auto found = values.find(longName);
     return found == values.end() ? nullptr : &found->second;
+  }
+  [[nodiscard]] const std::vector<std::string>* list(std::string_view longName) const {
+    const auto found = lists.find(longName);
+    return found == lists.end() ? nullptr : &found->second;
   }
 };
 
@@ -68,13 +75,17 @@ struct Command {
 };
 
 constexpr OptionSpec kOutputOption{
-    "output", 'o', "FILE", "the file to write; an existing file is replaced only on success"};
+    "output", 'o', "FILE",
+    "the file to write; replaced only on success, devices and FIFOs\n"
+    "                        written into"};
 
 constexpr OptionSpec kSeverityOption{"severity", '\0', "C|W",
                                      "check: only the critical (C) or the warning (W) flags"};
 constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES",
     "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
+constexpr OptionSpec kStationOption{
+    "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
 constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
                                   "stats: dates as yyyy-mm-dd, comma-separated; default all"};
 
@@ -91,17 +102,19 @@ constexpr OptionSpec kExcludeCriticalOption{
 
 std::string quoted(std::string_view text) { return quoteForMessage(text); }
 
+std::string quotedName(std::string_view name) { return "\"" + escapeName(name) + "\""; }
+
 void writeToStream(std::ostream& out, std::string_view text) {
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.flush();
   if (!out) throw Error(ErrorKind::Io, "Cannot write to standard output");
 }
 
-// Results go to the -o file when one is named (atomically, so a failure keeps what was there)
-// and to standard output otherwise.
+// Results go to the -o file when one is named (a failure keeps what was there) and to standard
+// output otherwise.
 void writeResult(const CommandLine& line, std::ostream& out, std::string_view text) {
   if (const std::string* path = line.value("output")) {
-    writeFileAtomically(*path, text);
+    writeOutputFile(*path, text);
   } else {
     writeToStream(out, text);
   }
@@ -165,17 +178,22 @@ std::vector<std::string> parseDays(std::string_view list) {
   return days;
 }
 
-// The station list as the main window fills it, with the named stations selected (every one
-// when names is null). The item texts are the names themselves, which the export's first column
-// takes.
-ListSelection stationSelection(const ATRTable& table, const std::string* names) {
+// The station list as the main window fills it, with the stations named by --stations and
+// --station selected (every one when neither is given). The item texts are the names
+// themselves, which the export's first column takes.
+ListSelection stationSelection(const ATRTable& table, const CommandLine& line) {
+  const std::string* commaList = line.value("stations");
+  const std::vector<std::string>* single = line.list("station");
+  std::vector<std::string_view> names =
+      commaList ? splitAtCommas(*commaList) : std::vector<std::string_view>{};
+  if (single != nullptr) names.insert(names.end(), single->begin(), single->end());
   ListSelection list;
   const std::int32_t count = table.StaCount();
-  list.selected.assign(static_cast<std::size_t>(count), names == nullptr);
+  const bool all = commaList == nullptr && single == nullptr;
+  list.selected.assign(static_cast<std::size_t>(count), all);
   list.texts.reserve(static_cast<std::size_t>(count));
   for (std::int32_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
-  if (names == nullptr) return list;
-  for (const std::string_view name : splitAtCommas(*names)) {
+  for (const std::string_view name : names) {
     const std::int32_t index = table.ulstName().Index(name);
     if (index < 0) throw UsageError("stats: unknown station " + quoted(name));
     list.selected[static_cast<std::size_t>(index)] = true;
@@ -206,7 +224,7 @@ void runStats(const CommandLine& line, std::ostream& out) {
   if (const std::string* list = line.value("dates")) days = parseDays(*list);
   ATRTable table;
   loadInputs(table, line.inputs);
-  const PlotSelection selection{stationSelection(table, line.value("stations")),
+  const PlotSelection selection{stationSelection(table, line),
                                 dateSelection(table, days ? &*days : nullptr)};
   // The main window warns and then exports a bare header; here a file without a single record
   // would pass for a result, so the check's message is a failure instead.
@@ -368,7 +386,8 @@ const std::vector<Command>& commands() {
        {},
        &runTable},
       {"stats",
-       "stats [-o OUT.csv] [--stations NAMES] [--dates DATES] [--exclude-critical] INPUT...",
+       "stats [-o OUT.csv] [--stations NAMES] [--station NAME]... [--dates DATES] "
+       "[--exclude-critical] INPUT...",
        "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
        "      Max DT, SD, AWDDT, AWEDT, Days; CR LF lines) for the picked stations and dates,\n"
        "      every one when not picked; records in station order whatever order the names come\n"
@@ -376,7 +395,7 @@ const std::vector<Command>& commands() {
        "      --exclude-critical only those without a critical check flag; a figure without\n"
        "      such a day is an empty field. A table without stations is a failure (\"You must\n"
        "      create the data first.\")",
-       {kOutputOption, kStationsOption, kDatesOption, kExcludeCriticalOption},
+       {kOutputOption, kStationsOption, kStationOption, kDatesOption, kExcludeCriticalOption},
        {},
        &runStats},
       {"info",
@@ -465,7 +484,7 @@ std::string helpText() {
   text +=
       "\nExit status: 0 on success, 1 when an input cannot be read or an output cannot be\n"
       "written, 2 when the command line is wrong (also when it names a station or date that\n"
-      "the table does not hold).\n";
+      "the table does not hold, or an output that is a count file among the inputs).\n";
   return text;
 }
 
@@ -538,7 +557,9 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
       throw UsageError(std::string(command.name) + ": option " + quoted(name) + " needs a value (" +
                        std::string(option->valueName) + ")");
     }
-    if (!line.values.emplace(std::string(option->longName), std::string(value)).second) {
+    if (option->repeatable) {
+      line.lists[std::string(option->longName)].emplace_back(value);
+    } else if (!line.values.emplace(std::string(option->longName), std::string(value)).second) {
       throw UsageError(std::string(command.name) + ": option --" + std::string(option->longName) +
                        " given more than once");
     }
@@ -565,16 +586,18 @@ CommandLine parseCommandLine(const Command& command, std::span<const std::string
   return line;
 }
 
-// The failure report must stay on one line even when a description quotes a file name that
-// holds a line break.
+// Descriptions escape the names they quote; this is the last guard that a report stays one
+// line and cannot drive the terminal, whatever a description holds.
 std::string oneLine(std::string_view text) {
   std::string line;
   line.reserve(text.size());
   for (const char c : text) {
-    if (c == '\n') {
-      line += "\\n";
-    } else if (c == '\r') {
-      line += "\\r";
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      constexpr std::string_view kHex = "0123456789ABCDEF";
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
     } else {
       line += c;
     }
@@ -587,8 +610,22 @@ void reportFailure(std::ostream& err, std::string_view description) {
 }
 
 void reportUsage(std::ostream& err, std::string_view description) {
-  reportFailure(err, description);
-  err << "Try '" << kProgram << " --help' for more information.\n";
+  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << " --help')\n";
+}
+
+// Writing over a count file that is being read would lose it. A table file given first may be
+// replaced: that is how a table file is brought up to date.
+void refuseOutputOverInput(const Command& command, const CommandLine& line) {
+  const std::string* output = line.value("output");
+  if (output == nullptr) return;
+  for (std::size_t i = 0; i < line.inputs.size(); ++i) {
+    const std::string& input = line.inputs[i];
+    if (i == 0 && isTableFileName(input)) continue;
+    if (isSameRegularFile(*output, input)) {
+      throw UsageError(std::string(command.name) + ": the output " + quotedName(*output) +
+                       " is the count file " + quotedName(input) + " read as an input");
+    }
+  }
 }
 
 int runCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -609,6 +646,7 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
     writeToStream(out, helpText());
     return kExitOk;
   }
+  refuseOutputOverInput(*command, line);
   command->run(line, out);
   return kExitOk;
 }

@@ -15,6 +15,7 @@
 #include "FuzzSupport.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 
 namespace {
@@ -161,7 +162,7 @@ void exportAndCheck(const ATRTable& table, FuzzedDataProvider& in) {
   check(text.starts_with("ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n") &&
             text.ends_with("\r\n"),
         "the statistics file lacks its header or its last line end");
-  ostrilo::writeFileAtomically(scratchFile("seq.csv"), text);
+  ostrilo::writeOutputFile(scratchFile("seq.csv"), text);
   check(readScratch(scratchFile("seq.csv")) == text, "the statistics file was not written whole");
 }
 

@@ -1,6 +1,7 @@
 #include "core/commands/Commands.h"
 
 #include "core/table/ATRTable.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 
 namespace ostrilo {
@@ -21,7 +22,7 @@ void SaveTableFile(const ATRTable& table, const std::string& path) { table.SaveT
 
 void ExportStationStats(const StatResults& rows, const std::string& path) {
   // The text is complete before the file is touched, so a failure never leaves half a CSV.
-  writeFileAtomically(path, BuildStatsCsvText(rows));
+  writeOutputFile(path, BuildStatsCsvText(rows));
 }
 
 }  // namespace ostrilo

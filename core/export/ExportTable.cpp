@@ -7,6 +7,7 @@
 
 #include "core/table/CsvField.h"
 #include "core/table/DateNumber.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 
 namespace ostrilo {
@@ -83,7 +84,10 @@ std::string buildCsvText(const ExportTable& table, const CsvFormat& format) {
     for (std::size_t k = 0; k < kept.size(); ++k) {
       if (k > 0) csv += format.separator;
       const std::size_t c = kept[k];
-      csv += csvField(cellText(table.cell(r, c), table.columns[c], format.notAvailable));
+      const ExportCell& cell = table.cell(r, c);
+      const std::string text = cellText(cell, table.columns[c], format.notAvailable);
+      // Only text goes through the CSV field rules: a computed -4 is a number, not a formula.
+      csv += std::holds_alternative<std::string>(cell) ? csvField(text) : text;
     }
     csv += format.lineEnd;
   }
@@ -91,7 +95,7 @@ std::string buildCsvText(const ExportTable& table, const CsvFormat& format) {
 }
 
 void saveExportBytes(const std::string& path, std::string_view bytes) {
-  writeFileAtomically(path, bytes);
+  writeOutputFile(path, bytes);
 }
 
 }  // namespace ostrilo

@@ -10,6 +10,7 @@
 #include "core/table/Checked.h"
 #include "core/table/CountFileReader.h"
 #include "core/table/Error.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 
 namespace ostrilo {
@@ -19,9 +20,10 @@ namespace {
 constexpr HourMask kFirstHalf = 0x000FFFu;
 constexpr HourMask kSecondHalf = 0xFFF000u;
 
-std::string baseName(const std::string& path) {
+// The file's name as the messages about its content show it.
+std::string fileLabel(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return escapeName(slash == std::string::npos ? path : path.substr(slash + 1));
 }
 
 Error tooLarge(std::string_view label, std::int64_t stations, std::int64_t dates) {
@@ -284,7 +286,7 @@ bool ATRTable::AddToTable() {
 }
 
 void ATRTable::fillFromCountFile(bool add) {
-  const std::string label = baseName(m_inFile);
+  const std::string label = fileLabel(m_inFile);
   detail::FileTable file(label);
   readCountFile(m_inFile, label, [&](const CountLine& line) { file.add(line); });
   if (add) {
@@ -404,7 +406,7 @@ void ATRTable::SaveToFile(const std::string& fileName) const {
 }
 
 void ATRTable::LoadFromFile(const std::string& fileName) {
-  TableFileContent content = loadTableFile(fileName, baseName(fileName));
+  TableFileContent content = loadTableFile(fileName, fileLabel(fileName));
   const std::size_t records = content.counted.size();
   std::vector<std::int32_t> totals;
   try {

@@ -37,11 +37,17 @@ class Error : public std::runtime_error {
 };
 
 // A file error for the given errno: the kind follows from the errno, the description is
-// "<action> "<path>": <strerror text>".
+// "<action> "<path>": <strerror text>", the path escaped as escapeName does.
 [[nodiscard]] Error systemError(int err, const std::string& action, const std::string& path);
 
 // Shows bytes from a file inside a message: printable ASCII as it is, everything else as an
 // escape (\t, \r, \xNN), within double quotes.
 [[nodiscard]] std::string quoteForMessage(std::string_view text);
+
+// A file or station name made safe to show in a message: valid UTF-8 stays as it is, while
+// control characters (C0, DEL, C1, the bidirectional overrides), bytes that are not UTF-8 and the
+// backslash become the escapes of quoteForMessage (\t, \r, \n, \\, \xNN, \u{NNNN}). Nothing
+// in the result can move a terminal's cursor or reorder the text around it.
+[[nodiscard]] std::string escapeName(std::string_view name);
 
 }  // namespace ostrilo

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -17,6 +16,7 @@
 #include "core/table/ATRTable.h"
 #include "core/table/CountFileReader.h"
 #include "core/table/Error.h"
+#include "core/table/OutputFile.h"
 
 namespace ostrilo {
 
@@ -220,9 +220,9 @@ void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates
   const std::size_t records = volumes.size() / kHoursPerDay;
   std::string spareVolumes;
   std::string spareCounted;
-  writeFileAtomically(
-      path, {tableFileHead(dates, names, records), littleEndianBytes(volumes, spareVolumes),
-             countedHoursHead(records), littleEndianBytes(counted, spareCounted)});
+  writeOutputFile(path,
+                  {tableFileHead(dates, names, records), littleEndianBytes(volumes, spareVolumes),
+                   countedHoursHead(records), littleEndianBytes(counted, spareCounted)});
 }
 
 TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel) {
@@ -343,89 +343,6 @@ TableFileContent loadTableFile(const std::string& path, std::string_view fileLab
     throw notEnoughMemory(records);
   }
   return decodeTableFile(bytes, fileLabel);
-}
-
-namespace {
-
-class TempFile {
- public:
-  explicit TempFile(std::string pattern) : m_path(std::move(pattern)) {
-    m_fd = ::mkstemp(m_path.data());
-    if (m_fd < 0) m_path.clear();
-  }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    if (m_fd >= 0) ::close(m_fd);
-    if (!m_path.empty()) ::unlink(m_path.c_str());
-  }
-  [[nodiscard]] int fd() const noexcept { return m_fd; }
-  [[nodiscard]] const std::string& path() const noexcept { return m_path; }
-  // Closes the descriptor; answers errno or 0.
-  int close() noexcept {
-    const int rc = ::close(m_fd);
-    m_fd = -1;
-    return rc == 0 ? 0 : errno;
-  }
-  // After a successful rename the file belongs to its new name.
-  void release() noexcept { m_path.clear(); }
-
- private:
-  std::string m_path;
-  int m_fd = -1;
-};
-
-// A symbolic link is saved through, so the link keeps pointing at the saved table.
-std::string resolveTarget(const std::string& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) return resolved;
-  }
-  return path;
-}
-
-}  // namespace
-
-void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces) {
-  const std::string target = resolveTarget(path);
-  const std::size_t slash = target.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  if (base.empty()) throw systemError(EISDIR, "Cannot save", path);
-
-  TempFile temp(folder + (folder == "." ? "/." : ".") + base + ".XXXXXX");
-  if (temp.fd() < 0) throw systemError(errno, "Cannot save", path);
-
-  // A new file gets the usual permissions; an existing one keeps its own.
-  mode_t mode = 0;
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (::fchmod(temp.fd(), mode) != 0) throw systemError(errno, "Cannot save", path);
-
-  for (const std::string_view bytes : pieces) {
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-      const ssize_t n = ::write(temp.fd(), bytes.data() + written, bytes.size() - written);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        throw systemError(errno, "Cannot write", path);
-      }
-      written += static_cast<std::size_t>(n);
-    }
-  }
-  if (::fsync(temp.fd()) != 0) throw systemError(errno, "Cannot write", path);
-  if (const int err = temp.close(); err != 0) throw systemError(err, "Cannot write", path);
-  if (::rename(temp.path().c_str(), target.c_str()) != 0) {
-    throw systemError(errno, "Cannot save", path);
-  }
-  temp.release();
 }
 
 }  // namespace ostrilo

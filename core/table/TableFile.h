@@ -8,6 +8,7 @@
 
 #include "core/table/ATRTable.h"
 #include "core/table/DateNumber.h"
+#include "core/table/OutputFile.h"
 #include "core/table/UniqueList.h"
 
 namespace ostrilo {
@@ -30,7 +31,7 @@ struct TableFileContent {
 // The fourth record: the counted hours, one mask per volume record.
 [[nodiscard]] std::string encodeCountedHours(const std::vector<HourMask>& counted);
 
-// Saves all four records atomically (see writeFileAtomically) without copying the volumes.
+// Saves all four records through writeOutputFile without copying the volumes.
 void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates,
                    const std::vector<std::string>& names, const std::vector<std::int16_t>& volumes,
                    const std::vector<HourMask>& counted);
@@ -45,13 +46,5 @@ void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates
 [[nodiscard]] TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel);
 // The same for the file at path, which must be a regular file.
 [[nodiscard]] TableFileContent loadTableFile(const std::string& path, std::string_view fileLabel);
-
-// Writes the pieces, one after the other, to path through a temporary file in the same folder
-// that is renamed over path only when everything was written and flushed. On failure path is
-// untouched, no temporary is left behind, and the system's error is thrown.
-void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces);
-inline void writeFileAtomically(const std::string& path, std::string_view bytes) {
-  writeFileAtomically(path, {bytes});
-}
 
 }  // namespace ostrilo

@@ -2,17 +2,19 @@
 
 #include <qcustomplot.h>
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMenu>
 #include <QPageSize>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <QToolTip>
 
+#include "core/table/OutputFile.h"
 #include "gui/charts/ChartEditor.h"
 #include "gui/charts/ChartStyle.h"
+#include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
 
 namespace ostrilo {
@@ -114,21 +116,22 @@ void ChartWindow::resetZoom() {
 }
 
 std::optional<QString> ChartWindow::saveChart(const QString& path, ChartFileFormat format) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return file.errorString();
+  // The image is made in memory, then written the way every other output of the program is.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
   if (format == ChartFileFormat::Pdf) {
-    if (auto problem = writePdf(*TChart1, file)) {
-      file.cancelWriting();
-      return problem;
-    }
+    if (auto problem = writePdf(*TChart1, buffer)) return problem;
   } else {
-    QImageWriter writer(&file, infoOf(format).extension);
-    if (!writer.write(TChart1->toPixmap().toImage())) {
-      file.cancelWriting();
-      return writer.errorString();
-    }
+    QImageWriter writer(&buffer, infoOf(format).extension);
+    if (!writer.write(TChart1->toPixmap().toImage())) return writer.errorString();
   }
-  if (!file.commit()) return file.errorString();
+  try {
+    writeOutputFile(toFsPath(path),
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  } catch (const std::exception& e) {
+    return fromCoreText(e.what());
+  }
   return std::nullopt;
 }
 

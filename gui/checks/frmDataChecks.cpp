@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "core/selection/PlotSelection.h"
+#include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -236,7 +237,7 @@ void frmDataChecks::exportCsv() {
   const auto path = m_toolkit.saveFileName(this, settings);
   if (!path) return;
   try {
-    writeFileAtomically(toFsPath(*path), BuildChecksCsvText(m_shown, m_results.stations()));
+    writeOutputFile(toFsPath(*path), BuildChecksCsvText(m_shown, m_results.stations()));
   } catch (const std::exception& e) {
     m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
     return;

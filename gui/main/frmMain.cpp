@@ -14,6 +14,7 @@
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
 #include "core/table/ATRTable.h"
+#include "core/table/Error.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
@@ -326,7 +327,7 @@ void frmMain::cmdLdBrowseClick() {
   txtLoadFile->setText(*path);
   if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
   refillLists(false);
-  inform(QStringLiteral("Loading done. \r\n") + *path);
+  inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
   tableFilled();
 }
 

@@ -118,6 +118,9 @@ TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   ASSERT_EQ(converted.status, kExitOk) << converted.err;
   EXPECT_TRUE(converted.out.empty());
   EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, runArgs({"table", w, b}).out);
+  // Updating a table file: it is the first input and the output.
+  ASSERT_EQ(runArgs({"convert", "-o", path("A.Cont"), path("A.Cont"), b}).status, kExitOk);
+  EXPECT_EQ(runArgs({"table", path("A.Cont")}).out, runArgs({"table", w, b}).out);
 }
 
 // Dates out of calendar order; A's 5 March is a half day, B has nothing on 3 March. A table
@@ -146,6 +149,9 @@ TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
   expectOneLineFailure(badVolume);
   EXPECT_NE(badVolume.err.find("bad.dat, line 5"), std::string::npos) << badVolume.err;
   expectOneLineFailure(runArgs({"table", path("two\nlines.dat")}));
+  const CliResult control = runArgs({"table", path("\x1b[2J.dat")});
+  expectOneLineFailure(control);
+  EXPECT_NE(control.err.find("\\x1B[2J.dat"), std::string::npos) << control.err;
 }
 
 TEST_F(CliTest, FailureLeavesAnExistingOutputUntouched) {
@@ -231,6 +237,16 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
   EXPECT_EQ(whole.err, checkCountsLine(countByCode(all.flags())) + "\n");
 }
 
+// --station takes one name whole, commas and all, and adds to the --stations list.
+TEST_F(CliTest, StationOptionPicksANameWithACommaBesideTheList) {
+  const std::string input = dir.write("w.dat", kWeekStart + kWeekMore);
+  const CliResult result = runArgs({"stats", "--station", "a,\"b", "--stations", "0302", input});
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  const ATRTable table = test::tableOf(kWeekStart + kWeekMore);
+  EXPECT_EQ(result.out,
+            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {1, 2}, {0, 1}))));
+}
+
 TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
   const CliResult result = runArgs({"stats", dir.write("empty.dat", "")});
   expectOneLineFailure(result);
@@ -289,6 +305,7 @@ TEST_P(UsageErrorTest, ExitsWithTwoNamingTheProblemAndWritesNothing) {
   EXPECT_TRUE(result.err.starts_with("ostrilo-cli: ")) << result.err;
   EXPECT_NE(result.err.find(GetParam().named), std::string::npos) << result.err;
   EXPECT_NE(result.err.find("--help"), std::string::npos) << result.err;
+  EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   if (std::filesystem::exists(path("out.csv"))) {
     EXPECT_EQ(readFile("out.csv"), "previous content");
   }
@@ -304,6 +321,9 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"info", "IN", "b.Cont"}, "\"b.Cont\" is a table file, and only the first INPUT"},
         UsageCase{{"table", "-o", "a.csv", "-o", "b.csv", "IN"}, "more than once"},
         UsageCase{{"convert", "IN"}, "missing --output"},
+        UsageCase{{"convert", "-o", "IN", "IN"}, "is the count file"},
+        UsageCase{{"stats", "-o", "OUT", "--station", "0301,S1  ", "IN"},
+                  "unknown station \"0301,S1  \""},
         UsageCase{{"stats", "-o", "OUT", "--stations", "301", "IN"}, "unknown station \"301\""},
         UsageCase{{"stats", "-o", "OUT", "--stations", "0301,", "IN"}, "unknown station \"\""},
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-01-11", "IN"},

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "core/table/Error.h"
-#include "core/table/TableFile.h"
+#include "core/table/OutputFile.h"
 #include "tools/countgen/CountGenerator.h"
 
 namespace {
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
 
   try {
     if (options.output) {
-      ostrilo::writeFileAtomically(*options.output, text);
+      ostrilo::writeOutputFile(*options.output, text);
     } else if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() ||
                std::fflush(stdout) != 0) {
       std::fprintf(stderr, "%s: cannot write to standard output\n", kProgram);

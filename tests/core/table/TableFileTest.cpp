@@ -244,16 +244,5 @@ TEST_F(TableFileTest, ATableLargerThanMemoryIsRefusedBeforeItIsRead) {
   test::expectSame(before, snapshot(table));
 }
 
-// Replacing a link by a regular file would quietly detach it from the table it points at.
-TEST_F(TableFileTest, SaveThroughASymbolicLinkKeepsTheLink) {
-  buildTwoByThree();
-  std::filesystem::create_directory(dir.path() / "real");
-  dir.write("real/t.cont", "old content");
-  std::filesystem::create_symlink(dir.path() / "real" / "t.cont", dir.path() / "link.cont");
-  table.SaveToFile(dir.file("link.cont"));
-  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "link.cont"));
-  EXPECT_EQ(test::readBytes(dir.path() / "real" / "t.cont").size(), 456u);
-}
-
 }  // namespace
 }  // namespace ostrilo
