@@ -15,6 +15,7 @@
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
 #include "core/table/TableFile.h"
+#include "gui/annual/frmAnnual.h"
 #include "gui/charts/Plots.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/CountTable.h"
@@ -138,6 +139,7 @@ frmMain::frmMain(Toolkit& toolkit, QWidget* parent) : QWidget(parent), m_toolkit
   cmdLine->setEnabled(false);
   cmdHist->setEnabled(false);
   cmdStat->setEnabled(false);
+  cmdAnnual->setEnabled(false);
   SSTab1->setTabEnabled(1, false);
   SSTab1->setCurrentIndex(0);
 }
@@ -213,6 +215,8 @@ void frmMain::createSecondTab(QWidget* page) {
                    twips(600, 3960, 1935, 495));
   cmdExport = button(page, QStringLiteral("cmdExport"), QStringLiteral("Export csv file"),
                      twips(2760, 3960, 1935, 495));
+  cmdAnnual = button(page, QStringLiteral("cmdAnnual"), QStringLiteral("Annual Figures"),
+                     twips(5280, 4080, 2055, 495));
 
   connect(cmdStat, &QPushButton::clicked, this, &frmMain::cmdStatClick);
   connect(cmdExport, &QPushButton::clicked, this, &frmMain::cmdExportClick);
@@ -220,13 +224,14 @@ void frmMain::createSecondTab(QWidget* page) {
   connect(cmdDailyGraph, &QPushButton::clicked, this, &frmMain::cmdDailyGraphClick);
   connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
   connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
+  connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
 }
 
 void frmMain::setTabOrder() {
   const QWidget* order[] = {SSTab1,       cmdExit,       cmdLine,      cmdHist, txtATRfileName,
                             cmdATRBrowse, cmdBuildNew,   cmdAdd2Table, cmdSave, txtLoadFile,
                             cmdLdBrowse,  cmdExport,     lstDate,      lstSta,  cmbGType,
-                            cmdColorGrid, cmdDailyGraph, cmdStat};
+                            cmdColorGrid, cmdDailyGraph, cmdStat,   cmdAnnual};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
@@ -255,6 +260,7 @@ void frmMain::EnablePlotButtons() {
   cmdLine->setEnabled(true);
   cmdHist->setEnabled(true);
   cmdStat->setEnabled(true);
+  cmdAnnual->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -390,6 +396,10 @@ void frmMain::cmdHistClick() {
   PlotVolHistogram(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
 }
 
+void frmMain::cmdAnnualClick() {
+  ShowAnnualFigures(m_toolkit, this, countTable(), selectionFromLists(*lstSta, *lstDate));
+}
+
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = countTable();
   lstSta->clear();
@@ -417,7 +427,8 @@ void frmMain::closeEvent(QCloseEvent* event) {
   releaseCountTable();
   // Chart windows and the statistics window have no owner, so they would outlive this window
   // and keep the program running; close them in a fixed order, then this one.
-  static const char* const kClosingOrder[] = {"frmGraphH", "frmGraphL", "frmVolColorGrid", "frmLV"};
+  static const char* const kClosingOrder[] = {"frmGraphH",       "frmGraphL", "frmVolColorGrid", "frmLV",
+                                              "frmAnnualDetail", "frmExpand", "frmAnnual"};
   for (const char* kind : kClosingOrder) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
       if (window != this && window->isVisible() && window->objectName() == QLatin1String(kind)) {

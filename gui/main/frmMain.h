@@ -30,7 +30,7 @@ class frmMain : public QWidget {
  public:
   explicit frmMain(Toolkit& toolkit, QWidget* parent = nullptr);
 
-  // Enables "Hourly Graph", "Histogram" and "Show Statistics".
+  // Enables "Hourly Graph", "Histogram", "Show Statistics" and "Annual Figures".
   void EnablePlotButtons();
 
   QLabel* Label4 = nullptr;
@@ -60,6 +60,7 @@ class frmMain : public QWidget {
   QPushButton* cmdHist = nullptr;
   QPushButton* cmdStat = nullptr;
   QPushButton* cmdExport = nullptr;
+  QPushButton* cmdAnnual = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -82,6 +83,7 @@ class frmMain : public QWidget {
   void cmdDailyGraphClick();
   void cmdColorGridClick();
   void cmdHistClick();
+  void cmdAnnualClick();
 
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.
