@@ -134,8 +134,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   }
   LV->headerItem()->setToolTip(kCoverage, QStringLiteral("Month x day-of-week cells with a valid day"));
   // Unsorted until a heading is clicked: the rows come station by station in the order picked.
-  LV->header()->setSortIndicator(-1, Qt::AscendingOrder);
-  LV->setSortingEnabled(true);
+  LV->header()->setSectionsClickable(true);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(controls);
@@ -148,6 +147,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   connect(cmdExpand, &QPushButton::clicked, this, &frmAnnual::askExpand);
   connect(new QShortcut(QKeySequence::Copy, LV), &QShortcut::activated, this,
           &frmAnnual::copySelectedRows);
+  connect(LV->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
   connect(LV, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     openDetail(item->data(kStation, kRowRole).toULongLong());
   });
@@ -205,7 +205,16 @@ void frmAnnual::fill() {
   QList<QTreeWidgetItem*> items;
   for (std::size_t i = 0; i < m_rows.size(); ++i) items << rowItem(m_rows[i], i, locale);
   LV->addTopLevelItems(items);
+  if (m_sortColumn >= 0) LV->sortItems(m_sortColumn, m_sortOrder);
   for (int c = 0; c < kColumnCount; ++c) LV->resizeColumnToContents(c);
+}
+
+void frmAnnual::sortByColumn(int column) {
+  m_sortOrder = column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                            : Qt::AscendingOrder;
+  m_sortColumn = column;
+  LV->header()->setSortIndicatorShown(true);
+  LV->sortItems(column, m_sortOrder);
 }
 
 void frmAnnual::copySelectedRows() const {

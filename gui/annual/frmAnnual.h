@@ -51,6 +51,7 @@ class frmAnnual : public QWidget {
 
  private:
   void fill();
+  void sortByColumn(int column);
   void peakChoiceChanged(int index);
   void customPeaksEntered();
   void askExport();
@@ -61,6 +62,8 @@ class frmAnnual : public QWidget {
   std::vector<std::int32_t> m_stations;
   PeakWindows m_windows = kNoonWindows;
   std::vector<StationYear> m_rows;
+  int m_sortColumn = -1;
+  Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 
 // Opens the annual figures of the picked stations over every date of the table. The figures

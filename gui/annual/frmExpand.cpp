@@ -187,12 +187,11 @@ void frmExpand::showGroup(int index) {
   for (int m = 0; m < kMonths; ++m) {
     for (int k = 0; k < kDaysOfWeek; ++k) {
       const GroupFactor& f = group.cells[m][k];
-      auto* item = new QTableWidgetItem(
-          QStringLiteral("%1\nn %2, CV %3 %")
-              .arg(factorText(f.mean, m_locale))
-              .arg(f.n)
-              .arg(percentText(f.cv ? std::optional<double>(*f.cv * 100) : std::nullopt,
-                               m_locale)));
+      const QString cv = f.cv ? percentText(*f.cv * 100, m_locale) + QStringLiteral(" %") : naText();
+      auto* item = new QTableWidgetItem(QStringLiteral("%1\nn %2, CV %3")
+                                            .arg(factorText(f.mean, m_locale))
+                                            .arg(f.n)
+                                            .arg(cv));
       item->setTextAlignment(Qt::AlignCenter);
       if (f.n == 0) item->setBackground(QColor(255, 210, 210));
       grdFactors->setItem(m, k, item);
