@@ -129,7 +129,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   QStringList headings;
   for (const char* heading : kHeadings) headings << QString::fromLatin1(heading);
   LV->setHeaderLabels(headings);
-  for (int c = kValidDays; c < kColumnCount; ++c) {
+  for (int c = kYear; c < kColumnCount; ++c) {
     LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   }
   LV->headerItem()->setToolTip(kCoverage, QStringLiteral("Month x day-of-week cells with a valid day"));

@@ -36,6 +36,18 @@ QTableWidgetItem* meanCell(const CellMean& mean, const QLocale& locale) {
   return item;
 }
 
+QString percentSign(std::optional<double> value, const QLocale& locale) {
+  return value ? percentText(value, locale) + QStringLiteral(" %") : naText();
+}
+
+QString peakText(const char* name, const std::optional<WindowPeak>& peak, const QLocale& locale) {
+  if (!peak) return QString::fromLatin1(name) + QStringLiteral(" n/a");
+  const PeakHour& hour = peak->ofAverageDay;
+  return QStringLiteral("%1 %2 %3 (%4)")
+      .arg(QString::fromLatin1(name), QString::fromStdString(formatHour(hour.hour)),
+           vehiclesText(hour.volume, locale), percentSign(hour.sharePct, locale));
+}
+
 QString windowText(int begin, int end) {
   return QString::fromStdString(formatHour(begin)) + QStringLiteral("-") +
          QString::fromStdString(formatHour(end));
@@ -65,6 +77,8 @@ frmAnnualDetail::frmAnnualDetail(QWidget* parent) : QWidget(parent) {
   grdMadw->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdMadw->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   grdMadw->setToolTip(QStringLiteral("Mean daily volume (valid days)"));
+  grdMadw->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grdMadw->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   TChart1 = new QCustomPlot;
   TChart1->setObjectName(QStringLiteral("TChart1"));
@@ -72,7 +86,7 @@ frmAnnualDetail::frmAnnualDetail(QWidget* parent) : QWidget(parent) {
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblSummary);
-  layout->addWidget(grdMadw);
+  layout->addWidget(grdMadw, 0, Qt::AlignLeft);
   layout->addWidget(TChart1, 1);
 }
 
@@ -84,24 +98,26 @@ void frmAnnualDetail::fill(const StationYear& row, const PeakWindows& windows,
   if (row.v100.volume) v100 = *row.v100.volume;
   lblSummary->setText(
       QStringLiteral("<b>%1, %2</b>: %3 valid days; ADT %4; AADT %5 (%6/%7 cells); "
-                     "V30 %8, K30 %9 %; V100 %10, K100 %11 %")
+                     "V30 %8, K30 %9; V100 %10, K100 %11")
           .arg(stationText(row.station).toHtmlEscaped())
           .arg(row.year)
           .arg(locale.toString(row.validDays), vehiclesText(row.adt, locale),
                vehiclesText(row.aadt, locale))
           .arg(row.coveredCells)
           .arg(kCells)
-          .arg(vehiclesText(v30, locale), percentText(row.v30.kPct, locale),
-               vehiclesText(v100, locale), percentText(row.v100.kPct, locale)));
+          .arg(vehiclesText(v30, locale), percentSign(row.v30.kPct, locale),
+               vehiclesText(v100, locale), percentSign(row.v100.kPct, locale)));
   fillGrid(row, locale);
   drawProfiles(row, windows, locale);
 
-  int width = grdMadw->verticalHeader()->width() + 2 * grdMadw->frameWidth();
-  for (int c = 0; c < grdMadw->columnCount(); ++c) width += grdMadw->columnWidth(c);
-  int height = grdMadw->horizontalHeader()->height() + 2 * grdMadw->frameWidth();
-  for (int r = 0; r < grdMadw->rowCount(); ++r) height += grdMadw->rowHeight(r);
-  grdMadw->setFixedHeight(height);
-  resize(std::max(width + 24, 640), height + 380);
+  // The grid shows whole, without scroll bars; the chart takes the rest.
+  const int frame = 2 * grdMadw->frameWidth();
+  const int width = grdMadw->verticalHeader()->sizeHint().width() +
+                    grdMadw->horizontalHeader()->length() + frame;
+  const int height = grdMadw->horizontalHeader()->sizeHint().height() +
+                     grdMadw->verticalHeader()->length() + frame;
+  grdMadw->setFixedSize(width, height);
+  resize(std::max(width + 24, 640), height + 420);
 }
 
 void frmAnnualDetail::fillGrid(const StationYear& row, const QLocale& locale) {
@@ -125,9 +141,14 @@ void frmAnnualDetail::drawProfiles(const StationYear& row, const PeakWindows& wi
                                    const QLocale& locale) {
   QCustomPlot& plot = *TChart1;
   plot.clearGraphs();
-  plot.clearItems();
   plot.legend->setVisible(true);
-  plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+  // Below the chart the legend hides no curve, however the profiles run.
+  if (plot.axisRect()->insetLayout()->take(plot.legend)) {
+    plot.axisRect()->insetLayout()->simplify();
+    plot.plotLayout()->addElement(1, 0, plot.legend);
+    plot.plotLayout()->setRowStretchFactor(1, 0.001);
+    plot.legend->setBorderPen(Qt::NoPen);
+  }
   plot.xAxis->setLabel(QStringLiteral("Hour of day"));
   plot.yAxis->setLabel(QStringLiteral("Mean vehicles per hour"));
   plot.xAxis->setRange(-0.5, 23.5);
@@ -144,12 +165,11 @@ void frmAnnualDetail::drawProfiles(const StationYear& row, const PeakWindows& wi
                                          Qt::NoBrush, 11));
 
   double highest = 0;
-  auto draw = [&](const DayTypeProfile& profile, const QString& name, const QColor& colour,
-                  Qt::Alignment labelSide) -> QCPGraph* {
+  auto draw = [&](const DayTypeProfile& profile, const QString& name,
+                  const QColor& colour) -> QCPGraph* {
     // A day type without valid days has no profile; zeros would look like a closed road.
     if (profile.days == 0) return nullptr;
     QCPGraph* graph = plot.addGraph();
-    graph->setName(QStringLiteral("%1 (%2 days)").arg(name).arg(profile.days));
     graph->setPen(QPen(colour, 2));
     graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, 5));
     for (int h = 0; h < kHoursPerDay; ++h) {
@@ -157,25 +177,17 @@ void frmAnnualDetail::drawProfiles(const StationYear& row, const PeakWindows& wi
       highest = std::max(highest, profile.meanVolume[h]);
     }
     for (const auto& peak : {profile.am, profile.pm}) {
-      if (!peak) continue;
-      const PeakHour& hour = peak->ofAverageDay;
-      peaks->addData(hour.hour, hour.volume);
-      auto* label = new QCPItemText(&plot);
-      label->position->setCoords(hour.hour, hour.volume);
-      label->setPositionAlignment(labelSide | Qt::AlignHCenter);
-      label->setColor(colour);
-      label->setText(QStringLiteral("%1  %2 (%3 %)")
-                         .arg(QString::fromStdString(formatHour(hour.hour)),
-                              vehiclesText(hour.volume, locale), percentText(hour.sharePct, locale)));
-      label->setPadding(QMargins(0, 6, 0, 6));
+      if (peak) peaks->addData(peak->ofAverageDay.hour, peak->ofAverageDay.volume);
     }
+    graph->setName(QStringLiteral("%1 (%2 days): %3, %4")
+                       .arg(name)
+                       .arg(profile.days)
+                       .arg(peakText("AM", profile.am, locale), peakText("PM", profile.pm, locale)));
     return graph;
   };
-  weekdayProfile = draw(row.weekday, QStringLiteral("Average weekday"), kWeekdayColour,
-                        Qt::AlignBottom);
-  weekendProfile = draw(row.weekend, QStringLiteral("Average weekend day"), kWeekendColour,
-                        Qt::AlignTop);
-  plot.yAxis->setRange(0, highest > 0 ? highest * 1.15 : 1);
+  weekdayProfile = draw(row.weekday, QStringLiteral("Average weekday"), kWeekdayColour);
+  weekendProfile = draw(row.weekend, QStringLiteral("Average weekend day"), kWeekendColour);
+  plot.yAxis->setRange(0, highest > 0 ? highest * 1.05 : 1);
   plot.replot();
 }
 
