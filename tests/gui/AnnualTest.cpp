@@ -132,7 +132,6 @@ TEST_F(AnnualTest, ExpandUsesTheGroupsFactorsAndExportsTheEstimateCsv) {
   ASSERT_NE(pick, nullptr);
   EXPECT_EQ(pick->groupStations(), (std::vector<std::int32_t>{0, 1})) << "those with an AADT";
   EXPECT_EQ(pick->expandedStations(), std::vector<std::int32_t>{2});
-  pick->lstGroup->item(1)->setSelected(false);
   pick->cmdOK->click();
   const auto opened = openWindows<frmExpand>();
   ASSERT_EQ(opened.size(), 1u);
@@ -141,7 +140,7 @@ TEST_F(AnnualTest, ExpandUsesTheGroupsFactorsAndExportsTheEstimateCsv) {
   QStringList cells;
   for (int c = 0; c < 5; ++c) cells << expand.LV->topLevelItem(0)->text(c);
   EXPECT_EQ(cells, QStringList({"0100", "2023", "2", "9,987", "2023-03-14 2023-03-15"}));
-  EXPECT_EQ(expand.grdFactors->item(2, 1)->text(), "1.0320\nn 1, CV n/a");
+  EXPECT_EQ(expand.grdFactors->item(2, 1)->text(), "1.0320\nn 2, CV 0.00 %");
 
   const std::string path = scratch.file("expand.csv");
   toolkit.answer(QString::fromStdString(path));
