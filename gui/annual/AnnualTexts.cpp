@@ -57,7 +57,8 @@ bool FigureItem::operator<(const QTreeWidgetItem& other) const {
   const QVariant theirs = other.data(column, kValueRole);
   if (!mine.isValid() || !theirs.isValid()) {
     // A descending sort asks with the operands swapped; n/a stays below every value either way.
-    const bool descending = list != nullptr && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+    const bool descending =
+        list != nullptr && list->header()->sortIndicatorOrder() == Qt::DescendingOrder;
     return descending ? !mine.isValid() && theirs.isValid() : mine.isValid() && !theirs.isValid();
   }
   return mine.toDouble() < theirs.toDouble();

@@ -30,13 +30,27 @@ namespace {
 constexpr int kRowRole = Qt::UserRole + 2;  // on column 0: the row's index into rows()
 
 enum Column {
-  kStation, kYear, kValidDays, kAdt, kAadt, kCoverage, kK30, kV30, kK100,
-  kAmHour, kAmVolume, kAmPct, kPmHour, kPmVolume, kPmPct, kColumnCount
+  kStation,
+  kYear,
+  kValidDays,
+  kAdt,
+  kAadt,
+  kCoverage,
+  kK30,
+  kV30,
+  kK100,
+  kAmHour,
+  kAmVolume,
+  kAmPct,
+  kPmHour,
+  kPmVolume,
+  kPmPct,
+  kColumnCount
 };
 
 const char* const kHeadings[kColumnCount] = {
-    "Station", "Year", "Valid days", "ADT",     "AADT",    "Cells",     "K30 %", "V30",
-    "K100 %",  "AM peak", "AM volume", "AM %", "PM peak", "PM volume", "PM %"};
+    "Station", "Year",    "Valid days", "ADT",  "AADT",    "Cells",     "K30 %", "V30",
+    "K100 %",  "AM peak", "AM volume",  "AM %", "PM peak", "PM volume", "PM %"};
 
 const PeakWindows kPresets[] = {kNoonWindows, kCommuterWindows};
 
@@ -52,15 +66,16 @@ void setPeak(FigureItem& item, int column, const std::optional<WindowPeak>& peak
     volume = peak->ofAverageDay.volume;
     share = peak->ofAverageDay.sharePct;
   }
-  item.setFigure(column, hour, hour ? QString::fromStdString(formatHour(peak->ofAverageDay.hour))
-                                    : QString());
+  item.setFigure(column, hour,
+                 hour ? QString::fromStdString(formatHour(peak->ofAverageDay.hour)) : QString());
   item.setFigure(column + 1, volume, vehiclesText(volume, locale));
   item.setFigure(column + 2, share, percentText(share, locale));
 }
 
 QString emptyCellsText(const StationYear& row) {
   QStringList cells;
-  for (const auto& [month, dow] : row.emptyCells) cells << monthText(month - 1) + ' ' + dayText(dow);
+  for (const auto& [month, dow] : row.emptyCells)
+    cells << monthText(month - 1) + ' ' + dayText(dow);
   return cells.isEmpty() ? QString() : QStringLiteral("Empty: ") + cells.join(QStringLiteral(", "));
 }
 
@@ -72,7 +87,8 @@ FigureItem* rowItem(const StationYear& row, std::size_t index, const QLocale& lo
   item->setFigure(kValidDays, row.validDays, locale.toString(row.validDays));
   item->setFigure(kAdt, row.adt, vehiclesText(row.adt, locale));
   item->setFigure(kAadt, row.aadt, vehiclesText(row.aadt, locale));
-  item->setFigure(kCoverage, row.coveredCells, QStringLiteral("%1/%2").arg(row.coveredCells).arg(kCells));
+  item->setFigure(kCoverage, row.coveredCells,
+                  QStringLiteral("%1/%2").arg(row.coveredCells).arg(kCells));
   item->setToolTip(kCoverage, emptyCellsText(row));
   item->setFigure(kK30, row.v30.kPct, percentText(row.v30.kPct, locale));
   std::optional<double> v30;
@@ -102,7 +118,8 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   txtPeaks = new QLineEdit(windowsText(m_windows));
   txtPeaks->setObjectName(QStringLiteral("txtPeaks"));
   txtPeaks->setToolTip(QStringLiteral("Two windows of clock hours, AM and PM: A-B,C-D"));
-  txtPeaks->setMaximumWidth(110);
+  txtPeaks->setFixedWidth(txtPeaks->fontMetrics().horizontalAdvance(QStringLiteral("00-00,00-00")) +
+                          20);
   cmdCopy = new QPushButton(QStringLiteral("Copy"));
   cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
   cmdExport = new QPushButton(QStringLiteral("Export csv file"));
@@ -132,7 +149,8 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   for (int c = kYear; c < kColumnCount; ++c) {
     LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   }
-  LV->headerItem()->setToolTip(kCoverage, QStringLiteral("Month x day-of-week cells with a valid day"));
+  LV->headerItem()->setToolTip(kCoverage,
+                               QStringLiteral("Month x day-of-week cells with a valid day"));
   // Unsorted until a heading is clicked: the rows come station by station in the order picked.
   LV->header()->setSectionsClickable(true);
 
@@ -228,14 +246,14 @@ void frmAnnual::copySelectedRows() const {
 }
 
 void frmAnnual::askExport() {
-  const FileDialogSettings settings{
-      QStringLiteral("Select the annual figures *.csv file"),
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-      2,
-      QStringLiteral("csv"),
-      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-          DialogFlag::kOverwritePrompt,
-      QStringLiteral("annual.csv")};
+  const FileDialogSettings settings{QStringLiteral("Select the annual figures *.csv file"),
+                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+                                    2,
+                                    QStringLiteral("csv"),
+                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
+                                        DialogFlag::kNoReadOnlyReturn |
+                                        DialogFlag::kOverwritePrompt,
+                                    QStringLiteral("annual.csv")};
   if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
 }
 

@@ -92,28 +92,28 @@ frmAnnualDetail::frmAnnualDetail(QWidget* parent) : QWidget(parent) {
 
 void frmAnnualDetail::fill(const StationYear& row, const PeakWindows& windows,
                            const QLocale& locale) {
-  setWindowTitle(QStringLiteral("Annual Figures %1 %2").arg(stationText(row.station)).arg(row.year));
+  setWindowTitle(
+      QStringLiteral("Annual Figures %1 %2").arg(stationText(row.station)).arg(row.year));
   std::optional<double> v30, v100;
   if (row.v30.volume) v30 = *row.v30.volume;
   if (row.v100.volume) v100 = *row.v100.volume;
-  lblSummary->setText(
-      QStringLiteral("<b>%1, %2</b>: %3 valid days; ADT %4; AADT %5 (%6/%7 cells); "
-                     "V30 %8, K30 %9; V100 %10, K100 %11")
-          .arg(stationText(row.station).toHtmlEscaped())
-          .arg(row.year)
-          .arg(locale.toString(row.validDays), vehiclesText(row.adt, locale),
-               vehiclesText(row.aadt, locale))
-          .arg(row.coveredCells)
-          .arg(kCells)
-          .arg(vehiclesText(v30, locale), percentSign(row.v30.kPct, locale),
-               vehiclesText(v100, locale), percentSign(row.v100.kPct, locale)));
+  lblSummary->setText(QStringLiteral("<b>%1, %2</b>: %3 valid days; ADT %4; AADT %5 (%6/%7 cells); "
+                                     "V30 %8, K30 %9; V100 %10, K100 %11")
+                          .arg(stationText(row.station).toHtmlEscaped())
+                          .arg(row.year)
+                          .arg(locale.toString(row.validDays), vehiclesText(row.adt, locale),
+                               vehiclesText(row.aadt, locale))
+                          .arg(row.coveredCells)
+                          .arg(kCells)
+                          .arg(vehiclesText(v30, locale), percentSign(row.v30.kPct, locale),
+                               vehiclesText(v100, locale), percentSign(row.v100.kPct, locale)));
   fillGrid(row, locale);
   drawProfiles(row, windows, locale);
 
   // The grid shows whole, without scroll bars; the chart takes the rest.
   const int frame = 2 * grdMadw->frameWidth();
-  const int width = grdMadw->verticalHeader()->sizeHint().width() +
-                    grdMadw->horizontalHeader()->length() + frame;
+  const int width =
+      grdMadw->verticalHeader()->sizeHint().width() + grdMadw->horizontalHeader()->length() + frame;
   const int height = grdMadw->horizontalHeader()->sizeHint().height() +
                      grdMadw->verticalHeader()->length() + frame;
   grdMadw->setFixedSize(width, height);
@@ -161,8 +161,8 @@ void frmAnnualDetail::drawProfiles(const StationYear& row, const PeakWindows& wi
                      .arg(windowText(windows.amBegin, windows.amEnd),
                           windowText(windows.pmBegin, windows.pmEnd)));
   peaks->setLineStyle(QCPGraph::lsNone);
-  peaks->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::black, 2),
-                                         Qt::NoBrush, 11));
+  peaks->setScatterStyle(
+      QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(Qt::black, 2), Qt::NoBrush, 11));
 
   double highest = 0;
   auto draw = [&](const DayTypeProfile& profile, const QString& name,
@@ -179,10 +179,11 @@ void frmAnnualDetail::drawProfiles(const StationYear& row, const PeakWindows& wi
     for (const auto& peak : {profile.am, profile.pm}) {
       if (peak) peaks->addData(peak->ofAverageDay.hour, peak->ofAverageDay.volume);
     }
-    graph->setName(QStringLiteral("%1 (%2 days): %3, %4")
-                       .arg(name)
-                       .arg(profile.days)
-                       .arg(peakText("AM", profile.am, locale), peakText("PM", profile.pm, locale)));
+    graph->setName(
+        QStringLiteral("%1 (%2 days): %3, %4")
+            .arg(name)
+            .arg(profile.days)
+            .arg(peakText("AM", profile.am, locale), peakText("PM", profile.pm, locale)));
     return graph;
   };
   weekdayProfile = draw(row.weekday, QStringLiteral("Average weekday"), kWeekdayColour);

@@ -82,9 +82,7 @@ frmExpandPick::frmExpandPick(std::span<const std::string> stations,
 }
 
 std::vector<std::int32_t> frmExpandPick::groupStations() const { return pickedRows(*lstGroup); }
-std::vector<std::int32_t> frmExpandPick::expandedStations() const {
-  return pickedRows(*lstExpand);
-}
+std::vector<std::int32_t> frmExpandPick::expandedStations() const { return pickedRows(*lstExpand); }
 
 frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
   setObjectName(QStringLiteral("frmExpand"));
@@ -187,11 +185,10 @@ void frmExpand::showGroup(int index) {
   for (int m = 0; m < kMonths; ++m) {
     for (int k = 0; k < kDaysOfWeek; ++k) {
       const GroupFactor& f = group.cells[m][k];
-      const QString cv = f.cv ? percentText(*f.cv * 100, m_locale) + QStringLiteral(" %") : naText();
-      auto* item = new QTableWidgetItem(QStringLiteral("%1\nn %2, CV %3")
-                                            .arg(factorText(f.mean, m_locale))
-                                            .arg(f.n)
-                                            .arg(cv));
+      const QString cv =
+          f.cv ? percentText(*f.cv * 100, m_locale) + QStringLiteral(" %") : naText();
+      auto* item = new QTableWidgetItem(
+          QStringLiteral("%1\nn %2, CV %3").arg(factorText(f.mean, m_locale)).arg(f.n).arg(cv));
       item->setTextAlignment(Qt::AlignCenter);
       if (f.n == 0) item->setBackground(QColor(255, 210, 210));
       grdFactors->setItem(m, k, item);
@@ -202,14 +199,14 @@ void frmExpand::showGroup(int index) {
 }
 
 void frmExpand::askExport() {
-  const FileDialogSettings settings{
-      QStringLiteral("Select the short-count estimates *.csv file"),
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-      2,
-      QStringLiteral("csv"),
-      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-          DialogFlag::kOverwritePrompt,
-      QStringLiteral("expand.csv")};
+  const FileDialogSettings settings{QStringLiteral("Select the short-count estimates *.csv file"),
+                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+                                    2,
+                                    QStringLiteral("csv"),
+                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
+                                        DialogFlag::kNoReadOnlyReturn |
+                                        DialogFlag::kOverwritePrompt,
+                                    QStringLiteral("expand.csv")};
   if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
 }
 

@@ -231,10 +231,11 @@ void frmMain::setTabOrder() {
   const QWidget* order[] = {SSTab1,       cmdExit,       cmdLine,      cmdHist, txtATRfileName,
                             cmdATRBrowse, cmdBuildNew,   cmdAdd2Table, cmdSave, txtLoadFile,
                             cmdLdBrowse,  cmdExport,     lstDate,      lstSta,  cmbGType,
-                            cmdColorGrid, cmdDailyGraph, cmdStat,   cmdAnnual};
+                            cmdColorGrid, cmdDailyGraph, cmdStat};
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
+  QWidget::setTabOrder(cmdStat, cmdAnnual);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -425,10 +426,11 @@ void frmMain::tableFilled() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
   releaseCountTable();
-  // Chart windows and the statistics window have no owner, so they would outlive this window
-  // and keep the program running; close them in a fixed order, then this one.
-  static const char* const kClosingOrder[] = {"frmGraphH",       "frmGraphL", "frmVolColorGrid", "frmLV",
-                                              "frmAnnualDetail", "frmExpand", "frmAnnual"};
+  // Chart windows, the statistics window and the annual windows have no owner, so they would
+  // outlive this window and keep the program running; close them in a fixed order, then this one.
+  static const char* const kClosingOrder[] = {"frmGraphH", "frmGraphL",       "frmVolColorGrid",
+                                              "frmLV",     "frmAnnualDetail", "frmExpand",
+                                              "frmAnnual"};
   for (const char* kind : kClosingOrder) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
       if (window != this && window->isVisible() && window->objectName() == QLatin1String(kind)) {

@@ -1,10 +1,11 @@
+#include <qcustomplot.h>
+
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTreeWidget>
-#include <qcustomplot.h>
 
 #include "GuiTestSupport.h"
 #include "core/table/TableFile.h"
@@ -57,7 +58,8 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
     for (int c = 0; c < lv.columnCount(); ++c) cells << lv.topLevelItem(r)->text(c);
     return cells.join(QLatin1Char('|'));
   };
-  EXPECT_EQ(row(0), "0200|2023|365|10,006|10,000|84/84|9.92|992|9.38|07:00|841|8.00|16:00|789|7.50");
+  EXPECT_EQ(row(0),
+            "0200|2023|365|10,006|10,000|84/84|9.92|992|9.38|07:00|841|8.00|16:00|789|7.50");
   EXPECT_EQ(row(2), "0100|2023|2|9,725|n/a|2/84|n/a|357|n/a|07:00|778|8.00|16:00|730|7.50");
 
   const int aadt = 4;
@@ -69,9 +71,9 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
   EXPECT_EQ(column(lv, 0), QStringList({"0100", "0200", "0300"}));
 
   // Custom windows recompute the peaks; a window that ends before it starts is refused.
-  for (const auto& [text, am, pm, warned] :
-       {std::tuple{"8-12,12-15", "08:00", "14:00", false}, {"12-8,0-1", "08:00", "14:00", true},
-        {"6-10,15-19", "07:00", "16:00", false}}) {
+  for (const auto& [text, am, pm, warned] : {std::tuple{"8-12,12-15", "08:00", "14:00", false},
+                                             {"12-8,0-1", "08:00", "14:00", true},
+                                             {"6-10,15-19", "07:00", "16:00", false}}) {
     toolkit.messages.clear();
     annual.txtPeaks->setText(QString::fromLatin1(text));
     emit annual.txtPeaks->editingFinished();
@@ -87,7 +89,8 @@ TEST_F(AnnualTest, CopyAndExportGiveTheShownRowsAndTheAnnualCsvBytes) {
   annual.copySelectedRows();
   const QStringList lines = QApplication::clipboard()->text().split('\n');
   EXPECT_TRUE(lines.value(0).startsWith("Station\tYear\tValid days\tADT\tAADT\tCells\tK30 %"));
-  EXPECT_TRUE(lines.value(1).startsWith("0100\t2023\t2\t9,725\tn/a\t2/84\tn/a\t357\t")) << lines[1].toStdString();
+  EXPECT_TRUE(lines.value(1).startsWith("0100\t2023\t2\t9,725\tn/a\t2/84\tn/a\t357\t"))
+      << lines[1].toStdString();
 
   const std::string path = scratch.file("annual.csv");
   toolkit.answer(QString::fromStdString(path));
@@ -123,6 +126,9 @@ TEST_F(AnnualTest, DetailShowsTheGridMarksEmptyCellsAndDrawsBothProfilesWithPeak
   EXPECT_NE(two.grdMadw->item(0, 0)->background(), full.grdMadw->item(0, 0)->background());
   EXPECT_EQ(text(two, 2, frmAnnualDetail::kMfColumn), "n/a");
   EXPECT_FALSE(two.weekendProfile) << "no weekend day: no profile of zeros";
+
+  window.close();  // no annual window may keep the program running
+  EXPECT_TRUE(openWindows<frmAnnualDetail>().empty() && openWindows<frmAnnual>().empty());
 }
 
 TEST_F(AnnualTest, ExpandUsesTheGroupsFactorsAndExportsTheEstimateCsv) {
