@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "core/selection/PlotSelection.h"

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/annual/AnnualTexts.h"
 #include "gui/toolkit/TextFormats.h"
