@@ -174,7 +174,12 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   fill();
   int width = 0;
   for (int c = 0; c < kColumnCount; ++c) width += LV->columnWidth(c);
-  resize(std::clamp(width + 40, 700, 1400), 420);
+  // Tall enough for the rows, up to twenty of them.
+  const int rowHeight = std::max(LV->sizeHintForRow(0), LV->fontMetrics().height() + 4);
+  const int shownRows = std::clamp(static_cast<int>(m_rows.size()), 3, 20);
+  resize(std::clamp(width + 40, 700, 1400), controls->sizeHint().height() +
+                                                LV->header()->sizeHint().height() +
+                                                shownRows * rowHeight + 2 * LV->frameWidth() + 40);
 }
 
 void frmAnnual::setWindows(const PeakWindows& windows) {
