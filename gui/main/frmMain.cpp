@@ -15,6 +15,7 @@
 #include "core/commands/Commands.h"
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
+#include "gui/annual/frmAnnual.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
@@ -118,7 +119,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Ostrilo for ATRyyyymmdd.dat files"));
   setWindowIcon(appIcon());
-  resize(px(8115), px(5700));
+  resize(px(8115), px(6300));
   // The places and sizes were designed for an 8.25-point face; a larger default font would
   // not fit the captions.
   QFont windowFont = font();
@@ -135,7 +136,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   headingPalette.setColor(QPalette::WindowText, QColor(128, 0, 0));
   Label4->setPalette(headingPalette);
 
-  SSTab1 = place(new QTabWidget(this), QStringLiteral("SSTab1"), twips(0, 720, 8055, 4935));
+  SSTab1 = place(new QTabWidget(this), QStringLiteral("SSTab1"), twips(0, 720, 8055, 5535));
   auto* firstPage = new QWidget;
   auto* secondPage = new QWidget;
   SSTab1->addTab(firstPage, QStringLiteral("Build or load data table from file"));
@@ -149,6 +150,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   cmdLine->setEnabled(false);
   cmdHist->setEnabled(false);
   cmdStat->setEnabled(false);
+  cmdAnnual->setEnabled(false);
   SSTab1->setTabEnabled(1, false);
   SSTab1->setCurrentIndex(0);
 }
@@ -224,6 +226,8 @@ void frmMain::createSecondTab(QWidget* page) {
                    twips(600, 3960, 1935, 495));
   cmdExport = button(page, QStringLiteral("cmdExport"), QStringLiteral("Export csv file"),
                      twips(2760, 3960, 1935, 495));
+  cmdAnnual = button(page, QStringLiteral("cmdAnnual"), QStringLiteral("Annual Figures"),
+                     twips(2760, 4560, 1935, 495));
 
   connect(cmdStat, &QPushButton::clicked, this, &frmMain::cmdStatClick);
   connect(cmdExport, &QPushButton::clicked, this, &frmMain::cmdExportClick);
@@ -231,6 +235,7 @@ void frmMain::createSecondTab(QWidget* page) {
   connect(cmdDailyGraph, &QPushButton::clicked, this, &frmMain::cmdDailyGraphClick);
   connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
   connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
+  connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
 }
 
 void frmMain::setTabOrder() {
@@ -241,6 +246,7 @@ void frmMain::setTabOrder() {
   for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
+  QWidget::setTabOrder(cmdStat, cmdAnnual);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -267,6 +273,7 @@ void frmMain::EnablePlotButtons() {
   cmdHist->setEnabled(true);
   cmdStat->setEnabled(true);
   cmdDataChecks->setEnabled(true);
+  cmdAnnual->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -392,7 +399,7 @@ void frmMain::cmdHistClick() {
 
 void frmMain::createDataChecksButton(QWidget* page) {
   cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
-                         twips(5280, 4080, 2055, 495));
+                         twips(600, 4560, 1935, 495));
   cmdDataChecks->setEnabled(false);
   QWidget::setTabOrder(cmdStat, cmdDataChecks);
   connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
@@ -414,6 +421,11 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
   keep(m_lineGraphs,
        PlotHourlyVol(m_toolkit, this, m_table, selectionAroundDay(m_table, station, day, 3),
                      graphTypeIndex(*cmbGType)));
+}
+
+void frmMain::cmdAnnualClick() {
+  keep(m_annualWindows,
+       ShowAnnualFigures(m_toolkit, this, m_table, selectionFromLists(*lstSta, *lstDate)));
 }
 
 void frmMain::refillLists(bool selectFirst) {
@@ -450,6 +462,9 @@ void frmMain::closeEvent(QCloseEvent* event) {
   }
   if (m_statsWindow) m_statsWindow->close();
   if (m_checksWindow) m_checksWindow->close();
+  for (const QPointer<QWidget>& window : m_annualWindows) {
+    if (window) window->close();
+  }
   event->accept();
 }
 

@@ -38,7 +38,7 @@ class frmMain : public QWidget {
  public:
   frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent = nullptr);
 
-  // Enables "Hourly Graph", "Histogram", "Show Statistics" and "Data Checks".
+  // Enables "Hourly Graph", "Histogram", "Show Statistics", "Data Checks" and "Annual Figures".
   void EnablePlotButtons();
 
   QLabel* Label4 = nullptr;
@@ -69,6 +69,7 @@ class frmMain : public QWidget {
   QPushButton* cmdStat = nullptr;
   QPushButton* cmdExport = nullptr;
   QPushButton* cmdDataChecks = nullptr;
+  QPushButton* cmdAnnual = nullptr;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -91,6 +92,7 @@ class frmMain : public QWidget {
   void cmdDailyGraphClick();
   void cmdColorGridClick();
   void cmdHistClick();
+  void cmdAnnualClick();
 
   // The data checks: the button below the graph buttons, the window it opens with the flags of
   // the selection, and the hourly graph of a station for a day and the three days on each side.
@@ -117,7 +119,7 @@ class frmMain : public QWidget {
   bool m_pagesPlaced = false;
   // The windows this one opened, by kind, in the order the closing sequence closes them; a
   // pointer turns null when its window is deleted.
-  QList<QPointer<QWidget>> m_histograms, m_lineGraphs, m_colorGrids;
+  QList<QPointer<QWidget>> m_histograms, m_lineGraphs, m_colorGrids, m_annualWindows;
   QPointer<frmLV> m_statsWindow;           // one at a time; closing it deletes it
   QPointer<frmDataChecks> m_checksWindow;  // likewise
 };

@@ -14,6 +14,8 @@
 #include <set>
 
 #include "core/table/ATRTable.h"
+#include "gui/annual/frmAnnual.h"
+#include "gui/annual/frmAnnualDetail.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -122,5 +124,13 @@ int main(int argc, char* argv[]) {
   ok = saveOpened(window.cmdDailyGraph, out.filePath(QStringLiteral("daily-graph-bar.png"))) && ok;
   ok = saveOpened(window.cmdColorGrid, out.filePath(QStringLiteral("color-grid.png"))) && ok;
   ok = saveOpened(window.cmdHist, out.filePath(QStringLiteral("histogram.png"))) && ok;
+
+  // The annual figures of every station and the detail of the first station-year.
+  window.lstSta->selectAll();
+  auto* annual = qobject_cast<ostrilo::frmAnnual*>(openedBy(window.cmdAnnual));
+  ok = annual != nullptr && save(annual, out.filePath(QStringLiteral("annual-figures.png"))) && ok;
+  if (annual != nullptr && !annual->rows().empty()) {
+    ok = save(annual->openDetail(0), out.filePath(QStringLiteral("annual-detail.png"))) && ok;
+  }
   return ok ? 0 : 1;
 }

@@ -1,0 +1,331 @@
+#include "gui/annual/frmAnnual.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+
+#include "core/selection/PlotSelection.h"
+#include "core/table/OutputFile.h"
+#include "gui/annual/frmAnnualDetail.h"
+#include "gui/annual/frmExpand.h"
+#include "gui/toolkit/SelectionLists.h"
+#include "gui/toolkit/TextFormats.h"
+#include "gui/toolkit/Toolkit.h"
+
+namespace ostrilo {
+
+namespace {
+
+constexpr int kRowRole = Qt::UserRole + 2;  // on column 0: the row's index into rows()
+
+enum Column {
+  kStation,
+  kYear,
+  kValidDays,
+  kAdt,
+  kAadt,
+  kCoverage,
+  kK30,
+  kV30,
+  kK100,
+  kAmHour,
+  kAmVolume,
+  kAmPct,
+  kPmHour,
+  kPmVolume,
+  kPmPct,
+  kColumnCount
+};
+
+const char* const kHeadings[kColumnCount] = {
+    "Station", "Year",    "Valid days", "ADT",  "AADT",    "Cells",     "K30 %", "V30",
+    "K100 %",  "AM peak", "AM volume",  "AM %", "PM peak", "PM volume", "PM %"};
+
+const PeakWindows kPresets[] = {kNoonWindows, kCommuterWindows};
+
+QString windowsText(const PeakWindows& w) {
+  return QStringLiteral("%1-%2,%3-%4").arg(w.amBegin).arg(w.amEnd).arg(w.pmBegin).arg(w.pmEnd);
+}
+
+void setPeak(FigureItem& item, int column, const std::optional<WindowPeak>& peak,
+             const QLocale& locale) {
+  std::optional<double> hour, volume, share;
+  if (peak) {
+    hour = peak->ofAverageDay.hour;
+    volume = peak->ofAverageDay.volume;
+    share = peak->ofAverageDay.sharePct;
+  }
+  item.setFigure(column, hour,
+                 hour ? QString::fromStdString(formatHour(peak->ofAverageDay.hour)) : QString());
+  item.setFigure(column + 1, volume, vehiclesText(volume, locale));
+  item.setFigure(column + 2, share, percentText(share, locale));
+}
+
+QString emptyCellsText(const StationYear& row) {
+  QStringList cells;
+  for (const auto& [month, dow] : row.emptyCells)
+    cells << monthText(month - 1) + ' ' + dayText(dow);
+  return cells.isEmpty() ? QString() : QStringLiteral("Empty: ") + cells.join(QStringLiteral(", "));
+}
+
+FigureItem* rowItem(const StationYear& row, std::size_t index, const QLocale& locale) {
+  auto* item = new FigureItem;
+  item->setText(kStation, stationText(row.station));
+  item->setData(kStation, kRowRole, static_cast<qulonglong>(index));
+  item->setFigure(kYear, row.year, QString::number(row.year));
+  item->setFigure(kValidDays, row.validDays, locale.toString(row.validDays));
+  item->setFigure(kAdt, row.adt, vehiclesText(row.adt, locale));
+  item->setFigure(kAadt, row.aadt, vehiclesText(row.aadt, locale));
+  item->setFigure(kCoverage, row.coveredCells,
+                  QStringLiteral("%1/%2").arg(row.coveredCells).arg(kCells));
+  item->setToolTip(kCoverage, emptyCellsText(row));
+  item->setFigure(kK30, row.v30.kPct, percentText(row.v30.kPct, locale));
+  std::optional<double> v30;
+  if (row.v30.volume) v30 = *row.v30.volume;
+  item->setFigure(kV30, v30, vehiclesText(v30, locale));
+  item->setFigure(kK100, row.v100.kPct, percentText(row.v100.kPct, locale));
+  setPeak(*item, kAmHour, row.weekday.am, locale);
+  setPeak(*item, kPmHour, row.weekday.pm, locale);
+  return item;
+}
+
+}  // namespace
+
+frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::int32_t> stations)
+    : QWidget(nullptr),
+      m_toolkit(toolkit),
+      m_counts(std::move(counts)),
+      m_stations(std::move(stations)) {
+  setObjectName(QStringLiteral("frmAnnual"));
+  setWindowTitle(QStringLiteral("Annual Figures"));
+  setAttribute(Qt::WA_DeleteOnClose);
+
+  cmbPeaks = new QComboBox;
+  cmbPeaks->setObjectName(QStringLiteral("cmbPeaks"));
+  cmbPeaks->addItems({QStringLiteral("Noon: 0-12, 12-24"), QStringLiteral("Commuter: 6-10, 15-19"),
+                      QStringLiteral("Custom")});
+  txtPeaks = new QLineEdit(windowsText(m_windows));
+  txtPeaks->setObjectName(QStringLiteral("txtPeaks"));
+  txtPeaks->setToolTip(QStringLiteral("Two windows of clock hours, AM and PM: A-B,C-D"));
+  txtPeaks->setFixedWidth(txtPeaks->fontMetrics().horizontalAdvance(QStringLiteral("00-00,00-00")) +
+                          20);
+  cmdCopy = new QPushButton(QStringLiteral("Copy"));
+  cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
+  cmdExport = new QPushButton(QStringLiteral("Export csv file"));
+  cmdExport->setObjectName(QStringLiteral("cmdExport"));
+  cmdExpand = new QPushButton(QStringLiteral("Expand Short Counts..."));
+  cmdExpand->setObjectName(QStringLiteral("cmdExpand"));
+
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(new QLabel(QStringLiteral("Peak hours of the average weekday in")));
+  controls->addWidget(cmbPeaks);
+  controls->addWidget(txtPeaks);
+  controls->addStretch();
+  controls->addWidget(cmdCopy);
+  controls->addWidget(cmdExport);
+  controls->addWidget(cmdExpand);
+
+  LV = new QTreeWidget;
+  LV->setObjectName(QStringLiteral("LV"));
+  LV->setRootIsDecorated(false);
+  LV->setUniformRowHeights(true);
+  LV->setAlternatingRowColors(true);
+  LV->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  LV->setColumnCount(kColumnCount);
+  QStringList headings;
+  for (const char* heading : kHeadings) headings << QString::fromLatin1(heading);
+  LV->setHeaderLabels(headings);
+  for (int c = kYear; c < kColumnCount; ++c) {
+    LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  LV->headerItem()->setToolTip(kCoverage,
+                               QStringLiteral("Month x day-of-week cells with a valid day"));
+  // Unsorted until a heading is clicked: the rows come station by station in the order picked.
+  LV->header()->setSectionsClickable(true);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(controls);
+  layout->addWidget(LV);
+
+  connect(cmbPeaks, &QComboBox::activated, this, &frmAnnual::peakChoiceChanged);
+  connect(txtPeaks, &QLineEdit::editingFinished, this, &frmAnnual::customPeaksEntered);
+  connect(cmdCopy, &QPushButton::clicked, this, &frmAnnual::copySelectedRows);
+  connect(cmdExport, &QPushButton::clicked, this, &frmAnnual::askExport);
+  connect(cmdExpand, &QPushButton::clicked, this, &frmAnnual::askExpand);
+  connect(new QShortcut(QKeySequence::Copy, LV), &QShortcut::activated, this,
+          &frmAnnual::copySelectedRows);
+  connect(LV->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
+  connect(LV, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+    openDetail(item->data(kStation, kRowRole).toULongLong());
+  });
+
+  fill();
+  int width = 0;
+  for (int c = 0; c < kColumnCount; ++c) width += LV->columnWidth(c);
+  // Tall enough for the rows, up to twenty of them.
+  const int rowHeight = std::max(LV->sizeHintForRow(0), LV->fontMetrics().height() + 4);
+  const int shownRows = std::clamp(static_cast<int>(m_rows.size()), 3, 20);
+  resize(std::clamp(width + 40, 700, 1400), controls->sizeHint().height() +
+                                                LV->header()->sizeHint().height() +
+                                                shownRows * rowHeight + 2 * LV->frameWidth() + 40);
+}
+
+void frmAnnual::setWindows(const PeakWindows& windows) {
+  m_windows = windows;
+  txtPeaks->setText(windowsText(windows));
+  int choice = 2;
+  for (int i = 0; i < 2; ++i) {
+    if (windows == kPresets[i]) choice = i;
+  }
+  cmbPeaks->setCurrentIndex(choice);
+  fill();
+}
+
+void frmAnnual::peakChoiceChanged(int index) {
+  if (index < 2) {
+    setWindows(kPresets[index]);
+  } else {
+    txtPeaks->setFocus();
+    txtPeaks->selectAll();
+  }
+}
+
+void frmAnnual::customPeaksEntered() {
+  const QString text = txtPeaks->text().simplified().remove(QLatin1Char(' '));
+  if (text == windowsText(m_windows)) return;
+  if (const auto windows = parsePeakWindows(text.toStdString())) {
+    setWindows(*windows);
+    return;
+  }
+  txtPeaks->setText(windowsText(m_windows));
+  m_toolkit.showMessage(this,
+                        QStringLiteral("\"%1\" is not two windows A-B,C-D of whole hours 0 to 24, "
+                                       "each starting before it ends.")
+                            .arg(text),
+                        MessageIcon::Exclamation, kWarningTitle);
+}
+
+void frmAnnual::fill() {
+  AnnualOptions options;
+  options.stations = m_stations;
+  options.windows = m_windows;
+  options.excluded = m_counts->excluded();
+  m_rows = ComputeAnnualFigures(m_counts->view(), options);
+
+  const QLocale locale = displayLocale();
+  LV->clear();
+  QList<QTreeWidgetItem*> items;
+  for (std::size_t i = 0; i < m_rows.size(); ++i) items << rowItem(m_rows[i], i, locale);
+  LV->addTopLevelItems(items);
+  if (m_sortColumn >= 0) LV->sortItems(m_sortColumn, m_sortOrder);
+  for (int c = 0; c < kColumnCount; ++c) LV->resizeColumnToContents(c);
+}
+
+void frmAnnual::sortByColumn(int column) {
+  m_sortOrder = column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder
+                                                                            : Qt::AscendingOrder;
+  m_sortColumn = column;
+  LV->header()->setSortIndicatorShown(true);
+  LV->sortItems(column, m_sortOrder);
+}
+
+void frmAnnual::copySelectedRows() const {
+  QList<QTreeWidgetItem*> rows;
+  // In the order shown, not the order clicked.
+  for (int r = 0; r < LV->topLevelItemCount(); ++r) {
+    if (LV->topLevelItem(r)->isSelected()) rows << LV->topLevelItem(r);
+  }
+  if (rows.isEmpty()) return;
+  QApplication::clipboard()->setText(tabSeparatedText(*LV, rows));
+}
+
+void frmAnnual::askExport() {
+  const FileDialogSettings settings{QStringLiteral("Select the annual figures *.csv file"),
+                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+                                    2,
+                                    QStringLiteral("csv"),
+                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
+                                        DialogFlag::kNoReadOnlyReturn |
+                                        DialogFlag::kOverwritePrompt,
+                                    QStringLiteral("annual.csv")};
+  if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
+}
+
+void frmAnnual::exportTo(const QString& path) {
+  try {
+    writeOutputFile(toFsPath(path), BuildAnnualCsvText(m_rows));
+  } catch (const std::exception& e) {
+    m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
+    return;
+  }
+  m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+}
+
+frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {
+  if (index >= m_rows.size()) return nullptr;
+  auto* detail = new frmAnnualDetail;
+  detail->fill(m_rows[index], m_windows, displayLocale());
+  detail->show();
+  m_opened.append(detail);
+  return detail;
+}
+
+void frmAnnual::askExpand() {
+  // The stations with an AADT give factors; the others are likely the short counts.
+  std::vector<std::int32_t> group;
+  std::vector<std::int32_t> expanded;
+  for (const std::int32_t station : m_stations) {
+    const bool hasAadt = std::any_of(m_rows.begin(), m_rows.end(), [station](const auto& row) {
+      return row.stationIndex == station && row.aadt.has_value();
+    });
+    (hasAadt ? group : expanded).push_back(station);
+  }
+  auto* pick = new frmExpandPick(m_counts->view().stations, group, expanded, this);
+  connect(pick, &QDialog::accepted, this,
+          [this, pick] { openExpand(pick->groupStations(), pick->expandedStations()); });
+  pick->open();
+}
+
+frmExpand* frmAnnual::openExpand(const std::vector<std::int32_t>& group,
+                                 const std::vector<std::int32_t>& expanded) {
+  auto* window = new frmExpand(m_toolkit);
+  window->fill(m_counts, group, expanded, displayLocale());
+  window->show();
+  m_opened.append(window);
+  return window;
+}
+
+void frmAnnual::closeEvent(QCloseEvent* event) {
+  for (const QPointer<QWidget>& window : m_opened) {
+    if (window) window->close();
+  }
+  QWidget::closeEvent(event);
+}
+
+frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                             const PlotSelection& selection) {
+  PlotSelection everyDate = selection;
+  everyDate.dates.selected.assign(static_cast<std::size_t>(table.DateCount()), true);
+  if (!checkSelectionOrWarn(toolkit, parent, everyDate)) return nullptr;
+  std::vector<std::int32_t> stations;
+  for (const auto station : selection.stations.picked()) stations.push_back(station);
+  auto* window =
+      new frmAnnual(toolkit, std::make_shared<const CountSnapshot>(table), std::move(stations));
+  window->show();
+  return window;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+#include <vector>
+
+#include "core/annual/AnnualFigures.h"
+#include "gui/annual/AnnualTexts.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace ostrilo {
+
+class Toolkit;
+class frmAnnualDetail;
+class frmExpand;
+struct PlotSelection;
+
+// "Annual Figures": one row per picked station and calendar year over every date of the table,
+// the peaks those of the average weekday in the chosen windows. Headings sort (figures by
+// value, n/a last; a second click reverses); Ctrl+C copies the selected rows as tab-separated
+// text; a double-click opens the row's detail. No owner; deletes itself when closed.
+class frmAnnual : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The toolkit asks for file names and shows messages; it must outlive the window.
+  frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::int32_t> stations);
+
+  // Recomputes every row with these windows.
+  void setWindows(const PeakWindows& windows);
+  [[nodiscard]] const std::vector<StationYear>& rows() const noexcept { return m_rows; }
+
+  void copySelectedRows() const;
+  // Writes the annual table's CSV bytes to the path; a failure is shown, never half a file.
+  void exportTo(const QString& path);
+  // The detail of rows()[index], shown.
+  frmAnnualDetail* openDetail(std::size_t index);
+  // The estimates for the named stations with the factors of the group, shown.
+  frmExpand* openExpand(const std::vector<std::int32_t>& group,
+                        const std::vector<std::int32_t>& expanded);
+
+  QComboBox* cmbPeaks = nullptr;
+  QLineEdit* txtPeaks = nullptr;
+  QTreeWidget* LV = nullptr;
+  QPushButton* cmdCopy = nullptr;
+  QPushButton* cmdExport = nullptr;
+  QPushButton* cmdExpand = nullptr;
+
+ protected:
+  // The detail and estimate windows it opened have no owner; they close with it.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void fill();
+  void sortByColumn(int column);
+  void peakChoiceChanged(int index);
+  void customPeaksEntered();
+  void askExport();
+  void askExpand();
+
+  Toolkit& m_toolkit;
+  SharedSnapshot m_counts;
+  std::vector<std::int32_t> m_stations;
+  PeakWindows m_windows = kNoonWindows;
+  std::vector<StationYear> m_rows;
+  int m_sortColumn = -1;
+  Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+  QList<QPointer<QWidget>> m_opened;
+};
+
+// Opens the annual figures of the picked stations over every date of the table. The figures
+// take all dates, so only the station part of the selection check can refuse (its warning is
+// shown, parented to `parent`, and nothing opens).
+frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                             const PlotSelection& selection);
+
+}  // namespace ostrilo

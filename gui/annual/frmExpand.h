@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QDialog>
+#include <QLocale>
+#include <QWidget>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/annual/ShortCounts.h"
+#include "gui/annual/AnnualTexts.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+class QTreeWidget;
+
+namespace ostrilo {
+
+class Toolkit;
+
+// Asks for the factor stations (the group) and the stations whose short counts are expanded,
+// from every station of the table, with a first pick. OK needs one of each.
+class frmExpandPick : public QDialog {
+  Q_OBJECT
+
+ public:
+  frmExpandPick(std::span<const std::string> stations, const std::vector<std::int32_t>& group,
+                const std::vector<std::int32_t>& expanded, QWidget* parent = nullptr);
+
+  [[nodiscard]] std::vector<std::int32_t> groupStations() const;
+  [[nodiscard]] std::vector<std::int32_t> expandedStations() const;
+
+  QListWidget* lstGroup = nullptr;
+  QListWidget* lstExpand = nullptr;
+  QPushButton* cmdOK = nullptr;
+};
+
+// The AADT estimates of short counts: one row per station and year of the group, with the days
+// used; the group's members and those left out; the group's factor per month and day of week
+// with its n and coefficient of variation. No owner; deletes itself when closed.
+class frmExpand : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The toolkit asks for file names and shows messages; it must outlive the window.
+  explicit frmExpand(Toolkit& toolkit);
+
+  // The group's factors are combined year by year over its members' valid days.
+  void fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
+            const std::vector<std::int32_t>& expanded, const QLocale& locale);
+  [[nodiscard]] const std::vector<ShortCountEstimate>& estimates() const noexcept {
+    return m_estimates;
+  }
+  // Writes the estimates' CSV bytes to the path; a failure is shown, never half a file.
+  void exportTo(const QString& path);
+  // Shows the factor cells of the group of groups()[index].
+  void showGroup(int index);
+
+  QLabel* lblGroup = nullptr;
+  QTreeWidget* LV = nullptr;
+  QComboBox* cmbYear = nullptr;
+  QTableWidget* grdFactors = nullptr;
+  QPushButton* cmdExport = nullptr;
+
+ private:
+  void askExport();
+
+  Toolkit& m_toolkit;
+  std::vector<FactorGroup> m_groups;  // the estimates point into it: filled once per fill
+  std::vector<ShortCountEstimate> m_estimates;
+  QLocale m_locale;
+};
+
+}  // namespace ostrilo

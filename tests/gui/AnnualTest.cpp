@@ -1,0 +1,159 @@
+#include <qcustomplot.h>
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+#include "GuiTestSupport.h"
+#include "core/table/TableFile.h"
+#include "gui/annual/frmAnnual.h"
+#include "gui/annual/frmAnnualDetail.h"
+#include "gui/annual/frmExpand.h"
+#include "tests/support/AnnualTestSupport.h"
+
+namespace ostrilo::test {
+namespace {
+
+// List order 0200, 0300, 0100: the synthetic 2023 (AADT 10,000), the same doubled (20,000),
+// and a two-day count (Tue 14 and Wed 15 March) whose AADT is n/a.
+class AnnualTest : public MainWindowTest {
+ protected:
+  AnnualTest() {
+    std::string text = syntheticYear("0200");
+    for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); d += 1) {
+      text += dayLines("0300", d, syntheticHours(2 * syntheticDailyTotal(d)));
+    }
+    text += dayLines("0100", day(2023, 3, 14), syntheticHours(9650)) +
+            dayLines("0100", day(2023, 3, 15), syntheticHours(9800));
+    build(QString::fromStdString(scratch.write("ATR20230101w1.dat", text)));
+    toolkit.messages.clear();
+  }
+  frmAnnual& open() {
+    select(window.lstSta, {0, 1, 2});
+    window.cmdAnnual->click();
+    const auto found = openWindows<frmAnnual>();
+    if (found.size() != 1) throw std::runtime_error("no annual window");
+    return *found.front();
+  }
+  static QStringList column(const QTreeWidget& lv, int c) {
+    QStringList texts;
+    for (int r = 0; r < lv.topLevelItemCount(); ++r) texts << lv.topLevelItem(r)->text(c);
+    return texts;
+  }
+};
+
+TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
+  EXPECT_TRUE(window.cmdAnnual->isEnabled());
+  window.lstSta->clearSelection();
+  window.cmdAnnual->click();  // the dates need no pick, the stations do
+  EXPECT_EQ(toolkit.messages, std::vector{refusal("You must select one or more stations.")});
+  frmAnnual& annual = open();
+  QTreeWidget& lv = *annual.LV;
+  ASSERT_EQ(lv.topLevelItemCount(), 3);
+  auto row = [&lv](int r) {
+    QStringList cells;
+    for (int c = 0; c < lv.columnCount(); ++c) cells << lv.topLevelItem(r)->text(c);
+    return cells.join(QLatin1Char('|'));
+  };
+  EXPECT_EQ(row(0),
+            "0200|2023|365|10,006|10,000|84/84|9.92|992|9.38|07:00|841|8.00|16:00|789|7.50");
+  EXPECT_EQ(row(2), "0100|2023|2|9,725|n/a|2/84|n/a|357|n/a|07:00|778|8.00|16:00|730|7.50");
+
+  const int aadt = 4;
+  emit lv.header()->sectionClicked(aadt);
+  EXPECT_EQ(column(lv, aadt), QStringList({"10,000", "20,000", "n/a"}));
+  emit lv.header()->sectionClicked(aadt);
+  EXPECT_EQ(column(lv, aadt), QStringList({"20,000", "10,000", "n/a"}));
+  emit lv.header()->sectionClicked(0);
+  EXPECT_EQ(column(lv, 0), QStringList({"0100", "0200", "0300"}));
+
+  // Custom windows recompute the peaks; a window that ends before it starts is refused.
+  for (const auto& [text, am, pm, warned] : {std::tuple{"8-12,12-15", "08:00", "14:00", false},
+                                             {"12-8,0-1", "08:00", "14:00", true},
+                                             {"6-10,15-19", "07:00", "16:00", false}}) {
+    toolkit.messages.clear();
+    annual.txtPeaks->setText(QString::fromLatin1(text));
+    emit annual.txtPeaks->editingFinished();
+    EXPECT_EQ(lv.topLevelItem(0)->text(9) + lv.topLevelItem(0)->text(12), QString(am) + pm) << text;
+    EXPECT_EQ(toolkit.messages.size(), warned ? 1u : 0u) << text;
+  }
+  EXPECT_EQ(annual.cmbPeaks->currentIndex(), 1) << "the commuter preset is recognised";
+}
+
+TEST_F(AnnualTest, CopyAndExportGiveTheShownRowsAndTheAnnualCsvBytes) {
+  frmAnnual& annual = open();
+  annual.LV->topLevelItem(2)->setSelected(true);
+  annual.copySelectedRows();
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  EXPECT_TRUE(lines.value(0).startsWith("Station\tYear\tValid days\tADT\tAADT\tCells\tK30 %"));
+  EXPECT_TRUE(lines.value(1).startsWith("0100\t2023\t2\t9,725\tn/a\t2/84\tn/a\t357\t"))
+      << lines[1].toStdString();
+
+  const std::string path = scratch.file("annual.csv");
+  toolkit.answer(QString::fromStdString(path));
+  annual.cmdExport->click();
+  EXPECT_EQ(toolkit.messages, std::vector{information("Done.")});
+  AnnualOptions options;
+  options.stations = {0, 1, 2};
+  const CountView view = CountView::of(countTable());
+  options.excluded = excludingCriticalDays(view);
+  EXPECT_EQ(readBytes(path), BuildAnnualCsvText(ComputeAnnualFigures(view, options)));
+}
+
+TEST_F(AnnualTest, DetailShowsTheGridMarksEmptyCellsAndDrawsBothProfilesWithPeaks) {
+  frmAnnual& annual = open();
+  frmAnnualDetail& full = *annual.openDetail(0);
+  auto text = [](const frmAnnualDetail& d, int r, int c) { return d.grdMadw->item(r, c)->text(); };
+  EXPECT_EQ(text(full, 2, 1), "9,690 (4)");  // March, Tuesday
+  EXPECT_EQ(text(full, 0, frmAnnualDetail::kMadtColumn), "8,000 (31)");
+  EXPECT_EQ(text(full, 0, frmAnnualDetail::kMfColumn), "1.2500");
+  EXPECT_EQ(text(full, frmAnnualDetail::kAadwRow, 0), "10,000 (52)");
+  EXPECT_EQ(text(full, frmAnnualDetail::kDfRow, 5), "1.1111");
+  ASSERT_TRUE(full.weekdayProfile && full.weekendProfile && full.peaks);
+  EXPECT_EQ(full.weekdayProfile->data()->size(), 24);
+  EXPECT_EQ(full.weekendProfile->data()->size(), 24);
+  ASSERT_EQ(full.peaks->data()->size(), 4);
+  std::vector<double> peakHours;  // the chart keeps points in hour order
+  for (const QCPGraphData& point : *full.peaks->data()) peakHours.push_back(point.key);
+  EXPECT_EQ(peakHours, (std::vector<double>{7, 7, 16, 16}));
+
+  frmAnnualDetail& two = *annual.openDetail(2);
+  EXPECT_EQ(text(two, 2, 1), "9,650 (1)");
+  EXPECT_EQ(text(two, 0, 0), "n/a (0)");
+  EXPECT_NE(two.grdMadw->item(0, 0)->background(), full.grdMadw->item(0, 0)->background());
+  EXPECT_EQ(text(two, 2, frmAnnualDetail::kMfColumn), "n/a");
+  EXPECT_FALSE(two.weekendProfile) << "no weekend day: no profile of zeros";
+
+  window.close();  // no annual window may keep the program running
+  EXPECT_TRUE(openWindows<frmAnnualDetail>().empty() && openWindows<frmAnnual>().empty());
+}
+
+TEST_F(AnnualTest, ExpandUsesTheGroupsFactorsAndExportsTheEstimateCsv) {
+  frmAnnual& annual = open();
+  annual.cmdExpand->click();
+  auto* pick = annual.findChild<frmExpandPick*>();
+  ASSERT_NE(pick, nullptr);
+  EXPECT_EQ(pick->groupStations(), (std::vector<std::int32_t>{0, 1})) << "those with an AADT";
+  EXPECT_EQ(pick->expandedStations(), std::vector<std::int32_t>{2});
+  pick->cmdOK->click();
+  const auto opened = openWindows<frmExpand>();
+  ASSERT_EQ(opened.size(), 1u);
+  frmExpand& expand = *opened.front();
+  ASSERT_EQ(expand.LV->topLevelItemCount(), 1);
+  QStringList cells;
+  for (int c = 0; c < 5; ++c) cells << expand.LV->topLevelItem(0)->text(c);
+  EXPECT_EQ(cells, QStringList({"0100", "2023", "2", "9,987", "2023-03-14 2023-03-15"}));
+  EXPECT_EQ(expand.grdFactors->item(2, 1)->text(), "1.0320\nn 2, CV 0.00 %");
+
+  const std::string path = scratch.file("expand.csv");
+  toolkit.answer(QString::fromStdString(path));
+  expand.cmdExport->click();
+  EXPECT_EQ(readBytes(path), BuildExpandCsvText(expand.estimates()));
+  EXPECT_NE(readBytes(path).find(",9987,"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrilo::test
