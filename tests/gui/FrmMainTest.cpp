@@ -151,7 +151,7 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
     FileDialogSettings settings;
   } dialogs[] = {
       {window.cmdATRBrowse,
-       Kind::Open,
+       Kind::OpenMany,
        {"Select a ATRyyyymmdds#.dat file", "All files (*.*)|*.*|ATR*.dat files|ATR*.dat", 2, "dat",
         0x9004, ""}},
       {window.cmdLdBrowse,
