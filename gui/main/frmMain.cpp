@@ -171,7 +171,7 @@ QString summaryText(const TableSummary& summary, const CheckResults& checks,
       const CivilDate c = civilFromDate(d);
       return locale.toString(QDate(c.year, c.month, c.day), fullYearDateFormat(locale));
     };
-    dates += QStringLiteral(" (%1 to %2)").arg(day(*summary.firstDate), day(*summary.lastDate));
+    dates += QStringLiteral(", %1 to %2").arg(day(*summary.firstDate), day(*summary.lastDate));
   }
   return QStringList{
       counted(summary.stations, QStringLiteral("station"), QStringLiteral("stations"), locale),
@@ -180,12 +180,11 @@ QString summaryText(const TableSummary& summary, const CheckResults& checks,
               locale),
       counted(summary.hoursNotCounted, QStringLiteral("hour not counted"),
               QStringLiteral("hours not counted"), locale),
-      QStringLiteral("checks: %1 critical, %2 warning")
-          .arg(counted(checks.criticalDayCount(), QStringLiteral("day"), QStringLiteral("days"),
-                       locale),
-               counted(checks.warningDayCount(), QStringLiteral("day"), QStringLiteral("days"),
-                       locale))}
-      .join(QStringLiteral(", "));
+      QStringLiteral("%1 critical, %2")
+          .arg(locale.toString(checks.criticalDayCount()),
+               counted(checks.warningDayCount(), QStringLiteral("warning day"),
+                       QStringLiteral("warning days"), locale))}
+      .join(QStringLiteral("; "));
 }
 
 }  // namespace
@@ -361,17 +360,19 @@ void frmMain::createListTools(QWidget* page) {
 
   m_rangePick = std::make_unique<DateRangePick>(*lstDate, page);
   DateRangePick& range = *m_rangePick;
-  range.fromLabel->setGeometry(twips(600, 3420, 330, 270));
-  range.from->setGeometry(twips(960, 3390, 1320, 300));
-  range.toLabel->setGeometry(twips(2370, 3420, 150, 270));
-  range.to->setGeometry(twips(2550, 3390, 1320, 300));
-  range.pickButton->setGeometry(twips(3960, 3390, 600, 300));
+  range.fromLabel->setGeometry(twips(600, 3420, 420, 270));
+  range.from->setGeometry(twips(1050, 3390, 1380, 300));
+  range.toLabel->setGeometry(twips(2490, 3420, 210, 270));
+  range.to->setGeometry(twips(2730, 3390, 1380, 300));
+  range.pickButton->setGeometry(twips(4200, 3390, 600, 300));
   for (std::size_t i = 0; i < range.days.size(); ++i) {
-    range.days[i]->setGeometry(twips(960 + 525 * static_cast<int>(i), 3705, 510, 240));
+    range.days[i]->setGeometry(twips(600 + 645 * static_cast<int>(i), 3705, 630, 240));
   }
 
+  // Under everything, the whole width: the right of the row of "Show Statistics" is kept free
+  // for further commands.
   m_summary =
-      label(page, QStringLiteral("lblTableSummary"), QString(), twips(240, 4500, 4560, 390));
+      label(page, QStringLiteral("lblTableSummary"), QString(), twips(120, 4500, 7815, 390));
   m_summary->setWordWrap(true);
   m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
@@ -406,6 +407,11 @@ void frmMain::createLayout() {
       {m_dateFilter->all, kTopRight},
       {m_dateFilter->none, kTopRight},
       {m_summary, {0, 1, 1, 1}},
+      {m_rangePick->fromLabel, kBottomLeft},
+      {m_rangePick->from, kBottomLeft},
+      {m_rangePick->toLabel, kBottomLeft},
+      {m_rangePick->to, kBottomLeft},
+      {m_rangePick->pickButton, kBottomLeft},
       // The graph column stays together at the top right, although its last button lies in
       // the lower half.
       {Label1, kTopRight},
@@ -416,6 +422,7 @@ void frmMain::createLayout() {
       {cmdHist, kTopRight},
   };
   for (const auto& [control, edges] : rules) m_layout.add(control, edges);
+  for (QCheckBox* day : m_rangePick->days) m_layout.add(day, kBottomLeft);
   // Every other control of a page keeps to the corner it sits in.
   for (int i = 0; i < SSTab1->count(); ++i) {
     for (QWidget* child : SSTab1->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
