@@ -74,6 +74,7 @@ struct ManyFilesCase {
   bool add;
   std::vector<int> files;  // 0: 3 January, 1: 4 January, 2: a bad volume
   QStringList stations;    // afterwards; the 4 January file was built before
+  friend void PrintTo(const ManyFilesCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ManyFiles : public FrmMainScaleTest, public ::testing::WithParamInterface<ManyFilesCase> {};
