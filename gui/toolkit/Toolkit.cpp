@@ -26,9 +26,11 @@ std::optional<QStringList> runFileDialog(QWidget* parent, const FileDialogSettin
       dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
   } else {
-    dialog.setFileMode(several                                         ? QFileDialog::ExistingFiles
-                       : (settings.flags & DialogFlag::kFileMustExist) ? QFileDialog::ExistingFile
-                                                                       : QFileDialog::AnyFile);
+    QFileDialog::FileMode fileMode = (settings.flags & DialogFlag::kFileMustExist)
+                                         ? QFileDialog::ExistingFile
+                                         : QFileDialog::AnyFile;
+    if (several) fileMode = QFileDialog::ExistingFiles;
+    dialog.setFileMode(fileMode);
   }
   if (!settings.initialFileName.isEmpty()) dialog.selectFile(settings.initialFileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
