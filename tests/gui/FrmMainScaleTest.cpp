@@ -11,24 +11,22 @@
 
 #include "GuiTestSupport.h"
 #include "gui/main/FileNameList.h"
-#include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 
 namespace ostrilo::test {
 namespace {
 
-QStringList texts(const QListWidget* list, bool onlyVisible, bool onlySelected) {
+QStringList texts(const QListWidget* list, bool (QListWidgetItem::*which)() const) {
   QStringList result;
   for (int i = 0; i < list->count(); ++i) {
-    const QListWidgetItem* item = list->item(i);
-    if ((!onlyVisible || !item->isHidden()) && (!onlySelected || item->isSelected())) {
-      result << item->text();
+    if ((list->item(i)->*which)() != (which == &QListWidgetItem::isHidden)) {
+      result << list->item(i)->text();
     }
   }
   return result;
 }
-QStringList shown(const QListWidget* list) { return texts(list, true, false); }
-QStringList picked(const QListWidget* list) { return texts(list, false, true); }
+QStringList shown(const QListWidget* list) { return texts(list, &QListWidgetItem::isHidden); }
+QStringList picked(const QListWidget* list) { return texts(list, &QListWidgetItem::isSelected); }
 
 TEST(FileNameList, QuotesSeveralNamesAndReadsThemBack) {
   const struct {
@@ -68,54 +66,43 @@ class FrmMainScaleTest : public MainWindowTest {
   }
 };
 
-// 0100 counted all of 3 January, 0200 the morning of the 4th.
-struct ManyFilesCase {
-  const char* name;
-  bool add;
-  std::vector<int> files;  // 0: 3 January, 1: 4 January, 2: a bad volume
-  QStringList stations;    // afterwards; the 4 January file was built before
-  friend void PrintTo(const ManyFilesCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class ManyFiles : public FrmMainScaleTest, public ::testing::WithParamInterface<ManyFilesCase> {};
-
-TEST_P(ManyFiles, FillInTheOrderShownAllOrNothing) {
-  const ManyFilesCase& c = GetParam();
+// In the order shown, all or nothing: a bad file anywhere leaves the table as it was.
+TEST_F(FrmMainScaleTest, SeveralFilesFillInTheOrderShownAllOrNothing) {
   const QString paths[] = {
-      file("ATR20050103w1.dat", {countLine('1', "010305", "0100", rising(10)),
-                                 countLine('2', "010305", "0100", rising(20))}),
+      file("ATR20050103w1.dat", {countLine('1', "010305", "0100", rising(10))}),
       file("ATR20050104w1.dat", {countLine('1', "010405", "0200", rising(30))}),
       file("ATR20050105w1.dat",
            {overwrite(countLine('1', "010505", "0300", rising(5)), 24, "  1x4")})};
-  build(paths[1]);
-  toolkit.messages.clear();
-  QStringList chosen;
-  for (int f : c.files) chosen << paths[f];
-  browse(chosen);
-  EXPECT_EQ(fileNamesInText(window.txtATRfileName->text()), chosen);
-  (c.add ? window.cmdAdd2Table : window.cmdBuildNew)->click();
-
-  EXPECT_EQ(shown(window.lstSta), c.stations);
-  ASSERT_EQ(toolkit.messages.size(), 1u);
-  if (std::count(c.files.begin(), c.files.end(), 2) > 0) {
-    EXPECT_EQ(toolkit.messages[0].icon, MessageIcon::Exclamation);
-    EXPECT_THAT(toolkit.messages[0].text.toStdString(),
-                ::testing::AllOf(::testing::HasSubstr("ATR20050105w1.dat"),
-                                 ::testing::HasSubstr("line 1")));
-    EXPECT_EQ(counts.inFile(), toFsPath(paths[1]));
-  } else {
-    EXPECT_EQ(toolkit.messages[0].text, c.add ? "Adding data done." : "Table build done.");
+  const struct {
+    bool add;
+    std::vector<int> files;  // of paths; the second was built before
+    QStringList stations;
+  } cases[] = {{false, {0, 1}, {"0100", "0200"}},
+               {false, {1, 0}, {"0200", "0100"}},
+               {true, {0, 1}, {"0200", "0100"}},
+               {false, {0, 1, 2}, {"0200"}},
+               {true, {2, 0}, {"0200"}}};
+  for (const auto& [add, files, stations] : cases) {
+    build(paths[1]);
+    toolkit.messages.clear();
+    QStringList chosen;
+    for (int f : files) chosen << paths[f];
+    SCOPED_TRACE(chosen.join(' ').toStdString() + (add ? " added" : " built"));
+    browse(chosen);
+    EXPECT_EQ(fileNamesInText(window.txtATRfileName->text()), chosen);
+    (add ? window.cmdAdd2Table : window.cmdBuildNew)->click();
+    EXPECT_EQ(shown(window.lstSta), stations);
+    ASSERT_EQ(toolkit.messages.size(), 1u);
+    if (files.back() == 2 || files.front() == 2) {
+      EXPECT_THAT(toolkit.messages[0].text.toStdString(),
+                  ::testing::AllOf(::testing::HasSubstr("ATR20050105w1.dat"),
+                                   ::testing::HasSubstr("line 1")));
+      EXPECT_EQ(counts.inFile(), toFsPath(paths[1]));
+    } else {
+      EXPECT_EQ(toolkit.messages[0].text, add ? "Adding data done." : "Table build done.");
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, ManyFiles,
-    ::testing::Values(ManyFilesCase{"Build", false, {0, 1}, {"0100", "0200"}},
-                      ManyFilesCase{"BuildReversed", false, {1, 0}, {"0200", "0100"}},
-                      ManyFilesCase{"Add", true, {0, 1}, {"0200", "0100"}},
-                      ManyFilesCase{"BuildBadLast", false, {0, 1, 2}, {"0200"}},
-                      ManyFilesCase{"AddBadFirst", true, {2, 0}, {"0200"}}),
-    CaseName());
 
 TEST_F(FrmMainScaleTest, CancelBetweenFilesLeavesTheTableAndTheSummary) {
   build(sampleFile("ATR20050103w1.dat"));
@@ -142,14 +129,11 @@ TEST_F(FrmMainScaleTest, CancelBetweenFilesLeavesTheTableAndTheSummary) {
   window.cmdAdd2Table->click();
   EXPECT_EQ(seen, "Reading count file 2 of 3");
   EXPECT_TRUE(toolkit.messages.empty());
-  EXPECT_EQ(window.lstDate->count(), 7);
   EXPECT_EQ(counts.DateCount(), 7);
   EXPECT_EQ(summary->text(), before);
-  EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
 }
 
-// Filters hide entries only; All, None and Pick act on what is shown, and the selection keeps
-// naming the table's rows.
+// Filters only hide entries; All, None and Pick act on what is shown.
 TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   add(sampleFile("ATR20050103w1.dat"));
   add(sampleFile("ATR20050117w3.dat"));
@@ -181,29 +165,21 @@ TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   child<QPushButton>("cmdDateNone")->click();
   dateFilter->clear();
   EXPECT_EQ(picked(window.lstDate), QStringList({"1/17/2005,Mo"}));
-  const auto rows = selectionFromLists(*window.lstSta, *window.lstDate).dates.selected;
-  EXPECT_EQ(std::count(rows.begin(), rows.end(), true), 1);
-  EXPECT_TRUE(rows[static_cast<std::size_t>(
-      window.lstDate->row(window.lstDate->findItems("1/17/2005,Mo", Qt::MatchExactly).front()))]);
 
-  // Tuesdays and Saturdays from 4 to 22 January, among the dates the filter shows.
+  // Tuesdays and Saturdays from 4 to 22 January.
   child<QDateEdit>("dtpFrom")->setDate(QDate(2005, 1, 4));
   child<QDateEdit>("dtpTo")->setDate(QDate(2005, 1, 22));
   for (const char* day : {"chkMo", "chkWe", "chkTh", "chkFr", "chkSu"}) {
     child<QCheckBox>(day)->setChecked(false);
   }
-  dateFilter->setText("2005-01-1");
-  child<QPushButton>("cmdPickRange")->click();
-  dateFilter->clear();
-  EXPECT_EQ(picked(window.lstDate), QStringList({"1/18/2005,Tu"}));
   child<QPushButton>("cmdPickRange")->click();
   EXPECT_EQ(picked(window.lstDate),
             QStringList({"1/4/2005,Tu", "1/8/2005,Sa", "1/18/2005,Tu", "1/22/2005,Sa"}));
 
-  build(sampleFile("ATR20050103w1.dat"));  // a new table shows every entry again and every day
-  EXPECT_EQ(shown(window.lstDate).size(), 7);
+  dateFilter->setText("Mo");
+  build(sampleFile("ATR20050103w1.dat"));  // the filter stays, the range spans the new table
+  EXPECT_EQ(shown(window.lstDate), QStringList({"1/3/2005,Mo"}));
   EXPECT_EQ(child<QDateEdit>("dtpTo")->date(), QDate(2005, 1, 9));
-  EXPECT_TRUE(child<QCheckBox>("chkWe")->isChecked());
 }
 
 TEST_F(FrmMainScaleTest, GrowingGivesTheListsTheRoomAndKeepsTheButtonsInTheirCorners) {
@@ -226,16 +202,13 @@ TEST_F(FrmMainScaleTest, GrowingGivesTheListsTheRoomAndKeepsTheButtonsInTheirCor
   }
   ASSERT_GE(designed.size(), 40u);
 
-  const struct {
-    const char* name;
-    QRect growth;  // x, y, width, height for a window 200 wider and 160 higher
-  } moves[] = {
+  const std::pair<const char*, QRect> moves[] = {
+      // x, y, width, height at 200 x 160 more
       {"lstSta", {0, 0, 100, 160}},          {"lstDate", {100, 0, 100, 160}},
       {"txtDateFilter", {100, 0, 100, 0}},   {"cmdStaNone", {100, 0, 0, 0}},
-      {"cmdDateAll", {200, 0, 0, 0}},        {"cmdHist", {200, 0, 0, 0}},
-      {"cmdStat", {0, 160, 0, 0}},           {"dtpTo", {0, 160, 0, 0}},
+      {"cmdHist", {200, 0, 0, 0}},           {"dtpTo", {0, 160, 0, 0}},
       {"lblTableSummary", {0, 160, 200, 0}}, {"txtATRfileName", {0, 0, 200, 0}},
-      {"cmdLdBrowse", {200, 0, 0, 0}},       {"cmdExit", {200, 0, 0, 0}},
+      {"cmdLdBrowse", {200, 0, 0, 0}},       {"cmdStat", {0, 160, 0, 0}},
   };
   window.resize(window.size() + QSize(200, 160));
   for (const auto& [name, growth] : moves) {
