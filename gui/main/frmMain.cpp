@@ -349,17 +349,18 @@ void frmMain::resizeEvent(QResizeEvent* event) {
 void frmMain::layoutControls() { m_layout.apply(size() - kDesignedSize); }
 
 void frmMain::createListTools(QWidget* page) {
+  // The filter rows fill the strip between the tab's captions and the lists' headings.
   m_staFilter = std::make_unique<ListFilter>(*lstSta, page, QStringLiteral("Sta"));
-  place(m_staFilter->text, m_staFilter->text->objectName(), twips(1200, 375, 750, 300));
-  place(m_staFilter->all, m_staFilter->all->objectName(), twips(1980, 375, 375, 300));
-  place(m_staFilter->none, m_staFilter->none->objectName(), twips(2385, 375, 480, 300));
+  m_staFilter->text->setGeometry(twips(1200, 375, 750, 300));
+  m_staFilter->all->setGeometry(twips(1980, 375, 375, 300));
+  m_staFilter->none->setGeometry(twips(2385, 375, 480, 300));
   m_dateFilter = std::make_unique<ListFilter>(*lstDate, page, QStringLiteral("Date"));
-  place(m_dateFilter->text, m_dateFilter->text->objectName(), twips(3120, 375, 900, 300));
-  place(m_dateFilter->all, m_dateFilter->all->objectName(), twips(4050, 375, 375, 300));
-  place(m_dateFilter->none, m_dateFilter->none->objectName(), twips(4455, 375, 480, 300));
+  m_dateFilter->text->setGeometry(twips(3120, 375, 900, 300));
+  m_dateFilter->all->setGeometry(twips(4050, 375, 375, 300));
+  m_dateFilter->none->setGeometry(twips(4455, 375, 480, 300));
 
   m_rangePick = std::make_unique<DateRangePick>(*lstDate, page);
-  DateRangePick& range = *m_rangePick;
+  DateRangePick& range = *m_rangePick;  // between the lists and "Show Statistics"
   range.fromLabel->setGeometry(twips(600, 3420, 420, 270));
   range.from->setGeometry(twips(1050, 3390, 1380, 300));
   range.toLabel->setGeometry(twips(2490, 3420, 210, 270));
