@@ -6,14 +6,23 @@
 
 namespace ostrilo {
 
-void BuildFromCountFile(ATRTable& table, const std::string& path) {
-  table.setInFile(path);
-  static_cast<void>(table.BuildTable());  // it answers false on every path
-}
-
-void AddCountFile(ATRTable& table, const std::string& path) {
-  table.setInFile(path);
-  static_cast<void>(table.AddToTable());
+bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths, FillMode mode,
+                        const FileProgress& progress) {
+  if (paths.empty()) return true;
+  // Each file is all or nothing on its own; working on a copy makes the whole list so, and a
+  // stop between two files needs no undo.
+  ATRTable work = mode == FillMode::Add ? table : ATRTable();
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (progress && !progress(i + 1, paths.size())) return false;
+    work.setInFile(paths[i]);
+    if (i == 0 && mode == FillMode::Build) {
+      static_cast<void>(work.BuildTable());  // it answers false on every path
+    } else {
+      static_cast<void>(work.AddToTable());
+    }
+  }
+  table = std::move(work);
+  return true;
 }
 
 void LoadTableFile(ATRTable& table, const std::string& path) { table.LoadFromFile(path); }

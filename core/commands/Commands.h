@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "core/stats/StationStats.h"
@@ -12,9 +15,18 @@ class ATRTable;
 // encoding, no dialogs. Each throws ostrilo::Error naming the file and leaves the table (and
 // the files) as they were when it fails.
 
-// Replaces the table with the count file's records, or adds them to it.
-void BuildFromCountFile(ATRTable& table, const std::string& path);
-void AddCountFile(ATRTable& table, const std::string& path);
+enum class FillMode { Build, Add };
+
+// Called before each count file with its number (1 for the first) and the number of files;
+// answering false stops the work before that file is read.
+using FileProgress = std::function<bool(std::size_t fileNumber, std::size_t fileCount)>;
+
+// Build replaces the table with the first count file's records and adds the others; Add adds
+// them all; in the order given. All or nothing over the whole list: when a file fails, or the
+// progress asks to stop, the table stays exactly as it was. Answers false when stopped. An empty
+// list changes nothing.
+[[nodiscard]] bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths,
+                                      FillMode mode, const FileProgress& progress = {});
 
 void LoadTableFile(ATRTable& table, const std::string& path);
 void SaveTableFile(const ATRTable& table, const std::string& path);

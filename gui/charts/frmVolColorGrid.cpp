@@ -123,6 +123,9 @@ QCPAbstractPlottable* drawColorGrid(QCustomPlot& plot, const ColorGrid& grid,
   // Read top down, like the station list.
   plot.yAxis->setRangeReversed(true);
 
+  // Between two picked dates lie days the table may not hold; they have no cells, and what
+  // shows through must read as "not counted", not as the other charts' yellow.
+  plot.axisRect()->setBackground(QBrush(notCountedColour()));
   const QCPColorGradient gradient = redToGreen();
   QCPAbstractPlottable* cells = addColorGrid(*plot.xAxis, *plot.yAxis, grid, gradient);
   cells->setName(stationText(grid.title));

@@ -1,20 +1,28 @@
 #include "gui/main/frmMain.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDate>
+#include <QDateEdit>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <exception>
+#include <vector>
 
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
+#include "core/table/TableSummary.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphH.h"
@@ -22,6 +30,8 @@
 #include "gui/charts/frmVolColorGrid.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
+#include "gui/main/FileNameList.h"
+#include "gui/main/ListTools.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
 #include "gui/toolkit/SelectionLists.h"
@@ -112,6 +122,74 @@ FileDialogSettings tableFileDialog(const QString& title, const QString& initialF
           initialFileName};
 }
 
+const QSize kDesignedSize(px(8115), px(6300));
+
+// The core's progress callback for reading count files: after `delay` it shows a modal dialog
+// (file n of N, Cancel) and answers false once Cancel was pressed.
+class FileProgressDialog {
+ public:
+  FileProgressDialog(QWidget* parent, std::chrono::milliseconds delay)
+      : m_parent(parent), m_delay(delay) {
+    m_clock.start();
+  }
+
+  bool operator()(std::size_t fileNumber, std::size_t fileCount) {
+    if (!m_dialog && m_clock.elapsed() >= m_delay.count()) {
+      m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0,
+                                                   static_cast<int>(fileCount), m_parent);
+      m_dialog->setObjectName(QStringLiteral("progress"));
+      m_dialog->setWindowTitle(kAppTitle);
+      // The table must not be touched while it is being replaced.
+      m_dialog->setWindowModality(Qt::ApplicationModal);
+      m_dialog->setMinimumDuration(0);
+      m_dialog->setAutoClose(false);
+      m_dialog->setAutoReset(false);
+      m_dialog->show();
+    }
+    if (!m_dialog) return true;
+    m_dialog->setLabelText(
+        QStringLiteral("Reading count file %1 of %2").arg(fileNumber).arg(fileCount));
+    m_dialog->setValue(static_cast<int>(fileNumber - 1));
+    // The work runs on this thread; without this the dialog would neither draw nor see Cancel.
+    QCoreApplication::processEvents();
+    return !m_dialog->wasCanceled();
+  }
+
+ private:
+  QWidget* m_parent;
+  std::chrono::milliseconds m_delay;
+  QElapsedTimer m_clock;
+  std::unique_ptr<QProgressDialog> m_dialog;
+};
+
+QString counted(qint64 n, const QString& one, const QString& many, const QLocale& locale) {
+  return locale.toString(n) + u' ' + (n == 1 ? one : many);
+}
+
+QString summaryText(const TableSummary& summary, const CheckResults& checks,
+                    const QLocale& locale) {
+  QString dates = counted(summary.dates, QStringLiteral("date"), QStringLiteral("dates"), locale);
+  if (summary.firstDate && summary.lastDate) {
+    const auto day = [&locale](DateNumber d) {
+      const CivilDate c = civilFromDate(d);
+      return locale.toString(QDate(c.year, c.month, c.day), fullYearDateFormat(locale));
+    };
+    dates += QStringLiteral(", %1 to %2").arg(day(*summary.firstDate), day(*summary.lastDate));
+  }
+  return QStringList{
+      counted(summary.stations, QStringLiteral("station"), QStringLiteral("stations"), locale),
+      dates,
+      counted(summary.completeDays, QStringLiteral("complete day"), QStringLiteral("complete days"),
+              locale),
+      counted(summary.hoursNotCounted, QStringLiteral("hour not counted"),
+              QStringLiteral("hours not counted"), locale),
+      QStringLiteral("%1 critical, %2")
+          .arg(locale.toString(checks.criticalDayCount()),
+               counted(checks.warningDayCount(), QStringLiteral("warning day"),
+                       QStringLiteral("warning days"), locale))}
+      .join(QStringLiteral("; "));
+}
+
 }  // namespace
 
 frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
@@ -119,7 +197,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Ostrilo for ATRyyyymmdd.dat files"));
   setWindowIcon(appIcon());
-  resize(px(8115), px(6300));
+  resize(kDesignedSize);
   // The places and sizes were designed for an 8.25-point face; a larger default font would
   // not fit the captions.
   QFont windowFont = font();
@@ -143,8 +221,11 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   SSTab1->addTab(secondPage, QStringLiteral("Plots and statistics"));
   createFirstTab(firstPage);
   createSecondTab(secondPage);
+  createListTools(secondPage);
   setTabOrder();
   createDataChecksButton(secondPage);
+  createLayout();
+  setMinimumSize(kDesignedSize);
 
   // Start state: only the first tab can be brought to the front until a table exists.
   cmdLine->setEnabled(false);
@@ -254,6 +335,8 @@ void frmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
 }
 
+frmMain::~frmMain() = default;
+
 void frmMain::placeTabPages() {
   if (m_pagesPlaced) return;
   m_pagesPlaced = true;
@@ -261,11 +344,107 @@ void frmMain::placeTabPages() {
   // included; a page starts below the strip, so its controls move up by the page's offset.
   for (int i = 0; i < SSTab1->count(); ++i) {
     QWidget* page = SSTab1->widget(i);
-    const QPoint offset = page->mapTo(SSTab1, QPoint(0, 0));
-    for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      child->move(child->pos() - offset);
+    m_layout.shiftChildrenOf(page, -page->mapTo(SSTab1, QPoint(0, 0)));
+  }
+  layoutControls();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Before the first showing the pages' offsets are not known yet; showing places everything.
+  if (m_pagesPlaced) layoutControls();
+}
+
+void frmMain::layoutControls() { m_layout.apply(size() - kDesignedSize); }
+
+void frmMain::createListTools(QWidget* page) {
+  // The filter rows fill the strip between the tab's captions and the lists' headings.
+  m_staFilter = std::make_unique<ListFilter>(*lstSta, page, QStringLiteral("Sta"));
+  m_staFilter->text->setGeometry(twips(1200, 375, 750, 300));
+  m_staFilter->all->setGeometry(twips(1980, 375, 375, 300));
+  m_staFilter->none->setGeometry(twips(2385, 375, 480, 300));
+  m_dateFilter = std::make_unique<ListFilter>(*lstDate, page, QStringLiteral("Date"));
+  m_dateFilter->text->setGeometry(twips(3120, 375, 900, 300));
+  m_dateFilter->all->setGeometry(twips(4050, 375, 375, 300));
+  m_dateFilter->none->setGeometry(twips(4455, 375, 480, 300));
+
+  m_rangePick = std::make_unique<DateRangePick>(*lstDate, page);
+  DateRangePick& range = *m_rangePick;  // between the lists and "Show Statistics"
+  range.fromLabel->setGeometry(twips(600, 3420, 420, 270));
+  range.from->setGeometry(twips(1050, 3390, 1380, 300));
+  range.toLabel->setGeometry(twips(2490, 3420, 210, 270));
+  range.to->setGeometry(twips(2730, 3390, 1380, 300));
+  range.pickButton->setGeometry(twips(4200, 3390, 600, 300));
+  for (std::size_t i = 0; i < range.days.size(); ++i) {
+    range.days[i]->setGeometry(twips(600 + 645 * static_cast<int>(i), 3705, 630, 240));
+  }
+
+  // Under everything, the whole width: the right of the row of "Show Statistics" is kept free
+  // for further commands.
+  m_summary =
+      label(page, QStringLiteral("lblTableSummary"), QString(), twips(120, 5100, 7815, 390));
+  m_summary->setWordWrap(true);
+  m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
+
+void frmMain::createLayout() {
+  constexpr Edges kStationSide{0, 0, 0.5, 0};
+  constexpr Edges kSplit{0.5, 0, 0.5, 0};
+  constexpr Edges kDateSide{0.5, 0, 1, 0};
+  const std::pair<QWidget*, Edges> rules[] = {
+      {Label4, kTopLeft},
+      {SSTab1, kGrow},
+      {Frame1, kWiden},
+      {txtATRfileName, kWiden},
+      {cmdATRBrowse, kTopRight},
+      {cmdBuildNew, kTopLeft},
+      {cmdAdd2Table, kTopLeft},
+      {Frame2, kTopLeft},
+      {cmdSave, kTopLeft},
+      {cmdExit, kTopRight},
+      {Frame4, kWiden},
+      {txtLoadFile, kWiden},
+      {cmdLdBrowse, kTopRight},
+      // The two lists share the growth; what sits above or below a list goes with it.
+      {Label11, kTopLeft},
+      {Label9, kSplit},
+      {lstSta, {0, 0, 0.5, 1}},
+      {lstDate, {0.5, 0, 1, 1}},
+      {m_staFilter->text, kStationSide},
+      {m_staFilter->all, kSplit},
+      {m_staFilter->none, kSplit},
+      {m_dateFilter->text, kDateSide},
+      {m_dateFilter->all, kTopRight},
+      {m_dateFilter->none, kTopRight},
+      {m_summary, {0, 1, 1, 1}},
+      {m_rangePick->fromLabel, kBottomLeft},
+      {m_rangePick->from, kBottomLeft},
+      {m_rangePick->toLabel, kBottomLeft},
+      {m_rangePick->to, kBottomLeft},
+      {m_rangePick->pickButton, kBottomLeft},
+      // The graph column stays together at the top right, although its last button lies in
+      // the lower half.
+      {Label1, kTopRight},
+      {cmbGType, kTopRight},
+      {cmdLine, kTopRight},
+      {cmdDailyGraph, kTopRight},
+      {cmdColorGrid, kTopRight},
+      {cmdHist, kTopRight},
+  };
+  for (const auto& [control, edges] : rules) m_layout.add(control, edges);
+  for (QCheckBox* day : m_rangePick->days) m_layout.add(day, kBottomLeft);
+  // Every other control of a page keeps to the corner it sits in.
+  for (int i = 0; i < SSTab1->count(); ++i) {
+    for (QWidget* child : SSTab1->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (!m_layout.holds(child)) {
+        m_layout.add(child, nearestCorner(child->geometry(), SSTab1->size()));
+      }
     }
   }
+}
+
+void frmMain::showTableSummary() {
+  m_summary->setText(summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale()));
 }
 
 void frmMain::EnablePlotButtons() {
@@ -305,21 +484,30 @@ void frmMain::cmdATRBrowseClick() {
                                     QStringLiteral("dat"),
                                     kOpenFlags,
                                     QString()};
-  if (const auto path = m_toolkit.openFileName(this, settings)) txtATRfileName->setText(*path);
+  if (const auto paths = m_toolkit.openFileNames(this, settings); paths && !paths->isEmpty()) {
+    txtATRfileName->setText(fileNameListText(*paths));
+  }
 }
 
-void frmMain::cmdBuildNewClick() { fillFromCountFile(false); }
+void frmMain::cmdBuildNewClick() { fillFromCountFiles(false); }
 
-void frmMain::cmdAdd2TableClick() { fillFromCountFile(true); }
+void frmMain::cmdAdd2TableClick() { fillFromCountFiles(true); }
 
-void frmMain::fillFromCountFile(bool add) {
-  const QString fileName = txtATRfileName->text();
-  if (fileName.isEmpty()) {
+void frmMain::fillFromCountFiles(bool add) {
+  const QStringList names = fileNamesInText(txtATRfileName->text());
+  if (names.contains(QString())) {
     warn(kCountFileMissing);
     return;
   }
-  const std::string path = toFsPath(fileName);
-  if (!attempt([&] { add ? AddCountFile(m_table, path) : BuildFromCountFile(m_table, path); })) {
+  std::vector<std::string> paths;
+  for (const QString& name : names) paths.push_back(toFsPath(name));
+  bool done = false;
+  FileProgressDialog progress(this, m_progressDelay);
+  if (!attempt([&] {
+        done = FillFromCountFiles(m_table, paths, add ? FillMode::Add : FillMode::Build,
+                                  std::ref(progress));
+      }) ||
+      !done) {
     return;
   }
   refillLists(add);
@@ -339,8 +527,8 @@ void frmMain::cmdLdBrowseClick() {
 }
 
 void frmMain::cmdSaveClick() {
-  const QString proposed =
-      replaceExtension(txtATRfileName->text(), QStringLiteral(".dat"), QStringLiteral(".cont"));
+  const QString proposed = replaceExtension(fileNamesInText(txtATRfileName->text()).front(),
+                                            QStringLiteral(".dat"), QStringLiteral(".cont"));
   const auto path = m_toolkit.saveFileName(
       this, tableFileDialog(QStringLiteral("Select the output *.cont file"), proposed));
   if (!path) return;
@@ -363,9 +551,10 @@ void frmMain::cmdStatClick() {
 }
 
 void frmMain::cmdExportClick() {
+  const QString countFile = fileNamesInText(txtATRfileName->text()).front();
   const QString proposed =
-      !txtATRfileName->text().isEmpty()
-          ? replaceExtension(txtATRfileName->text(), QStringLiteral(".dat"), QStringLiteral(".csv"))
+      !countFile.isEmpty()
+          ? replaceExtension(countFile, QStringLiteral(".dat"), QStringLiteral(".csv"))
           : replaceExtension(txtLoadFile->text(), QStringLiteral(".cont"), QStringLiteral(".csv"));
   const FileDialogSettings settings{QStringLiteral("Select the Excel output *.csv file"),
                                     QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
@@ -439,9 +628,16 @@ void frmMain::refillLists(bool selectFirst) {
   const QLocale locale = displayLocale();
   lstDate->clear();
   for (std::int32_t i = 0; i < table.DateCount(); ++i) {
-    lstDate->addItem(dateEntryText(table.DatebyIndex(i), locale));
+    const DateNumber date = table.DatebyIndex(i);
+    auto* item = new QListWidgetItem(dateEntryText(date, locale), lstDate);
+    const CivilDate civil = civilFromDate(date);
+    item->setData(kEntryDateRole, QDate(civil.year, civil.month, civil.day));
+    item->setData(kEntrySearchRole, QString::fromStdString(isoDate(date)));
   }
   if (selectFirst && lstDate->count() > 0) lstDate->setCurrentRow(0);
+  m_staFilter->apply();
+  m_dateFilter->apply();
+  m_rangePick->reset(locale);
 
   cmbGType->setCurrentIndex(0);
 }
@@ -449,6 +645,7 @@ void frmMain::refillLists(bool selectFirst) {
 void frmMain::tableFilled() {
   SSTab1->setTabEnabled(1, true);
   EnablePlotButtons();
+  showTableSummary();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -3,12 +3,15 @@
 #include <QList>
 #include <QPointer>
 #include <QWidget>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/DateNumber.h"
+#include "gui/main/DesignedLayout.h"
 
 class QComboBox;
 class QGroupBox;
@@ -21,13 +24,16 @@ class QTabWidget;
 namespace ostrilo {
 
 class ATRTable;
+class DateRangePick;
+class ListFilter;
 class Toolkit;
 class frmDataChecks;
 class frmLV;
 
 // The main window: the first tab builds, adds, loads and saves the count table, the second
-// picks stations, dates and a graph type for the plots and the statistics. The controls keep
-// the places they were designed at; resizing the window moves nothing.
+// picks stations, dates and a graph type for the plots and the statistics. At its designed size
+// the controls stand where they were designed; a larger window gives the lists the room, and
+// every other control keeps its distance to the corner it sits in.
 //
 // Every command asks through the toolkit, then does its work on the table it was given.
 // Closing the window, by "Exit" or the close control, empties that table and closes the chart
@@ -37,6 +43,10 @@ class frmMain : public QWidget {
 
  public:
   frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent = nullptr);
+  ~frmMain() override;
+
+  // Reading count files that takes longer than this shows a progress dialog.
+  void setProgressDelay(std::chrono::milliseconds delay) { m_progressDelay = delay; }
 
   // Enables "Hourly Graph", "Histogram", "Show Statistics", "Data Checks" and "Annual Figures".
   void EnablePlotButtons();
@@ -74,12 +84,18 @@ class frmMain : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void createFirstTab(QWidget* page);
   void createSecondTab(QWidget* page);
   void setTabOrder();
   void placeTabPages();
+  // The filters and the range pick above and below the lists, and what the table holds.
+  void createListTools(QWidget* page);
+  void createLayout();
+  void layoutControls();
+  void showTableSummary();
 
   void cmdATRBrowseClick();
   void cmdBuildNewClick();
@@ -106,7 +122,7 @@ class frmMain : public QWidget {
 
   PlotSelection listSelection() const;
   // Build and Add differ only in the table operation, the selection and the message.
-  void fillFromCountFile(bool add);
+  void fillFromCountFiles(bool add);
   // Runs the work; when it throws, shows the reason and answers false.
   bool attempt(const std::function<void()>& work);
   void refillLists(bool selectFirst);
@@ -122,6 +138,11 @@ class frmMain : public QWidget {
   QList<QPointer<QWidget>> m_histograms, m_lineGraphs, m_colorGrids, m_annualWindows;
   QPointer<frmLV> m_statsWindow;           // one at a time; closing it deletes it
   QPointer<frmDataChecks> m_checksWindow;  // likewise
+  std::unique_ptr<ListFilter> m_staFilter, m_dateFilter;
+  std::unique_ptr<DateRangePick> m_rangePick;
+  QLabel* m_summary = nullptr;
+  DesignedLayout m_layout;
+  std::chrono::milliseconds m_progressDelay{500};
 };
 
 }  // namespace ostrilo

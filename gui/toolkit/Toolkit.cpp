@@ -7,8 +7,8 @@ namespace ostrilo {
 
 namespace {
 
-std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSettings& settings,
-                                     QFileDialog::AcceptMode mode) {
+std::optional<QStringList> runFileDialog(QWidget* parent, const FileDialogSettings& settings,
+                                         QFileDialog::AcceptMode mode, bool several = false) {
   QFileDialog dialog(parent, settings.title);
   dialog.setAcceptMode(mode);
   // The description already shows its pattern ("All files (*.*)"); Qt's own copy of the
@@ -26,14 +26,22 @@ std::optional<QString> runFileDialog(QWidget* parent, const FileDialogSettings& 
       dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
   } else {
-    dialog.setFileMode((settings.flags & DialogFlag::kFileMustExist) ? QFileDialog::ExistingFile
-                                                                     : QFileDialog::AnyFile);
+    QFileDialog::FileMode fileMode = (settings.flags & DialogFlag::kFileMustExist)
+                                         ? QFileDialog::ExistingFile
+                                         : QFileDialog::AnyFile;
+    if (several) fileMode = QFileDialog::ExistingFiles;
+    dialog.setFileMode(fileMode);
   }
   if (!settings.initialFileName.isEmpty()) dialog.selectFile(settings.initialFileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
-  return dialog.selectedFiles().constFirst();
+  return dialog.selectedFiles();
+}
+
+std::optional<QString> firstOf(const std::optional<QStringList>& files) {
+  if (!files) return std::nullopt;
+  return files->constFirst();
 }
 
 }  // namespace
@@ -50,6 +58,13 @@ QStringList nameFiltersFor(const QString& filter) {
   return filters;
 }
 
+std::optional<QStringList> Toolkit::openFileNames(QWidget* parent,
+                                                  const FileDialogSettings& settings) {
+  const auto path = openFileName(parent, settings);
+  if (!path) return std::nullopt;
+  return QStringList{*path};
+}
+
 void QtToolkit::showMessage(QWidget* parent, const QString& text, MessageIcon icon,
                             const QString& title) {
   QMessageBox box(
@@ -61,12 +76,17 @@ void QtToolkit::showMessage(QWidget* parent, const QString& text, MessageIcon ic
 
 std::optional<QString> QtToolkit::openFileName(QWidget* parent,
                                                const FileDialogSettings& settings) {
-  return runFileDialog(parent, settings, QFileDialog::AcceptOpen);
+  return firstOf(runFileDialog(parent, settings, QFileDialog::AcceptOpen));
 }
 
 std::optional<QString> QtToolkit::saveFileName(QWidget* parent,
                                                const FileDialogSettings& settings) {
-  return runFileDialog(parent, settings, QFileDialog::AcceptSave);
+  return firstOf(runFileDialog(parent, settings, QFileDialog::AcceptSave));
+}
+
+std::optional<QStringList> QtToolkit::openFileNames(QWidget* parent,
+                                                    const FileDialogSettings& settings) {
+  return runFileDialog(parent, settings, QFileDialog::AcceptOpen, true);
 }
 
 }  // namespace ostrilo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -47,6 +48,10 @@ class Toolkit {
                                               const FileDialogSettings& settings) = 0;
   virtual std::optional<QString> saveFileName(QWidget* parent,
                                               const FileDialogSettings& settings) = 0;
+  // Several existing files at once, in the order the dialog gives them; nothing when the user
+  // cancelled. A toolkit that picks one file at a time answers that one.
+  virtual std::optional<QStringList> openFileNames(QWidget* parent,
+                                                   const FileDialogSettings& settings);
 };
 
 // The real toolkit: QMessageBox and QFileDialog.
@@ -56,6 +61,8 @@ class QtToolkit final : public Toolkit {
                    const QString& title) override;
   std::optional<QString> openFileName(QWidget* parent, const FileDialogSettings& settings) override;
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) override;
+  std::optional<QStringList> openFileNames(QWidget* parent,
+                                           const FileDialogSettings& settings) override;
 };
 
 // The dialog's name filters for a "description|pattern|..." filter text. "*.*" matches every

@@ -293,6 +293,10 @@ TEST_F(ChartGapTest, BarsGridAndTooltipsShowOnlyCountedHoursAndTheNameAsItsBytes
   const CellRun& run = cellRunsOf(&cells)->front();
   EXPECT_EQ(QColor(run.image.pixel(24 + 15, 0)), notCountedColour());
   EXPECT_EQ(QColor(run.image.pixel(24 + 11, 0)), QColor(Qt::red));  // every count is 300
+  // 6 to 8 January lie between picked dates and have no cells at all.
+  const QPointF between =
+      cells.coordsToPixels(timeKey(dateFromCivil({2005, 1, 7})) + 12 * kSecondsPerHour, 0);
+  EXPECT_EQ(plot.toPixmap().toImage().pixelColor(between.toPoint()), notCountedColour());
 }
 
 // Squeezed below a pixel per hour, every kind switches to its dense drawing; the days nobody

@@ -151,7 +151,7 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
     FileDialogSettings settings;
   } dialogs[] = {
       {window.cmdATRBrowse,
-       Kind::Open,
+       Kind::OpenMany,
        {"Select a ATRyyyymmdds#.dat file", "All files (*.*)|*.*|ATR*.dat files|ATR*.dat", 2, "dat",
         0x9004, ""}},
       {window.cmdLdBrowse,
@@ -193,6 +193,7 @@ TEST_F(FrmMainTest, SaveAndExportProposeTheSourceNameWithTheirExtension) {
       {window.cmdSave, "D:\\data\\ATR20050103w1.dat", "/t/b.cont", "D:\\data\\ATR20050103w1.cont"},
       {window.cmdSave, "/up.dat/update.DAT", "", "/up.dat/update.cont"},
       {window.cmdSave, "", "/t/b.cont", ""},
+      {window.cmdSave, R"("/c/a.dat" "/c/b.dat")", "", "/c/a.cont"},
       {window.cmdExport, "/c/a.Dat", "/t/b.cont", "/c/a.csv"},
       {window.cmdExport, "/c/readme.txt", "", "/c/readme.txt.csv"},
       {window.cmdExport, "", "/t/contents.CONT", "/t/contents.csv"},

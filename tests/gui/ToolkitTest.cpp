@@ -106,6 +106,19 @@ TEST(QtToolkit, OpenDialogShowsTheFilterAskedForAndAnswersTheChoiceOrNothing) {
   EXPECT_EQ(toolkit.openFileName(nullptr, {"Open", kFilter}), std::nullopt);
 }
 
+TEST(QtToolkit, OpenManyDialogAnswersEveryChosenFileInOrder) {
+  const ScratchDir scratch;
+  const QString first = QString::fromStdString(scratch.write("ATR20050110w2.dat", "x"));
+  const QString second = QString::fromStdString(scratch.write("ATR20050103w1.dat", "x"));
+  const auto chooseBoth = [&](QWidget& w) {
+    // Typed quoted names are taken in any mode; only this mode lets the list pick several.
+    EXPECT_EQ(as<QFileDialog>(w).fileMode(), QFileDialog::ExistingFiles);
+    choose(QStringLiteral("\"%1\" \"%2\"").arg(first, second))(w);
+  };
+  const DialogDriver driver{chooseBoth};
+  EXPECT_EQ(QtToolkit().openFileNames(nullptr, {"Open", kFilter}), QStringList({first, second}));
+}
+
 // Choosing an existing file asks before replacing it only when the command wants that asked;
 // "No" returns to the dialog. A name without an extension gets the default one.
 TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {

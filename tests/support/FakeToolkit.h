@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <optional>
 #include <ostream>
@@ -30,39 +31,51 @@ class FakeToolkit final : public Toolkit {
       *os << m.title.toStdString() << ": " << m.text.toStdString();
     }
   };
-  enum class DialogKind { Open, Save };
+  enum class DialogKind { Open, Save, OpenMany };
   struct Dialog {
     DialogKind kind;
     FileDialogSettings settings;
   };
 
-  void answer(std::optional<QString> path) { m_answers.push_back(std::move(path)); }
+  void answer(std::optional<QString> path) {
+    m_answers.push_back(path ? std::optional(QStringList{*path}) : std::nullopt);
+  }
+  // For the dialog that picks several files.
+  void answerMany(QStringList paths) { m_answers.push_back(std::move(paths)); }
   void showMessage(QWidget*, const QString& text, MessageIcon icon, const QString& title) override {
     messages.push_back({text, icon, title});
   }
   std::optional<QString> openFileName(QWidget*, const FileDialogSettings& s) override {
-    return ask(DialogKind::Open, s);
+    return one(ask(DialogKind::Open, s));
   }
   std::optional<QString> saveFileName(QWidget*, const FileDialogSettings& s) override {
-    return ask(DialogKind::Save, s);
+    return one(ask(DialogKind::Save, s));
+  }
+  std::optional<QStringList> openFileNames(QWidget*, const FileDialogSettings& s) override {
+    return ask(DialogKind::OpenMany, s);
   }
 
   std::vector<Message> messages;
   std::vector<Dialog> dialogs;
 
  private:
-  std::optional<QString> ask(DialogKind kind, const FileDialogSettings& settings) {
+  std::optional<QStringList> ask(DialogKind kind, const FileDialogSettings& settings) {
     dialogs.push_back({kind, settings});
     if (m_answers.empty()) {
       ADD_FAILURE() << "unexpected file dialog: " << settings.title.toStdString();
       return std::nullopt;
     }
-    auto path = std::move(m_answers.front());
+    auto paths = std::move(m_answers.front());
     m_answers.pop_front();
-    return path;
+    return paths;
+  }
+  static std::optional<QString> one(const std::optional<QStringList>& paths) {
+    if (!paths) return std::nullopt;
+    EXPECT_EQ(paths->size(), 1) << "several files answered to a dialog that takes one";
+    return paths->value(0);
   }
 
-  std::deque<std::optional<QString>> m_answers;
+  std::deque<std::optional<QStringList>> m_answers;
 };
 
 inline FakeToolkit::Message information(const QString& text) {

@@ -1,6 +1,7 @@
 // Writes PNG pictures of the program's windows, filled from a count file, so that anyone can
 // look at them without clicking through the program:
-//   ostrilo-screenshots OUTDIR [COUNTFILE...]
+//   ostrilo-screenshots OUTDIR [COUNTFILES]
+// COUNTFILES is one path, or several, each in double quotes, in one argument.
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
 #include <QComboBox>
@@ -92,6 +93,10 @@ int main(int argc, char* argv[]) {
   ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;
   window.SSTab1->setCurrentIndex(1);
   ok = save(&window, out.filePath(QStringLiteral("main-tab2.png"))) && ok;
+  // Grown as far as the screen allows: the lists take the room.
+  window.showMaximized();
+  ok = save(&window, out.filePath(QStringLiteral("main-tab2-maximised.png"))) && ok;
+  window.showNormal();
 
   window.lstSta->selectAll();
   window.lstDate->selectAll();

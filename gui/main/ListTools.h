@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QLocale;
+class QPushButton;
+class QWidget;
+
+namespace ostrilo {
+
+// A date list entry keeps its calendar day (QDate) under this role, and the further text its
+// filter searches (the ISO form "2023-03-01") under the next one.
+inline constexpr int kEntryDateRole = 0x0100;  // Qt::UserRole
+inline constexpr int kEntrySearchRole = kEntryDateRole + 1;
+
+// True when every blank-separated word of the filter occurs in the text, case ignored; an empty
+// filter matches everything.
+[[nodiscard]] bool matchesFilter(const QString& text, const QString& filter);
+
+// Selects the visible entries for which `pick` answers true and deselects the other visible
+// ones; hidden entries keep their state, so a selection still names the table's own indexes.
+void selectVisible(QListWidget& list, const std::function<bool(int row)>& pick);
+
+// The tools above a pick list: a filter box that hides the entries not matching it (the shown
+// text and the entry's search text), "All" and "None" for the visible entries. The caller
+// places the widgets; they are children of the page.
+class ListFilter {
+ public:
+  ListFilter(QListWidget& list, QWidget* page, const QString& namePrefix);
+
+  // Hides what the filter does not match; again after the list was filled anew.
+  void apply();
+
+  QLineEdit* text;
+  QPushButton* all;
+  QPushButton* none;
+
+ private:
+  QListWidget& m_list;
+};
+
+// "From ... to ..." and the days of the week: "Pick" selects the visible dates in that range
+// on a checked day and deselects the other visible ones.
+class DateRangePick {
+ public:
+  DateRangePick(QListWidget& dates, QWidget* page);
+
+  // After the list was filled anew: the range spans its dates and every day is checked.
+  void reset(const QLocale& locale);
+  void pick();
+
+  QLabel* fromLabel;
+  QDateEdit* from;
+  QLabel* toLabel;
+  QDateEdit* to;
+  std::array<QCheckBox*, 7> days;  // Monday first
+  QPushButton* pickButton;
+
+ private:
+  QListWidget& m_dates;
+};
+
+}  // namespace ostrilo
