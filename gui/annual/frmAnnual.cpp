@@ -15,12 +15,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <exception>
 
 #include "core/selection/PlotSelection.h"
-#include "core/table/OutputFile.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
+#include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -253,25 +252,15 @@ void frmAnnual::copySelectedRows() const {
 }
 
 void frmAnnual::askExport() {
-  const FileDialogSettings settings{QStringLiteral("Select the annual figures *.csv file"),
-                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                    2,
-                                    QStringLiteral("csv"),
-                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
-                                        DialogFlag::kNoReadOnlyReturn |
-                                        DialogFlag::kOverwritePrompt,
-                                    QStringLiteral("annual.csv")};
-  if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
+  if (const auto path =
+          askCsvPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
+                     QStringLiteral("annual.csv"))) {
+    exportTo(*path);
+  }
 }
 
 void frmAnnual::exportTo(const QString& path) {
-  try {
-    writeOutputFile(toFsPath(path), BuildAnnualCsvText(m_rows));
-  } catch (const std::exception& e) {
-    m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
-    return;
-  }
-  m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+  writeExportAndReport(m_toolkit, this, path, BuildAnnualCsvText(m_rows));
 }
 
 frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {

@@ -11,10 +11,9 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <exception>
 #include <map>
 
-#include "core/table/OutputFile.h"
+#include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -199,25 +198,15 @@ void frmExpand::showGroup(int index) {
 }
 
 void frmExpand::askExport() {
-  const FileDialogSettings settings{QStringLiteral("Select the short-count estimates *.csv file"),
-                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                    2,
-                                    QStringLiteral("csv"),
-                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
-                                        DialogFlag::kNoReadOnlyReturn |
-                                        DialogFlag::kOverwritePrompt,
-                                    QStringLiteral("expand.csv")};
-  if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
+  if (const auto path =
+          askCsvPath(m_toolkit, this, QStringLiteral("Select the short-count estimates *.csv file"),
+                     QStringLiteral("expand.csv"))) {
+    exportTo(*path);
+  }
 }
 
 void frmExpand::exportTo(const QString& path) {
-  try {
-    writeOutputFile(toFsPath(path), BuildExpandCsvText(m_estimates));
-  } catch (const std::exception& e) {
-    m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
-    return;
-  }
-  m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+  writeExportAndReport(m_toolkit, this, path, BuildExpandCsvText(m_estimates));
 }
 
 }  // namespace ostrilo

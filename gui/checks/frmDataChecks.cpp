@@ -10,11 +10,9 @@
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "core/selection/PlotSelection.h"
-#include "core/table/OutputFile.h"
-#include "core/table/TableFile.h"
+#include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -226,23 +224,11 @@ void frmDataChecks::copySelectedRows() {
 }
 
 void frmDataChecks::exportCsv() {
-  const FileDialogSettings settings{
-      QStringLiteral("Select the output *.csv file for the data checks"),
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-      2,
-      QStringLiteral("csv"),
-      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-          DialogFlag::kOverwritePrompt,
-      QString()};
-  const auto path = m_toolkit.saveFileName(this, settings);
-  if (!path) return;
-  try {
-    writeOutputFile(toFsPath(*path), BuildChecksCsvText(m_shown, m_results.stations()));
-  } catch (const std::exception& e) {
-    m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
-    return;
+  if (const auto path = askCsvPath(
+          m_toolkit, this, QStringLiteral("Select the output *.csv file for the data checks"),
+          QString())) {
+    writeExportAndReport(m_toolkit, this, *path, BuildChecksCsvText(m_shown, m_results.stations()));
   }
-  m_toolkit.showMessage(this, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
 }
 
 void frmDataChecks::rowActivated(int shownIndex) {
