@@ -80,12 +80,6 @@ class UniqueList {
     return true;
   }
 
-  std::int32_t Clear() noexcept {
-    m_items.clear();
-    m_index.clear();
-    return 0;
-  }
-
   // The position of the held value equal to item, -1 when none is.
   template <typename Key>
   [[nodiscard]] std::int32_t Index(const Key& item) const {

@@ -5,13 +5,14 @@
 #include <QTreeWidget>
 
 #include "gui/toolkit/TextFormats.h"
+#include "gui/toolkit/Twips.h"
 
 namespace ostrilo {
 
 namespace {
 
 constexpr int kColumns = 8;
-constexpr int kColumnWidth = (1000 + 7) / 15;  // designed as 1000 twips
+constexpr int kColumnWidth = twipsToPixels(1000);
 constexpr int kFigureRole = Qt::UserRole;
 
 // Compares figure columns by value: as text "1,050" would come before "30". An empty figure
@@ -48,7 +49,7 @@ frmLV::frmLV(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("Station Stat"));
   setAttribute(Qt::WA_DeleteOnClose);
   // Room for the eight columns side by side.
-  resize((kColumns * 1000 + 140) / 15, 4245 / 15);
+  resize(twipsToPixels(kColumns * 1000 + 140), twipsToPixels(4245));
 
   LV = new QTreeWidget(this);
   LV->setObjectName(QStringLiteral("LV"));
