@@ -155,6 +155,10 @@ void runConvert(const CommandLine& line, std::ostream& /*out*/) {
 void runTable(const CommandLine& line, std::ostream& out) {
   ATRTable table;
   loadInputs(table, line.inputs);
+  // The CSV is written straight from the table: the hourly table is the one export that grows
+  // with stations x dates, and its cells as ExportTable take six times the memory.
+  const std::string* path = line.value("output");
+  if (path == nullptr || !isWorkbookPath(*path)) return writeResult(line, out, tableCsv(table));
   writeExport(line, out, hourlyExport(table, line.names),
               aboutTable(table, line.inputs, line.names));
 }

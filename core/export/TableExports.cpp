@@ -16,11 +16,12 @@ ExportCell figure(const std::optional<std::int32_t>& value) {
   return static_cast<double>(*value);
 }
 
-// Station descriptions a person reads beside the id; only those the register has, so that a
-// register of names alone adds a single column.
-constexpr std::string_view kDescriptions[] = {"location", "direction", "group"};
+// The register's texts a person reads beside the id: those of its known columns it has, then
+// its other columns as they are.
+constexpr std::string_view kDescriptions[] = {"name", "location", "direction", "group"};
 
 const std::string& description(const StationEntry& entry, std::string_view column) {
+  if (column == "name") return entry.name;
   if (column == "location") return entry.location;
   if (column == "direction") return entry.direction;
   return entry.group;
@@ -28,15 +29,14 @@ const std::string& description(const StationEntry& entry, std::string_view colum
 
 void addRegisterColumns(ExportTable& table, const StationRegister* names, bool titleCase) {
   if (names == nullptr) return;
-  const auto header = [&](std::string_view column) {
-    std::string text(column);
-    if (titleCase) text[0] = static_cast<char>(text[0] - 'a' + 'A');
-    return text;
-  };
-  table.columns.push_back({header("name"), ColumnKind::Text, 0, false});
   for (const std::string_view column : kDescriptions) {
-    if (names->hasColumn(column))
-      table.columns.push_back({header(column), ColumnKind::Text, 0, false});
+    if (!names->hasColumn(column)) continue;
+    std::string header(column);
+    if (titleCase) header[0] = static_cast<char>(header[0] - 'a' + 'A');
+    table.columns.push_back({header, ColumnKind::Text, 0, false});
+  }
+  for (const std::string& header : names->extraColumns()) {
+    table.columns.push_back({header, ColumnKind::Text, 0, false});
   }
 }
 
@@ -44,10 +44,12 @@ void addRegisterCells(std::vector<ExportCell>& cells, const StationRegister* nam
                       std::string_view station) {
   if (names == nullptr) return;
   const StationEntry* entry = names->find(station);
-  cells.emplace_back(entry != nullptr ? entry->name : std::string());
   for (const std::string_view column : kDescriptions) {
     if (!names->hasColumn(column)) continue;
     cells.emplace_back(entry != nullptr ? description(*entry, column) : std::string());
+  }
+  for (std::size_t i = 0; i < names->extraColumns().size(); ++i) {
+    cells.emplace_back(entry != nullptr ? entry->extra[i] : std::string());
   }
 }
 

@@ -23,15 +23,15 @@ struct PlotSelection;
 inline constexpr CsvFormat kStatsCsvFormat{", ", ",  ", "\r\n", ""};
 
 // The statistics as a table: ATR ID (text), ADT ... AWEDT and Days (whole numbers), an empty
-// figure as an empty cell. With a register, a Name column follows ATR ID for the workbook and
-// the windows; it is left out of the CSV, which stays the statistics file.
+// figure as an empty cell. With a register, its columns follow ATR ID (Name, Location, ...) for
+// the workbook and the windows; they are left out of the CSV, which stays the statistics file.
 [[nodiscard]] ExportTable statsExportTable(const StatResults& rows,
                                            const StationRegister* names = nullptr);
 
 // The hourly table: station, date, h00 ... h23, total; one row per station and date with at
 // least one counted hour, dates in table order and stations within them. An hour not counted
-// is an empty cell, total is empty unless all 24 hours were counted. With a register, a name
-// column follows station, outside the CSV.
+// is an empty cell, total is empty unless all 24 hours were counted. With a register, its
+// columns follow station, outside the CSV.
 [[nodiscard]] ExportTable hourlyExportTable(const ATRTable& table,
                                             const StationRegister* names = nullptr);
 
@@ -43,9 +43,9 @@ struct TableExport {
   std::vector<std::string> definitions;
 };
 
-// The exports of the program. With a register, the workbook (and a window) gets the station's
-// name, and its location, direction and group where the register has them, after the station
-// column; the CSV keeps exactly the columns it has without one. Figures are numbers in the
+// The exports of the program. With a register, the workbook (and a window) gets the register's
+// name, location, direction and group columns that it has, then its other columns, after the
+// station column; the CSV keeps exactly the columns it has without one. Figures are numbers in the
 // CSV's rounding; n/a is NotAvailable, an absent value empty.
 [[nodiscard]] TableExport statsExport(const StatResults& rows, const StationRegister* names);
 [[nodiscard]] TableExport hourlyExport(const ATRTable& table, const StationRegister* names);
