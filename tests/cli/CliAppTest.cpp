@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +61,18 @@ std::string statsWeek() {
   return text + dayLines(" 301", day(2005, 1, 7), spread(40)) +
          dayLines("0301", day(2005, 1, 8), spread(20)) +
          dayLines(" 301", day(2005, 1, 10), spread(60));
+}
+
+// A year with an AADT at SYN1 and a short count at SHRT, whose Thursday with eight dead morning
+// hours has a critical flag.
+std::string yearAndShortCount() {
+  test::Day deadMorning = spread(24000);
+  std::fill_n(deadMorning.begin(), 8, 0);
+  return test::syntheticYear("SYN1") + dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
+         dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
+         dayLines("SHRT", day(2023, 3, 16), deadMorning) +
+         dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
+         dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
 }
 
 struct CliResult {
@@ -258,14 +273,7 @@ TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
 // SYN1's half day of 2024 would make a group of that year without --year. SHRT's Thursday with
 // eight dead morning hours has a critical flag, so it is no valid day of the estimate.
 TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
-  test::Day deadMorning = spread(24000);
-  std::fill_n(deadMorning.begin(), 8, 0);
-  const std::string text = test::syntheticYear("SYN1") +
-                           test::dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
-                           test::dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
-                           test::dayLines("SHRT", day(2023, 3, 16), deadMorning) +
-                           test::dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
-                           test::dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
+  const std::string text = yearAndShortCount();
   const std::string input = dir.write("y.dat", text);
   const ATRTable table = test::tableOf(text);
   AnnualOptions options;
@@ -284,7 +292,132 @@ TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
             "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
 }
 
+// A workbook member's cells as "text:VALUE" or "number:VALUE", "" for an empty cell.
+std::string workbookCell(const std::string& xml, const std::string& ref) {
+  const std::regex cell("<c r=\"" + ref + "\"[^>]*?(?:/>|>(.*?)</c>)");
+  static const std::regex kText("<t[^>]*>([^<]*)</t>");
+  static const std::regex kNumber("<v>([^<]*)</v>");
+  std::smatch c;
+  std::smatch v;
+  if (!std::regex_search(xml, c, cell)) return "";
+  const std::string content = c[1];
+  if (std::regex_search(content, v, kText)) return "text:" + v[1].str();
+  if (std::regex_search(content, v, kNumber)) return "number:" + v[1].str();
+  return "";
+}
+
+std::string unzipMember(const std::string& book, const std::string& member) {
+  const std::string command = "unzip -p '" + book + "' " + member;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+    text.append(buffer, n);
+  }
+  return text;
+}
+
 using Args = std::vector<std::string>;
+
+struct WorkbookCase {
+  std::string name;
+  Args args;  // IN: statsWeek, YEAR: yearAndShortCount, REG: a register naming 0301 and SYN1
+  std::vector<std::pair<std::string, std::string>> cells;  // of the first sheet
+};
+
+class WorkbookTest : public CliTest, public ::testing::WithParamInterface<WorkbookCase> {};
+
+// -o NAME.xlsx writes the table as a workbook: ids as text, figures as numbers, n/a empty, the
+// register's names beside the id, and an About sheet naming the input.
+TEST_P(WorkbookTest, XlsxOutputIsAWorkbookOfTypedCells) {
+  Args args = GetParam().args;
+  for (std::string& arg : args) {
+    if (arg == "IN") arg = dir.write("w.dat", statsWeek());
+    if (arg == "YEAR") arg = dir.write("y.dat", yearAndShortCount());
+    if (arg == "REG") arg = dir.write("reg.csv", "station,name\n0301,Main St\nSYN1,Ring\n");
+    if (arg == "out.XLSX") arg = path(arg);
+  }
+  const CliResult result = runArgs(args);
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_TRUE(result.out.empty());
+  const std::string book = path("out.XLSX");
+  const std::string sheet = unzipMember(book, "xl/worksheets/sheet1.xml");
+  for (const auto& [ref, expected] : GetParam().cells) {
+    EXPECT_EQ(workbookCell(sheet, ref), expected) << ref;
+  }
+  const std::string about = unzipMember(book, "xl/worksheets/sheet2.xml");
+  EXPECT_NE(about.find(args.back()), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, WorkbookTest,
+    ::testing::Values(
+        WorkbookCase{"Stats",
+                     {"stats", "--register", "REG", "-o", "out.XLSX", "IN"},
+                     {{"A3", "text: 301"},
+                      {"A4", "text:0301"},
+                      {"B4", "text:Main St"},
+                      {"C4", "number:20"},
+                      {"G4", ""}}},
+        WorkbookCase{"Table",
+                     {"table", "-o", "out.XLSX", "IN"},
+                     {{"A2", "text:S1  "}, {"B2", "number:38359"}, {"AA2", "number:1000"}}},
+        WorkbookCase{"Annual",
+                     {"annual", "--year", "2023", "-o", "out.XLSX", "YEAR"},
+                     {{"A2", "text:SYN1"},
+                      {"E2", "number:10000"},
+                      {"H2", "number:9.92"},
+                      {"K2", "text:07:00"},
+                      {"E3", ""}}},
+        WorkbookCase{
+            "Factors",
+            {"factors", "--year", "2023", "-o", "out.XLSX", "YEAR"},
+            {{"C2", "text:MADW"}, {"F2", "number:8000"}, {"F105", "number:1.25"}, {"F208", ""}}},
+        WorkbookCase{"Expand",
+                     {"expand", "--group", "SYN1", "-o", "out.XLSX", "YEAR"},
+                     {{"A2", "text:SHRT"}, {"F2", "number:9987"}, {"D3", "text:SYN1"}, {"F3", ""}}},
+        WorkbookCase{"Check",
+                     {"check", "-o", "out.XLSX", "YEAR"},
+                     {{"A2", "text:SYN1"}, {"B2", "number:44934"}}}),
+    [](const auto& info) { return info.param.name; });
+
+// The register adds names to workbooks only: every CSV keeps the bytes other programs read.
+TEST_F(CliTest, RegisterLeavesEveryCsvAsItIs) {
+  const std::string input = dir.write("y.dat", yearAndShortCount());
+  const std::string names = dir.write("reg.csv", "station,name,group\nSHRT,Short,\nSYN1,Ring,a\n");
+  for (Args args : {Args{"table"}, Args{"stats"}, Args{"check"}, Args{"annual"}, Args{"factors"},
+                    Args{"expand", "--group", "SYN1"}}) {
+    args.push_back(input);
+    const CliResult plain = runArgs(args);
+    args.insert(args.end() - 1, {"--register", names});
+    const CliResult named = runArgs(args);
+    EXPECT_EQ(plain.status, kExitOk) << plain.err;
+    EXPECT_EQ(named.out, plain.out) << args[0];
+  }
+}
+
+struct RegisterCase {
+  std::string text;
+  std::string named;
+};
+
+class BadRegisterTest : public CliTest, public ::testing::WithParamInterface<RegisterCase> {};
+
+// A register that cannot be read is a failure naming its line, before anything is written.
+TEST_P(BadRegisterTest, FailsNamingTheLineAndWritesNothing) {
+  const std::string output = dir.write("out.xlsx", "previous content");
+  const CliResult result = runArgs({"stats", "--register", dir.write("reg.csv", GetParam().text),
+                                    "-o", output, dir.write("w.dat", statsWeek())});
+  expectOneLineFailure(result);
+  EXPECT_NE(result.err.find("reg.csv, " + GetParam().named), std::string::npos) << result.err;
+  EXPECT_EQ(readFile("out.xlsx"), "previous content");
+}
+
+INSTANTIATE_TEST_SUITE_P(Registers, BadRegisterTest,
+                         ::testing::Values(RegisterCase{"name\nMain St\n", "line 1"},
+                                           RegisterCase{"station,name\n0301,A\n0301,B\n", "line 3"},
+                                           RegisterCase{"station,name\n0301\n", "line 2"}));
+
 struct UsageCase {
   Args args;  // IN stands for a count file, OUT for an existing output file
   std::string named;
@@ -321,6 +454,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"info", "IN", "b.Cont"}, "\"b.Cont\" is a table file, and only the first INPUT"},
         UsageCase{{"table", "-o", "a.csv", "-o", "b.csv", "IN"}, "more than once"},
         UsageCase{{"convert", "IN"}, "missing --output"},
+        UsageCase{{"convert", "-o", "t.XLSX", "IN"}, "names a workbook"},
+        UsageCase{{"stats", "--register", "OUT", "-o", "OUT", "IN"}, "is the register"},
         UsageCase{{"convert", "-o", "IN", "IN"}, "is the count file"},
         UsageCase{{"stats", "-o", "OUT", "--station", "0301,S1  ", "IN"},
                   "unknown station \"0301,S1  \""},
