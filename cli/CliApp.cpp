@@ -530,9 +530,10 @@ std::string helpText() {
   appendHelpLine(text, "-h, --help", "show this help and exit");
   appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
   text +=
-      "\nExit status: 0 on success, 1 when an input cannot be read or an output cannot be\n"
-      "written, 2 when the command line is wrong (also when it names a station or date that\n"
-      "the table does not hold, or an output that is a count file among the inputs).\n";
+      "\nExit status: 0 on success, 1 when an input or the register cannot be read or an\n"
+      "output cannot be written, 2 when the command line is wrong (also when it names a\n"
+      "station or date that the table does not hold, or an output that is a count file among\n"
+      "the inputs or the register).\n";
   return text;
 }
 

@@ -18,12 +18,13 @@ ExportCell figure(const std::optional<std::int32_t>& value) {
 
 // The register's texts a person reads beside the id: those of its known columns it has, then
 // its other columns as they are.
-constexpr std::string_view kDescriptions[] = {"name", "location", "direction", "group"};
+constexpr std::string_view kDescriptions[] = {"name", "location", "direction", "lanes", "group"};
 
 const std::string& description(const StationEntry& entry, std::string_view column) {
   if (column == "name") return entry.name;
   if (column == "location") return entry.location;
   if (column == "direction") return entry.direction;
+  if (column == "lanes") return entry.lanes;
   return entry.group;
 }
 

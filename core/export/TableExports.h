@@ -44,7 +44,7 @@ struct TableExport {
 };
 
 // The exports of the program. With a register, the workbook (and a window) gets the register's
-// name, location, direction and group columns that it has, then its other columns, after the
+// name, location, direction, lanes and group columns that it has, then its other columns, after the
 // station column; the CSV keeps exactly the columns it has without one. Figures are numbers in the
 // CSV's rounding; n/a is NotAvailable, an absent value empty.
 [[nodiscard]] TableExport statsExport(const StatResults& rows, const StationRegister* names);
