@@ -13,6 +13,8 @@
 #include "core/annual/ShortCounts.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
@@ -54,6 +56,7 @@ struct CommandLine {
   std::vector<std::string> inputs;
   bool helpRequested = false;
   std::ostream* report = nullptr;  // standard error: what a command tells besides its result
+  const StationRegister* names = nullptr;  // --register; null without one
 
   [[nodiscard]] const std::string* value(std::string_view longName) const {
     const auto found = values.find(longName);
@@ -77,7 +80,13 @@ struct Command {
 constexpr OptionSpec kOutputOption{
     "output", 'o', "FILE",
     "the file to write; replaced only on success, devices and FIFOs\n"
-    "                        written into"};
+    "                        written into. A table written to NAME.xlsx (any case) is an\n"
+    "                        Excel workbook with an About sheet; other names get the CSV"};
+constexpr OptionSpec kRegisterOption{
+    "register", '\0', "FILE",
+    "a station register (CSV with a station column, optional name,\n"
+    "                        location, direction, group, ...): workbooks get the names and\n"
+    "                        descriptions beside the station; CSV files stay as they are"};
 
 constexpr OptionSpec kSeverityOption{"severity", '\0', "C|W",
                                      "check: only the critical (C) or the warning (W) flags"};
@@ -120,7 +129,24 @@ void writeResult(const CommandLine& line, std::ostream& out, std::string_view te
   }
 }
 
+// A table goes to the -o file, as a workbook when its name ends in .xlsx, else to standard
+// output as CSV: the CSV bytes never depend on the register, other programs read them.
+void writeExport(const CommandLine& line, std::ostream& out, const TableExport& table,
+                 WorkbookAbout about) {
+  if (const std::string* path = line.value("output")) {
+    saveTableExport(*path, table, std::move(about));
+  } else {
+    writeToStream(out, buildCsvText(table.table, table.format));
+  }
+}
+
 void runConvert(const CommandLine& line, std::ostream& /*out*/) {
+  // A table file named .xlsx would be mistaken for a workbook by everything that opens it.
+  if (isWorkbookPath(*line.value("output"))) {
+    throw UsageError("convert: " + quoted(*line.value("output")) +
+                     " names a workbook; convert writes a table file (table -o NAME.xlsx "
+                     "writes the hourly table as a workbook)");
+  }
   ATRTable table;
   loadInputs(table, line.inputs);
   table.SaveToFile(*line.value("output"));
@@ -129,7 +155,12 @@ void runConvert(const CommandLine& line, std::ostream& /*out*/) {
 void runTable(const CommandLine& line, std::ostream& out) {
   ATRTable table;
   loadInputs(table, line.inputs);
-  writeResult(line, out, tableCsv(table));
+  // The CSV is written straight from the table: the hourly table is the one export that grows
+  // with stations x dates, and its cells as ExportTable take six times the memory.
+  const std::string* path = line.value("output");
+  if (path == nullptr || !isWorkbookPath(*path)) return writeResult(line, out, tableCsv(table));
+  writeExport(line, out, hourlyExport(table, line.names),
+              aboutTable(table, line.inputs, line.names));
 }
 
 // One "name: value" line per figure, numbers plain so that scripts can read them; a table
@@ -233,7 +264,10 @@ void runStats(const CommandLine& line, std::ostream& out) {
   }
   const std::vector<bool> leaveOut =
       line.value("exclude-critical") != nullptr ? criticalDays(table) : std::vector<bool>();
-  writeResult(line, out, BuildStatsCsvText(ComputeStationStats(table, selection, leaveOut)));
+  WorkbookAbout about = aboutSelection(table, selection, line.inputs, line.names);
+  if (!leaveOut.empty()) about.definitions.emplace_back("Days with a critical flag left out");
+  writeExport(line, out, statsExport(ComputeStationStats(table, selection, leaveOut), line.names),
+              std::move(about));
 }
 
 std::optional<Severity> parseSeverity(const std::string* text) {
@@ -287,8 +321,13 @@ void requireYear(const ATRTable& table, std::optional<int> year, std::string_vie
   throw UsageError(std::string(command) + ": the table holds no date in " + std::to_string(*year));
 }
 
-std::vector<StationYear> annualRows(const CommandLine& line, std::string_view command,
-                                    const PeakWindows& windows) {
+struct AnnualRun {
+  std::vector<StationYear> rows;
+  WorkbookAbout about;
+};
+
+AnnualRun annualRows(const CommandLine& line, std::string_view command,
+                     const PeakWindows& windows) {
   const std::optional<int> year = parseYear(line, command);
   ATRTable table;
   loadInputs(table, line.inputs);
@@ -299,9 +338,10 @@ std::vector<StationYear> annualRows(const CommandLine& line, std::string_view co
   options.windows = windows;
   const CountView view = CountView::of(table);
   options.excluded = excludingCriticalDays(view);
+  AnnualRun run{{}, aboutStations(table, options.stations, year, line.inputs, line.names)};
   // An empty pick means every station to the computation; a table without stations has none.
-  if (options.stations.empty()) return {};
-  return ComputeAnnualFigures(view, options);
+  if (!options.stations.empty()) run.rows = ComputeAnnualFigures(view, options);
+  return run;
 }
 
 void runCheck(const CommandLine& line, std::ostream& out) {
@@ -309,15 +349,15 @@ void runCheck(const CommandLine& line, std::ostream& out) {
   filter.severity = parseSeverity(line.value("severity"));
   ATRTable table;
   loadInputs(table, line.inputs);
-  if (const std::string* names = line.value("stations")) {
+  const std::vector<std::int32_t> picked = stationIndexes(table, line.value("stations"), "check");
+  if (line.value("stations") != nullptr) {
     filter.stations.assign(static_cast<std::size_t>(table.StaCount()), false);
-    for (const std::int32_t s : stationIndexes(table, names, "check")) {
-      filter.stations[static_cast<std::size_t>(s)] = true;
-    }
+    for (const std::int32_t s : picked) filter.stations[static_cast<std::size_t>(s)] = true;
   }
   const CheckResults results = RunDataChecks(table);
   const std::vector<CheckFlag> flags = selectFlags(results, filter);
-  writeResult(line, out, BuildChecksCsvText(flags, results.stations()));
+  writeExport(line, out, checksExport(flags, results.stations(), line.names),
+              aboutStations(table, picked, std::nullopt, line.inputs, line.names));
   *line.report << checkCountsLine(countByCode(flags)) << '\n';
 }
 
@@ -331,11 +371,16 @@ void runAnnual(const CommandLine& line, std::ostream& out) {
     }
     windows = *parsed;
   }
-  writeResult(line, out, BuildAnnualCsvText(annualRows(line, "annual", windows)));
+  AnnualRun run = annualRows(line, "annual", windows);
+  run.about.definitions.push_back(
+      "Peak windows: AM " + std::to_string(windows.amBegin) + "-" + std::to_string(windows.amEnd) +
+      ", PM " + std::to_string(windows.pmBegin) + "-" + std::to_string(windows.pmEnd));
+  writeExport(line, out, annualExport(run.rows, line.names), std::move(run.about));
 }
 
 void runFactors(const CommandLine& line, std::ostream& out) {
-  writeResult(line, out, BuildFactorsCsvText(annualRows(line, "factors", kNoonWindows)));
+  AnnualRun run = annualRows(line, "factors", kNoonWindows);
+  writeExport(line, out, factorsExport(run.rows, line.names), std::move(run.about));
 }
 
 void runExpand(const CommandLine& line, std::ostream& out) {
@@ -365,8 +410,9 @@ void runExpand(const CommandLine& line, std::ostream& out) {
       }
     }
   }
-  writeResult(line, out,
-              BuildExpandCsvText(ExpandShortCounts(view, expanded, groups, options.excluded)));
+  writeExport(line, out,
+              expandExport(ExpandShortCounts(view, expanded, groups, options.excluded), line.names),
+              aboutStations(table, expanded, year, line.inputs, line.names));
 }
 
 const std::vector<Command>& commands() {
@@ -374,19 +420,19 @@ const std::vector<Command>& commands() {
       {"convert",
        "convert -o OUT.cont INPUT...",
        "save the table as a table file",
-       {kOutputOption},
+       {kOutputOption, kRegisterOption},
        {"output"},
        &runConvert},
       {"table",
-       "table [-o OUT.csv] INPUT...",
+       "table [-o OUT.csv|OUT.xlsx] INPUT...",
        "write the table as CSV (station,date,h00..h23,total), to standard output without -o;\n"
        "      an hour not counted is an empty field, total is empty unless all 24 hours were\n"
        "      counted, and a station and date without any counted hour has no row",
-       {kOutputOption},
+       {kOutputOption, kRegisterOption},
        {},
        &runTable},
       {"stats",
-       "stats [-o OUT.csv] [--stations NAMES] [--station NAME]... [--dates DATES] "
+       "stats [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--station NAME]... [--dates DATES] "
        "[--exclude-critical] INPUT...",
        "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
        "      Max DT, SD, AWDDT, AWEDT, Days; CR LF lines) for the picked stations and dates,\n"
@@ -395,7 +441,8 @@ const std::vector<Command>& commands() {
        "      --exclude-critical only those without a critical check flag; a figure without\n"
        "      such a day is an empty field. A table without stations is a failure (\"You must\n"
        "      create the data first.\")",
-       {kOutputOption, kStationsOption, kStationOption, kDatesOption, kExcludeCriticalOption},
+       {kOutputOption, kStationsOption, kStationOption, kDatesOption, kExcludeCriticalOption,
+        kRegisterOption},
        {},
        &runStats},
       {"info",
@@ -403,37 +450,37 @@ const std::vector<Command>& commands() {
        "write what the table holds, one \"name: value\" line each: stations, dates, first\n"
        "      date, last date, records (stations x dates), counted hours, complete days (all 24\n"
        "      hours counted), hours not counted",
-       {},
+       {kRegisterOption},
        {},
        &runInfo},
       {"check",
-       "check [-o OUT.csv] [--severity C|W] [--stations NAMES] INPUT...",
+       "check [-o OUT.csv|OUT.xlsx] [--severity C|W] [--stations NAMES] INPUT...",
        "check every station-day and write one row per flag (station,date,code,severity,\n"
        "      detail; LF lines), in station then date order; the flags per code go to standard\n"
        "      error. Exit 0 whatever the checks found",
-       {kOutputOption, kSeverityOption, kStationsOption},
+       {kOutputOption, kSeverityOption, kStationsOption, kRegisterOption},
        {},
        &runCheck},
       {"annual",
-       "annual [-o OUT.csv] [--stations NAMES] [--year YYYY] [--peaks WINDOWS] INPUT...",
+       "annual [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--year YYYY] [--peaks WINDOWS] INPUT...",
        "write the annual figures, one row per station and calendar year: valid days, ADT, AADT\n"
        "      (empty unless all 84 month x day-of-week cells hold a valid day), covered cells,\n"
        "      V30, K30, V100, K100 and the average weekday's AM and PM peak hours",
-       {kOutputOption, kStationsOption, kYearOption, kPeaksOption},
+       {kOutputOption, kStationsOption, kYearOption, kPeaksOption, kRegisterOption},
        {},
        &runAnnual},
       {"factors",
-       "factors [-o OUT.csv] [--stations NAMES] [--year YYYY] INPUT...",
+       "factors [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--year YYYY] INPUT...",
        "write MADW, MADT, AADW and the factors MF, DF, F of every station and year, one value\n"
        "      per row (station,year,kind,month,dow,value,n; dow 1 = Monday)",
-       {kOutputOption, kStationsOption, kYearOption},
+       {kOutputOption, kStationsOption, kYearOption, kRegisterOption},
        {},
        &runFactors},
       {"expand",
-       "expand --group NAMES [--stations NAMES] [--year YYYY] [-o OUT.csv] INPUT...",
+       "expand --group NAMES [--stations NAMES] [--year YYYY] [-o OUT.csv|OUT.xlsx] INPUT...",
        "estimate the AADT of short counts: each station's valid days times the group's mean\n"
        "      factor F(month, day of week), averaged; group members without AADT are left out",
-       {kOutputOption, kGroupOption, kStationsOption, kYearOption},
+       {kOutputOption, kGroupOption, kStationsOption, kYearOption, kRegisterOption},
        {"group"},
        &runExpand},
   };
@@ -455,7 +502,8 @@ std::string helpText() {
       "Reads hourly traffic count files (ATRyyyymmddw#.dat) and table files (*.cont) into one\n"
       "count table. Inputs are taken in order: the first is loaded as a table file when its\n"
       "name ends in .cont (any case) and read as a count file otherwise; every further input\n"
-      "is a count file added to the table; only the first may be a table file.\n\nCommands:\n";
+      "is a count file added to the table; only the first may be a table file. Every command\n"
+      "takes --register FILE.\n\nCommands:\n";
   for (const Command& command : commands()) {
     text += "  ostrilo-cli ";
     text += command.synopsis;
@@ -482,9 +530,10 @@ std::string helpText() {
   appendHelpLine(text, "-h, --help", "show this help and exit");
   appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
   text +=
-      "\nExit status: 0 on success, 1 when an input cannot be read or an output cannot be\n"
-      "written, 2 when the command line is wrong (also when it names a station or date that\n"
-      "the table does not hold, or an output that is a count file among the inputs).\n";
+      "\nExit status: 0 on success, 1 when an input or the register cannot be read or an\n"
+      "output cannot be written, 2 when the command line is wrong (also when it names a\n"
+      "station or date that the table does not hold, or an output that is a count file among\n"
+      "the inputs or the register).\n";
   return text;
 }
 
@@ -626,6 +675,11 @@ void refuseOutputOverInput(const Command& command, const CommandLine& line) {
                        " is the count file " + quotedName(input) + " read as an input");
     }
   }
+  const std::string* names = line.value("register");
+  if (names != nullptr && isSameRegularFile(*output, *names)) {
+    throw UsageError(std::string(command.name) + ": the output " + quotedName(*output) +
+                     " is the register " + quotedName(*names));
+  }
 }
 
 int runCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -647,6 +701,11 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
     return kExitOk;
   }
   refuseOutputOverInput(*command, line);
+  std::optional<StationRegister> names;
+  if (const std::string* path = line.value("register")) {
+    names = StationRegister::load(*path);
+    line.names = &*names;
+  }
   command->run(line, out);
   return kExitOk;
 }

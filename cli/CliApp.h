@@ -16,10 +16,10 @@ inline constexpr int kExitFailure = 1;  // an input could not be read or an outp
 inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 
 // Runs one ostrilo-cli command line; args excludes the program name. Results go to out (help,
-// CSV without -o); problems go to err as "ostrilo-cli: <description>", a single line for every
-// failure and usage error. Returns the exit status. Outputs go through writeOutputFile, so an
-// existing output file is left untouched whenever the command fails; an output that is a count
-// file among the inputs is refused.
+// CSV without -o), or to the -o file, as a workbook when it is named NAME.xlsx; problems go to err
+// as "ostrilo-cli: <description>", a single line for every failure and usage error. Returns the
+// exit status. Outputs go through writeOutputFile, so an existing output file is left untouched
+// whenever the command fails; an output that is a count file among the inputs is refused.
 [[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err);
 
 // True when the name ends in ".cont", in any case: such a first input is a table file.

@@ -64,6 +64,10 @@ std::string cellText(const ExportCell& cell, const ExportColumn& column,
                      std::string_view notAvailable) {
   if (const auto* number = std::get_if<double>(&cell)) return numberText(*number, column);
   if (const auto* text = std::get_if<std::string>(&cell)) return *text;
+  if (const auto* own = std::get_if<FixedNumber>(&cell)) {
+    if (!std::isfinite(own->value)) return {};
+    return own->places > 0 ? fixed(own->value, own->places) : wholeNumber(own->value);
+  }
   if (std::holds_alternative<NotAvailable>(cell)) return std::string(notAvailable);
   return {};
 }

@@ -35,9 +35,17 @@ struct NotAvailable {
   friend bool operator==(NotAvailable, NotAvailable) = default;
 };
 
-// Empty, not available, a number (a figure or a date number) or text. A number in a Text
-// column and text in a figure column are written as they are.
-using ExportCell = std::variant<std::monostate, NotAvailable, double, std::string>;
+// A figure with decimals of its own, for a column whose rows hold figures of different kinds
+// (a long table of whole vehicles and factors). Whole numbers round halves to even.
+struct FixedNumber {
+  double value = 0;
+  int places = 0;
+  friend bool operator==(FixedNumber, FixedNumber) = default;
+};
+
+// Empty, not available, a number (a figure or a date number), text or a figure with its own
+// decimals. A number in a Text column and text in a figure column are written as they are.
+using ExportCell = std::variant<std::monostate, NotAvailable, double, std::string, FixedNumber>;
 
 // One exported table as plain data, written alike to CSV and to a workbook.
 struct ExportTable {

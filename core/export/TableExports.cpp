@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/checks/CheckReport.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
@@ -15,9 +16,64 @@ ExportCell figure(const std::optional<std::int32_t>& value) {
   return static_cast<double>(*value);
 }
 
-ExportCell nameCell(const StationRegister& names, std::string_view station) {
-  return std::string(names.name(station));
+// The register's texts a person reads beside the id: those of its known columns it has, then
+// its other columns as they are.
+constexpr std::string_view kDescriptions[] = {"name", "location", "direction", "lanes", "group"};
+
+const std::string& description(const StationEntry& entry, std::string_view column) {
+  if (column == "name") return entry.name;
+  if (column == "location") return entry.location;
+  if (column == "direction") return entry.direction;
+  if (column == "lanes") return entry.lanes;
+  return entry.group;
 }
+
+void addRegisterColumns(ExportTable& table, const StationRegister* names, bool titleCase) {
+  if (names == nullptr) return;
+  for (const std::string_view column : kDescriptions) {
+    if (!names->hasColumn(column)) continue;
+    std::string header(column);
+    if (titleCase) header[0] = static_cast<char>(header[0] - 'a' + 'A');
+    table.columns.push_back({header, ColumnKind::Text, 0, false});
+  }
+  for (const std::string& header : names->extraColumns()) {
+    table.columns.push_back({header, ColumnKind::Text, 0, false});
+  }
+}
+
+void addRegisterCells(std::vector<ExportCell>& cells, const StationRegister* names,
+                      std::string_view station) {
+  if (names == nullptr) return;
+  const StationEntry* entry = names->find(station);
+  for (const std::string_view column : kDescriptions) {
+    if (!names->hasColumn(column)) continue;
+    cells.emplace_back(entry != nullptr ? description(*entry, column) : std::string());
+  }
+  for (std::size_t i = 0; i < names->extraColumns().size(); ++i) {
+    cells.emplace_back(entry != nullptr ? entry->extra[i] : std::string());
+  }
+}
+
+ExportCell optionalFigure(const std::optional<double>& value) {
+  if (!value) return NotAvailable{};
+  return *value;
+}
+
+std::string joined(const std::vector<std::string>& items, std::string_view separator) {
+  std::string text;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i > 0) text += separator;
+    text += items[i];
+  }
+  return text;
+}
+
+void addColumns(ExportTable& table, std::initializer_list<ExportColumn> columns) {
+  table.columns.insert(table.columns.end(), columns);
+}
+
+const std::string kValidDay = "Valid day: complete, total above 0, no critical flag";
+const std::string kAadt = "AADT: AASHTO method, 84 cells";
 
 WorkbookAbout about(const ATRTable& table, const std::vector<std::int32_t>& stations,
                     const std::vector<std::int32_t>& dates, std::vector<std::string> sources,
@@ -49,13 +105,13 @@ ExportTable statsExportTable(const StatResults& rows, const StationRegister* nam
   ExportTable table;
   table.title = "Statistics";
   table.columns.push_back({"ATR ID", ColumnKind::Text});
-  if (names != nullptr) table.columns.push_back({"Name", ColumnKind::Text, 0, false});
+  addRegisterColumns(table, names, true);
   for (const char* header : {"ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT", "Days"}) {
     table.columns.push_back({header, ColumnKind::Integer});
   }
   for (const StationStat& row : rows) {
     std::vector<ExportCell> cells{row.AtrId};
-    if (names != nullptr) cells.push_back(nameCell(*names, row.AtrId));
+    addRegisterCells(cells, names, row.AtrId);
     for (const auto& value : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
       cells.push_back(figure(value));
     }
@@ -69,7 +125,7 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
   ExportTable out;
   out.title = "Hourly volumes";
   out.columns.push_back({"station", ColumnKind::Text});
-  if (names != nullptr) out.columns.push_back({"name", ColumnKind::Text, 0, false});
+  addRegisterColumns(out, names, false);
   out.columns.push_back({"date", ColumnKind::Date});
   for (int hour = 0; hour < kHoursPerDay; ++hour) {
     out.columns.push_back({(hour < 10 ? "h0" : "h") + std::to_string(hour), ColumnKind::Integer});
@@ -85,7 +141,7 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
       if (counted == 0) continue;
       const std::string station = table.StaNamebyIndex(s);
       out.cells.emplace_back(station);
-      if (names != nullptr) out.cells.push_back(nameCell(*names, station));
+      addRegisterCells(out.cells, names, station);
       out.cells.emplace_back(date);
       const HourlyVolumes volumes = table.VolArrByIndex(d, s);
       for (int hour = 0; hour < kHoursPerDay; ++hour) {
@@ -105,6 +161,178 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
   return out;
 }
 
+TableExport statsExport(const StatResults& rows, const StationRegister* names) {
+  return {statsExportTable(rows, names),
+          kStatsCsvFormat,
+          {"Complete day: all 24 hours counted", "ADT: mean daily total of the complete days",
+           "SD: population standard deviation about ADT",
+           "AWDDT, AWEDT: means of the complete Monday-Friday and Saturday-Sunday days"}};
+}
+
+TableExport hourlyExport(const ATRTable& table, const StationRegister* names) {
+  return {hourlyExportTable(table, names), {}, {"total: only when all 24 hours were counted"}};
+}
+
+TableExport annualExport(const std::vector<StationYear>& rows, const StationRegister* names) {
+  ExportTable out;
+  out.title = "Annual figures";
+  addColumns(out, {{"station", ColumnKind::Text}});
+  addRegisterColumns(out, names, false);
+  addColumns(out, {{"year", ColumnKind::Integer},
+                   {"valid_days", ColumnKind::Integer},
+                   {"adt", ColumnKind::Integer},
+                   {"aadt", ColumnKind::Integer},
+                   {"cells", ColumnKind::Integer},
+                   {"v30", ColumnKind::Integer},
+                   {"k30_pct", ColumnKind::Decimal, 2},
+                   {"v100", ColumnKind::Integer},
+                   {"k100_pct", ColumnKind::Decimal, 2}});
+  for (const char* window : {"wd_am_peak_", "wd_pm_peak_"}) {
+    const std::string prefix = window;
+    addColumns(out, {{prefix + "hour", ColumnKind::Text},
+                     {prefix + "volume", ColumnKind::Integer},
+                     {prefix + "pct", ColumnKind::Decimal, 2}});
+  }
+  for (const StationYear& row : rows) {
+    std::vector<ExportCell> cells{row.station};
+    addRegisterCells(cells, names, row.station);
+    cells.insert(cells.end(), {double(row.year), double(row.validDays), optionalFigure(row.adt),
+                               optionalFigure(row.aadt), double(row.coveredCells)});
+    for (const DesignHour* design : {&row.v30, &row.v100}) {
+      cells.push_back(design->volume ? ExportCell(double(*design->volume)) : NotAvailable{});
+      cells.push_back(optionalFigure(design->kPct));
+    }
+    for (const auto* peak : {&row.weekday.am, &row.weekday.pm}) {
+      if (*peak) {
+        const PeakHour& hour = (*peak)->ofAverageDay;
+        cells.insert(cells.end(), {formatHour(hour.hour), hour.volume, hour.sharePct});
+      } else {
+        cells.insert(cells.end(), 3, ExportCell());
+      }
+    }
+    out.addRow(std::move(cells));
+  }
+  return {std::move(out),
+          {},
+          {kValidDay, kAadt, "K30: 30th highest hour / AADT", "K100: 100th highest hour / AADT",
+           "Peak hours: of the average weekday"}};
+}
+
+TableExport factorsExport(const std::vector<StationYear>& rows, const StationRegister* names) {
+  ExportTable out;
+  out.title = "Factors";
+  addColumns(out, {{"station", ColumnKind::Text}});
+  addRegisterColumns(out, names, false);
+  addColumns(out, {{"year", ColumnKind::Integer},
+                   {"kind", ColumnKind::Text},
+                   {"month", ColumnKind::Integer},
+                   {"dow", ColumnKind::Integer},
+                   {"value", ColumnKind::Decimal, 4},
+                   {"n", ColumnKind::Integer}});
+  for (const StationYear& row : rows) {
+    std::vector<ExportCell> lead{row.station};
+    addRegisterCells(lead, names, row.station);
+    lead.emplace_back(double(row.year));
+    // month and dow count from 1; 0 leaves the field empty for a kind without it.
+    const auto add = [&](const char* kind, std::size_t month, std::size_t dow,
+                         const std::optional<double>& value, std::int32_t n, int places) {
+      std::vector<ExportCell> cells = lead;
+      cells.emplace_back(std::string(kind));
+      for (const std::size_t part : {month, dow}) {
+        cells.push_back(part > 0 ? ExportCell(double(part)) : ExportCell());
+      }
+      cells.push_back(value ? ExportCell(FixedNumber{*value, places}) : NotAvailable{});
+      cells.emplace_back(double(n));
+      out.addRow(std::move(cells));
+    };
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+        add("MADW", m + 1, k + 1, row.madw[m][k].value, row.madw[m][k].n, 0);
+      }
+    }
+    for (std::size_t m = 0; m < kMonths; ++m)
+      add("MADT", m + 1, 0, row.madt[m].value, row.madt[m].n, 0);
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k)
+      add("AADW", 0, k + 1, row.aadw[k].value, row.aadw[k].n, 0);
+    for (std::size_t m = 0; m < kMonths; ++m) add("MF", m + 1, 0, row.mf[m], row.madt[m].n, 4);
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) add("DF", 0, k + 1, row.df[k], row.aadw[k].n, 4);
+    for (std::size_t m = 0; m < kMonths; ++m) {
+      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
+        add("F", m + 1, k + 1, row.f[m][k], row.madw[m][k].n, 4);
+      }
+    }
+  }
+  return {std::move(out),
+          {},
+          {kValidDay, kAadt, "MF = AADT / MADT, DF = AADT / AADW, F = AADT / MADW",
+           "dow: 1 = Monday .. 7 = Sunday; n: valid days behind the value"}};
+}
+
+TableExport expandExport(std::span<const ShortCountEstimate> estimates,
+                         const StationRegister* names) {
+  ExportTable out;
+  out.title = "Short-count estimates";
+  addColumns(out, {{"station", ColumnKind::Text}});
+  addRegisterColumns(out, names, false);
+  addColumns(out, {{"year", ColumnKind::Integer},
+                   {"group", ColumnKind::Text},
+                   {"left_out", ColumnKind::Text},
+                   {"days", ColumnKind::Integer},
+                   {"est_aadt", ColumnKind::Integer},
+                   {"days_used", ColumnKind::Text}});
+  for (const ShortCountEstimate& estimate : estimates) {
+    std::vector<ExportCell> cells{estimate.station};
+    addRegisterCells(cells, names, estimate.station);
+    cells.emplace_back(double(estimate.year));
+    if (estimate.group != nullptr) {
+      cells.insert(cells.end(),
+                   {joined(estimate.group->members, ";"), joined(estimate.group->leftOut, ";")});
+    } else {
+      cells.insert(cells.end(), 2, ExportCell());
+    }
+    cells.emplace_back(double(estimate.daysUsed.size()));
+    cells.push_back(optionalFigure(estimate.aadt));
+    std::vector<std::string> days;
+    for (const DateNumber day : estimate.daysUsed) days.push_back(isoDate(day));
+    cells.emplace_back(joined(days, " "));
+    out.addRow(std::move(cells));
+  }
+  return {std::move(out),
+          {},
+          {kValidDay, kAadt,
+           "est_aadt: mean over the valid days of the day's total x the group's mean "
+           "F(month, day of week)"}};
+}
+
+TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::string> stations,
+                         const StationRegister* names) {
+  ExportTable out;
+  out.title = "Data checks";
+  addColumns(out, {{"station", ColumnKind::Text}});
+  addRegisterColumns(out, names, false);
+  addColumns(out, {{"date", ColumnKind::Date},
+                   {"code", ColumnKind::Text},
+                   {"severity", ColumnKind::Text},
+                   {"detail", ColumnKind::Text}});
+  for (const CheckFlag& flag : flags) {
+    const std::string& station = stations[static_cast<std::size_t>(flag.station)];
+    std::vector<ExportCell> cells{station};
+    addRegisterCells(cells, names, station);
+    // A month flag names its month, which no date cell can.
+    cells.push_back(flag.wholeMonth() ? ExportCell(flagDateText(flag)) : ExportCell(flag.day));
+    cells.insert(cells.end(), {std::string(checkCodeName(flag.code)),
+                               std::string(1, severityLetter(flag.severity())), flag.detail});
+    out.addRow(std::move(cells));
+  }
+  return {std::move(out), {}, {"severity: C critical, W warning"}};
+}
+
+void saveTableExport(const std::string& path, const TableExport& table, WorkbookAbout about) {
+  about.definitions.insert(about.definitions.begin(), table.definitions.begin(),
+                           table.definitions.end());
+  saveExport(path, table.table, table.format, about);
+}
+
 WorkbookAbout aboutSelection(const ATRTable& table, const PlotSelection& selection,
                              std::vector<std::string> sources, const StationRegister* names) {
   const auto widen = [](const auto& picked) {
@@ -117,6 +345,16 @@ WorkbookAbout aboutSelection(const ATRTable& table, const PlotSelection& selecti
 WorkbookAbout aboutTable(const ATRTable& table, std::vector<std::string> sources,
                          const StationRegister* names) {
   return about(table, upTo(table.StaCount()), upTo(table.DateCount()), std::move(sources), names);
+}
+
+WorkbookAbout aboutStations(const ATRTable& table, std::span<const std::int32_t> stations,
+                            std::optional<int> year, std::vector<std::string> sources,
+                            const StationRegister* names) {
+  std::vector<std::int32_t> dates;
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    if (!year || civilFromDate(table.DatebyIndex(d)).year == *year) dates.push_back(d);
+  }
+  return about(table, {stations.begin(), stations.end()}, dates, std::move(sources), names);
 }
 
 }  // namespace ostrilo

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "core/annual/AnnualFigures.h"
+#include "core/annual/ShortCounts.h"
+#include "core/checks/DataChecks.h"
 #include "core/export/ExportTable.h"
 #include "core/export/WorkbookWriter.h"
 #include "core/stats/StationStats.h"
@@ -17,17 +23,54 @@ struct PlotSelection;
 inline constexpr CsvFormat kStatsCsvFormat{", ", ",  ", "\r\n", ""};
 
 // The statistics as a table: ATR ID (text), ADT ... AWEDT and Days (whole numbers), an empty
-// figure as an empty cell. With a register, a Name column follows ATR ID for the workbook and
-// the windows; it is left out of the CSV, which stays the statistics file.
+// figure as an empty cell. With a register, its columns follow ATR ID (Name, Location, ...) for
+// the workbook and the windows; they are left out of the CSV, which stays the statistics file.
 [[nodiscard]] ExportTable statsExportTable(const StatResults& rows,
                                            const StationRegister* names = nullptr);
 
 // The hourly table: station, date, h00 ... h23, total; one row per station and date with at
 // least one counted hour, dates in table order and stations within them. An hour not counted
-// is an empty cell, total is empty unless all 24 hours were counted. With a register, a name
-// column follows station, outside the CSV.
+// is an empty cell, total is empty unless all 24 hours were counted. With a register, its
+// columns follow station, outside the CSV.
 [[nodiscard]] ExportTable hourlyExportTable(const ATRTable& table,
                                             const StationRegister* names = nullptr);
+
+// Everything one export needs: its table, the CSV layout that other programs read, and the
+// definitions a person needs to read the figures.
+struct TableExport {
+  ExportTable table;
+  CsvFormat format;
+  std::vector<std::string> definitions;
+};
+
+// The exports of the program. With a register, the workbook (and a window) gets the register's
+// name, location, direction, lanes and group columns that it has, then its other columns, after the
+// station column; the CSV keeps exactly the columns it has without one. Figures are numbers in the
+// CSV's rounding; n/a is NotAvailable, an absent value empty.
+[[nodiscard]] TableExport statsExport(const StatResults& rows, const StationRegister* names);
+[[nodiscard]] TableExport hourlyExport(const ATRTable& table, const StationRegister* names);
+// station, year, valid_days, adt, aadt, cells, v30, k30_pct, v100, k100_pct and the average
+// weekday's AM and PM peak hour ("07:00", text), volume and percentage.
+[[nodiscard]] TableExport annualExport(const std::vector<StationYear>& rows,
+                                       const StationRegister* names);
+// The long form station, year, kind, month, dow, value, n: MADW, MADT, AADW in whole vehicles
+// and the factors MF, DF, F with 4 decimals, each a FixedNumber.
+[[nodiscard]] TableExport factorsExport(const std::vector<StationYear>& rows,
+                                        const StationRegister* names);
+// station, year, group and left_out (names joined by ';'), days, est_aadt, days_used (dates
+// joined by ' ').
+[[nodiscard]] TableExport expandExport(std::span<const ShortCountEstimate> estimates,
+                                       const StationRegister* names);
+// station, date (a date cell, or yyyy-mm text for a month flag), code, severity, detail.
+// stations are the station names by index (CheckResults::stations()).
+[[nodiscard]] TableExport checksExport(std::span<const CheckFlag> flags,
+                                       std::span<const std::string> stations,
+                                       const StationRegister* names);
+
+// Saves an export: a workbook when path ends in .xlsx (any case), whose About sheet lists the
+// export's definitions before about's own; else the CSV. A failed save changes nothing; throws
+// Error naming path.
+void saveTableExport(const std::string& path, const TableExport& table, WorkbookAbout about);
 
 // The About sheet of an export over the picked stations and dates, or over the whole table.
 [[nodiscard]] WorkbookAbout aboutSelection(const ATRTable& table, const PlotSelection& selection,
@@ -35,5 +78,10 @@ inline constexpr CsvFormat kStatsCsvFormat{", ", ",  ", "\r\n", ""};
                                            const StationRegister* names = nullptr);
 [[nodiscard]] WorkbookAbout aboutTable(const ATRTable& table, std::vector<std::string> sources,
                                        const StationRegister* names = nullptr);
+// Over the given station indexes and the table's dates of year (every date without one).
+[[nodiscard]] WorkbookAbout aboutStations(const ATRTable& table,
+                                          std::span<const std::int32_t> stations,
+                                          std::optional<int> year, std::vector<std::string> sources,
+                                          const StationRegister* names = nullptr);
 
 }  // namespace ostrilo

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "core/export/Utf8Text.h"
@@ -44,6 +45,10 @@ class TempFolder {
  private:
   std::string m_path;
 };
+
+std::string decimalsFormat(int places) {
+  return places > 0 ? "0." + std::string(static_cast<std::size_t>(places), '0') : "0";
+}
 
 std::string numberFormat(const ExportColumn& column) {
   const std::string places =
@@ -115,6 +120,7 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
   format_set_bold(bold);
   std::vector<lxw_format*> formats;
   std::vector<std::size_t> widths;
+  std::map<int, lxw_format*> ownFormats;  // by places, for FixedNumber cells
   for (const ExportColumn& column : table.columns) {
     lxw_format* format = nullptr;
     if (column.kind != ColumnKind::Text) {
@@ -131,6 +137,12 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
       const ExportCell& cell = table.cell(r, c);
       if (const auto* number = std::get_if<double>(&cell); number && !std::isfinite(*number)) {
         continue;
+      }
+      if (const auto* own = std::get_if<FixedNumber>(&cell);
+          own && !ownFormats.contains(own->places)) {
+        lxw_format* format = workbook_add_format(out.book());
+        format_set_num_format(format, decimalsFormat(own->places).c_str());
+        ownFormats.emplace(own->places, format);
       }
       widths[c] = std::max(widths[c], utf8Length(cellText(cell, table.columns[c])));
     }
@@ -152,6 +164,10 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
       const ExportColumn& column = table.columns[c];
       if (const auto* text = std::get_if<std::string>(&cell)) {
         out.text(r + 1, c, *text, nullptr);
+      } else if (const auto* own = std::get_if<FixedNumber>(&cell);
+                 own && std::isfinite(own->value)) {
+        const double value = own->places > 0 ? own->value : std::nearbyint(own->value);
+        out.number(r + 1, c, value, ownFormats.at(own->places));
       } else if (const auto* number = std::get_if<double>(&cell);
                  number && std::isfinite(*number)) {
         if (column.kind == ColumnKind::Date) {

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -58,6 +61,18 @@ std::string statsWeek() {
   return text + dayLines(" 301", day(2005, 1, 7), spread(40)) +
          dayLines("0301", day(2005, 1, 8), spread(20)) +
          dayLines(" 301", day(2005, 1, 10), spread(60));
+}
+
+// A year with an AADT at SYN1 and a short count at SHRT, whose Thursday with eight dead morning
+// hours has a critical flag.
+std::string yearAndShortCount() {
+  test::Day deadMorning = spread(24000);
+  std::fill_n(deadMorning.begin(), 8, 0);
+  return test::syntheticYear("SYN1") + dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
+         dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
+         dayLines("SHRT", day(2023, 3, 16), deadMorning) +
+         dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
+         dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
 }
 
 struct CliResult {
@@ -152,6 +167,11 @@ TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
   const CliResult control = runArgs({"table", path("\x1b[2J.dat")});
   expectOneLineFailure(control);
   EXPECT_NE(control.err.find("\\x1B[2J.dat"), std::string::npos) << control.err;
+  // The register is read before the inputs.
+  const std::string names = dir.write("reg.csv", "station,name\n0301,A\n0301,B\n");
+  const CliResult badNames = runArgs({"table", "--register", names, bad});
+  expectOneLineFailure(badNames);
+  EXPECT_NE(badNames.err.find("reg.csv, line 3"), std::string::npos) << badNames.err;
 }
 
 TEST_F(CliTest, FailureLeavesAnExistingOutputUntouched) {
@@ -258,14 +278,7 @@ TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
 // SYN1's half day of 2024 would make a group of that year without --year. SHRT's Thursday with
 // eight dead morning hours has a critical flag, so it is no valid day of the estimate.
 TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
-  test::Day deadMorning = spread(24000);
-  std::fill_n(deadMorning.begin(), 8, 0);
-  const std::string text = test::syntheticYear("SYN1") +
-                           test::dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
-                           test::dayLines("SHRT", day(2023, 3, 15), spread(9800)) +
-                           test::dayLines("SHRT", day(2023, 3, 16), deadMorning) +
-                           test::dayLines("SHRT", day(2024, 1, 1), spread(9800)) +
-                           test::dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
+  const std::string text = yearAndShortCount();
   const std::string input = dir.write("y.dat", text);
   const ATRTable table = test::tableOf(text);
   AnnualOptions options;
@@ -284,7 +297,76 @@ TEST_F(CliTest, AnnualFactorsAndExpandWriteWhatTheCoreBuildsForThePick) {
             "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
 }
 
+// A cell of a sheet as "text:VALUE" or "number:VALUE", "" for an empty cell.
+std::string workbookCell(const std::string& xml, const std::string& ref) {
+  const std::regex cell("<c r=\"" + ref + "\"[^>]*><(?:is><t[^>]*>([^<]*)|v>([^<]*))");
+  std::smatch m;
+  if (!std::regex_search(xml, m, cell)) return "";
+  return m[1].matched ? "text:" + m[1].str() : "number:" + m[2].str();
+}
+
 using Args = std::vector<std::string>;
+
+struct WorkbookCase {
+  std::string name;
+  Args args;  // IN: statsWeek, YEAR: yearAndShortCount, REG: a register naming 0301 and SYN1
+  std::vector<std::pair<std::string, std::string>> cells;  // of the first sheet
+};
+
+class WorkbookTest : public CliTest, public ::testing::WithParamInterface<WorkbookCase> {};
+
+// -o NAME.xlsx writes the table as a workbook: ids as text, figures as numbers, n/a empty, the
+// register's names beside the id, and an About sheet naming the input.
+TEST_P(WorkbookTest, XlsxOutputIsAWorkbookOfTypedCells) {
+  Args args = GetParam().args;
+  for (std::string& arg : args) {
+    if (arg == "IN") arg = dir.write("w.dat", statsWeek());
+    if (arg == "YEAR") arg = dir.write("y.dat", yearAndShortCount());
+    if (arg == "REG") arg = dir.write("reg.csv", "station,name\n0301,Main St\nSYN1,Ring\n");
+    if (arg == "out.XLSX") arg = path(arg);
+  }
+  const CliResult result = runArgs(args);
+  ASSERT_EQ(result.status, kExitOk) << result.err;
+  EXPECT_TRUE(result.out.empty());
+  ASSERT_EQ(std::system(("unzip -qo '" + path("out.XLSX") + "' -d '" + path("x") + "'").c_str()),
+            0);
+  const std::string sheet = readFile("x/xl/worksheets/sheet1.xml");
+  for (const auto& [ref, expected] : GetParam().cells) {
+    EXPECT_EQ(workbookCell(sheet, ref), expected) << ref;
+  }
+  EXPECT_NE(readFile("x/xl/worksheets/sheet2.xml").find(args.back()), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, WorkbookTest,
+    ::testing::Values(
+        WorkbookCase{"Stats",
+                     {"stats", "--register", "REG", "-o", "out.XLSX", "IN"},
+                     {{"B1", "text:Name"},
+                      {"A3", "text: 301"},
+                      {"A4", "text:0301"},
+                      {"B4", "text:Main St"},
+                      {"C4", "number:20"},
+                      {"G4", ""}}},
+        WorkbookCase{"Table",
+                     {"table", "-o", "out.XLSX", "IN"},
+                     {{"A2", "text:S1  "}, {"B2", "number:38359"}, {"AA2", "number:1000"}}},
+        WorkbookCase{"Annual",
+                     {"annual", "--year", "2023", "-o", "out.XLSX", "YEAR"},
+                     {{"A2", "text:SYN1"},
+                      {"E2", "number:10000"},
+                      {"H2", "number:9.92"},
+                      {"K2", "text:07:00"},
+                      {"E3", ""}}},
+        WorkbookCase{
+            "Factors",
+            {"factors", "--year", "2023", "-o", "out.XLSX", "YEAR"},
+            {{"C2", "text:MADW"}, {"F2", "number:8000"}, {"F105", "number:1.25"}, {"F208", ""}}},
+        WorkbookCase{"Check",
+                     {"check", "-o", "out.XLSX", "YEAR"},
+                     {{"A2", "text:SYN1"}, {"B2", "number:44934"}}}),
+    [](const auto& info) { return info.param.name; });
+
 struct UsageCase {
   Args args;  // IN stands for a count file, OUT for an existing output file
   std::string named;
@@ -321,6 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"info", "IN", "b.Cont"}, "\"b.Cont\" is a table file, and only the first INPUT"},
         UsageCase{{"table", "-o", "a.csv", "-o", "b.csv", "IN"}, "more than once"},
         UsageCase{{"convert", "IN"}, "missing --output"},
+        UsageCase{{"convert", "-o", "t.XLSX", "IN"}, "names a workbook"},
+        UsageCase{{"stats", "--register", "OUT", "-o", "OUT", "IN"}, "is the register"},
         UsageCase{{"convert", "-o", "IN", "IN"}, "is the count file"},
         UsageCase{{"stats", "-o", "OUT", "--station", "0301,S1  ", "IN"},
                   "unknown station \"0301,S1  \""},

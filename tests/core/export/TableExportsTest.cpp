@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/checks/CheckReport.h"
+#include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
+#include "tests/support/AnnualTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::day;
+using test::dayLines;
+using test::spread;
+
+// What the files spell differently: a year with an AADT and peaks, a short count without one,
+// with a dead morning (a day flag) and months without counts (month flags), a station whose
+// name CSV must quote and a spreadsheet would take for a formula, an estimate without a group.
+struct Sample {
+  ATRTable table;
+  std::vector<StationYear> years;
+  std::vector<FactorGroup> groups;
+  std::vector<ShortCountEstimate> estimates;
+  CheckResults checks;
+};
+
+const Sample& sample() {
+  static const Sample s = [] {
+    test::Day deadMorning = spread(24000);
+    std::fill_n(deadMorning.begin(), 8, 0);
+    Sample r;
+    r.table = test::tableOf(test::syntheticYear("SYN1") +
+                            dayLines("0301", day(2023, 3, 14), spread(9650)) +
+                            dayLines("0301", day(2023, 3, 15), spread(9800)) +
+                            dayLines("0301", day(2023, 3, 16), deadMorning) +
+                            dayLines("-a,\"", day(2023, 3, 15), spread(7001)));
+    const CountView view = CountView::of(r.table);
+    AnnualOptions options;
+    options.excluded = excludingCriticalDays(view);
+    r.years = ComputeAnnualFigures(view, options);
+    r.groups = {CombineFactors(std::span(r.years).first(1), 2023)};
+    const std::int32_t shortCounts[] = {1, 2};
+    r.estimates = ExpandShortCounts(view, shortCounts, r.groups, options.excluded);
+    r.estimates.push_back({2, "-a,\"", 2024, {}, std::nullopt, nullptr});  // no group that year
+    r.checks = RunDataChecks(r.table);
+    return r;
+  }();
+  return s;
+}
+
+// An export of the sample and the bytes its file has always had.
+using ExportCase = std::function<std::pair<TableExport, std::string>(const StationRegister*)>;
+
+class TableExportsTest : public ::testing::TestWithParam<ExportCase> {};
+
+// The CSV from the description is the file other programs read, with a register or without; the
+// register's columns follow the station's, for people only.
+TEST_P(TableExportsTest, CsvIsTheFileAndRegisterColumnsFollowTheStation) {
+  const auto names = StationRegister::parse("station,notes,name,group\n0301,,Main St,urban\n", "r");
+  for (const StationRegister* register_ : {static_cast<const StationRegister*>(nullptr), &names}) {
+    const auto [exported, file] = GetParam()(register_);
+    EXPECT_EQ(buildCsvText(exported.table, exported.format), file);
+    EXPECT_FALSE(exported.definitions.empty());
+    std::vector<std::string> forPeople;  // position and header
+    for (std::size_t c = 0; c < exported.table.columns.size(); ++c) {
+      const ExportColumn& column = exported.table.columns[c];
+      if (!column.inCsv) forPeople.push_back(std::to_string(c) + " " + column.header);
+    }
+    const std::vector<std::string> expected = {"1 name", "2 group", "3 notes"};
+    EXPECT_EQ(forPeople, register_ ? expected : std::vector<std::string>{});
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Exports, TableExportsTest,
+                         ::testing::Values(
+                             [](auto* n) {
+                               return std::pair(annualExport(sample().years, n),
+                                                BuildAnnualCsvText(sample().years));
+                             },
+                             [](auto* n) {
+                               return std::pair(factorsExport(sample().years, n),
+                                                BuildFactorsCsvText(sample().years));
+                             },
+                             [](auto* n) {
+                               return std::pair(expandExport(sample().estimates, n),
+                                                BuildExpandCsvText(sample().estimates));
+                             },
+                             [](auto* n) {
+                               const CheckResults& r = sample().checks;
+                               return std::pair(checksExport(r.flags(), r.stations(), n),
+                                                BuildChecksCsvText(r.flags(), r.stations()));
+                             }));
+
+}  // namespace
+}  // namespace ostrilo
