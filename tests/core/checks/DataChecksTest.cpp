@@ -140,21 +140,9 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
 }
 
-std::string realData(const std::string& name) {
-  return std::string(OSTRILO_REALDATA_DIR) + "/" + name;
-}
-
-ATRTable tableOfFiles(const std::vector<std::string>& files) {
-  ATRTable table;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    table.setInFile(realData(files[i]));
-    (void)(i == 0 ? table.BuildTable() : table.AddToTable());
-  }
-  return table;
-}
-
 TEST(ChecksOnRealCounts, NycWeeks) {
-  const ATRTable table = tableOfFiles({"ATR20121013w2.dat", "ATR20121020w3.dat"});
+  const ATRTable table =
+      test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
   const CheckResults results = RunDataChecks(table);
   std::vector<std::string> zeroRuns;
   for (const CheckFlag& f : results.flags()) {
@@ -187,8 +175,8 @@ TEST(ChecksOnRealCounts, NycWeeks) {
 
 // No line 1 anywhere on the first day of daylight saving; a detector dead from 8 September.
 TEST(ChecksOnRealCounts, BerlinSpringAndDeadDetector) {
-  const ATRTable table =
-      tableOfFiles({"berlin-2023/ATR20230320w3.dat", "berlin-2023/ATR20230904w1.dat"});
+  const ATRTable table = test::tableOfFiles(OSTRILO_REALDATA_DIR "/berlin-2023",
+                                            {"ATR20230320w3.dat", "ATR20230904w1.dat"});
   const CheckResults results = RunDataChecks(table);
   const auto dst = table.ulstDate().Index(test::day(2023, 3, 26));
   int countedThatDay = 0;

@@ -124,12 +124,8 @@ TEST(StationStats, OnlyCompleteDaysCountAndAFigureOverNoDayIsEmpty) {
 // Two New York weeks in one table: station 1001 was counted in the first only. Figures
 // checked by hand from the file's lines.
 TEST(StationStats, RealStationOverItsCountedWeek) {
-  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
-  ATRTable table;
-  table.setInFile(data + "ATR20121013w2.dat");
-  table.BuildTable();
-  table.setInFile(data + "ATR20121020w3.dat");
-  table.AddToTable();
+  const ATRTable table =
+      test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
   PlotSelection selection = pick(table, {table.ulstName().Index("1001")}, {});
   selection.dates.selected.assign(selection.dates.selected.size(), true);
   EXPECT_EQ(ComputeStationStats(table, selection),

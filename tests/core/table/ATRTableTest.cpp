@@ -246,12 +246,8 @@ INSTANTIATE_TEST_SUITE_P(Failures, FailedFill, ::testing::ValuesIn(kFailures), t
 
 // Two New York weeks sharing five stations; the daily totals were checked by hand.
 TEST_F(ATRTableTest, RealCountsGiveTheCheckedTotals) {
-  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
-  table.setInFile(data + "ATR20121013w2.dat");
-  table.BuildTable();
-  EXPECT_EQ(table.Count(), 173 * 7 + 1);
-  table.setInFile(data + "ATR20121020w3.dat");
-  table.AddToTable();
+  EXPECT_EQ(test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat"}).Count(), 173 * 7 + 1);
+  table = test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
   EXPECT_EQ(table.StaCount(), 284);
   EXPECT_EQ(table.DateCount(), 14);
   EXPECT_EQ(total(day(2012, 10, 13), "1130"), 8188);
