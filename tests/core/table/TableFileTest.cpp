@@ -218,18 +218,6 @@ TEST(TableFileFormat, EveryTruncationIsRejectedAndTheEdgesAreGood) {
       edges);
 }
 
-TEST_F(TableFileTest, FailedSavesKeepWhatWasThereAndLeaveNoTemporary) {
-  buildTwoByThree();
-  EXPECT_EQ(thrownBy([&] { table.SaveToFile(dir.file("no/t.cont")); }).kind(),
-            ErrorKind::FileNotFound);
-  // A folder standing where the file should go cannot be replaced.
-  std::filesystem::create_directory(dir.path() / "d.cont");
-  dir.write("d.cont/inside", "keep me");
-  (void)thrownBy([&] { table.SaveToFile(dir.file("d.cont")); });
-  EXPECT_EQ(test::readBytes(dir.path() / "d.cont" / "inside"), "keep me");
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.cont", "in.dat"}));
-}
-
 // A sparse file of a tebibyte: more than any machine this runs on can hold, yet no disk space.
 TEST_F(TableFileTest, ATableLargerThanMemoryIsRefusedBeforeItIsRead) {
   buildTwoByThree();
