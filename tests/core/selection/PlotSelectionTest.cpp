@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/selection/PlotSelection.h"
@@ -13,35 +14,24 @@ namespace {
 
 using test::listOf;
 
-struct CheckCase {
-  const char* name;
-  ListSelection stations;
-  ListSelection dates;
-  std::optional<std::string> message;
-};
-
-class CheckPlotSelectionTest : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(CheckPlotSelectionTest, AnswersTheFirstFailingTest) {
-  EXPECT_EQ(CheckPlotSelection({GetParam().stations, GetParam().dates}), GetParam().message);
-}
-
 ListSelection withCurrent(ListSelection list, int current) {
   list.current = current;
   return list;
 }
 
+// The first failing test answers: an empty station list, then the dates, then the stations.
 // Only the selected flags count, never the current item.
-INSTANTIATE_TEST_SUITE_P(
-    Selections, CheckPlotSelectionTest,
-    ::testing::Values(
-        CheckCase{"EmptyStationListFirst", listOf(0, {}), listOf(0, {}), kNoDataMessage},
-        CheckCase{"DatesBeforeStations", listOf(2, {}), listOf(3, {}), kNoDatesMessage},
-        CheckCase{"NoDateSelected", listOf(2, {0}), withCurrent(listOf(3, {}), 1), kNoDatesMessage},
-        CheckCase{"NoStationSelected", withCurrent(listOf(2, {}), 0), listOf(3, {2}),
-                  kNoStationsMessage},
-        CheckCase{"SelectedWithoutCurrentItems", listOf(2, {1}), listOf(3, {2}), std::nullopt}),
-    test::CaseName());
+TEST(CheckPlotSelection, AnswersTheFirstFailingTest) {
+  const std::tuple<ListSelection, ListSelection, std::optional<std::string>> cases[] = {
+      {listOf(0, {}), listOf(0, {}), kNoDataMessage},
+      {listOf(2, {}), listOf(3, {}), kNoDatesMessage},
+      {listOf(2, {0}), withCurrent(listOf(3, {}), 1), kNoDatesMessage},
+      {withCurrent(listOf(2, {}), 0), listOf(3, {2}), kNoStationsMessage},
+      {listOf(2, {1}), listOf(3, {2}), std::nullopt}};
+  for (const auto& [stations, dates, message] : cases) {
+    EXPECT_EQ(CheckPlotSelection({stations, dates}), message);
+  }
+}
 
 TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
   struct Visit {
