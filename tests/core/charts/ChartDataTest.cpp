@@ -87,15 +87,6 @@ TEST_F(ChartDataTest, GridScaleBelowZeroAndHistogramOfSeveralPairs) {
   EXPECT_EQ(below.highest, -10);
 }
 
-struct HistogramCase {
-  const char* name;
-  test::Day volumes;  // of the one pair
-  std::int32_t smallest;
-  std::int32_t width;
-  std::int64_t counted;
-  std::vector<std::pair<int, int>> binCounts;  // bins worth checking
-};
-
 // Hour 0 holds low, hour 1 high and every other hour base.
 test::Day twoPeaks(int low, int high, int base = 0) {
   test::Day v{};
@@ -105,36 +96,34 @@ test::Day twoPeaks(int low, int high, int base = 0) {
   return v;
 }
 
-class VolumeHistogramTest : public ::testing::TestWithParam<HistogramCase> {};
-
-TEST_P(VolumeHistogramTest, BinsThePickedVolumes) {
-  const HistogramCase& c = GetParam();
-  const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), c.volumes));
-  const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0}));
-  EXPECT_EQ(histogram.smallest, c.smallest);
-  EXPECT_EQ(histogram.width, c.width);
-  EXPECT_EQ(histogram.counted, c.counted);
-  ASSERT_EQ(histogram.bars.size(), 31u);
-  for (int n = 0; n < 31; ++n) {
-    EXPECT_EQ(histogram.bars[static_cast<std::size_t>(n)].x, c.smallest + n * c.width) << n;
-  }
-  for (const auto& [bin, count] : c.binCounts) {
-    EXPECT_EQ(histogram.bars[static_cast<std::size_t>(bin)].y, count) << "bin " << bin;
+// One pair's volumes binned: 31 bins from the smallest volume.
+TEST(VolumeHistogram, BinsThePickedVolumes) {
+  const struct {
+    test::Day volumes;
+    std::int32_t smallest, width;
+    std::int64_t counted;
+    std::vector<std::pair<int, int>> binCounts;  // bins worth checking
+  } cases[] = {// 230 / 30 = 7.67 gives 8; a bin holds its lower edge.
+               {ramp(0, 10), 0, 8, 24, {{8, 1}, {9, 0}, {10, 1}, {28, 1}}},
+               // The width rule looks at the largest volume, not at the range.
+               {twoPeaks(-30, 31), -30, 1, 24, {{0, 1}, {30, 22}}},
+               {twoPeaks(0, 45), 0, 2, 24, {{0, 23}, {22, 1}}},
+               {twoPeaks(0, 75), 0, 2, 24, {{0, 23}}},
+               // 5 lies 205 bins above -200: left out, not written past the counters.
+               {twoPeaks(-200, -200, 5), -200, 1, 2, {{0, 2}, {30, 0}}}};
+  for (const auto& c : cases) {
+    const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), c.volumes));
+    const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0}));
+    EXPECT_EQ(histogram.smallest, c.smallest);
+    EXPECT_EQ(histogram.width, c.width);
+    EXPECT_EQ(histogram.counted, c.counted);
+    ASSERT_EQ(histogram.bars.size(), 31u);
+    EXPECT_EQ(histogram.bars[30].x, c.smallest + 30 * c.width);
+    for (const auto& [bin, count] : c.binCounts) {
+      EXPECT_EQ(histogram.bars[static_cast<std::size_t>(bin)].y, count) << "bin " << bin;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Volumes, VolumeHistogramTest,
-    ::testing::Values(
-        // 230 / 30 = 7.67 gives 8; a bin holds its lower edge.
-        HistogramCase{"TenPerHour", ramp(0, 10), 0, 8, 24, {{8, 1}, {9, 0}, {10, 1}, {28, 1}}},
-        // The width rule looks at the largest volume, not at the range.
-        HistogramCase{"LargestBelow32", twoPeaks(-30, 31), -30, 1, 24, {{0, 1}, {30, 22}}},
-        HistogramCase{"HalfWidthRoundsUpToEven", twoPeaks(0, 45), 0, 2, 24, {{0, 23}, {22, 1}}},
-        HistogramCase{"HalfWidthRoundsDownToEven", twoPeaks(0, 75), 0, 2, 24, {{0, 23}}},
-        // 5 lies 205 bins above -200: left out, not written past the counters.
-        HistogramCase{"FarNegative", twoPeaks(-200, -200, 5), -200, 1, 2, {{0, 2}, {30, 0}}}),
-    test::CaseName());
 
 // GAP1 counted 3 January 2005 in full, only the morning of the 4th, nothing on the 5th and all
 // of the 6th, which the file gives first: the date list is 6th, 3rd, 4th. Its counted hours hold
