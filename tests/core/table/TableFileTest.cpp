@@ -154,6 +154,7 @@ const FileCase kFiles[] = {
     {"NaNDate", patched(20, f64(std::numeric_limits<double>::quiet_NaN())),
      ErrorKind::BadTableFile},
     {"DateAfterYear9999", patched(20, f64(kDateNumberEnd)), ErrorKind::BadTableFile},
+    {"DateBeforeYear100", patched(20, f64(kFirstDateNumber - 1)), ErrorKind::BadTableFile},
     {"DuplicateName", patched(56, "BBBB"), ErrorKind::BadTableFile},
     {"FewerRecordsThanPairs", tableBytes(5), ErrorKind::OutOfRange},
     {"TooManyPairs", tooManyPairs(), ErrorKind::Overflow},
