@@ -67,17 +67,14 @@ TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
             "BBBB");
 }
 
-TEST_F(ChartDataTest, DailyChartHasOnePointPerDateAtMidnightWithItsFullTotal) {
-  const LineChart chart = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
-  ASSERT_EQ(chart.series.size(), 1u);
-  EXPECT_EQ(chart.series[0].title, "CCCC");
-  // 24 hours of 2000 + 100 d + h add up to 24 (2000 + 100 d) + 276, beyond 16 bits.
-  const std::vector<ChartPoint> expected{{kDates[0], 48276}, {kDates[1], 50676}};
-  EXPECT_EQ(chart.series[0].points, expected);
-}
-
-// A scale below zero, and a histogram of every hour of the picked pairs.
-TEST_F(ChartDataTest, GridScaleBelowZeroAndHistogramOfSeveralPairs) {
+// The daily chart's points lie at midnight with the full total: 24 hours of 2000 + 100 d + h add
+// up to 24 (2000 + 100 d) + 276, beyond 16 bits. A grid scale below zero; a histogram of pairs.
+TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
+  const LineChart daily = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
+  ASSERT_EQ(daily.series.size(), 1u);
+  EXPECT_EQ(daily.series[0].title, "CCCC");
+  EXPECT_EQ(daily.series[0].points,
+            (std::vector<ChartPoint>{{kDates[0], 48276}, {kDates[1], 50676}}));
   const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
   EXPECT_EQ(histogram.counted, 96);
   EXPECT_EQ(histogram.width, 74);  // 0 to 2223

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -34,20 +35,13 @@ TEST(CheckPlotSelection, AnswersTheFirstFailingTest) {
 }
 
 TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
-  struct Visit {
-    int k;
-    std::int32_t station;
-    std::int32_t date;
-    bool operator==(const Visit&) const = default;
-  };
-  std::vector<Visit> visits;
+  std::vector<std::array<std::int32_t, 3>> visits;  // k, station, date
   walkSelection({listOf(5, {4, 1, 3}), listOf(3, {2, 0})},
                 [&](int k, std::int32_t s, std::int32_t d) {
                   visits.push_back({k, s, d});
                 });
-  const std::vector<Visit> expected{{0, 1, 0}, {0, 1, 2}, {1, 3, 0},
-                                    {1, 3, 2}, {2, 4, 0}, {2, 4, 2}};
-  EXPECT_EQ(visits, expected);
+  EXPECT_EQ(visits, (std::vector<std::array<std::int32_t, 3>>{
+                        {0, 1, 0}, {0, 1, 2}, {1, 3, 0}, {1, 3, 2}, {2, 4, 0}, {2, 4, 2}}));
 }
 
 // Dates by calendar day, whatever their list order or gaps; a name the table lacks picks none.
