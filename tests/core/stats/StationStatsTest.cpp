@@ -10,13 +10,7 @@
 
 namespace ostrilo {
 
-inline void PrintTo(const StationStat& s, std::ostream* os) {
-  *os << s.AtrId << ':';
-  for (const auto& figure : {s.ADT, s.MinDT, s.MaxDT, s.SD, s.AWDDT, s.AWEDT}) {
-    *os << ' ' << (figure ? std::to_string(*figure) : "-");
-  }
-  *os << " over " << s.Days << " days";
-}
+inline void PrintTo(const StationStat& s, std::ostream* os) { *os << BuildStatsCsvText({s}); }
 
 namespace {
 
