@@ -33,58 +33,35 @@ bool hasLine(const std::string& text, const std::string& line) {
   return text.find("\nSYN1,2023," + line + "\n") != std::string::npos;
 }
 
-struct YearCase {
-  const char* name;
-  std::string (*edit)(DateNumber, const std::string&);
-  std::int32_t validDays;
-  double adt;
-  std::optional<double> aadt;
-  std::int32_t coveredCells;
-  std::array<std::int32_t, kDaysOfWeek> marchDays;
-  const char* factorsLine;
-};
-
-class SyntheticYearTest : public ::testing::TestWithParam<YearCase> {};
-
 // Missing days leave their cells with fewer days, never with zeros; an empty cell makes AADT
 // and the factors n/a instead of a mean of the months that remain.
-TEST_P(SyntheticYearTest, AadtNeedsEveryCellAndIgnoresDaysThatAreNotValid) {
-  const YearCase& c = GetParam();
-  const StationYear row = onlyRow(test::tableOf(syntheticYear("SYN1", c.edit)));
-  EXPECT_EQ(row.validDays, c.validDays);
-  EXPECT_NEAR(*row.adt, c.adt, 0.005);
-  EXPECT_NEAR(row.aadt.value_or(-1), c.aadt.value_or(-1), 1e-6);
-  EXPECT_EQ(row.coveredCells, c.coveredCells);
-  EXPECT_EQ(row.emptyCells.size(), static_cast<std::size_t>(kCells - c.coveredCells));
-  for (std::size_t k = 0; k < kDaysOfWeek; ++k) EXPECT_EQ(row.madw[2][k].n, c.marchDays[k]);
-  EXPECT_EQ(row.v30.kPct.has_value(), c.aadt.has_value());
-  const std::string factors = BuildFactorsCsvText({row});
-  EXPECT_EQ(std::count(factors.begin(), factors.end(), '\n'), 1 + 2 * kCells + 2 * 12 + 2 * 7);
-  EXPECT_TRUE(hasLine(factors, c.factorsLine)) << c.factorsLine;
+TEST(SyntheticYear, AadtNeedsEveryCellAndIgnoresDaysThatAreNotValid) {
+  const struct {
+    std::string (*edit)(DateNumber, const std::string&);
+    std::int32_t validDays;
+    double adt;
+    std::optional<double> aadt;
+    std::int32_t coveredCells;
+    std::array<std::int32_t, kDaysOfWeek> marchDays;
+    const char* factorsLine;
+  } cases[] = {{nullptr, 365, 10005.65, 10000, 84, {4, 4, 5, 5, 5, 4, 4}, "F,3,2,1.0320,4"},
+               {marchGaps, 358, 10015.53, 10000, 84, {3, 3, 4, 4, 4, 3, 3}, "MADW,3,7,8075,3"},
+               {noFebruary, 337, 10130.74, std::nullopt, 77, {4, 4, 5, 5, 5, 4, 4}, "MF,1,,,31"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.validDays);
+    const StationYear row = onlyRow(test::tableOf(syntheticYear("SYN1", c.edit)));
+    EXPECT_EQ(row.validDays, c.validDays);
+    EXPECT_NEAR(*row.adt, c.adt, 0.005);
+    EXPECT_NEAR(row.aadt.value_or(-1), c.aadt.value_or(-1), 1e-6);
+    EXPECT_EQ(row.coveredCells, c.coveredCells);
+    EXPECT_EQ(row.emptyCells.size(), static_cast<std::size_t>(kCells - c.coveredCells));
+    for (std::size_t k = 0; k < kDaysOfWeek; ++k) EXPECT_EQ(row.madw[2][k].n, c.marchDays[k]);
+    EXPECT_EQ(row.v30.kPct.has_value(), c.aadt.has_value());
+    const std::string factors = BuildFactorsCsvText({row});
+    EXPECT_EQ(std::count(factors.begin(), factors.end(), '\n'), 1 + 2 * kCells + 2 * 12 + 2 * 7);
+    EXPECT_TRUE(hasLine(factors, c.factorsLine)) << c.factorsLine;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Variants, SyntheticYearTest,
-    ::testing::Values(
-        YearCase{
-            "Full", nullptr, 365, 10005.65, 10000, 84, {4, 4, 5, 5, 5, 4, 4}, "F,3,2,1.0320,4"},
-        YearCase{"MarchGaps",
-                 marchGaps,
-                 358,
-                 10015.53,
-                 10000,
-                 84,
-                 {3, 3, 4, 4, 4, 3, 3},
-                 "MADW,3,7,8075,3"},
-        YearCase{"NoFebruary",
-                 noFebruary,
-                 337,
-                 10130.74,
-                 std::nullopt,
-                 77,
-                 {4, 4, 5, 5, 5, 4, 4},
-                 "MF,1,,,31"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 // Every figure of the full year in the factors file, and the design hours.
 TEST(SyntheticYear, MonthAndDayOfWeekFiguresFactorsAndDesignHours) {
@@ -149,42 +126,34 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
             "BBBB,2024,0,,,0,,,,,,,,,,\n");
 }
 
-struct PeakCase {
-  DateNumber date;
-  PeakWindows windows;
-  std::array<PeakHour, 2> amPm;  // share rounded to 2 decimals
-};
-
-class RealPeakTest : public ::testing::TestWithParam<PeakCase> {};
-
 // One day of station 0301 is its own average day: the data-check hook leaves the others out.
-TEST_P(RealPeakTest, PeakOfTheOnlyDayInEachWindow) {
-  const PeakCase& c = GetParam();
-  const ATRTable table = test::tableOf(test::readBytes(OSTRILO_REALDATA_DIR "/ATR20170417w3.dat"));
-  AnnualOptions options;
-  options.windows = c.windows;
-  options.excluded = [&](std::int32_t, std::int32_t d) {
-    return table.ulstDate().at(static_cast<std::int16_t>(d)) != c.date;
-  };
-  const StationYear row = onlyRow(table, options);
-  const DayTypeProfile& day = IsWeekend(c.date) ? row.weekend : row.weekday;
-  for (std::size_t i = 0; i < 2; ++i) {
-    const WindowPeak& peak = i == 0 ? *day.am : *day.pm;
-    EXPECT_EQ(peak.ofAverageDay.hour, c.amPm[i].hour);
-    EXPECT_EQ(peak.ofAverageDay.volume, c.amPm[i].volume);
-    EXPECT_NEAR(peak.ofAverageDay.sharePct, c.amPm[i].sharePct, 0.005);
-    EXPECT_EQ(peak.meanDailyPeak, c.amPm[i].volume);
-    EXPECT_EQ(peak.mostFrequentHour, c.amPm[i].hour);
+TEST(AnnualFigures, RealPeakOfTheOnlyDayInEachWindow) {
+  const struct {
+    DateNumber date;
+    PeakWindows windows;
+    std::array<PeakHour, 2> amPm;  // share rounded to 2 decimals
+  } cases[] = {{day(2017, 4, 17), kNoonWindows, {{{7, 6557, 7.45}, {16, 6733, 7.65}}}},
+               {day(2017, 4, 17), kCommuterWindows, {{{7, 6557, 7.45}, {16, 6733, 7.65}}}},
+               {day(2017, 4, 22), kNoonWindows, {{{11, 4979, 6.37}, {12, 5891, 7.54}}}},
+               {day(2017, 4, 22), kCommuterWindows, {{{9, 4121, 5.28}, {18, 5581, 7.15}}}}};
+  const ATRTable table = test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20170417w3.dat"});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(isoDate(c.date) + (c.windows == kNoonWindows ? " noon" : " commuter"));
+    AnnualOptions options;
+    options.windows = c.windows;
+    options.excluded = [&](std::int32_t, std::int32_t d) { return table.DatebyIndex(d) != c.date; };
+    const StationYear row = onlyRow(table, options);
+    const DayTypeProfile& day = IsWeekend(c.date) ? row.weekend : row.weekday;
+    for (std::size_t i = 0; i < 2; ++i) {
+      const WindowPeak& peak = i == 0 ? *day.am : *day.pm;
+      EXPECT_EQ(peak.ofAverageDay.hour, c.amPm[i].hour);
+      EXPECT_EQ(peak.ofAverageDay.volume, c.amPm[i].volume);
+      EXPECT_NEAR(peak.ofAverageDay.sharePct, c.amPm[i].sharePct, 0.005);
+      EXPECT_EQ(peak.meanDailyPeak, c.amPm[i].volume);
+      EXPECT_EQ(peak.mostFrequentHour, c.amPm[i].hour);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Station0301, RealPeakTest,
-    ::testing::Values(
-        PeakCase{day(2017, 4, 17), kNoonWindows, {{{7, 6557, 7.45}, {16, 6733, 7.65}}}},
-        PeakCase{day(2017, 4, 17), kCommuterWindows, {{{7, 6557, 7.45}, {16, 6733, 7.65}}}},
-        PeakCase{day(2017, 4, 22), kNoonWindows, {{{11, 4979, 6.37}, {12, 5891, 7.54}}}},
-        PeakCase{day(2017, 4, 22), kCommuterWindows, {{{9, 4121, 5.28}, {18, 5581, 7.15}}}}));
 
 TEST(PeakWindows, ParsesPresetsAndTwoWindows) {
   EXPECT_EQ(parsePeakWindows("noon"), kNoonWindows);

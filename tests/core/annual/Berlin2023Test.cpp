@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/annual/ShortCounts.h"
-#include "tests/support/CountFolder.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
 namespace {
@@ -13,15 +15,21 @@ namespace {
 // cut down to Wednesday 18 and Thursday 19 October and expanded with the factors of the other
 // stations that have an AADT landing near its own AADT. One read of the 53 files.
 TEST(Berlin2023, CoverageDeadCounterDaysAndATwoDayCountOfARealStation) {
-  const test::FolderCounts counts = test::readCountFolder(OSTRILO_REALDATA_DIR "/berlin-2023");
-  const CountView view = counts.view();
+  const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
+  }
+  std::sort(files.begin(), files.end());
+  const ATRTable table = test::tableOfFiles(folder, files);
+  const CountView view = CountView::of(table);
   const auto completeDays = [&](std::int32_t s) {
     std::int32_t days = 0;
-    for (std::int32_t d = 0; d < std::ssize(counts.dates); ++d) days += !!view.completeDay(d, s);
+    for (std::int32_t d = 0; d < table.DateCount(); ++d) days += table.IsComplete(d, s) ? 1 : 0;
     return days;
   };
-  const std::int32_t b478 = counts.station("B478");
-  const std::int32_t b346 = counts.station("B346");
+  const std::int32_t b478 = table.ulstName().Index("B478");
+  const std::int32_t b346 = table.ulstName().Index("B346");
   std::vector<StationYear> members;
   std::int32_t mostComplete = 0;
   for (const StationYear& row : ComputeAnnualFigures(view, {})) {
@@ -46,7 +54,7 @@ TEST(Berlin2023, CoverageDeadCounterDaysAndATwoDayCountOfARealStation) {
   const DateNumber days[] = {dateFromCivil({2023, 10, 18}), dateFromCivil({2023, 10, 19})};
   const ShortCountEstimate estimate =
       ExpandShortCounts(view, expanded, groups, [&](std::int32_t, std::int32_t d) {
-        const DateNumber date = counts.dates[static_cast<std::size_t>(d)];
+        const DateNumber date = table.DatebyIndex(d);
         return date != days[0] && date != days[1];
       }).at(0);
   EXPECT_EQ(estimate.daysUsed, std::vector<DateNumber>(std::begin(days), std::end(days)));

@@ -39,66 +39,50 @@ class ChartDataTest : public ::testing::Test {
   ATRTable table;
 };
 
-TEST_F(ChartDataTest, HourlyChartHasOneSeriesPerPickedStationWithEveryHourOfEveryDate) {
+// Stations 2 and 0 picked over the first two dates: series and grid rows in list order.
+TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
   const LineChart chart = hourlyVolumeChart(table, pick(table, {2, 0}, {0, 1}), SeriesKind::Bar);
+  const ColorGrid grid = volumeColorGrid(table, pick(table, {2, 0}, {0, 1}));
   ASSERT_EQ(chart.series.size(), 2u);
-  for (int k = 0; k < 2; ++k) {
-    const int s = k * 2;
+  EXPECT_EQ(grid.rowNames, (std::vector<std::string>{"AAAA", "CCCC"}));
+  ASSERT_EQ(grid.cells.size(), 96u);
+  for (int n = 0; n < 96; ++n) {
+    const int k = n / 48, d = n / 24 % 2, h = n % 24;
     const ChartSeries& series = chart.series[static_cast<std::size_t>(k)];
-    EXPECT_EQ(series.title, kNames[s]);
+    EXPECT_EQ(series.title, kNames[2 * k]);
     EXPECT_EQ(series.kind, SeriesKind::Bar);
     ASSERT_EQ(series.points.size(), 48u);
-    for (int n = 0; n < 48; ++n) {
-      const int d = n / 24;
-      const int h = n % 24;
-      const ChartPoint& p = series.points[static_cast<std::size_t>(n)];
-      EXPECT_DOUBLE_EQ(p.x, kDates[d] + h / 24.0) << "series " << k << " point " << n;
-      EXPECT_EQ(p.y, 1000 * s + 100 * d + h) << "series " << k << " point " << n;
-    }
+    const ChartPoint& p = series.points[static_cast<std::size_t>(n % 48)];
+    EXPECT_DOUBLE_EQ(p.x, kDates[d] + h / 24.0) << n;
+    EXPECT_EQ(p.y, 2000 * k + 100 * d + h) << n;
+    const GridCell& cell = grid.cells[static_cast<std::size_t>(n)];
+    EXPECT_EQ(cell.z, k) << n;
+    EXPECT_DOUBLE_EQ(cell.x, p.x) << n;
+    EXPECT_EQ(cell.y, p.y) << n;
   }
+  EXPECT_EQ(grid.lowest, 0);
+  EXPECT_EQ(grid.highest, 2123);
   // A station keeps its series when no date is picked.
   EXPECT_EQ(hourlyVolumeChart(table, pick(table, {1}, {}), SeriesKind::Line).series.at(0).title,
             "BBBB");
 }
 
-TEST_F(ChartDataTest, DailyChartHasOnePointPerDateAtMidnightWithItsFullTotal) {
-  const LineChart chart = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
-  ASSERT_EQ(chart.series.size(), 1u);
-  EXPECT_EQ(chart.series[0].title, "CCCC");
-  // 24 hours of 2000 + 100 d + h add up to 24 (2000 + 100 d) + 276, beyond 16 bits.
-  const std::vector<ChartPoint> expected{{kDates[0], 48276}, {kDates[1], 50676}};
-  EXPECT_EQ(chart.series[0].points, expected);
-}
-
-TEST_F(ChartDataTest, ColorGridRowsArePickedStationOrdinalsOnOneScale) {
-  const ColorGrid grid = volumeColorGrid(table, pick(table, {0, 2}, {0, 1}));
-  EXPECT_EQ(grid.rowNames, (std::vector<std::string>{"AAAA", "CCCC"}));
-  ASSERT_EQ(grid.cells.size(), 96u);
-  for (int n = 0; n < 96; ++n) {
-    const int k = n / 48;
-    const int d = n / 24 % 2;
-    const int h = n % 24;
-    const GridCell& cell = grid.cells[static_cast<std::size_t>(n)];
-    EXPECT_EQ(cell.z, k) << n;
-    EXPECT_DOUBLE_EQ(cell.x, kDates[d] + h / 24.0) << n;
-    EXPECT_EQ(cell.y, 2000 * k + 100 * d + h) << n;
-  }
-  EXPECT_EQ(grid.lowest, 0);
-  EXPECT_EQ(grid.highest, 2123);
+// The daily chart's points lie at midnight with the full total: 24 hours of 2000 + 100 d + h add
+// up to 24 (2000 + 100 d) + 276, beyond 16 bits. A grid scale below zero; a histogram of pairs.
+TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
+  const LineChart daily = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
+  ASSERT_EQ(daily.series.size(), 1u);
+  EXPECT_EQ(daily.series[0].title, "CCCC");
+  EXPECT_EQ(daily.series[0].points,
+            (std::vector<ChartPoint>{{kDates[0], 48276}, {kDates[1], 50676}}));
+  const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
+  EXPECT_EQ(histogram.counted, 96);
+  EXPECT_EQ(histogram.width, 74);  // 0 to 2223
   const ATRTable negative = test::tableOf(dayLines("NEG1", kDates[0], ramp(-10, -1)));
   const ColorGrid below = volumeColorGrid(negative, pick(negative, {0}, {0}));
   EXPECT_EQ(below.lowest, -33);
   EXPECT_EQ(below.highest, -10);
 }
-
-struct HistogramCase {
-  const char* name;
-  test::Day volumes;  // of the one pair
-  std::int32_t smallest;
-  std::int32_t width;
-  std::int64_t counted;
-  std::vector<std::pair<int, int>> binCounts;  // bins worth checking
-};
 
 // Hour 0 holds low, hour 1 high and every other hour base.
 test::Day twoPeaks(int low, int high, int base = 0) {
@@ -109,41 +93,33 @@ test::Day twoPeaks(int low, int high, int base = 0) {
   return v;
 }
 
-class VolumeHistogramTest : public ::testing::TestWithParam<HistogramCase> {};
-
-TEST_P(VolumeHistogramTest, BinsThePickedVolumes) {
-  const HistogramCase& c = GetParam();
-  const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), c.volumes));
-  const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0}));
-  EXPECT_EQ(histogram.smallest, c.smallest);
-  EXPECT_EQ(histogram.width, c.width);
-  EXPECT_EQ(histogram.counted, c.counted);
-  ASSERT_EQ(histogram.bars.size(), 31u);
-  for (int n = 0; n < 31; ++n) {
-    EXPECT_EQ(histogram.bars[static_cast<std::size_t>(n)].x, c.smallest + n * c.width) << n;
+// One pair's volumes binned: 31 bins from the smallest volume.
+TEST(VolumeHistogram, BinsThePickedVolumes) {
+  const struct {
+    test::Day volumes;
+    std::int32_t smallest, width;
+    std::int64_t counted;
+    std::vector<std::pair<int, int>> binCounts;  // bins worth checking
+  } cases[] = {// 230 / 30 = 7.67 gives 8; a bin holds its lower edge.
+               {ramp(0, 10), 0, 8, 24, {{8, 1}, {9, 0}, {10, 1}, {28, 1}}},
+               // The width rule looks at the largest volume, not at the range.
+               {twoPeaks(-30, 31), -30, 1, 24, {{0, 1}, {30, 22}}},
+               {twoPeaks(0, 45), 0, 2, 24, {{0, 23}, {22, 1}}},
+               {twoPeaks(0, 75), 0, 2, 24, {{0, 23}}},
+               // 5 lies 205 bins above -200: left out, not written past the counters.
+               {twoPeaks(-200, -200, 5), -200, 1, 2, {{0, 2}, {30, 0}}}};
+  for (const auto& c : cases) {
+    const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), c.volumes));
+    const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0}));
+    EXPECT_EQ(histogram.smallest, c.smallest);
+    EXPECT_EQ(histogram.width, c.width);
+    EXPECT_EQ(histogram.counted, c.counted);
+    ASSERT_EQ(histogram.bars.size(), 31u);
+    EXPECT_EQ(histogram.bars[30].x, c.smallest + 30 * c.width);
+    for (const auto& [bin, count] : c.binCounts) {
+      EXPECT_EQ(histogram.bars[static_cast<std::size_t>(bin)].y, count) << "bin " << bin;
+    }
   }
-  for (const auto& [bin, count] : c.binCounts) {
-    EXPECT_EQ(histogram.bars[static_cast<std::size_t>(bin)].y, count) << "bin " << bin;
-  }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Volumes, VolumeHistogramTest,
-    ::testing::Values(
-        // 230 / 30 = 7.67 gives 8; a bin holds its lower edge.
-        HistogramCase{"TenPerHour", ramp(0, 10), 0, 8, 24, {{8, 1}, {9, 0}, {10, 1}, {28, 1}}},
-        // The width rule looks at the largest volume, not at the range.
-        HistogramCase{"LargestBelow32", twoPeaks(-30, 31), -30, 1, 24, {{0, 1}, {30, 22}}},
-        HistogramCase{"HalfWidthRoundsUpToEven", twoPeaks(0, 45), 0, 2, 24, {{0, 23}, {22, 1}}},
-        HistogramCase{"HalfWidthRoundsDownToEven", twoPeaks(0, 75), 0, 2, 24, {{0, 23}}},
-        // 5 lies 205 bins above -200: left out, not written past the counters.
-        HistogramCase{"FarNegative", twoPeaks(-200, -200, 5), -200, 1, 2, {{0, 2}, {30, 0}}}),
-    test::CaseName());
-
-TEST_F(ChartDataTest, HistogramCountsEveryHourOfEveryPickedPair) {
-  const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
-  EXPECT_EQ(histogram.counted, 96);
-  EXPECT_EQ(histogram.width, 74);  // 0 to 2223
 }
 
 // GAP1 counted 3 January 2005 in full, only the morning of the 4th, nothing on the 5th and all
@@ -162,54 +138,35 @@ PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
   return selection;
 }
 
-struct GapCase {
-  const char* name;
-  LineChart (*chart)(const ATRTable&, const PlotSelection&, SeriesKind);
-  std::vector<int> dates;  // list positions
-  std::size_t points;
-  std::size_t firstGap, endGap;  // the gaps run from firstGap to before endGap
-  double breakAt;                // x of the break between dates, the last gap; 0 for none
-};
-
-class LineChartGapTest : public ::testing::TestWithParam<GapCase> {};
-
-TEST_P(LineChartGapTest, UncountedHoursAndIncompleteDaysAreGapsAndNonConsecutiveDatesBreak) {
-  const GapCase& c = GetParam();
+// Uncounted hours and incomplete days are gaps; dates that do not follow on break the line. Each
+// break lies midway between the last point before it in time and the first after it, and
+// follows the points of the earlier date.
+TEST(ChartDataGaps, LineChartsGapAndBreak) {
+  using Chart = LineChart (*)(const ATRTable&, const PlotSelection&, SeriesKind);
+  const struct {
+    Chart chart;
+    std::vector<int> dates;        // list positions
+    std::size_t points, firstGap;  // the gaps run from firstGap to the end
+    double breakAt;                // x of the break between dates, the last gap; 0 for none
+  } cases[] = {{hourlyVolumeChart, {1, 2}, 48, 36, 0},
+               {hourlyVolumeChart, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
+               {hourlyVolumeChart, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
+               {dailyVolumeChart, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
+               {dailyVolumeChart, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
   const ATRTable table = gapTable();
-  const LineChart chart = c.chart(table, pickDates(table, c.dates), SeriesKind::Line);
-  const std::vector<ChartPoint>& points = chart.series.at(0).points;
-  ASSERT_EQ(points.size(), c.points);
-  for (std::size_t n = 0; n < points.size(); ++n) {
-    EXPECT_EQ(isGap(points[n]), n >= c.firstGap && n < c.endGap) << n;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.points);
+    const LineChart chart = c.chart(table, pickDates(table, c.dates), SeriesKind::Line);
+    const std::vector<ChartPoint>& points = chart.series.at(0).points;
+    ASSERT_EQ(points.size(), c.points);
+    for (std::size_t n = 0; n < points.size(); ++n)
+      EXPECT_EQ(isGap(points[n]), n >= c.firstGap) << n;
+    if (c.breakAt != 0) EXPECT_DOUBLE_EQ(points.back().x, c.breakAt);
   }
-  if (c.breakAt != 0) EXPECT_DOUBLE_EQ(points[c.endGap - 1].x, c.breakAt);
 }
 
-// Each break lies midway between the last point before it in time and the first after it, and
-// follows the points of the earlier date.
-INSTANTIATE_TEST_SUITE_P(
-    Dates, LineChartGapTest,
-    ::testing::Values(
-        GapCase{"HourlyConsecutive", hourlyVolumeChart, {1, 2}, 48, 36, 48, 0},
-        GapCase{"HourlyOverADay",
-                hourlyVolumeChart,
-                {0, 1, 2},
-                73,
-                60,
-                73,
-                day(2005, 1, 5) + 11.5 / 24},
-        GapCase{"HourlyOverTwoDays",
-                hourlyVolumeChart,
-                {0, 1},
-                49,
-                48,
-                49,
-                day(2005, 1, 4) + 23.5 / 24},
-        GapCase{"DailyOverADay", dailyVolumeChart, {0, 1, 2}, 4, 2, 4, day(2005, 1, 5)},
-        GapCase{"DailyOverTwoDays", dailyVolumeChart, {0, 1}, 3, 2, 3, day(2005, 1, 4) + 0.5}),
-    test::CaseName());
-
-TEST(ChartDataGaps, GridCellsOfUncountedHoursAreMarkedAndLeftOffTheScale) {
+// Uncounted hours are marked in the grid and left off its scale and the histogram's bins.
+TEST(ChartDataGaps, GridAndHistogramLeaveUncountedHoursOut) {
   const ATRTable table = gapTable();
   const ColorGrid grid = volumeColorGrid(table, pick(table, {0}, {2}));
   ASSERT_EQ(grid.cells.size(), 24u);
@@ -219,10 +176,6 @@ TEST(ChartDataGaps, GridCellsOfUncountedHoursAreMarkedAndLeftOffTheScale) {
   const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}));
   EXPECT_EQ(none.lowest, 0);
   EXPECT_EQ(none.highest, 0);
-}
-
-TEST(ChartDataGaps, HistogramBinsCountedHoursOnly) {
-  const ATRTable table = gapTable();
   const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0, 1, 2}));
   EXPECT_EQ(histogram.counted, 60);
   EXPECT_EQ(histogram.smallest, 100);

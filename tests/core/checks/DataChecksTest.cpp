@@ -63,61 +63,49 @@ std::vector<std::string> dayFlags(const CheckResults& results) {
   return out;
 }
 
-struct RuleCase {
-  const char* name;
-  std::vector<DayInput> days;
-  std::vector<std::string> flags;
-};
-
-void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
-
-class CheckRuleTest : public ::testing::TestWithParam<RuleCase> {};
-
-TEST_P(CheckRuleTest, FlagsAtTheThresholdAndNotOneStepBelow) {
-  EXPECT_EQ(dayFlags(checkJanuary(GetParam().days)), GetParam().flags);
-}
-
 const Day k1000 = shaped(1000);
 
-// Mondays 2, 16 and 30 January 2023 share a band; 2 and 9 are seven days apart.
-INSTANTIATE_TEST_SUITE_P(
-    Rules, CheckRuleTest,
-    ::testing::Values(
-        RuleCase{"MissingHalf",
-                 {{2, with(k1000, 0, 11, kOff)}},
-                 {"02 MISSING_HOURS 12 hours not counted (00:00 to 11:59)"}},
-        RuleCase{
-            "ZeroRunOfSeven",
-            {{2, with(k1000, 14, 20, 0)}, {3, with(k1000, 14, 19, 0)}},
-            {"02 ZERO_RUN 7 zero hours from 14:00", "03 ZERO_DAYTIME 6 zero hours from 14:00"}},
-        RuleCase{"ZeroDayOnly", {{2, with(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
-        RuleCase{"DaytimeZerosInClockOrder",
-                 {{2, with(k1000, 9, 10, 0)}, {3, with(with(k1000, 3, 4, 0), 22, 23, 0)}},
-                 {"02 ZERO_DAYTIME 2 zero hours from 09:00"}},
-        RuleCase{"RepeatedFour",
-                 {{2, with(k1000, 10, 13, 20)}, {3, with(with(k1000, 5, 7, 20), 10, 13, 19)}},
-                 {"02 REPEATED 4 hours of 20 from 10:00"}},
-        RuleCase{"NightOverDay",
-                 {{2, with(k1000, 1, 1, 14)}, {3, with(k1000, 1, 1, 13)}},
-                 {"02 NIGHT_OVER_DAY 01:00 has 14, 13:00 has 13"}},
-        RuleCase{"BandAbove",
-                 {{2, k1000}, {16, shaped(1201)}, {30, k1000}},
-                 {"16 DAY_BAND total 1201, 20.1 % above the other Mondays of January"}},
-        RuleCase{"BandBelow",
-                 {{2, k1000}, {16, shaped(799)}, {30, k1000}},
-                 {"16 DAY_BAND total 799, 20.1 % below the other Mondays of January"}},
-        RuleCase{"BandJustInsideAbove", {{2, k1000}, {16, shaped(1199)}, {30, k1000}}, {}},
-        RuleCase{"BandAtTwentyBelow", {{2, k1000}, {16, shaped(800)}, {30, k1000}}, {}},
-        RuleCase{"BandNeedsTwoOtherDays", {{2, k1000}, {16, shaped(3000)}}, {}},
-        RuleCase{"CopiedExactly",
-                 {{2, k1000}, {9, k1000}},
-                 {"09 COPIED_DAY same 24 volumes as 2023-01-02"}},
-        RuleCase{"CopiedNearly",
-                 {{2, k1000}, {9, shaped(1019)}},
-                 {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
-                  "of its total)"}},
-        RuleCase{"CopiedAtTwoPercent", {{2, k1000}, {9, shaped(1020)}}, {}}),
-    test::CaseName());
+// Each rule at its threshold and one step short of it. Mondays 2, 16 and 30 January 2023 share
+// a band; 2 and 9 are seven days apart.
+TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
+  const struct {
+    const char* name;
+    std::vector<DayInput> days;
+    std::vector<std::string> flags;
+  } cases[] = {
+      {"MissingHalf",
+       {{2, with(k1000, 0, 11, kOff)}},
+       {"02 MISSING_HOURS 12 hours not counted (00:00 to 11:59)"}},
+      {"ZeroRunOfSeven",
+       {{2, with(k1000, 14, 20, 0)}, {3, with(k1000, 14, 19, 0)}},
+       {"02 ZERO_RUN 7 zero hours from 14:00", "03 ZERO_DAYTIME 6 zero hours from 14:00"}},
+      {"ZeroDayOnly", {{2, with(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
+      {"DaytimeZerosInClockOrder",
+       {{2, with(k1000, 9, 10, 0)}, {3, with(with(k1000, 3, 4, 0), 22, 23, 0)}},
+       {"02 ZERO_DAYTIME 2 zero hours from 09:00"}},
+      {"RepeatedFour",
+       {{2, with(k1000, 10, 13, 20)}, {3, with(with(k1000, 5, 7, 20), 10, 13, 19)}},
+       {"02 REPEATED 4 hours of 20 from 10:00"}},
+      {"NightOverDay",
+       {{2, with(k1000, 1, 1, 14)}, {3, with(k1000, 1, 1, 13)}},
+       {"02 NIGHT_OVER_DAY 01:00 has 14, 13:00 has 13"}},
+      {"BandAbove",
+       {{2, k1000}, {16, shaped(1201)}, {30, k1000}},
+       {"16 DAY_BAND total 1201, 20.1 % above the other Mondays of January"}},
+      {"BandBelow",
+       {{2, k1000}, {16, shaped(799)}, {30, k1000}},
+       {"16 DAY_BAND total 799, 20.1 % below the other Mondays of January"}},
+      {"BandJustInsideAbove", {{2, k1000}, {16, shaped(1199)}, {30, k1000}}, {}},
+      {"BandAtTwentyBelow", {{2, k1000}, {16, shaped(800)}, {30, k1000}}, {}},
+      {"BandNeedsTwoOtherDays", {{2, k1000}, {16, shaped(3000)}}, {}},
+      {"CopiedExactly", {{2, k1000}, {9, k1000}}, {"09 COPIED_DAY same 24 volumes as 2023-01-02"}},
+      {"CopiedNearly",
+       {{2, k1000}, {9, shaped(1019)}},
+       {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
+        "of its total)"}},
+      {"CopiedAtTwoPercent", {{2, k1000}, {9, shaped(1020)}}, {}}};
+  for (const auto& c : cases) EXPECT_EQ(dayFlags(checkJanuary(c.days)), c.flags) << c.name;
+}
 
 // A station counted in a year needs a valid day of each weekday in every month the table
 // reaches; one never counted that year gets no month flag.
@@ -140,21 +128,9 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
 }
 
-std::string realData(const std::string& name) {
-  return std::string(OSTRILO_REALDATA_DIR) + "/" + name;
-}
-
-ATRTable tableOfFiles(const std::vector<std::string>& files) {
-  ATRTable table;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    table.setInFile(realData(files[i]));
-    (void)(i == 0 ? table.BuildTable() : table.AddToTable());
-  }
-  return table;
-}
-
 TEST(ChecksOnRealCounts, NycWeeks) {
-  const ATRTable table = tableOfFiles({"ATR20121013w2.dat", "ATR20121020w3.dat"});
+  const ATRTable table =
+      test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
   const CheckResults results = RunDataChecks(table);
   std::vector<std::string> zeroRuns;
   for (const CheckFlag& f : results.flags()) {
@@ -170,25 +146,14 @@ TEST(ChecksOnRealCounts, NycWeeks) {
           "1045 2012-10-22 9 zero hours from 07:00", "1048 2012-10-22 8 zero hours from 07:00",
           "1051 2012-10-22 8 zero hours from 03:00", "1093 2012-10-24 13 zero hours from 10:00",
           "1094 2012-10-24 16 zero hours from 07:00"}));
-  int complete = 0;
-  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int32_t s = 0; s < table.StaCount(); ++s) {
-      complete += table.IsComplete(d, s) ? 1 : 0;
-      const auto day = results.flagsOf(d, s);
-      EXPECT_EQ(results.hasCritical(d, s), std::any_of(day.begin(), day.end(), [](auto& f) {
-                  return f.severity() == Severity::Critical;
-                }));
-    }
-  }
-  EXPECT_EQ(complete, 2023);
   EXPECT_EQ(countByCode(results.flags())[static_cast<std::size_t>(CheckCode::NightOverDay)], 66);
   EXPECT_EQ(criticalDays(table), results.criticalDays());
 }
 
 // No line 1 anywhere on the first day of daylight saving; a detector dead from 8 September.
 TEST(ChecksOnRealCounts, BerlinSpringAndDeadDetector) {
-  const ATRTable table =
-      tableOfFiles({"berlin-2023/ATR20230320w3.dat", "berlin-2023/ATR20230904w1.dat"});
+  const ATRTable table = test::tableOfFiles(OSTRILO_REALDATA_DIR "/berlin-2023",
+                                            {"ATR20230320w3.dat", "ATR20230904w1.dat"});
   const CheckResults results = RunDataChecks(table);
   const auto dst = table.ulstDate().Index(test::day(2023, 3, 26));
   int countedThatDay = 0;
@@ -201,17 +166,16 @@ TEST(ChecksOnRealCounts, BerlinSpringAndDeadDetector) {
   EXPECT_GT(countedThatDay, 100);
   // B346's days are not all counted: every complete one from the 8th on is a zero day.
   const auto b346 = table.ulstName().Index("B346");
-  std::vector<std::string> zeroDays;
-  std::vector<std::string> otherDays;
+  std::vector<std::string> completeDays;
   for (std::int32_t d = 0; d < table.DateCount(); ++d) {
     if (!table.IsComplete(d, b346)) continue;
     const auto day = results.flagsOf(d, b346);
-    const bool zero = day.size() == 1 && day[0].code == CheckCode::ZeroDay;
-    (zero ? zeroDays : otherDays).push_back(isoDate(table.DatebyIndex(d)));
+    const std::string date = isoDate(table.DatebyIndex(d));
+    EXPECT_EQ(day.size() == 1 && day[0].code == CheckCode::ZeroDay, date >= "2023-09-08") << date;
+    completeDays.push_back(date);
   }
-  EXPECT_EQ(zeroDays, std::vector<std::string>{"2023-09-08"});
-  EXPECT_FALSE(otherDays.empty());
-  for (const std::string& day : otherDays) EXPECT_LT(day, "2023-09-08");
+  EXPECT_EQ(completeDays.back(), "2023-09-08");
+  EXPECT_GT(completeDays.size(), 1u);
 }
 
 }  // namespace

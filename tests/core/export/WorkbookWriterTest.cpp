@@ -151,6 +151,7 @@ TEST_F(WorkbookWriterTest, FailedSaveChangesNothing) {
   if (!folder.ready()) GTEST_SKIP() << "no read-only folder here";
   const std::string book = folder.file("book.xlsx");
   const Error e = test::thrownBy([&] { writeWorkbook(book, sampleTable(), {}); });
+  EXPECT_EQ(e.kind(), ErrorKind::AccessDenied);
   EXPECT_NE(e.description().find(book), std::string::npos) << e.description();
   EXPECT_EQ(test::readBytes(book), "old");
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"book.xlsx"});

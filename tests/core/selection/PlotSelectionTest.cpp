@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/selection/PlotSelection.h"
@@ -13,51 +15,33 @@ namespace {
 
 using test::listOf;
 
-struct CheckCase {
-  const char* name;
-  ListSelection stations;
-  ListSelection dates;
-  std::optional<std::string> message;
-};
-
-class CheckPlotSelectionTest : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(CheckPlotSelectionTest, AnswersTheFirstFailingTest) {
-  EXPECT_EQ(CheckPlotSelection({GetParam().stations, GetParam().dates}), GetParam().message);
-}
-
 ListSelection withCurrent(ListSelection list, int current) {
   list.current = current;
   return list;
 }
 
+// The first failing test answers: an empty station list, then the dates, then the stations.
 // Only the selected flags count, never the current item.
-INSTANTIATE_TEST_SUITE_P(
-    Selections, CheckPlotSelectionTest,
-    ::testing::Values(
-        CheckCase{"EmptyStationListFirst", listOf(0, {}), listOf(0, {}), kNoDataMessage},
-        CheckCase{"DatesBeforeStations", listOf(2, {}), listOf(3, {}), kNoDatesMessage},
-        CheckCase{"NoDateSelected", listOf(2, {0}), withCurrent(listOf(3, {}), 1), kNoDatesMessage},
-        CheckCase{"NoStationSelected", withCurrent(listOf(2, {}), 0), listOf(3, {2}),
-                  kNoStationsMessage},
-        CheckCase{"SelectedWithoutCurrentItems", listOf(2, {1}), listOf(3, {2}), std::nullopt}),
-    test::CaseName());
+TEST(CheckPlotSelection, AnswersTheFirstFailingTest) {
+  const std::tuple<ListSelection, ListSelection, std::optional<std::string>> cases[] = {
+      {listOf(0, {}), listOf(0, {}), kNoDataMessage},
+      {listOf(2, {}), listOf(3, {}), kNoDatesMessage},
+      {listOf(2, {0}), withCurrent(listOf(3, {}), 1), kNoDatesMessage},
+      {withCurrent(listOf(2, {}), 0), listOf(3, {2}), kNoStationsMessage},
+      {listOf(2, {1}), listOf(3, {2}), std::nullopt}};
+  for (const auto& [stations, dates, message] : cases) {
+    EXPECT_EQ(CheckPlotSelection({stations, dates}), message);
+  }
+}
 
 TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
-  struct Visit {
-    int k;
-    std::int32_t station;
-    std::int32_t date;
-    bool operator==(const Visit&) const = default;
-  };
-  std::vector<Visit> visits;
+  std::vector<std::array<std::int32_t, 3>> visits;  // k, station, date
   walkSelection({listOf(5, {4, 1, 3}), listOf(3, {2, 0})},
                 [&](int k, std::int32_t s, std::int32_t d) {
                   visits.push_back({k, s, d});
                 });
-  const std::vector<Visit> expected{{0, 1, 0}, {0, 1, 2}, {1, 3, 0},
-                                    {1, 3, 2}, {2, 4, 0}, {2, 4, 2}};
-  EXPECT_EQ(visits, expected);
+  EXPECT_EQ(visits, (std::vector<std::array<std::int32_t, 3>>{
+                        {0, 1, 0}, {0, 1, 2}, {1, 3, 0}, {1, 3, 2}, {2, 4, 0}, {2, 4, 2}}));
 }
 
 // Dates by calendar day, whatever their list order or gaps; a name the table lacks picks none.

@@ -10,13 +10,7 @@
 
 namespace ostrilo {
 
-inline void PrintTo(const StationStat& s, std::ostream* os) {
-  *os << s.AtrId << ':';
-  for (const auto& figure : {s.ADT, s.MinDT, s.MaxDT, s.SD, s.AWDDT, s.AWEDT}) {
-    *os << ' ' << (figure ? std::to_string(*figure) : "-");
-  }
-  *os << " over " << s.Days << " days";
-}
+inline void PrintTo(const StationStat& s, std::ostream* os) { *os << BuildStatsCsvText({s}); }
 
 namespace {
 
@@ -45,40 +39,22 @@ StatResults statsOf(const std::vector<std::pair<DateNumber, int>>& dailyTotals) 
   return ComputeStationStats(table, selection);
 }
 
-struct StatCase {
-  const char* name;
-  std::vector<std::pair<DateNumber, int>> dailyTotals;
-  StationStat expected;
-};
-
-class StationFiguresTest : public ::testing::TestWithParam<StatCase> {};
-
-TEST_P(StationFiguresTest, OverEveryPickedDate) {
-  EXPECT_EQ(statsOf(GetParam().dailyTotals), StatResults{GetParam().expected});
+// The worked example; Min and Max are the true values, means round halves to even, a mean over
+// no day is empty.
+TEST(StationStats, FiguresOverEveryPickedDate) {
+  const std::pair<std::vector<std::pair<DateNumber, int>>, StationStat> cases[] = {
+      {{{kFri7, 1000}, {kSat8, 600}, {kSun9, 500}, {kMon10, 1100}},
+       {"STA1", 800, 500, 1100, 255, 1050, 550, 4}},
+      {{{kMon3, 2}, {kTue4, 3}}, {"STA1", 2, 2, 3, 1, 2, kEmpty, 2}},
+      {{{kMon3, 3}, {kTue4, 4}}, {"STA1", 4, 3, 4, 1, 4, kEmpty, 2}},
+      {{{kSat8, 600}, {kSun9, 500}}, {"STA1", 550, 500, 600, 50, kEmpty, 550, 2}},
+      {{{kMon3, -100}, {kTue4, -50}}, {"STA1", -75, -100, -50, 25, -75, kEmpty, 2}},
+      {{{kMon3, 786408}, {kTue4, 500000}, {kSat8, 250000}},
+       {"STA1", 512136, 250000, 786408, 219156, 643204, 250000, 3}}};
+  for (const auto& [dailyTotals, expected] : cases) {
+    EXPECT_EQ(statsOf(dailyTotals), StatResults{expected});
+  }
 }
-
-// Min and Max are the true values, means round halves to even, a mean over no day is empty.
-INSTANTIATE_TEST_SUITE_P(
-    DailyTotals, StationFiguresTest,
-    ::testing::Values(StatCase{"WorkedExample",
-                               {{kFri7, 1000}, {kSat8, 600}, {kSun9, 500}, {kMon10, 1100}},
-                               {"STA1", 800, 500, 1100, 255, 1050, 550, 4}},
-                      StatCase{"HalfRoundsDownToEven",
-                               {{kMon3, 2}, {kTue4, 3}},
-                               {"STA1", 2, 2, 3, 1, 2, kEmpty, 2}},
-                      StatCase{"HalfRoundsUpToEven",
-                               {{kMon3, 3}, {kTue4, 4}},
-                               {"STA1", 4, 3, 4, 1, 4, kEmpty, 2}},
-                      StatCase{"OnlyWeekend",
-                               {{kSat8, 600}, {kSun9, 500}},
-                               {"STA1", 550, 500, 600, 50, kEmpty, 550, 2}},
-                      StatCase{"Negatives",
-                               {{kMon3, -100}, {kTue4, -50}},
-                               {"STA1", -75, -100, -50, 25, -75, kEmpty, 2}},
-                      StatCase{"FreewayTotals",
-                               {{kMon3, 786408}, {kTue4, 500000}, {kSat8, 250000}},
-                               {"STA1", 512136, 250000, 786408, 219156, 643204, 250000, 3}}),
-    test::CaseName());
 
 // Daily totals tell station and date apart, so a station index taken for a date index shows,
 // also in the days to leave out.
@@ -124,12 +100,8 @@ TEST(StationStats, OnlyCompleteDaysCountAndAFigureOverNoDayIsEmpty) {
 // Two New York weeks in one table: station 1001 was counted in the first only. Figures
 // checked by hand from the file's lines.
 TEST(StationStats, RealStationOverItsCountedWeek) {
-  const std::string data = OSTRILO_SOURCE_DIR "/tests/data/realdata/";
-  ATRTable table;
-  table.setInFile(data + "ATR20121013w2.dat");
-  table.BuildTable();
-  table.setInFile(data + "ATR20121020w3.dat");
-  table.AddToTable();
+  const ATRTable table =
+      test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
   PlotSelection selection = pick(table, {table.ulstName().Index("1001")}, {});
   selection.dates.selected.assign(selection.dates.selected.size(), true);
   EXPECT_EQ(ComputeStationStats(table, selection),

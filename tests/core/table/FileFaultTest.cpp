@@ -1,8 +1,9 @@
-// Files that fail part way: a read error inside a count or table file, a save onto a full or
-// read-only file system, a flush that fails. Each must end in a clear error that names the file,
+// Files that fail part way: a read error inside a count or table file, a disk that fills up
+// during a save, a flush that fails. Each must end in a clear error that names the file,
 // with the table and every file as they were and no temporary left behind.
 //
-// Failures that no folder can produce on demand are injected: core_tests is linked with
+// Failures that no folder can produce on demand are injected (real full and read-only folders are
+// the command line's and the main window's tests): core_tests is linked with
 // --wrap=read,--wrap=write,--wrap=fsync, so the core's system calls come through the wrappers
 // below, which pass them on unless a test has armed a fault.
 #include <gtest/gtest.h>
@@ -11,14 +12,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstdio>
+#include <cstring>
 #include <functional>
-#include <optional>
 #include <string>
+#include <tuple>
 
 #include "core/table/ATRTable.h"
-#include "tests/support/FolderFaults.h"
-#include "tests/support/TableTestSupport.h"
+#include "tests/support/AnnualTestSupport.h"
 
 extern "C" {
 ssize_t __real_read(int fd, void* buffer, std::size_t size);
@@ -31,7 +31,8 @@ namespace {
 
 enum class Call { None, Read, Write, Fsync };
 
-// The armed fault: the call fails with err once `bytesBefore` bytes have passed through it.
+// The armed fault: the call fails with err once `bytesBefore` bytes have passed through it. The
+// fixture disarms it after each test.
 struct Fault {
   Call call = Call::None;
   int err = 0;
@@ -39,16 +40,6 @@ struct Fault {
   std::size_t passed = 0;
 };
 Fault g_fault;
-
-class InjectedFault {
- public:
-  InjectedFault(Call call, int err, std::size_t bytesBefore = 0) {
-    g_fault = {call, err, bytesBefore, 0};
-  }
-  ~InjectedFault() { g_fault = {}; }
-  InjectedFault(const InjectedFault&) = delete;
-  InjectedFault& operator=(const InjectedFault&) = delete;
-};
 
 // Lets a read or write through up to the fault, then fails it; answers -1 when it failed.
 ssize_t throughFault(Call call, int fd, std::size_t& size) {
@@ -94,26 +85,13 @@ using test::rising;
 using test::snapshot;
 using test::thrownBy;
 
-// 50 stations over 30 days: a count file and a table file each longer than one read of the
-// reader's 64 KiB buffer.
-std::string longCountFile() {
-  std::string text;
-  for (int i = 0; i < 1500; ++i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "%04d", i % 50);
-    char date[8];
-    std::snprintf(date, sizeof date, "01%02d05", 1 + i / 50);
-    text += countLine(i % 2 == 0 ? '1' : '2', date, name, rising(i)) + "\r\n";
-  }
-  return text;
-}
-
 class FileFaultTest : public ::testing::Test {
  protected:
   void SetUp() override {
     table.setInFile(dir.write("held.dat", countLine('1', "070403", "KEEP", rising(7)) + "\n"));
     table.BuildTable();
   }
+  void TearDown() override { g_fault = {}; }
 
   // The operation fails with the kind given, naming the file and the system's reason, and
   // changes neither the table nor the folder it worked in.
@@ -134,72 +112,38 @@ class FileFaultTest : public ::testing::Test {
 };
 
 TEST_F(FileFaultTest, ReadErrorInsideAFileFailsEveryFillAndChangesNothing) {
-  const std::string countPath = dir.write("long.dat", longCountFile());
-  ATRTable big;
-  big.setInFile(countPath);
-  big.BuildTable();
-  big.SaveToFile(dir.file("long.cont"));
-  ASSERT_GT(test::readBytes(dir.file("long.cont")).size(), std::size_t{65536});
-
+  // A count file and a table file each longer than one read of the reader's 64 KiB buffer.
+  const std::string countPath =
+      dir.write("long.dat", test::syntheticYear("AAAA") + test::syntheticYear("BBBB") +
+                                test::syntheticYear("CCCC") + test::syntheticYear("DDDD"));
   const std::string tablePath = dir.file("long.cont");
+  test::tableOfFiles(dir.path(), {"long.dat"}).SaveToFile(tablePath);
+  ASSERT_GT(test::readBytes(tablePath).size(), std::size_t{65536});
   table.setInFile(countPath);
-  const InjectedFault fault(Call::Read, EIO, 65536);
-  for (const bool add : {false, true}) {
-    g_fault.passed = 0;
-    expectCleanFailure([&] { add ? table.AddToTable() : table.BuildTable(); }, countPath,
-                       ErrorKind::Io, "Input/output error");
+  for (int operation = 0; operation < 3; ++operation) {
+    g_fault = {Call::Read, EIO, 65536, 0};
+    expectCleanFailure(
+        [&] {
+          operation == 2   ? table.LoadFromFile(tablePath)
+          : operation == 1 ? (void)table.AddToTable()
+                           : (void)table.BuildTable();
+        },
+        operation == 2 ? tablePath : countPath, ErrorKind::Io, "Input/output error");
   }
-  g_fault.passed = 0;
-  expectCleanFailure([&] { table.LoadFromFile(tablePath); }, tablePath, ErrorKind::Io,
-                     "Input/output error");
 }
 
-struct SaveFault {
-  const char* name;
-  std::optional<test::FolderFault> folder;  // a real file system that fails, or else
-  Call call;                                // the call that fails,
-  int err;                                  // with this errno,
-  std::size_t bytesBefore;                  // after this many bytes went through
-  ErrorKind kind;
-  const char* reason;
-  friend void PrintTo(const SaveFault& f, std::ostream* os) { *os << f.name; }
-};
-
-class FailingSave : public FileFaultTest, public ::testing::WithParamInterface<SaveFault> {};
-
-// A disk that is full or fills up part way through the file, a read-only one, or a flush that
-// fails at the end: the table file that was there before stays byte for byte.
-TEST_P(FailingSave, KeepsTheOldFileAndLeavesNoTemporary) {
-  const SaveFault& c = GetParam();
-  std::optional<test::FaultyFolder> folder;
-  std::string path;
-  if (c.folder) {
-    folder.emplace(dir.path() / "folder", *c.folder,
-                   std::vector<std::pair<std::string, std::string>>{{"t.cont", "old table"}});
-    if (!folder->ready()) GTEST_SKIP() << "this machine gives no such folder";
-    path = folder->file("t.cont");
-  } else {
-    path = dir.write("t.cont", "old table");
+// A disk full at once or part way through the file, or a flush that fails at the end: the table
+// file that was there before stays byte for byte.
+TEST_F(FileFaultTest, FailedSaveKeepsTheOldFile) {
+  const std::string path = dir.write("t.cont", "old table");
+  for (const auto& [call, err, bytesBefore] :
+       {std::tuple(Call::Write, ENOSPC, 0), std::tuple(Call::Write, ENOSPC, 100),
+        std::tuple(Call::Fsync, EIO, 0)}) {
+    g_fault = {call, err, static_cast<std::size_t>(bytesBefore), 0};
+    expectCleanFailure([&] { table.SaveToFile(path); }, path, ErrorKind::Io, strerror(err));
+    EXPECT_EQ(test::readBytes(path), "old table");
   }
-  const std::vector<std::string> files = folder ? folder->entries() : dir.entries();
-  const InjectedFault fault(c.call, c.err, c.bytesBefore);
-  expectCleanFailure([&] { table.SaveToFile(path); }, path, c.kind, c.reason);
-  EXPECT_EQ(test::readBytes(path), "old table");
-  EXPECT_EQ(folder ? folder->entries() : dir.entries(), files);
 }
-
-using test::FolderFault;
-INSTANTIATE_TEST_SUITE_P(
-    Faults, FailingSave,
-    ::testing::Values(
-        SaveFault{"FullFileSystem", FolderFault::Full, Call::None, 0, 0, ErrorKind::Io,
-                  "No space left"},
-        SaveFault{"ReadOnlyFileSystem", FolderFault::ReadOnly, Call::None, 0, 0,
-                  ErrorKind::AccessDenied, ""},
-        SaveFault{"DiskFullAtOnce", {}, Call::Write, ENOSPC, 0, ErrorKind::Io, "No space left"},
-        SaveFault{"DiskFullPartWay", {}, Call::Write, ENOSPC, 100, ErrorKind::Io, "No space left"},
-        SaveFault{"FlushFails", {}, Call::Fsync, EIO, 0, ErrorKind::Io, "Input/output error"}),
-    test::CaseName());
 
 }  // namespace
 }  // namespace ostrilo

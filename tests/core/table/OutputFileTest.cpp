@@ -210,9 +210,16 @@ TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
   ::close(memory);
 }
 
-// Any name the file system allows works, with the usual rights; a folder name on a file is
-// refused in words that say so.
+// Any name the file system allows works, with the usual rights; a folder name on a file, a
+// missing folder and a folder in the file's place are refused and leave nothing behind.
 TEST_F(OutputFileTest, NamesTheFileSystemAllowsAndFolderNames) {
+  EXPECT_EQ(test::thrownBy([&] { writeOutputFile(dir.file("no/f"), "x"); }).kind(),
+            ErrorKind::FileNotFound);
+  fs::create_directory(dir.file("keep"));
+  dir.write("keep/inside", "keep me");
+  (void)test::thrownBy([&] { writeOutputFile(dir.file("keep"), "x"); });
+  EXPECT_EQ(test::readBytes(dir.file("keep/inside")), "keep me");
+  fs::remove_all(dir.file("keep"));
   const std::string longest(255, 'n');
   writeOutputFile(dir.file(longest), "long");
   EXPECT_EQ(test::readBytes(dir.file(longest)), "long");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "core/table/CsvField.h"
 #include "core/table/Error.h"
@@ -11,10 +12,7 @@
 namespace ostrilo {
 namespace {
 
-struct Case {
-  std::string in;
-  std::string out;
-};
+using Case = std::pair<std::string, std::string>;  // in, out
 
 TEST(EscapeName, ControlCharactersAndBrokenBytesBecomeEscapes) {
   const Case cases[] = {
@@ -26,7 +24,7 @@ TEST(EscapeName, ControlCharactersAndBrokenBytesBecomeEscapes) {
       {"rtl\xE2\x80\xAEtxt.exe", "rtl\\u{202E}txt.exe"},
       {"latin1 \xFC, cut \xE2\x82, overlong \xC0\xAF",
        "latin1 \\xFC, cut \\xE2\\x82, overlong \\xC0\\xAF"}};
-  for (const Case& c : cases) EXPECT_EQ(escapeName(c.in), c.out) << c.in;
+  for (const auto& [in, out] : cases) EXPECT_EQ(escapeName(in), out) << in;
   EXPECT_EQ(systemError(ENOENT, "Cannot open", "a\x1b[2J").description(),
             "Cannot open \"a\\x1B[2J\": No such file or directory");
   // Messages about a file's content name it too.
@@ -48,7 +46,7 @@ TEST(CsvField, QuotesWhatCsvNeedsAndDisarmsFormulas) {
                         {"@SUM(A1)", "\"'@SUM(A1)\""},
                         {"\tTab", "\"'\tTab\""},
                         {"\rCR", "\"'\rCR\""}};
-  for (const Case& c : cases) EXPECT_EQ(csvField(c.in), c.out) << c.in;
+  for (const auto& [in, out] : cases) EXPECT_EQ(csvField(in), out) << in;
 }
 
 }  // namespace
