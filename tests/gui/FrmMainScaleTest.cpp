@@ -45,7 +45,9 @@ TEST(FileNameList, QuotesSeveralNamesAndReadsThemBack) {
   for (const auto& [text, names, written] : cases) {
     SCOPED_TRACE(text);
     EXPECT_EQ(fileNamesInText(text), names);
-    if (written) EXPECT_EQ(fileNameListText(names), text);
+    if (written) {
+      EXPECT_EQ(fileNameListText(names), text);
+    }
   }
 }
 

@@ -65,7 +65,8 @@ class FakeToolkit final : public Toolkit {
       ADD_FAILURE() << "unexpected file dialog: " << settings.title.toStdString();
       return std::nullopt;
     }
-    auto paths = std::move(m_answers.front());
+    std::optional<QStringList> paths;
+    paths.swap(m_answers.front());
     m_answers.pop_front();
     return paths;
   }

@@ -161,7 +161,9 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
     ASSERT_EQ(points.size(), c.points);
     for (std::size_t n = 0; n < points.size(); ++n)
       EXPECT_EQ(isGap(points[n]), n >= c.firstGap) << n;
-    if (c.breakAt != 0) EXPECT_DOUBLE_EQ(points.back().x, c.breakAt);
+    if (c.breakAt != 0) {
+      EXPECT_DOUBLE_EQ(points.back().x, c.breakAt);
+    }
   }
 }
 
