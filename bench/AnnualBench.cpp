@@ -12,6 +12,7 @@
 
 #include "core/annual/AnnualFigures.h"
 #include "core/annual/ShortCounts.h"
+#include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 
 using ostrilo::BuildAnnualCsvText;

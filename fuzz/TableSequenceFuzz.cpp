@@ -13,6 +13,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "core/export/TableExports.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/OutputFile.h"

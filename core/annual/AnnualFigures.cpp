@@ -183,42 +183,6 @@ void appendChars(std::string& text, T value) {
   text.append(buffer, result.ptr);
 }
 
-void appendOptional(std::string& text, const std::optional<double>& value, int decimals) {
-  text += ',';
-  if (!value) return;
-  text += decimals == 0 ? formatVehicles(*value) : formatFixed(*value, decimals);
-}
-
-void appendPeak(std::string& text, const std::optional<WindowPeak>& peak) {
-  if (!peak) {
-    text += ",,,";
-    return;
-  }
-  text += ',';
-  text += formatHour(peak->ofAverageDay.hour);
-  text += ',';
-  text += formatVehicles(peak->ofAverageDay.volume);
-  text += ',';
-  text += formatFixed(peak->ofAverageDay.sharePct, 2);
-}
-
-void appendLongRow(std::string& text, const StationYear& row, std::string_view kind, int month,
-                   int dow, const std::optional<double>& value, std::int32_t n, int decimals) {
-  text += csvField(row.station);
-  text += ',';
-  appendChars(text, row.year);
-  text += ',';
-  text += kind;
-  text += ',';
-  if (month > 0) appendChars(text, month);
-  text += ',';
-  if (dow > 0) appendChars(text, dow);
-  appendOptional(text, value, decimals);
-  text += ',';
-  appendChars(text, n);
-  text += '\n';
-}
-
 }  // namespace
 
 DayExclusion excludingCriticalDays(const CountView& view) {
@@ -358,62 +322,6 @@ std::string formatVehicles(double value) {
   // nearbyint rounds halves to even under the default rounding mode, which nothing changes.
   std::string text;
   appendChars(text, static_cast<long long>(std::nearbyint(value)));
-  return text;
-}
-
-std::string BuildAnnualCsvText(const std::vector<StationYear>& rows) {
-  std::string text =
-      "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,wd_am_peak_hour,"
-      "wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,wd_pm_peak_pct\n";
-  for (const StationYear& row : rows) {
-    text += csvField(row.station);
-    text += ',';
-    appendChars(text, row.year);
-    text += ',';
-    appendChars(text, row.validDays);
-    appendOptional(text, row.adt, 0);
-    appendOptional(text, row.aadt, 0);
-    text += ',';
-    appendChars(text, row.coveredCells);
-    for (const DesignHour* design : {&row.v30, &row.v100}) {
-      text += ',';
-      if (design->volume) appendChars(text, *design->volume);
-      appendOptional(text, design->kPct, 2);
-    }
-    appendPeak(text, row.weekday.am);
-    appendPeak(text, row.weekday.pm);
-    text += '\n';
-  }
-  return text;
-}
-
-std::string BuildFactorsCsvText(const std::vector<StationYear>& rows) {
-  std::string text = "station,year,kind,month,dow,value,n\n";
-  for (const StationYear& row : rows) {
-    for (std::size_t m = 0; m < kMonths; ++m) {
-      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-        const CellMean& cell = row.madw[m][k];
-        appendLongRow(text, row, "MADW", int(m) + 1, int(k) + 1, cell.value, cell.n, 0);
-      }
-    }
-    for (std::size_t m = 0; m < kMonths; ++m) {
-      appendLongRow(text, row, "MADT", int(m) + 1, 0, row.madt[m].value, row.madt[m].n, 0);
-    }
-    for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-      appendLongRow(text, row, "AADW", 0, int(k) + 1, row.aadw[k].value, row.aadw[k].n, 0);
-    }
-    for (std::size_t m = 0; m < kMonths; ++m) {
-      appendLongRow(text, row, "MF", int(m) + 1, 0, row.mf[m], row.madt[m].n, 4);
-    }
-    for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-      appendLongRow(text, row, "DF", 0, int(k) + 1, row.df[k], row.aadw[k].n, 4);
-    }
-    for (std::size_t m = 0; m < kMonths; ++m) {
-      for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-        appendLongRow(text, row, "F", int(m) + 1, int(k) + 1, row.f[m][k], row.madw[m][k].n, 4);
-      }
-    }
-  }
   return text;
 }
 

@@ -118,19 +118,6 @@ struct AnnualOptions {
 [[nodiscard]] std::vector<StationYear> ComputeAnnualFigures(const CountView& view,
                                                             const AnnualOptions& options);
 
-// The annual table: header "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,
-// wd_am_peak_hour,wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,
-// wd_pm_peak_pct", one row per result; vehicles as whole numbers (halves to even), percentages
-// with 2 decimals, hours as "07:00", cells as the number of covered cells, n/a as an empty
-// field, LF lines. The peaks are those of the average weekday.
-[[nodiscard]] std::string BuildAnnualCsvText(const std::vector<StationYear>& rows);
-
-// The long form "station,year,kind,month,dow,value,n", kinds MADW, MADT, AADW, MF, DF, F, every
-// cell of every kind listed (n/a as an empty value). dow 1 = Monday .. 7 = Sunday; month or
-// dow empty where the kind has none. MADW, MADT, AADW in whole vehicles, factors with 4
-// decimals; n the valid days behind the figure.
-[[nodiscard]] std::string BuildFactorsCsvText(const std::vector<StationYear>& rows);
-
 // Text forms shared by the files and the windows.
 [[nodiscard]] std::string formatHour(int hour);                     // "07:00"
 [[nodiscard]] std::string formatFixed(double value, int decimals);  // "9.92"; no locale

@@ -10,15 +10,6 @@ namespace ostrilo {
 
 namespace {
 
-std::string joined(const std::vector<std::string>& names) {
-  std::string text;
-  for (const std::string& name : names) {
-    if (!text.empty()) text += ';';
-    text += name;
-  }
-  return text;
-}
-
 }  // namespace
 
 FactorGroup CombineFactors(std::span<const StationYear> members, int year) {
@@ -97,29 +88,6 @@ std::vector<ShortCountEstimate> ExpandShortCounts(const CountView& view,
     }
   }
   return estimates;
-}
-
-std::string BuildExpandCsvText(std::span<const ShortCountEstimate> estimates) {
-  std::string text = "station,year,group,left_out,days,est_aadt,days_used\n";
-  for (const ShortCountEstimate& estimate : estimates) {
-    text += csvField(estimate.station);
-    text += ',' + std::to_string(estimate.year) + ',';
-    if (estimate.group != nullptr) {
-      text += csvField(joined(estimate.group->members)) + ',';
-      text += csvField(joined(estimate.group->leftOut));
-    } else {
-      text += ',';
-    }
-    text += ',' + std::to_string(estimate.daysUsed.size()) + ',';
-    if (estimate.aadt) text += formatVehicles(*estimate.aadt);
-    text += ',';
-    for (std::size_t i = 0; i < estimate.daysUsed.size(); ++i) {
-      if (i > 0) text += ' ';
-      text += isoDate(estimate.daysUsed[i]);
-    }
-    text += '\n';
-  }
-  return text;
 }
 
 }  // namespace ostrilo

@@ -50,9 +50,4 @@ struct ShortCountEstimate {
     const CountView& view, std::span<const std::int32_t> stations,
     std::span<const FactorGroup> groups, const DayExclusion& excluded = {});
 
-// Header "station,year,group,left_out,days,est_aadt,days_used": group and left_out list names
-// separated by ';', days_used the dates as yyyy-mm-dd separated by ' ', the estimate in whole
-// vehicles (halves to even), empty when n/a; LF lines.
-[[nodiscard]] std::string BuildExpandCsvText(std::span<const ShortCountEstimate> estimates);
-
 }  // namespace ostrilo

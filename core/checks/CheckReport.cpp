@@ -73,22 +73,4 @@ std::string flagDateText(const CheckFlag& flag) {
   return text;
 }
 
-std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
-                               std::span<const std::string> stations) {
-  std::string csv = "station,date,code,severity,detail\n";
-  for (const CheckFlag& flag : flags) {
-    csv += csvField(stations[static_cast<std::size_t>(flag.station)]);
-    csv += ',';
-    csv += flagDateText(flag);
-    csv += ',';
-    csv += checkCodeName(flag.code);
-    csv += ',';
-    csv += severityLetter(flag.severity());
-    csv += ',';
-    csv += csvField(flag.detail);
-    csv += '\n';
-  }
-  return csv;
-}
-
 }  // namespace ostrilo

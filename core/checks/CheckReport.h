@@ -33,10 +33,4 @@ struct FlagFilter {
 // "yyyy-mm-dd", or "yyyy-mm" for a month flag.
 [[nodiscard]] std::string flagDateText(const CheckFlag& flag);
 
-// The checks file: the header "station,date,code,severity,detail", then one row per flag in
-// the given order; station names and details quoted as RFC 4180 wants; every line ends in LF.
-// stations are the station names by index (CheckResults::stations()).
-[[nodiscard]] std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
-                                             std::span<const std::string> stations);
-
 }  // namespace ostrilo

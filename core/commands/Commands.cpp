@@ -1,5 +1,6 @@
 #include "core/commands/Commands.h"
 
+#include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"

@@ -357,4 +357,23 @@ WorkbookAbout aboutStations(const ATRTable& table, std::span<const std::int32_t>
   return about(table, {stations.begin(), stations.end()}, dates, std::move(sources), names);
 }
 
+namespace {
+std::string csvOf(const TableExport& e) { return buildCsvText(e.table, e.format); }
+}  // namespace
+
+std::string BuildStatsCsvText(const StatResults& rows) { return csvOf(statsExport(rows, nullptr)); }
+std::string BuildAnnualCsvText(const std::vector<StationYear>& rows) {
+  return csvOf(annualExport(rows, nullptr));
+}
+std::string BuildFactorsCsvText(const std::vector<StationYear>& rows) {
+  return csvOf(factorsExport(rows, nullptr));
+}
+std::string BuildExpandCsvText(std::span<const ShortCountEstimate> estimates) {
+  return csvOf(expandExport(estimates, nullptr));
+}
+std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
+                               std::span<const std::string> stations) {
+  return csvOf(checksExport(flags, stations, nullptr));
+}
+
 }  // namespace ostrilo

@@ -84,4 +84,36 @@ void saveTableExport(const std::string& path, const TableExport& table, Workbook
                                           std::optional<int> year, std::vector<std::string> sources,
                                           const StationRegister* names = nullptr);
 
+// The CSV files other programs read, byte for byte, built from the exports above.
+// The statistics file: the header "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days", then
+// one line per record, fields separated by a comma and two blanks, figures as plain integers
+// and an empty figure as an empty field, every line ended by CR LF, names as their bytes. A name
+// holding a comma, a double quote or a line break is quoted as in RFC 4180 so that it stays in
+// its column.
+[[nodiscard]] std::string BuildStatsCsvText(const StatResults& rows);
+
+// The annual table: header "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,
+// wd_am_peak_hour,wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,
+// wd_pm_peak_pct", one row per result; vehicles as whole numbers (halves to even), percentages
+// with 2 decimals, hours as "07:00", cells as the number of covered cells, n/a as an empty
+// field, LF lines. The peaks are those of the average weekday.
+[[nodiscard]] std::string BuildAnnualCsvText(const std::vector<StationYear>& rows);
+
+// The long form "station,year,kind,month,dow,value,n", kinds MADW, MADT, AADW, MF, DF, F, every
+// cell of every kind listed (n/a as an empty value). dow 1 = Monday .. 7 = Sunday; month or
+// dow empty where the kind has none. MADW, MADT, AADW in whole vehicles, factors with 4
+// decimals; n the valid days behind the figure.
+[[nodiscard]] std::string BuildFactorsCsvText(const std::vector<StationYear>& rows);
+
+// Header "station,year,group,left_out,days,est_aadt,days_used": group and left_out list names
+// separated by ';', days_used the dates as yyyy-mm-dd separated by ' ', the estimate in whole
+// vehicles (halves to even), empty when n/a; LF lines.
+[[nodiscard]] std::string BuildExpandCsvText(std::span<const ShortCountEstimate> estimates);
+
+// The checks file: the header "station,date,code,severity,detail", then one row per flag in
+// the given order; station names and details quoted as RFC 4180 wants; every line ends in LF.
+// stations are the station names by index (CheckResults::stations()).
+[[nodiscard]] std::string BuildChecksCsvText(std::span<const CheckFlag> flags,
+                                             std::span<const std::string> stations);
+
 }  // namespace ostrilo

@@ -26,11 +26,6 @@ struct Accumulator {
   }
 };
 
-void appendFigure(std::string& text, const std::optional<std::int32_t>& figure) {
-  text += ",  ";
-  if (figure) text += std::to_string(*figure);
-}
-
 }  // namespace
 
 std::int32_t roundHalfEven(double value) {
@@ -88,19 +83,6 @@ StatResults ComputeStationStats(const ATRTable& table, const PlotSelection& sele
     rows.push_back(std::move(row));
   }
   return rows;
-}
-
-std::string BuildStatsCsvText(const StatResults& rows) {
-  std::string text = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
-  for (const StationStat& row : rows) {
-    text += csvField(row.AtrId);
-    for (const auto& figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
-      appendFigure(text, figure);
-    }
-    appendFigure(text, row.Days);
-    text += "\r\n";
-  }
-  return text;
 }
 
 }  // namespace ostrilo

@@ -46,11 +46,4 @@ using StatResults = std::vector<StationStat>;
 // The nearest whole number, a value exactly halfway going to the even neighbour.
 [[nodiscard]] std::int32_t roundHalfEven(double value);
 
-// The statistics file: the header "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days", then
-// one line per record, fields separated by a comma and two blanks, figures as plain integers
-// and an empty figure as an empty field, every line ended by CR LF, names as their bytes. A name
-// holding a comma, a double quote or a line break is quoted as in RFC 4180 so that it stays in
-// its column.
-[[nodiscard]] std::string BuildStatsCsvText(const StatResults& rows);
-
 }  // namespace ostrilo

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/export/TableExports.h"
 #include "core/selection/PlotSelection.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <map>
 
+#include "core/export/TableExports.h"
 #include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"

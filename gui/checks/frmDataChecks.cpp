@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/export/TableExports.h"
 #include "core/selection/PlotSelection.h"
 #include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"

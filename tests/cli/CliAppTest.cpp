@@ -13,6 +13,7 @@
 #include "core/annual/AnnualFigures.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/TableExports.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"

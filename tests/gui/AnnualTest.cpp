@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "GuiTestSupport.h"
+#include "core/export/TableExports.h"
 #include "core/table/TableFile.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"

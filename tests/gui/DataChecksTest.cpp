@@ -8,6 +8,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/checks/CheckReport.h"
+#include "core/export/TableExports.h"
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/checks/frmDataChecks.h"

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/annual/AnnualFigures.h"
+#include "core/export/TableExports.h"
 #include "tests/support/AnnualTestSupport.h"
 
 namespace ostrilo {

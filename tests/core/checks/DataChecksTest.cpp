@@ -7,6 +7,7 @@
 
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/TableExports.h"
 #include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/export/TableExports.h"
 #include "core/stats/StationStats.h"
 #include "tests/support/SelectionTestSupport.h"
 
