@@ -72,8 +72,6 @@ PlotSelection selectEverything(const ATRTable& table) {
   for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     selection.stations.texts.push_back(table.StaNamebyIndex(i));
   }
-  selection.stations.current = 0;
-  selection.dates.current = 0;
   return selection;
 }
 

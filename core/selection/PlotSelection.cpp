@@ -38,7 +38,6 @@ PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station
   }
   if (const auto index = table.ulstName().Index(station); index >= 0) {
     selection.stations.selected[static_cast<std::size_t>(index)] = true;
-    selection.stations.current = index;
   }
   const DateNumber centre = wholeDay(day);
   const std::int32_t dates = table.DateCount();

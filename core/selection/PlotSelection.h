@@ -12,11 +12,11 @@ namespace ostrilo {
 
 class ATRTable;
 
-// What the plots and the statistics read of one pick list: its items' selected flags, its
-// current item and (for the station list) its item texts. Item i is table index i.
+// What the plots and the statistics read of one pick list: its items' selected flags and (for
+// the station list) its item texts. Item i is table index i. Only the selected flags count:
+// the list's current item picks nothing.
 struct ListSelection {
   std::vector<bool> selected;      // one flag per item
-  int current = -1;                // current item, -1 when there is none
   std::vector<std::string> texts;  // item texts, as the table's bytes; may be empty for dates
 
   [[nodiscard]] int itemCount() const noexcept { return static_cast<int>(selected.size()); }

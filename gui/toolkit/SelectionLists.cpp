@@ -18,7 +18,6 @@ ListSelection readList(const QListWidget& list, bool withTexts) {
       out.selected[static_cast<std::size_t>(index.row())] = true;
     }
   }
-  out.current = list.currentRow();
   if (withTexts) {
     out.texts.reserve(out.selected.size());
     for (int i = 0; i < list.count(); ++i) {
