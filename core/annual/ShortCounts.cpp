@@ -8,9 +8,7 @@
 
 namespace ostrilo {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 FactorGroup CombineFactors(std::span<const StationYear> members, int year) {
   FactorGroup group;
