@@ -15,6 +15,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/charts/ChartData.h"
+#include "core/checks/DataChecks.h"
 #include "gui/charts/ChartEditor.h"
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/ChartStyle.h"
@@ -141,7 +142,7 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
   EXPECT_EQ(cell->volume, table.VolArrByIndex(3, 4)[7]);
 
   // One scale for the whole grid, shown beside it: red at the lowest volume, green at the highest.
-  const ColorGrid grid = volumeColorGrid(table, selection);
+  const ColorGrid grid = volumeColorGrid(table, selection, CheckResults());
   const auto* scale = findScale(plot);
   ASSERT_NE(scale, nullptr);
   EXPECT_EQ(scale->dataRange(), QCPRange(grid.lowest, grid.highest));
