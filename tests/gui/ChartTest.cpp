@@ -179,6 +179,10 @@ TEST_F(ChartTest, CriticalDayIsMarkedAndItsTooltipsSayWhy) {
   EXPECT_EQ(marks->front().key, day);
   EXPECT_EQ(marks->front().value, 485);
   EXPECT_TRUE(graph.legend->hasItemWithPlottable(graph.plottable(1)));
+  // The ring in the series' blue, below the point, where no line runs.
+  const QPoint below = graph.plottable(0)->coordsToPixels(day, 485).toPoint() + QPoint(0, 6);
+  const QColor ring = graph.toPixmap().toImage().pixelColor(below);
+  EXPECT_GT(ring.blue(), ring.red() + 40);
   EXPECT_EQ(daily->toolTipAt(graph.plottable(0)->coordsToPixels(day, 485)),
             "1094\nWed 10/24/2012\nVolume: 485" + why);
   EXPECT_FALSE(
