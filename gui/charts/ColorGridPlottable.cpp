@@ -50,7 +50,7 @@ std::vector<OutlinedDay> outlinedDays(const std::vector<CriticalDay>& days) {
   std::vector<OutlinedDay> outlined;
   outlined.reserve(days.size());
   for (const CriticalDay& day : days) {
-    outlined.push_back({day.row, timeKey(day.day), fromCoreText(day.reason)});
+    outlined.push_back({day.row, timeKey(day.day), day.reason});
   }
   std::sort(outlined.begin(), outlined.end(), [](const OutlinedDay& a, const OutlinedDay& b) {
     return rowThenTime(a.row, a.key, b.row, b.key);
@@ -192,7 +192,9 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
                                      [](const OutlinedDay& day, const std::pair<int, double>& at) {
                                        return rowThenTime(day.row, day.key, at.first, at.second);
                                      });
-    return it != m_outlined.end() && it->row == row && it->key == midnight ? it->reason : QString();
+    return it != m_outlined.end() && it->row == row && it->key == midnight
+               ? fromCoreText(it->reason)
+               : QString();
   }
 
   std::vector<CellRun> m_runs;

@@ -5,6 +5,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QCPAbstractPlottable;
@@ -29,8 +30,8 @@ struct CellRun {
 // A station-day with a critical check flag, drawn with an outline around its 24 cells.
 struct OutlinedDay {
   int row = 0;
-  double key = 0;  // time key of the day's first hour
-  QString reason;
+  double key = 0;      // time key of the day's first hour
+  std::string reason;  // as the chart data gives it: read only for a tooltip
 };
 
 struct CellHit {

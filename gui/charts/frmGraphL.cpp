@@ -176,14 +176,14 @@ void frmGraphL::markCriticalDays(const LineChart& chart, QCPAxis& keyAxis, QCPAx
     const std::optional<double> value = valueAt(*m_series[row], key);
     if (!value) continue;
     marks.push_back({m_series[row], key, *value});
-    m_reasons[{row, key}] = fromCoreText(day.reason);
+    m_reasons[{row, key}] = day.reason;
   }
   if (!marks.empty()) addCriticalMarks(keyAxis, valueAxis, std::move(marks));
 }
 
 QString frmGraphL::withReason(std::size_t series, double key, const QString& text) const {
   const auto it = m_reasons.find({series, key});
-  return it == m_reasons.end() ? text : text + QLatin1Char('\n') + it->second;
+  return it == m_reasons.end() ? text : text + QLatin1Char('\n') + fromCoreText(it->second);
 }
 
 QString frmGraphL::toolTipAt(const QPointF& pos) const {

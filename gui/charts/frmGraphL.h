@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QString>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,7 +38,8 @@ class frmGraphL final : public ChartWindow {
   [[nodiscard]] QString withReason(std::size_t series, double key, const QString& text) const;
 
   std::vector<QPointer<QCPAbstractPlottable>> m_series;
-  std::map<std::pair<std::size_t, double>, QString> m_reasons;  // by series index and key
+  // By series index and key, as the chart data gives them: most are never shown.
+  std::map<std::pair<std::size_t, double>, std::string> m_reasons;
   SeriesKind m_kind = SeriesKind::Line;
   double m_period = 0;  // seconds between two points of a series: an hour or a day
   bool m_withTime = false;
