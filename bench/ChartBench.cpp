@@ -464,10 +464,12 @@ int main(int argc, char** argv) {
         "%zu critical days\n",
         in.yearTable.StaCount(), in.yearTable.DateCount(), in.yearGrid.rowNames.size(),
         in.yearGrid.cells.size(), in.yearGrid.criticalDays.size());
-    std::printf("Table: %d stations x %d dates = %d records, %d hourly values selected\n",
-                in.table.StaCount(), in.table.DateCount(),
-                in.table.StaCount() * in.table.DateCount(),
-                in.table.StaCount() * in.table.DateCount() * ostrilo::kHoursPerDay);
+    std::printf(
+        "Table: %d stations x %d dates = %d records, %d hourly values selected, %d critical "
+        "days\n",
+        in.table.StaCount(), in.table.DateCount(), in.table.StaCount() * in.table.DateCount(),
+        in.table.StaCount() * in.table.DateCount() * ostrilo::kHoursPerDay,
+        in.checks.criticalDayCount());
 
     std::printf("Freed memory %s\n", g_cold
                                          ? "goes back to the system before every iteration (--cold)"
