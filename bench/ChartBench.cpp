@@ -27,6 +27,7 @@
 #include "bench/BenchInputs.h"
 #include "bench/MedianReporter.h"
 #include "core/charts/ChartData.h"
+#include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
 #include "gui/charts/ChartWindow.h"
@@ -99,6 +100,7 @@ void settleMemory() {
 struct ChartInputs {
   ATRTable table;
   PlotSelection selection;
+  ostrilo::CheckResults checks;  // of table, as the grid's command runs them before its data
   SilentToolkit toolkit;
   // A year of 20 stations, all selected, and the colour grid of a year of 231 stations.
   ATRTable yearTable;
@@ -168,15 +170,19 @@ ATRTable tableOf(const std::string& text) {
 }
 
 // The grid has more station-days than one table holds, so its rows come from several tables,
-// each computed by volumeColorGrid; only the row numbers shift.
+// each computed by volumeColorGrid with the checks of its table; only the row numbers shift.
 ostrilo::ColorGrid yearColorGrid() {
   ostrilo::ColorGrid grid;
   bool first = true;
   for (int row = 0; row < kYearGridStations; row += kGridStationsPerTable) {
     const ATRTable part = tableOf(yearWithGaps(101 + row, kGridStationsPerTable));
-    ostrilo::ColorGrid rows = ostrilo::volumeColorGrid(part, selectEverything(part));
+    ostrilo::ColorGrid rows =
+        ostrilo::volumeColorGrid(part, selectEverything(part), ostrilo::RunDataChecks(part));
     for (ostrilo::GridCell& cell : rows.cells) cell.z += row;
+    for (ostrilo::CriticalDay& day : rows.criticalDays) day.row += row;
     grid.cells.insert(grid.cells.end(), rows.cells.begin(), rows.cells.end());
+    grid.criticalDays.insert(grid.criticalDays.end(), rows.criticalDays.begin(),
+                             rows.criticalDays.end());
     grid.rowNames.insert(grid.rowNames.end(), rows.rowNames.begin(), rows.rowNames.end());
     grid.lowest = first ? rows.lowest : std::min(grid.lowest, rows.lowest);
     grid.highest = first ? rows.highest : std::max(grid.highest, rows.highest);
@@ -314,7 +320,7 @@ class RatioReporter : public ostrilo::bench::MedianReporter {
 // working size and Qt has loaded its fonts, whichever cases a filter leaves.
 void warmUp(ChartInputs& in) {
   (void)ostrilo::hourlyVolumeChart(in.table, in.selection, ostrilo::SeriesKind::Line);
-  (void)ostrilo::volumeColorGrid(in.table, in.selection);
+  (void)ostrilo::volumeColorGrid(in.table, in.selection, in.checks);
   (void)ostrilo::volumeHistogram(in.table, in.selection);
   discard(ostrilo::PlotHourlyVol(in.toolkit, nullptr, in.table, in.selection, kLineGraphType));
   discard(ostrilo::PlotVolColorGrid(in.toolkit, nullptr, in.table, in.selection));
@@ -352,7 +358,8 @@ void registerCases(ChartInputs& in) {
   });
   add("Data/ColorGrid", [&](benchmark::State& state) {
     timeLoop(state, [&](benchmark::State& s) {
-      auto grid = std::make_unique<ostrilo::ColorGrid>(ostrilo::volumeColorGrid(table, selection));
+      auto grid = std::make_unique<ostrilo::ColorGrid>(
+          ostrilo::volumeColorGrid(table, selection, in.checks));
       benchmark::DoNotOptimize(grid->cells.data());
       s.PauseTiming();
       grid.reset();
@@ -446,17 +453,21 @@ int main(int argc, char** argv) {
       return 1;
     }
     in.selection = selectEverything(in.table);
+    in.checks = ostrilo::RunDataChecks(in.table);
     in.yearTable = tableOf(yearWithGaps(101, kYearGraphStations));
     in.yearSelection = selectEverything(in.yearTable);
     in.yearGrid = yearColorGrid();
     std::printf(
-        "Year: hourly graph of %d stations x %d dates, colour grid of %zu rows x %zu cells\n",
+        "Year: hourly graph of %d stations x %d dates, colour grid of %zu rows x %zu cells, "
+        "%zu critical days\n",
         in.yearTable.StaCount(), in.yearTable.DateCount(), in.yearGrid.rowNames.size(),
-        in.yearGrid.cells.size());
-    std::printf("Table: %d stations x %d dates = %d records, %d hourly values selected\n",
-                in.table.StaCount(), in.table.DateCount(),
-                in.table.StaCount() * in.table.DateCount(),
-                in.table.StaCount() * in.table.DateCount() * ostrilo::kHoursPerDay);
+        in.yearGrid.cells.size(), in.yearGrid.criticalDays.size());
+    std::printf(
+        "Table: %d stations x %d dates = %d records, %d hourly values selected, %d critical "
+        "days\n",
+        in.table.StaCount(), in.table.DateCount(), in.table.StaCount() * in.table.DateCount(),
+        in.table.StaCount() * in.table.DateCount() * ostrilo::kHoursPerDay,
+        in.checks.criticalDayCount());
 
     std::printf("Freed memory %s\n", g_cold
                                          ? "goes back to the system before every iteration (--cold)"

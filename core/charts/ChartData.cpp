@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/checks/DataChecks.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
 
@@ -80,6 +81,19 @@ std::vector<std::string> pickedStationTitles(const PlotSelection& selection) {
   return titles;
 }
 
+// Only days with a critical flag get a reason, so the text is built for few of the picked days.
+void addIfCritical(const CheckResults& checks, int k, std::int32_t station, std::int32_t date,
+                   DateNumber day, std::vector<CriticalDay>& days) {
+  if (!checks.hasCritical(date, station)) return;
+  std::string reason;
+  for (const CheckFlag& flag : checks.flagsOf(date, station)) {
+    if (flag.severity() != Severity::Critical) continue;
+    if (!reason.empty()) reason += '\n';
+    reason.append(checkCodeName(flag.code)).append(": ").append(flag.detail);
+  }
+  days.push_back({k, day, std::move(reason)});
+}
+
 LineChart emptyLineChart(const PlotSelection& selection, SeriesKind kind) {
   LineChart chart;
   for (std::string& title : pickedStationTitles(selection)) {
@@ -125,7 +139,8 @@ LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selectio
   return chart;
 }
 
-LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
+LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind,
+                           const CheckResults& checks) {
   LineChart chart = emptyLineChart(selection, kind);
   chart.title = "Daily Volume Plot of Stations ";
   chart.caption = "Daily Volume Graph";
@@ -136,14 +151,17 @@ LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection
   walkSelection(selection, [&](int k, auto station, auto date) {
     std::vector<ChartPoint>& points = chart.series[static_cast<std::size_t>(k)].points;
     const std::optional<std::int32_t> total = table.CompleteDailyVol(date, station);
-    points.push_back({table.DatebyIndex(date), total ? double(*total) : kGap});
+    const DateNumber day = table.DatebyIndex(date);
+    points.push_back({day, total ? double(*total) : kGap});
+    addIfCritical(checks, k, station, date, day, chart.criticalDays);
     const double after = breaks[static_cast<std::size_t>(date)];
     if (!std::isnan(after)) points.push_back({after, kGap});
   });
   return chart;
 }
 
-ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection) {
+ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection,
+                          const CheckResults& checks) {
   ColorGrid grid;
   grid.title = "Hourly Volume Color Grid Plot";
   grid.caption = "Hourly Volume Color Grid Graph";
@@ -160,6 +178,9 @@ ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection)
     highest = std::max(highest, volume);
   };
   walkPickedHours(table, selection, addCell);
+  walkSelection(selection, [&](int k, auto station, auto date) {
+    addIfCritical(checks, k, station, date, table.DatebyIndex(date), grid.criticalDays);
+  });
   if (lowest <= highest) {
     grid.lowest = lowest;
     grid.highest = highest;

@@ -9,6 +9,7 @@
 namespace ostrilo {
 
 class ATRTable;
+class CheckResults;
 struct PlotSelection;
 
 // What each chart shows, as plain data: the windows only draw it. x values of time axes are
@@ -42,6 +43,14 @@ struct ChartSeries {
   std::vector<ChartPoint> points;
 };
 
+// A picked station-day with a critical check flag, which the charts mark and explain.
+struct CriticalDay {
+  std::int32_t row = 0;  // series or grid row: the station's ordinal among the picked ones
+  DateNumber day = 0;
+  std::string reason;  // each critical flag of the day as "CODE: detail", one per line
+  friend bool operator==(const CriticalDay&, const CriticalDay&) = default;
+};
+
 // The hourly and the daily volume graph.
 struct LineChart {
   std::string title;
@@ -50,6 +59,8 @@ struct LineChart {
   std::string bottomAxisFormat;
   bool multiLineLabels = false;
   std::vector<ChartSeries> series;  // one per picked station, in list order
+  // In walk order; the daily graph only. A day that is not complete has a gap, not a value.
+  std::vector<CriticalDay> criticalDays;
 };
 
 struct GridCell {
@@ -65,8 +76,9 @@ struct ColorGrid {
   std::string caption;
   std::string leftAxisTitle;
   std::string bottomAxisFormat;
-  std::vector<std::string> rowNames;  // row k is the k-th picked station
-  std::vector<GridCell> cells;        // in walk order: row by row, date by date, hour by hour
+  std::vector<std::string> rowNames;      // row k is the k-th picked station
+  std::vector<GridCell> cells;            // in walk order: row by row, date by date, hour by hour
+  std::vector<CriticalDay> criticalDays;  // in walk order
   // The range of the counted volumes, which spans the colour scale from lowest red to highest
   // green; both 0 when no cell was counted.
   std::int16_t lowest = 0;
@@ -89,12 +101,15 @@ inline constexpr int kHistogramBarsDrawn = 31;
 // Each takes the selection as the check left it (the caller runs CheckPlotSelection first)
 // and walks it station by station, both lists in list order. Only counted hours count: the
 // hourly graph has a gap for each hour that was not counted, the daily graph a value only for
-// complete days, the grid an empty cell, and the histogram leaves them out.
+// complete days, the grid an empty cell, and the histogram leaves them out. The daily graph and
+// the grid take their critical days from checks, the result of RunDataChecks over the same
+// table (an empty CheckResults marks none).
 [[nodiscard]] LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,
                                           SeriesKind kind);
 [[nodiscard]] LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection,
-                                         SeriesKind kind);
-[[nodiscard]] ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection);
+                                         SeriesKind kind, const CheckResults& checks);
+[[nodiscard]] ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection,
+                                        const CheckResults& checks);
 // Bins of equal width over the picked counted hourly volumes: the width is (largest - smallest) /
 // 30 rounded half to even when the largest volume is 32 or more, else 1, and never below 1. A
 // volume's bin is (v - smallest) / width; the bin's lower edge belongs to it. Volumes whose

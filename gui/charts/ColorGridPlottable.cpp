@@ -7,6 +7,7 @@
 
 #include "core/charts/ChartData.h"
 #include "gui/charts/ChartFormat.h"
+#include "gui/toolkit/TextFormats.h"
 
 namespace ostrilo {
 
@@ -41,15 +42,49 @@ std::vector<CellRun> groupIntoRuns(const std::vector<GridCell>& cells) {
   return merged;
 }
 
+bool rowThenTime(int rowA, double keyA, int rowB, double keyB) {
+  return rowA != rowB ? rowA < rowB : keyA < keyB;
+}
+
+std::vector<OutlinedDay> outlinedDays(const std::vector<CriticalDay>& days) {
+  std::vector<OutlinedDay> outlined;
+  outlined.reserve(days.size());
+  for (const CriticalDay& day : days) {
+    outlined.push_back({day.row, timeKey(day.day), day.reason});
+  }
+  std::sort(outlined.begin(), outlined.end(), [](const OutlinedDay& a, const OutlinedDay& b) {
+    return rowThenTime(a.row, a.key, b.row, b.key);
+  });
+  return outlined;
+}
+
+// The rectangles of a frame inside rect, `width` pixels thick; a rectangle too small to show a
+// frame and its cells is filled whole, so that a critical day stays visible however far the grid
+// is squeezed.
+void addFrame(QVector<QRect>& rects, const QRect& rect, int width) {
+  if (rect.width() <= 2 * width + 1 || rect.height() <= 2 * width + 1) {
+    rects.append(rect);
+    return;
+  }
+  rects.append(QRect(rect.left(), rect.top(), rect.width(), width));
+  rects.append(QRect(rect.left(), rect.bottom() - width + 1, rect.width(), width));
+  rects.append(QRect(rect.left(), rect.top(), width, rect.height()));
+  rects.append(QRect(rect.right() - width + 1, rect.top(), width, rect.height()));
+}
+
 class ColorGridPlottable final : public QCPAbstractPlottable {
  public:
-  ColorGridPlottable(QCPAxis& keyAxis, QCPAxis& valueAxis, std::vector<CellRun> runs)
-      : QCPAbstractPlottable(&keyAxis, &valueAxis), m_runs(std::move(runs)) {
+  ColorGridPlottable(QCPAxis& keyAxis, QCPAxis& valueAxis, std::vector<CellRun> runs,
+                     std::vector<OutlinedDay> outlined)
+      : QCPAbstractPlottable(&keyAxis, &valueAxis),
+        m_runs(std::move(runs)),
+        m_outlined(std::move(outlined)) {
     setSelectable(QCP::stNone);
     setAntialiased(false);
   }
 
   [[nodiscard]] const std::vector<CellRun>& runs() const { return m_runs; }
+  [[nodiscard]] const std::vector<OutlinedDay>& outlined() const { return m_outlined; }
 
   [[nodiscard]] std::optional<CellHit> cellAt(double key, double value) const {
     const int row = static_cast<int>(std::lround(value));
@@ -63,8 +98,9 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
     if (run.row != row || key >= run.endKey()) return std::nullopt;
     const auto column = static_cast<std::size_t>((key - run.firstKey) / kSecondsPerHour);
     const double cellKey = run.firstKey + kSecondsPerHour * static_cast<double>(column);
-    if (!run.counted[column]) return CellHit{row, cellKey, std::nullopt};
-    return CellHit{row, cellKey, run.volumes[column]};
+    CellHit hit{row, cellKey, std::nullopt, reasonAt(row, cellKey)};
+    if (run.counted[column]) hit.volume = run.volumes[column];
+    return hit;
   }
 
   double selectTest(const QPointF& pos, bool onlySelectable, QVariant*) const override {
@@ -109,16 +145,11 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
       const double last =
           std::clamp(std::ceil((visible.upper - run.firstKey) / kSecondsPerHour), first, count);
       if (last <= first) continue;
-      const QPointF from = coordsToPixels(run.firstKey + first * kSecondsPerHour, run.row - 0.5);
-      const QPointF to = coordsToPixels(run.firstKey + last * kSecondsPerHour, run.row + 0.5);
-      // Whole pixels, so that neighbouring rows and runs neither overlap nor leave a seam.
-      QRect target(
-          QPoint(qRound(std::min(from.x(), to.x())), qRound(std::min(from.y(), to.y()))),
-          QPoint(qRound(std::max(from.x(), to.x())) - 1, qRound(std::max(from.y(), to.y())) - 1));
-      if (target.width() < 1) target.setWidth(1);
-      if (target.height() < 1) target.setHeight(1);
+      const QRect target = pixelsOf(run.row, run.firstKey + first * kSecondsPerHour,
+                                    run.firstKey + last * kSecondsPerHour);
       painter->drawImage(target, run.image, QRectF(first, 0, last - first, 1));
     }
+    drawOutlines(*painter, visible);
   }
 
   void drawLegendIcon(QCPPainter* painter, const QRectF& rect) const override {
@@ -129,12 +160,52 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
   }
 
  private:
+  // Whole pixels, so that neighbouring rows and runs neither overlap nor leave a seam; at least
+  // one pixel each way.
+  [[nodiscard]] QRect pixelsOf(int row, double fromKey, double toKey) const {
+    const QPointF from = coordsToPixels(fromKey, row - 0.5);
+    const QPointF to = coordsToPixels(toKey, row + 0.5);
+    QRect rect(
+        QPoint(qRound(std::min(from.x(), to.x())), qRound(std::min(from.y(), to.y()))),
+        QPoint(qRound(std::max(from.x(), to.x())) - 1, qRound(std::max(from.y(), to.y())) - 1));
+    if (rect.width() < 1) rect.setWidth(1);
+    if (rect.height() < 1) rect.setHeight(1);
+    return rect;
+  }
+
+  void drawOutlines(QCPPainter& painter, const QCPRange& visible) const {
+    constexpr int kWidth = 2;
+    QVector<QRect> rects;
+    for (const OutlinedDay& day : m_outlined) {
+      if (day.key + kSecondsPerDay <= visible.lower || day.key >= visible.upper) continue;
+      addFrame(rects, pixelsOf(day.row, day.key, day.key + kSecondsPerDay), kWidth);
+    }
+    // One call for all: a year of many stations holds thousands.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(criticalOutlineColour());
+    painter.drawRects(rects);
+  }
+
+  [[nodiscard]] QString reasonAt(int row, double key) const {
+    const double midnight = std::floor(key / kSecondsPerDay) * kSecondsPerDay;
+    const auto it = std::lower_bound(m_outlined.begin(), m_outlined.end(), std::pair(row, midnight),
+                                     [](const OutlinedDay& day, const std::pair<int, double>& at) {
+                                       return rowThenTime(day.row, day.key, at.first, at.second);
+                                     });
+    return it != m_outlined.end() && it->row == row && it->key == midnight
+               ? fromCoreText(it->reason)
+               : QString();
+  }
+
   std::vector<CellRun> m_runs;
+  std::vector<OutlinedDay> m_outlined;
 };
 
 }  // namespace
 
 QColor notCountedColour() { return {176, 176, 176}; }
+
+QColor criticalOutlineColour() { return {0, 0, 255}; }
 
 double CellRun::endKey() const {
   return firstKey + kSecondsPerHour * static_cast<double>(volumes.size());
@@ -158,7 +229,8 @@ QCPAbstractPlottable* addColorGrid(QCPAxis& keyAxis, QCPAxis& valueAxis, const C
                                : notCounted;
     }
   }
-  auto* plottable = new ColorGridPlottable(keyAxis, valueAxis, std::move(runs));
+  auto* plottable =
+      new ColorGridPlottable(keyAxis, valueAxis, std::move(runs), outlinedDays(grid.criticalDays));
   plottable->removeFromLegend();
   return plottable;
 }
@@ -166,6 +238,11 @@ QCPAbstractPlottable* addColorGrid(QCPAxis& keyAxis, QCPAxis& valueAxis, const C
 const std::vector<CellRun>* cellRunsOf(const QCPAbstractPlottable* plottable) {
   const auto* grid = dynamic_cast<const ColorGridPlottable*>(plottable);
   return grid != nullptr ? &grid->runs() : nullptr;
+}
+
+const std::vector<OutlinedDay>* outlinedDaysOf(const QCPAbstractPlottable* plottable) {
+  const auto* grid = dynamic_cast<const ColorGridPlottable*>(plottable);
+  return grid != nullptr ? &grid->outlined() : nullptr;
 }
 
 std::optional<CellHit> cellAt(const QCPAbstractPlottable* plottable, double key, double value) {

@@ -1,6 +1,7 @@
 #include "gui/charts/Plots.h"
 
 #include "core/charts/ChartData.h"
+#include "core/checks/DataChecks.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
@@ -31,14 +32,14 @@ frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& tabl
 frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                         const PlotSelection& selection, int graphTypeIndex) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmGraphL>(toolkit,
-                         dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)));
+  return open<frmGraphL>(toolkit, dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex),
+                                                   RunDataChecks(table)));
 }
 
 frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                                   const PlotSelection& selection) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection));
+  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection, RunDataChecks(table)));
 }
 
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

@@ -15,7 +15,8 @@ struct PlotSelection;
 // (parented to `parent`) and nothing opens. Otherwise a new window is filled from the table and
 // the selection and shown modeless, without owner; it deletes itself when closed. The answer is
 // that window, or nullptr after a failed check. graphTypeIndex is the graph-type box's current
-// position, -1 when the user typed a text of their own (lines are drawn then).
+// position, -1 when the user typed a text of their own (lines are drawn then). The daily graph
+// and the colour grid run the data checks over the table to mark the critical days.
 frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                          const PlotSelection& selection, int graphTypeIndex);
 frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/ChartStyle.h"
+#include "gui/charts/CriticalMarks.h"
 #include "gui/charts/DenseSeries.h"
 #include "gui/toolkit/TextFormats.h"
 
@@ -76,6 +78,18 @@ QCPAbstractPlottable* addBars(QCPAxis& keyAxis, QCPAxis& valueAxis, const ChartS
   return bars;
 }
 
+// The value of a drawn point at exactly key; nothing for a gap or no point.
+std::optional<double> valueAt(const QCPAbstractPlottable& series, double key) {
+  const auto find = [key](const auto& data) -> std::optional<double> {
+    const auto it = data->findBegin(key, false);
+    if (it == data->constEnd() || it->key != key || std::isnan(it->value)) return std::nullopt;
+    return it->value;
+  };
+  if (const auto* graph = qobject_cast<const QCPGraph*>(&series)) return find(graph->data());
+  if (const auto* bars = qobject_cast<const QCPBars*>(&series)) return find(bars->data());
+  return std::nullopt;
+}
+
 // The whole data with half a period to spare at either end, so that the outer bars and markers
 // are not cut, and the value axis from zero.
 void showAll(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis, double period) {
@@ -138,6 +152,7 @@ void frmGraphL::fill(const LineChart& chart) {
     setSeriesColour(*plottable, seriesColour(k++));
     m_series.emplace_back(plottable);
   }
+  markCriticalDays(chart, keyAxis, valueAxis);
   std::size_t points = 0;
   for (const ChartSeries& series : chart.series) points += series.points.size();
   if (points > kSmoothPointLimit) {
@@ -150,6 +165,27 @@ void frmGraphL::fill(const LineChart& chart) {
   finishFill(keyAxis);
 }
 
+// Only days with a value get a mark and a reason: a day not counted in full is a gap, with no
+// point to circle or to rest the pointer on.
+void frmGraphL::markCriticalDays(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis) {
+  std::vector<CriticalMark> marks;
+  for (const CriticalDay& day : chart.criticalDays) {
+    const auto row = static_cast<std::size_t>(day.row);
+    if (row >= m_series.size() || m_series[row] == nullptr) continue;
+    const double key = timeKey(day.day);
+    const std::optional<double> value = valueAt(*m_series[row], key);
+    if (!value) continue;
+    marks.push_back({m_series[row], key, *value});
+    m_reasons[{row, key}] = day.reason;
+  }
+  if (!marks.empty()) addCriticalMarks(keyAxis, valueAxis, std::move(marks));
+}
+
+QString frmGraphL::withReason(std::size_t series, double key, const QString& text) const {
+  const auto it = m_reasons.find({series, key});
+  return it == m_reasons.end() ? text : text + QLatin1Char('\n') + fromCoreText(it->second);
+}
+
 QString frmGraphL::toolTipAt(const QPointF& pos) const {
   if (!TChart1->axisRect()->rect().contains(pos.toPoint())) return {};
   return isBars(m_kind) ? barToolTip(pos) : pointToolTip(pos);
@@ -158,8 +194,8 @@ QString frmGraphL::toolTipAt(const QPointF& pos) const {
 QString frmGraphL::pointToolTip(const QPointF& pos) const {
   double nearest = kHoverRadius;
   QString text;
-  for (const auto& series : m_series) {
-    const auto* graph = qobject_cast<const QCPGraph*>(series.data());
+  for (std::size_t i = 0; i < m_series.size(); ++i) {
+    const auto* graph = qobject_cast<const QCPGraph*>(m_series[i].data());
     if (graph == nullptr || !graph->visible()) continue;
     const QCPAxis& keyAxis = *graph->keyAxis();
     const double keyPixel = keyAxis.orientation() == Qt::Horizontal ? pos.x() : pos.y();
@@ -172,7 +208,9 @@ QString frmGraphL::pointToolTip(const QPointF& pos) const {
       const double distance = std::hypot(at.x() - pos.x(), at.y() - pos.y());
       if (distance <= nearest) {
         nearest = distance;
-        text = volumeToolTip(graph->name(), it->key, m_withTime, it->value, displayLocale());
+        text = withReason(
+            i, it->key,
+            volumeToolTip(graph->name(), it->key, m_withTime, it->value, displayLocale()));
       }
     }
   }
@@ -192,7 +230,8 @@ QString frmGraphL::barToolTip(const QPointF& pos) const {
     const auto it = data->findBegin(key - bars->width() / 2, false);
     if (it == data->constEnd() || it->key > key + bars->width() / 2) continue;
     if (value < std::min(0.0, it->value) || value > std::max(0.0, it->value)) continue;
-    return volumeToolTip(bars->name(), it->key, m_withTime, it->value, displayLocale());
+    return withReason(i, it->key,
+                      volumeToolTip(bars->name(), it->key, m_withTime, it->value, displayLocale()));
   }
   return {};
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "core/charts/ChartData.h"
 #include "gui/charts/ChartFormat.h"
@@ -35,12 +36,16 @@ class RowTicker final : public QCPAxisTicker {
   QStringList m_names;
 };
 
-// A legend of one entry: a square in a colour, then its meaning.
+// A legend of one entry: a square drawn with a pen and a brush, then its meaning.
 class SwatchLabel final : public QCPTextElement {
  public:
-  SwatchLabel(QCustomPlot* plot, const QString& text, const QColor& colour)
-      : QCPTextElement(plot, text), m_colour(colour) {
-    setObjectName(QStringLiteral("notCountedKey"));
+  SwatchLabel(QCustomPlot* plot, const QString& name, const QString& text, const QPen& pen,
+              const QBrush& brush)
+      : QCPTextElement(plot, text), m_pen(pen), m_brush(brush) {
+    setObjectName(name);
+    QFont font = plot->font();
+    font.setPointSizeF(font.pointSizeF() - 1);
+    setFont(font);
   }
 
   [[nodiscard]] QSize minimumOuterSizeHint() const override { return widened(); }
@@ -54,8 +59,8 @@ class SwatchLabel final : public QCPTextElement {
     const int side = swatchSide();
     const int width = side + kGap + metrics.horizontalAdvance(text());
     const int left = mRect.center().x() - width / 2;
-    painter->setPen(QPen(Qt::black, 0));
-    painter->setBrush(m_colour);
+    painter->setPen(m_pen);
+    painter->setBrush(m_brush);
     painter->drawRect(QRect(left, mRect.center().y() - side / 2, side, side));
     painter->setFont(mainFont());
     painter->setPen(mainTextColor());
@@ -73,7 +78,8 @@ class SwatchLabel final : public QCPTextElement {
     return size;
   }
 
-  QColor m_colour;
+  QPen m_pen;
+  QBrush m_brush;
 };
 
 QCPColorGradient redToGreen() {
@@ -96,14 +102,25 @@ void addColourScale(QCustomPlot& plot, const QCPColorGradient& gradient, const C
   scale->setGradient(gradient);
   scale->setDataRange(QCPRange(grid.lowest, std::max<double>(grid.highest, grid.lowest + 1)));
   scale->axis()->setLabel(QStringLiteral("Vehicles per hour"));
-  // Not counted is no volume, so it gets no place on the scale but an entry of its own above it.
+  // Not counted is no volume, so it gets no place on the scale but an entry of its own above it,
+  // as does the outline of critical days.
+  std::vector<QCPLayoutElement*> keys;
   if (std::any_of(grid.cells.begin(), grid.cells.end(),
                   [](const GridCell& c) { return !c.counted; })) {
-    auto* key = new SwatchLabel(&plot, QStringLiteral("Not counted"), notCountedColour());
-    QFont font = plot.font();
-    font.setPointSizeF(font.pointSizeF() - 1);
-    key->setFont(font);
-    plot.plotLayout()->addElement(0, 1, key);
+    keys.push_back(new SwatchLabel(&plot, QStringLiteral("notCountedKey"),
+                                   QStringLiteral("Not counted"), QPen(Qt::black, 0),
+                                   notCountedColour()));
+  }
+  if (!grid.criticalDays.empty()) {
+    keys.push_back(new SwatchLabel(&plot, QStringLiteral("criticalKey"),
+                                   QStringLiteral("Critical check flag"),
+                                   QPen(criticalOutlineColour(), 2), Qt::NoBrush));
+  }
+  if (!keys.empty()) {
+    auto* column = new QCPLayoutGrid;
+    column->setFillOrder(QCPLayoutGrid::foRowsFirst);
+    for (QCPLayoutElement* key : keys) column->addElement(key);
+    plot.plotLayout()->addElement(0, 1, column);
   }
   auto* margins = new QCPMarginGroup(&plot);
   plot.axisRect()->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
@@ -159,7 +176,9 @@ QString frmVolColorGrid::toolTipAt(const QPointF& pos) const {
   if (!cell) return {};
   std::optional<double> volume;
   if (cell->volume) volume = *cell->volume;
-  return volumeToolTip(m_rowNames.value(cell->row), cell->key, true, volume, displayLocale());
+  const QString text =
+      volumeToolTip(m_rowNames.value(cell->row), cell->key, true, volume, displayLocale());
+  return cell->reason.isEmpty() ? text : text + QLatin1Char('\n') + cell->reason;
 }
 
 }  // namespace ostrilo

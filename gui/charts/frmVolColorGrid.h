@@ -13,7 +13,8 @@ struct ColorGrid;
 
 // The colour-grid window: one row per picked station, labelled with its name, and one cell per
 // picked hour, coloured from red (lowest volume) to green (highest) on one scale shown beside
-// the grid. A double-click opens the chart editor.
+// the grid. The 24 cells of a day with a critical check flag are outlined, and their tooltips say
+// why. A double-click opens the chart editor.
 class frmVolColorGrid final : public ChartWindow {
   Q_OBJECT
 

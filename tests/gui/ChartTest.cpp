@@ -15,10 +15,12 @@
 
 #include "GuiTestSupport.h"
 #include "core/charts/ChartData.h"
+#include "core/checks/DataChecks.h"
 #include "gui/charts/ChartEditor.h"
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/ChartStyle.h"
 #include "gui/charts/ColorGridPlottable.h"
+#include "gui/charts/CriticalMarks.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
@@ -141,7 +143,7 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
   EXPECT_EQ(cell->volume, table.VolArrByIndex(3, 4)[7]);
 
   // One scale for the whole grid, shown beside it: red at the lowest volume, green at the highest.
-  const ColorGrid grid = volumeColorGrid(table, selection);
+  const ColorGrid grid = volumeColorGrid(table, selection, CheckResults());
   const auto* scale = findScale(plot);
   ASSERT_NE(scale, nullptr);
   EXPECT_EQ(scale->dataRange(), QCPRange(grid.lowest, grid.highest));
@@ -154,6 +156,49 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
     }
   }
   EXPECT_EQ(plot.findChild<QCPTextElement*>(QStringLiteral("notCountedKey")), nullptr);
+}
+
+// Station 1094 counted 485 vehicles on Wednesday 24 October 2012, none from 07:00 to 22:59;
+// every other day of the week is clean.
+TEST_F(ChartTest, CriticalDayIsMarkedAndItsTooltipsSayWhy) {
+  build(QStringLiteral(OSTRILO_REALDATA_DIR "/ATR20121020w3.dat"));
+  int station = 0;
+  while (table.StaNamebyIndex(station) != "1094") ++station;
+  PlotSelection week = pick(table, {}, {});
+  week.stations.selected[static_cast<std::size_t>(station)] = true;
+  week.dates.selected.assign(7, true);
+  const double day = timeKey(dateFromCivil({2012, 10, 24}));
+  const QString why = QStringLiteral("\nZERO_RUN: 16 zero hours from 07:00");
+
+  const frmGraphL* daily = PlotDailyVol(toolkit, nullptr, table, week, 0);
+  QCustomPlot& graph = *daily->TChart1;
+  ASSERT_EQ(graph.plottableCount(), 2);
+  const auto* marks = criticalMarksOf(graph.plottable(1));
+  ASSERT_TRUE(marks != nullptr && marks->size() == 1u);
+  EXPECT_EQ(marks->front().series, graph.plottable(0));
+  EXPECT_EQ(marks->front().key, day);
+  EXPECT_EQ(marks->front().value, 485);
+  EXPECT_TRUE(graph.legend->hasItemWithPlottable(graph.plottable(1)));
+  // The ring in the series' blue, below the point, where no line runs.
+  const QPoint below = graph.plottable(0)->coordsToPixels(day, 485).toPoint() + QPoint(0, 6);
+  const QColor ring = graph.toPixmap().toImage().pixelColor(below);
+  EXPECT_GT(ring.blue(), ring.red() + 40);
+  EXPECT_EQ(daily->toolTipAt(graph.plottable(0)->coordsToPixels(day, 485)),
+            "1094\nWed 10/24/2012\nVolume: 485" + why);
+  EXPECT_FALSE(
+      daily->toolTipAt(graph.plottable(0)->coordsToPixels(day - kSecondsPerDay, 0)).contains(why));
+
+  const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, table, week);
+  QCustomPlot& plot = *grid->TChart1;
+  const QCPAbstractPlottable& cells = *plot.plottable(0);
+  ASSERT_EQ(outlinedDaysOf(&cells)->size(), 1u);
+  EXPECT_EQ(outlinedDaysOf(&cells)->front().key, day);
+  EXPECT_NE(plot.findChild<QCPTextElement*>(QStringLiteral("criticalKey")), nullptr);
+  EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(day + 8.5 * kSecondsPerHour, 0)),
+            "1094\nWed 10/24/2012 08:00\nVolume: 0" + why);
+  const QPointF edge = cells.coordsToPixels(day, 0);
+  EXPECT_EQ(plot.toPixmap().toImage().pixelColor(qRound(edge.x()), qRound(edge.y())),
+            criticalOutlineColour());
 }
 
 TEST_F(ChartTest, HistogramDrawsThirtyOneBarsOverTheirBins) {
@@ -289,7 +334,9 @@ TEST_F(ChartGapTest, BarsGridAndTooltipsShowOnlyCountedHoursAndTheNameAsItsBytes
   ASSERT_TRUE(cell);
   EXPECT_FALSE(cell->volume);
   EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(afternoon + 1800, 0)),
-            name + "\nTue 1/4/2005 15:00\nNot counted");
+            name +
+                "\nTue 1/4/2005 15:00\nNot counted\n"
+                "MISSING_HOURS: 12 hours not counted (12:00 to 23:59)");
   const CellRun& run = cellRunsOf(&cells)->front();
   EXPECT_EQ(QColor(run.image.pixel(24 + 15, 0)), notCountedColour());
   EXPECT_EQ(QColor(run.image.pixel(24 + 11, 0)), QColor(Qt::red));  // every count is 300

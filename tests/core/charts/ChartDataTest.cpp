@@ -6,9 +6,15 @@
 #include <vector>
 
 #include "core/charts/ChartData.h"
+#include "core/checks/DataChecks.h"
 #include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {
+
+void PrintTo(const CriticalDay& d, std::ostream* os) {
+  *os << d.row << ' ' << d.day << ' ' << d.reason;
+}
+
 namespace {
 
 using test::day;
@@ -42,7 +48,7 @@ class ChartDataTest : public ::testing::Test {
 // Stations 2 and 0 picked over the first two dates: series and grid rows in list order.
 TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
   const LineChart chart = hourlyVolumeChart(table, pick(table, {2, 0}, {0, 1}), SeriesKind::Bar);
-  const ColorGrid grid = volumeColorGrid(table, pick(table, {2, 0}, {0, 1}));
+  const ColorGrid grid = volumeColorGrid(table, pick(table, {2, 0}, {0, 1}), CheckResults());
   ASSERT_EQ(chart.series.size(), 2u);
   EXPECT_EQ(grid.rowNames, (std::vector<std::string>{"AAAA", "CCCC"}));
   ASSERT_EQ(grid.cells.size(), 96u);
@@ -70,7 +76,8 @@ TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
 // The daily chart's points lie at midnight with the full total: 24 hours of 2000 + 100 d + h add
 // up to 24 (2000 + 100 d) + 276, beyond 16 bits. A grid scale below zero; a histogram of pairs.
 TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
-  const LineChart daily = dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area);
+  const LineChart daily =
+      dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area, CheckResults());
   ASSERT_EQ(daily.series.size(), 1u);
   EXPECT_EQ(daily.series[0].title, "CCCC");
   EXPECT_EQ(daily.series[0].points,
@@ -79,7 +86,7 @@ TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
   EXPECT_EQ(histogram.counted, 96);
   EXPECT_EQ(histogram.width, 74);  // 0 to 2223
   const ATRTable negative = test::tableOf(dayLines("NEG1", kDates[0], ramp(-10, -1)));
-  const ColorGrid below = volumeColorGrid(negative, pick(negative, {0}, {0}));
+  const ColorGrid below = volumeColorGrid(negative, pick(negative, {0}, {0}), CheckResults());
   EXPECT_EQ(below.lowest, -33);
   EXPECT_EQ(below.highest, -10);
 }
@@ -141,6 +148,10 @@ PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
 // Uncounted hours and incomplete days are gaps; dates that do not follow on break the line. Each
 // break lies midway between the last point before it in time and the first after it, and
 // follows the points of the earlier date.
+LineChart daily(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
+  return dailyVolumeChart(table, selection, kind, CheckResults());
+}
+
 TEST(ChartDataGaps, LineChartsGapAndBreak) {
   using Chart = LineChart (*)(const ATRTable&, const PlotSelection&, SeriesKind);
   const struct {
@@ -151,8 +162,8 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
   } cases[] = {{hourlyVolumeChart, {1, 2}, 48, 36, 0},
                {hourlyVolumeChart, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
                {hourlyVolumeChart, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
-               {dailyVolumeChart, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
-               {dailyVolumeChart, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
+               {daily, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
+               {daily, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
   const ATRTable table = gapTable();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.points);
@@ -170,18 +181,49 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
 // Uncounted hours are marked in the grid and left off its scale and the histogram's bins.
 TEST(ChartDataGaps, GridAndHistogramLeaveUncountedHoursOut) {
   const ATRTable table = gapTable();
-  const ColorGrid grid = volumeColorGrid(table, pick(table, {0}, {2}));
+  const ColorGrid grid = volumeColorGrid(table, pick(table, {0}, {2}), CheckResults());
   ASSERT_EQ(grid.cells.size(), 24u);
   for (std::size_t h = 0; h < 24; ++h) EXPECT_EQ(grid.cells[h].counted, h < 12) << h;
   EXPECT_EQ(grid.lowest, 100);
   EXPECT_EQ(grid.highest, 210);
-  const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}));
+  const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}), CheckResults());
   EXPECT_EQ(none.lowest, 0);
   EXPECT_EQ(none.highest, 0);
   const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0, 1, 2}));
   EXPECT_EQ(histogram.counted, 60);
   EXPECT_EQ(histogram.smallest, 100);
   EXPECT_EQ(histogram.bars[0].y, 3);  // 100 on each day, not the twelve zeros of the 4th
+}
+
+// ZR01 counted 50 an hour on 3 and 4 January 2005 but nothing from 07:00 to 22:59 on the 3rd;
+// MH01 counted 50 an hour on the 3rd and only zeros in the morning of the 4th.
+TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReasons) {
+  test::Day zeroRun{};
+  zeroRun.fill(50);
+  std::fill(zeroRun.begin() + 7, zeroRun.begin() + 23, 0);
+  const test::Day steady = test::spread(24 * 50);
+  const ATRTable table = test::tableOf(
+      dayLines("ZR01", day(2005, 1, 3), zeroRun) + dayLines("ZR01", day(2005, 1, 4), steady) +
+      dayLines("MH01", day(2005, 1, 3), steady) +
+      test::countLine('1', "010405", "MH01", test::rising(0, 0)) + "\r\n");
+  const CheckResults checks = RunDataChecks(table);
+  const CriticalDay zeros{0, day(2005, 1, 3), "ZERO_RUN: 16 zero hours from 07:00"};
+  const std::string halfZero =
+      "MISSING_HOURS: 12 hours not counted (12:00 to 23:59)\nZERO_RUN: 12 zero hours from 00:00";
+  const struct {
+    PlotSelection selection;
+    std::vector<CriticalDay> expected;
+  } cases[] = {
+      {pick(table, {0, 1}, {1, 0}), {zeros, {1, day(2005, 1, 4), halfZero}}},
+      {pick(table, {1}, {0, 1}), {{0, day(2005, 1, 4), halfZero}}},  // rows count picked stations
+      {pick(table, {0}, {1}), {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(dailyVolumeChart(table, c.selection, SeriesKind::Line, checks).criticalDays,
+              c.expected);
+    EXPECT_EQ(volumeColorGrid(table, c.selection, checks).criticalDays, c.expected);
+  }
+  EXPECT_TRUE(volumeColorGrid(table, cases[0].selection, CheckResults()).criticalDays.empty());
 }
 
 }  // namespace
