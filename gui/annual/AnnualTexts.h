@@ -22,6 +22,7 @@ class CountSnapshot {
   CountSnapshot(const CountSnapshot&) = delete;
   CountSnapshot& operator=(const CountSnapshot&) = delete;
 
+  [[nodiscard]] const ATRTable& table() const noexcept { return m_table; }
   [[nodiscard]] const CountView& view() const noexcept { return m_view; }
   [[nodiscard]] const DayExclusion& excluded() const noexcept { return m_excluded; }
 

@@ -254,14 +254,19 @@ void frmAnnual::copySelectedRows() const {
 
 void frmAnnual::askExport() {
   if (const auto path =
-          askCsvPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
-                     QStringLiteral("annual.csv"))) {
+          askExportPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
+                        QStringLiteral("annual.csv"))) {
     exportTo(*path);
   }
 }
 
+void frmAnnual::setExportSources(ExportSources sources) { m_sources = std::move(sources); }
+
 void frmAnnual::exportTo(const QString& path) {
-  writeExportAndReport(m_toolkit, this, path, BuildAnnualCsvText(m_rows));
+  const StationRegister* names = m_sources.names.get();
+  saveExportAndReport(
+      m_toolkit, this, path, annualExport(m_rows, names),
+      aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names));
 }
 
 frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {
@@ -292,6 +297,7 @@ void frmAnnual::askExpand() {
 frmExpand* frmAnnual::openExpand(const std::vector<std::int32_t>& group,
                                  const std::vector<std::int32_t>& expanded) {
   auto* window = new frmExpand(m_toolkit);
+  window->setExportSources(m_sources);
   window->fill(m_counts, group, expanded, displayLocale());
   window->show();
   m_opened.append(window);
@@ -306,7 +312,7 @@ void frmAnnual::closeEvent(QCloseEvent* event) {
 }
 
 frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                             const PlotSelection& selection) {
+                             const PlotSelection& selection, ExportSources sources) {
   PlotSelection everyDate = selection;
   everyDate.dates.selected.assign(static_cast<std::size_t>(table.DateCount()), true);
   if (!checkSelectionOrWarn(toolkit, parent, everyDate)) return nullptr;
@@ -314,6 +320,7 @@ frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& 
   for (const auto station : selection.stations.picked()) stations.push_back(station);
   auto* window =
       new frmAnnual(toolkit, std::make_shared<const CountSnapshot>(table), std::move(stations));
+  window->setExportSources(std::move(sources));
   window->show();
   return window;
 }

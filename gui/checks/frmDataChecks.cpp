@@ -224,11 +224,18 @@ void frmDataChecks::copySelectedRows() {
   if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 
+void frmDataChecks::setExportAbout(WorkbookAbout about,
+                                   std::shared_ptr<const StationRegister> names) {
+  m_about = std::move(about);
+  m_names = std::move(names);
+}
+
 void frmDataChecks::exportCsv() {
-  if (const auto path = askCsvPath(
+  if (const auto path = askExportPath(
           m_toolkit, this, QStringLiteral("Select the output *.csv file for the data checks"),
           QString())) {
-    writeExportAndReport(m_toolkit, this, *path, BuildChecksCsvText(m_shown, m_results.stations()));
+    saveExportAndReport(m_toolkit, this, *path,
+                        checksExport(m_shown, m_results.stations(), m_names.get()), m_about);
   }
 }
 

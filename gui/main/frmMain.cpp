@@ -20,6 +20,8 @@
 
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
+#include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
 #include "core/table/TableSummary.h"
@@ -510,6 +512,8 @@ void frmMain::fillFromCountFiles(bool add) {
       !done) {
     return;
   }
+  if (!add) m_sourceFiles.clear();
+  m_sourceFiles.insert(m_sourceFiles.end(), paths.begin(), paths.end());
   refillLists(add);
   inform(add ? QStringLiteral("Adding data done.") : QStringLiteral("Table build done."));
   tableFilled();
@@ -521,6 +525,7 @@ void frmMain::cmdLdBrowseClick() {
   if (!path) return;
   txtLoadFile->setText(*path);
   if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
+  m_sourceFiles = {toFsPath(*path)};
   refillLists(false);
   inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
   tableFilled();
@@ -556,17 +561,17 @@ void frmMain::cmdExportClick() {
       !countFile.isEmpty()
           ? replaceExtension(countFile, QStringLiteral(".dat"), QStringLiteral(".csv"))
           : replaceExtension(txtLoadFile->text(), QStringLiteral(".cont"), QStringLiteral(".csv"));
-  const FileDialogSettings settings{QStringLiteral("Select the Excel output *.csv file"),
-                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                    2,
-                                    QStringLiteral("csv"),
-                                    kTableFileFlags,
-                                    proposed};
-  const auto path = m_toolkit.saveFileName(this, settings);
+  const auto path = askExportPath(m_toolkit, this,
+                                  QStringLiteral("Select the Excel output *.csv file"), proposed);
   if (!path) return;
   const StatResults rows = statsOfSelection();
-  if (attempt([&] { ExportStationStats(rows, toFsPath(*path)); })) inform(QStringLiteral("Done."));
+  ExportSources sources = exportSources();
+  saveExportAndReport(
+      m_toolkit, this, *path, statsExport(rows, sources.names.get()),
+      aboutSelection(m_table, listSelection(), std::move(sources.files), sources.names.get()));
 }
+
+ExportSources frmMain::exportSources() const { return {m_sourceFiles, m_register}; }
 
 void frmMain::cmdLineClick() {
   keep(m_lineGraphs,
@@ -602,6 +607,8 @@ void frmMain::cmdDataChecksClick() {
     connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
   }
   m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
+  m_checksWindow->setExportAbout(
+      aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
   m_checksWindow->show();
   m_checksWindow->raise();
 }
@@ -613,8 +620,8 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 }
 
 void frmMain::cmdAnnualClick() {
-  keep(m_annualWindows,
-       ShowAnnualFigures(m_toolkit, this, m_table, selectionFromLists(*lstSta, *lstDate)));
+  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
+                                          selectionFromLists(*lstSta, *lstDate), exportSources()));
 }
 
 void frmMain::refillLists(bool selectFirst) {

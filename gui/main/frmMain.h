@@ -12,6 +12,7 @@
 #include "core/stats/StationStats.h"
 #include "core/table/DateNumber.h"
 #include "gui/main/DesignedLayout.h"
+#include "gui/toolkit/CsvExport.h"
 
 class QComboBox;
 class QGroupBox;
@@ -26,6 +27,7 @@ namespace ostrilo {
 class ATRTable;
 class DateRangePick;
 class ListFilter;
+class StationRegister;
 class Toolkit;
 class frmDataChecks;
 class frmLV;
@@ -116,6 +118,9 @@ class frmMain : public QWidget {
   void cmdDataChecksClick();
   void plotDaysAround(const std::string& station, DateNumber day);
 
+  // The files the table came from and the register in use, for the exports.
+  ExportSources exportSources() const;
+
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.
   StatResults statsOfSelection();
@@ -143,6 +148,8 @@ class frmMain : public QWidget {
   QLabel* m_summary = nullptr;
   DesignedLayout m_layout;
   std::chrono::milliseconds m_progressDelay{500};
+  std::vector<std::string> m_sourceFiles;  // the count files read, or the table file loaded
+  std::shared_ptr<const StationRegister> m_register;  // null: stations show their bare ids
 };
 
 }  // namespace ostrilo
