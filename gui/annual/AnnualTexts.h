@@ -56,7 +56,8 @@ class FigureItem : public QTreeWidgetItem {
   bool operator<(const QTreeWidgetItem& other) const override;
 };
 
-// The given rows of a list as tab-separated lines under its headings, LF line ends.
+// The given rows of a list as tab-separated lines under its headings, LF line ends; hidden
+// columns are left out.
 [[nodiscard]] QString tabSeparatedText(const QTreeWidget& list,
                                        const QList<QTreeWidgetItem*>& rows);
 

@@ -37,7 +37,8 @@ class frmAnnual : public QWidget {
   [[nodiscard]] const std::vector<StationYear>& rows() const noexcept { return m_rows; }
 
   void copySelectedRows() const;
-  // The files and register the exports name; the estimate windows opened later get them too.
+  // The files and register the exports name, the register's names in a Name column; the
+  // estimate windows opened later get them too.
   void setExportSources(ExportSources sources);
   // Writes the annual table to the path, a workbook when it ends in .xlsx, else the CSV; a
   // failure is shown, never half a file.
@@ -61,11 +62,17 @@ class frmAnnual : public QWidget {
 
  private:
   void fill();
+  // The Name column: shown, and filled, only with a register.
+  void showNames();
   void sortByColumn(int column);
   void peakChoiceChanged(int index);
   void customPeaksEntered();
   void askExport();
   void askExpand();
+  // With a register that groups stations, the factor group starts as the stations with an AADT
+  // in the groups of the short counts (when there are any).
+  void preferRegisterGroup(std::vector<std::int32_t>& group,
+                           const std::vector<std::int32_t>& expanded) const;
 
   Toolkit& m_toolkit;
   SharedSnapshot m_counts;

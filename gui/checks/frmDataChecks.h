@@ -44,8 +44,8 @@ class frmDataChecks : public QWidget {
   [[nodiscard]] QString selectedRowsText() const;
   // Puts selectedRowsText on the clipboard.
   void copySelectedRows();
-  // What the workbook export's About sheet states, and the register whose columns it adds
-  // (none: bare ids).
+  // What the workbook export's About sheet states, and the register whose columns it adds and
+  // whose names the Name column shows (none: bare ids, no Name column). Set before ShowFlags.
   void setExportAbout(WorkbookAbout about, std::shared_ptr<const StationRegister> names);
   // Asks for a file through the toolkit and writes the shown flags there (a workbook when the
   // name ends in .xlsx), in station then date

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <exception>
 #include <vector>
@@ -91,6 +92,11 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, const Q
 const QColor kBrowseColour(255, 224, 192);
 const QColor kCommandColour(255, 255, 192);
 const QColor kExitColour(192, 255, 255);
+
+// Where the program keeps what it remembers between runs.
+const QString kSettingsOrganisation = QStringLiteral("Ostrilo");
+const QString kSettingsApplication = QStringLiteral("OstriloV2");
+const QString kRegisterKey = QStringLiteral("register/lastPath");
 
 const QString kCountFileMissing = QStringLiteral(
     "You must select an ATR data file named: ATRyyyymmddw#.dat.\r\n"
@@ -319,6 +325,12 @@ void frmMain::createSecondTab(QWidget* page) {
   connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
   connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
   connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
+
+  // Beside "Annual Figures", under the graph column.
+  cmdStations = button(page, QStringLiteral("cmdStations"), QStringLiteral("Stations..."),
+                       twips(5280, 4560, 2055, 495));
+  cmdStations->setToolTip(QStringLiteral("Load a station register: names for the station ids"));
+  connect(cmdStations, &QPushButton::clicked, this, &frmMain::cmdStationsClick);
 }
 
 void frmMain::setTabOrder() {
@@ -330,6 +342,7 @@ void frmMain::setTabOrder() {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
   QWidget::setTabOrder(cmdStat, cmdAnnual);
+  QWidget::setTabOrder(cmdAnnual, cmdStations);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -550,7 +563,7 @@ StatResults frmMain::statsOfSelection() {
 void frmMain::cmdStatClick() {
   const StatResults rows = statsOfSelection();
   if (!m_statsWindow) m_statsWindow = new frmLV;
-  m_statsWindow->FillStatsList(rows, displayLocale());
+  m_statsWindow->FillStatsList(rows, displayLocale(), m_register.get());
   m_statsWindow->show();
   m_statsWindow->raise();
 }
@@ -606,9 +619,9 @@ void frmMain::cmdDataChecksClick() {
     m_checksWindow = new frmDataChecks(m_toolkit);
     connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
   }
-  m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
   m_checksWindow->setExportAbout(
       aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
+  m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
   m_checksWindow->show();
   m_checksWindow->raise();
 }
@@ -624,12 +637,51 @@ void frmMain::cmdAnnualClick() {
                                           selectionFromLists(*lstSta, *lstDate), exportSources()));
 }
 
+void frmMain::cmdStationsClick() {
+  const FileDialogSettings settings{
+      QStringLiteral("Select a station register *.csv file"),
+      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+      2,
+      QStringLiteral("csv"),
+      kOpenFlags,
+      QSettings(kSettingsOrganisation, kSettingsApplication).value(kRegisterKey).toString()};
+  if (const auto path = m_toolkit.openFileName(this, settings)) LoadRegister(*path);
+}
+
+bool frmMain::LoadRegister(const QString& path) {
+  std::shared_ptr<const StationRegister> loaded;
+  if (!attempt([&] {
+        loaded = std::make_shared<const StationRegister>(StationRegister::load(toFsPath(path)));
+      })) {
+    return false;
+  }
+  m_register = std::move(loaded);
+  QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
+  showStationNames();
+  return true;
+}
+
+void frmMain::showStationNames() {
+  // Only the texts change: the entries keep their rows, so selections and filters stay.
+  for (int i = 0; i < lstSta->count(); ++i) {
+    QListWidgetItem& item = *lstSta->item(i);
+    const QVariant kept = item.data(kStationIdRole);
+    const QString id = kept.isValid() ? kept.toString() : item.text();
+    const std::string_view name =
+        m_register ? m_register->name(id.toLatin1().toStdString()) : std::string_view();
+    item.setData(kStationIdRole, name.empty() ? QVariant() : QVariant(id));
+    item.setText(name.empty() ? id : id + QStringLiteral("  ") + fromCoreText(std::string(name)));
+  }
+  m_staFilter->apply();
+}
+
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = m_table;
   lstSta->clear();
   for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     lstSta->addItem(stationText(table.StaNamebyIndex(i)));
   }
+  showStationNames();
   if (selectFirst && lstSta->count() > 0) lstSta->setCurrentRow(0);
 
   const QLocale locale = displayLocale();

@@ -82,6 +82,11 @@ class frmMain : public QWidget {
   QPushButton* cmdExport = nullptr;
   QPushButton* cmdDataChecks = nullptr;
   QPushButton* cmdAnnual = nullptr;
+  QPushButton* cmdStations = nullptr;
+
+  // Loads the station register at path (the one in use stays when it fails, after the error is
+  // shown) and shows its names in the station list; the path is remembered for the next time.
+  bool LoadRegister(const QString& path);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -111,6 +116,9 @@ class frmMain : public QWidget {
   void cmdColorGridClick();
   void cmdHistClick();
   void cmdAnnualClick();
+  void cmdStationsClick();
+  // The station list's entries: "id  name" with a register that names the station, else the id.
+  void showStationNames();
 
   // The data checks: the button below the graph buttons, the window it opens with the flags of
   // the selection, and the hourly graph of a station for a day and the three days on each side.
