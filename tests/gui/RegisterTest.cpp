@@ -64,8 +64,11 @@ TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegist
 
   loadRegister(writeFile("bad.csv", "station,name\n0101,A\n0101,B\n"));
   ASSERT_EQ(toolkit.messages.size(), 1U);
-  EXPECT_NE(toolkit.messages[0].text.indexOf("line 3"), -1) << toolkit.messages[0].text.toStdString();
+  EXPECT_NE(toolkit.messages[0].text.indexOf("line 3"), -1)
+      << toolkit.messages[0].text.toStdString();
   EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
+  window.cmdStat->click();
+  EXPECT_EQ(headings(*stats->LV).value(1), "Name");
 }
 
 TEST_F(RegisterTest, StatisticsExportWritesAWorkbookWithTheNamesAndWhereTheyCameFrom) {
