@@ -101,6 +101,7 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale,
     items << item;
   }
   LV->addTopLevelItems(items);
+  if (named) LV->resizeColumnToContents(1);
   if (m_sortColumn >= 0) sortByColumn(m_sortColumn);
 }
 
