@@ -153,10 +153,12 @@ TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     const DialogDriver driver{choose(old)};
     EXPECT_EQ(save(0), old);
   }
-  const DialogDriver driver{choose(QString::fromStdString(scratch.file("new")))};
-  EXPECT_EQ(save(0), QString::fromStdString(scratch.file("new.csv")));
-  ASSERT_EQ(asked.size(), 1);
-  EXPECT_TRUE(asked[0].contains("old.csv")) << asked[0].toStdString();
+  {
+    const DialogDriver driver{choose(QString::fromStdString(scratch.file("new")))};
+    EXPECT_EQ(save(0), QString::fromStdString(scratch.file("new.csv")));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("old.csv")) << asked[0].toStdString();
+  }
 
   // Picking another type gives a bare name that type's extension.
   const DialogDriver byType{[&](QWidget& w) {
