@@ -66,9 +66,12 @@ bool FigureItem::operator<(const QTreeWidgetItem& other) const {
 
 QString tabSeparatedText(const QTreeWidget& list, const QList<QTreeWidgetItem*>& rows) {
   const int columns = list.columnCount();
-  auto line = [columns](const QTreeWidgetItem& item) {
+  auto line = [columns, &list](const QTreeWidgetItem& item) {
     QStringList cells;
-    for (int c = 0; c < columns; ++c) cells << item.text(c);
+    for (int shown = 0; shown < columns; ++shown) {
+      const int c = list.header()->logicalIndex(shown);
+      if (!list.isColumnHidden(c)) cells << item.text(c);
+    }
     return cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
   };
   QString text = line(*list.headerItem());

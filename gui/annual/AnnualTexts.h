@@ -22,6 +22,7 @@ class CountSnapshot {
   CountSnapshot(const CountSnapshot&) = delete;
   CountSnapshot& operator=(const CountSnapshot&) = delete;
 
+  [[nodiscard]] const ATRTable& table() const noexcept { return m_table; }
   [[nodiscard]] const CountView& view() const noexcept { return m_view; }
   [[nodiscard]] const DayExclusion& excluded() const noexcept { return m_excluded; }
 
@@ -55,7 +56,8 @@ class FigureItem : public QTreeWidgetItem {
   bool operator<(const QTreeWidgetItem& other) const override;
 };
 
-// The given rows of a list as tab-separated lines under its headings, LF line ends.
+// The given rows of a list as tab-separated lines under its headings, LF line ends; hidden
+// columns are left out.
 [[nodiscard]] QString tabSeparatedText(const QTreeWidget& list,
                                        const QList<QTreeWidgetItem*>& rows);
 

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
@@ -47,12 +48,13 @@ enum Column {
   kPmHour,
   kPmVolume,
   kPmPct,
+  kName,  // shown only with a register, after the station
   kColumnCount
 };
 
 const char* const kHeadings[kColumnCount] = {
     "Station", "Year",    "Valid days", "ADT",  "AADT",    "Cells",     "K30 %", "V30",
-    "K100 %",  "AM peak", "AM volume",  "AM %", "PM peak", "PM volume", "PM %"};
+    "K100 %",  "AM peak", "AM volume",  "AM %", "PM peak", "PM volume", "PM %",  "Name"};
 
 const PeakWindows kPresets[] = {kNoonWindows, kCommuterWindows};
 
@@ -148,9 +150,11 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   QStringList headings;
   for (const char* heading : kHeadings) headings << QString::fromLatin1(heading);
   LV->setHeaderLabels(headings);
-  for (int c = kYear; c < kColumnCount; ++c) {
+  for (int c = kYear; c < kName; ++c) {
     LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   }
+  LV->header()->moveSection(kName, kStation + 1);
+  LV->setColumnHidden(kName, true);
   LV->headerItem()->setToolTip(kCoverage,
                                QStringLiteral("Month x day-of-week cells with a valid day"));
   // Unsorted until a heading is clicked: the rows come station by station in the order picked.
@@ -232,6 +236,7 @@ void frmAnnual::fill() {
   LV->addTopLevelItems(items);
   if (m_sortColumn >= 0) LV->sortItems(m_sortColumn, m_sortOrder);
   for (int c = 0; c < kColumnCount; ++c) LV->resizeColumnToContents(c);
+  showNames();
 }
 
 void frmAnnual::sortByColumn(int column) {
@@ -254,14 +259,35 @@ void frmAnnual::copySelectedRows() const {
 
 void frmAnnual::askExport() {
   if (const auto path =
-          askCsvPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
-                     QStringLiteral("annual.csv"))) {
+          askExportPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
+                        QStringLiteral("annual.csv"))) {
     exportTo(*path);
   }
 }
 
+void frmAnnual::setExportSources(ExportSources sources) {
+  m_sources = std::move(sources);
+  showNames();
+}
+
+void frmAnnual::showNames() {
+  const StationRegister* names = m_sources.names.get();
+  LV->setColumnHidden(kName, names == nullptr || names->empty());
+  if (names == nullptr) return;
+  for (int r = 0; r < LV->topLevelItemCount(); ++r) {
+    QTreeWidgetItem* item = LV->topLevelItem(r);
+    const auto index = item->data(kStation, kRowRole).toULongLong();
+    if (index < m_rows.size())
+      item->setText(kName, fromCoreText(std::string(names->name(m_rows[index].station))));
+  }
+  LV->resizeColumnToContents(kName);
+}
+
 void frmAnnual::exportTo(const QString& path) {
-  writeExportAndReport(m_toolkit, this, path, BuildAnnualCsvText(m_rows));
+  const StationRegister* names = m_sources.names.get();
+  saveExportAndReport(
+      m_toolkit, this, path, annualExport(m_rows, names),
+      aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names));
 }
 
 frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {
@@ -271,6 +297,29 @@ frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {
   detail->show();
   m_opened.append(detail);
   return detail;
+}
+
+void frmAnnual::preferRegisterGroup(std::vector<std::int32_t>& group,
+                                    const std::vector<std::int32_t>& expanded) const {
+  const StationRegister* names = m_sources.names.get();
+  if (names == nullptr || !names->hasColumn("group")) return;
+  const auto& stations = m_counts->view().stations;
+  const auto groupOf = [&](std::int32_t station) -> std::string {
+    const StationEntry* entry = names->find(stations[static_cast<std::size_t>(station)]);
+    return entry != nullptr ? entry->group : std::string();
+  };
+  std::vector<std::string> wanted;
+  for (const std::int32_t station : expanded) {
+    if (std::string g = groupOf(station); !g.empty()) wanted.push_back(std::move(g));
+  }
+  std::vector<std::int32_t> members;
+  for (const std::int32_t station : group) {
+    if (std::find(wanted.begin(), wanted.end(), groupOf(station)) != wanted.end()) {
+      members.push_back(station);
+    }
+  }
+  // A register group without a station that has an AADT would leave nothing to pick.
+  if (!members.empty()) group = std::move(members);
 }
 
 void frmAnnual::askExpand() {
@@ -283,6 +332,7 @@ void frmAnnual::askExpand() {
     });
     (hasAadt ? group : expanded).push_back(station);
   }
+  preferRegisterGroup(group, expanded);
   auto* pick = new frmExpandPick(m_counts->view().stations, group, expanded, this);
   connect(pick, &QDialog::accepted, this,
           [this, pick] { openExpand(pick->groupStations(), pick->expandedStations()); });
@@ -292,6 +342,7 @@ void frmAnnual::askExpand() {
 frmExpand* frmAnnual::openExpand(const std::vector<std::int32_t>& group,
                                  const std::vector<std::int32_t>& expanded) {
   auto* window = new frmExpand(m_toolkit);
+  window->setExportSources(m_sources);
   window->fill(m_counts, group, expanded, displayLocale());
   window->show();
   m_opened.append(window);
@@ -306,7 +357,7 @@ void frmAnnual::closeEvent(QCloseEvent* event) {
 }
 
 frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                             const PlotSelection& selection) {
+                             const PlotSelection& selection, ExportSources sources) {
   PlotSelection everyDate = selection;
   everyDate.dates.selected.assign(static_cast<std::size_t>(table.DateCount()), true);
   if (!checkSelectionOrWarn(toolkit, parent, everyDate)) return nullptr;
@@ -314,6 +365,7 @@ frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& 
   for (const auto station : selection.stations.picked()) stations.push_back(station);
   auto* window =
       new frmAnnual(toolkit, std::make_shared<const CountSnapshot>(table), std::move(stations));
+  window->setExportSources(std::move(sources));
   window->show();
   return window;
 }

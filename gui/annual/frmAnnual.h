@@ -7,6 +7,7 @@
 
 #include "core/annual/AnnualFigures.h"
 #include "gui/annual/AnnualTexts.h"
+#include "gui/toolkit/CsvExport.h"
 
 class QComboBox;
 class QLineEdit;
@@ -36,7 +37,11 @@ class frmAnnual : public QWidget {
   [[nodiscard]] const std::vector<StationYear>& rows() const noexcept { return m_rows; }
 
   void copySelectedRows() const;
-  // Writes the annual table's CSV bytes to the path; a failure is shown, never half a file.
+  // The files and register the exports name, the register's names in a Name column; the
+  // estimate windows opened later get them too.
+  void setExportSources(ExportSources sources);
+  // Writes the annual table to the path, a workbook when it ends in .xlsx, else the CSV; a
+  // failure is shown, never half a file.
   void exportTo(const QString& path);
   // The detail of rows()[index], shown.
   frmAnnualDetail* openDetail(std::size_t index);
@@ -57,11 +62,17 @@ class frmAnnual : public QWidget {
 
  private:
   void fill();
+  // The Name column: shown, and filled, only with a register.
+  void showNames();
   void sortByColumn(int column);
   void peakChoiceChanged(int index);
   void customPeaksEntered();
   void askExport();
   void askExpand();
+  // With a register that groups stations, the factor group starts as the stations with an AADT
+  // in the groups of the short counts (when there are any).
+  void preferRegisterGroup(std::vector<std::int32_t>& group,
+                           const std::vector<std::int32_t>& expanded) const;
 
   Toolkit& m_toolkit;
   SharedSnapshot m_counts;
@@ -71,12 +82,13 @@ class frmAnnual : public QWidget {
   int m_sortColumn = -1;
   Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
   QList<QPointer<QWidget>> m_opened;
+  ExportSources m_sources;
 };
 
 // Opens the annual figures of the picked stations over every date of the table. The figures
 // take all dates, so only the station part of the selection check can refuse (its warning is
 // shown, parented to `parent`, and nothing opens).
 frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                             const PlotSelection& selection);
+                             const PlotSelection& selection, ExportSources sources = {});
 
 }  // namespace ostrilo

@@ -134,6 +134,9 @@ frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
 void frmExpand::fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
                      const std::vector<std::int32_t>& expanded, const QLocale& locale) {
   m_locale = locale;
+  m_counts = counts;
+  m_stations = group;
+  m_stations.insert(m_stations.end(), expanded.begin(), expanded.end());
   AnnualOptions options;
   options.stations = group;
   options.excluded = counts->excluded();
@@ -199,15 +202,20 @@ void frmExpand::showGroup(int index) {
 }
 
 void frmExpand::askExport() {
-  if (const auto path =
-          askCsvPath(m_toolkit, this, QStringLiteral("Select the short-count estimates *.csv file"),
-                     QStringLiteral("expand.csv"))) {
+  if (const auto path = askExportPath(m_toolkit, this,
+                                      QStringLiteral("Select the short-count estimates *.csv file"),
+                                      QStringLiteral("expand.csv"))) {
     exportTo(*path);
   }
 }
 
 void frmExpand::exportTo(const QString& path) {
-  writeExportAndReport(m_toolkit, this, path, BuildExpandCsvText(m_estimates));
+  const StationRegister* names = m_sources.names.get();
+  WorkbookAbout about;
+  if (m_counts) {
+    about = aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names);
+  }
+  saveExportAndReport(m_toolkit, this, path, expandExport(m_estimates, names), std::move(about));
 }
 
 }  // namespace ostrilo

@@ -9,6 +9,7 @@
 
 #include "core/annual/ShortCounts.h"
 #include "gui/annual/AnnualTexts.h"
+#include "gui/toolkit/CsvExport.h"
 
 class QComboBox;
 class QLabel;
@@ -54,7 +55,9 @@ class frmExpand : public QWidget {
   [[nodiscard]] const std::vector<ShortCountEstimate>& estimates() const noexcept {
     return m_estimates;
   }
-  // Writes the estimates' CSV bytes to the path; a failure is shown, never half a file.
+  void setExportSources(ExportSources sources) { m_sources = std::move(sources); }
+  // Writes the estimates to the path, a workbook when it ends in .xlsx, else the CSV; a
+  // failure is shown, never half a file.
   void exportTo(const QString& path);
   // Shows the factor cells of the group of groups()[index].
   void showGroup(int index);
@@ -72,6 +75,9 @@ class frmExpand : public QWidget {
   std::vector<FactorGroup> m_groups;  // the estimates point into it: filled once per fill
   std::vector<ShortCountEstimate> m_estimates;
   QLocale m_locale;
+  SharedSnapshot m_counts;
+  std::vector<std::int32_t> m_stations;  // the group's and the short counts'
+  ExportSources m_sources;
 };
 
 }  // namespace ostrilo

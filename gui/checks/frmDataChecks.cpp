@@ -10,8 +10,10 @@
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"
@@ -21,7 +23,8 @@ namespace ostrilo {
 
 namespace {
 
-enum Column { kStation, kDate, kCode, kSeverity, kDetail, kColumnCount };
+// The name column shows only with a register, after the station.
+enum Column { kStation, kDate, kCode, kSeverity, kDetail, kName, kColumnCount };
 constexpr int kSortKeyRole = Qt::UserRole;
 constexpr int kShownIndexRole = Qt::UserRole + 1;
 
@@ -53,9 +56,11 @@ QString severityText(Severity severity) {
 }
 
 QTreeWidgetItem* rowOf(const CheckFlag& flag, int shownIndex, const std::string& station,
-                       const QLocale& locale) {
+                       const StationRegister* names, const QLocale& locale) {
   auto* row = new FlagRow;
   row->setText(kStation, stationText(station));
+  if (names != nullptr) row->setText(kName, fromCoreText(std::string(names->name(station))));
+  row->setData(kName, kSortKeyRole, row->text(kName));
   row->setText(kDate, flagDateEntry(flag, locale));
   row->setText(kCode, QString::fromLatin1(checkCodeName(flag.code)));
   row->setText(kSeverity, severityText(flag.severity()));
@@ -113,11 +118,13 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lvFlags->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lvFlags->setHeaderLabels({QStringLiteral("Station"), QStringLiteral("Date"),
                             QStringLiteral("Code"), QStringLiteral("Severity"),
-                            QStringLiteral("Detail")});
+                            QStringLiteral("Detail"), QStringLiteral("Name")});
   for (const auto& [column, width] : {std::pair{kStation, 80}, std::pair{kDate, 110},
                                       std::pair{kCode, 130}, std::pair{kSeverity, 70}}) {
     lvFlags->setColumnWidth(column, width);
   }
+  lvFlags->header()->moveSection(kName, kStation + 1);
+  lvFlags->setColumnHidden(kName, true);
   lvFlags->setSortingEnabled(true);
   lvFlags->sortByColumn(kStation, Qt::AscendingOrder);
 
@@ -191,7 +198,8 @@ void frmDataChecks::applyFilters() {
   for (std::size_t i = 0; i < m_shown.size(); ++i) {
     const CheckFlag& flag = m_shown[i];
     rows << rowOf(flag, static_cast<int>(i),
-                  m_results.stations()[static_cast<std::size_t>(flag.station)], m_locale);
+                  m_results.stations()[static_cast<std::size_t>(flag.station)], m_names.get(),
+                  m_locale);
   }
   // Sorting while inserting would compare every new row; sort once afterwards.
   lvFlags->setSortingEnabled(false);
@@ -205,14 +213,17 @@ QString frmDataChecks::selectedRowsText() const {
   for (int r = 0; r < lvFlags->topLevelItemCount(); ++r) {
     const QTreeWidgetItem* row = lvFlags->topLevelItem(r);
     if (!row->isSelected()) continue;
-    for (int c = 0; c < kColumnCount; ++c) {
+    QString separator;
+    for (int shown = 0; shown < kColumnCount; ++shown) {
+      const int c = lvFlags->header()->logicalIndex(shown);
+      if (lvFlags->isColumnHidden(c)) continue;
       // A tab or a line break inside a cell (station names are the file's bytes) would shift
       // the pasted cells.
       QString cell = row->text(c);
       for (const QChar breaker : {QChar('\t'), QChar('\r'), QChar('\n')}) {
         cell.replace(breaker, QLatin1Char(' '));
       }
-      text += (c == 0 ? QString() : QStringLiteral("\t")) + cell;
+      text += std::exchange(separator, QStringLiteral("\t")) + cell;
     }
     text += QLatin1Char('\n');
   }
@@ -224,11 +235,19 @@ void frmDataChecks::copySelectedRows() {
   if (!text.isEmpty()) QApplication::clipboard()->setText(text);
 }
 
+void frmDataChecks::setExportAbout(WorkbookAbout about,
+                                   std::shared_ptr<const StationRegister> names) {
+  m_about = std::move(about);
+  m_names = std::move(names);
+  lvFlags->setColumnHidden(kName, m_names == nullptr || m_names->empty());
+}
+
 void frmDataChecks::exportCsv() {
-  if (const auto path = askCsvPath(
+  if (const auto path = askExportPath(
           m_toolkit, this, QStringLiteral("Select the output *.csv file for the data checks"),
           QString())) {
-    writeExportAndReport(m_toolkit, this, *path, BuildChecksCsvText(m_shown, m_results.stations()));
+    saveExportAndReport(m_toolkit, this, *path,
+                        checksExport(m_shown, m_results.stations(), m_names.get()), m_about);
   }
 }
 

@@ -2,11 +2,13 @@
 
 #include <QLocale>
 #include <QWidget>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/WorkbookWriter.h"
 
 class QComboBox;
 class QLabel;
@@ -15,6 +17,7 @@ class QTreeWidget;
 
 namespace ostrilo {
 
+class StationRegister;
 class Toolkit;
 struct PlotSelection;
 
@@ -41,7 +44,11 @@ class frmDataChecks : public QWidget {
   [[nodiscard]] QString selectedRowsText() const;
   // Puts selectedRowsText on the clipboard.
   void copySelectedRows();
-  // Asks for a file through the toolkit and writes the shown flags there, in station then date
+  // What the workbook export's About sheet states, and the register whose columns it adds and
+  // whose names the Name column shows (none: bare ids, no Name column). Set before ShowFlags.
+  void setExportAbout(WorkbookAbout about, std::shared_ptr<const StationRegister> names);
+  // Asks for a file through the toolkit and writes the shown flags there (a workbook when the
+  // name ends in .xlsx), in station then date
   // order whatever the sort; a failure is reported and leaves an existing file untouched.
   void exportCsv();
 
@@ -66,6 +73,8 @@ class frmDataChecks : public QWidget {
   CheckResults m_results;
   FlagFilter m_picked;             // the selection's stations and dates
   std::vector<CheckFlag> m_shown;  // the rows, in results order
+  WorkbookAbout m_about;
+  std::shared_ptr<const StationRegister> m_names;
 };
 
 }  // namespace ostrilo

@@ -14,12 +14,15 @@
 #include <QLocale>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <exception>
 #include <vector>
 
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
+#include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
 #include "core/table/Error.h"
 #include "core/table/TableSummary.h"
@@ -89,6 +92,11 @@ QLabel* label(QWidget* parent, const QString& name, const QString& text, const Q
 const QColor kBrowseColour(255, 224, 192);
 const QColor kCommandColour(255, 255, 192);
 const QColor kExitColour(192, 255, 255);
+
+// Where the program keeps what it remembers between runs.
+const QString kSettingsOrganisation = QStringLiteral("Ostrilo");
+const QString kSettingsApplication = QStringLiteral("OstriloV2");
+const QString kRegisterKey = QStringLiteral("register/lastPath");
 
 const QString kCountFileMissing = QStringLiteral(
     "You must select an ATR data file named: ATRyyyymmddw#.dat.\r\n"
@@ -317,6 +325,12 @@ void frmMain::createSecondTab(QWidget* page) {
   connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
   connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
   connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
+
+  // Beside "Annual Figures", under the graph column.
+  cmdStations = button(page, QStringLiteral("cmdStations"), QStringLiteral("Stations..."),
+                       twips(5280, 4560, 2055, 495));
+  cmdStations->setToolTip(QStringLiteral("Load a station register: names for the station ids"));
+  connect(cmdStations, &QPushButton::clicked, this, &frmMain::cmdStationsClick);
 }
 
 void frmMain::setTabOrder() {
@@ -328,6 +342,7 @@ void frmMain::setTabOrder() {
     QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
   }
   QWidget::setTabOrder(cmdStat, cmdAnnual);
+  QWidget::setTabOrder(cmdAnnual, cmdStations);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -510,6 +525,8 @@ void frmMain::fillFromCountFiles(bool add) {
       !done) {
     return;
   }
+  if (!add) m_sourceFiles.clear();
+  m_sourceFiles.insert(m_sourceFiles.end(), paths.begin(), paths.end());
   refillLists(add);
   inform(add ? QStringLiteral("Adding data done.") : QStringLiteral("Table build done."));
   tableFilled();
@@ -521,6 +538,7 @@ void frmMain::cmdLdBrowseClick() {
   if (!path) return;
   txtLoadFile->setText(*path);
   if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
+  m_sourceFiles = {toFsPath(*path)};
   refillLists(false);
   inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
   tableFilled();
@@ -545,7 +563,7 @@ StatResults frmMain::statsOfSelection() {
 void frmMain::cmdStatClick() {
   const StatResults rows = statsOfSelection();
   if (!m_statsWindow) m_statsWindow = new frmLV;
-  m_statsWindow->FillStatsList(rows, displayLocale());
+  m_statsWindow->FillStatsList(rows, displayLocale(), m_register.get());
   m_statsWindow->show();
   m_statsWindow->raise();
 }
@@ -556,17 +574,17 @@ void frmMain::cmdExportClick() {
       !countFile.isEmpty()
           ? replaceExtension(countFile, QStringLiteral(".dat"), QStringLiteral(".csv"))
           : replaceExtension(txtLoadFile->text(), QStringLiteral(".cont"), QStringLiteral(".csv"));
-  const FileDialogSettings settings{QStringLiteral("Select the Excel output *.csv file"),
-                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                    2,
-                                    QStringLiteral("csv"),
-                                    kTableFileFlags,
-                                    proposed};
-  const auto path = m_toolkit.saveFileName(this, settings);
+  const auto path = askExportPath(m_toolkit, this,
+                                  QStringLiteral("Select the Excel output *.csv file"), proposed);
   if (!path) return;
   const StatResults rows = statsOfSelection();
-  if (attempt([&] { ExportStationStats(rows, toFsPath(*path)); })) inform(QStringLiteral("Done."));
+  ExportSources sources = exportSources();
+  saveExportAndReport(
+      m_toolkit, this, *path, statsExport(rows, sources.names.get()),
+      aboutSelection(m_table, listSelection(), std::move(sources.files), sources.names.get()));
 }
+
+ExportSources frmMain::exportSources() const { return {m_sourceFiles, m_register}; }
 
 void frmMain::cmdLineClick() {
   keep(m_lineGraphs,
@@ -601,6 +619,8 @@ void frmMain::cmdDataChecksClick() {
     m_checksWindow = new frmDataChecks(m_toolkit);
     connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
   }
+  m_checksWindow->setExportAbout(
+      aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
   m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
   m_checksWindow->show();
   m_checksWindow->raise();
@@ -613,8 +633,46 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 }
 
 void frmMain::cmdAnnualClick() {
-  keep(m_annualWindows,
-       ShowAnnualFigures(m_toolkit, this, m_table, selectionFromLists(*lstSta, *lstDate)));
+  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
+                                          selectionFromLists(*lstSta, *lstDate), exportSources()));
+}
+
+void frmMain::cmdStationsClick() {
+  const FileDialogSettings settings{
+      QStringLiteral("Select a station register *.csv file"),
+      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+      2,
+      QStringLiteral("csv"),
+      kOpenFlags,
+      QSettings(kSettingsOrganisation, kSettingsApplication).value(kRegisterKey).toString()};
+  if (const auto path = m_toolkit.openFileName(this, settings)) LoadRegister(*path);
+}
+
+bool frmMain::LoadRegister(const QString& path) {
+  std::shared_ptr<const StationRegister> loaded;
+  if (!attempt([&] {
+        loaded = std::make_shared<const StationRegister>(StationRegister::load(toFsPath(path)));
+      })) {
+    return false;
+  }
+  m_register = std::move(loaded);
+  QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
+  showStationNames();
+  return true;
+}
+
+void frmMain::showStationNames() {
+  // Only the texts change: the entries keep their rows, so selections and filters stay.
+  for (int i = 0; i < lstSta->count(); ++i) {
+    QListWidgetItem& item = *lstSta->item(i);
+    const QVariant kept = item.data(kStationIdRole);
+    const QString id = kept.isValid() ? kept.toString() : item.text();
+    const std::string_view name =
+        m_register ? m_register->name(id.toLatin1().toStdString()) : std::string_view();
+    item.setData(kStationIdRole, name.empty() ? QVariant() : QVariant(id));
+    item.setText(name.empty() ? id : id + QStringLiteral("  ") + fromCoreText(std::string(name)));
+  }
+  m_staFilter->apply();
 }
 
 void frmMain::refillLists(bool selectFirst) {
@@ -623,6 +681,7 @@ void frmMain::refillLists(bool selectFirst) {
   for (std::int32_t i = 0; i < table.StaCount(); ++i) {
     lstSta->addItem(stationText(table.StaNamebyIndex(i)));
   }
+  showStationNames();
   if (selectFirst && lstSta->count() > 0) lstSta->setCurrentRow(0);
 
   const QLocale locale = displayLocale();

@@ -12,6 +12,7 @@
 #include "core/stats/StationStats.h"
 #include "core/table/DateNumber.h"
 #include "gui/main/DesignedLayout.h"
+#include "gui/toolkit/CsvExport.h"
 
 class QComboBox;
 class QGroupBox;
@@ -26,6 +27,7 @@ namespace ostrilo {
 class ATRTable;
 class DateRangePick;
 class ListFilter;
+class StationRegister;
 class Toolkit;
 class frmDataChecks;
 class frmLV;
@@ -80,6 +82,11 @@ class frmMain : public QWidget {
   QPushButton* cmdExport = nullptr;
   QPushButton* cmdDataChecks = nullptr;
   QPushButton* cmdAnnual = nullptr;
+  QPushButton* cmdStations = nullptr;
+
+  // Loads the station register at path (the one in use stays when it fails, after the error is
+  // shown) and shows its names in the station list; the path is remembered for the next time.
+  bool LoadRegister(const QString& path);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -109,12 +116,18 @@ class frmMain : public QWidget {
   void cmdColorGridClick();
   void cmdHistClick();
   void cmdAnnualClick();
+  void cmdStationsClick();
+  // The station list's entries: "id  name" with a register that names the station, else the id.
+  void showStationNames();
 
   // The data checks: the button below the graph buttons, the window it opens with the flags of
   // the selection, and the hourly graph of a station for a day and the three days on each side.
   void createDataChecksButton(QWidget* page);
   void cmdDataChecksClick();
   void plotDaysAround(const std::string& station, DateNumber day);
+
+  // The files the table came from and the register in use, for the exports.
+  ExportSources exportSources() const;
 
   // The statistics of the current selection; none, after the check's warning, when the
   // selection cannot be walked.
@@ -143,6 +156,8 @@ class frmMain : public QWidget {
   QLabel* m_summary = nullptr;
   DesignedLayout m_layout;
   std::chrono::milliseconds m_progressDelay{500};
+  std::vector<std::string> m_sourceFiles;  // the count files read, or the table file loaded
+  std::shared_ptr<const StationRegister> m_register;  // null: stations show their bare ids
 };
 
 }  // namespace ostrilo

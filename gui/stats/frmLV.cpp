@@ -4,6 +4,7 @@
 #include <QLocale>
 #include <QTreeWidget>
 
+#include "core/register/StationRegister.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Twips.h"
 
@@ -19,16 +20,19 @@ constexpr int kFigureRole = Qt::UserRole;
 // (no day to take it over) sorts after every value, so the stations with figures stay together.
 class StatRow : public QTreeWidgetItem {
  public:
-  using QTreeWidgetItem::QTreeWidgetItem;
+  explicit StatRow(int textColumns) : m_textColumns(textColumns) {}
 
   bool operator<(const QTreeWidgetItem& other) const override {
     const int column = treeWidget() != nullptr ? treeWidget()->sortColumn() : 0;
-    if (column == 0) return text(0) < other.text(0);
+    if (column < m_textColumns) return text(column) < other.text(column);
     const QVariant mine = data(column, kFigureRole);
     const QVariant theirs = other.data(column, kFigureRole);
     if (!mine.isValid() || !theirs.isValid()) return mine.isValid();
     return mine.toLongLong() < theirs.toLongLong();
   }
+
+ private:
+  int m_textColumns;  // the station and, with a register, its name
 };
 
 void setFigure(QTreeWidgetItem& item, int column, std::optional<std::int32_t> figure,
@@ -68,13 +72,15 @@ void frmLV::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
 }
 
-void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
+void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale,
+                          const StationRegister* names) {
   LV->clear();
   LV->setColumnCount(0);
-  const QStringList headings = {QStringLiteral("ATR ID"), QStringLiteral("ADT"),
-                                QStringLiteral("Min DT"), QStringLiteral("Max DT"),
-                                QStringLiteral("SD"),     QStringLiteral("AWDDT"),
-                                QStringLiteral("AWEDT"),  QStringLiteral("Days")};
+  const bool named = names != nullptr && !names->empty();
+  QStringList headings = {QStringLiteral("ATR ID"), QStringLiteral("ADT"), QStringLiteral("Min DT"),
+                          QStringLiteral("Max DT"), QStringLiteral("SD"),  QStringLiteral("AWDDT"),
+                          QStringLiteral("AWEDT"),  QStringLiteral("Days")};
+  if (named) headings.insert(1, QStringLiteral("Name"));
   LV->setHeaderLabels(headings);
   for (int c = 0; c < headings.size(); ++c) {
     LV->setColumnWidth(c, kColumnWidth);
@@ -84,9 +90,10 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
   for (const StationStat& row : rows) {
-    auto* item = new StatRow;
+    auto* item = new StatRow(named ? 2 : 1);
     item->setText(0, stationText(row.AtrId));
-    int column = 1;
+    if (named) item->setText(1, fromCoreText(std::string(names->name(row.AtrId))));
+    int column = named ? 2 : 1;
     for (const auto& figure : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
       setFigure(*item, column++, figure, locale);
     }
@@ -94,6 +101,7 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale) {
     items << item;
   }
   LV->addTopLevelItems(items);
+  if (named) LV->resizeColumnToContents(1);
   if (m_sortColumn >= 0) sortByColumn(m_sortColumn);
 }
 

@@ -9,6 +9,8 @@ class QTreeWidget;
 
 namespace ostrilo {
 
+class StationRegister;
+
 // "Station Stat": one row per picked station with its six daily-traffic figures (a cell stays
 // empty where a figure has no day to be taken over) and the number of days. A click on a
 // column heading sorts the rows ascending by that column, the name by its text and the figures
@@ -19,8 +21,10 @@ class frmLV : public QWidget {
  public:
   explicit frmLV(QWidget* parent = nullptr);
 
-  // Recreates the columns (dragged widths return to their start) and the rows.
-  void FillStatsList(const StatResults& rows, const QLocale& locale);
+  // Recreates the columns (dragged widths return to their start) and the rows; with a register
+  // that names stations, a Name column follows the station.
+  void FillStatsList(const StatResults& rows, const QLocale& locale,
+                     const StationRegister* names = nullptr);
 
   QTreeWidget* LV = nullptr;
 

@@ -1,23 +1,40 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
-#include <string_view>
+#include <string>
+#include <vector>
+
+#include "core/export/TableExports.h"
 
 class QWidget;
 
 namespace ostrilo {
 
+class StationRegister;
 class Toolkit;
 
-// The save dialog of a window's CSV export: the given title and proposed name, *.csv shown
-// first, an existing file replaced only after the user agreed. Empty when the user cancelled.
-[[nodiscard]] std::optional<QString> askCsvPath(Toolkit& toolkit, QWidget* parent,
-                                                const QString& title, const QString& proposed);
+// The save dialogs' second file type: a name ending in .xlsx writes the workbook.
+inline constexpr auto kWorkbookFilter = "|Excel workbook (*.xlsx)|*.xlsx";
 
-// Writes an export's bytes to path through the core's output writer and says how it went:
-// "Done." or the error, which names the file. True on success; a failure changes no file.
-bool writeExportAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,
-                          std::string_view bytes);
+// Where a window's rows came from, for the workbook's About sheet, and the register whose
+// columns the workbook adds after the station (none: bare ids).
+struct ExportSources {
+  std::vector<std::string> files;  // the count files read, or the table file loaded
+  std::shared_ptr<const StationRegister> names;
+};
+
+// The save dialog of a window's export: the given title and proposed name, *.csv shown first,
+// then the workbook type; an existing file replaced only after the user agreed. Empty when the
+// user cancelled.
+[[nodiscard]] std::optional<QString> askExportPath(Toolkit& toolkit, QWidget* parent,
+                                                   const QString& title, const QString& proposed);
+
+// Saves the export at path (a workbook with about when the name ends in .xlsx, else the CSV)
+// and says how it went: "Done." or the error, which names the file. True on success; a failure
+// changes no file.
+bool saveExportAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,
+                         const TableExport& table, WorkbookAbout about);
 
 }  // namespace ostrilo

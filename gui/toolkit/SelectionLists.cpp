@@ -22,7 +22,9 @@ ListSelection readList(const QListWidget& list, bool withTexts) {
     out.texts.reserve(out.selected.size());
     for (int i = 0; i < list.count(); ++i) {
       // Station names were shown byte for byte; take the bytes back.
-      out.texts.push_back(list.item(i)->text().toLatin1().toStdString());
+      const QListWidgetItem& item = *list.item(i);
+      const QVariant id = item.data(kStationIdRole);
+      out.texts.push_back((id.isValid() ? id.toString() : item.text()).toLatin1().toStdString());
     }
   }
   return out;

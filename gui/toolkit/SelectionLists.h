@@ -9,6 +9,11 @@ namespace ostrilo {
 
 class Toolkit;
 
+// A station entry that shows more than the station's id ("B346  Clayallee") keeps the id, as
+// stationText gives it, under this role; the selection's names are the ids, so files and
+// figures do not change with a register.
+inline constexpr int kStationIdRole = 0x0100 + 2;  // Qt::UserRole + 2
+
 // The selection as plain data, read from the station and the date list of the main window.
 [[nodiscard]] PlotSelection selectionFromLists(const QListWidget& stations,
                                                const QListWidget& dates);

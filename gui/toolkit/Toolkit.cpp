@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace ostrilo {
 
@@ -20,6 +21,14 @@ std::optional<QStringList> runFileDialog(QWidget* parent, const FileDialogSettin
     dialog.selectNameFilter(filters.at(settings.firstFilter - 1));
   }
   dialog.setDefaultSuffix(settings.defaultExtension);
+  // A name typed without an extension takes the chosen type's, so that picking a type is
+  // enough; "All files" keeps the dialog's own.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                   [&dialog, fallback = settings.defaultExtension](const QString& filter) {
+                     static const QRegularExpression single(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+                     const auto match = single.match(filter);
+                     dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : fallback);
+                   });
   if (mode == QFileDialog::AcceptSave) {
     dialog.setFileMode(QFileDialog::AnyFile);
     if (!(settings.flags & DialogFlag::kOverwritePrompt)) {

@@ -164,8 +164,9 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
         0x8806, "/c/ATR20050103w1.cont"}},
       {window.cmdExport,
        Kind::Save,
-       {"Select the Excel output *.csv file", "All files (*.*)|*.*|*.csv files|*.csv", 2, "csv",
-        0x8806, "/c/ATR20050103w1.csv"}},
+       {"Select the Excel output *.csv file",
+        "All files (*.*)|*.*|*.csv files|*.csv|Excel workbook (*.xlsx)|*.xlsx", 2, "csv", 0x8806,
+        "/c/ATR20050103w1.csv"}},
   };
   for (const auto& [command, kind, settings] : dialogs) {
     SCOPED_TRACE(command->objectName().toStdString());

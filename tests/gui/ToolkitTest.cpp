@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -152,10 +153,25 @@ TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     const DialogDriver driver{choose(old)};
     EXPECT_EQ(save(0), old);
   }
-  const DialogDriver driver{choose(QString::fromStdString(scratch.file("new")))};
-  EXPECT_EQ(save(0), QString::fromStdString(scratch.file("new.csv")));
-  ASSERT_EQ(asked.size(), 1);
-  EXPECT_TRUE(asked[0].contains("old.csv")) << asked[0].toStdString();
+  {
+    const DialogDriver driver{choose(QString::fromStdString(scratch.file("new")))};
+    EXPECT_EQ(save(0), QString::fromStdString(scratch.file("new.csv")));
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains("old.csv")) << asked[0].toStdString();
+  }
+
+  // Picking another type gives a bare name that type's extension.
+  const DialogDriver byType{[&](QWidget& w) {
+    auto* types = w.findChild<QComboBox*>("fileTypeCombo");
+    ASSERT_NE(types, nullptr);
+    types->setCurrentIndex(1);
+    emit types->textActivated(types->currentText());  // as a user's pick does
+    choose(QString::fromStdString(scratch.file("book")))(w);
+  }};
+  EXPECT_EQ(
+      QtToolkit().saveFileName(
+          nullptr, dialog("Save", "*.csv files|*.csv|Excel workbook (*.xlsx)|*.xlsx", 1, "csv", 0)),
+      QString::fromStdString(scratch.file("book.xlsx")));
 }
 
 TEST(QtToolkit, MessageBoxShowsTheTextWithPlainLineBreaksUnderItsTitleAndIcon) {

@@ -1,7 +1,8 @@
 // Writes PNG pictures of the program's windows, filled from a count file, so that anyone can
 // look at them without clicking through the program:
-//   ostrilo-screenshots OUTDIR [COUNTFILES]
-// COUNTFILES is one path, or several, each in double quotes, in one argument.
+//   ostrilo-screenshots [--register REGISTER.csv] OUTDIR [COUNTFILES]
+// COUNTFILES is one path, or several, each in double quotes, in one argument. With a register,
+// the lists and windows show its station names.
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
 #include <QComboBox>
@@ -69,9 +70,14 @@ bool saveOpened(QPushButton* button, const QString& path) {
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
-  const QStringList args = QApplication::arguments();
+  QStringList args = QApplication::arguments();
+  QString registerPath;
+  if (args.size() > 2 && args.at(1) == QStringLiteral("--register")) {
+    registerPath = args.at(2);
+    args.remove(1, 2);
+  }
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: ostrilo-screenshots OUTDIR [COUNTFILE...]\n");
+    std::fprintf(stderr, "usage: ostrilo-screenshots [--register FILE] OUTDIR [COUNTFILE...]\n");
     return 2;
   }
   const QDir out(args.at(1));
@@ -90,6 +96,7 @@ int main(int argc, char* argv[]) {
     window.txtATRfileName->setText(args.at(i));
     (i == 2 ? window.cmdBuildNew : window.cmdAdd2Table)->click();
   }
+  if (!registerPath.isEmpty()) ok = window.LoadRegister(registerPath) && ok;
   ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;
   window.SSTab1->setCurrentIndex(1);
   ok = save(&window, out.filePath(QStringLiteral("main-tab2.png"))) && ok;

@@ -1,0 +1,82 @@
+#include <QStandardPaths>
+#include <QTreeWidget>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "gui/stats/frmLV.h"
+#include "tests/gui/GuiTestSupport.h"
+
+namespace ostrilo::test {
+namespace {
+
+std::string unzipMember(const std::string& book, const std::string& member) {
+  const std::string command = "unzip -p '" + book + "' " + member;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string text;
+  char buffer[4096];
+  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
+    text.append(buffer, n);
+  }
+  return text;
+}
+
+// The samples' first week, stations 0101 and 0102 and three dates picked.
+class RegisterTest : public MainWindowTest {
+ protected:
+  RegisterTest() {
+    QStandardPaths::setTestModeEnabled(true);  // the remembered path stays out of the user's
+    build(sampleFile("ATR20050103w1.dat"));
+    select(window.lstSta, {0, 1});
+    select(window.lstDate, {0, 1, 2});
+  }
+  QString writeFile(const char* name, const std::string& text) {
+    std::ofstream(scratch.file(name), std::ios::binary) << text;
+    return QString::fromStdString(scratch.file(name));
+  }
+  void loadRegister(const QString& path) {
+    toolkit.answer(path);
+    window.cmdStations->click();
+  }
+};
+
+TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegisterChangesNothing) {
+  toolkit.messages.clear();
+  loadRegister(writeFile("ok.csv", "station,name,group\n0101,Main St,a\n0103,Elm Rd,a\n"));
+  EXPECT_TRUE(toolkit.messages.empty());
+  EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
+  EXPECT_EQ(window.lstSta->item(1)->text(), "0102");
+  EXPECT_TRUE(window.lstSta->item(1)->isSelected());
+
+  window.cmdStat->click();
+  auto* stats = openWindows<frmLV>().at(0);
+  EXPECT_EQ(stats->LV->headerItem()->text(1), "Name");
+  EXPECT_EQ(stats->LV->topLevelItem(0)->text(0), "0101");  // the id, as the files name it
+  EXPECT_EQ(stats->LV->topLevelItem(0)->text(1), "Main St");
+
+  loadRegister(writeFile("bad.csv", "station,name\n0101,A\n0101,B\n"));
+  ASSERT_EQ(toolkit.messages.size(), 1U);
+  EXPECT_NE(toolkit.messages[0].text.indexOf("line 3"), -1)
+      << toolkit.messages[0].text.toStdString();
+  EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
+  window.cmdStat->click();
+  EXPECT_EQ(stats->LV->headerItem()->text(1), "Name");
+}
+
+TEST_F(RegisterTest, StatisticsExportWritesAWorkbookWithTheNamesAndWhereTheyCameFrom) {
+  loadRegister(writeFile("ok.csv", "station,name\n0101,Main St\n"));
+  const std::string book = scratch.file("stats.xlsx");
+  toolkit.answer(QString::fromStdString(book));
+  window.cmdExport->click();
+  EXPECT_EQ(toolkit.messages.back().text, "Done.");
+
+  const std::string sheet = unzipMember(book, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheet.find("<c r=\"A2\" t=\"inlineStr\"><is><t>0101</t>"), std::string::npos) << sheet;
+  EXPECT_NE(sheet.find("<t>Main St</t>"), std::string::npos);
+  const std::string about = unzipMember(book, "xl/worksheets/sheet2.xml");
+  EXPECT_NE(about.find("ATR20050103w1.dat"), std::string::npos) << about;
+}
+
+}  // namespace
+}  // namespace ostrilo::test
