@@ -663,16 +663,18 @@ void reportUsage(std::ostream& err, std::string_view description) {
 }
 
 // Writing over a count file that is being read would lose it. A table file given first may be
-// replaced: that is how a table file is brought up to date.
+// replaced by convert, which is how a table file is brought up to date; any other command would
+// put its CSV or workbook where the table was.
 void refuseOutputOverInput(const Command& command, const CommandLine& line) {
   const std::string* output = line.value("output");
   if (output == nullptr) return;
   for (std::size_t i = 0; i < line.inputs.size(); ++i) {
     const std::string& input = line.inputs[i];
-    if (i == 0 && isTableFileName(input)) continue;
+    if (i == 0 && isTableFileName(input) && command.name == "convert") continue;
     if (isSameRegularFile(*output, input)) {
       throw UsageError(std::string(command.name) + ": the output " + quotedName(*output) +
-                       " is the count file " + quotedName(input) + " read as an input");
+                       " is the " + (isTableFileName(input) ? "table" : "count") + " file " +
+                       quotedName(input) + " read as an input");
     }
   }
   const std::string* names = line.value("register");

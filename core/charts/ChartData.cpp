@@ -199,7 +199,7 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
   // becomes one per distinct value.
   constexpr int kValues = 1 << 16;
   constexpr int kOffset = 1 << 15;
-  std::vector<std::uint32_t> occurrences(kValues, 0);
+  std::vector<std::uint64_t> occurrences(kValues, 0);
   walkSelection(selection, [&](int, auto station, auto date) {
     const HourlyVolumes volumes = table.VolArrByIndex(date, station);
     const HourMask counted = table.CountedHours(date, station);
@@ -225,13 +225,13 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
 
   std::array<std::int64_t, kHistogramBins> counts{};
   for (int value = -kOffset; value < kOffset; ++value) {
-    const std::uint32_t n = occurrences[static_cast<std::size_t>(value + kOffset)];
+    const std::uint64_t n = occurrences[static_cast<std::size_t>(value + kOffset)];
     if (n == 0) continue;
     // Negative volumes with a small largest volume can give a bin far beyond the counters.
     const std::int32_t bin = (value - smallest) / width;
     if (bin >= 0 && bin < kHistogramBins) {
-      counts[static_cast<std::size_t>(bin)] += n;
-      histogram.counted += n;
+      counts[static_cast<std::size_t>(bin)] += static_cast<std::int64_t>(n);
+      histogram.counted += static_cast<std::int64_t>(n);
     }
   }
   histogram.smallest = smallest;

@@ -60,13 +60,6 @@ std::string checkCountsLine(const CheckCounts& counts) {
   return std::to_string(total) + (total == 1 ? " flag: " : " flags: ") + parts;
 }
 
-std::string checkDaysText(std::int32_t criticalDays, std::int32_t warningDays) {
-  const auto days = [](std::int32_t n, const char* kind) {
-    return std::to_string(n) + ' ' + kind + (n == 1 ? " day" : " days");
-  };
-  return days(criticalDays, "critical") + ", " + days(warningDays, "warning");
-}
-
 std::string flagDateText(const CheckFlag& flag) {
   std::string text = isoDate(flag.day);
   if (flag.wholeMonth()) text.resize(text.size() - 3);

@@ -26,10 +26,6 @@ struct FlagFilter {
 // "12 flags: MISSING_HOURS 3, ZERO_RUN 7, ..." with every code, in CheckCode order.
 [[nodiscard]] std::string checkCountsLine(const CheckCounts& counts);
 
-// "3 critical days, 1 warning day": CheckResults::criticalDayCount and warningDayCount for a
-// summary line.
-[[nodiscard]] std::string checkDaysText(std::int32_t criticalDays, std::int32_t warningDays);
-
 // "yyyy-mm-dd", or "yyyy-mm" for a month flag.
 [[nodiscard]] std::string flagDateText(const CheckFlag& flag);
 

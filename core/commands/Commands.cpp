@@ -22,6 +22,8 @@ bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths, Fil
       static_cast<void>(work.AddToTable());
     }
   }
+  // A Cancel while the last file was read still counts: ask once more before the table changes.
+  if (progress && !progress(paths.size() + 1, paths.size())) return false;
   table = std::move(work);
   return true;
 }
@@ -29,10 +31,5 @@ bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths, Fil
 void LoadTableFile(ATRTable& table, const std::string& path) { table.LoadFromFile(path); }
 
 void SaveTableFile(const ATRTable& table, const std::string& path) { table.SaveToFile(path); }
-
-void ExportStationStats(const StatResults& rows, const std::string& path) {
-  // The text is complete before the file is touched, so a failure never leaves half a CSV.
-  writeOutputFile(path, BuildStatsCsvText(rows));
-}
 
 }  // namespace ostrilo

@@ -17,8 +17,9 @@ class ATRTable;
 
 enum class FillMode { Build, Add };
 
-// Called before each count file with its number (1 for the first) and the number of files;
-// answering false stops the work before that file is read.
+// Called before each count file with its number (1 for the first) and the number of files, and
+// once more with fileCount + 1 when all are read, before the table changes; answering false
+// stops the work there.
 using FileProgress = std::function<bool(std::size_t fileNumber, std::size_t fileCount)>;
 
 // Build replaces the table with the first count file's records and adds the others; Add adds
@@ -30,8 +31,5 @@ using FileProgress = std::function<bool(std::size_t fileNumber, std::size_t file
 
 void LoadTableFile(ATRTable& table, const std::string& path);
 void SaveTableFile(const ATRTable& table, const std::string& path);
-
-// Replaces the file with the statistics as CSV in one step; no rows writes the header only.
-void ExportStationStats(const StatResults& rows, const std::string& path);
 
 }  // namespace ostrilo

@@ -34,7 +34,7 @@ PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station
   const std::int32_t stations = table.StaCount();
   selection.stations.selected.assign(static_cast<std::size_t>(stations), false);
   for (std::int32_t i = 0; i < stations; ++i) {
-    selection.stations.texts.push_back(table.StaNamebyIndex(static_cast<std::int16_t>(i)));
+    selection.stations.texts.push_back(table.StaNamebyIndex(i));
   }
   if (const auto index = table.ulstName().Index(station); index >= 0) {
     selection.stations.selected[static_cast<std::size_t>(index)] = true;
@@ -43,7 +43,7 @@ PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station
   const std::int32_t dates = table.DateCount();
   selection.dates.selected.reserve(static_cast<std::size_t>(dates));
   for (std::int32_t i = 0; i < dates; ++i) {
-    const DateNumber d = wholeDay(table.DatebyIndex(static_cast<std::int16_t>(i)));
+    const DateNumber d = wholeDay(table.DatebyIndex(i));
     selection.dates.selected.push_back(std::abs(d - centre) <= reach);
   }
   return selection;

@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <span>
 
 #include "core/table/Error.h"
@@ -272,23 +273,26 @@ void replaceRegular(const Target& target, Pieces bytes, const std::string& shown
   if (::fstat(file.get(), &old) != 0) throw systemError(errno, "Cannot save", shown);
 
   const std::string folder = folderOf(target.path);
-  TempFile temp(folder);
-  if (temp.fd() < 0) {
+  std::optional<TempFile> temp(std::in_place, folder);
+  if (temp->fd() < 0) {
     const int err = errno;
     if (!refusedByFolder(err)) throw systemError(err, "Cannot save", shown);
     // A writable file in a folder that is not: nowhere to write a copy first.
     rewriteInPlace(file.get(), bytes, shown);
   } else {
-    writeAll(temp.fd(), bytes, shown);
-    flush(temp.fd(), shown);
-    if (old.st_nlink == 1 && takeOver(temp.fd(), old)) {
-      const int err = temp.renameOver(target.path);
+    writeAll(temp->fd(), bytes, shown);
+    flush(temp->fd(), shown);
+    if (old.st_nlink == 1 && takeOver(temp->fd(), old)) {
+      const int err = temp->renameOver(target.path);
       if (err == 0) {
         flushFolder(folder, shown);
         return;
       }
       if (!refusedByFolder(err)) throw systemError(err, "Cannot save", shown);
     }
+    // The copy proved the content can be written; it goes before the rewrite so that its space
+    // is free again for the file itself.
+    temp.reset();
     rewriteInPlace(file.get(), bytes, shown);
   }
   if (const int err = file.close(); err != 0) throw systemError(err, "Cannot write", shown);

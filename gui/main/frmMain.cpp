@@ -155,8 +155,10 @@ class FileProgressDialog {
       m_dialog->show();
     }
     if (!m_dialog) return true;
-    m_dialog->setLabelText(
-        QStringLiteral("Reading count file %1 of %2").arg(fileNumber).arg(fileCount));
+    if (fileNumber <= fileCount) {
+      m_dialog->setLabelText(
+          QStringLiteral("Reading count file %1 of %2").arg(fileNumber).arg(fileCount));
+    }
     m_dialog->setValue(static_cast<int>(fileNumber - 1));
     // The work runs on this thread; without this the dialog would neither draw nor see Cancel.
     QCoreApplication::processEvents();

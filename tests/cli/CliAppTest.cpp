@@ -134,6 +134,9 @@ TEST_F(CliTest, TableListsEveryPairOfTheInputsInOrder) {
   ASSERT_EQ(converted.status, kExitOk) << converted.err;
   EXPECT_TRUE(converted.out.empty());
   EXPECT_EQ(runArgs({"table", path("A.Cont"), b}).out, runArgs({"table", w, b}).out);
+  // The command line's own writer of this file and the workbook's table agree.
+  const ATRTable both = test::tableOf(kWeekStart + kWeekMore);
+  EXPECT_EQ(tableCsv(both), buildCsvText(hourlyExportTable(both)));
   // Updating a table file: it is the first input and the output.
   ASSERT_EQ(runArgs({"convert", "-o", path("A.Cont"), path("A.Cont"), b}).status, kExitOk);
   EXPECT_EQ(runArgs({"table", path("A.Cont")}).out, runArgs({"table", w, b}).out);
@@ -381,6 +384,10 @@ TEST_P(UsageErrorTest, ExitsWithTwoNamingTheProblemAndWritesNothing) {
   for (std::string& arg : args) {
     if (arg == "IN") arg = dir.write("w.dat", statsWeek());
     if (arg == "OUT") arg = dir.write("out.csv", "previous content");
+    if (arg == "TAB") {
+      arg = path("t.cont");
+      if (!std::filesystem::exists(arg)) test::tableOf(statsWeek()).SaveToFile(arg);
+    }
   }
   const CliResult result = runArgs(args);
   EXPECT_EQ(result.status, kExitUsage);
@@ -407,6 +414,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"convert", "-o", "t.XLSX", "IN"}, "names a workbook"},
         UsageCase{{"stats", "--register", "OUT", "-o", "OUT", "IN"}, "is the register"},
         UsageCase{{"convert", "-o", "IN", "IN"}, "is the count file"},
+        UsageCase{{"stats", "-o", "TAB", "TAB"}, "is the table file"},
         UsageCase{{"stats", "-o", "OUT", "--station", "0301,S1  ", "IN"},
                   "unknown station \"0301,S1  \""},
         UsageCase{{"stats", "-o", "OUT", "--stations", "301", "IN"}, "unknown station \"301\""},
