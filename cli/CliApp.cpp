@@ -1,5 +1,6 @@
 #include "cli/CliApp.h"
 
+#include <QApplication>
 #include <algorithm>
 #include <charconv>
 #include <map>
@@ -24,6 +25,7 @@
 #include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 #include "core/table/TableSummary.h"
+#include "gui/report/StationReport.h"
 
 namespace ostrilo::cli {
 
@@ -415,6 +417,43 @@ void runExpand(const CommandLine& line, std::ostream& out) {
               aboutStations(table, expanded, year, line.inputs, line.names));
 }
 
+// The charts of a report are drawn by widgets, which need an application; a terminal has no
+// display, so the application draws offscreen unless the user chose a platform.
+void runReport(const CommandLine& line, std::ostream& /*out*/) {
+  if (line.value("dates") != nullptr && line.value("year") != nullptr) {
+    throw UsageError("report: --dates and --year pick the dates two ways; give one");
+  }
+  std::optional<std::vector<std::string>> days;
+  if (const std::string* list = line.value("dates")) days = parseDays(*list);
+  const std::optional<int> year = parseYear(line, "report");
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  requireYear(table, year, "report");
+  PlotSelection selection{{}, dateSelection(table, days ? &*days : nullptr)};
+  if (year) {
+    for (std::int32_t i = 0; i < table.DateCount(); ++i) {
+      selection.dates.selected[static_cast<std::size_t>(i)] =
+          civilFromDate(table.DatebyIndex(i)).year == *year;
+    }
+  }
+  selection.stations.selected.assign(static_cast<std::size_t>(table.StaCount()), false);
+  for (const std::int32_t s : stationIndexes(table, line.value("stations"), "report")) {
+    selection.stations.selected[static_cast<std::size_t>(s)] = true;
+  }
+  if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
+    throw Error(ErrorKind::Usage, *problem);
+  }
+  std::optional<QApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "ostrilo-cli";
+    static char* argv[] = {name, nullptr};
+    application.emplace(argc, argv);
+  }
+  writeStationReport(*line.value("output"), table, selection, line.inputs, line.names);
+}
+
 const std::vector<Command>& commands() {
   static const std::vector<Command> list{
       {"convert",
@@ -483,6 +522,15 @@ const std::vector<Command>& commands() {
        {kOutputOption, kGroupOption, kStationsOption, kYearOption, kRegisterOption},
        {"group"},
        &runExpand},
+      {"report",
+       "report -o OUT.pdf [--stations NAMES] [--dates DATES|--year YYYY] INPUT...",
+       "write a printable PDF report, a page per station: the period and sources, the daily\n"
+       "      graph, the weekday and weekend hourly profiles, the daily statistics, the annual\n"
+       "      figures of every whole year, and the data-check summary; A4, Letter in the US\n"
+       "      and Canada locales",
+       {kOutputOption, kStationsOption, kDatesOption, kYearOption, kRegisterOption},
+       {"output"},
+       &runReport},
   };
   return list;
 }
