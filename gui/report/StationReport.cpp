@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "core/annual/AnnualFigures.h"
 #include "core/charts/ChartData.h"
@@ -177,9 +178,11 @@ void setSmallFonts(QCustomPlot& plot) {
   plot.legend->setFont(font);
 }
 
-// The daily totals as a line; days not counted in full are grey bands (the line breaks there)
-// and days with a critical flag carry a red mark and line.
-void drawDailyGraph(QCPPainter& painter, const QRectF& rect, const LineChart& chart) {
+// The daily totals as a line; picked days not counted in full are grey bands (the line breaks
+// there, as it does between dates that were not picked) and days with a critical flag carry a
+// red mark and line.
+void drawDailyGraph(QCPPainter& painter, const QRectF& rect, const LineChart& chart,
+                    const std::set<DateNumber>& pickedDays) {
   QCustomPlot plot;
   setSmallFonts(plot);
   const auto toSeconds = [](double date) { return (date - kUnixEpochDate) * kSecondsPerDay; };
@@ -201,7 +204,7 @@ void drawDailyGraph(QCPPainter& painter, const QRectF& rect, const LineChart& ch
   plot.xAxis->setRange(toSeconds(low - 0.5), toSeconds(high + 0.5));
   plot.yAxis->setRange(0, top * 1.1);
   for (const ChartPoint& p : points) {
-    if (!isGap(p)) continue;
+    if (!isGap(p) || pickedDays.count(p.x) == 0) continue;
     auto* band = new QCPItemRect(&plot);
     band->topLeft->setTypeX(QCPItemPosition::ptPlotCoords);
     band->topLeft->setTypeY(QCPItemPosition::ptAxisRectRatio);
@@ -231,12 +234,23 @@ void drawDailyGraph(QCPPainter& painter, const QRectF& rect, const LineChart& ch
     const double y = value != points.end() && !isGap(*value) ? value->y : 0;
     marks->addData(toSeconds(day.day), y);
   }
-  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
-  ticker->setDateTimeSpec(Qt::UTC);
-  ticker->setDateTimeFormat(high - low > 120 ? QStringLiteral("MMM yyyy")
-                                             : QStringLiteral("yyyy-MM-dd"));
-  ticker->setTickCount(6);
-  plot.xAxis->setTicker(ticker);
+  // A few weeks get a tick per day; the date ticker's round steps would repeat a day's label.
+  constexpr double kDailyTicks = 16;
+  if (high - low <= kDailyTicks) {
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    for (double day = std::floor(low); day <= high; ++day) {
+      ticker->addTick(toSeconds(day), qtext(isoDate(day)).mid(5));
+    }
+    plot.xAxis->setTicker(ticker);
+    plot.xAxis->setLabel(qtext(isoDate(low)).left(4));
+  } else {
+    auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+    ticker->setDateTimeSpec(Qt::UTC);
+    ticker->setDateTimeFormat(high - low > 120 ? QStringLiteral("MMM yyyy")
+                                               : QStringLiteral("yyyy-MM-dd"));
+    ticker->setTickCount(6);
+    plot.xAxis->setTicker(ticker);
+  }
   plot.yAxis->setLabel(QStringLiteral("Vehicles per day"));
   drawPlot(plot, painter, rect);
 }
@@ -273,14 +287,15 @@ void drawProfiles(QCPPainter& painter, const QRectF& rect, const Profiles& profi
   plot.xAxis->setTicker(ticker);
   plot.xAxis->setRange(-0.5, 23.5);
   plot.xAxis->setLabel(QStringLiteral("Hour of day"));
-  // Headroom above the curves keeps the legend off them.
-  plot.yAxis->setRange(0, top * 1.3);
+  plot.yAxis->setRange(0, top * 1.1);
   plot.yAxis->setLabel(QStringLiteral("Vehicles per hour"));
+  // The legend goes in a row below the axes, where no curve can run under it.
   plot.legend->setVisible(plot.graphCount() > 0);
   plot.legend->setIconSize(16, 6);
-  plot.legend->setRowSpacing(0);
-  plot.legend->setMargins(QMargins(4, 2, 4, 2));
-  plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+  plot.legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+  plot.legend->setBorderPen(Qt::NoPen);
+  plot.plotLayout()->addElement(1, 0, plot.legend);
+  plot.plotLayout()->setRowStretchFactor(1, 0.001);
   drawPlot(plot, painter, rect);
 }
 
@@ -350,6 +365,21 @@ void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportData& 
                 (entry && !entry->name.empty() ? "  " + qtext(entry->name) : QString()),
             15, true);
   if (entry && !entry->location.empty()) page.text(qtext(entry->location), 9.5);
+  if (entry) {
+    // The rest of the register's row, so that a register of other columns still says something.
+    QStringList details;
+    const auto add = [&](const QString& label, const std::string& value) {
+      if (!value.empty()) details << label + ": " + qtext(value);
+    };
+    add(QStringLiteral("direction"), entry->direction);
+    add(QStringLiteral("lanes"), entry->lanes);
+    add(QStringLiteral("group"), entry->group);
+    const std::vector<std::string>& columns = data.names->extraColumns();
+    for (std::size_t i = 0; i < columns.size() && i < entry->extra.size(); ++i) {
+      add(qtext(columns[i]), entry->extra[i]);
+    }
+    if (!details.isEmpty()) page.text(details.join(QStringLiteral("; ")), 8);
+  }
   DateNumber first = table.DatebyIndex(data.dates.front());
   DateNumber last = first;
   for (const std::int32_t d : data.dates) {
@@ -364,7 +394,9 @@ void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportData& 
 
   page.heading(QStringLiteral("Daily traffic"));
   const LineChart daily = dailyVolumeChart(table, one, SeriesKind::Line, data.checks);
-  drawDailyGraph(painter, page.take(190), daily);
+  std::set<DateNumber> pickedDays;
+  for (const std::int32_t d : data.dates) pickedDays.insert(table.DatebyIndex(d));
+  drawDailyGraph(painter, page.take(190), daily, pickedDays);
   page.text(QStringLiteral("Grey: days not counted in full. Red: days with a critical check flag."),
             7);
 
