@@ -97,11 +97,11 @@ constexpr OptionSpec kStationsOption{
     "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
 constexpr OptionSpec kStationOption{
     "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
-constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
-                                  "stats: dates as yyyy-mm-dd, comma-separated; default all"};
+constexpr OptionSpec kDatesOption{
+    "dates", '\0', "DATES", "stats, report: dates as yyyy-mm-dd, comma-separated; default all"};
 
 constexpr OptionSpec kYearOption{"year", '\0', "YYYY",
-                                 "annual, factors, expand: only this calendar year"};
+                                 "annual, factors, expand, report: only this calendar year"};
 constexpr OptionSpec kPeaksOption{
     "peaks", '\0', "WINDOWS",
     "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
