@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <new>
 #include <optional>
@@ -449,6 +450,11 @@ void runReport(const CommandLine& line, std::ostream& /*out*/) {
     static int argc = 1;
     static char name[] = "ostrilo-cli";
     static char* argv[] = {name, nullptr};
+    // Qt's remarks about the missing display and runtime folder mean nothing to a terminal
+    // user; failures still arrive as errors.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) std::fputs(qPrintable(text + '\n'), stderr);
+    });
     application.emplace(argc, argv);
   }
   writeStationReport(*line.value("output"), table, selection, line.inputs, line.names);

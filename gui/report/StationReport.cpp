@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <span>
 
 #include "core/annual/AnnualFigures.h"
 #include "core/charts/ChartData.h"
@@ -33,6 +34,7 @@ namespace {
 constexpr int kPointsPerInch = 72;
 constexpr double kMargin = 40;
 constexpr int kWorstDays = 5;
+constexpr std::size_t kMostYears = 3;
 constexpr DateNumber kUnixEpochDate = 25569;  // 1970-01-01
 constexpr double kSecondsPerDay = 86400;
 
@@ -289,13 +291,16 @@ void drawProfiles(QCPPainter& painter, const QRectF& rect, const Profiles& profi
   plot.xAxis->setLabel(QStringLiteral("Hour of day"));
   plot.yAxis->setRange(0, top * 1.1);
   plot.yAxis->setLabel(QStringLiteral("Vehicles per hour"));
-  // The legend goes in a row below the axes, where no curve can run under it.
-  plot.legend->setVisible(plot.graphCount() > 0);
-  plot.legend->setIconSize(16, 6);
-  plot.legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
-  plot.legend->setBorderPen(Qt::NoPen);
-  plot.plotLayout()->addElement(1, 0, plot.legend);
-  plot.plotLayout()->setRowStretchFactor(1, 0.001);
+  // The legend goes in a row below the axes, where no curve can run under it; an empty legend
+  // there would squeeze the axes.
+  if (plot.graphCount() > 0) {
+    plot.legend->setVisible(true);
+    plot.legend->setIconSize(16, 6);
+    plot.legend->setFillOrder(QCPLayoutGrid::foColumnsFirst);
+    plot.legend->setBorderPen(Qt::NoPen);
+    plot.plotLayout()->addElement(1, 0, plot.legend);
+    plot.plotLayout()->setRowStretchFactor(1, 0.001);
+  }
   drawPlot(plot, painter, rect);
 }
 
@@ -416,7 +421,10 @@ void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportData& 
 
   page.heading(QStringLiteral("Annual figures"));
   if (data.years.empty()) page.text(QStringLiteral("The period holds no whole calendar year."));
-  for (const int year : data.years) {
+  // A page holds a few years; the latest tell most.
+  const std::size_t skipped = data.years.size() - std::min(data.years.size(), kMostYears);
+  if (skipped > 0) page.text(QString("%1 earlier years left out").arg(skipped), 8);
+  for (const int year : std::span(data.years).subspan(skipped)) {
     const auto found = data.annual.find({station, year});
     page.text(found != data.annual.end() ? annualText(found->second)
                                          : QString("%1: no counted hour").arg(year));
@@ -439,9 +447,15 @@ void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportData& 
   }
   page.text(qtext(checkDaysText(criticalDays, warningDays)) + ". " +
             qtext(checkCountsLine(countByCode(flags))));
-  const std::size_t shown = std::min<std::size_t>(daily.criticalDays.size(), kWorstDays);
+  // The worst days first: those with the most critical flags, then the earliest.
+  std::vector<CriticalDay> worst = daily.criticalDays;
+  std::stable_sort(worst.begin(), worst.end(), [](const CriticalDay& a, const CriticalDay& b) {
+    return std::count(a.reason.begin(), a.reason.end(), '\n') >
+           std::count(b.reason.begin(), b.reason.end(), '\n');
+  });
+  const std::size_t shown = std::min<std::size_t>(worst.size(), kWorstDays);
   for (std::size_t i = 0; i < shown; ++i) {
-    const CriticalDay& day = daily.criticalDays[i];
+    const CriticalDay& day = worst[i];
     QString reason = qtext(day.reason);
     reason.replace('\n', QStringLiteral("; "));
     page.text(qtext(isoDate(day.day)) + "  " + reason, 8);
@@ -472,6 +486,9 @@ QPageSize reportPageSize(const QLocale& locale) {
 void writeStationReport(const std::string& path, const ATRTable& table,
                         const PlotSelection& selection, const std::vector<std::string>& sources,
                         const StationRegister* names) {
+  if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
+    throw Error(ErrorKind::Usage, *problem);
+  }
   ReportData data{table, selection, sources, names, RunDataChecks(table), selection.dates.picked(),
                   {},    {}};
   const std::vector<std::int32_t> stations = selection.stations.picked();

@@ -20,9 +20,10 @@ struct PlotSelection;
 // weekend hourly profiles with their AM and PM peaks, the daily statistics, the annual figures of
 // every calendar year the picked period spans whole, and the data-check summary. sources names
 // the table file or count files the table came from; names may be null. The page size follows
-// the default QLocale. Needs a QApplication (the charts are drawn by widgets). The selection must
-// pass CheckPlotSelection. Throws ostrilo::Error naming path when the file cannot be written; a
-// failed save leaves an existing file as it was.
+// the default QLocale. Needs a QApplication (the charts are drawn by widgets). Throws
+// ostrilo::Error (Usage) with the message of CheckPlotSelection when the selection fails it, and
+// ostrilo::Error naming path when the file cannot be written; a failed save leaves an existing
+// file as it was. The whole document is held in memory until it is saved.
 void writeStationReport(const std::string& path, const ATRTable& table,
                         const PlotSelection& selection, const std::vector<std::string>& sources,
                         const StationRegister* names);
