@@ -407,7 +407,7 @@ void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportData& 
 
   page.heading(QStringLiteral("Average hourly profiles"));
   const Profiles profiles = pickedProfiles(table, station, data.dates, data.checks);
-  drawProfiles(painter, page.take(150), profiles);
+  drawProfiles(painter, page.take(170), profiles);
   page.text(peaksText("Weekday", profiles.weekday), 8);
   page.text(peaksText("Weekend day", profiles.weekend), 8);
   page.text(QStringLiteral("Over the picked complete days without a critical flag."), 7);
