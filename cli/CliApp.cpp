@@ -1,7 +1,9 @@
 #include "cli/CliApp.h"
 
+#include <QApplication>
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 #include <new>
 #include <optional>
@@ -24,6 +26,7 @@
 #include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
 #include "core/table/TableSummary.h"
+#include "gui/report/StationReport.h"
 
 namespace ostrilo::cli {
 
@@ -95,11 +98,11 @@ constexpr OptionSpec kStationsOption{
     "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
 constexpr OptionSpec kStationOption{
     "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
-constexpr OptionSpec kDatesOption{"dates", '\0', "DATES",
-                                  "stats: dates as yyyy-mm-dd, comma-separated; default all"};
+constexpr OptionSpec kDatesOption{
+    "dates", '\0', "DATES", "stats, report: dates as yyyy-mm-dd, comma-separated; default all"};
 
 constexpr OptionSpec kYearOption{"year", '\0', "YYYY",
-                                 "annual, factors, expand: only this calendar year"};
+                                 "annual, factors, expand, report: only this calendar year"};
 constexpr OptionSpec kPeaksOption{
     "peaks", '\0', "WINDOWS",
     "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
@@ -415,6 +418,48 @@ void runExpand(const CommandLine& line, std::ostream& out) {
               aboutStations(table, expanded, year, line.inputs, line.names));
 }
 
+// The charts of a report are drawn by widgets, which need an application; a terminal has no
+// display, so the application draws offscreen unless the user chose a platform.
+void runReport(const CommandLine& line, std::ostream& /*out*/) {
+  if (line.value("dates") != nullptr && line.value("year") != nullptr) {
+    throw UsageError("report: --dates and --year pick the dates two ways; give one");
+  }
+  std::optional<std::vector<std::string>> days;
+  if (const std::string* list = line.value("dates")) days = parseDays(*list);
+  const std::optional<int> year = parseYear(line, "report");
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  requireYear(table, year, "report");
+  PlotSelection selection{{}, dateSelection(table, days ? &*days : nullptr)};
+  if (year) {
+    for (std::int32_t i = 0; i < table.DateCount(); ++i) {
+      selection.dates.selected[static_cast<std::size_t>(i)] =
+          civilFromDate(table.DatebyIndex(i)).year == *year;
+    }
+  }
+  selection.stations.selected.assign(static_cast<std::size_t>(table.StaCount()), false);
+  for (const std::int32_t s : stationIndexes(table, line.value("stations"), "report")) {
+    selection.stations.selected[static_cast<std::size_t>(s)] = true;
+  }
+  if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
+    throw Error(ErrorKind::Usage, *problem);
+  }
+  std::optional<QApplication> application;
+  if (QCoreApplication::instance() == nullptr) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "ostrilo-cli";
+    static char* argv[] = {name, nullptr};
+    // Qt's remarks about the missing display and runtime folder mean nothing to a terminal
+    // user; failures still arrive as errors.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+      if (type == QtCriticalMsg || type == QtFatalMsg) std::fputs(qPrintable(text + '\n'), stderr);
+    });
+    application.emplace(argc, argv);
+  }
+  writeStationReport(*line.value("output"), table, selection, line.inputs, line.names);
+}
+
 const std::vector<Command>& commands() {
   static const std::vector<Command> list{
       {"convert",
@@ -483,6 +528,15 @@ const std::vector<Command>& commands() {
        {kOutputOption, kGroupOption, kStationsOption, kYearOption, kRegisterOption},
        {"group"},
        &runExpand},
+      {"report",
+       "report -o OUT.pdf [--stations NAMES] [--dates DATES|--year YYYY] INPUT...",
+       "write a printable PDF report, a page per station: the period and sources, the daily\n"
+       "      graph, the weekday and weekend hourly profiles, the daily statistics, the annual\n"
+       "      figures of every whole year, and the data-check summary; A4, Letter in the US\n"
+       "      and Canada locales",
+       {kOutputOption, kStationsOption, kDatesOption, kYearOption, kRegisterOption},
+       {"output"},
+       &runReport},
   };
   return list;
 }
