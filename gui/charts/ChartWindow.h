@@ -3,6 +3,8 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QCPAxis;
 class QCustomPlot;
@@ -11,7 +13,17 @@ class QMouseEvent;
 
 namespace ostrilo {
 
+class StationRegister;
 class Toolkit;
+
+// A station as the charts name it: "id  name" when the register names it, else the bare id, so
+// that charts drawn without a register look as they always did.
+[[nodiscard]] QString chartStationLabel(const std::string& id, const StationRegister* names);
+// The window's caption; when the chart shows one station and the register names it, the caption
+// names it too, since several such windows are easily told apart only by that.
+[[nodiscard]] QString chartWindowTitle(const std::string& caption,
+                                       const std::vector<std::string>& stations,
+                                       const StationRegister* names);
 
 enum class ChartFileFormat { Png, Jpeg, Pdf };
 
