@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMenu>
@@ -65,6 +66,12 @@ QString chartStationLabel(const std::string& id, const StationRegister* names) {
   const std::string_view name = names != nullptr ? names->name(id) : std::string_view();
   if (name.empty()) return stationText(id);
   return stationText(id) + QStringLiteral("  ") + fromCoreText(std::string(name));
+}
+
+QString shortStationLabel(const QString& label, const StationRegister* names, const QFont& font) {
+  // Room for an id and the start of its name.
+  constexpr int kWidth = 160;
+  return names != nullptr ? QFontMetrics(font).elidedText(label, Qt::ElideRight, kWidth) : label;
 }
 
 QString chartWindowTitle(const std::string& caption, const std::vector<std::string>& stations,

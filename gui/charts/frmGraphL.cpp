@@ -147,7 +147,8 @@ void frmGraphL::fill(const LineChart& chart, const StationRegister* names) {
     QCPAbstractPlottable* plottable = group != nullptr
                                           ? addBars(keyAxis, valueAxis, series, *group, barWidth)
                                           : addGraph(keyAxis, valueAxis, series, !m_withTime);
-    plottable->setName(chartStationLabel(series.title, names));
+    plottable->setName(
+        shortStationLabel(chartStationLabel(series.title, names), names, plot.legend->font()));
     plottable->setSelectable(QCP::stNone);
     setSeriesColour(*plottable, seriesColour(k++));
     m_series.emplace_back(plottable);

@@ -16,9 +16,6 @@ namespace ostrilo {
 
 namespace {
 
-// Wide enough for an id and the start of its name; wider labels would squeeze the grid.
-constexpr int kRowLabelWidth = 160;
-
 // Labels rows with station names at whole-row steps; with many rows it skips some rather than
 // writing names over each other.
 class RowTicker final : public QCPAxisTicker {
@@ -166,14 +163,10 @@ frmVolColorGrid::frmVolColorGrid(Toolkit& toolkit)
 }
 
 void frmVolColorGrid::fill(const ColorGrid& grid, const StationRegister* names) {
-  const QFontMetrics metrics(TChart1->yAxis->tickLabelFont());
   QStringList rowLabels;
   for (const std::string& name : grid.rowNames) {
     m_rowNames << chartStationLabel(name, names);
-    // Bare ids are drawn whole, as they always were.
-    rowLabels << (names != nullptr
-                      ? metrics.elidedText(m_rowNames.back(), Qt::ElideRight, kRowLabelWidth)
-                      : m_rowNames.back());
+    rowLabels << shortStationLabel(m_rowNames.back(), names, TChart1->yAxis->tickLabelFont());
   }
   m_grid = drawColorGrid(*TChart1, grid, rowLabels);
   setWindowTitle(chartWindowTitle(grid.caption, grid.rowNames, names));
