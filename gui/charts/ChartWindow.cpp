@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QPdfWriter>
 #include <QToolTip>
 
+#include "core/register/StationRegister.h"
 #include "core/table/OutputFile.h"
 #include "gui/charts/ChartEditor.h"
 #include "gui/charts/ChartStyle.h"
@@ -59,6 +61,27 @@ std::optional<QString> writePdf(QCustomPlot& plot, QIODevice& device) {
 }
 
 }  // namespace
+
+QString chartStationLabel(const std::string& id, const StationRegister* names) {
+  const std::string_view name = names != nullptr ? names->name(id) : std::string_view();
+  if (name.empty()) return stationText(id);
+  return stationText(id) + QStringLiteral("  ") + fromCoreText(std::string(name));
+}
+
+QString shortStationLabel(const QString& label, const StationRegister* names, const QFont& font) {
+  // Room for an id and the start of its name.
+  constexpr int kWidth = 160;
+  return names != nullptr ? QFontMetrics(font).elidedText(label, Qt::ElideRight, kWidth) : label;
+}
+
+QString chartWindowTitle(const std::string& caption, const std::vector<std::string>& stations,
+                         const StationRegister* names) {
+  const QString title = stationText(caption);
+  if (stations.size() != 1 || names == nullptr || names->name(stations.front()).empty()) {
+    return title;
+  }
+  return title + QStringLiteral(" - ") + chartStationLabel(stations.front(), names);
+}
 
 ChartWindow::ChartWindow(Toolkit& toolkit, const QString& name, const QSize& innerSize)
     : QWidget(nullptr), m_toolkit(toolkit) {

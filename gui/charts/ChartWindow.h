@@ -3,15 +3,32 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QCPAxis;
+class QFont;
 class QCustomPlot;
 class QMenu;
 class QMouseEvent;
 
 namespace ostrilo {
 
+class StationRegister;
 class Toolkit;
+
+// A station as the charts name it: "id  name" when the register names it, else the bare id, so
+// that charts drawn without a register look as they always did.
+[[nodiscard]] QString chartStationLabel(const std::string& id, const StationRegister* names);
+// The label cut short to a width that leaves the chart room, where legends and row labels show
+// it; bare ids are left whole, as they always were.
+[[nodiscard]] QString shortStationLabel(const QString& label, const StationRegister* names,
+                                        const QFont& font);
+// The window's caption; when the chart shows one station and the register names it, the caption
+// names it too, since several such windows are easily told apart only by that.
+[[nodiscard]] QString chartWindowTitle(const std::string& caption,
+                                       const std::vector<std::string>& stations,
+                                       const StationRegister* names);
 
 enum class ChartFileFormat { Png, Jpeg, Pdf };
 

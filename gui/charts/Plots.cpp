@@ -12,10 +12,10 @@ namespace ostrilo {
 namespace {
 
 // The window is shown only once it is complete, so it never appears half drawn.
-template <typename Window, typename Data>
-Window* open(Toolkit& toolkit, const Data& data) {
+template <typename Window, typename Data, typename... Names>
+Window* open(Toolkit& toolkit, const Data& data, Names... names) {
   auto* window = new Window(toolkit);
-  window->fill(data);
+  window->fill(data, names...);
   window->show();
   return window;
 }
@@ -23,23 +23,28 @@ Window* open(Toolkit& toolkit, const Data& data) {
 }  // namespace
 
 frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                         const PlotSelection& selection, int graphTypeIndex) {
+                         const PlotSelection& selection, int graphTypeIndex,
+                         const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
   return open<frmGraphL>(toolkit,
-                         hourlyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)));
+                         hourlyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)), names);
 }
 
 frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                        const PlotSelection& selection, int graphTypeIndex) {
+                        const PlotSelection& selection, int graphTypeIndex,
+                        const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmGraphL>(toolkit, dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex),
-                                                   RunDataChecks(table)));
+  return open<frmGraphL>(
+      toolkit,
+      dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex), RunDataChecks(table)),
+      names);
 }
 
 frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                                  const PlotSelection& selection) {
+                                  const PlotSelection& selection, const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection, RunDataChecks(table)));
+  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection, RunDataChecks(table)),
+                               names);
 }
 
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

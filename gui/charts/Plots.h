@@ -5,6 +5,7 @@ class QWidget;
 namespace ostrilo {
 
 class ATRTable;
+class StationRegister;
 class Toolkit;
 class frmGraphH;
 class frmGraphL;
@@ -16,13 +17,18 @@ struct PlotSelection;
 // the selection and shown modeless, without owner; it deletes itself when closed. The answer is
 // that window, or nullptr after a failed check. graphTypeIndex is the graph-type box's current
 // position, -1 when the user typed a text of their own (lines are drawn then). The daily graph
-// and the colour grid run the data checks over the table to mark the critical days.
+// and the colour grid run the data checks over the table to mark the critical days. With a
+// register (`names`), the legends, the grid's rows and a one-station window's title name the
+// stations; the selection keeps the bare ids either way.
 frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                         const PlotSelection& selection, int graphTypeIndex);
+                         const PlotSelection& selection, int graphTypeIndex,
+                         const StationRegister* names = nullptr);
 frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                        const PlotSelection& selection, int graphTypeIndex);
+                        const PlotSelection& selection, int graphTypeIndex,
+                        const StationRegister* names = nullptr);
 frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                                  const PlotSelection& selection);
+                                  const PlotSelection& selection,
+                                  const StationRegister* names = nullptr);
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                             const PlotSelection& selection);
 

@@ -119,7 +119,7 @@ frmGraphL::frmGraphL(Toolkit& toolkit)
   enableEditor();
 }
 
-void frmGraphL::fill(const LineChart& chart) {
+void frmGraphL::fill(const LineChart& chart, const StationRegister* names) {
   QCustomPlot& plot = *TChart1;
   // One kind for the whole window: the first series' (every series of a chart has the same).
   m_kind = chart.series.empty() ? SeriesKind::Line : chart.series.front().kind;
@@ -147,7 +147,8 @@ void frmGraphL::fill(const LineChart& chart) {
     QCPAbstractPlottable* plottable = group != nullptr
                                           ? addBars(keyAxis, valueAxis, series, *group, barWidth)
                                           : addGraph(keyAxis, valueAxis, series, !m_withTime);
-    plottable->setName(stationText(series.title));
+    plottable->setName(
+        shortStationLabel(chartStationLabel(series.title, names), names, plot.legend->font()));
     plottable->setSelectable(QCP::stNone);
     setSeriesColour(*plottable, seriesColour(k++));
     m_series.emplace_back(plottable);
@@ -161,7 +162,9 @@ void frmGraphL::fill(const LineChart& chart) {
   showLegendBeside(plot, !chart.series.empty() && chart.series.size() <= kLegendSeries,
                    kLegendRows);
   showAll(chart, keyAxis, valueAxis, m_period);
-  setWindowTitle(stationText(chart.caption));
+  std::vector<std::string> stations;
+  for (const ChartSeries& series : chart.series) stations.push_back(series.title);
+  setWindowTitle(chartWindowTitle(chart.caption, stations, names));
   finishFill(keyAxis);
 }
 

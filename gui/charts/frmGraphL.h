@@ -25,8 +25,9 @@ class frmGraphL final : public ChartWindow {
  public:
   explicit frmGraphL(Toolkit& toolkit);
 
-  // Draws the chart and takes its caption; called once, before the window is shown.
-  void fill(const LineChart& chart);
+  // Draws the chart and takes its caption; called once, before the window is shown. With a
+  // register, the legend names the stations.
+  void fill(const LineChart& chart, const StationRegister* names = nullptr);
 
   [[nodiscard]] QString toolTipAt(const QPointF& pos) const override;
 

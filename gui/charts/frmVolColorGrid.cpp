@@ -162,10 +162,14 @@ frmVolColorGrid::frmVolColorGrid(Toolkit& toolkit)
   enableEditor();
 }
 
-void frmVolColorGrid::fill(const ColorGrid& grid) {
-  for (const std::string& name : grid.rowNames) m_rowNames << stationText(name);
-  m_grid = drawColorGrid(*TChart1, grid, m_rowNames);
-  setWindowTitle(stationText(grid.caption));
+void frmVolColorGrid::fill(const ColorGrid& grid, const StationRegister* names) {
+  QStringList rowLabels;
+  for (const std::string& name : grid.rowNames) {
+    m_rowNames << chartStationLabel(name, names);
+    rowLabels << shortStationLabel(m_rowNames.back(), names, TChart1->yAxis->tickLabelFont());
+  }
+  m_grid = drawColorGrid(*TChart1, grid, rowLabels);
+  setWindowTitle(chartWindowTitle(grid.caption, grid.rowNames, names));
   finishFill(*TChart1->xAxis);
 }
 

@@ -21,8 +21,10 @@ class frmVolColorGrid final : public ChartWindow {
  public:
   explicit frmVolColorGrid(Toolkit& toolkit);
 
-  // Draws the grid and takes its caption; called once, before the window is shown.
-  void fill(const ColorGrid& grid);
+  // Draws the grid and takes its caption; called once, before the window is shown. With a
+  // register, the rows name the stations; a long label is cut short on the axis, where it would
+  // squeeze the grid, and shown whole in the tooltip.
+  void fill(const ColorGrid& grid, const StationRegister* names = nullptr);
 
   [[nodiscard]] QString toolTipAt(const QPointF& pos) const override;
 

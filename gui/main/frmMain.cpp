@@ -589,17 +589,17 @@ void frmMain::cmdExportClick() {
 ExportSources frmMain::exportSources() const { return {m_sourceFiles, m_register}; }
 
 void frmMain::cmdLineClick() {
-  keep(m_lineGraphs,
-       PlotHourlyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
+  keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table, listSelection(),
+                                   graphTypeIndex(*cmbGType), m_register.get()));
 }
 
 void frmMain::cmdDailyGraphClick() {
-  keep(m_lineGraphs,
-       PlotDailyVol(m_toolkit, this, m_table, listSelection(), graphTypeIndex(*cmbGType)));
+  keep(m_lineGraphs, PlotDailyVol(m_toolkit, this, m_table, listSelection(),
+                                  graphTypeIndex(*cmbGType), m_register.get()));
 }
 
 void frmMain::cmdColorGridClick() {
-  keep(m_colorGrids, PlotVolColorGrid(m_toolkit, this, m_table, listSelection()));
+  keep(m_colorGrids, PlotVolColorGrid(m_toolkit, this, m_table, listSelection(), m_register.get()));
 }
 
 void frmMain::cmdHistClick() {
@@ -631,7 +631,7 @@ void frmMain::cmdDataChecksClick() {
 void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
   keep(m_lineGraphs,
        PlotHourlyVol(m_toolkit, this, m_table, selectionAroundDay(m_table, station, day, 3),
-                     graphTypeIndex(*cmbGType)));
+                     graphTypeIndex(*cmbGType), m_register.get()));
 }
 
 void frmMain::cmdAnnualClick() {
