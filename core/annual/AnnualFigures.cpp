@@ -311,4 +311,18 @@ std::string formatHour(int hour) {
   return text + ":00";
 }
 
+std::string formatFixed(double value, int decimals) {
+  char buffer[64];
+  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                    std::chars_format::fixed, decimals);
+  return {buffer, result.ptr};
+}
+
+std::string formatVehicles(double value) {
+  // nearbyint rounds halves to even under the default rounding mode, which nothing changes.
+  std::string text;
+  appendChars(text, static_cast<long long>(std::nearbyint(value)));
+  return text;
+}
+
 }  // namespace ostrilo

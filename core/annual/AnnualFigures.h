@@ -119,6 +119,8 @@ struct AnnualOptions {
                                                             const AnnualOptions& options);
 
 // Text forms shared by the files and the windows.
-[[nodiscard]] std::string formatHour(int hour);  // "07:00"
+[[nodiscard]] std::string formatHour(int hour);                     // "07:00"
+[[nodiscard]] std::string formatFixed(double value, int decimals);  // "9.92"; no locale
+[[nodiscard]] std::string formatVehicles(double value);             // whole, halves to even
 
 }  // namespace ostrilo

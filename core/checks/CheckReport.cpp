@@ -66,4 +66,11 @@ std::string flagDateText(const CheckFlag& flag) {
   return text;
 }
 
+std::string checkDaysText(std::int32_t criticalDays, std::int32_t warningDays) {
+  const auto days = [](std::int32_t n, const char* kind) {
+    return std::to_string(n) + ' ' + kind + (n == 1 ? " day" : " days");
+  };
+  return days(criticalDays, "critical") + ", " + days(warningDays, "warning");
+}
+
 }  // namespace ostrilo

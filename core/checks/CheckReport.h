@@ -29,4 +29,8 @@ struct FlagFilter {
 // "yyyy-mm-dd", or "yyyy-mm" for a month flag.
 [[nodiscard]] std::string flagDateText(const CheckFlag& flag);
 
+// "3 critical days, 1 warning day": CheckResults::criticalDayCount and warningDayCount for a
+// summary line.
+[[nodiscard]] std::string checkDaysText(std::int32_t criticalDays, std::int32_t warningDays);
+
 }  // namespace ostrilo

@@ -35,6 +35,7 @@
 #include "gui/main/AppIcon.h"
 #include "gui/main/FileNameList.h"
 #include "gui/main/ListTools.h"
+#include "gui/report/StationReport.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
 #include "gui/toolkit/SelectionLists.h"
@@ -333,6 +334,13 @@ void frmMain::createSecondTab(QWidget* page) {
                        twips(5280, 4560, 2055, 495));
   cmdStations->setToolTip(QStringLiteral("Load a station register: names for the station ids"));
   connect(cmdStations, &QPushButton::clicked, this, &frmMain::cmdStationsClick);
+
+  // Under "Histogram", above "Stations...".
+  cmdReport = button(page, QStringLiteral("cmdReport"), QStringLiteral("Report..."),
+                     twips(5280, 4020, 2055, 450));
+  cmdReport->setToolTip(QStringLiteral("A PDF with a page per picked station"));
+  cmdReport->setEnabled(false);
+  connect(cmdReport, &QPushButton::clicked, this, &frmMain::cmdReportClick);
 }
 
 void frmMain::setTabOrder() {
@@ -345,6 +353,7 @@ void frmMain::setTabOrder() {
   }
   QWidget::setTabOrder(cmdStat, cmdAnnual);
   QWidget::setTabOrder(cmdAnnual, cmdStations);
+  QWidget::setTabOrder(cmdStations, cmdReport);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -470,6 +479,7 @@ void frmMain::EnablePlotButtons() {
   cmdStat->setEnabled(true);
   cmdDataChecks->setEnabled(true);
   cmdAnnual->setEnabled(true);
+  cmdReport->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -637,6 +647,26 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 void frmMain::cmdAnnualClick() {
   keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
                                           selectionFromLists(*lstSta, *lstDate), exportSources()));
+}
+
+void frmMain::cmdReportClick() {
+  const PlotSelection selection = listSelection();
+  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
+  const FileDialogSettings settings{QStringLiteral("Select the report *.pdf file"),
+                                    QStringLiteral("All files (*.*)|*.*|*.pdf files|*.pdf"),
+                                    2,
+                                    QStringLiteral("pdf"),
+                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
+                                        DialogFlag::kNoReadOnlyReturn |
+                                        DialogFlag::kOverwritePrompt,
+                                    QStringLiteral("report.pdf")};
+  const auto path = m_toolkit.saveFileName(this, settings);
+  if (!path) return;
+  if (attempt([&] {
+        writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get());
+      })) {
+    inform(QStringLiteral("Done."));
+  }
 }
 
 void frmMain::cmdStationsClick() {

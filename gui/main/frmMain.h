@@ -83,6 +83,7 @@ class frmMain : public QWidget {
   QPushButton* cmdDataChecks = nullptr;
   QPushButton* cmdAnnual = nullptr;
   QPushButton* cmdStations = nullptr;
+  QPushButton* cmdReport = nullptr;
 
   // Loads the station register at path (the one in use stays when it fails, after the error is
   // shown) and shows its names in the station list; the path is remembered for the next time.
@@ -117,6 +118,7 @@ class frmMain : public QWidget {
   void cmdHistClick();
   void cmdAnnualClick();
   void cmdStationsClick();
+  void cmdReportClick();
   // The station list's entries: "id  name" with a register that names the station, else the id.
   void showStationNames();
 

@@ -31,5 +31,23 @@ TEST(StationReport, AFailedSaveNamesTheFile) {
   EXPECT_NE(error.description().find(path), std::string::npos) << error.description();
 }
 
+// The main window's command: the selection check first, then a PDF of the picked stations.
+TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
+  build(QString::fromStdString(OSTRILO_SOURCE_DIR "/tests/data/realdata/ATR20121020w3.dat"));
+  toolkit.messages.clear();
+  window.lstDate->clearSelection();
+  window.cmdReport->click();
+  EXPECT_EQ(toolkit.messages, std::vector({refusal("You must select one or more dates.")}));
+
+  toolkit.messages.clear();
+  select(window.lstSta, {0, 1});
+  select(window.lstDate, {0, 1, 2});
+  const std::string path = scratch.file("r.pdf");
+  toolkit.answer(QString::fromStdString(path));
+  window.cmdReport->click();
+  EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
+  EXPECT_TRUE(readBytes(path).starts_with("%PDF"));
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -121,8 +121,8 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   EXPECT_EQ(r.flagsOf(2, 0).size(), 1u);
   EXPECT_TRUE(r.hasCritical(2, 0));
   EXPECT_FALSE(r.hasCritical(3, 0));
-  EXPECT_EQ(r.criticalDayCount(), 1);
-  EXPECT_EQ(r.warningDayCount(), 0);
+  EXPECT_EQ(checkDaysText(r.criticalDayCount(), r.warningDayCount()),
+            "1 critical day, 0 warning days");
   EXPECT_EQ(BuildChecksCsvText(r.flags(), r.stations()),
             "station,date,code,severity,detail\n"
             "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
