@@ -11,20 +11,10 @@
 #include "gui/charts/frmVolColorGrid.h"
 #include "gui/stats/frmLV.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/support/Unzip.h"
 
 namespace ostrilo::test {
 namespace {
-
-std::string unzipMember(const std::string& book, const std::string& member) {
-  const std::string command = "unzip -p '" + book + "' " + member;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  std::string text;
-  char buffer[4096];
-  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
-    text.append(buffer, n);
-  }
-  return text;
-}
 
 // The samples' first week, stations 0101 and 0102 and three dates picked.
 class RegisterTest : public MainWindowTest {

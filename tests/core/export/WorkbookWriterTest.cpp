@@ -11,6 +11,7 @@
 #include "core/export/WorkbookWriter.h"
 #include "tests/support/FolderFaults.h"
 #include "tests/support/TableTestSupport.h"
+#include "tests/support/Unzip.h"
 
 namespace ostrilo {
 namespace {
@@ -22,16 +23,7 @@ struct XmlCell {
   std::string value;
 };
 
-std::string unzipMember(const std::string& book, const std::string& member) {
-  const std::string command = "unzip -p '" + book + "' " + member;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  std::string text;
-  char buffer[4096];
-  for (std::size_t n = 0; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) {
-    text.append(buffer, n);
-  }
-  return text;
-}
+using test::unzipMember;
 
 std::map<std::string, XmlCell> cellsOf(const std::string& xml) {
   static const std::regex kCell(R"re(<c r="([A-Z]+[0-9]+)"([^>]*?)(?:/>|>(.*?)</c>))re");
