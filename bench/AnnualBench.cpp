@@ -3,13 +3,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "bench/BenchMain.h"
 #include "core/annual/AnnualFigures.h"
 #include "core/annual/ShortCounts.h"
 #include "core/export/TableExports.h"
@@ -24,17 +24,8 @@ int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   try {
-    std::vector<std::string> files;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(OSTRILO_REALDATA_DIR "/berlin-2023")) {
-      if (entry.path().extension() == ".dat") files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    ostrilo::ATRTable table;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      table.setInFile(files[i]);
-      (void)(i == 0 ? table.BuildTable() : table.AddToTable());
-    }
+    const ostrilo::ATRTable table =
+        ostrilo::bench::tableOfFolder(OSTRILO_REALDATA_DIR "/berlin-2023");
     const CountView view = CountView::of(table);
     benchmark::RegisterBenchmark("Annual/Berlin2023",
                                  [view](benchmark::State& state) {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/BenchInputs.h"
+#include "bench/BenchMain.h"
 #include "bench/MedianReporter.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CountFileReader.h"
@@ -228,15 +229,7 @@ void registerCases(const BenchInputs& inputs, const ATRTable& firstOnly, const A
 }  // namespace
 
 int main(int argc, char** argv) {
-  // On a shared machine a burst of other work would otherwise hit all repetitions of one case
-  // and skew its ratio; interleaved, it spreads over all cases. A flag given later overrides it.
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  std::vector<char*> args = {argv[0], interleave.data()};
-  args.insert(args.end(), argv + 1, argv + argc);
-  int argCount = static_cast<int>(args.size());
-  args.push_back(nullptr);
-  benchmark::Initialize(&argCount, args.data());
-  if (benchmark::ReportUnrecognizedArguments(argCount, args.data())) return 1;
+  if (!ostrilo::bench::initInterleaved(argc, argv)) return 1;
   try {
     const BenchInputs inputs;
     ATRTable firstOnly;
