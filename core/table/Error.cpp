@@ -27,37 +27,34 @@ Error systemError(int err, const std::string& action, const std::string& path) {
   return Error(kind, action + " \"" + escapeName(path) + "\": " + std::strerror(err), err);
 }
 
-std::string quoteForMessage(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\\' || c == '"') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20 || byte >= 0x7f) {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02X", byte);
-      out += buf;
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-  return out;
-}
-
 namespace {
 
 void appendByteEscape(std::string& out, unsigned char byte) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "\\x%02X", byte);
   out += buf;
+}
+
+// The escapes both message forms share: the usual letters for tab, CR and LF, the backslash (and
+// the double quote where the text is quoted) doubled, other ASCII controls as \xNN. False for any
+// other byte, which the caller writes its own way.
+bool appendControlEscape(std::string& out, char c, bool quoted) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (c == '\t') {
+    out += "\\t";
+  } else if (c == '\r') {
+    out += "\\r";
+  } else if (c == '\n') {
+    out += "\\n";
+  } else if (c == '\\' || (quoted && c == '"')) {
+    out += '\\';
+    out += c;
+  } else if (byte < 0x20 || byte == 0x7F) {
+    appendByteEscape(out, byte);
+  } else {
+    return false;
+  }
+  return true;
 }
 
 // The length of the well-formed UTF-8 sequence at the start of text and its code point, or 0
@@ -99,6 +96,21 @@ bool isHiddenControl(char32_t c) {
 
 }  // namespace
 
+std::string quoteForMessage(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    if (appendControlEscape(out, c, true)) continue;
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80) {
+      appendByteEscape(out, byte);
+    } else {
+      out += c;
+    }
+  }
+  out += '"';
+  return out;
+}
+
 std::string escapeName(std::string_view name) {
   std::string out;
   out.reserve(name.size());
@@ -106,31 +118,20 @@ std::string escapeName(std::string_view name) {
     const char c = name[0];
     const auto byte = static_cast<unsigned char>(c);
     std::size_t taken = 1;
-    if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\\') {
-      out += "\\\\";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      appendByteEscape(out, byte);
+    char32_t codePoint = 0;
+    if (appendControlEscape(out, c, false)) {
+      // a control character, written escaped
     } else if (byte < 0x80) {
       out += c;
+    } else if ((taken = utf8Sequence(name, codePoint)) == 0) {
+      taken = 1;
+      appendByteEscape(out, byte);
+    } else if (isHiddenControl(codePoint)) {
+      char buf[16];
+      std::snprintf(buf, sizeof buf, "\\u{%04X}", static_cast<unsigned>(codePoint));
+      out += buf;
     } else {
-      char32_t codePoint = 0;
-      taken = utf8Sequence(name, codePoint);
-      if (taken == 0) {
-        taken = 1;
-        appendByteEscape(out, byte);
-      } else if (isHiddenControl(codePoint)) {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "\\u{%04X}", static_cast<unsigned>(codePoint));
-        out += buf;
-      } else {
-        out.append(name.substr(0, taken));
-      }
+      out.append(name.substr(0, taken));
     }
     name.remove_prefix(taken);
   }

@@ -25,6 +25,8 @@ TEST(EscapeName, ControlCharactersAndBrokenBytesBecomeEscapes) {
       {"latin1 \xFC, cut \xE2\x82, overlong \xC0\xAF",
        "latin1 \\xFC, cut \\xE2\\x82, overlong \\xC0\\xAF"}};
   for (const auto& [in, out] : cases) EXPECT_EQ(escapeName(in), out) << in;
+  // A quoted value also escapes its quotes, and every byte above ASCII.
+  EXPECT_EQ(quoteForMessage("a\"b\\\t\xC3\xBC"), "\"a\\\"b\\\\\\t\\xC3\\xBC\"");
   EXPECT_EQ(systemError(ENOENT, "Cannot open", "a\x1b[2J").description(),
             "Cannot open \"a\\x1B[2J\": No such file or directory");
   // Messages about a file's content name it too.
