@@ -17,4 +17,10 @@ for dir in gui/*/; do
     [ "$target" = "$sub" ] || [ "$target" = toolkit ] || report "gui/$sub reaches into gui/$target: $hit"
   done < <(grep -rnE '#include +"gui/' "$dir" || true)
 done
+
+# A clone alone must build and pass its tests: nothing tracked may read a file beside the
+# repository (Markdown may still name where the data came from).
+while IFS= read -r hit; do report "refers outside the repository: $hit"; done < <(
+  git ls-files -z -- ':!*.md' |
+    xargs -0 grep -nIE '\.\./shared|shared/real[d]ata|PROJECT_SOURCE_DIR\}/\.\.' -- 2>/dev/null || true)
 exit $bad
