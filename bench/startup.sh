@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Whole-process costs of the command line and the desktop program's start-up, each beside its
+# yardstick, measured in turn (A B A B ...) so that other work on a shared machine spreads over
+# both: ostrilo-cli against ostrilo-minimal-parser (the least work that builds the same table),
+# the main window against a bare Qt window. Prints medians of CPU time (user + system), real
+# time and peak resident memory, and the ratio of the medians.
+#   bench/startup.sh [BUILD_DIR] [ROUNDS]      (defaults: build, 21)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+rounds=${2:-21}
+cli=$build/cli/ostrilo-cli
+parser=$build/bench/ostrilo-minimal-parser
+startup=$build/bench/ostrilo-startup-bench
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$build/tools/countgen/ostrilo-gencounts" --start 2005-01-03 --days 163 --stations 100 \
+  -o "$work/ref.dat"
+berlin=("$root"/tests/data/realdata/berlin-2023/ATR*.dat)
+cat "${berlin[@]}" > "$work/year.dat"
+
+# In pairs: each case right after its yardstick. Names and arguments hold no blanks but the tab.
+qpa=${QT_QPA_PLATFORM:-offscreen}
+cat > "$work/cases" <<CASES
+parser ref	$parser $work/ref.dat
+stats -o ref	$cli stats -o $work/out.csv $work/ref.dat
+parser ref	$parser $work/ref.dat
+convert -o ref	$cli convert -o $work/out.cont $work/ref.dat
+parser year	$parser $work/year.dat
+convert -o year	$cli convert -o $work/out.cont $work/year.dat
+parser year	$parser $work/year.dat
+stats -o year	$cli stats -o $work/out.csv $work/year.dat
+parser 53 files	$parser ${berlin[*]}
+convert -o 53 files	$cli convert -o $work/out.cont ${berlin[*]}
+bare Qt window	env QT_QPA_PLATFORM=$qpa $startup --bare
+main window	env QT_QPA_PLATFORM=$qpa $startup --ostrilo
+CASES
+"$build/bench/ostrilo-pair-runner" "$work/cases" "$rounds"
