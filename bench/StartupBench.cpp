@@ -1,15 +1,16 @@
-// Launch to visible main window, as a whole process: `--bare` shows an empty Qt main window,
-// `--ostrilo` the program's main window built exactly as app/main.cpp builds it. Each quits at
-// the window's first paint, so timing the process (bench/startup.sh) times start-up alone.
+// Launch to visible main window, as a whole process: the program's main window built exactly as
+// app/main.cpp builds it or, built with OSTRILO_BARE_WINDOW, an empty Qt main window in a program
+// that links Qt Widgets alone. Each quits at the window's first paint, so timing the process
+// (bench/startup.sh) times start-up alone.
 #include <QApplication>
 #include <QEvent>
 #include <QMainWindow>
-#include <cstring>
-#include <memory>
 
+#ifndef OSTRILO_BARE_WINDOW
 #include "core/table/ATRTable.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
+#endif
 
 namespace {
 
@@ -25,19 +26,16 @@ class QuitOnFirstPaint : public QObject {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const bool bare = argc > 1 && std::strcmp(argv[1], "--bare") == 0;
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Fusion"));
   QuitOnFirstPaint quit;
-  if (bare) {
-    QMainWindow window;
-    window.installEventFilter(&quit);
-    window.show();
-    return QApplication::exec();
-  }
+#ifdef OSTRILO_BARE_WINDOW
+  QMainWindow window;
+#else
   ostrilo::ATRTable table;
   ostrilo::QtToolkit toolkit;
   ostrilo::frmMain window(table, toolkit);
+#endif
   window.installEventFilter(&quit);
   window.show();
   return QApplication::exec();

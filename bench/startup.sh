@@ -33,7 +33,7 @@ parser year	$parser $work/year.dat
 stats -o year	$cli stats -o $work/out.csv $work/year.dat
 parser 53 files	$parser ${berlin[*]}
 convert -o 53 files	$cli convert -o $work/out.cont ${berlin[*]}
-bare Qt window	env QT_QPA_PLATFORM=$qpa $startup --bare
-main window	env QT_QPA_PLATFORM=$qpa $startup --ostrilo
+bare Qt window	env QT_QPA_PLATFORM=$qpa $build/bench/ostrilo-bare-window
+main window	env QT_QPA_PLATFORM=$qpa $startup
 CASES
 "$build/bench/ostrilo-pair-runner" "$work/cases" "$rounds"
