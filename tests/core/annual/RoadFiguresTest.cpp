@@ -49,5 +49,28 @@ TEST(RoadFigures, WorkedExampleAndARoadWithoutItsOtherDirection) {
             "R3,2023,SYN1+SYN3,0,,,0,,,,,,,,,\n");
 }
 
+// Two hours of equal two-way volume: the earlier one is the highest, whatever the table order.
+TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
+  const std::vector<std::string> stations = {"A", "B"};
+  const std::vector<DateNumber> dates = {day(2023, 1, 3), day(2023, 1, 2)};
+  std::vector<std::int16_t> volumes(4 * kHoursPerDay, 10);
+  volumes[0 * kHoursPerDay + 3] = volumes[1 * kHoursPerDay + 3] = 50;  // 3 January, 03:00
+  volumes[2 * kHoursPerDay + 5] = 70;                                  // 2 January, 05:00
+  volumes[3 * kHoursPerDay + 5] = 30;
+  const std::vector<HourMask> counted(4, kAllHours);
+  const std::vector<Road> roads = {{"R", {"A", "B"}, {"E", "W"}, false}};
+  const auto rows = ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, {});
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_DOUBLE_EQ(rows[0].d1Pct.value_or(0), 70.0);
+  EXPECT_DOUBLE_EQ(rows[0].d30Pct.value_or(0), 50.0);
+  // A day left out of one direction is no valid day of the road.
+  RoadOptions options;
+  options.excluded = [](std::int32_t s, std::int32_t d) { return s == 1 && d == 0; };
+  EXPECT_EQ(ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, options)
+                .at(0)
+                .twoWay.validDays,
+            1);
+}
+
 }  // namespace
 }  // namespace ostrilo
