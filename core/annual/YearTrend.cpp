@@ -34,4 +34,11 @@ std::vector<TrendYear> yearTrend(std::span<const StationYear> rows) {
   return trend;
 }
 
+std::vector<TrendYear> yearTrend(std::span<const RoadYear> rows) {
+  std::vector<StationYear> twoWay;
+  twoWay.reserve(rows.size());
+  for (const RoadYear& row : rows) twoWay.push_back(row.twoWay);
+  return yearTrend(std::span<const StationYear>(twoWay));
+}
+
 }  // namespace ostrilo

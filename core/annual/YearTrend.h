@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/annual/AnnualFigures.h"
+#include "core/annual/RoadFigures.h"
 
 namespace ostrilo {
 
@@ -29,5 +30,7 @@ struct TrendYear {
 // The rows of ComputeAnnualFigures (or the two-way rows of roads): one station's years follow
 // each other, ascending, as those functions give them. One row per given row, in that order.
 [[nodiscard]] std::vector<TrendYear> yearTrend(std::span<const StationYear> rows);
+// The same over the two-way figures of ComputeRoadFigures, the road in the station field.
+[[nodiscard]] std::vector<TrendYear> yearTrend(std::span<const RoadYear> rows);
 
 }  // namespace ostrilo

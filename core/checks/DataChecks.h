@@ -114,10 +114,11 @@ class CheckResults {
   std::vector<std::uint16_t> m_codes;  // per record: bit c set when code c flags the day
 };
 
-// Runs every check over the whole table, in time linear in its records. Throws
-// std::invalid_argument when a view's arrays are shorter than its lists need.
+// Runs every check over the whole table, in time linear in its records (the year rules with
+// their default share; no road, so no DirectionSplit). Throws std::invalid_argument when a
+// view's arrays are shorter than its lists need.
 [[nodiscard]] CheckResults RunDataChecks(const CountView& view);
-// With the checks across directions and years that options ask for (YearChecks.h).
+// With the roads and the AADT share of options (YearChecks.h).
 [[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
 [[nodiscard]] CheckResults RunDataChecks(const ATRTable& table);
 

@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
-#include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -36,9 +35,10 @@ class A115 : public ::testing::Test {
   }
   static void TearDownTestSuite() { s_table.reset(); }
 
-  // The days both directions count completely, above 0 and without a critical flag.
-  static bool bothValid(std::int32_t d, const std::vector<bool>& critical) {
-    for (const char* id : {"B001", "B002"}) {
+  // The days the stations count completely, above 0 and without a critical flag.
+  static bool valid(std::int32_t d, const std::vector<bool>& critical,
+                    std::initializer_list<const char*> ids = {"B001", "B002"}) {
+    for (const char* id : ids) {
       const std::int32_t s = s_table->ulstName().Index(id);
       const auto total = s_table->CompleteDailyVol(d, s);
       if (!total || *total <= 0 || critical[std::size_t(s_table->StaCount()) * d + s]) {
@@ -52,50 +52,40 @@ class A115 : public ::testing::Test {
   static inline std::vector<Road> s_roads;
 };
 
-// AADT as the mean of the 84 month x weekday means, the hours sorted by two-way volume (ties in
-// time order), straight from the definitions.
+// The hours sorted by two-way volume (ties in time order) and the month x weekday cells, straight
+// from the definitions. B001 misses 4 cells of its own, so the road has no AADT, K30 or DDHV.
 TEST_F(A115, TwoWayFiguresEqualTheDefinitions) {
   const std::vector<bool> critical = criticalDays(*s_table);
   const std::int32_t b001 = s_table->ulstName().Index("B001");
   const std::int32_t b002 = s_table->ulstName().Index("B002");
-  std::map<std::pair<int, int>, std::pair<double, int>> cells;
+  std::set<std::pair<int, int>> cells;
   std::vector<std::tuple<int, DateNumber, int, int>> hours;  // -two-way, date, hour, peak
+  double total = 0;
   for (std::int32_t d = 0; d < s_table->DateCount(); ++d) {
-    if (!bothValid(d, critical)) continue;
+    if (!valid(d, critical)) continue;
     const DateNumber date = s_table->DatebyIndex(d);
     const auto one = s_table->VolArrByIndex(d, b001);
     const auto two = s_table->VolArrByIndex(d, b002);
-    auto& cell = cells[{civilFromDate(date).month, weekday(date)}];
+    cells.emplace(civilFromDate(date).month, weekday(date));
     for (int h = 0; h < kHoursPerDay; ++h) {
-      cell.first += one[h] + two[h];
+      total += one[h] + two[h];
       hours.emplace_back(-(one[h] + two[h]), date, h, std::max(one[h], two[h]));
     }
-    ++cell.second;
-  }
-  std::optional<double> aadt;
-  if (cells.size() == 84) {
-    aadt = 0;
-    for (const auto& [key, cell] : cells) *aadt += cell.first / cell.second / 84;
   }
   std::sort(hours.begin(), hours.end());
   const double v30 = -std::get<0>(hours[29]);
-  const double d30 = std::get<3>(hours[29]) / v30;
 
-  const auto rows =
-      ComputeRoadFigures(CountView::of(*s_table), s_roads,
-                         {2023, kNoonWindows, excludingCriticalDays(CountView::of(*s_table))});
+  const CountView view = CountView::of(*s_table);
+  const auto rows = ComputeRoadFigures(view, s_roads, {2023, {}, excludingCriticalDays(view)});
   ASSERT_EQ(rows.size(), 1u);
   const RoadYear& row = rows[0];
+  EXPECT_NEAR(*row.twoWay.adt, total / static_cast<double>(hours.size() / 24), 1e-9);
   EXPECT_EQ(row.twoWay.coveredCells, static_cast<std::int32_t>(cells.size()));
   EXPECT_EQ(*row.twoWay.v30.volume, v30);
-  EXPECT_NEAR(*row.d30Pct, 100 * d30, 1e-9);
-  ASSERT_EQ(row.twoWay.aadt.has_value(), aadt.has_value());
-  EXPECT_EQ(row.ddhv.has_value(), aadt.has_value());
-  if (aadt) {
-    EXPECT_NEAR(*row.twoWay.aadt, *aadt, 1e-6);
-    EXPECT_NEAR(*row.twoWay.v30.kPct, 100 * v30 / *aadt, 1e-9);
-    EXPECT_NEAR(*row.ddhv, *aadt * (v30 / *aadt) * d30, 1e-6);
-  }
+  EXPECT_NEAR(*row.d30Pct, 100 * std::get<3>(hours[29]) / v30, 1e-9);
+  EXPECT_NEAR(*row.d1Pct, 100.0 * std::get<3>(hours[0]) / -std::get<0>(hours[0]), 1e-9);
+  EXPECT_LT(cells.size(), 84u);
+  EXPECT_FALSE(row.twoWay.aadt || row.twoWay.v30.kPct || row.ddhv);
 }
 
 // A day one direction counted only partly (lanes missing) yet completely is far from 50/50.
@@ -105,7 +95,7 @@ TEST_F(A115, DirectionSplitFlagsTheDaysFarFrom5050) {
   const std::int32_t b002 = s_table->ulstName().Index("B002");
   std::vector<std::string> expected;
   for (std::int32_t d = 0; d < s_table->DateCount(); ++d) {
-    if (!bothValid(d, critical)) continue;
+    if (!valid(d, critical)) continue;
     const double one = *s_table->CompleteDailyVol(d, b001);
     const double two = *s_table->CompleteDailyVol(d, b002);
     if (std::max(one, two) / (one + two) > 0.6)
@@ -119,15 +109,10 @@ TEST_F(A115, DirectionSplitFlagsTheDaysFarFrom5050) {
     if (flag.code != CheckCode::DirectionSplit) continue;
     EXPECT_EQ(flag.road, "A115");
     EXPECT_EQ(flag.severity(), Severity::Critical);
-    flagged.push_back(isoDate(flag.day) + " " + flag.detail);
+    flagged.push_back(isoDate(flag.day));
   }
-  std::sort(expected.begin(), expected.end());
-  std::sort(flagged.begin(), flagged.end());
-  ASSERT_EQ(flagged.size(), expected.size());
-  for (std::size_t i = 0; i < flagged.size(); ++i) {
-    EXPECT_EQ(flagged[i].substr(0, 10), expected[i]);
-  }
-  EXPECT_FALSE(flagged.empty());
+  EXPECT_EQ(flagged, expected);
+  EXPECT_EQ(flagged.size(), 18u);
 }
 
 // B478's average week over 2023, from its valid days in plain loops.
@@ -143,8 +128,7 @@ TEST_F(A115, WeeklyProfileOfB478) {
   double sum[7][24] = {};
   int n[7] = {};
   for (std::int32_t d = 0; d < s_table->DateCount(); ++d) {
-    const auto total = s_table->CompleteDailyVol(d, b478);
-    if (!total || *total <= 0 || critical[std::size_t(s_table->StaCount()) * d + b478]) continue;
+    if (!valid(d, critical, {"B478"})) continue;
     const int k = (weekday(s_table->DatebyIndex(d)) + 5) % 7;
     const auto v = s_table->VolArrByIndex(d, b478);
     for (int h = 0; h < 24; ++h) sum[k][h] += v[h];
