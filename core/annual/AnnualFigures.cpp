@@ -12,9 +12,7 @@
 
 namespace ostrilo {
 
-namespace {
-
-constexpr int kLargestDesignHour = 100;
+namespace detail {
 
 struct WindowSums {
   std::int64_t peakSum = 0;
@@ -29,23 +27,25 @@ struct DayTypeSums {
 };
 
 // Everything one station-year needs from its valid days; the figures follow from it alone.
-struct Accumulator {
-  bool anyCounted = false;
+struct YearSums {
   std::int32_t validDays = 0;
   std::int64_t total = 0;
   std::array<std::int64_t, kCells> cellSum{};
   std::array<std::int32_t, kCells> cellDays{};
-  std::vector<std::int16_t> hours;
+  std::vector<std::int32_t> hours;
   std::array<DayTypeSums, 2> dayTypes{};  // weekday, weekend
 };
 
-struct DateInfo {
-  int slot = -1;  // position of the date's year among the years used; -1: not used
-  int cell = 0;   // month x 7 + day of week
-  bool weekend = false;
-};
+}  // namespace detail
 
-int peakHourOf(const std::int16_t* hours, int begin, int end) {
+namespace {
+
+using detail::DayTypeSums;
+using detail::WindowSums;
+
+constexpr int kLargestDesignHour = 100;
+
+int peakHourOf(const std::int32_t* hours, int begin, int end) {
   int best = begin;
   for (int h = begin + 1; h < end; ++h) {
     if (hours[h] > hours[best]) best = h;
@@ -53,7 +53,7 @@ int peakHourOf(const std::int16_t* hours, int begin, int end) {
   return best;
 }
 
-void addWindow(WindowSums& sums, const std::int16_t* hours, int begin, int end) {
+void addWindow(WindowSums& sums, const std::int32_t* hours, int begin, int end) {
   const int h = peakHourOf(hours, begin, end);
   sums.peakSum += hours[h];
   ++sums.peakHourCount[static_cast<std::size_t>(h)];
@@ -101,7 +101,7 @@ DayTypeProfile finishDayType(const DayTypeSums& sums, const PeakWindows& windows
 // Positions counted from the largest, ties each taking their own: the N-th element of the
 // descending order, which nth_element finds without sorting all hours of the year. The 100th
 // is read before the 30th is sought among the first 100, which reorders them.
-void finishDesignHours(std::vector<std::int16_t>& hours, StationYear& row) {
+void finishDesignHours(std::vector<std::int32_t>& hours, StationYear& row) {
   const auto n = static_cast<std::ptrdiff_t>(hours.size());
   const auto largest = std::min<std::ptrdiff_t>(n, kLargestDesignHour);
   const auto pick = [&](std::ptrdiff_t position, DesignHour& design) {
@@ -118,7 +118,7 @@ void finishDesignHours(std::vector<std::int16_t>& hours, StationYear& row) {
   pick(30, row.v30);
 }
 
-void finishRow(Accumulator& acc, const PeakWindows& windows, StationYear& row) {
+void finishRow(detail::YearSums& acc, const PeakWindows& windows, StationYear& row) {
   row.validDays = acc.validDays;
   if (acc.validDays > 0) row.adt = static_cast<double>(acc.total) / acc.validDays;
   for (int m = 0; m < kMonths; ++m) {
@@ -222,6 +222,51 @@ std::optional<PeakWindows> parsePeakWindows(std::string_view text) {
   return windows;
 }
 
+YearFiguresBuilder::YearFiguresBuilder(PeakWindows windows) : m_windows(windows) {}
+YearFiguresBuilder::~YearFiguresBuilder() = default;
+YearFiguresBuilder::YearFiguresBuilder(YearFiguresBuilder&&) noexcept = default;
+YearFiguresBuilder& YearFiguresBuilder::operator=(YearFiguresBuilder&&) noexcept = default;
+
+detail::YearSums& YearFiguresBuilder::sumsOf(int year) {
+  auto& sums = m_years[year];
+  if (!sums) sums = std::make_unique<detail::YearSums>();
+  return *sums;
+}
+
+void YearFiguresBuilder::addCountedDay(DateNumber date) { (void)sumsOf(civilFromDate(date).year); }
+
+void YearFiguresBuilder::addValidDay(DateNumber date,
+                                     std::span<const std::int32_t, kHoursPerDay> hours) {
+  const CivilDate civil = civilFromDate(date);
+  const int dow = dayOfWeekIndex(date);
+  const auto cell = static_cast<std::size_t>((civil.month - 1) * kDaysOfWeek + dow);
+  detail::YearSums& acc = sumsOf(civil.year);
+  std::int64_t total = 0;
+  for (const std::int32_t v : hours) total += v;
+  ++acc.validDays;
+  acc.total += total;
+  acc.cellSum[cell] += total;
+  ++acc.cellDays[cell];
+  acc.hours.insert(acc.hours.end(), hours.begin(), hours.end());
+  DayTypeSums& type = acc.dayTypes[dow >= 5 ? 1 : 0];
+  ++type.days;
+  for (std::size_t h = 0; h < kHoursPerDay; ++h) type.hourSum[h] += hours[h];
+  addWindow(type.am, hours.data(), m_windows.amBegin, m_windows.amEnd);
+  addWindow(type.pm, hours.data(), m_windows.pmBegin, m_windows.pmEnd);
+}
+
+std::vector<StationYear> YearFiguresBuilder::finish() {
+  std::vector<StationYear> rows;
+  rows.reserve(m_years.size());
+  for (auto& [year, sums] : m_years) {
+    StationYear& row = rows.emplace_back();
+    row.year = year;
+    finishRow(*sums, m_windows, row);
+  }
+  m_years.clear();
+  return rows;
+}
+
 std::vector<StationYear> ComputeAnnualFigures(const CountView& view, const AnnualOptions& options) {
   const auto stationCount = static_cast<std::int32_t>(view.stations.size());
   const auto dateCount = static_cast<std::int32_t>(view.dates.size());
@@ -233,73 +278,36 @@ std::vector<StationYear> ComputeAnnualFigures(const CountView& view, const Annua
   for (std::size_t i = 0; i < picked.size(); ++i) {
     pickPos.at(static_cast<std::size_t>(picked[i])) = static_cast<std::int32_t>(i);
   }
+  std::vector<YearFiguresBuilder> builders;
+  builders.reserve(picked.size());
+  for (std::size_t i = 0; i < picked.size(); ++i) builders.emplace_back(options.windows);
 
-  std::map<int, int> slots;  // year -> slot
-  std::vector<DateInfo> dateInfo(static_cast<std::size_t>(dateCount));
-  std::vector<int> dateYear(static_cast<std::size_t>(dateCount));
+  std::array<std::int32_t, kHoursPerDay> wide{};
   for (std::int32_t d = 0; d < dateCount; ++d) {
-    const CivilDate civil = civilFromDate(view.dates[static_cast<std::size_t>(d)]);
-    dateYear[static_cast<std::size_t>(d)] = civil.year;
-    if (options.year && civil.year != *options.year) continue;
-    slots.emplace(civil.year, 0);
-  }
-  int slotCount = 0;
-  for (auto& [year, slot] : slots) slot = slotCount++;
-  for (std::int32_t d = 0; d < dateCount; ++d) {
-    const auto found = slots.find(dateYear[static_cast<std::size_t>(d)]);
-    if (found == slots.end()) continue;
     const DateNumber date = view.dates[static_cast<std::size_t>(d)];
-    const int dow = dayOfWeekIndex(date);
-    DateInfo& info = dateInfo[static_cast<std::size_t>(d)];
-    info.slot = found->second;
-    info.cell = (civilFromDate(date).month - 1) * kDaysOfWeek + dow;
-    info.weekend = dow >= 5;
-  }
-
-  const std::size_t pickedCount = picked.size();
-  std::vector<Accumulator> accs(static_cast<std::size_t>(slotCount) * pickedCount);
-  const PeakWindows& w = options.windows;
-  for (std::int32_t d = 0; d < dateCount; ++d) {
-    const DateInfo& info = dateInfo[static_cast<std::size_t>(d)];
-    if (info.slot < 0) continue;
+    if (options.year && civilFromDate(date).year != *options.year) continue;
     for (std::int32_t s = 0; s < stationCount; ++s) {
       const std::int32_t pos = pickPos[static_cast<std::size_t>(s)];
       if (pos < 0) continue;
       const HourMask counted = view.countedHours(d, s);
       if (counted == 0) continue;
-      Accumulator& acc =
-          accs[static_cast<std::size_t>(info.slot) * pickedCount + static_cast<std::size_t>(pos)];
-      acc.anyCounted = true;
+      YearFiguresBuilder& builder = builders[static_cast<std::size_t>(pos)];
+      builder.addCountedDay(date);
       if (counted != kAllHours) continue;
       const std::int16_t* hours = view.completeDay(d, s);
       std::int32_t total = 0;
-      for (int h = 0; h < kHoursPerDay; ++h) total += hours[h];
+      for (std::size_t h = 0; h < kHoursPerDay; ++h) total += wide[h] = hours[h];
       if (total <= 0 || (options.excluded && options.excluded(s, d))) continue;
-
-      ++acc.validDays;
-      acc.total += total;
-      acc.cellSum[static_cast<std::size_t>(info.cell)] += total;
-      ++acc.cellDays[static_cast<std::size_t>(info.cell)];
-      acc.hours.insert(acc.hours.end(), hours, hours + kHoursPerDay);
-      DayTypeSums& type = acc.dayTypes[info.weekend ? 1 : 0];
-      ++type.days;
-      for (std::size_t h = 0; h < kHoursPerDay; ++h) type.hourSum[h] += hours[h];
-      addWindow(type.am, hours, w.amBegin, w.amEnd);
-      addWindow(type.pm, hours, w.pmBegin, w.pmEnd);
+      builder.addValidDay(date, wide);
     }
   }
 
   std::vector<StationYear> rows;
-  rows.reserve(accs.size());
-  for (std::size_t i = 0; i < pickedCount; ++i) {
-    for (const auto& [year, slot] : slots) {
-      Accumulator& acc = accs[static_cast<std::size_t>(slot) * pickedCount + i];
-      if (!acc.anyCounted) continue;
-      StationYear& row = rows.emplace_back();
+  for (std::size_t i = 0; i < picked.size(); ++i) {
+    for (StationYear& row : builders[i].finish()) {
       row.stationIndex = picked[i];
       row.station = view.stations[static_cast<std::size_t>(picked[i])];
-      row.year = year;
-      finishRow(acc, w, row);
+      rows.push_back(std::move(row));
     }
   }
   return rows;

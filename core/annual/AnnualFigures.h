@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -117,6 +119,33 @@ struct AnnualOptions {
 // also for a station-year without a valid day. One pass over the records.
 [[nodiscard]] std::vector<StationYear> ComputeAnnualFigures(const CountView& view,
                                                             const AnnualOptions& options);
+
+namespace detail {
+struct YearSums;
+}
+
+// The annual figures of one series of days, year by year: a station's own days, or the summed
+// directions of a road. Give every day with a counted hour to addCountedDay and every valid day
+// (complete, total above 0, not excluded) also to addValidDay, each once.
+class YearFiguresBuilder {
+ public:
+  explicit YearFiguresBuilder(PeakWindows windows = kNoonWindows);
+  ~YearFiguresBuilder();
+  YearFiguresBuilder(YearFiguresBuilder&&) noexcept;
+  YearFiguresBuilder& operator=(YearFiguresBuilder&&) noexcept;
+
+  void addCountedDay(DateNumber date);
+  void addValidDay(DateNumber date, std::span<const std::int32_t, kHoursPerDay> hours);
+  // One row per year with a counted day, ascending, the station left empty; empties the
+  // builder.
+  [[nodiscard]] std::vector<StationYear> finish();
+
+ private:
+  detail::YearSums& sumsOf(int year);
+
+  PeakWindows m_windows;
+  std::map<int, std::unique_ptr<detail::YearSums>> m_years;
+};
 
 // Text forms shared by the files and the windows.
 [[nodiscard]] std::string formatHour(int hour);                     // "07:00"

@@ -23,18 +23,24 @@ std::pair<int, int> monthOf(DateNumber day) {
 
 std::vector<CheckFlag> selectFlags(const CheckResults& results, const FlagFilter& filter) {
   std::set<std::pair<int, int>> pickedMonths;
+  std::set<int> pickedYears;
   if (!filter.dates.empty()) {
     for (std::size_t d = 0; d < results.dates().size() && d < filter.dates.size(); ++d) {
       if (filter.dates[d]) pickedMonths.insert(monthOf(results.dates()[d]));
+      if (filter.dates[d]) pickedYears.insert(monthOf(results.dates()[d]).first);
     }
   }
+  const auto periodPicked = [&](const CheckFlag& flag) {
+    return flag.wholeYear() ? pickedYears.contains(monthOf(flag.day).first)
+                            : pickedMonths.contains(monthOf(flag.day));
+  };
   std::vector<CheckFlag> selected;
   for (const CheckFlag& flag : results.flags()) {
     if (filter.severity && flag.severity() != *filter.severity) continue;
     if (filter.code && flag.code != *filter.code) continue;
     if (!picked(filter.stations, flag.station)) continue;
-    if (!filter.dates.empty() && !(flag.wholeMonth() ? pickedMonths.contains(monthOf(flag.day))
-                                                     : picked(filter.dates, flag.date))) {
+    if (!filter.dates.empty() &&
+        !(flag.wholeMonth() ? periodPicked(flag) : picked(filter.dates, flag.date))) {
       continue;
     }
     selected.push_back(flag);
@@ -62,7 +68,11 @@ std::string checkCountsLine(const CheckCounts& counts) {
 
 std::string flagDateText(const CheckFlag& flag) {
   std::string text = isoDate(flag.day);
-  if (flag.wholeMonth()) text.resize(text.size() - 3);
+  if (flag.wholeYear()) {
+    text.resize(4);
+  } else if (flag.wholeMonth()) {
+    text.resize(text.size() - 3);
+  }
   return text;
 }
 

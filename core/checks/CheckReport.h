@@ -14,7 +14,7 @@ struct FlagFilter {
   std::optional<Severity> severity;
   std::optional<CheckCode> code;
   std::vector<bool> stations;  // by station index
-  // By date index. A month flag passes when a picked date lies in its month.
+  // By date index. A month (year) flag passes when a picked date lies in its month (year).
   std::vector<bool> dates;
 };
 
@@ -26,7 +26,7 @@ struct FlagFilter {
 // "12 flags: MISSING_HOURS 3, ZERO_RUN 7, ..." with every code, in CheckCode order.
 [[nodiscard]] std::string checkCountsLine(const CheckCounts& counts);
 
-// "yyyy-mm-dd", or "yyyy-mm" for a month flag.
+// "yyyy-mm-dd", "yyyy-mm" for a month flag, "yyyy" for a year flag.
 [[nodiscard]] std::string flagDateText(const CheckFlag& flag);
 
 // "3 critical days, 1 warning day": CheckResults::criticalDayCount and warningDayCount for a

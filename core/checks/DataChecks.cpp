@@ -10,17 +10,21 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/checks/YearChecks.h"
+
 namespace ostrilo {
 
 namespace {
 
 constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
-    "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",   "ZERO_DAYTIME",   "DAY_BAND",
-    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY"};
+    "MISSING_HOURS",  "ZERO_RUN",   "ZERO_DAY",        "ZERO_DAYTIME",    "DAY_BAND",  "REPEATED",
+    "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY", "DIRECTION_SPLIT", "MADT_YEAR", "AADT_YEAR"};
 
 constexpr std::uint16_t bit(CheckCode code) {
   return static_cast<std::uint16_t>(1u << static_cast<unsigned>(code));
 }
+// DirectionSplit and MadtYear are critical only in their listing: no day carries their bit.
+constexpr std::uint16_t kListedCritical = bit(CheckCode::DirectionSplit) | bit(CheckCode::MadtYear);
 constexpr std::uint16_t kCriticalCodes =
     bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) | bit(CheckCode::ZeroDay);
 
@@ -259,7 +263,8 @@ std::string_view checkCodeName(CheckCode code) {
 }
 
 Severity severityOf(CheckCode code) {
-  return (bit(code) & kCriticalCodes) != 0 ? Severity::Critical : Severity::Warning;
+  return (bit(code) & (kCriticalCodes | kListedCritical)) != 0 ? Severity::Critical
+                                                               : Severity::Warning;
 }
 
 char severityLetter(Severity severity) { return severity == Severity::Critical ? 'C' : 'W'; }
@@ -301,7 +306,9 @@ std::int32_t CheckResults::warningDayCount() const {
       m_codes.begin(), m_codes.end(), [](auto c) { return c != 0 && (c & kCriticalCodes) == 0; }));
 }
 
-CheckResults RunDataChecks(const CountView& view) {
+CheckResults RunDataChecks(const CountView& view) { return RunDataChecks(view, CheckOptions{}); }
+
+CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
   const std::size_t records = recordCount(view);
   const auto stations = static_cast<std::int32_t>(view.stations.size());
   const Calendar cal = calendarOf(view.dates);
@@ -391,6 +398,7 @@ CheckResults RunDataChecks(const CountView& view) {
       }
     }
   }
+  appendYearChecks(view, options, results.criticalDays(), results.m_flags);
   return results;
 }
 

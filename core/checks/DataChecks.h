@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/table/ATRTable.h"
@@ -12,6 +14,8 @@
 #include "core/table/DateNumber.h"
 
 namespace ostrilo {
+
+struct CheckOptions;
 
 // The checks every station-day goes through before it reaches a figure. The order is the order
 // in which a day's flags are listed.
@@ -25,8 +29,11 @@ enum class CheckCode : std::uint8_t {
   NightOverDay,    // 01:00 above 13:00
   CopiedDay,       // the 24 volumes of seven days earlier, or within 2 % of its total
   MissingWeekday,  // a month with no valid day of some weekday: no AADT for its year
+  DirectionSplit,  // a valid road day whose directions split further than 60/40
+  MadtYear,        // a month's MADT more than 20 % off the same month of the year before
+  AadtYear,        // a year's AADT off the year before by more than the share set
 };
-inline constexpr int kCheckCodeCount = 9;
+inline constexpr int kCheckCodeCount = 12;
 
 // Critical: the day is left out of annual figures. Warning: the day stays and is marked.
 enum class Severity : std::uint8_t { Critical, Warning };
@@ -34,21 +41,44 @@ enum class Severity : std::uint8_t { Critical, Warning };
 // "MISSING_HOURS", "ZERO_RUN", ...
 [[nodiscard]] std::string_view checkCodeName(CheckCode code);
 // Critical for MissingHours, ZeroRun and ZeroDay, Warning for every other code. MissingWeekday
-// removes no day (it only tells why an AADT is missing), so it is a warning.
+// removes no day (it only tells why an AADT is missing), so it is a warning. DirectionSplit
+// and MadtYear are critical too, but they judge figures rather than a day's own counts and
+// remove no day (see YearChecks.h); a DirectionSplit flag of a tidal or one-way road is a
+// warning.
 [[nodiscard]] Severity severityOf(CheckCode code);
 // 'C' or 'W'.
 [[nodiscard]] char severityLetter(Severity severity);
 
-// One finding on a station-day, or on a station's month for MissingWeekday.
+inline constexpr std::int32_t kWholeMonth = -1;
+inline constexpr std::int32_t kWholeYear = -2;
+
+// One finding on a station-day, on a station's month (MissingWeekday, MadtYear) or year
+// (AadtYear), or on a road's day (DirectionSplit, on the road's first station).
 struct CheckFlag {
-  std::int32_t station = 0;  // index in the station list
-  std::int32_t date = -1;    // index in the date list; -1 for a flag on a whole month
-  DateNumber day = 0;        // the date; for a month flag the first day of the month
+  CheckFlag() = default;
+  CheckFlag(std::int32_t station, std::int32_t date, DateNumber day, CheckCode code,
+            std::string detail, std::string road = {},
+            std::optional<Severity> ownSeverity = std::nullopt)
+      : station(station),
+        date(date),
+        day(day),
+        code(code),
+        detail(std::move(detail)),
+        road(std::move(road)),
+        ownSeverity(ownSeverity) {}
+
+  std::int32_t station = 0;         // index in the station list
+  std::int32_t date = kWholeMonth;  // index in the date list; kWholeMonth or kWholeYear
+  DateNumber day = 0;  // the date; for a month or year flag the first day of the month or year
   CheckCode code = CheckCode::MissingHours;
   std::string detail;  // for a person: "16 zero hours from 07:00"
+  std::string road;    // a road's flag: the road, which lists show in place of the station
+  std::optional<Severity> ownSeverity;  // set where the place decides, not the code
 
+  // True for a year flag too: neither is a day's.
   [[nodiscard]] bool wholeMonth() const noexcept { return date < 0; }
-  [[nodiscard]] Severity severity() const { return severityOf(code); }
+  [[nodiscard]] bool wholeYear() const noexcept { return date == kWholeYear; }
+  [[nodiscard]] Severity severity() const { return ownSeverity.value_or(severityOf(code)); }
   friend bool operator==(const CheckFlag&, const CheckFlag&) = default;
 };
 
@@ -76,7 +106,7 @@ class CheckResults {
   [[nodiscard]] std::int32_t warningDayCount() const;
 
  private:
-  friend CheckResults RunDataChecks(const CountView& view);
+  friend CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
 
   std::vector<std::string> m_stations;
   std::vector<DateNumber> m_dates;
@@ -84,9 +114,12 @@ class CheckResults {
   std::vector<std::uint16_t> m_codes;  // per record: bit c set when code c flags the day
 };
 
-// Runs every check over the whole table, in time linear in its records. Throws
-// std::invalid_argument when a view's arrays are shorter than its lists need.
+// Runs every check over the whole table, in time linear in its records (the year rules with
+// their default share; no road, so no DirectionSplit). Throws std::invalid_argument when a
+// view's arrays are shorter than its lists need.
 [[nodiscard]] CheckResults RunDataChecks(const CountView& view);
+// With the roads and the AADT share of options (YearChecks.h).
+[[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
 [[nodiscard]] CheckResults RunDataChecks(const ATRTable& table);
 
 // Only the critical checks, per record as CheckResults::criticalDays: for callers that need the

@@ -315,7 +315,8 @@ TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::
                    {"severity", ColumnKind::Text},
                    {"detail", ColumnKind::Text}});
   for (const CheckFlag& flag : flags) {
-    const std::string& station = stations[static_cast<std::size_t>(flag.station)];
+    const std::string& station =
+        flag.road.empty() ? stations[static_cast<std::size_t>(flag.station)] : flag.road;
     std::vector<ExportCell> cells{station};
     addRegisterCells(cells, names, station);
     // A month flag names its month, which no date cell can.

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "core/annual/RoadFigures.h"
+#include "core/export/YearExports.h"
+#include "core/register/StationRegister.h"
+#include "tests/support/AnnualTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::day;
+
+// The other direction of the synthetic year: three quarters of its traffic, the day mirrored.
+std::string mirroredDirection(std::string_view station) {
+  std::string text;
+  for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); d += 1) {
+    test::Day v =
+        test::syntheticHours(static_cast<int>(std::lround(0.75 * test::syntheticDailyTotal(d))));
+    std::reverse(v.begin(), v.end());
+    text += test::dayLines(station, d, v);
+  }
+  return text;
+}
+
+// The worked example of the directional factor, and a road whose second direction the table
+// lacks: it has no complete day, so every figure is n/a.
+TEST(RoadFigures, WorkedExampleAndARoadWithoutItsOtherDirection) {
+  const ATRTable table = test::tableOf(test::syntheticYear("SYN1") + mirroredDirection("SYN2"));
+  const StationRegister reg = StationRegister::parse(
+      "station,direction,Road,split_ok\nSYN2,W,R1,\nSYN9,N,R2,no\nSYN1,E,R1,\nSYN0,S,,\n"
+      "SYN3,S,R2,\n",
+      "reg.csv");
+  std::vector<Road> roads = registerRoads(reg);
+  ASSERT_EQ(roads.size(), 2u);
+  EXPECT_EQ(roads[0].directions, (std::vector<std::string>{"W", "E"}));
+  roads.push_back({"R3", {"SYN1", "SYN3"}, {"E", "W"}, false});
+  EXPECT_EQ(BuildRoadsCsvText(ComputeRoadFigures(CountView::of(table), roads, {})),
+            "road,year,directions,valid_days,adt,aadt,cells,v30,k30_pct,d30_pct,ddhv,d1_pct,"
+            "wd_am_peak_hour,wd_am_split_pct,wd_pm_peak_hour,wd_pm_split_pct\n"
+            "R1,2023,SYN2+SYN1,365,17510,17500,84,1717,9.81,58.71,1008,58.72,07:00,41.29/58.71,"
+            "16:00,44.44/55.56\n"
+            "R3,2023,SYN1+SYN3,0,,,0,,,,,,,,,\n");
+}
+
+// Two hours of equal two-way volume: the earlier one is the highest, whatever the table order.
+TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
+  const std::vector<std::string> stations = {"A", "B"};
+  const std::vector<DateNumber> dates = {day(2023, 1, 3), day(2023, 1, 2)};
+  std::vector<std::int16_t> volumes(4 * kHoursPerDay, 10);
+  volumes[0 * kHoursPerDay + 3] = volumes[1 * kHoursPerDay + 3] = 50;  // 3 January, 03:00
+  volumes[2 * kHoursPerDay + 5] = 70;                                  // 2 January, 05:00
+  volumes[3 * kHoursPerDay + 5] = 30;
+  const std::vector<HourMask> counted(4, kAllHours);
+  const std::vector<Road> roads = {{"R", {"A", "B"}, {"E", "W"}, false}};
+  const auto rows = ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, {});
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_DOUBLE_EQ(rows[0].d1Pct.value_or(0), 70.0);
+  EXPECT_DOUBLE_EQ(rows[0].d30Pct.value_or(0), 50.0);
+  // A day left out of one direction is no valid day of the road.
+  RoadOptions options;
+  options.excluded = [](std::int32_t s, std::int32_t d) { return s == 1 && d == 0; };
+  EXPECT_EQ(ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, options)
+                .at(0)
+                .twoWay.validDays,
+            1);
+}
+
+}  // namespace
+}  // namespace ostrilo

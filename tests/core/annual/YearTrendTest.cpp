@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/annual/YearTrend.h"
+#include "core/export/YearExports.h"
+
+namespace ostrilo {
+namespace {
+
+StationYear yearOf(const char* station, int year, std::optional<double> aadt) {
+  StationYear row;
+  row.station = station;
+  row.year = year;
+  row.validDays = aadt ? 300 : 40;
+  row.adt = aadt ? *aadt + 10 : 900;
+  row.aadt = aadt;
+  row.coveredCells = aadt ? 84 : 20;
+  return row;
+}
+
+// A station with years without AADT before, between and after, and one that skips a year: the
+// change needs the calendar year before, the growth runs from the first year with an AADT.
+TEST(YearTrend, ChangeAgainstTheYearBeforeAndGrowthFromTheFirstAadt) {
+  const std::vector<StationYear> rows = {yearOf("0301", 2013, std::nullopt),
+                                         yearOf("0301", 2014, 50000),
+                                         yearOf("0301", 2015, 51000),
+                                         yearOf("0301", 2016, std::nullopt),
+                                         yearOf("0301", 2017, 52020),
+                                         yearOf("0301", 2018, 53060.4),
+                                         yearOf("X", 2020, 100),
+                                         yearOf("X", 2022, 121)};
+  EXPECT_EQ(BuildTrendCsvText(yearTrend(rows)),
+            "station,year,valid_days,adt,aadt,cells,aadt_change_pct,cagr_pct\n"
+            "0301,2013,40,900,,20,,\n"
+            "0301,2014,300,50010,50000,84,,\n"
+            "0301,2015,300,51010,51000,84,2.00,2.00\n"
+            "0301,2016,40,900,,20,,\n"
+            "0301,2017,300,52030,52020,84,,1.33\n"
+            "0301,2018,300,53070,53060,84,2.00,1.50\n"
+            "X,2020,300,110,100,84,,\n"
+            "X,2022,300,131,121,84,,10.00\n");
+}
+
+}  // namespace
+}  // namespace ostrilo
