@@ -470,7 +470,12 @@ void frmMain::createLayout() {
 }
 
 void frmMain::showTableSummary() {
-  m_summary->setText(summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale()));
+  QString text = summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale());
+  if (m_register) {
+    text +=
+        QLatin1Char('\n') + fromCoreText(registerSummary(*m_register, m_table.ulstName().values()));
+  }
+  m_summary->setText(text);
 }
 
 void frmMain::EnablePlotButtons() {
@@ -690,6 +695,7 @@ bool frmMain::LoadRegister(const QString& path) {
   m_register = std::move(loaded);
   QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
   showStationNames();
+  showTableSummary();
   return true;
 }
 
