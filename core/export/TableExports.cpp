@@ -321,7 +321,9 @@ void saveHourlyExport(const std::string& path, const ATRTable& table, const Stat
     for (std::int32_t d = 0; d < table.DateCount(); ++d) {
       for (std::int32_t s = 0; s < table.StaCount(); ++s) rows += table.CountedHours(d, s) != 0;
     }
-    checkWorkbookSize(path, rows, 0);
+    ExportTable header;  // the columns alone
+    addRegisterColumns(header, names, false);
+    checkWorkbookSize(path, rows, header.columns.size() + 2 + kHoursPerDay + 1);
   }
   saveTableExport(path, hourlyExport(table, names), std::move(about));
 }

@@ -5,12 +5,16 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "core/export/TableExports.h"
 #include "core/register/StationRegister.h"
+#include "core/table/ATRTable.h"
+#include "core/table/TableFile.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace {
 
@@ -87,6 +91,27 @@ TEST(ExportMemory, FollowsTheOutputNotTheRegister) {
     // The register's column headers are the only growth: about 1 MB for 16,000 of them.
     EXPECT_LT(with, without + (std::size_t{3} << 20)) << with << " vs " << without;
   }
+}
+
+// 1,049 stations x 1,000 dates, every hour counted: one row more than a worksheet holds. The
+// refusal comes before the export table (1.1 GB of cells) is built.
+TEST(ExportMemory, AWorkbookTooLongIsRefusedBeforeItsTableIsBuilt) {
+  test::ScratchDir dir;
+  std::vector<std::string> names;
+  std::vector<DateNumber> dates;
+  for (int s = 0; s < 1049; ++s) names.push_back("S" + std::to_string(s));
+  for (int d = 0; d < 1000; ++d) dates.push_back(40000 + d);
+  ATRTable table;
+  table.LoadFromFile(dir.write(
+      "wide.cont", encodeTableFile(dates, names, std::vector<std::int16_t>(1049 * 1000 * 24, 1))));
+  Error refused(ErrorKind::Io, "");
+  const std::size_t growth = peakGrowth([&] {
+    refused = test::thrownBy([&] { saveHourlyExport(dir.file("h.xlsx"), table, nullptr, {}); });
+  });
+  EXPECT_EQ(refused.kind(), ErrorKind::Overflow);
+  EXPECT_NE(refused.description().find("1049000 rows"), std::string::npos) << refused.description();
+  EXPECT_LT(growth, std::size_t{1} << 20);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("h.xlsx")));
 }
 
 }  // namespace
