@@ -476,6 +476,7 @@ void frmMain::showTableSummary() {
         QLatin1Char('\n') + fromCoreText(registerSummary(*m_register, m_table.ulstName().values()));
   }
   m_summary->setText(text);
+  m_summary->setToolTip(text);  // the designed size shows two lines of it
 }
 
 void frmMain::EnablePlotButtons() {
