@@ -162,8 +162,7 @@ void runTable(const CommandLine& line, std::ostream& out) {
   // with stations x dates, and its cells as ExportTable take six times the memory.
   const std::string* path = line.value("output");
   if (path == nullptr || !isWorkbookPath(*path)) return writeResult(line, out, tableCsv(table));
-  writeExport(line, out, hourlyExport(table, line.names),
-              aboutTable(table, line.inputs, line.names));
+  saveHourlyExport(*path, table, line.names, aboutTable(table, line.inputs, line.names));
 }
 
 // One "name: value" line per figure, numbers plain so that scripts can read them; a table

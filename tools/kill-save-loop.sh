@@ -2,7 +2,8 @@
 # Kills ostrilo-cli with SIGKILL at random moments while it saves over an existing output, TRIES
 # times, and checks after each kill that the output is whole: the old file or the new one, never
 # a mix. Counts the temporary files the kills leave behind (named .ostrilo-save-*).
-#   tools/kill-save-loop.sh [TRIES] [BUILD_DIR]     (defaults: 200, build)
+#   tools/kill-save-loop.sh [TRIES] [BUILD_DIR] [linked]     (defaults: 200, build)
+# "linked" gives the output a second hard link, so that it is rewritten in place.
 # Needs ostrilo-cli and ostrilo-gencounts built in BUILD_DIR. Exit 1 when an output was broken.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,6 +31,7 @@ echo "one save: ${micros} us; output $(stat -c %s new.csv) bytes"
 old=0 new=0 broken=0
 for ((i = 0; i < tries; i++)); do
   cp old.csv out/t.csv
+  [[ ${3:-} == linked ]] && ln -f out/t.csv out/link.csv
   "$cli" table -o out/t.csv new.dat &
   pid=$!
   sleep "$(awk -v max="$micros" -v r="$RANDOM" 'BEGIN { printf "%.6f", max * r / 32768 / 1e6 }')"

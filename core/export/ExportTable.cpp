@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "core/register/StationRegister.h"
 #include "core/table/CsvField.h"
 #include "core/table/DateNumber.h"
 #include "core/table/OutputFile.h"
@@ -51,13 +52,19 @@ std::string numberText(double value, const ExportColumn& column) {
 
 }  // namespace
 
-void ExportTable::addRow(std::vector<ExportCell> row) {
-  if (row.size() != columns.size()) {
+void ExportTable::addRow(std::vector<ExportCell> row, const StationEntry* entry) {
+  if (row.size() != ownColumns()) {
     throw std::invalid_argument("ExportTable::addRow: " + std::to_string(row.size()) +
-                                " cells for " + std::to_string(columns.size()) + " columns");
+                                " cells for " + std::to_string(ownColumns()) + " columns");
   }
   cells.insert(cells.end(), std::make_move_iterator(row.begin()),
                std::make_move_iterator(row.end()));
+  if (!registerTexts.empty()) rowEntries.push_back(entry);
+}
+
+std::string_view ExportTable::registerText(std::size_t row, std::size_t column) const {
+  const StationEntry* entry = rowEntries[row];
+  return entry == nullptr ? std::string_view() : entry->text(registerTexts[column - registerBegin]);
 }
 
 std::string cellText(const ExportCell& cell, const ExportColumn& column,
@@ -88,6 +95,10 @@ std::string buildCsvText(const ExportTable& table, const CsvFormat& format) {
     for (std::size_t k = 0; k < kept.size(); ++k) {
       if (k > 0) csv += format.separator;
       const std::size_t c = kept[k];
+      if (table.fromRegister(c)) {
+        csv += csvField(table.registerText(r, c));
+        continue;
+      }
       const ExportCell& cell = table.cell(r, c);
       const std::string text = cellText(cell, table.columns[c], format.notAvailable);
       // Only text goes through the CSV field rules: a computed -4 is a number, not a formula.

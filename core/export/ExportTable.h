@@ -8,6 +8,9 @@
 
 namespace ostrilo {
 
+class StationRegister;
+struct StationEntry;
+
 // How a column's cells are meant: the CSV text and the workbook's cell type and display format
 // follow from it.
 enum class ColumnKind {
@@ -47,20 +50,41 @@ struct FixedNumber {
 // decimals. A number in a Text column and text in a figure column are written as they are.
 using ExportCell = std::variant<std::monostate, NotAvailable, double, std::string, FixedNumber>;
 
-// One exported table as plain data, written alike to CSV and to a workbook.
+// One exported table as plain data, written alike to CSV and to a workbook. The columns a
+// register gives (a station's name, location, ...) hold no cells: each row refers to the
+// register's entry of its station, whose texts only the writer that writes them reads, so
+// that a table's memory follows its own cells whatever the register holds.
 struct ExportTable {
   std::string title;  // what the table holds, e.g. "Statistics"; names the worksheet
   std::vector<ExportColumn> columns;
-  std::vector<ExportCell> cells;  // row after row, one cell per column
+  std::vector<ExportCell> cells;  // row after row, one cell per column outside the register's
 
+  // The register's columns: registerTexts.size() of them from column registerBegin on, each
+  // showing one text of an entry (StationEntry::text), and the entry of each row (null where
+  // the register lacks the station).
+  const StationRegister* names = nullptr;
+  std::size_t registerBegin = 0;
+  std::vector<std::size_t> registerTexts;
+  std::vector<const StationEntry*> rowEntries;
+
+  [[nodiscard]] std::size_t ownColumns() const { return columns.size() - registerTexts.size(); }
   [[nodiscard]] std::size_t rowCount() const {
-    return columns.empty() ? 0 : cells.size() / columns.size();
+    return ownColumns() == 0 ? 0 : cells.size() / ownColumns();
   }
+  [[nodiscard]] bool fromRegister(std::size_t column) const {
+    return column >= registerBegin && column < registerBegin + registerTexts.size();
+  }
+  // A cell of a column outside the register's.
   [[nodiscard]] const ExportCell& cell(std::size_t row, std::size_t column) const {
-    return cells[row * columns.size() + column];
+    const std::size_t own = column < registerBegin ? column : column - registerTexts.size();
+    return cells[row * ownColumns() + own];
   }
-  // Appends a row; throws std::invalid_argument unless it has one cell per column.
-  void addRow(std::vector<ExportCell> row);
+  // A cell of a register column: the text of the row's entry, empty without one.
+  [[nodiscard]] std::string_view registerText(std::size_t row, std::size_t column) const;
+  // Appends a row of the columns outside the register's and the entry of its station (null
+  // when the register lacks it); throws std::invalid_argument unless it has one cell per such
+  // column.
+  void addRow(std::vector<ExportCell> row, const StationEntry* entry = nullptr);
 };
 
 // The bytes between fields and at the ends of lines. The defaults are plain RFC 4180 with LF

@@ -18,40 +18,32 @@ ExportCell figure(const std::optional<std::int32_t>& value) {
 
 // The register's texts a person reads beside the id: those of its known columns it has, then
 // its other columns as they are.
-constexpr std::string_view kDescriptions[] = {"name", "location", "direction", "lanes", "group"};
-
-const std::string& description(const StationEntry& entry, std::string_view column) {
-  if (column == "name") return entry.name;
-  if (column == "location") return entry.location;
-  if (column == "direction") return entry.direction;
-  if (column == "lanes") return entry.lanes;
-  return entry.group;
-}
+constexpr std::pair<std::string_view, std::size_t> kDescriptions[] = {
+    {"name", StationEntry::kNameText},
+    {"location", StationEntry::kLocationText},
+    {"direction", StationEntry::kDirectionText},
+    {"lanes", StationEntry::kLanesText},
+    {"group", StationEntry::kGroupText}};
 
 void addRegisterColumns(ExportTable& table, const StationRegister* names, bool titleCase) {
+  table.registerBegin = table.columns.size();
   if (names == nullptr) return;
-  for (const std::string_view column : kDescriptions) {
+  table.names = names;
+  for (const auto& [column, text] : kDescriptions) {
     if (!names->hasColumn(column)) continue;
     std::string header(column);
     if (titleCase) header[0] = static_cast<char>(header[0] - 'a' + 'A');
     table.columns.push_back({header, ColumnKind::Text, 0, false});
+    table.registerTexts.push_back(text);
   }
-  for (const std::string& header : names->extraColumns()) {
-    table.columns.push_back({header, ColumnKind::Text, 0, false});
+  for (std::size_t k = 0; k < names->extraColumns().size(); ++k) {
+    table.columns.push_back({names->extraColumns()[k], ColumnKind::Text, 0, false});
+    table.registerTexts.push_back(StationEntry::kExtraText + k);
   }
 }
 
-void addRegisterCells(std::vector<ExportCell>& cells, const StationRegister* names,
-                      std::string_view station) {
-  if (names == nullptr) return;
-  const StationEntry* entry = names->find(station);
-  for (const std::string_view column : kDescriptions) {
-    if (!names->hasColumn(column)) continue;
-    cells.emplace_back(entry != nullptr ? description(*entry, column) : std::string());
-  }
-  for (std::size_t i = 0; i < names->extraColumns().size(); ++i) {
-    cells.emplace_back(entry != nullptr ? entry->extra[i] : std::string());
-  }
+const StationEntry* entryOf(const StationRegister* names, std::string_view station) {
+  return names == nullptr ? nullptr : names->find(station);
 }
 
 ExportCell optionalFigure(const std::optional<double>& value) {
@@ -111,12 +103,11 @@ ExportTable statsExportTable(const StatResults& rows, const StationRegister* nam
   }
   for (const StationStat& row : rows) {
     std::vector<ExportCell> cells{row.AtrId};
-    addRegisterCells(cells, names, row.AtrId);
     for (const auto& value : {row.ADT, row.MinDT, row.MaxDT, row.SD, row.AWDDT, row.AWEDT}) {
       cells.push_back(figure(value));
     }
     cells.push_back(static_cast<double>(row.Days));
-    table.addRow(std::move(cells));
+    table.addRow(std::move(cells), entryOf(names, row.AtrId));
   }
   return table;
 }
@@ -141,7 +132,7 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
       if (counted == 0) continue;
       const std::string station = table.StaNamebyIndex(s);
       out.cells.emplace_back(station);
-      addRegisterCells(out.cells, names, station);
+      if (!out.registerTexts.empty()) out.rowEntries.push_back(entryOf(names, station));
       out.cells.emplace_back(date);
       const HourlyVolumes volumes = table.VolArrByIndex(d, s);
       for (int hour = 0; hour < kHoursPerDay; ++hour) {
@@ -195,7 +186,6 @@ TableExport annualExport(const std::vector<StationYear>& rows, const StationRegi
   }
   for (const StationYear& row : rows) {
     std::vector<ExportCell> cells{row.station};
-    addRegisterCells(cells, names, row.station);
     cells.insert(cells.end(), {double(row.year), double(row.validDays), optionalFigure(row.adt),
                                optionalFigure(row.aadt), double(row.coveredCells)});
     for (const DesignHour* design : {&row.v30, &row.v100}) {
@@ -210,7 +200,7 @@ TableExport annualExport(const std::vector<StationYear>& rows, const StationRegi
         cells.insert(cells.end(), 3, ExportCell());
       }
     }
-    out.addRow(std::move(cells));
+    out.addRow(std::move(cells), entryOf(names, row.station));
   }
   return {std::move(out),
           {},
@@ -230,9 +220,8 @@ TableExport factorsExport(const std::vector<StationYear>& rows, const StationReg
                    {"value", ColumnKind::Decimal, 4},
                    {"n", ColumnKind::Integer}});
   for (const StationYear& row : rows) {
-    std::vector<ExportCell> lead{row.station};
-    addRegisterCells(lead, names, row.station);
-    lead.emplace_back(double(row.year));
+    const StationEntry* entry = entryOf(names, row.station);
+    const std::vector<ExportCell> lead{row.station, double(row.year)};
     // month and dow count from 1; 0 leaves the field empty for a kind without it.
     const auto add = [&](const char* kind, std::size_t month, std::size_t dow,
                          const std::optional<double>& value, std::int32_t n, int places) {
@@ -243,7 +232,7 @@ TableExport factorsExport(const std::vector<StationYear>& rows, const StationReg
       }
       cells.push_back(value ? ExportCell(FixedNumber{*value, places}) : NotAvailable{});
       cells.emplace_back(double(n));
-      out.addRow(std::move(cells));
+      out.addRow(std::move(cells), entry);
     };
     for (std::size_t m = 0; m < kMonths; ++m) {
       for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
@@ -282,7 +271,6 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
                    {"days_used", ColumnKind::Text}});
   for (const ShortCountEstimate& estimate : estimates) {
     std::vector<ExportCell> cells{estimate.station};
-    addRegisterCells(cells, names, estimate.station);
     cells.emplace_back(double(estimate.year));
     if (estimate.group != nullptr) {
       cells.insert(cells.end(),
@@ -295,7 +283,7 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
     std::vector<std::string> days;
     for (const DateNumber day : estimate.daysUsed) days.push_back(isoDate(day));
     cells.emplace_back(joined(days, " "));
-    out.addRow(std::move(cells));
+    out.addRow(std::move(cells), entryOf(names, estimate.station));
   }
   return {std::move(out),
           {},
@@ -318,14 +306,27 @@ TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::
     const std::string& station =
         flag.road.empty() ? stations[static_cast<std::size_t>(flag.station)] : flag.road;
     std::vector<ExportCell> cells{station};
-    addRegisterCells(cells, names, station);
     // A month flag names its month, which no date cell can.
     cells.push_back(flag.wholeMonth() ? ExportCell(flagDateText(flag)) : ExportCell(flag.day));
     cells.insert(cells.end(), {std::string(checkCodeName(flag.code)),
                                std::string(1, severityLetter(flag.severity())), flag.detail});
-    out.addRow(std::move(cells));
+    out.addRow(std::move(cells), entryOf(names, station));
   }
   return {std::move(out), {}, {"severity: C critical, W warning"}};
+}
+
+void saveHourlyExport(const std::string& path, const ATRTable& table, const StationRegister* names,
+                      WorkbookAbout about) {
+  if (isWorkbookPath(path)) {
+    std::size_t rows = 0;
+    for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+      for (std::int32_t s = 0; s < table.StaCount(); ++s) rows += table.CountedHours(d, s) != 0;
+    }
+    ExportTable header;  // the columns alone
+    addRegisterColumns(header, names, false);
+    checkWorkbookSize(path, rows, header.columns.size() + 2 + kHoursPerDay + 1);
+  }
+  saveTableExport(path, hourlyExport(table, names), std::move(about));
 }
 
 void saveTableExport(const std::string& path, const TableExport& table, WorkbookAbout about) {

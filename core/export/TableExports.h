@@ -72,6 +72,11 @@ struct TableExport {
 // Error naming path.
 void saveTableExport(const std::string& path, const TableExport& table, WorkbookAbout about);
 
+// The hourly table saved as saveTableExport saves it; a workbook's row limit is checked before
+// the table is built, which would take gigabytes for millions of rows.
+void saveHourlyExport(const std::string& path, const ATRTable& table, const StationRegister* names,
+                      WorkbookAbout about);
+
 // The About sheet of an export over the picked stations and dates, or over the whole table.
 [[nodiscard]] WorkbookAbout aboutSelection(const ATRTable& table, const PlotSelection& selection,
                                            std::vector<std::string> sources,

@@ -1,11 +1,15 @@
 #include "core/export/WorkbookWriter.h"
 
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -25,13 +29,45 @@ constexpr double kFirstSerialDate = 61;      // 1 March 1900: earlier serials co
 constexpr double kMinWidth = 6;
 constexpr double kMaxWidth = 60;  // long locations wrap the screen otherwise
 
-// A folder of its own for the workbook and the library's scratch files, removed on every path.
+constexpr std::string_view kTempPrefix = "ostrilo-xlsx-";
+
+// A folder that a killed export left: ours by name and owner, untouched for a minute, and not
+// of a process still running (its number is in the name).
+bool isLeftOver(const std::filesystem::path& folder, std::time_t now) {
+  const std::string name = folder.filename().string();
+  if (!name.starts_with(kTempPrefix)) return false;
+  struct stat st {};
+  if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() ||
+      now - st.st_mtime < 60) {
+    return false;
+  }
+  const long pid = std::strtol(name.c_str() + kTempPrefix.size(), nullptr, 10);
+  return pid <= 0 ||
+         (pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+}
+
+void sweepLeftOvers(const std::filesystem::path& temp) {
+  std::error_code ec;
+  const std::time_t now = std::time(nullptr);
+  for (std::filesystem::directory_iterator it(temp, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!isLeftOver(it->path(), now)) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(it->path(), ignored);
+  }
+}
+
+// A folder of its own for the workbook and the library's scratch files, removed on every path
+// but a kill; the next export sweeps what a killed one left.
 class TempFolder {
  public:
   explicit TempFolder(const std::string& target) {
     std::error_code ec;
-    std::string pattern = (std::filesystem::temp_directory_path(ec) / "ostrilo-xlsx-XXXXXX");
-    if (ec || ::mkdtemp(pattern.data()) == nullptr) throw systemError(errno, "Cannot save", target);
+    const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
+    if (ec) throw systemError(ec.value(), "Cannot save", target);
+    sweepLeftOvers(temp);
+    std::string pattern =
+        temp / (std::string(kTempPrefix) + std::to_string(::getpid()) + "-XXXXXX");
+    if (::mkdtemp(pattern.data()) == nullptr) throw systemError(errno, "Cannot save", target);
     m_path = pattern;
   }
   TempFolder(const TempFolder&) = delete;
@@ -45,6 +81,24 @@ class TempFolder {
  private:
   std::string m_path;
 };
+
+// A spreadsheet reads "_x0041_" in a cell as the character U+0041; text that holds such a
+// sequence keeps it by escaping its underscore as "_x005F_".
+std::string escapeCodeUnits(std::string text) {
+  const auto isHex = [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+  };
+  for (std::size_t at = text.find("_x"); at != std::string::npos; at = text.find("_x", at + 1)) {
+    if (at + 7 > text.size() || text[at + 6] != '_' ||
+        !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                     text.begin() + static_cast<std::ptrdiff_t>(at + 6), isHex)) {
+      continue;
+    }
+    text.insert(at + 1, "x005F_");
+    at += 6;
+  }
+  return text;
+}
 
 std::string decimalsFormat(int places) {
   return places > 0 ? "0." + std::string(static_cast<std::size_t>(places), '0') : "0";
@@ -88,7 +142,7 @@ class SheetWriter {
 
   void text(std::size_t row, std::size_t col, std::string_view value, lxw_format* format) {
     check(worksheet_write_string(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
-                                 toUtf8(value, kMaxCellText).c_str(), format));
+                                 escapeCodeUnits(toUtf8(value, kMaxCellText)).c_str(), format));
   }
   void number(std::size_t row, std::size_t col, double value, lxw_format* format) {
     check(worksheet_write_number(m_sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
@@ -134,6 +188,10 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
   const std::size_t rows = table.rowCount();
   for (std::size_t r = 0; r < rows; ++r) {
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      if (table.fromRegister(c)) {
+        widths[c] = std::max(widths[c], utf8Length(table.registerText(r, c)));
+        continue;
+      }
       const ExportCell& cell = table.cell(r, c);
       if (const auto* number = std::get_if<double>(&cell); number && !std::isfinite(*number)) {
         continue;
@@ -160,6 +218,10 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
   // Rows go out in order: the sheet is written with constant memory, row after row.
   for (std::size_t r = 0; r < rows; ++r) {
     for (std::size_t c = 0; c < table.columns.size(); ++c) {
+      if (table.fromRegister(c)) {
+        out.text(r + 1, c, table.registerText(r, c), nullptr);
+        continue;
+      }
       const ExportCell& cell = table.cell(r, c);
       const ExportColumn& column = table.columns[c];
       if (const auto* text = std::get_if<std::string>(&cell)) {
@@ -220,15 +282,18 @@ void writeAboutSheet(SheetWriter& out, const ExportTable& table, const WorkbookA
 
 std::string programVersionText() { return std::string("Ostrilo ") + OSTRILO_VERSION; }
 
-void writeWorkbook(const std::string& path, const ExportTable& table, const WorkbookAbout& about) {
-  const std::size_t rows = table.rowCount();
-  if (rows > kMaxRows || table.columns.size() > kMaxColumns) {
+void checkWorkbookSize(const std::string& path, std::size_t rows, std::size_t columns) {
+  if (rows > kMaxRows || columns > kMaxColumns) {
     throw Error(ErrorKind::Overflow,
                 "Cannot save \"" + path + "\": the table has " + std::to_string(rows) +
-                    " rows and " + std::to_string(table.columns.size()) +
+                    " rows and " + std::to_string(columns) +
                     " columns; a worksheet holds at most " + std::to_string(kMaxRows) +
                     " rows below its header and " + std::to_string(kMaxColumns) + " columns");
   }
+}
+
+void writeWorkbook(const std::string& path, const ExportTable& table, const WorkbookAbout& about) {
+  checkWorkbookSize(path, table.rowCount(), table.columns.size());
 
   const TempFolder folder(path);
   const std::string bookPath = folder.path() + "/book.xlsx";

@@ -28,10 +28,16 @@ struct WorkbookAbout {
 // header row and columns sized to their content, then the sheet "About". Text columns are text
 // cells, figures are numbers with their column's display format, dates are date cells (a date
 // before 1 March 1900, where the spreadsheet's calendar is wrong, is yyyy-mm-dd text),
-// empty, not-available and non-finite cells are left empty. The workbook is built in a
-// temporary folder and then saved through saveExportBytes, so a failed save changes nothing.
+// empty, not-available and non-finite cells are left empty; text holding "_xHHHH_" keeps it.
+// The workbook is built in a temporary folder (ostrilo-xlsx-PID-XXXXXX, where such folders
+// that killed runs left are swept) and then saved through saveExportBytes, so a failed save
+// changes nothing.
 // Throws Error naming path; Overflow when the table has more rows or columns than a sheet holds.
 void writeWorkbook(const std::string& path, const ExportTable& table, const WorkbookAbout& about);
+
+// Throws Overflow naming path when a sheet cannot hold that many rows (below the header) or
+// columns; a caller that knows the size before building a table asks first.
+void checkWorkbookSize(const std::string& path, std::size_t rows, std::size_t columns);
 
 // True when path ends in ".xlsx", in any case.
 [[nodiscard]] bool isWorkbookPath(std::string_view path);

@@ -1,9 +1,14 @@
 #include "core/register/StationRegister.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <unordered_set>
 
 #include "core/export/Utf8Text.h"
 #include "core/table/CountFileReader.h"
@@ -85,8 +90,8 @@ class CsvRecords {
         ++m_line;
         return;
       }
-      if (c == '\r') {  // only CR LF can follow a field (see quoted and plain)
-        ++m_at;
+      if (c == '\r') {  // CR LF or a lone CR, as spreadsheets on older Macs write
+        if (m_at < m_text.size() && m_text[m_at] == '\n') ++m_at;
         ++m_line;
         return;
       }
@@ -110,7 +115,7 @@ class CsvRecords {
         }
         break;
       }
-      if (c == '\n') ++m_line;
+      if (c == '\n' || (c == '\r' && (m_at >= m_text.size() || m_text[m_at] != '\n'))) ++m_line;
       field += c;
     }
     if (!atFieldEnd()) {
@@ -123,8 +128,8 @@ class CsvRecords {
 
   std::string plain(std::size_t column) {
     const std::size_t start = m_at;
-    while (m_at < m_text.size() && m_text[m_at] != ',' && m_text[m_at] != '\n') {
-      if (m_text[m_at] == '\r' && m_at + 1 < m_text.size() && m_text[m_at + 1] == '\n') break;
+    while (m_at < m_text.size() && m_text[m_at] != ',' && m_text[m_at] != '\n' &&
+           m_text[m_at] != '\r') {
       if (m_text[m_at] == '"') {
         fail(m_label, m_line,
              "field " + std::to_string(column) +
@@ -138,10 +143,14 @@ class CsvRecords {
   [[nodiscard]] bool atFieldEnd() const {
     if (m_at >= m_text.size()) return true;
     const char c = m_text[m_at];
-    return c == ',' || c == '\n' ||
-           (c == '\r' && m_at + 1 < m_text.size() && m_text[m_at + 1] == '\n');
+    return c == ',' || c == '\n' || c == '\r';
   }
 
+ public:
+  // Where the next record starts: after next() answered a record, the end of that record.
+  [[nodiscard]] std::size_t position() const noexcept { return m_at; }
+
+ private:
   std::string_view m_text;
   std::string_view m_label;
   std::size_t m_at = 0;
@@ -164,6 +173,102 @@ std::optional<double> parseDegrees(std::string_view cell, std::string_view colum
   return value;
 }
 
+struct Header {
+  std::vector<Field> fields;
+  std::vector<std::string> extra;  // as written
+  std::vector<std::string> known;  // lower case
+  std::string nameFrom;
+  std::size_t descriptionAt = 0;  // among extra, when the names come from it
+};
+
+// Registers as people keep them name their stations in a description or a location column.
+void chooseNameColumn(Header& header) {
+  const auto has = [&](std::string_view key) {
+    return std::find(header.known.begin(), header.known.end(), key) != header.known.end();
+  };
+  if (has("name")) {
+    header.nameFrom = "name";
+    return;
+  }
+  for (std::size_t k = 0; k < header.extra.size(); ++k) {
+    if (lowerAscii(trimBlanks(header.extra[k])) == "description") {
+      header.nameFrom = "description";
+      header.descriptionAt = k;
+      return;
+    }
+  }
+  if (has("location")) header.nameFrom = "location";
+}
+
+Header readHeader(const Record& record, std::string_view fileLabel) {
+  Header header;
+  for (const std::string& title : record.fields) {
+    const std::string key = lowerAscii(trimBlanks(title));
+    const auto known = std::find(kKnownColumns.begin(), kKnownColumns.end(), key);
+    if (known == kKnownColumns.end()) {
+      header.fields.push_back(Field::Extra);
+      header.extra.push_back(title);
+      continue;
+    }
+    if (std::find(header.known.begin(), header.known.end(), key) != header.known.end()) {
+      fail(fileLabel, record.line, "the header names the column \"" + key + "\" twice");
+    }
+    header.fields.push_back(static_cast<Field>(known - kKnownColumns.begin()));
+    header.known.push_back(key);
+  }
+  if (std::find(header.known.begin(), header.known.end(), "station") == header.known.end()) {
+    fail(fileLabel, record.line, "the header has no \"station\" column");
+  }
+  chooseNameColumn(header);
+  return header;
+}
+
+// Checks the header as soon as the first bytes hold it whole, so that a huge file that is no
+// register is refused before it is read; false while the header may still go on.
+bool checkHeaderIn(std::string_view text, std::string_view fileLabel) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  CsvRecords records(text, fileLabel);
+  Record record;
+  try {
+    if (!records.next(record) || records.position() >= text.size()) return false;
+  } catch (const Error&) {
+    return false;  // cut inside a quote, perhaps; the whole text tells
+  }
+  static_cast<void>(readHeader(record, fileLabel));
+  return true;
+}
+
+[[noreturn]] void refuseSize(const std::string& path) {
+  throw Error(ErrorKind::Overflow, path + ": the register is larger than " +
+                                       std::to_string(kMaxRegisterBytes >> 20) +
+                                       " MiB, the most a register may hold");
+}
+
+std::string readRegisterText(const std::string& path) {
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } const file{openRegularFile(path)};
+  const int fd = file.fd;
+  struct stat st {};
+  const bool sized = ::fstat(fd, &st) == 0;
+  std::string text;
+  std::vector<char> buffer(std::size_t{1} << 16);
+  bool headerChecked = false;
+  for (bool first = true;; first = false) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw systemError(errno, "Cannot read", path);
+    if (n == 0) return text;
+    text.append(buffer.data(), static_cast<std::size_t>(n));
+    if (!headerChecked) headerChecked = checkHeaderIn(text, path);
+    if (text.size() > kMaxRegisterBytes ||
+        (first && sized && st.st_size > static_cast<off_t>(kMaxRegisterBytes))) {
+      refuseSize(path);
+    }
+  }
+}
+
 }  // namespace
 
 StationRegister StationRegister::parse(std::string_view text, std::string_view fileLabel) {
@@ -171,28 +276,14 @@ StationRegister StationRegister::parse(std::string_view text, std::string_view f
   requireUtf8(text, fileLabel);
 
   CsvRecords records(text, fileLabel);
-  Record header;
-  if (!records.next(header)) fail(fileLabel, 1, "the register is empty");
-
+  Record headerRecord;
+  if (!records.next(headerRecord)) fail(fileLabel, 1, "the register is empty");
+  Header header = readHeader(headerRecord, fileLabel);
+  const std::vector<Field>& fields = header.fields;
   StationRegister reg;
-  std::vector<Field> fields;
-  for (const std::string& title : header.fields) {
-    const std::string key = lowerAscii(trimBlanks(title));
-    const auto known = std::find(kKnownColumns.begin(), kKnownColumns.end(), key);
-    if (known == kKnownColumns.end()) {
-      fields.push_back(Field::Extra);
-      reg.m_extra.push_back(title);
-      continue;
-    }
-    if (reg.hasColumn(key)) {
-      fail(fileLabel, header.line, "the header names the column \"" + key + "\" twice");
-    }
-    fields.push_back(static_cast<Field>(known - kKnownColumns.begin()));
-    reg.m_known.push_back(key);
-  }
-  if (!reg.hasColumn("station")) {
-    fail(fileLabel, header.line, "the header has no \"station\" column");
-  }
+  reg.m_extra = std::move(header.extra);
+  reg.m_known = std::move(header.known);
+  reg.m_nameFrom = header.nameFrom;
 
   std::vector<std::size_t> lineOfEntry;
   Record record;
@@ -235,6 +326,8 @@ StationRegister StationRegister::parse(std::string_view text, std::string_view f
           break;
       }
     }
+    if (header.nameFrom == "location") entry.name = entry.location;
+    if (header.nameFrom == "description") entry.name = entry.extra[header.descriptionAt];
     // The id stays byte for byte, as count files may pad it with blanks; a cell of blanks
     // only names no station.
     if (trimBlanks(entry.station).empty()) fail(fileLabel, record.line, "the station is empty");
@@ -251,7 +344,28 @@ StationRegister StationRegister::parse(std::string_view text, std::string_view f
 }
 
 StationRegister StationRegister::load(const std::string& path) {
-  return parse(readWholeFile(path), path);
+  return parse(readRegisterText(path), path);
+}
+
+std::string registerSummary(const StationRegister& names, std::span<const std::string> stations) {
+  std::string text = "Register: " + std::to_string(names.entries().size()) +
+                     (names.entries().size() == 1 ? " station" : " stations");
+  text += names.nameColumn().empty() ? ", no names" : ", names from " + names.nameColumn();
+  std::vector<std::string_view> lacking;
+  std::unordered_set<std::string_view> seen;
+  for (const std::string& station : stations) {
+    if (names.find(station) == nullptr && seen.insert(station).second) lacking.push_back(station);
+  }
+  if (lacking.empty()) return text;
+  constexpr std::size_t kListed = 20;
+  text += "; " + std::to_string(lacking.size()) + " of the table's stations not in it: ";
+  for (std::size_t i = 0; i < std::min(lacking.size(), kListed); ++i) {
+    if (i > 0) text += ", ";
+    text += lacking[i];
+  }
+  if (lacking.size() > kListed)
+    text += " and " + std::to_string(lacking.size() - kListed) + " more";
+  return text;
 }
 
 const StationEntry* StationRegister::find(std::string_view station) const {

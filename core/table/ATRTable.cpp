@@ -1,12 +1,11 @@
 #include "core/table/ATRTable.h"
 
-#include <sys/sysinfo.h>
-
 #include <algorithm>
 #include <new>
 #include <numeric>
 #include <stdexcept>
 
+#include "core/table/AvailableMemory.h"
 #include "core/table/Checked.h"
 #include "core/table/CountFileReader.h"
 #include "core/table/Error.h"
@@ -53,16 +52,16 @@ Error notEnoughMemory(std::int64_t records) {
 }
 
 void checkMemoryFor(std::int64_t records, std::int64_t extraBytes) {
-  // Asking for more than the machine holds would succeed on an overcommitting system and fail
-  // page by page later, far from any error handling.
-  struct sysinfo info {};
-  if (::sysinfo(&info) != 0) return;
-  const double available =
-      (static_cast<double>(info.totalram) + static_cast<double>(info.totalswap)) * info.mem_unit;
-  if (static_cast<double>(records) * kTableRecordBytes + static_cast<double>(extraBytes) >
-      available) {
-    throw notEnoughMemory(records);
-  }
+  // Asking for more than the process can get would succeed on an overcommitting system and
+  // fail page by page later, far from any error handling.
+  const std::int64_t available = availableMemoryBytes();
+  const double needs =
+      static_cast<double>(records) * kTableRecordBytes + static_cast<double>(extraBytes);
+  if (available < 0 || needs <= static_cast<double>(available)) return;
+  throw Error(ErrorKind::OutOfMemory,
+              "not enough memory for a table of " + std::to_string(records) + " records (needs " +
+                  memorySizeText(needs) + ", " + memorySizeText(static_cast<double>(available)) +
+                  " available)");
 }
 
 namespace detail {

@@ -32,9 +32,9 @@ inline constexpr std::int64_t kTableRecordBytes = kHoursPerDay * 2 + 4 + 4;
 
 // The error for a table that memory cannot hold: "not enough memory for a table of N records".
 [[nodiscard]] Error notEnoughMemory(std::int64_t records);
-// Throws notEnoughMemory when a table of that many records, and extraBytes beside it, would not
-// fit the machine's memory and swap together; allocating it anyway would only fail later, page
-// by page.
+// Throws OutOfMemory, "not enough memory for a table of N records (needs X, Y available)",
+// when a table of that many records and extraBytes beside it need more than the process may
+// still get (availableMemoryBytes); allocating it anyway would only fail later, page by page.
 void checkMemoryFor(std::int64_t records, std::int64_t extraBytes = 0);
 
 // The count table: hourly vehicle volumes by station and date, with daily totals.

@@ -7,13 +7,17 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/uio.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "core/table/Error.h"
 
@@ -190,6 +194,33 @@ void writeAll(int fd, Pieces pieces, const std::string& shown) {
   }
 }
 
+// Every piece from offset 0 in as few calls as the kernel allows (one, unless a write comes
+// back short), so that an overwrite in place is open to a kill for the shortest time.
+void writeAllAtStart(int fd, Pieces pieces, const std::string& shown) {
+  std::vector<iovec> parts;
+  for (const std::string_view bytes : pieces) {
+    if (!bytes.empty()) parts.push_back({const_cast<char*>(bytes.data()), bytes.size()});
+  }
+  std::size_t first = 0;
+  off_t offset = 0;
+  while (first < parts.size()) {
+    const int count = static_cast<int>(std::min<std::size_t>(parts.size() - first, IOV_MAX));
+    const ssize_t n = ::pwritev(fd, parts.data() + first, count, offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw systemError(errno, "Cannot write", shown);
+    }
+    offset += n;
+    for (auto left = static_cast<std::size_t>(n); left > 0;) {
+      const std::size_t taken = std::min(left, parts[first].iov_len);
+      parts[first].iov_base = static_cast<char*>(parts[first].iov_base) + taken;
+      parts[first].iov_len -= taken;
+      left -= taken;
+      if (parts[first].iov_len == 0) ++first;
+    }
+  }
+}
+
 off_t sizeOf(Pieces pieces) {
   off_t size = 0;
   for (const std::string_view bytes : pieces) size += static_cast<off_t>(bytes.size());
@@ -244,8 +275,7 @@ void writeStraight(const Target& target, Pieces bytes, const std::string& shown)
 }
 
 void rewriteInPlace(int fd, Pieces bytes, const std::string& shown) {
-  if (::lseek(fd, 0, SEEK_SET) != 0) throw systemError(errno, "Cannot write", shown);
-  writeAll(fd, bytes, shown);
+  writeAllAtStart(fd, bytes, shown);
   if (::ftruncate(fd, sizeOf(bytes)) != 0) {
     throw systemError(errno, "Cannot write", shown);
   }
@@ -325,12 +355,31 @@ void createNew(const Target& target, Pieces bytes, const std::string& shown) {
               ENOTDIR);
 }
 
+// Our own standard output or error, however it is named (/dev/stdout, /proc/self/fd/1, or the
+// file it was redirected to): written at the descriptor's offset, so that an append or a
+// pipeline keeps what came before and after. Reopening the file would start it over.
+int inheritedOutput(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return -1;
+  for (const int own : {STDOUT_FILENO, STDERR_FILENO}) {
+    struct stat ownSt {};
+    if (::fstat(own, &ownSt) == 0 && ownSt.st_dev == st.st_dev && ownSt.st_ino == st.st_ino) {
+      return own;
+    }
+  }
+  return -1;
+}
+
 }  // namespace
 
 void writeOutputFile(const std::string& path, std::initializer_list<std::string_view> pieces) {
   const Pieces bytes(pieces.begin(), pieces.size());
   if (path.empty()) throw systemError(ENOENT, "Cannot save", path);
   if (path.back() == '/') refuseFolderName(path);
+  if (const int own = inheritedOutput(path); own >= 0) {
+    writeAll(own, bytes, path);
+    return;
+  }
   const Target target = resolve(path);
   if (!target.exists) {
     createNew(target, bytes, path);

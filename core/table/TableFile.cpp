@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -116,6 +117,16 @@ class ByteReader {
     const std::string_view out = m_bytes.substr(m_pos, n);
     m_pos += n;
     return out;
+  }
+
+  // True when the next bytes are the tag and dimension count of such a record.
+  [[nodiscard]] bool startsRecord(std::uint16_t tag, std::uint16_t dims) const {
+    if (left() < 4) return false;
+    const auto at = [&](std::size_t i) {
+      return static_cast<std::uint16_t>(static_cast<unsigned char>(m_bytes[m_pos + i]) |
+                                        static_cast<unsigned char>(m_bytes[m_pos + i + 1]) << 8);
+    };
+    return at(0) == tag && at(2) == dims;
   }
 
   [[noreturn]] void fail(const std::string& why, ErrorKind kind = ErrorKind::BadTableFile) const {
@@ -239,6 +250,13 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
     if (!std::isfinite(date) || date <= kFirstDateNumber - 1 || date >= kDateNumberEnd) {
       in.fail("date " + std::to_string(i + 1) + " of record 1 lies outside the years 100-9999");
     }
+    // A table holds calendar days; a time of day would put one day in the table twice.
+    if (date != std::floor(date)) {
+      char text[40];
+      std::snprintf(text, sizeof text, "%.10g", date);
+      in.fail("date " + std::to_string(i + 1) + " of record 1 (" + text + ", " + isoDate(date) +
+              ") is not a whole day");
+    }
     if (!content.dates.Add(date)) {
       in.fail("record 1 holds the date " + isoDate(date) + " twice");
     }
@@ -293,9 +311,9 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
   }
   fromLittleEndian(raw, content.volumes);
 
-  if (in.left() == 0) {
-    // Written before counted hours were kept: a record of 24 zeros was most likely never
-    // counted.
+  if (!in.startsRecord(kInt32ArrayTag, 1)) {
+    // Written before counted hours were kept (a record of 24 zeros was most likely never
+    // counted), perhaps by a program that leaves bytes of its own after the third record.
     for (std::size_t r = 0; r < records; ++r) {
       const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
       content.counted[r] =

@@ -37,12 +37,14 @@ void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates
                    const std::vector<HourMask>& counted);
 
 // Decodes and checks a table file's bytes before anything is allocated from them. Accepts the
-// two bound entries of the volume record in either order and any lower bounds; ignores bytes
-// after the fourth record. A file of three records counts a record of 24 zeros as not counted
-// and any other as fully counted. Throws BadTableFile for a malformed file (a fourth record
-// that is present but wrong included), OutOfRange when the volume record holds fewer records
-// than stations x dates, Overflow when stations x dates passes kMaxPairs and OutOfMemory for a
-// table that memory cannot hold. fileLabel names the file in the descriptions.
+// two bound entries of the volume record in either order and any lower bounds. Dates must be
+// whole days, each once. Bytes after the third record that do not start a fourth (its tag and
+// dimension count) are ignored, and so are bytes after the fourth. A file of three records
+// counts a record of 24 zeros as not counted and any other as fully counted. Throws BadTableFile
+// for a malformed file (a fourth record that is present but wrong included), OutOfRange when the
+// volume record holds fewer records than stations x dates, Overflow when stations x dates passes
+// kMaxPairs and OutOfMemory for a table that memory cannot hold. fileLabel names the file in the
+// descriptions.
 [[nodiscard]] TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel);
 // The same for the file at path, which must be a regular file.
 [[nodiscard]] TableFileContent loadTableFile(const std::string& path, std::string_view fileLabel);

@@ -470,7 +470,13 @@ void frmMain::createLayout() {
 }
 
 void frmMain::showTableSummary() {
-  m_summary->setText(summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale()));
+  QString text = summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale());
+  if (m_register) {
+    text +=
+        QLatin1Char('\n') + fromCoreText(registerSummary(*m_register, m_table.ulstName().values()));
+  }
+  m_summary->setText(text);
+  m_summary->setToolTip(text);  // the designed size shows two lines of it
 }
 
 void frmMain::EnablePlotButtons() {
@@ -690,6 +696,7 @@ bool frmMain::LoadRegister(const QString& path) {
   m_register = std::move(loaded);
   QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
   showStationNames();
+  showTableSummary();
   return true;
 }
 

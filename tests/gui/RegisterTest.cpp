@@ -1,5 +1,6 @@
 #include <qcustomplot.h>
 
+#include <QLabel>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <cstdio>
@@ -42,6 +43,12 @@ TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegist
   EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
   EXPECT_EQ(window.lstSta->item(1)->text(), "0102");
   EXPECT_TRUE(window.lstSta->item(1)->isSelected());
+  EXPECT_TRUE(
+      window.findChild<QLabel*>("lblTableSummary")
+          ->text()
+          .endsWith("\nRegister: 2 stations, names from name; 10 of the table's stations "
+                    "not in it: 0102, 0104, 0105, 0106, 0107, 0108, 0109, 0110, 0111, 0112"))
+      << window.findChild<QLabel*>("lblTableSummary")->text().toStdString();
 
   window.cmdStat->click();
   auto* stats = openWindows<frmLV>().at(0);

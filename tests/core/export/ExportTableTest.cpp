@@ -30,8 +30,9 @@ TEST(ExportTable, StatisticsGiveTheStatisticsFileBytes) {
     EXPECT_EQ(buildCsvText(statsExportTable(set, &names), kStatsCsvFormat), BuildStatsCsvText(set));
   }
   const ExportTable named = statsExportTable(rows, &names);
-  EXPECT_EQ(std::get<std::string>(named.cell(0, 1)), "Main St");
-  EXPECT_EQ(std::get<std::string>(named.cell(1, 1)), "");
+  EXPECT_EQ(named.registerText(0, 1), "Main St");
+  EXPECT_EQ(named.registerText(1, 1), "");
+  EXPECT_EQ(std::get<double>(named.cell(0, 2)), 120);
 }
 
 // The command line's table: LF lines, an hour not counted empty, total only for whole days.

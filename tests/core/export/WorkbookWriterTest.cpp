@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -15,6 +17,8 @@
 
 namespace ostrilo {
 namespace {
+
+using namespace std::chrono_literals;
 
 // A cell of a sheet's XML: its type attribute ("n" when absent), style and value as text.
 struct XmlCell {
@@ -73,7 +77,7 @@ ExportTable sampleTable() {
   table.columns = {{"station", ColumnKind::Text},     {"name", ColumnKind::Text},
                    {"date", ColumnKind::Date},        {"ADT", ColumnKind::Integer},
                    {"share", ColumnKind::Percent, 1}, {"mean", ColumnKind::Decimal, 2}};
-  table.addRow({"0301", "Main & <North>", 45000.0, 1234.4, 0.125, 2.5});
+  table.addRow({"0301", "Main & <North> _x0041_", 45000.0, 1234.4, 0.125, 2.5});
   table.addRow({"B7\xFF", NotAvailable{}, 10.0, std::monostate{}, std::nan(""), 1.0});
   return table;
 }
@@ -95,7 +99,8 @@ TEST_F(WorkbookWriterTest, WritesTypedCellsFormatsAndTheAboutSheet) {
     return cells.at(ref).type + ":" + cells.at(ref).value;
   };
   EXPECT_EQ(typed("A2"), "inlineStr:0301");
-  EXPECT_EQ(typed("B2"), "inlineStr:Main &amp; &lt;North&gt;");
+  // A spreadsheet would read _x0041_ as "A".
+  EXPECT_EQ(typed("B2"), "inlineStr:Main &amp; &lt;North&gt; _x005F_x0041_");
   EXPECT_EQ(typed("C2"), "n:45000");
   EXPECT_EQ(typed("D2"), "n:1234");
   EXPECT_EQ(typed("E2"), "n:0.125");
@@ -135,6 +140,29 @@ TEST_F(WorkbookWriterTest, ChoosesTheFormatByExtension) {
   EXPECT_TRUE(test::readBytes(m_dir.file("t.XLSX")).starts_with("PK\x03\x04"));
   saveExport(m_dir.file("t.csv"), table, {}, {});
   EXPECT_EQ(test::readBytes(m_dir.file("t.csv")), buildCsvText(table));
+}
+
+// A killed export leaves its folder; the next one sweeps ours that are a minute old, of no
+// running process.
+TEST_F(WorkbookWriterTest, SweepsTheFoldersOfKilledExports) {
+  namespace fs = std::filesystem;
+  const auto make = [&](const std::string& name, bool old) {
+    fs::create_directories(m_tmp + "/" + name + "/inside");
+    if (old) fs::last_write_time(m_tmp + "/" + name, fs::file_time_type::clock::now() - 2min);
+  };
+  make("ostrilo-xlsx-999999999-aaaaaa", true);   // a dead process's: swept
+  make("ostrilo-xlsx-bbbbbb", true);             // from before folders named their process
+  make("ostrilo-xlsx-999999999-cccccc", false);  // fresh
+  make("ostrilo-xlsx-1-dddddd", true);           // of a running process
+  make("other-xlsx-999999999-eeeeee", true);
+  writeWorkbook(m_dir.file("t.xlsx"), sampleTable(), {});
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(m_tmp)) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left,
+            (std::vector<std::string>{"ostrilo-xlsx-1-dddddd", "ostrilo-xlsx-999999999-cccccc",
+                                      "other-xlsx-999999999-eeeeee"}));
+  for (const std::string& name : left) fs::remove_all(m_tmp + "/" + name);
 }
 
 TEST_F(WorkbookWriterTest, FailedSaveChangesNothing) {

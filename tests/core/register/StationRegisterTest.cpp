@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,24 +14,32 @@ namespace {
 
 using test::thrownBy;
 
-// The location is the known column, or else the last extra column; neither file has names.
+// Neither file has a name column: Berlin's names come from its location, the other's from its
+// description, and the summary says so and lists the table's stations it lacks once.
 TEST(StationRegister, RealRegistersKeepEveryStationAndItsColumns) {
   const struct {
     const char* file;
     std::size_t stations;
     std::vector<std::string> extras;
-    std::string station, location;
+    std::string station, location, name, summary;
   } cases[] = {{"berlin-2023/stations.csv",
                 232,
                 {"source_id"},
                 "B002",
                 "A115, AS Spanische Allee – Brücke, towards AD Funkturm (Nordost); WGS84 "
-                "52.433813 13.192747"},
+                "52.433813 13.192747",
+                "A115, AS Spanische Allee – Brücke, towards AD Funkturm (Nordost); WGS84 "
+                "52.433813 13.192747",
+                "Register: 232 stations, names from location; 1 of the table's stations not in "
+                "it: X9"},
                {"stations.csv",
                 288,
                 {"source", "source_id", "description", "weeks"},
                 "5672",
-                "2022-01-10 2022-01-17"}};
+                "2022-01-10 2022-01-17",
+                "Convention (Convention-Blomet -> Lecourbe-Convention)",
+                "Register: 288 stations, names from description; 1 of the table's stations not "
+                "in it: X9"}};
   for (const auto& c : cases) {
     const auto reg = StationRegister::load(std::string(OSTRILO_REALDATA_DIR) + "/" + c.file);
     EXPECT_EQ(reg.entries().size(), c.stations);
@@ -37,7 +47,27 @@ TEST(StationRegister, RealRegistersKeepEveryStationAndItsColumns) {
     const StationEntry* entry = reg.find(c.station);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(reg.hasColumn("location") ? entry->location : entry->extra.back(), c.location);
-    EXPECT_EQ(reg.displayText(c.station), c.station);
+    EXPECT_EQ(reg.displayText(c.station), c.station + "  " + c.name);
+    const std::vector<std::string> table{c.station, "X9", "X9"};
+    EXPECT_EQ(registerSummary(reg, table), c.summary);
+  }
+}
+
+// A sparse gibibyte with a bad header is refused at its header, with a good one at its size,
+// either way after reading little of it.
+TEST(StationRegister, AHugeFileIsRefusedAtItsHeaderOrItsSize) {
+  test::ScratchDir dir;
+  for (const auto& [header, start] :
+       {std::pair("id,name\n", "the header has no \"station\" column"),
+        std::pair("station,name\n", "the register is larger than 64 MiB")}) {
+    const std::string path = dir.write("huge.csv", header);
+    std::error_code err;
+    std::filesystem::resize_file(path, std::uintmax_t{1} << 30, err);
+    if (err) GTEST_SKIP() << "no sparse files here: " << err.message();
+    const auto begin = std::chrono::steady_clock::now();
+    const Error e = thrownBy([&] { (void)StationRegister::load(path); });
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(2));
+    EXPECT_NE(e.description().find(start), std::string::npos) << e.description();
   }
 }
 
@@ -50,6 +80,11 @@ TEST(StationRegister, ReadsQuotedFieldsHeaderVariantsAndSpreadsheetRows) {
       "B7,,,\r\n",
       "reg.csv");
   ASSERT_EQ(reg.entries().size(), 2u);
+  // Lone CR ends a line as LF and CR LF do, and stays within quotes.
+  const auto mac = StationRegister::parse("station,name\rA,\"x\ry\"\rB,z\r\nC,w", "mac.csv");
+  ASSERT_EQ(mac.entries().size(), 3u);
+  EXPECT_EQ(mac.name("A"), "x\ry");
+  EXPECT_EQ(mac.name("C"), "w");
   EXPECT_EQ(reg.extraColumns(), std::vector<std::string>{"note"});
   EXPECT_EQ(reg.find("0301")->extra[0], "said \"closed\"\r\nin May");
   EXPECT_EQ(reg.find("0301")->latitude, 52.5);

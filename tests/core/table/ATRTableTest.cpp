@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -233,6 +237,43 @@ TEST(FailedFill, LeavesTheTableAsItWas) {
     table.setInFile(before.inFile);
     test::expectSame(before, snapshot(table));
   }
+}
+
+std::int64_t dataSegmentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("VmData:")) return std::stoll(line.substr(7)) * 1024;
+  }
+  return 0;
+}
+
+// 3,000 lines of one station on new dates, added to a table of 3,000 stations, ask for 9
+// million records (504 MB); under a data limit 64 MB above what the process uses, the guard
+// refuses them before anything is allocated and the table stays.
+TEST(MemoryGuard, ComparesWithWhatTheProcessMayGet) {
+  test::ScratchDir dir;
+  ATRTable table;
+  table.setInFile(dir.write("wide.dat", crossFile(3000, 1)));
+  table.BuildTable();
+  const auto before = snapshot(table);
+  table.setInFile(dir.write("long.dat", crossFile(1, 3000)));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const auto limit = static_cast<rlim_t>(dataSegmentBytes() + (std::int64_t{64} << 20));
+    const rlimit data{limit, limit};
+    if (::setrlimit(RLIMIT_DATA, &data) != 0) ::_exit(2);
+    const Error e = thrownBy([&] { table.AddToTable(); });
+    table.setInFile(before.inFile);
+    const bool same = snapshot(table) == before;
+    const bool told = e.description().starts_with(
+        "not enough memory for a table of 9000001 records (needs 504.0 MB, ");
+    if (!told) std::fprintf(stderr, "%s\n", e.description().c_str());
+    ::_exit(e.kind() == ErrorKind::OutOfMemory && told && same ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
 }
 
 // Two New York weeks sharing five stations; the daily totals were checked by hand.

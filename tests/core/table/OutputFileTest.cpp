@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -208,6 +209,33 @@ TEST_F(OutputFileTest, DevicesPipesAndSocketsAreWrittenInto) {
   writeOutputFile("/proc/self/fd/" + std::to_string(memory), "new");
   EXPECT_EQ(fs::file_size("/proc/self/fd/" + std::to_string(memory)), 3u);
   ::close(memory);
+}
+
+// Our standard output, however named, is written at its offset: an append keeps what was there
+// and what the shell writes after it follows (a child process, for its own standard output).
+TEST_F(OutputFileTest, StandardOutputIsWrittenWhereItStands) {
+  const std::string log = dir.write("log.txt", "earlier\n");
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const int fd = ::open(log.c_str(), O_WRONLY | O_APPEND);
+    if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0) ::_exit(2);
+    try {
+      for (const char* name : {"/dev/stdout", "/dev/fd/1", "/proc/self/fd/1"}) {
+        writeOutputFile(name, std::string(name) + "\n");
+      }
+      writeOutputFile(log, "by name\n");
+    } catch (...) {
+      ::_exit(3);
+    }
+    static_cast<void>(!::write(STDOUT_FILENO, "after\n", 6));
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(test::readBytes(log),
+            "earlier\n/dev/stdout\n/dev/fd/1\n/proc/self/fd/1\nby name\nafter\n");
 }
 
 // Any name the file system allows works, with the usual rights; a folder name on a file, a
