@@ -1,10 +1,9 @@
 #include <algorithm>
-#include <map>
 #include <ostream>
 
 #include "cli/Commands.h"
 #include "core/annual/AnnualFigures.h"
-#include "core/annual/ShortCounts.h"
+#include "core/annual/Expansion.h"
 #include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CountView.h"
@@ -35,7 +34,7 @@ AnnualRun annualRows(const CommandLine& line, const PeakWindows& windows) {
 }
 
 void runAnnual(const CommandLine& line, std::ostream& out) {
-  PeakWindows windows = kNoonWindows;
+  PeakWindows windows = AnnualOptions().windows;
   if (const std::string* text = line.value("peaks")) {
     const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
     if (!parsed) {
@@ -52,7 +51,7 @@ void runAnnual(const CommandLine& line, std::ostream& out) {
 }
 
 void runFactors(const CommandLine& line, std::ostream& out) {
-  AnnualRun run = annualRows(line, kNoonWindows);
+  AnnualRun run = annualRows(line, AnnualOptions().windows);
   writeExport(line, out, factorsExport(run.rows, line.names), std::move(run.about));
 }
 
@@ -60,30 +59,19 @@ void runExpand(const CommandLine& line, std::ostream& out) {
   const std::optional<int> year = parseYear(line);
   const ATRTable table = loadTable(line);
   requireYear(line, table, year);
-  AnnualOptions options;
-  options.stations = stationIndexes(line, table, "group");
-  options.year = year;
-  const CountView view = CountView::of(table);
-  options.excluded = excludingCriticalDays(view);
-  const std::vector<StationYear> members = ComputeAnnualFigures(view, options);
-  std::map<int, std::vector<StationYear>> byYear;
-  for (const StationYear& row : members) byYear[row.year].push_back(row);
-  std::vector<FactorGroup> groups;
-  for (const auto& [groupYear, rows] : byYear) groups.push_back(CombineFactors(rows, groupYear));
-
+  const std::vector<std::int32_t> group = stationIndexes(line, table, "group");
   std::vector<std::int32_t> expanded;
   if (line.value("stations") != nullptr) {
     expanded = stationIndexes(line, table);
   } else {
     for (std::int32_t i = 0; i < table.StaCount(); ++i) {
-      if (std::find(options.stations.begin(), options.stations.end(), i) ==
-          options.stations.end()) {
-        expanded.push_back(i);
-      }
+      if (std::find(group.begin(), group.end(), i) == group.end()) expanded.push_back(i);
     }
   }
-  writeExport(line, out,
-              expandExport(ExpandShortCounts(view, expanded, groups, options.excluded), line.names),
+  const CountView view = CountView::of(table);
+  const ShortCountExpansion expansion =
+      expandOverGroup(view, group, expanded, excludingCriticalDays(view), year);
+  writeExport(line, out, expandExport(expansion.estimates, line.names),
               aboutStations(table, expanded, year, line.inputs, line.names));
 }
 

@@ -10,6 +10,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Options.h"
+#include "core/commands/Commands.h"
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CsvField.h"
@@ -115,12 +116,6 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   return kExitOk;
 }
 
-void appendNumber(std::string& text, long long value) {
-  char buffer[24];
-  const auto result = std::to_chars(std::begin(buffer), std::end(buffer), value);
-  text.append(buffer, result.ptr);
-}
-
 }  // namespace
 
 int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -151,49 +146,11 @@ bool isTableFileName(std::string_view fileName) {
 void loadInputs(ATRTable& table, std::span<const std::string> inputs) {
   if (inputs.empty()) throw std::invalid_argument("loadInputs needs at least one input");
   if (isTableFileName(inputs.front())) {
-    table.LoadFromFile(inputs.front());
+    LoadTableFile(table, inputs.front());
+    static_cast<void>(FillFromCountFiles(table, inputs.subspan(1), FillMode::Add));
   } else {
-    table.setInFile(inputs.front());
-    table.BuildTable();
+    static_cast<void>(FillFromCountFiles(table, inputs, FillMode::Build));
   }
-  for (const std::string& input : inputs.subspan(1)) {
-    table.setInFile(input);
-    table.AddToTable();
-  }
-}
-
-std::string tableCsv(const ATRTable& table) {
-  std::string csv = "station,date";
-  for (int hour = 0; hour < kHoursPerDay; ++hour) {
-    csv += hour < 10 ? ",h0" : ",h";
-    appendNumber(csv, hour);
-  }
-  csv += ",total\n";
-
-  const std::int32_t dateCount = table.DateCount();
-  const std::int32_t staCount = table.StaCount();
-  // About 24 five-character volumes, a name and a date per row; avoids regrowing a string of
-  // many thousand rows.
-  csv.reserve(csv.size() + static_cast<std::size_t>(dateCount) * staCount * 160);
-  for (std::int32_t d = 0; d < dateCount; ++d) {
-    const std::string date = isoDate(table.ulstDate().at(d));
-    for (std::int32_t s = 0; s < staCount; ++s) {
-      const HourMask counted = table.CountedHours(d, s);
-      if (counted == 0) continue;
-      csv += csvField(table.ulstName().at(s));
-      csv += ',';
-      csv += date;
-      const HourlyVolumes volumes = table.VolArrByIndex(d, s);
-      for (int hour = 0; hour < kHoursPerDay; ++hour) {
-        csv += ',';
-        if ((counted >> hour & 1u) != 0) appendNumber(csv, volumes[static_cast<std::size_t>(hour)]);
-      }
-      csv += ',';
-      if (counted == kAllHours) appendNumber(csv, table.DailyVolByIndex(d, s));
-      csv += '\n';
-    }
-  }
-  return csv;
 }
 
 }  // namespace ostrilo::cli

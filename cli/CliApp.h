@@ -25,16 +25,11 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 // True when the name ends in ".cont", in any case: such a first input is a table file.
 [[nodiscard]] bool isTableFileName(std::string_view fileName);
 
-// Fills the table from the inputs in order: the first is loaded with LoadFromFile when it is a
-// table file and built with BuildTable otherwise; every further input is added with AddToTable
+// Fills the table from the inputs in order, as the main window's commands do: the first is
+// loaded with LoadTableFile when it is a table file, and the count files are read with
+// FillFromCountFiles, built into the table when the first is one of them and added otherwise
 // (runCli refuses a further input named as a table file before reading any).
 // Throws ostrilo::Error on the first input that fails. inputs must not be empty.
 void loadInputs(ATRTable& table, std::span<const std::string> inputs);
-
-// The table as CSV: the header "station,date,h00,...,h23,total", then one row per (date index,
-// station index) pair in record order, the date as yyyy-mm-dd, every line ending in LF. An
-// hour not counted is an empty field, as is the total of a day with any hour not counted; a
-// pair without a counted hour has no row.
-[[nodiscard]] std::string tableCsv(const ATRTable& table);
 
 }  // namespace ostrilo::cli

@@ -287,21 +287,21 @@ void requireYear(const CommandLine& line, const ATRTable& table, std::optional<i
 
 std::vector<std::int32_t> stationIndexes(const CommandLine& line, const ATRTable& table,
                                          std::string_view option) {
-  const std::string* names = line.value(option);
-  const std::int32_t count = table.StaCount();
-  std::vector<bool> picked(static_cast<std::size_t>(count), names == nullptr);
-  if (names != nullptr) {
-    for (const std::string_view name : splitAtCommas(*names)) {
-      const std::int32_t index = table.ulstName().Index(name);
-      if (index < 0) throw line.usage("unknown station " + inQuotes(name));
-      picked[static_cast<std::size_t>(index)] = true;
-    }
+  const std::string* list = line.value(option);
+  if (list == nullptr) return pickedStations(line, table, nullptr);
+  const std::vector<std::string_view> names = splitAtCommas(*list);
+  return pickedStations(line, table, &names);
+}
+
+std::vector<std::int32_t> pickedStations(const CommandLine& line, const ATRTable& table,
+                                         const std::vector<std::string_view>* names) {
+  try {
+    return pickStations(table, names);
+  } catch (const Error& e) {
+    // A name the table does not hold is a wrong command line, not a failed read.
+    if (e.kind() != ErrorKind::Usage) throw;
+    throw line.usage(e.description());
   }
-  std::vector<std::int32_t> indexes;
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (picked[static_cast<std::size_t>(i)]) indexes.push_back(i);
-  }
-  return indexes;
 }
 
 ListSelection dateSelection(const CommandLine& line, const ATRTable& table,

@@ -151,4 +151,9 @@ void requireYear(const CommandLine& line, const ATRTable& table, std::optional<i
                                                        const ATRTable& table,
                                                        std::string_view option = "stations");
 
+// pickStations, its unknown name a usage error of the command.
+[[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
+                                                       const ATRTable& table,
+                                                       const std::vector<std::string_view>* names);
+
 }  // namespace ostrilo::cli

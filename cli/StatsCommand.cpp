@@ -22,18 +22,8 @@ ListSelection stationSelection(const ATRTable& table, const CommandLine& line) {
   std::vector<std::string_view> names =
       commaList ? splitAtCommas(*commaList) : std::vector<std::string_view>{};
   if (single != nullptr) names.insert(names.end(), single->begin(), single->end());
-  ListSelection list;
-  const std::int32_t count = table.StaCount();
   const bool all = commaList == nullptr && single == nullptr;
-  list.selected.assign(static_cast<std::size_t>(count), all);
-  list.texts.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
-  for (const std::string_view name : names) {
-    const std::int32_t index = table.ulstName().Index(name);
-    if (index < 0) throw line.usage("unknown station " + inQuotes(name));
-    list.selected[static_cast<std::size_t>(index)] = true;
-  }
-  return list;
+  return stationList(table, pickedStations(line, table, all ? nullptr : &names));
 }
 
 void runStats(const CommandLine& line, std::ostream& out) {

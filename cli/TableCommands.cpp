@@ -3,7 +3,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
-#include "core/export/TableExports.h"
+#include "core/export/HourlyTable.h"
 #include "core/export/WorkbookWriter.h"
 #include "core/table/ATRTable.h"
 #include "core/table/DateNumber.h"
@@ -26,12 +26,11 @@ void runConvert(const CommandLine& line, std::ostream& /*out*/) {
 
 void runTable(const CommandLine& line, std::ostream& out) {
   const ATRTable table = loadTable(line);
-  // The CSV is written straight from the table: the hourly table is the one export that grows
-  // with stations x dates, and its cells as ExportTable take six times the memory.
-  const std::string* path = line.value("output");
-  if (path == nullptr || !isWorkbookPath(*path)) return writeResult(line, out, tableCsv(table));
-  writeExport(line, out, hourlyExport(table, line.names),
-              aboutTable(table, line.inputs, line.names));
+  if (const std::string* path = line.value("output")) {
+    saveHourlyTable(*path, table, line.inputs, line.names);
+  } else {
+    writeToStream(out, hourlyCsvText(table));
+  }
 }
 
 // One "name: value" line per figure, numbers plain so that scripts can read them; a table
