@@ -88,7 +88,8 @@ void refuseOutputOverInput(const Command& command, const CommandLine& line) {
   }
 }
 
-int runCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int runCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                   ReportWriter reportWriter) {
   if (args.empty()) throw UsageError("no command given");
   const std::string_view first = args.front();
   if (first == "-h" || first == "--help" || first == "help") {
@@ -102,9 +103,13 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   }
   CommandLine line = parseCommandLine(*command, args.subspan(1));
   line.report = &err;
+  line.reportWriter = reportWriter;
   if (line.helpRequested) {
     writeToStream(out, helpText(commands()));
     return kExitOk;
+  }
+  if (command->runElsewhere != nullptr && reportWriter == nullptr) {
+    return command->runElsewhere(line);
   }
   refuseOutputOverInput(*command, line);
   std::optional<StationRegister> names;
@@ -118,9 +123,10 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
 
 }  // namespace
 
-int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
+int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+           ReportWriter reportWriter) {
   try {
-    return runCommandLine(args, out, err);
+    return runCommandLine(args, out, err, reportWriter);
   } catch (const UsageError& e) {
     reportUsage(err, e.what());
     return kExitUsage;

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/CliApp.h"
 #include "core/selection/PlotSelection.h"
 
 namespace ostrilo {
@@ -91,6 +92,7 @@ struct CommandLine {
   bool helpRequested = false;
   std::ostream* report = nullptr;  // standard error: what a command tells besides its result
   const StationRegister* names = nullptr;  // --register; null without one
+  ReportWriter reportWriter = nullptr;     // as runCli was given it
 
   [[nodiscard]] const std::string* value(std::string_view longName) const;
   [[nodiscard]] const std::vector<std::string>* list(std::string_view longName) const;
@@ -106,8 +108,10 @@ struct Command {
   std::vector<OptionSpec> options;
   std::vector<std::string_view> required;  // long names of options the command cannot do without
   void (*run)(const CommandLine& line, std::ostream& out);
-  // Run by another executable beside this one, with the same arguments (see runElsewhere).
-  bool elsewhere = false;
+  // Set for a command whose work needs what the command line does not link: it runs a program
+  // beside this one with the same arguments, unless that program is the one running (it passes
+  // its writer to runCli), and answers its exit status.
+  int (*runElsewhere)(const CommandLine& line) = nullptr;
 };
 
 // Parses the arguments after the command name with CLI11 from the command's declarations.

@@ -375,6 +375,15 @@ struct UsageCase {
 
 class UsageErrorTest : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
 
+// The test program has no ostrilo-report beside it: the report is refused in one line.
+TEST_F(CliTest, ReportWithoutTheReportProgramIsAOneLineFailure) {
+  const std::string in = dir.write("w.dat", statsWeek());
+  const CliResult result = runArgs({"report", "-o", path("r.pdf"), in});
+  expectOneLineFailure(result);
+  EXPECT_NE(result.err.find("ostrilo-report\" is missing"), std::string::npos) << result.err;
+  EXPECT_FALSE(std::filesystem::exists(path("r.pdf")));
+}
+
 // A wrong command line, or a pick the table does not hold, exits 2 and writes nothing.
 TEST_P(UsageErrorTest, ExitsWithTwoNamingTheProblemAndWritesNothing) {
   Args args = GetParam().args;
