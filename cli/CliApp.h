@@ -4,10 +4,13 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostrilo {
 class ATRTable;
-}
+class StationRegister;
+struct PlotSelection;
+}  // namespace ostrilo
 
 namespace ostrilo::cli {
 
@@ -20,21 +23,27 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 // as "ostrilo-cli: <description>", a single line for every failure and usage error. Returns the
 // exit status. Outputs go through writeOutputFile, so an existing output file is left untouched
 // whenever the command fails; an output that is a count file among the inputs is refused.
-[[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err);
+//
+// `report` draws with Qt, which this library does not link: given no writer, it runs the
+// program kReportProgram from this program's folder with the same arguments and answers its
+// exit status (1 with a one-line message when the program is missing). That program passes the
+// writer that draws the PDF.
+using ReportWriter = void (*)(const std::string& path, const ATRTable& table,
+                              const PlotSelection& selection,
+                              const std::vector<std::string>& sources,
+                              const StationRegister* names);
+inline constexpr std::string_view kReportProgram = "ostrilo-report";
+[[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                         ReportWriter reportWriter = nullptr);
 
 // True when the name ends in ".cont", in any case: such a first input is a table file.
 [[nodiscard]] bool isTableFileName(std::string_view fileName);
 
-// Fills the table from the inputs in order: the first is loaded with LoadFromFile when it is a
-// table file and built with BuildTable otherwise; every further input is added with AddToTable
+// Fills the table from the inputs in order, as the main window's commands do: the first is
+// loaded with LoadTableFile when it is a table file, and the count files are read with
+// FillFromCountFiles, built into the table when the first is one of them and added otherwise
 // (runCli refuses a further input named as a table file before reading any).
 // Throws ostrilo::Error on the first input that fails. inputs must not be empty.
 void loadInputs(ATRTable& table, std::span<const std::string> inputs);
-
-// The table as CSV: the header "station,date,h00,...,h23,total", then one row per (date index,
-// station index) pair in record order, the date as yyyy-mm-dd, every line ending in LF. An
-// hour not counted is an empty field, as is the total of a day with any hour not counted; a
-// pair without a counted hour has no row.
-[[nodiscard]] std::string tableCsv(const ATRTable& table);
 
 }  // namespace ostrilo::cli

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when an include points upward: the core may include nothing from Qt or gui/, and a GUI
-# subsystem only the core, gui/toolkit/ and itself (gui/main/ wires the windows together).
+# Fails when an include points upward: the core and the command line (cli/) may include nothing
+# from Qt or gui/, and a GUI subsystem only the core, gui/toolkit/ and itself (gui/main/ wires
+# the windows together).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bad=0
@@ -8,6 +9,9 @@ report() { echo "check-layers: $1" >&2; bad=1; }
 
 while IFS= read -r hit; do report "core includes Qt or the GUI: $hit"; done < <(
   grep -rnE '#include +(<Q|<qcustomplot|"gui/)' core || true)
+# The command line starts without a windowing toolkit; its report runs ostrilo-report.
+while IFS= read -r hit; do report "cli includes Qt or the GUI: $hit"; done < <(
+  grep -rnE '#include +(<Q|<qcustomplot|"gui/)' cli || true)
 
 for dir in gui/*/; do
   sub=$(basename "$dir")

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/table/ATRTable.h"
+#include "core/table/Error.h"
 
 namespace ostrilo {
 
@@ -23,6 +24,34 @@ std::optional<std::string> CheckPlotSelection(const PlotSelection& selection) {
   if (!anySelected(selection.dates)) return kNoDatesMessage;
   if (!anySelected(selection.stations)) return kNoStationsMessage;
   return std::nullopt;
+}
+
+std::vector<std::int32_t> pickStations(const ATRTable& table,
+                                       const std::vector<std::string_view>* names) {
+  const std::int32_t count = table.StaCount();
+  std::vector<bool> picked(static_cast<std::size_t>(count), names == nullptr);
+  if (names != nullptr) {
+    for (const std::string_view name : *names) {
+      const std::int32_t index = table.ulstName().Index(name);
+      if (index < 0) throw Error(ErrorKind::Usage, "unknown station " + quoteForMessage(name));
+      picked[static_cast<std::size_t>(index)] = true;
+    }
+  }
+  std::vector<std::int32_t> indexes;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (picked[static_cast<std::size_t>(i)]) indexes.push_back(i);
+  }
+  return indexes;
+}
+
+ListSelection stationList(const ATRTable& table, std::span<const std::int32_t> selected) {
+  ListSelection list;
+  const std::int32_t count = table.StaCount();
+  list.selected.assign(static_cast<std::size_t>(count), false);
+  list.texts.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t i = 0; i < count; ++i) list.texts.push_back(table.StaNamebyIndex(i));
+  for (const std::int32_t s : selected) list.selected[static_cast<std::size_t>(s)] = true;
+  return list;
 }
 
 PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station, DateNumber day,

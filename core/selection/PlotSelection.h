@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,17 @@ inline constexpr const char* kNoStationsMessage = "You must select one or more s
 // order: what a look at a day among its neighbours plots. Dates the table lacks stay unpicked.
 [[nodiscard]] PlotSelection selectionAroundDay(const ATRTable& table, std::string_view station,
                                                DateNumber day, int reach);
+
+// The stations named, as table indexes in table order, each once; every station when names is
+// null. A name is a station's bytes exactly, blanks and commas kept. Throws Error (Usage)
+// "unknown station \"NAME\"" for the first name the table does not hold.
+[[nodiscard]] std::vector<std::int32_t> pickStations(const ATRTable& table,
+                                                     const std::vector<std::string_view>* names);
+
+// The station list as the main window fills it, item i the name of station i, with the given
+// stations selected.
+[[nodiscard]] ListSelection stationList(const ATRTable& table,
+                                        std::span<const std::int32_t> selected);
 
 // Visits the picked (date index, station index) pairs station by station, both in list order:
 // every picked date of the first picked station, then of the next. k counts the picked

@@ -34,32 +34,23 @@ TEST(CliExecutable, ExitStatusesAndStandardOutput) {
   EXPECT_EQ(runExecutable("").first, 2);
 }
 
-// The report draws its charts with widgets, so only the real program shows that it brings up
-// an application of its own on a machine without a display.
-TEST(CliExecutable, ReportHasAPagePerStationWithItsFigures) {
+// The report is drawn by ostrilo-report beside the program, which gets the same arguments; the
+// pages' figures are the core's (tests/core/report), here only that they arrive, in order.
+TEST(CliExecutable, ReportRunsTheReportProgramBesideIt) {
   const std::string pdf = ::testing::TempDir() + "cli-report.pdf";
   const auto [status, out] = runExecutable("report -o '" + pdf +
                                            "' --stations 1094,1013 '" OSTRILO_SOURCE_DIR
                                            "/tests/data/realdata/ATR20121020w3.dat'");
   ASSERT_EQ(status, 0);
+  const std::string text = runShell("pdftotext -layout '" + pdf + "' - 2>&1").second;
   // pdftotext ends every page with a form feed.
-  const auto pageText = [&](const std::string& range) {
-    return runShell("pdftotext -layout " + range + " '" + pdf + "' - 2>&1").second;
-  };
-  const std::string all = pageText("");
-  EXPECT_EQ(std::count(all.begin(), all.end(), '\f'), 2) << all;
-  const std::pair<int, const char*> pages[] = {{1, "1013"}, {2, "1094"}};
-  for (const auto& [page, station] : pages) {
-    const std::string n = std::to_string(page);
-    const std::string text = pageText("-f " + n + " -l " + n);
-    EXPECT_NE(text.find(std::string("Station ") + station), std::string::npos) << text;
-    EXPECT_NE(text.find("page " + std::to_string(page) + " of 2"), std::string::npos) << text;
-    EXPECT_NE(text.find("ADT"), std::string::npos) << text;
-  }
-  const std::string second = pageText("-f 2 -l 2");
-  EXPECT_NE(second.find("ZERO_RUN 1,"), std::string::npos) << second;
-  EXPECT_NE(second.find("ZERO_RUN: 16 zero hours"), std::string::npos) << second;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2) << text;
+  const std::size_t first = text.find("Station 1013");
+  EXPECT_NE(first, std::string::npos) << text;
+  EXPECT_GT(text.find("Station 1094"), first) << text;
+  EXPECT_NE(text.find("page 2 of 2"), std::string::npos) << text;
   std::remove(pdf.c_str());
+  EXPECT_EQ(runExecutable("report -o '" + pdf + "' --year 2012 --dates 2012-10-20 x.dat").first, 2);
 }
 
 }  // namespace

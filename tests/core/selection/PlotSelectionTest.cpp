@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/selection/PlotSelection.h"
+#include "core/table/Error.h"
 #include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {
@@ -48,6 +49,29 @@ TEST(SelectionAroundDay, PicksTheStationAndTheDatesWithinReach) {
   EXPECT_EQ(around.stations.texts, (std::vector<std::string>{"AAAA", "BBBB"}));
   EXPECT_EQ(around.dates.selected, (std::vector<bool>{false, true, true, true, true, false}));
   EXPECT_TRUE(selectionAroundDay(table, "CCCC", 0, 3).stations.picked().empty());
+}
+
+// Names in any order and more than once pick each station once, in table order; the bytes must
+// match exactly.
+TEST(PickStations, NamesBecomeIndexesInTableOrder) {
+  const ATRTable table =
+      test::tableOf(test::dayLines("0301", test::day(2005, 1, 7), test::spread(24)) +
+                    test::dayLines(" 301", test::day(2005, 1, 7), test::spread(24)) +
+                    test::dayLines("a,b ", test::day(2005, 1, 7), test::spread(24)));
+  const std::vector<std::string_view> names = {"a,b ", "0301", "a,b "};
+  EXPECT_EQ(pickStations(table, &names), (std::vector<std::int32_t>{0, 2}));
+  EXPECT_EQ(pickStations(table, nullptr), (std::vector<std::int32_t>{0, 1, 2}));
+  const std::vector<std::string_view> unknown = {"0301", "301"};
+  try {
+    static_cast<void>(pickStations(table, &unknown));
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::Usage);
+    EXPECT_EQ(e.description(), "unknown station \"301\"");
+  }
+  const ListSelection list = stationList(table, std::vector<std::int32_t>{1});
+  EXPECT_EQ(list.texts, (std::vector<std::string>{"0301", " 301", "a,b "}));
+  EXPECT_EQ(list.selected, (std::vector<bool>{false, true, false}));
 }
 
 }  // namespace

@@ -1,0 +1,323 @@
+#include "cli/Options.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <ostream>
+#include <utility>
+
+#include "cli/CliApp.h"
+#include "core/export/TableExports.h"
+#include "core/table/ATRTable.h"
+#include "core/table/CsvField.h"
+#include "core/table/DateNumber.h"
+#include "core/table/Error.h"
+#include "core/table/OutputFile.h"
+
+namespace ostrilo::cli {
+
+const std::string* CommandLine::value(std::string_view longName) const {
+  const auto found = values.find(longName);
+  return found == values.end() ? nullptr : &found->second;
+}
+
+const std::vector<std::string>* CommandLine::list(std::string_view longName) const {
+  const auto found = lists.find(longName);
+  return found == lists.end() ? nullptr : &found->second;
+}
+
+UsageError CommandLine::usage(const std::string& what) const {
+  return UsageError(command + ": " + what);
+}
+
+namespace {
+
+// The name as the user spelled it, for the message: "-o" or "--output".
+std::string spelling(const OptionSpec& option, std::span<const std::string> args) {
+  const std::string longName = "--" + std::string(option.longName);
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == longName || arg.starts_with(longName + "=")) return longName;
+    if (option.shortName != '\0' && !arg.starts_with("--") &&
+        arg.starts_with(std::string{'-', option.shortName})) {
+      return std::string{'-', option.shortName};
+    }
+  }
+  return longName;
+}
+
+// Every value an option received is kept (TakeAll); what may be given how often is checked here,
+// so that the messages stay those of the tool.
+void takeOption(CommandLine& line, const OptionSpec& option, const CLI::Option& parsed,
+                std::span<const std::string> args) {
+  if (parsed.count() == 0) return;
+  const std::vector<std::string>& results = parsed.results();
+  const std::string name(option.longName);
+  if (option.isFlag()) {
+    // CLI11 answers "true" for a flag given alone and the attached text for --flag=TEXT.
+    if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r != "true"; })) {
+      throw line.usage("option " + inQuotes(spelling(option, args)) + " takes no value");
+    }
+    if (results.size() > 1) throw line.usage("option --" + name + " given more than once");
+    line.values.emplace(name, std::string());
+    return;
+  }
+  // A word starting with '-' after the option is most likely the next option of a command line
+  // that forgot the value; such a value can still be given attached (--output=-x, -o./-x).
+  const std::string attachedNothing = "--" + name + "=";
+  const auto end = std::find(args.begin(), args.end(), "--");
+  if (std::any_of(results.begin(), results.end(), [](const auto& r) { return r.empty(); }) ||
+      std::find(args.begin(), end, attachedNothing) != end) {
+    throw line.usage("option " + inQuotes(spelling(option, args)) + " needs a value (" +
+                     std::string(option.valueName) + ")");
+  }
+  if (option.repeatable) {
+    line.lists[name] = results;
+  } else if (results.size() > 1) {
+    throw line.usage("option --" + name + " given more than once");
+  } else {
+    line.values.emplace(name, results.front());
+  }
+}
+
+// What CLI11 leaves: the inputs, options no declaration knows, and everything after "--".
+void takeRest(CommandLine& line, const std::vector<std::string>& rest) {
+  bool optionsEnded = false;
+  for (const std::string& arg : rest) {
+    if (!optionsEnded && arg == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && arg.size() >= 2 && arg[0] == '-') {
+      throw line.usage("unknown option " + inQuotes(arg));
+    } else {
+      // A lone "-" is a file name like any other; we never read standard input.
+      line.inputs.push_back(arg);
+    }
+  }
+}
+
+void checkComplete(const Command& command, const CommandLine& line) {
+  const std::string usage = "; usage: ostrilo-cli " + std::string(command.synopsis);
+  for (const std::string_view required : command.required) {
+    if (line.value(required) == nullptr) {
+      throw line.usage("missing --" + std::string(required) + usage);
+    }
+  }
+  if (line.inputs.empty()) throw line.usage("no INPUT given" + usage);
+  // Adding a table file would read its binary records as count lines; say what is wrong
+  // before anything is read.
+  for (const std::string& input : std::span(line.inputs).subspan(1)) {
+    if (isTableFileName(input)) {
+      throw line.usage(inQuotes(input) +
+                       " is a table file, and only the first INPUT may be a table file");
+    }
+  }
+}
+
+std::string optionNames(const OptionSpec& option) {
+  std::string names =
+      option.shortName == '\0' ? std::string() : std::string{'-', option.shortName} + ",";
+  return names + "--" + std::string(option.longName);
+}
+
+}  // namespace
+
+CommandLine parseCommandLine(const Command& command, std::span<const std::string> args) {
+  CommandLine line;
+  line.command = command.name;
+  line.args.assign(args.begin(), args.end());
+  CLI::App app{std::string(command.summary), std::string(command.name)};
+  app.set_help_flag();
+  app.allow_extras();
+  CLI::Option* help =
+      app.add_flag("-h,--help")->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  std::vector<CLI::Option*> parsed;
+  for (const OptionSpec& option : command.options) {
+    CLI::Option* added = option.isFlag() ? app.add_flag(optionNames(option))
+                                         : app.add_option(optionNames(option))
+                                               ->expected(0, 1)
+                                               ->type_name(std::string(option.valueName));
+    parsed.push_back(added->multi_option_policy(CLI::MultiOptionPolicy::TakeAll));
+  }
+  try {
+    app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+  } catch (const CLI::ParseError& e) {
+    throw line.usage(e.what());
+  }
+  if (help->count() > 0) {
+    line.helpRequested = true;
+    return line;
+  }
+  for (std::size_t i = 0; i < parsed.size(); ++i) {
+    takeOption(line, command.options[i], *parsed[i], args);
+  }
+  takeRest(line, app.remaining());
+  checkComplete(command, line);
+  return line;
+}
+
+namespace {
+
+void appendHelpLine(std::string& text, std::string_view names, std::string_view help) {
+  constexpr std::size_t kNameWidth = 22;
+  text += "  ";
+  text += names;
+  text.append(names.size() < kNameWidth ? kNameWidth - names.size() : 1, ' ');
+  text += help;
+  text += '\n';
+}
+
+}  // namespace
+
+std::string helpText(std::span<const Command> commands) {
+  std::string text = "Usage: ostrilo-cli COMMAND [OPTIONS] INPUT...\n\n";
+  text +=
+      "Reads hourly traffic count files (ATRyyyymmddw#.dat) and table files (*.cont) into one\n"
+      "count table. Inputs are taken in order: the first is loaded as a table file when its\n"
+      "name ends in .cont (any case) and read as a count file otherwise; every further input\n"
+      "is a count file added to the table; only the first may be a table file. Every command\n"
+      "takes --register FILE.\n\nCommands:\n";
+  for (const Command& command : commands) {
+    text += "  ostrilo-cli ";
+    text += command.synopsis;
+    text += "\n      ";
+    text += command.summary;
+    text += '\n';
+  }
+  text += "\nOptions:\n";
+  std::vector<std::string_view> listed;
+  for (const Command& command : commands) {
+    for (const OptionSpec& option : command.options) {
+      if (std::find(listed.begin(), listed.end(), option.longName) != listed.end()) continue;
+      listed.push_back(option.longName);
+      std::string names = option.shortName == '\0' ? std::string("    --")
+                                                   : std::string("-") + option.shortName + ", --";
+      names += option.longName;
+      if (!option.isFlag()) {
+        names += ' ';
+        names += option.valueName;
+      }
+      appendHelpLine(text, names, option.help);
+    }
+  }
+  appendHelpLine(text, "-h, --help", "show this help and exit");
+  appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
+  text +=
+      "\nExit status: 0 on success, 1 when an input or the register cannot be read or an\n"
+      "output cannot be written, 2 when the command line is wrong (also when it names a\n"
+      "station or date that the table does not hold, or an output that is a count file among\n"
+      "the inputs or the register).\n";
+  return text;
+}
+
+std::string inQuotes(std::string_view text) { return quoteForMessage(text); }
+
+std::string quotedName(std::string_view name) { return "\"" + escapeName(name) + "\""; }
+
+std::vector<std::string_view> splitAtCommas(std::string_view list) {
+  std::vector<std::string_view> items;
+  for (;;) {
+    const std::size_t comma = list.find(',');
+    items.push_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) return items;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+void writeToStream(std::ostream& out, std::string_view text) {
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
+  if (!out) throw Error(ErrorKind::Io, "Cannot write to standard output");
+}
+
+void writeResult(const CommandLine& line, std::ostream& out, std::string_view text) {
+  if (const std::string* path = line.value("output")) {
+    writeOutputFile(*path, text);
+  } else {
+    writeToStream(out, text);
+  }
+}
+
+void writeExport(const CommandLine& line, std::ostream& out, const TableExport& table,
+                 WorkbookAbout about) {
+  if (const std::string* path = line.value("output")) {
+    saveTableExport(*path, table, std::move(about));
+  } else {
+    writeToStream(out, buildCsvText(table.table, table.format));
+  }
+}
+
+ATRTable loadTable(const CommandLine& line) {
+  ATRTable table;
+  loadInputs(table, line.inputs);
+  return table;
+}
+
+std::optional<std::vector<std::string>> parseDays(const CommandLine& line) {
+  const std::string* list = line.value("dates");
+  if (list == nullptr) return std::nullopt;
+  std::vector<std::string> days;
+  for (const std::string_view text : splitAtCommas(*list)) {
+    const std::optional<DateNumber> date = parseIsoDate(text);
+    if (!date) throw line.usage(inQuotes(text) + " is not a date of the form yyyy-mm-dd");
+    days.push_back(isoDate(*date));
+  }
+  return days;
+}
+
+std::optional<int> parseYear(const CommandLine& line) {
+  const std::string* text = line.value("year");
+  if (text == nullptr) return std::nullopt;
+  int year = 0;
+  const auto result = std::from_chars(text->data(), text->data() + text->size(), year);
+  if (text->size() != 4 || result.ec != std::errc() || result.ptr != text->data() + 4 ||
+      year < 1000) {
+    throw line.usage(inQuotes(*text) + " is not a year (YYYY)");
+  }
+  return year;
+}
+
+void requireYear(const CommandLine& line, const ATRTable& table, std::optional<int> year) {
+  if (!year) return;
+  for (const DateNumber date : table.ulstDate().values()) {
+    if (civilFromDate(date).year == *year) return;
+  }
+  throw line.usage("the table holds no date in " + std::to_string(*year));
+}
+
+std::vector<std::int32_t> stationIndexes(const CommandLine& line, const ATRTable& table,
+                                         std::string_view option) {
+  const std::string* list = line.value(option);
+  if (list == nullptr) return pickedStations(line, table, nullptr);
+  const std::vector<std::string_view> names = splitAtCommas(*list);
+  return pickedStations(line, table, &names);
+}
+
+std::vector<std::int32_t> pickedStations(const CommandLine& line, const ATRTable& table,
+                                         const std::vector<std::string_view>* names) {
+  try {
+    return pickStations(table, names);
+  } catch (const Error& e) {
+    // A name the table does not hold is a wrong command line, not a failed read.
+    if (e.kind() != ErrorKind::Usage) throw;
+    throw line.usage(e.description());
+  }
+}
+
+ListSelection dateSelection(const CommandLine& line, const ATRTable& table,
+                            const std::optional<std::vector<std::string>>& days) {
+  ListSelection list;
+  const std::int32_t count = table.DateCount();
+  list.selected.assign(static_cast<std::size_t>(count), !days);
+  if (!days) return list;
+  std::map<std::string, std::vector<std::int32_t>, std::less<>> indexesByDay;
+  for (std::int32_t i = 0; i < count; ++i) indexesByDay[isoDate(table.DatebyIndex(i))].push_back(i);
+  for (const std::string& day : *days) {
+    const auto found = indexesByDay.find(day);
+    if (found == indexesByDay.end()) throw line.usage("unknown date " + inQuotes(day));
+    for (const std::int32_t i : found->second) list.selected[static_cast<std::size_t>(i)] = true;
+  }
+  return list;
+}
+
+}  // namespace ostrilo::cli

@@ -1,0 +1,163 @@
+#pragma once
+
+// The option layer every command shares: each option is declared once below, a command lists the
+// options it takes, and CLI11 parses them from those declarations, as the help lists them.
+//
+// Adding an option: declare it here once,
+//   inline constexpr OptionSpec kTrimOption{"trim", '\0', "PCT", "annual: leave out ..."};
+// list it in the options of each command that takes it, and read it in the command's run
+// function: line.value("trim") (null when not given), line.list("name") for a repeatable option,
+// line.flag("name") for a flag (an empty valueName).
+// Adding a command: a file cli/FooCommand.cpp defining `Command fooCommand()` (declared in
+// cli/Commands.h) with its name, synopsis, summary, options, required options and run function,
+// one line in commands() (cli/CliApp.cpp) and one in cli/CMakeLists.txt.
+
+#include <cstdint>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/CliApp.h"
+#include "core/selection/PlotSelection.h"
+
+namespace ostrilo {
+class ATRTable;
+class StationRegister;
+struct TableExport;
+struct WorkbookAbout;
+}  // namespace ostrilo
+
+namespace ostrilo::cli {
+
+// A command line that cannot be run as written. Kept apart from ostrilo::Error so that it maps
+// to its own exit status, whatever kinds the core adds later.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A command option. --help is handled before these.
+struct OptionSpec {
+  std::string_view longName;   // "output" for --output
+  char shortName;              // 'o' for -o, '\0' for none
+  std::string_view valueName;  // "FILE", for the help; empty for a flag, which takes no value
+  std::string_view help;       // what it does, for the help
+  bool repeatable = false;     // may be given more than once, each value kept
+
+  [[nodiscard]] bool isFlag() const noexcept { return valueName.empty(); }
+};
+
+inline constexpr OptionSpec kOutputOption{
+    "output", 'o', "FILE",
+    "the file to write; replaced only on success, devices and FIFOs\n"
+    "                        written into. A table written to NAME.xlsx (any case) is an\n"
+    "                        Excel workbook with an About sheet; other names get the CSV"};
+inline constexpr OptionSpec kRegisterOption{
+    "register", '\0', "FILE",
+    "a station register (CSV with a station column, optional name,\n"
+    "                        location, direction, group, ...): workbooks get the names and\n"
+    "                        descriptions beside the station; CSV files stay as they are"};
+inline constexpr OptionSpec kSeverityOption{
+    "severity", '\0', "C|W", "check: only the critical (C) or the warning (W) flags"};
+inline constexpr OptionSpec kStationsOption{
+    "stations", '\0', "NAMES",
+    "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
+inline constexpr OptionSpec kStationOption{
+    "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
+inline constexpr OptionSpec kDatesOption{
+    "dates", '\0', "DATES", "stats, report: dates as yyyy-mm-dd, comma-separated; default all"};
+inline constexpr OptionSpec kYearOption{"year", '\0', "YYYY",
+                                        "annual, factors, expand, report: only this calendar year"};
+inline constexpr OptionSpec kPeaksOption{
+    "peaks", '\0', "WINDOWS",
+    "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
+inline constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
+                                         "expand: the stations whose factors are combined"};
+inline constexpr OptionSpec kExcludeCriticalOption{
+    "exclude-critical", '\0', "", "stats: leave out the days with a critical check flag too"};
+
+// One parsed command line.
+struct CommandLine {
+  std::string command;  // its name, which every message of the command starts with
+  // By long option name; a flag given holds an empty value.
+  std::map<std::string, std::string, std::less<>> values;
+  std::map<std::string, std::vector<std::string>, std::less<>> lists;  // repeatable options
+  std::vector<std::string> inputs;
+  std::vector<std::string> args;  // as given, after the command name
+  bool helpRequested = false;
+  std::ostream* report = nullptr;  // standard error: what a command tells besides its result
+  const StationRegister* names = nullptr;  // --register; null without one
+  ReportWriter reportWriter = nullptr;     // as runCli was given it
+
+  [[nodiscard]] const std::string* value(std::string_view longName) const;
+  [[nodiscard]] const std::vector<std::string>* list(std::string_view longName) const;
+  [[nodiscard]] bool flag(std::string_view longName) const { return value(longName) != nullptr; }
+  // A usage error of this command: "<command>: <what>".
+  [[nodiscard]] UsageError usage(const std::string& what) const;
+};
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;  // the command's usage line, without the program name
+  std::string_view summary;   // what it does, for the help
+  std::vector<OptionSpec> options;
+  std::vector<std::string_view> required;  // long names of options the command cannot do without
+  void (*run)(const CommandLine& line, std::ostream& out);
+  // Set for a command whose work needs what the command line does not link: it runs a program
+  // beside this one with the same arguments, unless that program is the one running (it passes
+  // its writer to runCli), and answers its exit status.
+  int (*runElsewhere)(const CommandLine& line) = nullptr;
+};
+
+// Parses the arguments after the command name with CLI11 from the command's declarations.
+// Throws UsageError naming the command; with -h or --help anywhere, only helpRequested is set.
+[[nodiscard]] CommandLine parseCommandLine(const Command& command,
+                                           std::span<const std::string> args);
+
+// The tool's help: every command's synopsis and summary, then every option once.
+[[nodiscard]] std::string helpText(std::span<const Command> commands);
+
+// What the commands share.
+[[nodiscard]] std::string inQuotes(std::string_view text);
+[[nodiscard]] std::string quotedName(std::string_view name);
+[[nodiscard]] std::vector<std::string_view> splitAtCommas(std::string_view list);
+void writeToStream(std::ostream& out, std::string_view text);
+// Results go to the -o file when one is named (a failure keeps what was there) and to standard
+// output otherwise.
+void writeResult(const CommandLine& line, std::ostream& out, std::string_view text);
+// A table goes to the -o file, as a workbook when its name ends in .xlsx, else to standard
+// output as CSV: the CSV bytes never depend on the register, other programs read them.
+void writeExport(const CommandLine& line, std::ostream& out, const TableExport& table,
+                 WorkbookAbout about);
+
+// The table the inputs make (see loadInputs).
+[[nodiscard]] ATRTable loadTable(const CommandLine& line);
+// --dates as yyyy-mm-dd days; nothing without the option. Checked before the inputs are read,
+// so that a typo does not wait for a large table to load.
+[[nodiscard]] std::optional<std::vector<std::string>> parseDays(const CommandLine& line);
+// --year: a calendar year, checked before the inputs are read.
+[[nodiscard]] std::optional<int> parseYear(const CommandLine& line);
+// A year the table holds no date of is a typo, not a result without rows.
+void requireYear(const CommandLine& line, const ATRTable& table, std::optional<int> year);
+// The date list with the named days selected (every date without days). A day is matched by its
+// calendar date: a table file may carry a time of day in its date numbers, and the user cannot
+// name that.
+[[nodiscard]] ListSelection dateSelection(const CommandLine& line, const ATRTable& table,
+                                          const std::optional<std::vector<std::string>>& days);
+// The stations a comma-separated option names (every station when it is not given), as table
+// indexes in station order, each once.
+[[nodiscard]] std::vector<std::int32_t> stationIndexes(const CommandLine& line,
+                                                       const ATRTable& table,
+                                                       std::string_view option = "stations");
+
+// pickStations, its unknown name a usage error of the command.
+[[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
+                                                       const ATRTable& table,
+                                                       const std::vector<std::string_view>* names);
+
+}  // namespace ostrilo::cli

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "core/annual/Expansion.h"
+#include "tests/support/AnnualTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::day;
+
+// The synthetic year's worked example (two March days, 9987.02) through the one pipeline the
+// command line and the window share; the estimates keep pointing at their group after a move.
+TEST(ExpandOverGroup, CombinesTheGroupPerYearAndExpandsTheOthers) {
+  const ATRTable table = test::tableOf(
+      test::syntheticYear("SYN1") + test::dayLines("SHRT", day(2023, 3, 14), test::spread(9650)) +
+      test::dayLines("SHRT", day(2023, 3, 15), test::spread(9800)) +
+      test::dayLines("SHRT", day(2024, 3, 13), test::spread(500)));
+  const CountView view = CountView::of(table);
+  const std::int32_t group[] = {0};
+  const std::int32_t shrt[] = {1};
+  ShortCountExpansion moved = expandOverGroup(view, group, shrt, {});
+  const ShortCountExpansion expansion = std::move(moved);
+  ASSERT_EQ(expansion.groups.size(), 1u);
+  EXPECT_EQ(expansion.groups[0].year, 2023);
+  ASSERT_EQ(expansion.estimates.size(), 1u);
+  EXPECT_EQ(expansion.estimates[0].group, &expansion.groups[0]);
+  EXPECT_NEAR(*expansion.estimates[0].aadt, 9987.02, 0.005);
+
+  // A left-out day counts for the estimate no more than for the factors.
+  const DayExclusion notThe15th = [&](std::int32_t s, std::int32_t d) {
+    return s == 1 && table.DatebyIndex(d) == day(2023, 3, 15);
+  };
+  const ShortCountExpansion oneDay = expandOverGroup(view, group, shrt, notThe15th, 2023);
+  ASSERT_EQ(oneDay.estimates.size(), 1u);
+  EXPECT_EQ(oneDay.estimates[0].daysUsed, std::vector<DateNumber>{day(2023, 3, 14)});
+
+  // No group is no factors, not every station as the group.
+  const ShortCountExpansion none = expandOverGroup(view, {}, shrt, {});
+  EXPECT_TRUE(none.groups.empty());
+  EXPECT_TRUE(none.estimates.empty());
+}
+
+}  // namespace
+}  // namespace ostrilo
