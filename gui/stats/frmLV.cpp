@@ -121,7 +121,7 @@ void frmLV::ShowPeriod(const WorkbookAbout& picked, const QLocale& locale) {
   const qint64 n = picked.dateCount;
   lblPeriod->setText(QStringLiteral("%1 to %2, %3 %4")
                          .arg(day(*picked.firstDate), day(*picked.lastDate), locale.toString(n),
-                              n == 1 ? QStringLiteral("day") : QStringLiteral("days")));
+                              n == 1 ? QStringLiteral("date") : QStringLiteral("dates")));
 }
 
 void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale,

@@ -169,7 +169,7 @@ TEST_F(StatsTest, LeavesOutCriticalDaysByDefaultAndSaysWhatTheFiguresCover) {
   QTreeWidget& lv = showStats();
   frmLV& stats = *statsWindow();
   EXPECT_TRUE(stats.chkLeaveOutCritical->isChecked());
-  EXPECT_EQ(stats.lblPeriod->text(), "1/7/2005 to 1/9/2005, 3 days");
+  EXPECT_EQ(stats.lblPeriod->text(), "1/7/2005 to 1/9/2005, 3 dates");
   EXPECT_EQ(stats.lblBasis->text(), statsBasisText(true));
   EXPECT_EQ(textsOf(*lv.topLevelItem(0)),
             QStringList({"0400", "1,100", "1,000", "1,200", "100", "1,000", "1,200", "2"}));
