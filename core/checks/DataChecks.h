@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,34 +26,70 @@ enum class CheckCode : std::uint8_t {
   NightOverDay,    // 01:00 above 13:00
   CopiedDay,       // the 24 volumes of seven days earlier, or within 2 % of its total
   MissingWeekday,  // a month with no valid day of some weekday: no AADT for its year
+  Holiday,         // a counted day that the holiday calendar names
+  ClockChange,     // a spring clock-change day whose only hour not counted did not exist
+  OwnBand,         // a valid day outside 0.5-1.5 x its station's median of its weekday nearby
+  StationCeiling,  // a station-year whose median valid day exceeds its ceiling
 };
-inline constexpr int kCheckCodeCount = 9;
+inline constexpr int kCheckCodeCount = 13;
 
-// Critical: the day is left out of annual figures. Warning: the day stays and is marked.
-enum class Severity : std::uint8_t { Critical, Warning };
+// Critical: the day is left out of annual figures. Warning: the day stays and is marked. Info:
+// a fact about the day (a holiday, a clock change) that explains other figures.
+enum class Severity : std::uint8_t { Critical, Warning, Info };
 
 // "MISSING_HOURS", "ZERO_RUN", ...
 [[nodiscard]] std::string_view checkCodeName(CheckCode code);
-// Critical for MissingHours, ZeroRun and ZeroDay, Warning for every other code. MissingWeekday
-// removes no day (it only tells why an AADT is missing), so it is a warning.
+// Critical for MissingHours, ZeroRun and ZeroDay, Info for Holiday and ClockChange, Warning
+// for every other code. MissingWeekday removes no day (it only tells why an AADT is missing),
+// so it is a warning.
 [[nodiscard]] Severity severityOf(CheckCode code);
-// 'C' or 'W'.
+// 'C', 'W' or 'I'.
 [[nodiscard]] char severityLetter(Severity severity);
 
-// One finding on a station-day, or on a station's month for MissingWeekday.
+// One finding on a station-day, on a station's month for MissingWeekday, or on a station's year
+// for StationCeiling.
 struct CheckFlag {
   std::int32_t station = 0;  // index in the station list
-  std::int32_t date = -1;    // index in the date list; -1 for a flag on a whole month
-  DateNumber day = 0;        // the date; for a month flag the first day of the month
+  std::int32_t date = -1;    // index in the date list; -1 for a flag on a whole month or year
+  DateNumber day = 0;        // the date; for a month or year flag the first day of it
   CheckCode code = CheckCode::MissingHours;
   std::string detail;  // for a person: "16 zero hours from 07:00"
 
+  // True for a flag on no single day: a month's, or a year's (wholeYear).
   [[nodiscard]] bool wholeMonth() const noexcept { return date < 0; }
+  [[nodiscard]] bool wholeYear() const noexcept {
+    return date < 0 && code == CheckCode::StationCeiling;
+  }
   [[nodiscard]] Severity severity() const { return severityOf(code); }
   friend bool operator==(const CheckFlag&, const CheckFlag&) = default;
 };
 
 using CheckCounts = std::array<std::int32_t, kCheckCodeCount>;
+
+class HolidayCalendar;
+
+// A station's daily ceiling and where it comes from ("max_daily", "4 lanes x 6000").
+struct DailyCeiling {
+  std::int64_t vehicles = 0;
+  std::string source;
+};
+
+// What the checks may know beyond the counts.
+struct CheckOptions {
+  // Holidays get a HOLIDAY flag and are compared with no other day; clock changes follow the
+  // calendar's rules. None: no holiday, no clock change.
+  const HolidayCalendar* holidays = nullptr;
+  // By station index; a station without one (or past the end) gets no STATION_CEILING.
+  std::vector<std::optional<DailyCeiling>> ceilings;
+};
+
+// Days by completeness, over every station and date of the table.
+struct DayCounts {
+  std::int64_t complete = 0;    // all 24 hours counted
+  std::int64_t incomplete = 0;  // some hours counted, not all
+  std::int64_t faulty = 0;      // complete with a critical flag
+  std::int64_t warning = 0;     // with a warning flag and no critical one
+};
 
 // The flags of a whole table, as plain data a window or an export shows.
 class CheckResults {
@@ -74,20 +111,30 @@ class CheckResults {
   // Days with a critical flag, and days whose flags are all warnings (month flags not counted).
   [[nodiscard]] std::int32_t criticalDayCount() const;
   [[nodiscard]] std::int32_t warningDayCount() const;
+  [[nodiscard]] DayCounts dayCounts() const;
+  // Per record as criticalDays: true when the day is complete and has a critical flag, the
+  // days a chart marks as faults (an incomplete day is a gap, not a fault).
+  [[nodiscard]] std::vector<bool> faultyCompleteDays() const;
+  [[nodiscard]] bool isComplete(std::int32_t dateI, std::int32_t stationI) const;
+  [[nodiscard]] bool isCounted(std::int32_t dateI, std::int32_t stationI) const;
+  // The holiday calendar's name the checks ran with, "" for none.
+  [[nodiscard]] const std::string& holidayCalendar() const noexcept { return m_calendar; }
 
  private:
-  friend CheckResults RunDataChecks(const CountView& view);
+  friend CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
 
   std::vector<std::string> m_stations;
   std::vector<DateNumber> m_dates;
   std::vector<CheckFlag> m_flags;
-  std::vector<std::uint16_t> m_codes;  // per record: bit c set when code c flags the day
+  std::vector<std::uint32_t> m_codes;  // per record: bit c set when code c flags the day
+  std::vector<std::uint8_t> m_state;   // per record: 0 nothing counted, 1 partly, 2 complete
+  std::string m_calendar;
 };
 
 // Runs every check over the whole table, in time linear in its records. Throws
 // std::invalid_argument when a view's arrays are shorter than its lists need.
-[[nodiscard]] CheckResults RunDataChecks(const CountView& view);
-[[nodiscard]] CheckResults RunDataChecks(const ATRTable& table);
+[[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options = {});
+[[nodiscard]] CheckResults RunDataChecks(const ATRTable& table, const CheckOptions& options = {});
 
 // Only the critical checks, per record as CheckResults::criticalDays: for callers that need the
 // valid days without the rest of the checks.
