@@ -62,7 +62,7 @@ std::string checkCountsLine(const CheckCounts& counts) {
 
 std::string flagDateText(const CheckFlag& flag) {
   std::string text = isoDate(flag.day);
-  if (flag.wholeMonth()) text.resize(text.size() - 3);
+  if (flag.wholeMonth()) text.resize(text.size() - (flag.wholeYear() ? 6 : 3));
   return text;
 }
 

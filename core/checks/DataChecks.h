@@ -74,6 +74,15 @@ struct DailyCeiling {
   std::string source;
 };
 
+class StationRegister;
+
+// The ceilings a register gives: its max_daily column (vehicles a day), else its lanes times
+// perLane when that is given; by index of stations. A cell that is no whole number above 0
+// gives none.
+[[nodiscard]] std::vector<std::optional<DailyCeiling>> registerCeilings(
+    const StationRegister& names, std::span<const std::string> stations,
+    std::optional<std::int64_t> perLane);
+
 // What the checks may know beyond the counts.
 struct CheckOptions {
   // Holidays get a HOLIDAY flag and are compared with no other day; clock changes follow the

@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdio>
 #include <map>
 #include <tuple>
 
 #include "core/checks/CheckRules.h"
+#include "core/register/StationRegister.h"
 
 namespace ostrilo::checkrules {
 
@@ -45,8 +47,8 @@ std::string bandText(std::int32_t total, std::int64_t median2, std::size_t other
   const int to = std::min(12, date.month + 1);
   char text[200];
   std::snprintf(text, sizeof text,
-                "total %d, %.0f %% of the median %.1f of %zu other %ss in %s-%s %d", total,
-                200.0 * total / static_cast<double>(median2), median2 / 2.0, others,
+                "total %d, %.0f %% of the median %s of %zu other %ss in %s-%s %d", total,
+                200.0 * total / static_cast<double>(median2), halves(median2).c_str(), others,
                 kWeekdays[static_cast<std::size_t>(date.weekday)], kMonthAbbr[from - 1],
                 kMonthAbbr[to - 1], date.year);
   return text;
@@ -113,3 +115,50 @@ std::vector<CheckFlag> stationCeilingFlags(const DayFacts& f,
 }
 
 }  // namespace ostrilo::checkrules
+
+namespace ostrilo {
+
+namespace {
+
+std::optional<std::int64_t> wholeAbove0(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  std::int64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value <= 0) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::vector<std::optional<DailyCeiling>> registerCeilings(const StationRegister& names,
+                                                          std::span<const std::string> stations,
+                                                          std::optional<std::int64_t> perLane) {
+  std::optional<std::size_t> column;
+  for (std::size_t c = 0; c < names.extraColumns().size(); ++c) {
+    std::string header;
+    for (const char ch : names.extraColumns()[c]) {
+      if (ch != ' ') header += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+    }
+    if (header == "max_daily") column = c;
+  }
+  std::vector<std::optional<DailyCeiling>> ceilings(stations.size());
+  for (std::size_t s = 0; s < stations.size(); ++s) {
+    const StationEntry* entry = names.find(stations[s]);
+    if (entry == nullptr) continue;
+    if (column && *column < entry->extra.size()) {
+      if (const auto max = wholeAbove0(entry->extra[*column])) {
+        ceilings[s] = DailyCeiling{*max, "max_daily"};
+        continue;
+      }
+    }
+    const auto lanes = wholeAbove0(entry->lanes);
+    if (perLane && lanes) {
+      ceilings[s] = DailyCeiling{*lanes * *perLane,
+                                 std::to_string(*lanes) + " lanes x " + std::to_string(*perLane)};
+    }
+  }
+  return ceilings;
+}
+
+}  // namespace ostrilo
