@@ -5,6 +5,8 @@
 #include <tuple>
 
 #include "core/checks/CheckReport.h"
+#include "core/selection/PlotSelection.h"
+#include "core/table/ATRTable.h"
 
 namespace ostrilo {
 
@@ -87,6 +89,18 @@ std::vector<DaySpan> episodeGraphSpans(const FlagEpisode& episode) {
   const DateNumber last = episode.lastDay + kGraphMargin;
   if (last - first + 1 <= kGraphMaxDays) return {{first, last}};
   return {{first, episode.firstDay + kGraphMargin}, {episode.lastDay - kGraphMargin, last}};
+}
+
+PlotSelection selectionOverSpans(const ATRTable& table, std::string_view station,
+                                 std::span<const DaySpan> spans) {
+  PlotSelection selection = selectionAroundDay(table, station, 0, -1);  // no date yet
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    const DateNumber day = dateFromCivil(civilFromDate(table.DatebyIndex(d)));
+    selection.dates.selected[static_cast<std::size_t>(d)] =
+        std::any_of(spans.begin(), spans.end(),
+                    [&](const DaySpan& s) { return day >= s.first && day <= s.last; });
+  }
+  return selection;
 }
 
 std::string episodeDateText(const FlagEpisode& episode, DateNumber day) {

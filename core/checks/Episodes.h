@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/checks/DataChecks.h"
@@ -42,6 +43,14 @@ struct DaySpan {
   friend bool operator==(const DaySpan&, const DaySpan&) = default;
 };
 [[nodiscard]] std::vector<DaySpan> episodeGraphSpans(const FlagEpisode& episode);
+
+class ATRTable;
+struct PlotSelection;
+
+// The lists of the table with the named station picked and every date of the spans: what the
+// hourly graph of an episode plots.
+[[nodiscard]] PlotSelection selectionOverSpans(const ATRTable& table, std::string_view station,
+                                               std::span<const DaySpan> spans);
 
 // "yyyy-mm-dd", "yyyy-mm" for a month flag, "yyyy" for a year flag.
 [[nodiscard]] std::string episodeDateText(const FlagEpisode& episode, DateNumber day);
