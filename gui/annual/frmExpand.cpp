@@ -371,7 +371,9 @@ void frmExpand::fillByGroups(const SharedSnapshot& counts, const StationGroups& 
       grdGroups->setItem(r, static_cast<int>(c), item);
     }
   }
-  grdGroups->resizeColumnsToContents();
+  // A long member list would push the next group out of sight: its tooltip holds the rest.
+  for (int c = 0; c < grdGroups->columnCount(); ++c) grdGroups->setColumnWidth(c, 420);
+  grdGroups->resizeRowsToContents();
   grdGroups->show();
   lblGroup->setText(QStringLiteral("Each station expanded with its own group's factors; a cell "
                                    "whose CV exceeds %1 % is marked with the member that moves "

@@ -21,6 +21,8 @@ frmCompleteness::frmCompleteness(Toolkit& toolkit) : QWidget(nullptr), m_toolkit
   grdStations->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdStations->setSortingEnabled(false);
   grdStations->verticalHeader()->hide();
+  grdStations->verticalHeader()->setDefaultSectionSize(20);
+  grdStations->setWordWrap(false);
   cmdExportCsv = new QPushButton(QStringLiteral("Export csv file"), this);
   cmdExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
   auto* buttons = new QHBoxLayout;
