@@ -15,13 +15,14 @@ using test::DayCounts;
 
 DateNumber on(const char* iso) { return *parseIsoDate(iso); }
 
-// One station from the first date on, a day per letter: V valid, Z a zero day, M half counted,
-// '.' nothing counted.
+// One station from the first date on, a day per letter: V valid, N valid with NIGHT_OVER_DAY,
+// Z a zero day, M half counted, '.' nothing counted.
 CheckResults daysOf(const std::string& pattern, const char* first = "2023-01-01") {
   DayCounts counts({"S"}, on(first), static_cast<int>(pattern.size()));
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     const DateNumber day = on(first) + static_cast<double>(i);
     if (pattern[i] == 'V') counts.set(0, day, test::shapedDay(1000));
+    if (pattern[i] == 'N') counts.set(0, day, test::withHours(test::shapedDay(1000), 1, 1, 99));
     if (pattern[i] == 'Z') counts.set(0, day, test::Hours{});
     if (pattern[i] == 'M') counts.set(0, day, test::withHours(test::shapedDay(1000), 0, 11, -1));
   }
@@ -31,19 +32,21 @@ CheckResults daysOf(const std::string& pattern, const char* first = "2023-01-01"
 TEST(Episodes, MergeAcrossDaysWithoutDataAndEndAtAValidDay) {
   const struct {
     const char* days;
-    std::vector<std::string> episodes;  // "CODE first last days", ZERO_DAY and MISSING_HOURS
+    std::vector<std::string> episodes;  // "CODE first last days" but MISSING_WEEKDAY
   } cases[] = {
       {"ZZ.Z", {"ZERO_DAY 01 04 3"}},
       {"ZVZ", {"ZERO_DAY 01 01 1", "ZERO_DAY 03 03 1"}},
       {"ZMZ", {"ZERO_DAY 01 03 2", "MISSING_HOURS 02 02 1"}},
       {"MZ..ZM", {"MISSING_HOURS 01 06 2", "ZERO_DAY 02 05 2"}},
       {"VV", {}},
+      {"NN.N", {"NIGHT_OVER_DAY 01 04 3"}},  // a valid day with the code goes on
+      {"NVN", {"NIGHT_OVER_DAY 01 01 1", "NIGHT_OVER_DAY 03 03 1"}},
   };
   for (const auto& c : cases) {
     const CheckResults results = daysOf(c.days);
     std::vector<std::string> got;
     for (const FlagEpisode& e : mergeEpisodes(results, results.flags())) {
-      if (e.code != CheckCode::ZeroDay && e.code != CheckCode::MissingHours) continue;
+      if (e.code == CheckCode::MissingWeekday) continue;
       got.push_back(std::string(checkCodeName(e.code)) + ' ' + isoDate(e.firstDay).substr(8) + ' ' +
                     isoDate(e.lastDay).substr(8) + ' ' + std::to_string(e.days));
     }
