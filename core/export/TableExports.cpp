@@ -208,9 +208,8 @@ TableExport dailyMatrixExport(const ATRTable& table, const PlotSelection& select
   for (const std::int32_t s : selection.stations.picked()) {
     const std::string station = table.StaNamebyIndex(s);
     std::vector<ExportCell> cells{station};
-    addRegisterCells(cells, names, station);
     for (const std::int32_t d : dates) cells.push_back(figure(table.CompleteDailyVol(d, s)));
-    out.addRow(std::move(cells));
+    out.addRow(std::move(cells), entryOf(names, station));
   }
   return {std::move(out), {}, {"A day's total only when all 24 hours were counted"}};
 }

@@ -178,6 +178,7 @@ QString counted(qint64 n, const QString& one, const QString& many, const QLocale
 
 QString summaryText(const TableSummary& summary, const CheckResults& checks,
                     const QLocale& locale) {
+  const DayCounts days = checks.dayCounts();
   QString dates = counted(summary.dates, QStringLiteral("date"), QStringLiteral("dates"), locale);
   if (summary.firstDate && summary.lastDate) {
     const auto day = [&locale](DateNumber d) {
@@ -190,13 +191,13 @@ QString summaryText(const TableSummary& summary, const CheckResults& checks,
       counted(summary.stations, QStringLiteral("station"), QStringLiteral("stations"), locale),
       dates,
       counted(summary.completeDays, QStringLiteral("complete day"), QStringLiteral("complete days"),
+              locale) +
+          QStringLiteral(" (%1 with a critical fault)").arg(locale.toString(days.faulty)),
+      counted(days.incomplete, QStringLiteral("incomplete day"), QStringLiteral("incomplete days"),
               locale),
       counted(summary.hoursNotCounted, QStringLiteral("hour not counted"),
               QStringLiteral("hours not counted"), locale),
-      QStringLiteral("%1 critical, %2")
-          .arg(locale.toString(checks.criticalDayCount()),
-               counted(checks.warningDayCount(), QStringLiteral("warning day"),
-                       QStringLiteral("warning days"), locale))}
+      counted(days.warning, QStringLiteral("warning day"), QStringLiteral("warning days"), locale)}
       .join(QStringLiteral("; "));
 }
 
@@ -634,10 +635,16 @@ void frmMain::cmdDataChecksClick() {
   if (!m_checksWindow) {
     m_checksWindow = new frmDataChecks(m_toolkit);
     connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
+    connect(m_checksWindow, &frmDataChecks::episodeGraphRequested, this,
+            [this](const std::string& station, const std::vector<DaySpan>& spans) {
+              keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table,
+                                               selectionOverSpans(m_table, station, spans),
+                                               graphTypeIndex(*cmbGType), m_register.get()));
+            });
   }
   m_checksWindow->setExportAbout(
       aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
-  m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
+  m_checksWindow->ShowTable(m_table, selection, displayLocale());
   m_checksWindow->show();
   m_checksWindow->raise();
 }

@@ -114,9 +114,10 @@ TEST_F(FrmMainScaleTest, CancelBetweenFilesLeavesTheTableAndTheSummary) {
   build(sampleFile("ATR20050103w1.dat"));
   const auto* summary = child<QLabel>("lblTableSummary");
   const QString before = summary->text();
-  EXPECT_THAT(before.toStdString(), ::testing::StartsWith("12 stations; 7 dates, 1/3/2005 to "
-                                                          "1/9/2005; 84 complete days; 0 hours "
-                                                          "not counted; 0 critical"));
+  EXPECT_THAT(before.toStdString(),
+              ::testing::StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete "
+                                    "days (0 with a critical fault); 0 incomplete days; 0 hours "
+                                    "not counted; "));
   toolkit.messages.clear();
   window.setProgressDelay(std::chrono::milliseconds(0));
   QString seen;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 int main(int argc, char** argv) {
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
   for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
     QSettings::setPath(format, QSettings::UserScope, settings.path());
   }
+  QStandardPaths::setTestModeEnabled(true);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
