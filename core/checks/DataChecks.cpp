@@ -10,19 +10,23 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/checks/TmgFlags.h"
+
 namespace ostrilo {
 
 namespace {
 
 constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
     "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",   "ZERO_DAYTIME",   "DAY_BAND",
-    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY"};
+    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY", "DEVICE_PROBLEM",
+    "TMG_RESTRICTION", "DAY_OF_WEEK"};
 
 constexpr std::uint16_t bit(CheckCode code) {
   return static_cast<std::uint16_t>(1u << static_cast<unsigned>(code));
 }
-constexpr std::uint16_t kCriticalCodes =
-    bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) | bit(CheckCode::ZeroDay);
+constexpr std::uint16_t kCriticalCodes = bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) |
+                                         bit(CheckCode::ZeroDay) | bit(CheckCode::DeviceProblem);
+constexpr std::uint16_t kInfoCodes = bit(CheckCode::Restriction) | bit(CheckCode::WeekdayStated);
 
 constexpr int kZeroRunHours = 7;
 constexpr int kDaytimeFirstHour = 4;
@@ -259,10 +263,13 @@ std::string_view checkCodeName(CheckCode code) {
 }
 
 Severity severityOf(CheckCode code) {
+  if ((bit(code) & kInfoCodes) != 0) return Severity::Info;
   return (bit(code) & kCriticalCodes) != 0 ? Severity::Critical : Severity::Warning;
 }
 
-char severityLetter(Severity severity) { return severity == Severity::Critical ? 'C' : 'W'; }
+char severityLetter(Severity severity) {
+  return severity == Severity::Critical ? 'C' : severity == Severity::Warning ? 'W' : 'I';
+}
 
 std::span<const CheckFlag> CheckResults::flagsOf(std::int32_t dateI, std::int32_t stationI) const {
   if (dateI < 0 || stationI < 0 || static_cast<std::size_t>(dateI) >= m_dates.size() ||
@@ -298,7 +305,8 @@ std::int32_t CheckResults::criticalDayCount() const {
 
 std::int32_t CheckResults::warningDayCount() const {
   return static_cast<std::int32_t>(std::count_if(
-      m_codes.begin(), m_codes.end(), [](auto c) { return c != 0 && (c & kCriticalCodes) == 0; }));
+      m_codes.begin(), m_codes.end(),
+      [](auto c) { return (c & ~kInfoCodes) != 0 && (c & kCriticalCodes) == 0; }));
 }
 
 CheckResults RunDataChecks(const CountView& view) {
@@ -330,7 +338,7 @@ CheckResults RunDataChecks(const CountView& view) {
     if (mask == 0) continue;
     const auto s = static_cast<std::int32_t>(r % view.stations.size());
     const auto d = static_cast<std::size_t>(r / view.stations.size());
-    results.m_codes[r] = dayCodes(v, mask);
+    results.m_codes[r] = dayCodes(v, mask) | noteCodes(view, r);
     totals[r] = countedTotal(v, mask);
     countedInYear[static_cast<std::size_t>(s) * cal.years + cal.yearOf[d]] = true;
     if (mask == kAllHours && totals[r] > 0 && (results.m_codes[r] & kCriticalCodes) == 0) {
@@ -386,6 +394,7 @@ CheckResults RunDataChecks(const CountView& view) {
         if ((codes & bit(code)) == 0) continue;
         std::string detail = code == CheckCode::DayBand     ? std::move(*band)
                              : code == CheckCode::CopiedDay ? std::move(*copy)
+                             : isNoteCode(code)             ? noteDetail(view, r, code)
                                                             : localDetail(code, v, mask);
         results.m_flags.push_back({s, d, view.dates[d], code, std::move(detail)});
       }
@@ -401,8 +410,10 @@ std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(Coun
 std::vector<bool> criticalDays(const CountView& view) {
   std::vector<bool> days(recordCount(view));
   for (std::size_t r = 0; r < days.size(); ++r) {
-    days[r] = (dayCodes(view.volumes.data() + r * kHoursPerDay, view.counted[r] & kAllHours) &
-               kCriticalCodes) != 0;
+    const HourMask mask = view.counted[r] & kAllHours;
+    days[r] = (mask != 0 && ((dayCodes(view.volumes.data() + r * kHoursPerDay, mask) |
+                              noteCodes(view, r)) &
+                             kCriticalCodes) != 0);
   }
   return days;
 }

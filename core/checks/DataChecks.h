@@ -25,18 +25,22 @@ enum class CheckCode : std::uint8_t {
   NightOverDay,    // 01:00 above 13:00
   CopiedDay,       // the 24 volumes of seven days earlier, or within 2 % of its total
   MissingWeekday,  // a month with no valid day of some weekday: no AADT for its year
+  DeviceProblem,   // a TMG record's restriction 2: the counting device failed or overflowed
+  Restriction,     // a TMG record's restriction 1, 3, 4 or 5 (construction, weather)
+  WeekdayStated,   // a TMG record's day of the week contradicts its date
 };
-inline constexpr int kCheckCodeCount = 9;
+inline constexpr int kCheckCodeCount = 12;
 
 // Critical: the day is left out of annual figures. Warning: the day stays and is marked.
-enum class Severity : std::uint8_t { Critical, Warning };
+// Info: what the source said about the day, for a person to know.
+enum class Severity : std::uint8_t { Critical, Warning, Info };
 
 // "MISSING_HOURS", "ZERO_RUN", ...
 [[nodiscard]] std::string_view checkCodeName(CheckCode code);
 // Critical for MissingHours, ZeroRun and ZeroDay, Warning for every other code. MissingWeekday
 // removes no day (it only tells why an AADT is missing), so it is a warning.
 [[nodiscard]] Severity severityOf(CheckCode code);
-// 'C' or 'W'.
+// 'C', 'W' or 'I'.
 [[nodiscard]] char severityLetter(Severity severity);
 
 // One finding on a station-day, or on a station's month for MissingWeekday.
