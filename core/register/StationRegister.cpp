@@ -177,7 +177,9 @@ StationRegister StationRegister::parse(std::string_view text, std::string_view f
   StationRegister reg;
   std::vector<Field> fields;
   for (const std::string& title : header.fields) {
-    const std::string key = lowerAscii(trimBlanks(title));
+    std::string key = lowerAscii(trimBlanks(title));
+    if (key == "lat") key = "latitude";  // the short names GIS tools write
+    if (key == "lon") key = "longitude";
     const auto known = std::find(kKnownColumns.begin(), kKnownColumns.end(), key);
     if (known == kKnownColumns.end()) {
       fields.push_back(Field::Extra);
