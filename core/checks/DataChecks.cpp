@@ -17,9 +17,9 @@ namespace ostrilo {
 namespace {
 
 constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
-    "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",   "ZERO_DAYTIME",   "DAY_BAND",
-    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY", "DEVICE_PROBLEM",
-    "TMG_RESTRICTION", "DAY_OF_WEEK"};
+    "MISSING_HOURS",   "ZERO_RUN",       "ZERO_DAY",        "ZERO_DAYTIME",
+    "DAY_BAND",        "REPEATED",       "NIGHT_OVER_DAY",  "COPIED_DAY",
+    "MISSING_WEEKDAY", "DEVICE_PROBLEM", "TMG_RESTRICTION", "DAY_OF_WEEK"};
 
 constexpr std::uint16_t bit(CheckCode code) {
   return static_cast<std::uint16_t>(1u << static_cast<unsigned>(code));
@@ -304,9 +304,9 @@ std::int32_t CheckResults::criticalDayCount() const {
 }
 
 std::int32_t CheckResults::warningDayCount() const {
-  return static_cast<std::int32_t>(std::count_if(
-      m_codes.begin(), m_codes.end(),
-      [](auto c) { return (c & ~kInfoCodes) != 0 && (c & kCriticalCodes) == 0; }));
+  return static_cast<std::int32_t>(std::count_if(m_codes.begin(), m_codes.end(), [](auto c) {
+    return (c & ~kInfoCodes) != 0 && (c & kCriticalCodes) == 0;
+  }));
 }
 
 CheckResults RunDataChecks(const CountView& view) {
@@ -411,9 +411,9 @@ std::vector<bool> criticalDays(const CountView& view) {
   std::vector<bool> days(recordCount(view));
   for (std::size_t r = 0; r < days.size(); ++r) {
     const HourMask mask = view.counted[r] & kAllHours;
-    days[r] = (mask != 0 && ((dayCodes(view.volumes.data() + r * kHoursPerDay, mask) |
-                              noteCodes(view, r)) &
-                             kCriticalCodes) != 0);
+    days[r] = (mask != 0 &&
+               ((dayCodes(view.volumes.data() + r * kHoursPerDay, mask) | noteCodes(view, r)) &
+                kCriticalCodes) != 0);
   }
   return days;
 }

@@ -44,8 +44,9 @@ std::string noteDetail(const CountView& view, std::size_t record, CheckCode code
   if (note == nullptr) return {};
   if (code == CheckCode::WeekdayStated) {
     const DateNumber date = view.dates[record / view.stations.size()];
-    return std::string("the record says ") + kDays.at(static_cast<std::size_t>(note->statedWeekday - 1)) +
-           ", the date is a " + kDays.at(static_cast<std::size_t>(weekday(date) - 1));
+    return std::string("the record says ") +
+           kDays.at(static_cast<std::size_t>(note->statedWeekday - 1)) + ", the date is a " +
+           kDays.at(static_cast<std::size_t>(weekday(date) - 1));
   }
   return "restriction " + std::to_string(note->restriction) + ": " +
          kRestrictions.at(static_cast<std::size_t>(note->restriction));

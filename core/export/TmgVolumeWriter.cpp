@@ -39,7 +39,8 @@ std::string lower(std::string s) {
 }
 
 bool allOf(std::string_view s, int (*is)(int)) {
-  return std::all_of(s.begin(), s.end(), [is](char c) { return is(static_cast<unsigned char>(c)) != 0; });
+  return std::all_of(s.begin(), s.end(),
+                     [is](char c) { return is(static_cast<unsigned char>(c)) != 0; });
 }
 
 std::string leftFill(std::string s, std::size_t width, char fill) {
@@ -47,7 +48,8 @@ std::string leftFill(std::string s, std::size_t width, char fill) {
 }
 
 // A register column beyond the known ones, by its header without regard to case.
-std::string extraCell(const StationRegister& reg, const StationEntry& entry, std::string_view column) {
+std::string extraCell(const StationRegister& reg, const StationEntry& entry,
+                      std::string_view column) {
   const auto& names = reg.extraColumns();
   for (std::size_t k = 0; k < names.size() && k < entry.extra.size(); ++k) {
     if (lower(trim(names[k])) == column) return trim(entry.extra[k]);
@@ -79,7 +81,10 @@ TmgKey keyOf(const StationRegister& reg, std::string_view station, TmgFormat for
              extraCell(reg, *entry, "lane")};
   if (key.lane.empty()) key.lane = "0";
   const auto check = [&](const std::string& value, bool ok, const char* what) {
-    if (!ok) refuse(ErrorKind::Conversion, station, "the register's " + std::string(what) + " " + quoteForMessage(value) + " does not fit a TMG record");
+    if (!ok)
+      refuse(ErrorKind::Conversion, station,
+             "the register's " + std::string(what) + " " + quoteForMessage(value) +
+                 " does not fit a TMG record");
   };
   check(key.state, key.state.size() <= 2 && allOf(key.state, isdigit), "state");
   check(key.fclass, key.fclass.size() <= 2 && allOf(key.fclass, isalnum), "fclass");
@@ -109,8 +114,8 @@ void appendRecord(std::string& out, const TmgKey& key, TmgFormat format, DateNum
   const CivilDate civil = civilFromDate(date);
   const bool pipe = format == TmgFormat::Pipe;
   const std::string sep = pipe ? "|" : "";
-  const std::string year = format == TmgFormat::Tmg2001 ? twoDigits(civil.year % 100)
-                                                        : std::to_string(civil.year);
+  const std::string year =
+      format == TmgFormat::Tmg2001 ? twoDigits(civil.year % 100) : std::to_string(civil.year);
   out += "3" + sep + key.state + sep + key.fclass + sep + key.id + sep + key.direction + sep +
          key.lane + sep + year + sep + twoDigits(civil.month) + sep + twoDigits(civil.day) + sep +
          std::to_string(weekday(date));
@@ -123,8 +128,8 @@ void appendRecord(std::string& out, const TmgKey& key, TmgFormat format, DateNum
 }
 
 void checkYear(int year, TmgFormat format, DateNumber date) {
-  const bool fits = format == TmgFormat::Tmg2001 ? year >= 1970 && year <= 2069
-                                                 : year >= 1000 && year <= 9999;
+  const bool fits =
+      format == TmgFormat::Tmg2001 ? year >= 1970 && year <= 2069 : year >= 1000 && year <= 9999;
   if (!fits) {
     throw Error(ErrorKind::Overflow, "TMG export: the date " + isoDate(date) +
                                          " lies outside the years the layout can write");
@@ -162,15 +167,21 @@ std::string tmgVolumeText(const ATRTable& table, const StationRegister& stations
       const DateNumber date = table.DatebyIndex(d);
       if (!key) {
         key = keyOf(stations, name, format);
-        const auto [at, fresh] = keyOwner.emplace(std::tuple(key->id, key->direction, key->lane), name);
+        const auto [at, fresh] =
+            keyOwner.emplace(std::tuple(key->id, key->direction, key->lane), name);
         if (!fresh) {
-          refuse(ErrorKind::Conversion, name, "the register gives it the same tmg_station, direction and lane as station " + escapeName(at->second));
+          refuse(ErrorKind::Conversion, name,
+                 "the register gives it the same tmg_station, direction and lane as station " +
+                     escapeName(at->second));
         }
       }
       checkYear(civilFromDate(date).year, format, date);
-      const std::size_t r = stationCount * static_cast<std::size_t>(d) + static_cast<std::size_t>(s);
+      const std::size_t r =
+          stationCount * static_cast<std::size_t>(d) + static_cast<std::size_t>(s);
       const DayNote* note = table.dayNotes().find(name, date);
-      const int restriction = critical[r] ? 2 : note != nullptr && note->restriction != 2 ? note->restriction : 0;
+      const int restriction = critical[r]                                 ? 2
+                              : note != nullptr && note->restriction != 2 ? note->restriction
+                                                                          : 0;
       appendRecord(out, *key, format, date, table.VolArrByIndex(d, s), counted, restriction);
     }
   }

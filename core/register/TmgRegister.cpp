@@ -46,20 +46,27 @@ std::string tmgRegisterCsv(std::span<const std::string> paths, bool sumLanes) {
     if (!isTmgFile(path)) continue;
     std::vector<TmgVolumeRecord> records;
     bool singleLanes = false;
-    readTmgFile(path, fileLabel(path),
-                {[&](const TmgVolumeRecord& r) {
-                   singleLanes = singleLanes || r.lane != 0;
-                   records.push_back(r);
-                 },
-                 [&](const TmgStationRecord& s) { places.emplace(std::pair(s.station, s.direction), s); }});
+    readTmgFile(
+        path, fileLabel(path),
+        {[&](const TmgVolumeRecord& r) {
+           singleLanes = singleLanes || r.lane != 0;
+           records.push_back(r);
+         },
+         [&](const TmgStationRecord& s) { places.emplace(std::pair(s.station, s.direction), s); }});
     for (const TmgVolumeRecord& r : records) {
       const bool laned = singleLanes && !sumLanes;
       const std::string name =
           tmgStationName(r.station, r.direction, laned ? std::optional(r.lane) : std::nullopt);
       if (rows.contains(name)) continue;
       order.push_back(name);
-      rows[name] = {r.state, r.fclass, r.station, std::to_string(r.direction),
-                    laned ? std::to_string(r.lane) : "", {}, {}, {}};
+      rows[name] = {r.state,
+                    r.fclass,
+                    r.station,
+                    std::to_string(r.direction),
+                    laned ? std::to_string(r.lane) : "",
+                    {},
+                    {},
+                    {}};
     }
   }
   for (const auto& [key, s] : places) {
@@ -74,8 +81,8 @@ std::string tmgRegisterCsv(std::span<const std::string> paths, bool sumLanes) {
     if (named) continue;
     const std::string name = tmgStationName(s.station, s.direction, std::nullopt);
     order.push_back(name);
-    rows[name] = {s.state, s.fclass, s.station, std::to_string(s.direction), "", s.latitude,
-                  s.longitude, s.location};
+    rows[name] = {s.state, s.fclass,   s.station,   std::to_string(s.direction),
+                  "",      s.latitude, s.longitude, s.location};
   }
   std::string csv = "station,state,fclass,tmg_station,direction,lane,latitude,longitude,location\n";
   for (const std::string& name : order) {

@@ -102,8 +102,7 @@ class FileTable {
   }
 
   // A whole day of which the hours in mask were counted.
-  void addDay(DateNumber date, std::string_view name, const HourlyVolumes& volumes,
-              HourMask mask) {
+  void addDay(DateNumber date, std::string_view name, const HourlyVolumes& volumes, HourMask mask) {
     const std::size_t record = recordOf(date, name);
     overlay(volumes.data(), mask, &vol[record * kHoursPerDay], counted[record]);
   }

@@ -122,7 +122,7 @@ class ATRTable {
   [[nodiscard]] std::size_t checkedRecord(std::int32_t dateI, std::int32_t nameI) const;
   void fillFromCountFile(bool add);
   [[nodiscard]] std::vector<TmgTableDay> readTmgInto(detail::FileTable& file,
-                                                            const std::string& label) const;
+                                                     const std::string& label) const;
   void mergeFile(detail::FileTable& file, const std::string& label);
 
   NameList m_names;

@@ -14,8 +14,8 @@ namespace ostrilo {
 // day of the week it states where that contradicts the date. A table keeps these in memory for
 // the checks only; a table file does not carry them.
 struct DayNote {
-  int restriction = 0;     // 0 none, 1-5 as the TMG lists them (2: counting-device problem)
-  int statedWeekday = 0;   // 1 = Sunday .. 7 = Saturday when it contradicts the date, else 0
+  int restriction = 0;    // 0 none, 1-5 as the TMG lists them (2: counting-device problem)
+  int statedWeekday = 0;  // 1 = Sunday .. 7 = Saturday when it contradicts the date, else 0
   friend bool operator==(const DayNote&, const DayNote&) = default;
 };
 

@@ -76,11 +76,12 @@ std::vector<TmgTableDay> readTmgDays(const std::string& path, std::string_view f
                                      const TmgOptions& options) {
   std::vector<TmgVolumeRecord> records;
   bool singleLanes = false;
-  readTmgFile(path, fileLabel, {[&](const TmgVolumeRecord& r) {
-                                  singleLanes = singleLanes || r.lane != 0;
-                                  records.push_back(r);
-                                },
-                                {}});
+  readTmgFile(path, fileLabel,
+              {[&](const TmgVolumeRecord& r) {
+                 singleLanes = singleLanes || r.lane != 0;
+                 records.push_back(r);
+               },
+               {}});
   if (options.sumLanes) return sumLanes(records, fileLabel);
   std::vector<TmgTableDay> days;
   days.reserve(records.size());

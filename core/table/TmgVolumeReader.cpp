@@ -37,9 +37,9 @@ FixedLayout fixedLayout(std::size_t length, std::size_t yearWidth) {
   FixedLayout layout{length, {}};
   const std::size_t y = 14;
   const std::size_t m = y + yearWidth;
-  const std::array<Span, kFirstHour> head{Span{1, 1}, {2, 2}, {4, 2},    {6, 6},     {12, 1},
-                                          {13, 1},    {y, yearWidth},    {m, 2},     {m + 2, 2},
-                                          {m + 4, 1}};
+  const std::array<Span, kFirstHour> head{Span{1, 1}, {2, 2},    {4, 2},         {6, 6},
+                                          {12, 1},    {13, 1},   {y, yearWidth}, {m, 2},
+                                          {m + 2, 2}, {m + 4, 1}};
   std::copy(head.begin(), head.end(), layout.spans.begin());
   for (int h = 0; h < kHoursPerDay; ++h) {
     layout.spans[kFirstHour + h] = {m + 5 + 5 * static_cast<std::size_t>(h), 5};
@@ -55,10 +55,9 @@ std::string hourName(int h) { return (h < 10 ? "hour_0" : "hour_") + std::to_str
 
 const std::array<std::string, kFieldCount>& pipeNames() {
   static const std::array<std::string, kFieldCount> names = [] {
-    std::array<std::string, kFieldCount> n{"record_type", "state_code",   "f_system",
-                                           "station_id",  "travel_dir",   "travel_lane",
-                                           "year_record", "month_record", "day_record",
-                                           "day_of_week"};
+    std::array<std::string, kFieldCount> n{
+        "record_type", "state_code",  "f_system",     "station_id", "travel_dir",
+        "travel_lane", "year_record", "month_record", "day_record", "day_of_week"};
     for (int h = 0; h < kHoursPerDay; ++h) n[kFirstHour + h] = hourName(h);
     n[kRestriction] = "restrictions";
     return n;
@@ -102,23 +101,23 @@ std::vector<std::string_view> splitPipes(std::string_view line) {
 struct RecordText {
   std::string_view label;
   std::size_t line = 0;
-  const FixedLayout* fixed = nullptr;          // columns of a fixed record
+  const FixedLayout* fixed = nullptr;           // columns of a fixed record
   const std::vector<int>* pipeIndex = nullptr;  // field number of each field in a pipe record
   std::array<std::optional<std::string_view>, kFieldCount> text;
 
   [[nodiscard]] std::string describe(int f) const {
     static const std::array<const char*, kFirstHour> names{
-        "record type", "state",  "functional class", "station id", "direction",
-        "lane",        "year",   "month",            "day",        "day of week"};
-    const std::string name = f < kFirstHour      ? names[static_cast<std::size_t>(f)]
+        "record type", "state", "functional class", "station id", "direction", "lane", "year",
+        "month",       "day",   "day of week"};
+    const std::string name = f < kFirstHour     ? names[static_cast<std::size_t>(f)]
                              : f < kRestriction ? "hour " + hourName(f - kFirstHour).substr(5)
-                                                 : "restrictions";
+                                                : "restrictions";
     if (fixed != nullptr) {
       const Span s = fixed->spans[static_cast<std::size_t>(f)];
       return name + " (column" +
-             (s.width == 1 ? " " + std::to_string(s.first)
-                           : "s " + std::to_string(s.first) + "-" +
-                                 std::to_string(s.first + s.width - 1)) +
+             (s.width == 1
+                  ? " " + std::to_string(s.first)
+                  : "s " + std::to_string(s.first) + "-" + std::to_string(s.first + s.width - 1)) +
              ")";
     }
     const int at = pipeIndex != nullptr ? (*pipeIndex)[static_cast<std::size_t>(f)] : f;
@@ -164,9 +163,11 @@ TmgVolumeRecord parseVolume(const RecordText& r) {
   rec.state = (state < 10 ? "0" : "") + std::to_string(state);
   rec.fclass = std::string(trimBlanks(r.get(kFClass)));
   const std::string_view id = trimBlanks(r.get(kStation));
-  if (id.empty() || id.size() > 20 ||
-      !std::all_of(id.begin(), id.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); })) {
-    r.refuse(ErrorKind::Conversion, kStation, r.get(kStation), "is not a station id (letters and digits)");
+  if (id.empty() || id.size() > 20 || !std::all_of(id.begin(), id.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c));
+      })) {
+    r.refuse(ErrorKind::Conversion, kStation, r.get(kStation),
+             "is not a station id (letters and digits)");
   }
   rec.station = std::string(id);
   rec.direction = r.digits(kDir, 1);
@@ -177,8 +178,8 @@ TmgVolumeRecord parseVolume(const RecordText& r) {
   const int month = r.digits(kMonth, 2);
   const int day = r.digits(kDay, 2);
   if (!isValidCivilDate(year, month, day)) {
-    const std::string shown = std::string(yearText) + "-" + std::string(r.get(kMonth)) + "-" +
-                              std::string(r.get(kDay));
+    const std::string shown =
+        std::string(yearText) + "-" + std::string(r.get(kMonth)) + "-" + std::string(r.get(kDay));
     r.refuse(ErrorKind::Conversion, kDay, shown, "is not a valid date (year-month-day)");
   }
   rec.date = dateFromCivil({year, month, day});
@@ -245,7 +246,8 @@ std::optional<double> decimalDegrees(std::string_view text) {
 // Reads the lines of one file: fixed records, or a pipe file with or without its header.
 class TmgLineParser {
  public:
-  TmgLineParser(std::string_view label, const TmgVisitors& visit) : m_label(label), m_visit(visit) {}
+  TmgLineParser(std::string_view label, const TmgVisitors& visit)
+      : m_label(label), m_visit(visit) {}
 
   void operator()(std::string_view line, std::size_t lineNo) {
     if (trimBlanks(line).empty()) return;
@@ -272,9 +274,9 @@ class TmgLineParser {
                                 : line.size() == 141 ? &kLayout2001
                                                      : nullptr;
     if (layout == nullptr) {
-      throw Error(ErrorKind::Conversion,
-                  std::string(m_label) + ", line " + std::to_string(lineNo) + ", record length: " +
-                      std::to_string(line.size()) + " columns; a volume record has 141 or 143");
+      throw Error(ErrorKind::Conversion, std::string(m_label) + ", line " + std::to_string(lineNo) +
+                                             ", record length: " + std::to_string(line.size()) +
+                                             " columns; a volume record has 141 or 143");
     }
     RecordText r{m_label, lineNo, layout, nullptr, {}};
     for (int f = 0; f < kFieldCount; ++f) {
@@ -299,7 +301,8 @@ class TmgLineParser {
       const std::string name = lower(fields[k]);
       const auto& names = pipeNames();
       const auto known = std::find(names.begin(), names.end(), name);
-      if (known != names.end()) m_index[static_cast<std::size_t>(known - names.begin())] = static_cast<int>(k);
+      if (known != names.end())
+        m_index[static_cast<std::size_t>(known - names.begin())] = static_cast<int>(k);
       if (name == "station_location") m_location = static_cast<int>(k);
       if (name == "latitude") m_latitude = static_cast<int>(k);
       if (name == "longitude") m_longitude = static_cast<int>(k);
@@ -310,8 +313,13 @@ class TmgLineParser {
   void pipeLine(std::string_view line, std::size_t lineNo) {
     const auto fields = splitPipes(line);
     const bool header = !m_index.empty();
-    const auto field = [&](int k) { return k >= 0 && static_cast<std::size_t>(k) < fields.size() ? fields[static_cast<std::size_t>(k)] : std::string_view{}; };
-    const std::string_view type = header && m_index[kType] < 0 ? "3" : field(header ? m_index[kType] : 0);
+    const auto field = [&](int k) {
+      return k >= 0 && static_cast<std::size_t>(k) < fields.size()
+                 ? fields[static_cast<std::size_t>(k)]
+                 : std::string_view{};
+    };
+    const std::string_view type =
+        header && m_index[kType] < 0 ? "3" : field(header ? m_index[kType] : 0);
     if (type == "S" && header) {
       if (m_visit.station) m_visit.station(pipeStation(fields, field));
       return;
@@ -319,26 +327,29 @@ class TmgLineParser {
     if (type != "3") return;
     const std::size_t want = header ? m_headerFields : kFieldCount;
     if (fields.size() != want) {
-      throw Error(ErrorKind::Conversion, std::string(m_label) + ", line " + std::to_string(lineNo) +
-                                             ", record length: " + std::to_string(fields.size()) +
-                                             " fields; " + (header ? "the header has " : "the layout has ") +
-                                             std::to_string(want));
+      throw Error(ErrorKind::Conversion,
+                  std::string(m_label) + ", line " + std::to_string(lineNo) +
+                      ", record length: " + std::to_string(fields.size()) + " fields; " +
+                      (header ? "the header has " : "the layout has ") + std::to_string(want));
     }
     RecordText r{m_label, lineNo, nullptr, header ? &m_index : nullptr, {}};
     for (int f = 0; f < kFieldCount; ++f) {
       const int at = header ? m_index[static_cast<std::size_t>(f)] : f;
       if (at >= 0) {
         r.text[static_cast<std::size_t>(f)] = fields[static_cast<std::size_t>(at)];
-      } else if (f == kStation || f == kDir || f == kYear || f == kMonth || f == kDay || (f >= kFirstHour && f < kRestriction)) {
-        throw Error(ErrorKind::Conversion, std::string(m_label) + ", line " + std::to_string(m_headerLine) +
-                                               ", header: it has no column " + pipeNames()[static_cast<std::size_t>(f)]);
+      } else if (f == kStation || f == kDir || f == kYear || f == kMonth || f == kDay ||
+                 (f >= kFirstHour && f < kRestriction)) {
+        throw Error(ErrorKind::Conversion,
+                    std::string(m_label) + ", line " + std::to_string(m_headerLine) +
+                        ", header: it has no column " + pipeNames()[static_cast<std::size_t>(f)]);
       }
     }
     m_visit.volume(parseVolume(r));
   }
 
   template <typename FieldOf>
-  TmgStationRecord pipeStation(const std::vector<std::string_view>& fields, const FieldOf& field) const {
+  TmgStationRecord pipeStation(const std::vector<std::string_view>& fields,
+                               const FieldOf& field) const {
     static_cast<void>(fields);
     TmgStationRecord s;
     s.state = std::string(field(m_index[kState]));

@@ -20,11 +20,11 @@ namespace ostrilo {
 
 // One "3" record as the file states it.
 struct TmgVolumeRecord {
-  std::string state;     // FIPS code, two digits
-  std::string fclass;    // functional class, as written (e.g. "1U" or "11")
-  std::string station;   // station id, as written (six characters in the fixed layouts)
-  int direction = 0;     // 0-9
-  int lane = 0;          // 0: all lanes of the direction
+  std::string state;    // FIPS code, two digits
+  std::string fclass;   // functional class, as written (e.g. "1U" or "11")
+  std::string station;  // station id, as written (six characters in the fixed layouts)
+  int direction = 0;    // 0-9
+  int lane = 0;         // 0: all lanes of the direction
   DateNumber date = 0;
   int statedWeekday = 0;  // 1 = Sunday .. 7 = Saturday; 0 where a pipe file leaves it out
   std::array<std::int32_t, kHoursPerDay> volumes{};  // 0 where not counted
