@@ -177,7 +177,8 @@ TmgVolumeRecord parseVolume(const RecordText& r) {
   if (yearText.size() <= 2) year += year < 70 ? 2000 : 1900;
   const int month = r.digits(kMonth, 2);
   const int day = r.digits(kDay, 2);
-  if (!isValidCivilDate(year, month, day)) {
+  // Years before 1000 would leave the range a table file holds.
+  if (year < 1000 || !isValidCivilDate(year, month, day)) {
     const std::string shown =
         std::string(yearText) + "-" + std::string(r.get(kMonth)) + "-" + std::string(r.get(kDay));
     r.refuse(ErrorKind::Conversion, kDay, shown, "is not a valid date (year-month-day)");
