@@ -94,7 +94,8 @@ class Writer {
     sqlite3_reset(s);
   }
   void bind(sqlite3_stmt* s, int k, std::string_view v) {
-    check(sqlite3_bind_text(s, k, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT));
+    // Every value outlives the step it is bound for (run() binds and steps in one call).
+    check(sqlite3_bind_text(s, k, v.data(), static_cast<int>(v.size()), SQLITE_STATIC));
   }
   void bind(sqlite3_stmt* s, int k, const std::string& v) { bind(s, k, std::string_view(v)); }
   void bind(sqlite3_stmt* s, int k, std::int64_t v) { check(sqlite3_bind_int64(s, k, v)); }
@@ -239,10 +240,13 @@ void writeAnnual(Writer& w, const std::vector<StationYear>& rows) {
   }
   w.exec(create + ", PRIMARY KEY (station, year));");
   const Stmt s = w.prepare(insert + ");");
+  // The texts stay until the step, which reads them where they are bound.
+  std::vector<std::string> texts(t.columns.size());
   for (std::size_t r = 0; r < t.rowCount(); ++r) {
     for (std::size_t c = 0; c < t.columns.size(); ++c) {
       const int k = static_cast<int>(c) + 1;
-      const std::string text = cellText(t.cell(r, c), t.columns[c]);
+      std::string& text = texts[c];
+      text = cellText(t.cell(r, c), t.columns[c]);
       if (text.empty()) {
         w.bind(s.get(), k, nullptr);
       } else if (t.columns[c].kind == ColumnKind::Text) {
@@ -269,6 +273,8 @@ void writeSqliteDatabase(const std::string& path, const ATRTable& table,
   const std::vector<StationYear> annual = ComputeAnnualFigures(view, options);
 
   Writer w(path);
+  // A failure discards the whole database anyway: no rollback journal to keep.
+  w.exec("PRAGMA journal_mode = OFF;");
   w.exec("BEGIN;");
   writeStations(w, table, stations);
   w.exec(kSchema);
