@@ -10,5 +10,6 @@ bash "$root/tools/setup.sh"
 cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DOSTRILO_FUZZ=ON -DOSTRILO_FUZZ_SECONDS="$seconds" \
   -DOSTRILO_BENCH=OFF -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" > /dev/null
-cmake --build "$root/build-fuzz" --target BuildTableFuzz LoadTableFuzz TableSequenceFuzz RegisterFuzz
-ctest --test-dir "$root/build-fuzz" -L fuzz -j 4 --output-on-failure
+cmake --build "$root/build-fuzz" --target BuildTableFuzz LoadTableFuzz TableSequenceFuzz RegisterFuzz \
+  TmgReaderFuzz
+ctest --test-dir "$root/build-fuzz" -L fuzz -j 5 --output-on-failure

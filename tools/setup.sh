@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-qpa-plugins libqcustomplot-dev libqcustomplot2.1-qt6 libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libxlsxwriter-dev libcli11-dev unzip poppler-utils
+  libxlsxwriter-dev libcli11-dev libsqlite3-dev unzip poppler-utils
   clang clang-format libclang-rt-14-dev
   xvfb xauth fonts-dejavu-core
 )

@@ -3,6 +3,7 @@
 #include <set>
 #include <utility>
 
+#include "core/checks/TmgFlags.h"
 #include "core/table/CsvField.h"
 
 namespace ostrilo {
@@ -58,6 +59,9 @@ std::string checkCountsLine(const CheckCounts& counts) {
   std::int64_t total = 0;
   std::string parts;
   for (int k = 0; k < kCheckCodeCount; ++k) {
+    // The codes of TMG files' notes appear only where they flag something, so that the line
+    // stays as scripts know it for count files.
+    if (isNoteCode(static_cast<CheckCode>(k)) && counts[static_cast<std::size_t>(k)] == 0) continue;
     total += counts[static_cast<std::size_t>(k)];
     parts += k == 0 ? "" : ", ";
     parts += checkCodeName(static_cast<CheckCode>(k));

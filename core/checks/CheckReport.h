@@ -23,7 +23,8 @@ struct FlagFilter {
                                                  const FlagFilter& filter);
 
 [[nodiscard]] CheckCounts countByCode(std::span<const CheckFlag> flags);
-// "12 flags: MISSING_HOURS 3, ZERO_RUN 7, ..." with every code, in CheckCode order.
+// "12 flags: MISSING_HOURS 3, ZERO_RUN 7, ..." with every code, in CheckCode order; the codes
+// of TMG notes (DEVICE_PROBLEM, TMG_RESTRICTION, DAY_OF_WEEK) only where they flag a day.
 [[nodiscard]] std::string checkCountsLine(const CheckCounts& counts);
 
 // "yyyy-mm-dd", "yyyy-mm" for a month flag, "yyyy" for a year flag.

@@ -12,6 +12,7 @@
 
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/CheckRules.h"
+#include "core/checks/TmgFlags.h"
 #include "core/checks/YearChecks.h"
 
 namespace ostrilo {
@@ -19,17 +20,18 @@ namespace ostrilo {
 namespace {
 
 constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
-    "MISSING_HOURS",   "ZERO_RUN",        "ZERO_DAY",       "ZERO_DAYTIME",
-    "DAY_BAND",        "REPEATED",        "NIGHT_OVER_DAY", "COPIED_DAY",
-    "MISSING_WEEKDAY", "HOLIDAY",         "CLOCK_CHANGE",   "OWN_BAND",
-    "STATION_CEILING", "DIRECTION_SPLIT", "MADT_YEAR",      "AADT_YEAR"};
+    "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",        "ZERO_DAYTIME",    "DAY_BAND",
+    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY",      "MISSING_WEEKDAY", "HOLIDAY",
+    "CLOCK_CHANGE",  "OWN_BAND",       "STATION_CEILING", "DIRECTION_SPLIT", "MADT_YEAR",
+    "AADT_YEAR",     "DEVICE_PROBLEM", "TMG_RESTRICTION", "DAY_OF_WEEK"};
 
 constexpr std::uint32_t bit(CheckCode code) { return 1u << static_cast<unsigned>(code); }
 // DirectionSplit and MadtYear are critical only in their listing: no day carries their bit.
 constexpr std::uint32_t kListedCritical = bit(CheckCode::DirectionSplit) | bit(CheckCode::MadtYear);
-constexpr std::uint32_t kCriticalCodes =
-    bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) | bit(CheckCode::ZeroDay);
-constexpr std::uint32_t kInfoCodes = bit(CheckCode::Holiday) | bit(CheckCode::ClockChange);
+constexpr std::uint32_t kCriticalCodes = bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) |
+                                         bit(CheckCode::ZeroDay) | bit(CheckCode::DeviceProblem);
+constexpr std::uint32_t kInfoCodes = bit(CheckCode::Holiday) | bit(CheckCode::ClockChange) |
+                                     bit(CheckCode::Restriction) | bit(CheckCode::WeekdayStated);
 constexpr std::uint32_t kWarningCodes = ~(kCriticalCodes | kInfoCodes);
 
 constexpr int kZeroRunHours = 7;
@@ -304,7 +306,7 @@ std::vector<bool> CheckResults::criticalDays() const {
 
 std::int32_t CheckResults::criticalDayCount() const {
   return static_cast<std::int32_t>(std::count_if(
-      m_codes.begin(), m_codes.end(), [](std::uint16_t c) { return (c & kCriticalCodes) != 0; }));
+      m_codes.begin(), m_codes.end(), [](std::uint32_t c) { return (c & kCriticalCodes) != 0; }));
 }
 
 std::int32_t CheckResults::warningDayCount() const {
@@ -462,7 +464,7 @@ void addDayFlags(std::vector<CheckFlag>& flags, std::uint32_t& codes, const DayC
             checkrules::clockChangeDetail(c.options.holidays->skippedHour(date.day).value_or(2));
         break;
       default:
-        detail = localDetail(code, v, mask);
+        detail = isNoteCode(code) ? noteDetail(c.view, r, code) : localDetail(code, v, mask);
     }
     flags.push_back({s, d, date.day, code, std::move(detail)});
   }
@@ -495,7 +497,7 @@ CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
     if (mask == 0) continue;
     const std::size_t s = r % view.stations.size();
     const std::size_t d = r / view.stations.size();
-    std::uint32_t codes = dayCodes(v, mask);
+    std::uint32_t codes = dayCodes(v, mask) | noteCodes(view, r);
     if ((codes & bit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
         checkrules::onlySkippedHourMissing(mask, options.holidays->skippedHour(view.dates[d]))) {
       codes = (codes & ~bit(CheckCode::MissingHours)) | bit(CheckCode::ClockChange);
@@ -557,8 +559,10 @@ std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(Coun
 std::vector<bool> criticalDays(const CountView& view) {
   std::vector<bool> days(recordCount(view));
   for (std::size_t r = 0; r < days.size(); ++r) {
-    days[r] = (dayCodes(view.volumes.data() + r * kHoursPerDay, view.counted[r] & kAllHours) &
-               kCriticalCodes) != 0;
+    const HourMask mask = view.counted[r] & kAllHours;
+    days[r] = (mask != 0 &&
+               ((dayCodes(view.volumes.data() + r * kHoursPerDay, mask) | noteCodes(view, r)) &
+                kCriticalCodes) != 0);
   }
   return days;
 }

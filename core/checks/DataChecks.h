@@ -35,11 +35,15 @@ enum class CheckCode : std::uint8_t {
   DirectionSplit,  // a valid road day whose directions split further than 60/40
   MadtYear,        // a month's MADT more than 20 % off the same month of the year before
   AadtYear,        // a year's AADT off the year before by more than the share set
+  DeviceProblem,   // a TMG record's restriction 2: the counting device failed or overflowed
+  Restriction,     // a TMG record's restriction 1, 3, 4 or 5 (construction, weather)
+  WeekdayStated,   // a TMG record's day of the week contradicts its date
 };
-inline constexpr int kCheckCodeCount = 16;
+inline constexpr int kCheckCodeCount = 19;
 
 // Critical: the day is left out of annual figures. Warning: the day stays and is marked. Info:
-// a fact about the day (a holiday, a clock change) that explains other figures.
+// a fact about the day (a holiday, a clock change, what a TMG source said of it) that explains
+// other figures.
 enum class Severity : std::uint8_t { Critical, Warning, Info };
 
 // "MISSING_HOURS", "ZERO_RUN", ...

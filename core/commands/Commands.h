@@ -27,8 +27,14 @@ using FileProgress = std::function<bool(std::size_t fileNumber, std::size_t file
 // them all; in the order given. All or nothing over the whole list: when a file fails, or the
 // progress asks to stop, the table stays exactly as it was. Answers false when stopped. An empty
 // list changes nothing.
+// The files may be count files or TMG volume files, each recognised by its content; sumLanes
+// adds the lanes of a TMG file's direction into one station.
+struct FillOptions {
+  bool sumLanes = false;
+};
 [[nodiscard]] bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths,
-                                      FillMode mode, const FileProgress& progress = {});
+                                      FillMode mode, const FileProgress& progress = {},
+                                      const FillOptions& options = {});
 
 // The lines of the count files that are not blank (the half-day lines a fill reads), for
 // telling the user what was read. A file that cannot be read counts as none.

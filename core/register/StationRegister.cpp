@@ -203,7 +203,9 @@ void chooseNameColumn(Header& header) {
 Header readHeader(const Record& record, std::string_view fileLabel) {
   Header header;
   for (const std::string& title : record.fields) {
-    const std::string key = lowerAscii(trimBlanks(title));
+    std::string key = lowerAscii(trimBlanks(title));
+    if (key == "lat") key = "latitude";  // the short names GIS tools write
+    if (key == "lon") key = "longitude";
     const auto known = std::find(kKnownColumns.begin(), kKnownColumns.end(), key);
     if (known == kKnownColumns.end()) {
       header.fields.push_back(Field::Extra);

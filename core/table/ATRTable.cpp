@@ -11,6 +11,7 @@
 #include "core/table/Error.h"
 #include "core/table/OutputFile.h"
 #include "core/table/TableFile.h"
+#include "core/table/TmgVolumeReader.h"
 
 namespace ostrilo {
 
@@ -37,10 +38,22 @@ std::int32_t dailyTotal(const std::int16_t* hours) {
   return std::accumulate(hours, hours + kHoursPerDay, std::int32_t{0});
 }
 
-// Copies a record's counted halves over another's; the uncounted half keeps what it held.
+// Copies a record's counted hours over another's; an hour not counted keeps what it held.
 void overlay(const std::int16_t* from, HourMask fromMask, std::int16_t* to, HourMask& toMask) {
-  if ((fromMask & kFirstHalf) != 0) std::copy_n(from, 12, to);
-  if ((fromMask & kSecondHalf) != 0) std::copy_n(from + 12, 12, to + 12);
+  if ((fromMask & kFirstHalf) == kFirstHalf) {
+    std::copy_n(from, 12, to);
+  } else {
+    for (int h = 0; h < 12; ++h) {
+      if ((fromMask >> h & 1u) != 0) to[h] = from[h];
+    }
+  }
+  if ((fromMask & kSecondHalf) == kSecondHalf) {
+    std::copy_n(from + 12, 12, to + 12);
+  } else {
+    for (int h = 12; h < kHoursPerDay; ++h) {
+      if ((fromMask >> h & 1u) != 0) to[h] = from[h];
+    }
+  }
   toMask |= fromMask;
 }
 
@@ -80,33 +93,17 @@ class FileTable {
   std::vector<HourMask> counted;
 
   void add(const CountLine& line) {
-    if (m_date < 0 || line.date != m_lastDate) {
-      m_lastDate = line.date;
-      m_date = dateIndex(line.date);
-      if (m_date < 0) {
-        dates.Add(line.date);
-        m_date = dates.Count() - 1;
-        rememberDate(line.date, m_date);
-        checkPairs();
-        resize(stride, static_cast<std::size_t>(dates.Count()));
-      }
-    }
-    if (m_name < 0 || line.name != names.at(m_name)) {
-      m_name = names.Index(line.name);
-      if (m_name < 0) {
-        names.Add(std::string(line.name));
-        m_name = names.Count() - 1;
-        checkPairs();
-        if (static_cast<std::size_t>(m_name) >= stride) {
-          resize(std::max<std::size_t>(2 * stride, 8), static_cast<std::size_t>(dates.Count()));
-        }
-      }
-    }
-    const std::size_t record = stride * static_cast<std::size_t>(m_date) + m_name;
+    const std::size_t record = recordOf(line.date, line.name);
     std::copy(line.volumes.begin(), line.volumes.end(),
               vol.begin() +
                   static_cast<std::ptrdiff_t>(record * kHoursPerDay + (line.firstHalf ? 0 : 12)));
     counted[record] |= line.firstHalf ? kFirstHalf : kSecondHalf;
+  }
+
+  // A whole day of which the hours in mask were counted.
+  void addDay(DateNumber date, std::string_view name, const HourlyVolumes& volumes, HourMask mask) {
+    const std::size_t record = recordOf(date, name);
+    overlay(volumes.data(), mask, &vol[record * kHoursPerDay], counted[record]);
   }
 
   // Closes the gaps that a stride wider than the station count left, in place, and appends the
@@ -130,6 +127,32 @@ class FileTable {
   }
 
  private:
+  std::size_t recordOf(DateNumber date, std::string_view name) {
+    if (m_date < 0 || date != m_lastDate) {
+      m_lastDate = date;
+      m_date = dateIndex(date);
+      if (m_date < 0) {
+        dates.Add(date);
+        m_date = dates.Count() - 1;
+        rememberDate(date, m_date);
+        checkPairs();
+        resize(stride, static_cast<std::size_t>(dates.Count()));
+      }
+    }
+    if (m_name < 0 || name != names.at(m_name)) {
+      m_name = names.Index(name);
+      if (m_name < 0) {
+        names.Add(std::string(name));
+        m_name = names.Count() - 1;
+        checkPairs();
+        if (static_cast<std::size_t>(m_name) >= stride) {
+          resize(std::max<std::size_t>(2 * stride, 8), static_cast<std::size_t>(dates.Count()));
+        }
+      }
+    }
+    return stride * static_cast<std::size_t>(m_date) + static_cast<std::size_t>(m_name);
+  }
+
   void checkPairs() const {
     if (std::int64_t{names.Count()} * dates.Count() > kMaxPairs) {
       throw tooLarge(m_label, names.Count(), dates.Count());
@@ -287,9 +310,20 @@ bool ATRTable::AddToTable() {
 void ATRTable::fillFromCountFile(bool add) {
   const std::string label = fileLabel(m_inFile);
   detail::FileTable file(label);
-  readCountFile(m_inFile, label, [&](const CountLine& line) { file.add(line); });
+  std::vector<TmgTableDay> tmgDays;
+  if (isTmgFile(m_inFile)) {
+    tmgDays = readTmgInto(file, label);
+  } else {
+    readCountFile(m_inFile, label, [&](const CountLine& line) { file.add(line); });
+  }
+  // The days a TMG file holds replace the notes of those days, an empty note included.
+  DayNotes notes = add ? m_notes : DayNotes();
+  for (const TmgTableDay& day : tmgDays) {
+    notes.set(day.name, day.date, {day.restriction, day.statedWeekday});
+  }
   if (add) {
     mergeFile(file, label);
+    m_notes = std::move(notes);
     return;
   }
   // A new table takes the file's layout over as it is.
@@ -308,6 +342,16 @@ void ATRTable::fillFromCountFile(bool add) {
   m_counted = std::move(file.counted);
   m_dailyVol = std::move(totals);
   m_lngLast = static_cast<std::int32_t>(m_counted.size() - 1);
+  m_notes = std::move(notes);
+}
+
+std::vector<TmgTableDay> ATRTable::readTmgInto(detail::FileTable& file,
+                                               const std::string& label) const {
+  std::vector<TmgTableDay> days = readTmgDays(m_inFile, label, {m_sumLanes});
+  // A record without a counted hour says nothing about its day.
+  std::erase_if(days, [](const TmgTableDay& day) { return day.counted == 0; });
+  for (const TmgTableDay& day : days) file.addDay(day.date, day.name, day.volumes, day.counted);
+  return days;
 }
 
 void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
@@ -423,6 +467,7 @@ void ATRTable::LoadFromFile(const std::string& fileName) {
   m_counted = std::move(content.counted);
   m_dailyVol = std::move(totals);
   m_lngLast = pairs - 1;
+  m_notes.clear();
 }
 
 }  // namespace ostrilo

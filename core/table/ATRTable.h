@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/table/DateNumber.h"
+#include "core/table/DayNotes.h"
 #include "core/table/Error.h"
 #include "core/table/UniqueList.h"
 
@@ -26,6 +27,7 @@ inline constexpr HourMask kAllHours = 0xFFFFFFu;
 namespace detail {
 class FileTable;
 }
+struct TmgTableDay;
 
 // What a record costs in memory: 24 volumes, its daily total and its counted-hours mask.
 inline constexpr std::int64_t kTableRecordBytes = kHoursPerDay * 2 + 4 + 4;
@@ -56,6 +58,14 @@ class ATRTable {
   // The count file that BuildTable and AddToTable read.
   [[nodiscard]] const std::string& inFile() const noexcept { return m_inFile; }
   void setInFile(std::string fileName) { m_inFile = std::move(fileName); }
+  // BuildTable and AddToTable take TMG volume files as well as count files, told apart by
+  // their content. With sumLanes, a TMG file's lanes of a direction become one station.
+  [[nodiscard]] bool sumLanes() const noexcept { return m_sumLanes; }
+  void setSumLanes(bool sum) noexcept { m_sumLanes = sum; }
+  // What TMG files said about their days beyond the volumes (restrictions, a contradicting day
+  // of the week), for the checks. Kept in memory only: a table file does not hold them, so
+  // LoadFromFile clears them; a file's days replace the notes of those days.
+  [[nodiscard]] const DayNotes& dayNotes() const noexcept { return m_notes; }
 
   // lngLast + 1: the records the table holds. BuildTable and AddToTable keep one spare all-zero
   // record after the last pair; LoadFromFile does not count it.
@@ -111,6 +121,8 @@ class ATRTable {
  private:
   [[nodiscard]] std::size_t checkedRecord(std::int32_t dateI, std::int32_t nameI) const;
   void fillFromCountFile(bool add);
+  [[nodiscard]] std::vector<TmgTableDay> readTmgInto(detail::FileTable& file,
+                                                     const std::string& label) const;
   void mergeFile(detail::FileTable& file, const std::string& label);
 
   NameList m_names;
@@ -120,6 +132,8 @@ class ATRTable {
   std::vector<std::int32_t> m_dailyVol;  // one per record 0..lngLast
   std::int32_t m_lngLast = -1;
   std::string m_inFile = "ATRtest.dat";
+  DayNotes m_notes;
+  bool m_sumLanes = false;
 };
 
 }  // namespace ostrilo

@@ -265,11 +265,12 @@ std::string readWholeFile(const std::string& path) {
 
 namespace {
 
-// Cuts text into lines as it arrives and parses each at once.
+// Cuts text into lines as it arrives and hands each, with its 1-based number, to onLine at once.
+template <typename OnLine>
 class LineFeeder {
  public:
-  LineFeeder(std::string_view fileLabel, const CountLineVisitor& visit)
-      : m_label(fileLabel), m_visit(visit) {}
+  LineFeeder(std::string_view fileLabel, const OnLine& onLine)
+      : m_label(fileLabel), m_onLine(onLine) {}
 
   // Parses the complete lines at the front of data and answers the bytes they took. With
   // atEnd, data ends the file, so its rest is the last line.
@@ -316,26 +317,18 @@ class LineFeeder {
   void line(std::string_view text) {
     if (text.size() > kMaxLineBytes) tooLong();
     ++m_lineNo;
-    if (!isBlank(text)) m_visit(parseLine(text, m_label, m_lineNo, m_cache));
+    m_onLine(text, m_lineNo);
   }
 
   std::string_view m_label;
-  const CountLineVisitor& m_visit;
-  DateCache m_cache;
+  const OnLine& m_onLine;
   std::size_t m_lineNo = 0;
 };
 
-}  // namespace
-
-void parseCountText(std::string_view text, std::string_view fileLabel,
-                    const CountLineVisitor& visit) {
-  LineFeeder(fileLabel, visit).feed(text, true);
-}
-
-void readCountFile(const std::string& path, std::string_view fileLabel,
-                   const CountLineVisitor& visit) {
+template <typename OnLine>
+void readLines(const std::string& path, std::string_view fileLabel, const OnLine& onLine) {
   const FileDescriptor fd(openRegularFile(path));
-  LineFeeder feeder(fileLabel, visit);
+  LineFeeder<OnLine> feeder(fileLabel, onLine);
   // Several longest lines fit, so a line never waits for room.
   constexpr std::size_t kBlock = 4 * kMaxLineBytes;
   const auto buffer = std::make_unique<char[]>(kBlock);
@@ -354,6 +347,42 @@ void readCountFile(const std::string& path, std::string_view fileLabel,
     // What is held is one unfinished line, perhaps with the CR of its line end.
     if (held - (held > 0 && buffer[held - 1] == '\r' ? 1 : 0) > kMaxLineBytes) feeder.tooLong();
   }
+}
+
+// The count-file parser on each line that is not blank.
+class CountLineParser {
+ public:
+  CountLineParser(std::string_view fileLabel, const CountLineVisitor& visit)
+      : m_label(fileLabel), m_visit(visit) {}
+  void operator()(std::string_view text, std::size_t lineNo) const {
+    if (!isBlank(text)) m_visit(parseLine(text, m_label, lineNo, m_cache));
+  }
+
+ private:
+  std::string_view m_label;
+  const CountLineVisitor& m_visit;
+  mutable DateCache m_cache;
+};
+
+}  // namespace
+
+void parseCountText(std::string_view text, std::string_view fileLabel,
+                    const CountLineVisitor& visit) {
+  const CountLineParser parser(fileLabel, visit);
+  LineFeeder<CountLineParser>(fileLabel, parser).feed(text, true);
+}
+
+void readCountFile(const std::string& path, std::string_view fileLabel,
+                   const CountLineVisitor& visit) {
+  readLines(path, fileLabel, CountLineParser(fileLabel, visit));
+}
+
+void forEachLine(std::string_view text, std::string_view fileLabel, const LineVisitor& visit) {
+  LineFeeder<LineVisitor>(fileLabel, visit).feed(text, true);
+}
+
+void readFileLines(const std::string& path, std::string_view fileLabel, const LineVisitor& visit) {
+  readLines(path, fileLabel, visit);
 }
 
 std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {

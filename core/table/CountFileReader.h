@@ -46,6 +46,13 @@ void parseCountText(std::string_view text, std::string_view fileLabel,
 void readCountFile(const std::string& path, std::string_view fileLabel,
                    const CountLineVisitor& visit);
 
+// Every line of a text or a file, blank ones included, with its 1-based number; lines end as
+// count-file lines do and are bounded by kMaxLineBytes likewise. The line lives only during the
+// call. For the other line-based inputs.
+using LineVisitor = std::function<void(std::string_view line, std::size_t lineNo)>;
+void forEachLine(std::string_view text, std::string_view fileLabel, const LineVisitor& visit);
+void readFileLines(const std::string& path, std::string_view fileLabel, const LineVisitor& visit);
+
 // All lines of a count file's text at once; the result's names point into text.
 [[nodiscard]] std::vector<CountLine> parseCountFile(std::string_view text,
                                                     std::string_view fileLabel);

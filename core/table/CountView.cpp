@@ -4,7 +4,7 @@ namespace ostrilo {
 
 CountView CountView::of(const ATRTable& table) {
   return {table.ulstName().values(), table.ulstDate().values(), table.volumeArray(),
-          table.countedArray()};
+          table.countedArray(), table.dayNotes().empty() ? nullptr : &table.dayNotes()};
 }
 
 HourMask CountView::countedHours(std::int32_t date, std::int32_t station) const {

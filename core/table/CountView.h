@@ -18,6 +18,8 @@ struct CountView {
   std::span<const DateNumber> dates;
   std::span<const std::int16_t> volumes;
   std::span<const HourMask> counted;
+  // What TMG files said about some days (ATRTable::dayNotes()); null: nothing.
+  const DayNotes* notes = nullptr;
 
   [[nodiscard]] static CountView of(const ATRTable& table);
 

@@ -536,7 +536,8 @@ PlotSelection frmMain::listSelection() const { return selectionFromLists(*lstSta
 
 void frmMain::cmdATRBrowseClick() {
   const FileDialogSettings settings{QStringLiteral("Select a ATRyyyymmdds#.dat file"),
-                                    QStringLiteral("All files (*.*)|*.*|ATR*.dat files|ATR*.dat"),
+                                    QStringLiteral("All files (*.*)|*.*|ATR*.dat files|ATR*.dat|"
+                                                   "TMG volume files|*.vol;*.VOL"),
                                     2,
                                     QStringLiteral("dat"),
                                     kOpenFlags,

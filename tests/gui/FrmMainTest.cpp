@@ -178,7 +178,8 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
   } dialogs[] = {
       {window.cmdATRBrowse,
        Kind::OpenMany,
-       {"Select a ATRyyyymmdds#.dat file", "All files (*.*)|*.*|ATR*.dat files|ATR*.dat", 2, "dat",
+       {"Select a ATRyyyymmdds#.dat file",
+        "All files (*.*)|*.*|ATR*.dat files|ATR*.dat|TMG volume files|*.vol;*.VOL", 2, "dat",
         0x9004, ""}},
       {window.cmdLdBrowse,
        Kind::Open,

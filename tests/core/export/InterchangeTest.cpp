@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/annual/AnnualFigures.h"
+#include "core/commands/Commands.h"
+#include "core/export/GeoJson.h"
+#include "core/export/SqliteExport.h"
+#include "core/register/StationRegister.h"
+#include "tests/support/TableTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::ScratchDir;
+
+// The first column of every row a query answers, as text.
+std::vector<std::string> query(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  EXPECT_EQ(sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  std::vector<std::string> rows;
+  const auto collect = [](void* out, int, char** values, char**) {
+    static_cast<std::vector<std::string>*>(out)->push_back(values[0] != nullptr ? values[0]
+                                                                                : "NULL");
+    return 0;
+  };
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), collect, &rows, nullptr), SQLITE_OK)
+      << sqlite3_errmsg(db);
+  sqlite3_close(db);
+  return rows;
+}
+
+using Rows = std::vector<std::string>;
+
+// 0301 counted in full on the 17th and in the morning of the 18th, 0302 a day of zeros.
+TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
+  const ScratchDir dir;
+  const std::vector<std::string> files{dir.write(
+      "ATR.dat", test::countFile({test::countLine('1', "041717", "0301", test::rising(1)),
+                                  test::countLine('2', "041717", "0301", test::rising(13)),
+                                  test::countLine('1', "041817", "0301", test::rising(100, 0)),
+                                  test::countLine('1', "041717", "0302", test::rising(0, 0)),
+                                  test::countLine('2', "041717", "0302", test::rising(0, 0))}))};
+  ATRTable table;
+  ASSERT_TRUE(FillFromCountFiles(table, files, FillMode::Build));
+  const StationRegister reg = StationRegister::parse(
+      "station,name,location,zone\n0301,Main St,\"north; WGS84 52.5 13.25\",A\n", "r.csv");
+  const std::string db = dir.file("out.db");
+  writeSqliteDatabase(db, table, &reg);
+
+  EXPECT_EQ(query(db,
+                  "select type || ' ' || name from sqlite_master where name not like "
+                  "'sqlite_%' order by name"),
+            (Rows{"table annual", "view daily_complete", "table days", "table flags",
+                  "index flags_station_date", "table hours", "table stations"}));
+  EXPECT_EQ(query(db, "select sum(volume) from hours"), Rows{"1500"});  // 300 + 12 x 100 + 0
+  EXPECT_EQ(query(db,
+                  "select date || ' ' || total || ' ' || counted_hours || ' ' || complete || "
+                  "valid from days where station = '0301' order by date"),
+            (Rows{"2017-04-17 300 24 11", "2017-04-18 1200 12 00"}));
+  EXPECT_EQ(query(db, "select station || ' ' || valid from daily_complete order by station"),
+            (Rows{"0301 1", "0302 0"}));
+  EXPECT_EQ(query(db,
+                  "select name || ' ' || latitude || ' ' || longitude || ' ' || zone from "
+                  "stations where id = '0301'"),
+            Rows{"Main St 52.5 13.25 A"});
+  EXPECT_EQ(query(db,
+                  "select code || ' ' || severity || ' ' || date from flags where station = "
+                  "'0302' group by code order by code"),
+            (Rows{"MISSING_WEEKDAY W 2017-04", "ZERO_DAY C 2017-04-17"}));
+  EXPECT_EQ(query(db,
+                  "select station || ' ' || year || ' ' || valid_days from annual "
+                  "order by station"),
+            (Rows{"0301 2017 1", "0302 2017 0"}));
+  EXPECT_EQ(query(db, "pragma integrity_check"), Rows{"ok"});
+}
+
+// The real year with its register: every counted hour in the database, and a point per station.
+TEST(Berlin2023, SqliteDatabaseAndStationsOnAMap) {
+  const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
+  }
+  std::sort(files.begin(), files.end());
+  const ATRTable table = test::tableOfFiles(folder, files);
+  const StationRegister reg = StationRegister::load(folder + "/stations.csv");
+  std::int64_t counted = 0;
+  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
+    for (std::int32_t s = 0; s < table.StaCount(); ++s) {
+      const HourlyVolumes v = table.VolArrByIndex(d, s);
+      for (int h = 0; h < kHoursPerDay; ++h) {
+        if ((table.CountedHours(d, s) >> h & 1u) != 0) counted += v[static_cast<std::size_t>(h)];
+      }
+    }
+  }
+  const ScratchDir dir;
+  writeSqliteDatabase(dir.file("berlin.db"), table, &reg);
+  EXPECT_EQ(query(dir.file("berlin.db"), "select sum(volume) from hours"),
+            Rows{std::to_string(counted)});
+  EXPECT_EQ(query(dir.file("berlin.db"), "select count(*) from days where complete"),
+            Rows{"44500"});
+
+  const AnnualGeoJson json = annualGeoJson(ComputeAnnualFigures(CountView::of(table), {}), reg);
+  EXPECT_TRUE(json.withoutPoint.empty());
+  std::size_t points = 0;
+  for (std::size_t at = 0; (at = json.text.find("\"Point\"", at)) != std::string::npos; ++at) {
+    ++points;
+  }
+  EXPECT_EQ(points, static_cast<std::size_t>(table.StaCount()));
+  EXPECT_NE(json.text.find("\"coordinates\":[13.192578,52.433868]},\"properties\":{\"station\":"
+                           "\"B001\",\"year\":2023,"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrilo

@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/checks/DataChecks.h"
+#include "core/commands/Commands.h"
+#include "core/table/TmgVolumeReader.h"
+#include "tests/support/TableTestSupport.h"
+
+namespace ostrilo {
+namespace {
+
+using test::ScratchDir;
+
+enum class Layout { Columns143, Columns141, PipeHeader, PipePlain };
+using Hours = std::array<std::optional<int>, 24>;
+
+// A record as another program would write it: blank-padded volumes, its own header order.
+std::string record(Layout layout, const char* id, int dir, int lane, int day, int dow,
+                   const Hours& hours, int restriction = 0) {
+  char head[64];
+  const bool pipe = layout == Layout::PipeHeader || layout == Layout::PipePlain;
+  if (pipe) {
+    std::snprintf(head, sizeof head, "3|27|1U|%s|%d|%d|2017|4|%d|%d", id, dir, lane, day, dow);
+  } else {
+    std::snprintf(
+        head, sizeof head,
+        layout == Layout::Columns143 ? "3271U%s%d%d2017%02d%02d%d" : "3271U%s%d%d17%02d%02d%d", id,
+        dir, lane, 4, day, dow);
+  }
+  std::string line = head;
+  if (layout == Layout::PipeHeader) line += "|" + std::to_string(restriction) + "|60";
+  for (const auto& h : hours) {
+    char field[16];
+    std::snprintf(field, sizeof field, pipe ? "|%d" : "%5d", h.value_or(0));
+    line += h ? field : pipe ? "|" : "     ";
+  }
+  if (layout != Layout::PipeHeader) line += (pipe ? "|" : "") + std::to_string(restriction);
+  return line + "\r\n";
+}
+
+std::string header(Layout layout) {
+  if (layout != Layout::PipeHeader) return "";
+  std::string h =
+      "Record_Type|State_Code|F_System|Station_Id|Travel_Dir|Travel_Lane|Year_Record|"
+      "Month_Record|Day_Record|Day_of_Week|Restrictions|Time_Increment";
+  for (int i = 0; i < 24; ++i) h += (i < 10 ? "|Hour_0" : "|Hour_") + std::to_string(i);
+  return h + "\n";
+}
+
+int volume(int s, int d, int h) { return (s * 977 + d * 131 + h * 57) % 3000; }
+
+struct LayoutCase {
+  const char* name;
+  Layout layout;
+};
+
+class TmgMonth : public ::testing::TestWithParam<LayoutCase> {};
+
+// April 2017 (the 1st a Saturday) for two stations, the afternoon of the 10th of one not
+// counted; the same counts as count files give the same table under the TMG names.
+TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFiles) {
+  const Layout layout = GetParam().layout;
+  std::string counts;
+  std::string tmg = header(layout);
+  const char* ids[] = {"000301", "000302"};
+  const char* names[] = {"0301", "0302"};
+  for (int d = 1; d <= 30; ++d) {
+    for (int s = 0; s < 2; ++s) {
+      Hours hours;
+      test::Twelve first{};
+      test::Twelve second{};
+      for (int h = 0; h < 24; ++h) {
+        (h < 12 ? first : second)[static_cast<std::size_t>(h % 12)] = volume(s, d, h);
+        if (!(s == 1 && d == 10 && h >= 12)) hours[static_cast<std::size_t>(h)] = volume(s, d, h);
+      }
+      char mmddyy[8];
+      std::snprintf(mmddyy, sizeof mmddyy, "04%02d17", d);
+      counts += test::countLine('1', mmddyy, names[s], first) + "\r\n";
+      if (!(s == 1 && d == 10)) counts += test::countLine('2', mmddyy, names[s], second) + "\r\n";
+      tmg += record(layout, ids[s], 7 - 4 * s, 0, d, (5 + d) % 7 + 1, hours);
+    }
+  }
+  const ScratchDir dir;
+  const std::vector<std::string> countFiles{dir.write("ATR.dat", counts)};
+  const std::vector<std::string> tmgFiles{dir.write("april.vol", tmg)};
+  ATRTable fromCounts;
+  ATRTable fromTmg;
+  ASSERT_TRUE(FillFromCountFiles(fromCounts, countFiles, FillMode::Build));
+  ASSERT_TRUE(FillFromCountFiles(fromTmg, tmgFiles, FillMode::Build));
+
+  test::TableSnapshot want = test::snapshot(fromCounts);
+  test::TableSnapshot got = test::snapshot(fromTmg);
+  EXPECT_EQ(got.names, (std::vector<std::string>{"000301-7", "000302-3"}));
+  want.names = got.names;
+  want.inFile = got.inFile;
+  EXPECT_TRUE(want == got);
+  EXPECT_EQ(fromTmg.CountedHours(9, 1), 0xFFFu);
+  EXPECT_TRUE(RunDataChecks(fromTmg).flags().size() == RunDataChecks(fromCounts).flags().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, TmgMonth,
+                         ::testing::Values(LayoutCase{"Columns143", Layout::Columns143},
+                                           LayoutCase{"Columns141", Layout::Columns141},
+                                           LayoutCase{"PipeHeader", Layout::PipeHeader},
+                                           LayoutCase{"PipePlain", Layout::PipePlain}),
+                         test::CaseName{});
+
+// The worked record of station 301 for Monday 17 April 2017, hours 15 and 16 blanked, with
+// restriction 2; then lanes 1 and 2 of one direction, the second stating the wrong weekday and
+// restriction 3, lane 2 missing hour 5.
+TEST(TmgReader, BlankHoursRestrictionsWeekdaysAndLanes) {
+  std::string worked =
+      "3271U000301702017041720060400327002800033300779026250555806557061660526204529047090501704"
+      "804053140593406733062800489903360029510239901530010720";
+  ASSERT_EQ(worked.size(), 143u);
+  worked.replace(22 + 15 * 5, 10, 10, ' ');
+  worked.back() = '2';
+  const ScratchDir dir;
+  ATRTable table;
+  const std::vector<std::string> one{dir.write("a.vol", worked + "\n")};
+  ASSERT_TRUE(FillFromCountFiles(table, one, FillMode::Build));
+  const HourlyVolumes v = table.VolArrByIndex(0, 0);
+  EXPECT_EQ(v[14], 5314);
+  EXPECT_EQ(v[17], 6280);
+  EXPECT_EQ(table.CountedHours(0, 0), kAllHours & ~(3u << 15));
+  const CheckResults checks = RunDataChecks(table);
+  ASSERT_EQ(checks.flagsOf(0, 0).size(), 2u);
+  EXPECT_EQ(checks.flagsOf(0, 0)[1].code, CheckCode::DeviceProblem);
+  EXPECT_EQ(checks.flagsOf(0, 0)[1].severity(), Severity::Critical);
+
+  Hours lane1;
+  Hours lane2;
+  for (std::size_t h = 0; h < 24; ++h) {
+    lane1[h] = 100 + static_cast<int>(h);
+    if (h != 5) lane2[h] = 200 + static_cast<int>(h);
+  }
+  const std::vector<std::string> lanes{
+      dir.write("lanes.vol", record(Layout::Columns143, "000301", 7, 1, 17, 2, lane1) +
+                                 record(Layout::Columns143, "000301", 7, 2, 17, 3, lane2, 3))};
+  ATRTable single;
+  ASSERT_TRUE(FillFromCountFiles(single, lanes, FillMode::Build));
+  EXPECT_EQ(single.ulstName().values(), (std::vector<std::string>{"000301-7-1", "000301-7-2"}));
+  const CheckResults laneChecks = RunDataChecks(single);
+  std::vector<std::string> codes;
+  for (const CheckFlag& f : laneChecks.flagsOf(0, 1)) {
+    codes.push_back(std::string(checkCodeName(f.code)) + " " + severityLetter(f.severity()) + " " +
+                    f.detail);
+  }
+  EXPECT_EQ(codes, (std::vector<std::string>{
+                       "MISSING_HOURS C 1 hour not counted (05:00 to 05:59)",
+                       "TMG_RESTRICTION I restriction 3: weather affected traffic flow, pattern "
+                       "not impacted",
+                       "DAY_OF_WEEK I the record says Tuesday, the date is a Monday"}));
+
+  ATRTable summed;
+  ASSERT_TRUE(FillFromCountFiles(summed, lanes, FillMode::Build, {}, {true}));
+  EXPECT_EQ(summed.ulstName().values(), std::vector<std::string>{"000301-7"});
+  EXPECT_EQ(summed.CountedHours(0, 0), kAllHours & ~(1u << 5));
+  EXPECT_EQ(summed.VolArrByIndex(0, 0)[23], 346);
+}
+
+struct Refusal {
+  const char* name;
+  std::string text;
+  std::string message;  // what the description must hold after "a.vol, line 2, "
+  ErrorKind kind = ErrorKind::Conversion;
+};
+
+std::string good143() {
+  std::string line = "3271U00030170201704172";
+  for (int h = 0; h < 24; ++h) line += "  100";
+  return line + "0";
+}
+
+std::string withText(std::string line, std::size_t column, std::string_view text) {
+  return line.replace(column - 1, text.size(), text);
+}
+
+std::string pipeLine(std::string_view hour5) {
+  std::string line = "3|27|1U|000301|7|0|2017|04|17|2";
+  for (int h = 0; h < 24; ++h) line += h == 5 ? "|" + std::string(hour5) : "|100";
+  return line + "|0";
+}
+
+class TmgRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(TmgRefusal, NamesLineColumnsAndField) {
+  const ScratchDir dir;
+  const std::vector<std::string> files{
+      dir.write("a.vol", good143() + "\r\n" + GetParam().text + "\r\n")};
+  ATRTable table;
+  const Error e = test::thrownBy([&] { (void)FillFromCountFiles(table, files, FillMode::Build); });
+  EXPECT_EQ(e.kind(), GetParam().kind);
+  EXPECT_EQ(e.description(), "a.vol, line 2, " + GetParam().message);
+  EXPECT_EQ(table.StaCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Records, TmgRefusal,
+    ::testing::Values(
+        Refusal{"VolumeAbove16Bits", withText(good143(), 23, "32768"),
+                "hour 00 (columns 23-27): \"32768\" lies above 32767", ErrorKind::Overflow},
+        Refusal{"NonDigitHour", withText(good143(), 138, " 1x3 "),
+                "hour 23 (columns 138-142): \" 1x3 \" is not a number"},
+        Refusal{"BadDate", withText(good143(), 18, "0231"),
+                "day (columns 20-21): \"2017-02-31\" is not a valid date (year-month-day)"},
+        Refusal{"NonDigitMonth", withText(good143(), 18, "A4"),
+                "month (columns 18-19): \"A4\" is not a number"},
+        Refusal{"WeekdayEight", withText(good143(), 22, "8"),
+                "day of week (column 22): \"8\" is not a day of the week 1-7"},
+        Refusal{"RestrictionSix", withText(good143(), 143, "6"),
+                "restrictions (column 143): \"6\" is not a restriction code 0-5"},
+        Refusal{"StationNotAlphanumeric", withText(good143(), 6, "00-301"),
+                "station id (columns 6-11): \"00-301\" is not a station id (letters and digits)"},
+        Refusal{"WrongLength", good143().substr(0, 142),
+                "record length: 142 columns; a volume record has 141 or 143"},
+        Refusal{"BadDateTwoDigitYear", withText(good143().erase(13, 2), 16, "0431"),
+                "day (columns 18-19): \"17-04-31\" is not a valid date (year-month-day)"}),
+    test::CaseName{});
+
+TEST(TmgReader, PipeRecordsAreRefusedByFieldNumberAndName) {
+  const ScratchDir dir;
+  for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
+           {pipeLine("70000"), "hour 05 (field 16, hour_05): \"70000\" lies above 32767"},
+           {pipeLine("1,5"), "hour 05 (field 16, hour_05): \"1,5\" is not a number"},
+           {pipeLine("1|2"), "record length: 36 fields; the layout has 35"}}) {
+    const std::vector<std::string> files{dir.write("p.vol", pipeLine("1") + "\n" + text + "\n")};
+    ATRTable table;
+    EXPECT_EQ(test::thrownBy([&] {
+                (void)FillFromCountFiles(table, files, FillMode::Build);
+              }).description(),
+              "p.vol, line 2, " + message);
+  }
+}
+
+}  // namespace
+}  // namespace ostrilo
