@@ -8,22 +8,12 @@
 #include <vector>
 
 #include "core/annual/AnnualFigures.h"
+#include "core/annual/Road.h"
 #include "core/table/CountView.h"
 
 namespace ostrilo {
 
 class StationRegister;
-
-// A road as the register's `road` column makes it: the stations sharing one road name are its
-// directions, in the register's order; a station alone is a one-direction road.
-struct Road {
-  std::string name;
-  std::vector<std::string> stations;
-  std::vector<std::string> directions;  // the register's `direction` of each station
-  // The register's `split_ok` says the road is tidal or one-way: a day far from 50/50 is
-  // expected. Any text but empty, "no", "n", "false" or "0" in any of its stations' rows.
-  bool splitOk = false;
-};
 
 // The roads of a register in the order of their first station; empty without a `road` column.
 // Stations with an empty road belong to none.

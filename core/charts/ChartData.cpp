@@ -81,10 +81,12 @@ std::vector<std::string> pickedStationTitles(const PlotSelection& selection) {
   return titles;
 }
 
-// Only days with a critical flag get a reason, so the text is built for few of the picked days.
+// Only complete days with a critical flag get a reason, so the text is built for few of the
+// picked days. An incomplete day is a gap already: marking it as a fault too would hide the few
+// real faults among the many half-counted days.
 void addIfCritical(const CheckResults& checks, int k, std::int32_t station, std::int32_t date,
                    DateNumber day, std::vector<CriticalDay>& days) {
-  if (!checks.hasCritical(date, station)) return;
+  if (!checks.hasCritical(date, station) || !checks.isComplete(date, station)) return;
   std::string reason;
   for (const CheckFlag& flag : checks.flagsOf(date, station)) {
     if (flag.severity() != Severity::Critical) continue;

@@ -43,7 +43,8 @@ struct ChartSeries {
   std::vector<ChartPoint> points;
 };
 
-// A picked station-day with a critical check flag, which the charts mark and explain.
+// A picked complete station-day with a critical check flag (a fault, not a gap), which the
+// charts mark and explain.
 struct CriticalDay {
   std::int32_t row = 0;  // series or grid row: the station's ordinal among the picked ones
   DateNumber day = 0;

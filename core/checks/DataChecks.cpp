@@ -10,6 +10,8 @@
 #include <tuple>
 #include <unordered_map>
 
+#include "core/calendar/HolidayCalendar.h"
+#include "core/checks/CheckRules.h"
 #include "core/checks/YearChecks.h"
 
 namespace ostrilo {
@@ -17,16 +19,18 @@ namespace ostrilo {
 namespace {
 
 constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
-    "MISSING_HOURS",  "ZERO_RUN",   "ZERO_DAY",        "ZERO_DAYTIME",    "DAY_BAND",  "REPEATED",
-    "NIGHT_OVER_DAY", "COPIED_DAY", "MISSING_WEEKDAY", "DIRECTION_SPLIT", "MADT_YEAR", "AADT_YEAR"};
+    "MISSING_HOURS",   "ZERO_RUN",        "ZERO_DAY",       "ZERO_DAYTIME",
+    "DAY_BAND",        "REPEATED",        "NIGHT_OVER_DAY", "COPIED_DAY",
+    "MISSING_WEEKDAY", "HOLIDAY",         "CLOCK_CHANGE",   "OWN_BAND",
+    "STATION_CEILING", "DIRECTION_SPLIT", "MADT_YEAR",      "AADT_YEAR"};
 
-constexpr std::uint16_t bit(CheckCode code) {
-  return static_cast<std::uint16_t>(1u << static_cast<unsigned>(code));
-}
+constexpr std::uint32_t bit(CheckCode code) { return 1u << static_cast<unsigned>(code); }
 // DirectionSplit and MadtYear are critical only in their listing: no day carries their bit.
-constexpr std::uint16_t kListedCritical = bit(CheckCode::DirectionSplit) | bit(CheckCode::MadtYear);
-constexpr std::uint16_t kCriticalCodes =
+constexpr std::uint32_t kListedCritical = bit(CheckCode::DirectionSplit) | bit(CheckCode::MadtYear);
+constexpr std::uint32_t kCriticalCodes =
     bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) | bit(CheckCode::ZeroDay);
+constexpr std::uint32_t kInfoCodes = bit(CheckCode::Holiday) | bit(CheckCode::ClockChange);
+constexpr std::uint32_t kWarningCodes = ~(kCriticalCodes | kInfoCodes);
 
 constexpr int kZeroRunHours = 7;
 constexpr int kDaytimeFirstHour = 4;
@@ -100,10 +104,10 @@ bool allZero(const std::int16_t* v) {
 }
 
 // The flags a day earns on its own, without looking at other days.
-std::uint16_t dayCodes(const std::int16_t* v, HourMask mask) {
+std::uint32_t dayCodes(const std::int16_t* v, HourMask mask) {
   if (mask == 0) return 0;
   if (mask == kAllHours && allZero(v)) return bit(CheckCode::ZeroDay);
-  std::uint16_t codes = 0;
+  std::uint32_t codes = 0;
   if (mask != kAllHours) codes |= bit(CheckCode::MissingHours);
   const DayRuns runs = runsOf(v, mask);
   if (runs.zeros.length >= kZeroRunHours) {
@@ -263,11 +267,13 @@ std::string_view checkCodeName(CheckCode code) {
 }
 
 Severity severityOf(CheckCode code) {
-  return (bit(code) & (kCriticalCodes | kListedCritical)) != 0 ? Severity::Critical
-                                                               : Severity::Warning;
+  if ((bit(code) & (kCriticalCodes | kListedCritical)) != 0) return Severity::Critical;
+  return (bit(code) & kInfoCodes) != 0 ? Severity::Info : Severity::Warning;
 }
 
-char severityLetter(Severity severity) { return severity == Severity::Critical ? 'C' : 'W'; }
+char severityLetter(Severity severity) {
+  return severity == Severity::Critical ? 'C' : severity == Severity::Warning ? 'W' : 'I';
+}
 
 std::span<const CheckFlag> CheckResults::flagsOf(std::int32_t dateI, std::int32_t stationI) const {
   if (dateI < 0 || stationI < 0 || static_cast<std::size_t>(dateI) >= m_dates.size() ||
@@ -302,50 +308,217 @@ std::int32_t CheckResults::criticalDayCount() const {
 }
 
 std::int32_t CheckResults::warningDayCount() const {
-  return static_cast<std::int32_t>(std::count_if(
-      m_codes.begin(), m_codes.end(), [](auto c) { return c != 0 && (c & kCriticalCodes) == 0; }));
+  return static_cast<std::int32_t>(std::count_if(m_codes.begin(), m_codes.end(), [](auto c) {
+    return (c & kWarningCodes) != 0 && (c & kCriticalCodes) == 0;
+  }));
 }
 
-CheckResults RunDataChecks(const CountView& view) { return RunDataChecks(view, CheckOptions{}); }
+DayCounts CheckResults::dayCounts() const {
+  DayCounts counts;
+  for (std::size_t r = 0; r < m_codes.size(); ++r) {
+    const bool critical = (m_codes[r] & kCriticalCodes) != 0;
+    counts.complete += m_state[r] == 2;
+    counts.incomplete += m_state[r] == 1;
+    counts.faulty += m_state[r] == 2 && critical;
+    counts.warning += !critical && (m_codes[r] & kWarningCodes) != 0;
+  }
+  return counts;
+}
+
+std::vector<bool> CheckResults::faultyCompleteDays() const {
+  std::vector<bool> days(m_codes.size());
+  for (std::size_t r = 0; r < m_codes.size(); ++r) {
+    days[r] = m_state[r] == 2 && (m_codes[r] & kCriticalCodes) != 0;
+  }
+  return days;
+}
+
+bool CheckResults::isComplete(std::int32_t dateI, std::int32_t stationI) const {
+  const auto stations = static_cast<std::int64_t>(m_stations.size());
+  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
+  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
+  return r < m_state.size() && m_state[r] == 2;
+}
+
+bool CheckResults::isCounted(std::int32_t dateI, std::int32_t stationI) const {
+  const auto stations = static_cast<std::int64_t>(m_stations.size());
+  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
+  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
+  return r < m_state.size() && m_state[r] != 0;
+}
+
+namespace {
+
+// What the first pass over the records learns: each day's own flags, totals and validity, and
+// the valid days of each station, month and weekday that the band and the weekday coverage
+// judge by. Holidays count for the coverage (an AADT keeps them) but not for the band.
+struct FirstPass {
+  std::vector<std::int32_t> totals;
+  std::vector<bool> valid;
+  std::vector<std::int64_t> bandSum;
+  std::vector<std::int32_t> bandDays;
+  std::vector<std::int32_t> validDays;
+  std::vector<bool> countedInYear;  // station x year
+};
+
+std::vector<checkrules::DateFacts> dateFactsOf(std::span<const DateNumber> dates,
+                                               const Calendar& cal,
+                                               const HolidayCalendar* holidays) {
+  std::vector<checkrules::DateFacts> facts(dates.size());
+  for (std::size_t d = 0; d < dates.size(); ++d) {
+    const CivilDate civil = civilFromDate(dates[d]);
+    facts[d] = {dates[d], civil.year, civil.month, cal.weekdayOf[d],
+                holidays != nullptr ? holidays->holidayName(dates[d]) : std::string()};
+  }
+  return facts;
+}
+
+std::size_t cellIndex(std::size_t s, const Calendar& cal, std::int32_t month, int weekday) {
+  return (s * cal.months.size() + static_cast<std::size_t>(month)) * 7 +
+         static_cast<std::size_t>(weekday);
+}
+
+std::size_t cellOf(std::size_t s, const Calendar& cal, std::size_t d) {
+  return cellIndex(s, cal, cal.monthOf[d], cal.weekdayOf[d]);
+}
+
+void addWeekdayCoverage(std::vector<CheckFlag>& flags, const FirstPass& pass, const Calendar& cal,
+                        std::int32_t s, std::int32_t month) {
+  const auto year = static_cast<std::size_t>(cal.monthYear[static_cast<std::size_t>(month)]);
+  if (!pass.countedInYear[static_cast<std::size_t>(s) * static_cast<std::size_t>(cal.years) +
+                          year]) {
+    return;
+  }
+  const CivilDate first = cal.months[static_cast<std::size_t>(month)];
+  for (const int k : kWeekdayListOrder) {
+    if (pass.validDays[cellIndex(static_cast<std::size_t>(s), cal, month, k)] > 0) continue;
+    flags.push_back({s, -1, dateFromCivil(first), CheckCode::MissingWeekday,
+                     format("no valid %s in %s %d", kWeekdayNames[k], kMonthNames[first.month - 1],
+                            first.year)});
+  }
+}
+
+struct DayContext {
+  const CountView& view;
+  const FirstPass& pass;
+  const Calendar& cal;
+  std::span<const checkrules::DateFacts> dates;
+  std::unordered_map<std::size_t, std::string>& ownBand;
+  const CheckOptions& options;
+};
+
+// The flags that compare a counted day with other days, then every flag of the day in code
+// order.
+void addDayFlags(std::vector<CheckFlag>& flags, std::uint32_t& codes, const DayContext& c,
+                 std::int32_t s, std::int32_t d) {
+  const std::size_t stations = c.view.stations.size();
+  const std::size_t r = stations * static_cast<std::size_t>(d) + static_cast<std::size_t>(s);
+  const std::int16_t* v = c.view.volumes.data() + r * kHoursPerDay;
+  const HourMask mask = c.view.counted[r] & kAllHours;
+  const std::int32_t total = c.pass.totals[r];
+  const checkrules::DateFacts& date = c.dates[static_cast<std::size_t>(d)];
+  std::optional<std::string> band;
+  std::optional<std::string> copy;
+  if (mask == kAllHours && total > 0 && date.holiday.empty()) {
+    // Against the other valid days: a valid day leaves its own cell.
+    const std::size_t cell =
+        cellOf(static_cast<std::size_t>(s), c.cal, static_cast<std::size_t>(d));
+    const bool valid = c.pass.valid[r];
+    band = bandDetail(total, c.pass.bandDays[cell] - (valid ? 1 : 0),
+                      c.pass.bandSum[cell] - (valid ? total : 0), date.weekday, date.month);
+  }
+  if (const std::int32_t earlier = c.cal.weekBefore[static_cast<std::size_t>(d)];
+      mask == kAllHours && earlier >= 0) {
+    const std::size_t e =
+        stations * static_cast<std::size_t>(earlier) + static_cast<std::size_t>(s);
+    if ((c.view.counted[e] & kAllHours) == kAllHours) {
+      copy = copyDetail(v, c.view.volumes.data() + e * kHoursPerDay, c.pass.totals[e],
+                        c.view.dates[static_cast<std::size_t>(earlier)]);
+    }
+  }
+  if (band) codes |= bit(CheckCode::DayBand);
+  if (copy) codes |= bit(CheckCode::CopiedDay);
+  const auto own = c.ownBand.find(r);
+  if (own != c.ownBand.end()) codes |= bit(CheckCode::OwnBand);
+  for (int k = 0; k < kCheckCodeCount; ++k) {
+    const auto code = static_cast<CheckCode>(k);
+    if ((codes & bit(code)) == 0) continue;
+    std::string detail;
+    switch (code) {
+      case CheckCode::DayBand:
+        detail = std::move(*band);
+        break;
+      case CheckCode::CopiedDay:
+        detail = std::move(*copy);
+        break;
+      case CheckCode::OwnBand:
+        detail = std::move(own->second);
+        break;
+      case CheckCode::Holiday:
+        detail = date.holiday;
+        break;
+      case CheckCode::ClockChange:
+        detail =
+            checkrules::clockChangeDetail(c.options.holidays->skippedHour(date.day).value_or(2));
+        break;
+      default:
+        detail = localDetail(code, v, mask);
+    }
+    flags.push_back({s, d, date.day, code, std::move(detail)});
+  }
+}
+
+}  // namespace
 
 CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
   const std::size_t records = recordCount(view);
   const auto stations = static_cast<std::int32_t>(view.stations.size());
   const Calendar cal = calendarOf(view.dates);
-  const auto months = static_cast<std::int32_t>(cal.months.size());
+  const std::vector<checkrules::DateFacts> dates = dateFactsOf(view.dates, cal, options.holidays);
 
   CheckResults results;
   results.m_stations.assign(view.stations.begin(), view.stations.end());
   results.m_dates.assign(view.dates.begin(), view.dates.end());
   results.m_codes.resize(records);
-  std::vector<std::int32_t> totals(records);
-
-  // The valid days of each station, month and weekday: what the band and the weekday coverage
-  // judge by. Valid needs the critical flags, so every day's own flags come first.
-  const auto cell = [&](std::int32_t s, std::int32_t month, int weekday) {
-    return (static_cast<std::size_t>(s) * static_cast<std::size_t>(months) +
-            static_cast<std::size_t>(month)) *
-               7 +
-           static_cast<std::size_t>(weekday);
-  };
-  std::vector<std::int64_t> validSum(static_cast<std::size_t>(stations) * months * 7);
-  std::vector<std::int32_t> validDays(validSum.size());
-  std::vector<bool> countedInYear(static_cast<std::size_t>(stations) * cal.years);
+  results.m_state.resize(records);
+  if (options.holidays != nullptr) results.m_calendar = options.holidays->name();
+  const std::size_t cells = static_cast<std::size_t>(stations) * cal.months.size() * 7;
+  FirstPass pass{std::vector<std::int32_t>(records),
+                 std::vector<bool>(records),
+                 std::vector<std::int64_t>(cells),
+                 std::vector<std::int32_t>(cells),
+                 std::vector<std::int32_t>(cells),
+                 std::vector<bool>(static_cast<std::size_t>(stations) * cal.years)};
   for (std::size_t r = 0; r < records; ++r) {
     const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
     const HourMask mask = view.counted[r] & kAllHours;
     if (mask == 0) continue;
-    const auto s = static_cast<std::int32_t>(r % view.stations.size());
-    const auto d = static_cast<std::size_t>(r / view.stations.size());
-    results.m_codes[r] = dayCodes(v, mask);
-    totals[r] = countedTotal(v, mask);
-    countedInYear[static_cast<std::size_t>(s) * cal.years + cal.yearOf[d]] = true;
-    if (mask == kAllHours && totals[r] > 0 && (results.m_codes[r] & kCriticalCodes) == 0) {
-      const std::size_t c = cell(s, cal.monthOf[d], cal.weekdayOf[d]);
-      validSum[c] += totals[r];
-      ++validDays[c];
+    const std::size_t s = r % view.stations.size();
+    const std::size_t d = r / view.stations.size();
+    std::uint32_t codes = dayCodes(v, mask);
+    if ((codes & bit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
+        checkrules::onlySkippedHourMissing(mask, options.holidays->skippedHour(view.dates[d]))) {
+      codes = (codes & ~bit(CheckCode::MissingHours)) | bit(CheckCode::ClockChange);
+    }
+    if (!dates[d].holiday.empty()) codes |= bit(CheckCode::Holiday);
+    results.m_codes[r] = codes;
+    results.m_state[r] = mask == kAllHours ? 2 : 1;
+    pass.totals[r] = countedTotal(v, mask);
+    pass.countedInYear[s * static_cast<std::size_t>(cal.years) +
+                       static_cast<std::size_t>(cal.yearOf[d])] = true;
+    if (mask == kAllHours && pass.totals[r] > 0 && (codes & kCriticalCodes) == 0) {
+      pass.valid[r] = true;
+      const std::size_t c = cellOf(s, cal, d);
+      ++pass.validDays[c];
+      if (dates[d].holiday.empty()) {
+        pass.bandSum[c] += pass.totals[r];
+        ++pass.bandDays[c];
+      }
     }
   }
+  const checkrules::DayFacts facts{dates, view.stations.size(), pass.totals, &pass.valid};
+  std::unordered_map<std::size_t, std::string> ownBand = checkrules::ownBandDetails(facts);
+  const DayContext context{view, pass, cal, dates, ownBand, options};
 
   // Station after station through the dates in calendar order, so the flags come out sorted.
   for (std::int32_t s = 0; s < stations; ++s) {
@@ -353,56 +526,31 @@ CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
     for (const std::int32_t d : cal.order) {
       if (cal.monthOf[d] != month) {
         month = cal.monthOf[d];
-        if (countedInYear[static_cast<std::size_t>(s) * cal.years + cal.monthYear[month]]) {
-          const CivilDate first = cal.months[month];
-          for (const int k : kWeekdayListOrder) {
-            if (validDays[cell(s, month, k)] > 0) continue;
-            results.m_flags.push_back({s, -1, dateFromCivil(first), CheckCode::MissingWeekday,
-                                       format("no valid %s in %s %d", kWeekdayNames[k],
-                                              kMonthNames[first.month - 1], first.year)});
-          }
-        }
+        addWeekdayCoverage(results.m_flags, pass, cal, s, month);
       }
       const std::size_t r = static_cast<std::size_t>(stations) * d + s;
-      const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
-      const HourMask mask = view.counted[r] & kAllHours;
-      if (mask == 0) continue;
-      std::uint16_t codes = results.m_codes[r];
-      std::optional<std::string> band;
-      std::optional<std::string> copy;
-      if (mask == kAllHours && totals[r] > 0) {
-        // Against the other valid days: a valid day leaves its own cell.
-        const std::size_t c = cell(s, cal.monthOf[d], cal.weekdayOf[d]);
-        const bool valid = (codes & kCriticalCodes) == 0;
-        band = bandDetail(totals[r], validDays[c] - (valid ? 1 : 0),
-                          validSum[c] - (valid ? totals[r] : 0), cal.weekdayOf[d],
-                          cal.months[cal.monthOf[d]].month);
-      }
-      if (const std::int32_t earlier = cal.weekBefore[d]; mask == kAllHours && earlier >= 0) {
-        const std::size_t e = static_cast<std::size_t>(stations) * earlier + s;
-        if ((view.counted[e] & kAllHours) == kAllHours) {
-          copy =
-              copyDetail(v, view.volumes.data() + e * kHoursPerDay, totals[e], view.dates[earlier]);
-        }
-      }
-      if (band) codes |= bit(CheckCode::DayBand);
-      if (copy) codes |= bit(CheckCode::CopiedDay);
-      results.m_codes[r] = codes;
-      for (int k = 0; k < kCheckCodeCount; ++k) {
-        const auto code = static_cast<CheckCode>(k);
-        if ((codes & bit(code)) == 0) continue;
-        std::string detail = code == CheckCode::DayBand     ? std::move(*band)
-                             : code == CheckCode::CopiedDay ? std::move(*copy)
-                                                            : localDetail(code, v, mask);
-        results.m_flags.push_back({s, d, view.dates[d], code, std::move(detail)});
-      }
+      if ((view.counted[r] & kAllHours) == 0) continue;
+      addDayFlags(results.m_flags, results.m_codes[r], context, s, d);
     }
+  }
+  std::vector<CheckFlag> ceilings = checkrules::stationCeilingFlags(facts, options.ceilings);
+  if (!ceilings.empty()) {
+    results.m_flags.insert(results.m_flags.end(), std::make_move_iterator(ceilings.begin()),
+                           std::make_move_iterator(ceilings.end()));
+    // A year flag comes first in its year, then month flags, then days: the order of the rest.
+    const auto key = [](const CheckFlag& f) {
+      return std::tuple(f.station, f.day, f.wholeYear() ? 0 : f.wholeMonth() ? 1 : 2);
+    };
+    std::stable_sort(results.m_flags.begin(), results.m_flags.end(),
+                     [&](const CheckFlag& a, const CheckFlag& b) { return key(a) < key(b); });
   }
   appendYearChecks(view, options, results.criticalDays(), results.m_flags);
   return results;
 }
 
-CheckResults RunDataChecks(const ATRTable& table) { return RunDataChecks(CountView::of(table)); }
+CheckResults RunDataChecks(const ATRTable& table, const CheckOptions& options) {
+  return RunDataChecks(CountView::of(table), options);
+}
 
 std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(CountView::of(table)); }
 

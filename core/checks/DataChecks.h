@@ -9,13 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/annual/Road.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CountView.h"
 #include "core/table/DateNumber.h"
 
 namespace ostrilo {
-
-struct CheckOptions;
 
 // The checks every station-day goes through before it reaches a figure. The order is the order
 // in which a day's flags are listed.
@@ -29,31 +28,36 @@ enum class CheckCode : std::uint8_t {
   NightOverDay,    // 01:00 above 13:00
   CopiedDay,       // the 24 volumes of seven days earlier, or within 2 % of its total
   MissingWeekday,  // a month with no valid day of some weekday: no AADT for its year
+  Holiday,         // a counted day that the holiday calendar names
+  ClockChange,     // a spring clock-change day whose only hour not counted did not exist
+  OwnBand,         // a valid day outside 0.5-1.5 x its station's median of its weekday nearby
+  StationCeiling,  // a station-year whose median valid day exceeds its ceiling
   DirectionSplit,  // a valid road day whose directions split further than 60/40
   MadtYear,        // a month's MADT more than 20 % off the same month of the year before
   AadtYear,        // a year's AADT off the year before by more than the share set
 };
-inline constexpr int kCheckCodeCount = 12;
+inline constexpr int kCheckCodeCount = 16;
 
-// Critical: the day is left out of annual figures. Warning: the day stays and is marked.
-enum class Severity : std::uint8_t { Critical, Warning };
+// Critical: the day is left out of annual figures. Warning: the day stays and is marked. Info:
+// a fact about the day (a holiday, a clock change) that explains other figures.
+enum class Severity : std::uint8_t { Critical, Warning, Info };
 
 // "MISSING_HOURS", "ZERO_RUN", ...
 [[nodiscard]] std::string_view checkCodeName(CheckCode code);
-// Critical for MissingHours, ZeroRun and ZeroDay, Warning for every other code. MissingWeekday
-// removes no day (it only tells why an AADT is missing), so it is a warning. DirectionSplit
-// and MadtYear are critical too, but they judge figures rather than a day's own counts and
-// remove no day (see YearChecks.h); a DirectionSplit flag of a tidal or one-way road is a
-// warning.
+// Critical for MissingHours, ZeroRun and ZeroDay, Info for Holiday and ClockChange, Warning
+// for every other code. MissingWeekday removes no day (it only tells why an AADT is missing),
+// so it is a warning. DirectionSplit and MadtYear are critical too, but they judge figures
+// rather than a day's own counts and remove no day (see YearChecks.h); a DirectionSplit flag of
+// a tidal or one-way road is a warning.
 [[nodiscard]] Severity severityOf(CheckCode code);
-// 'C' or 'W'.
+// 'C', 'W' or 'I'.
 [[nodiscard]] char severityLetter(Severity severity);
 
 inline constexpr std::int32_t kWholeMonth = -1;
 inline constexpr std::int32_t kWholeYear = -2;
 
 // One finding on a station-day, on a station's month (MissingWeekday, MadtYear) or year
-// (AadtYear), or on a road's day (DirectionSplit, on the road's first station).
+// (StationCeiling, AadtYear), or on a road's day (DirectionSplit, on the road's first station).
 struct CheckFlag {
   CheckFlag() = default;
   CheckFlag(std::int32_t station, std::int32_t date, DateNumber day, CheckCode code,
@@ -84,6 +88,49 @@ struct CheckFlag {
 
 using CheckCounts = std::array<std::int32_t, kCheckCodeCount>;
 
+class HolidayCalendar;
+
+// A station's daily ceiling and where it comes from ("max_daily", "4 lanes x 6000").
+struct DailyCeiling {
+  std::int64_t vehicles = 0;
+  std::string source;
+};
+
+class StationRegister;
+
+// The ceilings a register gives: its max_daily column (vehicles a day), else its lanes times
+// perLane when that is given; by index of stations. A cell that is no whole number above 0
+// gives none.
+[[nodiscard]] std::vector<std::optional<DailyCeiling>> registerCeilings(
+    const StationRegister& names, std::span<const std::string> stations,
+    std::optional<std::int64_t> perLane);
+
+inline constexpr double kDefaultAadtChangePct = 10;
+
+// What the checks may know beyond the counts.
+struct CheckOptions {
+  // Holidays get a HOLIDAY flag and are compared with no other day; clock changes follow the
+  // calendar's rules. None: no holiday, no clock change.
+  const HolidayCalendar* holidays = nullptr;
+  // By station index; a station without one (or past the end) gets no STATION_CEILING.
+  std::vector<std::optional<DailyCeiling>> ceilings;
+  // DirectionSplit: a valid day of a two-direction road whose directions' daily totals split
+  // further than 60/40 (critical; a warning for a road whose register says split_ok). No road:
+  // no DirectionSplit.
+  std::vector<Road> roads;
+  // AadtYear: a station-year whose AADT differs from the year before by more than this many
+  // percent of the earlier AADT (a warning). MadtYear uses 20 %, the limit of TMAS.
+  double aadtChangePct = kDefaultAadtChangePct;
+};
+
+// Days by completeness, over every station and date of the table.
+struct DayCounts {
+  std::int64_t complete = 0;    // all 24 hours counted
+  std::int64_t incomplete = 0;  // some hours counted, not all
+  std::int64_t faulty = 0;      // complete with a critical flag
+  std::int64_t warning = 0;     // with a warning flag and no critical one
+};
+
 // The flags of a whole table, as plain data a window or an export shows.
 class CheckResults {
  public:
@@ -104,6 +151,14 @@ class CheckResults {
   // Days with a critical flag, and days whose flags are all warnings (month flags not counted).
   [[nodiscard]] std::int32_t criticalDayCount() const;
   [[nodiscard]] std::int32_t warningDayCount() const;
+  [[nodiscard]] DayCounts dayCounts() const;
+  // Per record as criticalDays: true when the day is complete and has a critical flag, the
+  // days a chart marks as faults (an incomplete day is a gap, not a fault).
+  [[nodiscard]] std::vector<bool> faultyCompleteDays() const;
+  [[nodiscard]] bool isComplete(std::int32_t dateI, std::int32_t stationI) const;
+  [[nodiscard]] bool isCounted(std::int32_t dateI, std::int32_t stationI) const;
+  // The holiday calendar's name the checks ran with, "" for none.
+  [[nodiscard]] const std::string& holidayCalendar() const noexcept { return m_calendar; }
 
  private:
   friend CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
@@ -111,16 +166,15 @@ class CheckResults {
   std::vector<std::string> m_stations;
   std::vector<DateNumber> m_dates;
   std::vector<CheckFlag> m_flags;
-  std::vector<std::uint16_t> m_codes;  // per record: bit c set when code c flags the day
+  std::vector<std::uint32_t> m_codes;  // per record: bit c set when code c flags the day
+  std::vector<std::uint8_t> m_state;   // per record: 0 nothing counted, 1 partly, 2 complete
+  std::string m_calendar;
 };
 
-// Runs every check over the whole table, in time linear in its records (the year rules with
-// their default share; no road, so no DirectionSplit). Throws std::invalid_argument when a
-// view's arrays are shorter than its lists need.
-[[nodiscard]] CheckResults RunDataChecks(const CountView& view);
-// With the roads and the AADT share of options (YearChecks.h).
-[[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
-[[nodiscard]] CheckResults RunDataChecks(const ATRTable& table);
+// Runs every check over the whole table, in time linear in its records. Throws
+// std::invalid_argument when a view's arrays are shorter than its lists need.
+[[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options = {});
+[[nodiscard]] CheckResults RunDataChecks(const ATRTable& table, const CheckOptions& options = {});
 
 // Only the critical checks, per record as CheckResults::criticalDays: for callers that need the
 // valid days without the rest of the checks.

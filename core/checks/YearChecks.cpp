@@ -108,10 +108,10 @@ void appendYearChecks(const CountView& view, const CheckOptions& options,
       appendYearFlags(rows[i], before, options.aadtChangePct, flags);
     }
   }
-  // The order RunDataChecks gives: station, date (a month's or year's flags before its days),
-  // code; the flags of one month keep the order they came in.
+  // The order RunDataChecks gives: station, date (a year's flags before a month's, a month's
+  // before its days'), code; the flags of one month keep the order they came in.
   const auto key = [](const CheckFlag& f) {
-    return std::tuple(f.station, f.day, !f.wholeMonth(), f.code);
+    return std::tuple(f.station, f.day, f.wholeYear() ? 0 : f.wholeMonth() ? 1 : 2, f.code);
   };
   const auto before = [&](const CheckFlag& a, const CheckFlag& b) { return key(a) < key(b); };
   std::stable_sort(flags.begin() + firstNew, flags.end(), before);

@@ -9,21 +9,11 @@
 
 namespace ostrilo {
 
-inline constexpr double kDefaultAadtChangePct = 10;
-
-// What the checks across directions and years need beyond the counts. Their flags judge the
-// figures that the valid days make, so none of them removes a day: removing one would change
-// what they judge.
-struct CheckOptions {
-  // DirectionSplit: a valid day of a two-direction road whose directions' daily totals split
-  // further than 60/40 (critical; a warning for a road whose register says split_ok).
-  std::vector<Road> roads;
-  // AadtYear: a station-year whose AADT differs from the year before by more than this many
-  // percent of the earlier AADT (a warning). MadtYear uses 20 %, the limit of TMAS.
-  double aadtChangePct = kDefaultAadtChangePct;
-};
-
-// Appends to flags (as RunDataChecks has ordered them) the flags of the rules above and
+// The checks across directions and years (CheckOptions: roads, aadtChangePct). Their flags
+// judge the figures that the valid days make, so none of them removes a day: removing one
+// would change what they judge.
+//
+// Appends to flags (as RunDataChecks has ordered them) the flags of DirectionSplit, AadtYear and
 // MadtYear (a month whose MADT differs by more than 20 % from the same month's MADT of the
 // year before; both must exist) and keeps the order. criticalDays as
 // CheckResults::criticalDays: the days that are not valid.

@@ -1,5 +1,7 @@
 #include "core/commands/Commands.h"
 
+#include <fstream>
+
 #include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/OutputFile.h"
@@ -26,6 +28,31 @@ bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths, Fil
   if (progress && !progress(paths.size() + 1, paths.size())) return false;
   table = std::move(work);
   return true;
+}
+
+std::int64_t countFileLines(std::span<const std::string> paths) {
+  std::int64_t lines = 0;
+  for (const std::string& path : paths) {
+    std::ifstream file(path, std::ios::binary);
+    char block[64 * 1024];
+    bool filled = false;  // the line so far holds more than blanks
+    char previous = '\n';
+    while (file.read(block, sizeof block) || file.gcount() > 0) {
+      for (std::streamsize i = 0; i < file.gcount(); ++i) {
+        const char c = block[i];
+        // CR LF, a lone CR and LF all end a line; LF after CR ends none.
+        if (c == '\r' || (c == '\n' && previous != '\r')) {
+          lines += filled ? 1 : 0;
+          filled = false;
+        } else if (c != ' ' && c != '\n') {
+          filled = true;
+        }
+        previous = c;
+      }
+    }
+    lines += filled ? 1 : 0;
+  }
+  return lines;
 }
 
 void LoadTableFile(ATRTable& table, const std::string& path) { table.LoadFromFile(path); }

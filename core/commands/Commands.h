@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <span>
 #include <string>
@@ -28,6 +29,10 @@ using FileProgress = std::function<bool(std::size_t fileNumber, std::size_t file
 // list changes nothing.
 [[nodiscard]] bool FillFromCountFiles(ATRTable& table, std::span<const std::string> paths,
                                       FillMode mode, const FileProgress& progress = {});
+
+// The lines of the count files that are not blank (the half-day lines a fill reads), for
+// telling the user what was read. A file that cannot be read counts as none.
+[[nodiscard]] std::int64_t countFileLines(std::span<const std::string> paths);
 
 void LoadTableFile(ATRTable& table, const std::string& path);
 void SaveTableFile(const ATRTable& table, const std::string& path);

@@ -28,6 +28,8 @@ struct ExportColumn {
   // False for a column that only people read (a station's name beside its id): CSV files keep
   // the columns that other programs expect.
   bool inCsv = true;
+  // False for a column only the CSV has: a workbook gives its content columns of their own.
+  bool inWorkbook = true;
 
   friend bool operator==(const ExportColumn&, const ExportColumn&) = default;
 };

@@ -93,6 +93,9 @@ std::vector<std::int32_t> upTo(std::int32_t count) {
 
 }  // namespace
 
+static ExportTable hourlyRows(const ATRTable& table, const StationRegister* names,
+                              const std::vector<bool>& stations, const std::vector<bool>& dates);
+
 ExportTable statsExportTable(const StatResults& rows, const StationRegister* names) {
   ExportTable table;
   table.title = "Statistics";
@@ -113,6 +116,16 @@ ExportTable statsExportTable(const StatResults& rows, const StationRegister* nam
 }
 
 ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* names) {
+  return hourlyRows(table, names, {}, {});
+}
+
+// The hourly rows of the stations and dates flagged (every one when a list is empty).
+static ExportTable hourlyRows(const ATRTable& table, const StationRegister* names,
+                              const std::vector<bool>& stations, const std::vector<bool>& dates) {
+  const auto taken = [](const std::vector<bool>& flags, std::int32_t i) {
+    return flags.empty() ||
+           (static_cast<std::size_t>(i) < flags.size() && flags[static_cast<std::size_t>(i)]);
+  };
   ExportTable out;
   out.title = "Hourly volumes";
   out.columns.push_back({"station", ColumnKind::Text});
@@ -126,10 +139,11 @@ ExportTable hourlyExportTable(const ATRTable& table, const StationRegister* name
   const std::int32_t dateCount = table.DateCount();
   const std::int32_t staCount = table.StaCount();
   for (std::int32_t d = 0; d < dateCount; ++d) {
+    if (!taken(dates, d)) continue;
     const DateNumber date = table.DatebyIndex(d);
     for (std::int32_t s = 0; s < staCount; ++s) {
       const HourMask counted = table.CountedHours(d, s);
-      if (counted == 0) continue;
+      if (counted == 0 || !taken(stations, s)) continue;
       const std::string station = table.StaNamebyIndex(s);
       out.cells.emplace_back(station);
       if (!out.registerTexts.empty()) out.rowEntries.push_back(entryOf(names, station));
@@ -160,8 +174,44 @@ TableExport statsExport(const StatResults& rows, const StationRegister* names) {
            "AWDDT, AWEDT: means of the complete Monday-Friday and Saturday-Sunday days"}};
 }
 
+TableExport trimmedStatsExport(TableExport stats) {
+  stats.format = kStatsPlainCsvFormat;
+  return stats;
+}
+
 TableExport hourlyExport(const ATRTable& table, const StationRegister* names) {
   return {hourlyExportTable(table, names), {}, {"total: only when all 24 hours were counted"}};
+}
+
+TableExport hourlyExport(const ATRTable& table, const PlotSelection& selection,
+                         const StationRegister* names) {
+  return {hourlyRows(table, names, selection.stations.selected, selection.dates.selected),
+          {},
+          {"total: only when all 24 hours were counted"}};
+}
+
+TableExport dailyMatrixExport(const ATRTable& table, const PlotSelection& selection,
+                              const StationRegister* names, bool calendarColumns) {
+  std::vector<std::int32_t> dates = selection.dates.picked();
+  if (calendarColumns) {
+    std::stable_sort(dates.begin(), dates.end(), [&table](std::int32_t a, std::int32_t b) {
+      return linearDays(table.DatebyIndex(a)) < linearDays(table.DatebyIndex(b));
+    });
+  }
+  ExportTable out;
+  out.title = "Daily totals";
+  addColumns(out, {{"station", ColumnKind::Text}});
+  addRegisterColumns(out, names, false);
+  for (const std::int32_t d : dates) {
+    out.columns.push_back({isoDate(table.DatebyIndex(d)), ColumnKind::Integer});
+  }
+  for (const std::int32_t s : selection.stations.picked()) {
+    const std::string station = table.StaNamebyIndex(s);
+    std::vector<ExportCell> cells{station};
+    for (const std::int32_t d : dates) cells.push_back(figure(table.CompleteDailyVol(d, s)));
+    out.addRow(std::move(cells), entryOf(names, station));
+  }
+  return {std::move(out), {}, {"A day's total only when all 24 hours were counted"}};
 }
 
 TableExport annualExport(const std::vector<StationYear>& rows, const StationRegister* names) {
@@ -298,7 +348,11 @@ TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::
   out.title = "Data checks";
   addColumns(out, {{"station", ColumnKind::Text}});
   addRegisterColumns(out, names, false);
-  addColumns(out, {{"date", ColumnKind::Date},
+  // The CSV keeps one date column, a month flag's month as its text; the workbook gives the
+  // month a column of its own, so that the date column holds only dates.
+  addColumns(out, {{"date", ColumnKind::Date, 0, true, false},
+                   {"date", ColumnKind::Date, 0, false, true},
+                   {"month", ColumnKind::Text, 0, false, true},
                    {"code", ColumnKind::Text},
                    {"severity", ColumnKind::Text},
                    {"detail", ColumnKind::Text}});
@@ -308,6 +362,8 @@ TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::
     std::vector<ExportCell> cells{station};
     // A month flag names its month, which no date cell can.
     cells.push_back(flag.wholeMonth() ? ExportCell(flagDateText(flag)) : ExportCell(flag.day));
+    cells.push_back(flag.wholeMonth() ? ExportCell() : ExportCell(flag.day));
+    cells.push_back(flag.wholeMonth() ? ExportCell(flagDateText(flag)) : ExportCell());
     cells.insert(cells.end(), {std::string(checkCodeName(flag.code)),
                                std::string(1, severityLetter(flag.severity())), flag.detail});
     out.addRow(std::move(cells), entryOf(names, station));

@@ -21,6 +21,11 @@ struct PlotSelection;
 
 // The statistics file's layout: ", " between the header's names, ",  " between fields, CR LF.
 inline constexpr CsvFormat kStatsCsvFormat{", ", ",  ", "\r\n", ""};
+// The statistics file with plain numbers: a bare comma between names and between fields.
+inline constexpr CsvFormat kStatsPlainCsvFormat{",", ",", "\r\n", ""};
+// The About sheet's line on the days a statistics export rests on.
+inline constexpr const char* kCriticalDaysLeftOut = "Days with a critical flag left out";
+inline constexpr const char* kCriticalDaysKept = "Complete days with a critical flag kept";
 
 // The statistics as a table: ATR ID (text), ADT ... AWEDT and Days (whole numbers), an empty
 // figure as an empty cell. With a register, its columns follow ATR ID (Name, Location, ...) for
@@ -48,7 +53,20 @@ struct TableExport {
 // station column; the CSV keeps exactly the columns it has without one. Figures are numbers in the
 // CSV's rounding; n/a is NotAvailable, an absent value empty.
 [[nodiscard]] TableExport statsExport(const StatResults& rows, const StationRegister* names);
+// The statistics export with plain numbers (the command line's --trim): the same rows and
+// columns, fields separated by a bare comma, so that a reader finds no blank before a value.
+[[nodiscard]] TableExport trimmedStatsExport(TableExport stats);
 [[nodiscard]] TableExport hourlyExport(const ATRTable& table, const StationRegister* names);
+// The hourly rows of the picked stations and dates only, as hourlyExport writes them: with
+// everything picked, its bytes.
+[[nodiscard]] TableExport hourlyExport(const ATRTable& table, const PlotSelection& selection,
+                                       const StationRegister* names);
+// Daily totals, a station x date matrix: a row per picked station (table order), a column per
+// picked date headed yyyy-mm-dd (table order, or calendar order with calendarColumns), a
+// complete day's total in whole vehicles and an empty cell for any other day.
+[[nodiscard]] TableExport dailyMatrixExport(const ATRTable& table, const PlotSelection& selection,
+                                            const StationRegister* names,
+                                            bool calendarColumns = false);
 // station, year, valid_days, adt, aadt, cells, v30, k30_pct, v100, k100_pct and the average
 // weekday's AM and PM peak hour ("07:00", text), volume and percentage.
 [[nodiscard]] TableExport annualExport(const std::vector<StationYear>& rows,

@@ -175,7 +175,12 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
   std::vector<lxw_format*> formats;
   std::vector<std::size_t> widths;
   std::map<int, lxw_format*> ownFormats;  // by places, for FixedNumber cells
-  for (const ExportColumn& column : table.columns) {
+  std::vector<std::size_t> kept;          // the table's columns the sheet shows, in order
+  for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    if (table.columns[c].inWorkbook) kept.push_back(c);
+  }
+  for (const std::size_t c : kept) {
+    const ExportColumn& column = table.columns[c];
     lxw_format* format = nullptr;
     if (column.kind != ColumnKind::Text) {
       format = workbook_add_format(out.book());
@@ -187,9 +192,10 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
 
   const std::size_t rows = table.rowCount();
   for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+      const std::size_t c = kept[k];
       if (table.fromRegister(c)) {
-        widths[c] = std::max(widths[c], utf8Length(table.registerText(r, c)));
+        widths[k] = std::max(widths[k], utf8Length(table.registerText(r, c)));
         continue;
       }
       const ExportCell& cell = table.cell(r, c);
@@ -202,42 +208,48 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
         format_set_num_format(format, decimalsFormat(own->places).c_str());
         ownFormats.emplace(own->places, format);
       }
-      widths[c] = std::max(widths[c], utf8Length(cellText(cell, table.columns[c])));
+      widths[k] = std::max(widths[k], utf8Length(cellText(cell, table.columns[c])));
     }
   }
-  for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    const double width = std::clamp(static_cast<double>(widths[c]) + 1, kMinWidth, kMaxWidth);
-    out.check(worksheet_set_column(out.sheet(), static_cast<lxw_col_t>(c),
-                                   static_cast<lxw_col_t>(c), width, nullptr));
+  for (std::size_t k = 0; k < kept.size(); ++k) {
+    const double width = std::clamp(static_cast<double>(widths[k]) + 1, kMinWidth, kMaxWidth);
+    out.check(worksheet_set_column(out.sheet(), static_cast<lxw_col_t>(k),
+                                   static_cast<lxw_col_t>(k), width, nullptr));
   }
   worksheet_freeze_panes(out.sheet(), 1, 0);
+  // The header row filters the rows, so that a reader can pick a station or a code at once.
+  if (!kept.empty()) {
+    out.check(worksheet_autofilter(out.sheet(), 0, 0, static_cast<lxw_row_t>(rows),
+                                   static_cast<lxw_col_t>(kept.size() - 1)));
+  }
 
-  for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    out.text(0, c, table.columns[c].header, bold);
+  for (std::size_t k = 0; k < kept.size(); ++k) {
+    out.text(0, k, table.columns[kept[k]].header, bold);
   }
   // Rows go out in order: the sheet is written with constant memory, row after row.
   for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t c = 0; c < table.columns.size(); ++c) {
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+      const std::size_t c = kept[k];
       if (table.fromRegister(c)) {
-        out.text(r + 1, c, table.registerText(r, c), nullptr);
+        out.text(r + 1, k, table.registerText(r, c), nullptr);
         continue;
       }
       const ExportCell& cell = table.cell(r, c);
       const ExportColumn& column = table.columns[c];
       if (const auto* text = std::get_if<std::string>(&cell)) {
-        out.text(r + 1, c, *text, nullptr);
+        out.text(r + 1, k, *text, nullptr);
       } else if (const auto* own = std::get_if<FixedNumber>(&cell);
                  own && std::isfinite(own->value)) {
         const double value = own->places > 0 ? own->value : std::nearbyint(own->value);
-        out.number(r + 1, c, value, ownFormats.at(own->places));
+        out.number(r + 1, k, value, ownFormats.at(own->places));
       } else if (const auto* number = std::get_if<double>(&cell);
                  number && std::isfinite(*number)) {
         if (column.kind == ColumnKind::Date) {
-          out.date(r + 1, c, *number, formats[c]);
+          out.date(r + 1, k, *number, formats[k]);
         } else if (column.kind == ColumnKind::Integer) {
-          out.number(r + 1, c, std::nearbyint(*number), formats[c]);
+          out.number(r + 1, k, std::nearbyint(*number), formats[k]);
         } else {
-          out.number(r + 1, c, *number, formats[c]);
+          out.number(r + 1, k, *number, formats[k]);
         }
       }
     }

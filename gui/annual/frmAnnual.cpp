@@ -333,9 +333,20 @@ void frmAnnual::askExpand() {
     (hasAadt ? group : expanded).push_back(station);
   }
   preferRegisterGroup(group, expanded);
-  auto* pick = new frmExpandPick(m_counts->view().stations, group, expanded, this);
-  connect(pick, &QDialog::accepted, this,
-          [this, pick] { openExpand(pick->groupStations(), pick->expandedStations()); });
+  auto* pick =
+      new frmExpandPick(m_counts->view().stations, group, expanded, this, m_sources.names.get());
+  connect(pick, &QDialog::accepted, this, [this, pick] {
+    if (!pick->byRegisterGroups()) {
+      openExpand(pick->groupStations(), pick->expandedStations());
+      return;
+    }
+    auto* window = new frmExpand(m_toolkit);
+    window->setExportSources(m_sources);
+    window->fillByGroups(m_counts, groupsFromRegister(*m_sources.names, m_counts->view().stations),
+                         pick->expandedStations(), displayLocale());
+    window->show();
+    m_opened.append(window);
+  });
   pick->open();
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLocale>
 #include <QWidget>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,8 +12,10 @@
 #include "gui/annual/AnnualTexts.h"
 #include "gui/toolkit/CsvExport.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
@@ -20,22 +23,32 @@ class QTreeWidget;
 
 namespace ostrilo {
 
+class StationRegister;
 class Toolkit;
 
 // Asks for the factor stations (the group) and the stations whose short counts are expanded,
-// from every station of the table, with a first pick. OK needs one of each.
+// from every station of the table ("id  name" with a register), with a first pick; each list
+// has a filter and All / None for its visible entries. With a register that has a group
+// column, "each station with its own group's factors" replaces the factor list. OK needs one
+// of each. The dialog can be resized; the lists take the room.
 class frmExpandPick : public QDialog {
   Q_OBJECT
 
  public:
   frmExpandPick(std::span<const std::string> stations, const std::vector<std::int32_t>& group,
-                const std::vector<std::int32_t>& expanded, QWidget* parent = nullptr);
+                const std::vector<std::int32_t>& expanded, QWidget* parent = nullptr,
+                const StationRegister* names = nullptr);
 
   [[nodiscard]] std::vector<std::int32_t> groupStations() const;
   [[nodiscard]] std::vector<std::int32_t> expandedStations() const;
+  // True when each station is to be expanded with its own register group's factors.
+  [[nodiscard]] bool byRegisterGroups() const;
 
   QListWidget* lstGroup = nullptr;
   QListWidget* lstExpand = nullptr;
+  QLineEdit* txtGroupFilter = nullptr;
+  QLineEdit* txtExpandFilter = nullptr;
+  QCheckBox* chkByGroups = nullptr;
   QPushButton* cmdOK = nullptr;
 };
 
@@ -52,6 +65,10 @@ class frmExpand : public QWidget {
   // The group's factors are combined year by year over its members' valid days.
   void fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
             const std::vector<std::int32_t>& expanded, const QLocale& locale);
+  // Each station with its own group's factors: the groups side by side above the factor grid,
+  // a cell whose CV exceeds the threshold marked with the member that moves it most.
+  void fillByGroups(const SharedSnapshot& counts, const StationGroups& groups,
+                    const std::vector<std::int32_t>& expanded, const QLocale& locale);
   [[nodiscard]] const std::vector<ShortCountEstimate>& estimates() const noexcept {
     return m_estimates;
   }
@@ -64,15 +81,19 @@ class frmExpand : public QWidget {
 
   QLabel* lblGroup = nullptr;
   QTreeWidget* LV = nullptr;
+  QTableWidget* grdGroups = nullptr;  // one column per group; only with groups
   QComboBox* cmbYear = nullptr;
   QTableWidget* grdFactors = nullptr;
   QPushButton* cmdExport = nullptr;
 
  private:
   void askExport();
+  void showEstimates(const std::vector<std::string>& reasons);
 
   Toolkit& m_toolkit;
-  std::vector<FactorGroup> m_groups;  // the estimates point into it: filled once per fill
+  std::vector<FactorGroup> m_groups;      // the estimates point into it: filled once per fill
+  std::unique_ptr<GroupExpansion> m_run;  // or into this, with groups
+  std::vector<QString> m_groupLabels;     // by m_groups index
   std::vector<ShortCountEstimate> m_estimates;
   QLocale m_locale;
   SharedSnapshot m_counts;

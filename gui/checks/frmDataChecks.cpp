@@ -1,20 +1,28 @@
 #include "gui/checks/frmDataChecks.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <utility>
 
+#include "core/export/CheckExports.h"
 #include "core/export/TableExports.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
+#include "core/table/ATRTable.h"
+#include "core/table/Error.h"
+#include "gui/checks/frmCompleteness.h"
 #include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -52,7 +60,56 @@ QString flagDateEntry(const CheckFlag& flag, const QLocale& locale) {
 }
 
 QString severityText(Severity severity) {
+  if (severity == Severity::Info) return QStringLiteral("Info");
   return severity == Severity::Critical ? QStringLiteral("Critical") : QStringLiteral("Warning");
+}
+
+enum EpisodeColumn { kEStation, kEFirst, kELast, kEDays, kECode, kESeverity, kEDetail, kEName };
+
+QString episodeDateEntry(const FlagEpisode& e, DateNumber day, const QLocale& locale) {
+  if (!e.wholePeriod) return dateEntryText(day, locale);
+  return QString::fromStdString(episodeDateText(e, day));
+}
+
+QTreeWidgetItem* episodeRow(const FlagEpisode& e, int shownIndex, const std::string& station,
+                            const StationRegister* names, const QLocale& locale) {
+  auto* row = new FlagRow;
+  row->setText(kEStation, stationText(station));
+  if (names != nullptr) row->setText(kEName, fromCoreText(std::string(names->name(station))));
+  row->setText(kEFirst, episodeDateEntry(e, e.firstDay, locale));
+  row->setText(kELast, episodeDateEntry(e, e.lastDay, locale));
+  row->setText(kEDays, locale.toString(e.days));
+  row->setTextAlignment(kEDays, Qt::AlignRight | Qt::AlignVCenter);
+  row->setText(kECode, QString::fromLatin1(checkCodeName(e.code)));
+  row->setText(kESeverity, severityText(e.severity()));
+  row->setText(kEDetail, fromCoreText(e.detail));
+  row->setToolTip(kEDetail, row->text(kEDetail));
+  const QVariant keys[] = {e.station,
+                           e.firstDay,
+                           e.lastDay,
+                           e.days,
+                           static_cast<int>(e.code),
+                           static_cast<int>(e.severity()),
+                           row->text(kEDetail),
+                           row->text(kEName)};
+  for (int c = 0; c <= kEName; ++c) row->setData(c, kSortKeyRole, keys[c]);
+  row->setData(0, kShownIndexRole, shownIndex);
+  if (e.severity() == Severity::Critical) row->setForeground(kESeverity, QColor(160, 0, 0));
+  return row;
+}
+
+const QString kHolidaysKey = QStringLiteral("checks/holidays");
+
+QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& headers) {
+  auto* list = new QTreeWidget(parent);
+  list->setObjectName(name);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setAlternatingRowColors(true);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list->setHeaderLabels(headers);
+  list->setSortingEnabled(true);
+  return list;
 }
 
 QTreeWidgetItem* rowOf(const CheckFlag& flag, int shownIndex, const std::string& station,
@@ -97,10 +154,33 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lblCounts->setWordWrap(true);
   lblCounts->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  cmbCode = filterBox(this, QStringLiteral("cmbCode"), {QStringLiteral("All codes")});
+  lblShown = new QLabel(this);
+  lblShown->setObjectName(QStringLiteral("lblShown"));
+  cmbView = filterBox(this, QStringLiteral("cmbView"),
+                      {QStringLiteral("Episodes"), QStringLiteral("Days")});
+  lstCodes = new QListWidget(this);
+  lstCodes->setObjectName(QStringLiteral("lstCodes"));
   for (int c = 0; c < kCheckCodeCount; ++c) {
-    cmbCode->addItem(QString::fromLatin1(checkCodeName(static_cast<CheckCode>(c))), c);
+    if (static_cast<CheckCode>(c) == CheckCode::MissingHours) continue;
+    auto* item = new QListWidgetItem(QString::fromLatin1(checkCodeName(static_cast<CheckCode>(c))),
+                                     lstCodes);
+    item->setData(Qt::UserRole, c);
+    item->setCheckState(Qt::Checked);
   }
+  lstCodes->setMaximumWidth(170);
+  chkMissingHours = new QCheckBox(QStringLiteral("Show MISSING_HOURS (incomplete days)"), this);
+  chkMissingHours->setObjectName(QStringLiteral("chkMissingHours"));
+  auto* codesAll = new QPushButton(QStringLiteral("All"), this);
+  auto* codesNone = new QPushButton(QStringLiteral("None"), this);
+  codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
+  codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
+  cmbHolidays = filterBox(this, QStringLiteral("cmbHolidays"), {});
+  cmbHolidays->addItem(QStringLiteral("None"), QString());
+  cmbHolidays->addItem(QStringLiteral("United States (federal)"), QStringLiteral("us"));
+  cmbHolidays->addItem(QStringLiteral("Germany, Berlin"), QStringLiteral("de-be"));
+  cmbHolidays->addItem(QStringLiteral("Holiday file..."), QStringLiteral("?"));
+  cmdCompleteness = new QPushButton(QStringLiteral("Completeness..."), this);
+  cmdCompleteness->setObjectName(QStringLiteral("cmdCompleteness"));
   cmbSeverity = filterBox(this, QStringLiteral("cmbSeverity"), {QStringLiteral("All severities")});
   cmbSeverity->addItem(severityText(Severity::Critical), static_cast<int>(Severity::Critical));
   cmbSeverity->addItem(severityText(Severity::Warning), static_cast<int>(Severity::Warning));
@@ -110,15 +190,21 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   cmdExportCsv = new QPushButton(QStringLiteral("Export csv file"), this);
   cmdExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
 
-  lvFlags = new QTreeWidget(this);
-  lvFlags->setObjectName(QStringLiteral("lvFlags"));
-  lvFlags->setRootIsDecorated(false);
-  lvFlags->setUniformRowHeights(true);
-  lvFlags->setAlternatingRowColors(true);
-  lvFlags->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lvFlags->setHeaderLabels({QStringLiteral("Station"), QStringLiteral("Date"),
-                            QStringLiteral("Code"), QStringLiteral("Severity"),
-                            QStringLiteral("Detail"), QStringLiteral("Name")});
+  lvFlags = rowList(this, QStringLiteral("lvFlags"),
+                    {QStringLiteral("Station"), QStringLiteral("Date"), QStringLiteral("Code"),
+                     QStringLiteral("Severity"), QStringLiteral("Detail"), QStringLiteral("Name")});
+  lvEpisodes = rowList(this, QStringLiteral("lvEpisodes"),
+                       {QStringLiteral("Station"), QStringLiteral("First"), QStringLiteral("Last"),
+                        QStringLiteral("Days"), QStringLiteral("Code"), QStringLiteral("Severity"),
+                        QStringLiteral("Detail"), QStringLiteral("Name")});
+  for (const auto& [column, width] :
+       {std::pair{kEStation, 70}, std::pair{kEFirst, 100}, std::pair{kELast, 100},
+        std::pair{kEDays, 45}, std::pair{kECode, 120}, std::pair{kESeverity, 60}}) {
+    lvEpisodes->setColumnWidth(column, width);
+  }
+  lvEpisodes->header()->moveSection(kEName, kEStation + 1);
+  lvEpisodes->setColumnHidden(kEName, true);
+  lvEpisodes->sortByColumn(kEStation, Qt::AscendingOrder);
   for (const auto& [column, width] : {std::pair{kStation, 80}, std::pair{kDate, 110},
                                       std::pair{kCode, 130}, std::pair{kSeverity, 70}}) {
     lvFlags->setColumnWidth(column, width);
@@ -129,23 +215,63 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lvFlags->sortByColumn(kStation, Qt::AscendingOrder);
 
   auto* filters = new QHBoxLayout;
-  for (const auto& [caption, box] : {std::pair{QStringLiteral("Code:"), cmbCode},
+  for (const auto& [caption, box] : {std::pair{QStringLiteral("Show:"), cmbView},
                                      std::pair{QStringLiteral("Severity:"), cmbSeverity},
-                                     std::pair{QStringLiteral("Station:"), cmbStation}}) {
+                                     std::pair{QStringLiteral("Station:"), cmbStation},
+                                     std::pair{QStringLiteral("Holidays:"), cmbHolidays}}) {
     filters->addWidget(new QLabel(caption, this));
     filters->addWidget(box);
   }
   filters->addStretch();
+  filters->addWidget(cmdCompleteness);
   filters->addWidget(cmdCopy);
   filters->addWidget(cmdExportCsv);
+  auto* codeButtons = new QHBoxLayout;
+  codeButtons->addWidget(codesAll);
+  codeButtons->addWidget(codesNone);
+  auto* codes = new QVBoxLayout;
+  codes->addWidget(new QLabel(QStringLiteral("Codes:"), this));
+  codes->addWidget(lstCodes, 1);
+  codes->addLayout(codeButtons);
+  auto* rows = new QStackedWidget(this);
+  rows->setObjectName(QStringLiteral("rows"));
+  rows->addWidget(lvEpisodes);
+  rows->addWidget(lvFlags);
+  auto* body = new QHBoxLayout;
+  body->addLayout(codes);
+  body->addWidget(rows, 1);
+  auto* shown = new QHBoxLayout;
+  shown->addWidget(chkMissingHours);
+  shown->addStretch();
+  shown->addWidget(lblShown);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblCounts);
   layout->addLayout(filters);
-  layout->addWidget(lvFlags);
+  layout->addLayout(body, 1);
+  layout->addLayout(shown);
 
-  for (QComboBox* box : {cmbCode, cmbSeverity, cmbStation}) {
+  for (QComboBox* box : {cmbSeverity, cmbStation}) {
     connect(box, &QComboBox::currentIndexChanged, this, &frmDataChecks::applyFilters);
   }
+  connect(cmbView, &QComboBox::currentIndexChanged, rows, &QStackedWidget::setCurrentIndex);
+  connect(cmbView, &QComboBox::currentIndexChanged, this, &frmDataChecks::applyFilters);
+  connect(lstCodes, &QListWidget::itemChanged, this, &frmDataChecks::applyFilters);
+  connect(chkMissingHours, &QCheckBox::toggled, this, &frmDataChecks::applyFilters);
+  for (auto [button, state] :
+       {std::pair{codesAll, Qt::Checked}, std::pair{codesNone, Qt::Unchecked}}) {
+    connect(button, &QPushButton::clicked, this, [this, state = state] {
+      {
+        const QSignalBlocker blocker(lstCodes);
+        for (int i = 0; i < lstCodes->count(); ++i) lstCodes->item(i)->setCheckState(state);
+      }
+      applyFilters();
+    });
+  }
+  connect(cmbHolidays, &QComboBox::activated, this, &frmDataChecks::holidayChoiceChanged);
+  connect(cmdCompleteness, &QPushButton::clicked, this, &frmDataChecks::showCompleteness);
+  connect(lvEpisodes, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+    episodeActivated(item->data(0, kShownIndexRole).toInt());
+  });
   connect(cmdCopy, &QPushButton::clicked, this, &frmDataChecks::copySelectedRows);
   connect(cmdExportCsv, &QPushButton::clicked, this, &frmDataChecks::exportCsv);
   auto* copyKey = new QShortcut(QKeySequence::Copy, lvFlags);
@@ -153,6 +279,66 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   connect(copyKey, &QShortcut::activated, this, &frmDataChecks::copySelectedRows);
   connect(lvFlags, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { rowActivated(item->data(0, kShownIndexRole).toInt()); });
+  // The calendar last used, but never a file dialog while the window opens.
+  const QString remembered = QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2"))
+                                 .value(kHolidaysKey)
+                                 .toString();
+  if (remembered != QStringLiteral("?")) setHolidayChoice(remembered);
+}
+
+void frmDataChecks::setHolidayChoice(const QString& choice) {
+  try {
+    m_holidays = loadHolidayChoice(choice.toStdString());
+  } catch (const Error& e) {
+    m_toolkit.showMessage(this, QString::fromStdString(e.description()), MessageIcon::Exclamation,
+                          windowTitle());
+    m_holidays = {};
+  }
+  const QString used = QString::fromStdString(m_holidays.name());
+  int item = cmbHolidays->findData(used);
+  if (item < 0 && !used.isEmpty()) {
+    cmbHolidays->insertItem(cmbHolidays->count() - 1, used, used);
+    item = cmbHolidays->findData(used);
+  }
+  cmbHolidays->setCurrentIndex(std::max(0, item));
+  QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2")).setValue(kHolidaysKey, used);
+}
+
+void frmDataChecks::holidayChoiceChanged() {
+  QString choice = cmbHolidays->currentData().toString();
+  if (choice == QStringLiteral("?")) {
+    const FileDialogSettings settings{QStringLiteral("Select a holiday *.csv file (date,name)"),
+                                      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
+                                      2,
+                                      QStringLiteral("csv"),
+                                      DialogFlag::kFileMustExist | DialogFlag::kHideReadOnly,
+                                      QString()};
+    const auto path = m_toolkit.openFileName(this, settings);
+    choice = path ? *path : QString::fromStdString(m_holidays.name());
+  }
+  setHolidayChoice(choice);
+  rerun();
+}
+
+bool frmDataChecks::showsEpisodes() const { return cmbView->currentIndex() == 0; }
+
+void frmDataChecks::ShowTable(const ATRTable& table, const PlotSelection& selection,
+                              const QLocale& locale) {
+  m_table = &table;
+  m_selection = std::make_unique<PlotSelection>(selection);
+  m_locale = locale;
+  rerun();
+}
+
+void frmDataChecks::rerun() {
+  if (m_table == nullptr || !m_selection) return;
+  CheckOptions options;
+  options.holidays = &m_holidays;
+  if (m_names) {
+    options.ceilings = registerCeilings(*m_names, m_table->ulstName().values(), std::nullopt);
+  }
+  const PlotSelection selection = *m_selection;
+  ShowFlags(RunDataChecks(*m_table, options), selection, m_locale);
 }
 
 void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& selection,
@@ -162,10 +348,12 @@ void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& 
   m_picked = FlagFilter{};
   m_picked.stations = selection.stations.selected;
   m_picked.dates = selection.dates.selected;
-  lblCounts->setText(
-      QString::fromStdString(checkCountsLine(countByCode(selectFlags(m_results, m_picked)))));
+  const std::vector<CheckFlag> picked = selectFlags(m_results, m_picked);
+  m_pickedCount = picked.size();
+  lblCounts->setText(QString::fromStdString(checkCountsLine(countByCode(picked))));
 
   // Refilling the station box fires its signal on every item; filter once at the end.
+  m_episodes.clear();
   const QVariant station = cmbStation->currentData();
   {
     const QSignalBlocker blocker(cmbStation);
@@ -181,9 +369,6 @@ void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& 
 
 void frmDataChecks::applyFilters() {
   FlagFilter filter = m_picked;
-  if (const QVariant code = cmbCode->currentData(); code.isValid()) {
-    filter.code = static_cast<CheckCode>(code.toInt());
-  }
   if (const QVariant severity = cmbSeverity->currentData(); severity.isValid()) {
     filter.severity = static_cast<Severity>(severity.toInt());
   }
@@ -192,6 +377,22 @@ void frmDataChecks::applyFilters() {
     filter.stations[static_cast<std::size_t>(station.toInt())] = true;
   }
   m_shown = selectFlags(m_results, filter);
+  std::vector<bool> codes(kCheckCodeCount, false);
+  codes[static_cast<std::size_t>(CheckCode::MissingHours)] = chkMissingHours->isChecked();
+  for (int i = 0; i < lstCodes->count(); ++i) {
+    codes[lstCodes->item(i)->data(Qt::UserRole).toUInt()] =
+        lstCodes->item(i)->checkState() == Qt::Checked;
+  }
+  // Episodes merge over every shown code's days, so the code filter comes first.
+  std::erase_if(m_shown,
+                [&](const CheckFlag& f) { return !codes[static_cast<std::size_t>(f.code)]; });
+  if (showsEpisodes()) {
+    fillEpisodes();
+    return;
+  }
+  lblShown->setText(QStringLiteral("%1 of %2 rows (days) shown")
+                        .arg(m_locale.toString(static_cast<qlonglong>(m_shown.size())),
+                             m_locale.toString(static_cast<qlonglong>(m_pickedCount))));
 
   QList<QTreeWidgetItem*> rows;
   rows.reserve(static_cast<qsizetype>(m_shown.size()));
@@ -209,14 +410,15 @@ void frmDataChecks::applyFilters() {
 }
 
 QString frmDataChecks::selectedRowsText() const {
+  const QTreeWidget* list = showsEpisodes() ? lvEpisodes : lvFlags;
   QString text;
-  for (int r = 0; r < lvFlags->topLevelItemCount(); ++r) {
-    const QTreeWidgetItem* row = lvFlags->topLevelItem(r);
+  for (int r = 0; r < list->topLevelItemCount(); ++r) {
+    const QTreeWidgetItem* row = list->topLevelItem(r);
     if (!row->isSelected()) continue;
     QString separator;
-    for (int shown = 0; shown < kColumnCount; ++shown) {
-      const int c = lvFlags->header()->logicalIndex(shown);
-      if (lvFlags->isColumnHidden(c)) continue;
+    for (int shown = 0; shown < list->columnCount(); ++shown) {
+      const int c = list->header()->logicalIndex(shown);
+      if (list->isColumnHidden(c)) continue;
       // A tab or a line break inside a cell (station names are the file's bytes) would shift
       // the pasted cells.
       QString cell = row->text(c);
@@ -240,6 +442,7 @@ void frmDataChecks::setExportAbout(WorkbookAbout about,
   m_about = std::move(about);
   m_names = std::move(names);
   lvFlags->setColumnHidden(kName, m_names == nullptr || m_names->empty());
+  lvEpisodes->setColumnHidden(kEName, m_names == nullptr || m_names->empty());
 }
 
 void frmDataChecks::exportCsv() {
@@ -247,8 +450,48 @@ void frmDataChecks::exportCsv() {
           m_toolkit, this, QStringLiteral("Select the output *.csv file for the data checks"),
           QString())) {
     saveExportAndReport(m_toolkit, this, *path,
-                        checksExport(m_shown, m_results.stations(), m_names.get()), m_about);
+                        showsEpisodes()
+                            ? episodesExport(m_episodes, m_results.stations(), m_names.get())
+                            : checksExport(m_shown, m_results.stations(), m_names.get()),
+                        m_about);
   }
+}
+
+void frmDataChecks::fillEpisodes() {
+  m_episodes = mergeEpisodes(m_results, m_shown);
+  QList<QTreeWidgetItem*> rows;
+  for (std::size_t i = 0; i < m_episodes.size(); ++i) {
+    const FlagEpisode& e = m_episodes[i];
+    rows << episodeRow(e, static_cast<int>(i),
+                       m_results.stations()[static_cast<std::size_t>(e.station)], m_names.get(),
+                       m_locale);
+  }
+  lvEpisodes->setSortingEnabled(false);
+  lvEpisodes->clear();
+  lvEpisodes->addTopLevelItems(rows);
+  lvEpisodes->setSortingEnabled(true);
+  lblShown->setText(QStringLiteral("%1 episodes of %2 flagged days shown")
+                        .arg(m_locale.toString(static_cast<qlonglong>(m_episodes.size())),
+                             m_locale.toString(static_cast<qlonglong>(m_shown.size()))));
+}
+
+void frmDataChecks::episodeActivated(int shownIndex) {
+  if (shownIndex < 0 || static_cast<std::size_t>(shownIndex) >= m_episodes.size()) return;
+  const FlagEpisode& e = m_episodes[static_cast<std::size_t>(shownIndex)];
+  if (e.wholePeriod) return;
+  emit episodeGraphRequested(m_results.stations()[static_cast<std::size_t>(e.station)],
+                             episodeGraphSpans(e));
+}
+
+void frmDataChecks::showCompleteness() {
+  std::vector<std::int32_t> stations;
+  for (std::size_t s = 0; s < m_picked.stations.size(); ++s) {
+    if (m_picked.stations[s]) stations.push_back(static_cast<std::int32_t>(s));
+  }
+  auto* window = new frmCompleteness(m_toolkit);
+  window->fill(computeCompleteness(m_results, stations), m_results.stations(), m_names, m_about,
+               m_locale);
+  window->show();
 }
 
 void frmDataChecks::rowActivated(int shownIndex) {

@@ -6,27 +6,36 @@
 #include <string>
 #include <vector>
 
+#include "core/calendar/HolidayCalendar.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/checks/Episodes.h"
 #include "core/export/WorkbookWriter.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QTreeWidget;
 
 namespace ostrilo {
 
+class ATRTable;
 class StationRegister;
 class Toolkit;
 struct PlotSelection;
 
-// "Data Checks": the flags of the picked stations and dates, one row each (station, date with
-// its day of the week, code, severity, detail), the number of flags per code above them. The
-// rows can be narrowed to one code, one severity and one station, sorted by any column (dates
-// by date, stations in list order, codes in check order), copied as tab-separated lines and
-// exported as the checks CSV file. A double-click on a day's row asks for the hourly graph
-// around that day.
+// "Data Checks": the flags of the picked stations and dates, merged into episodes (station,
+// first and last date, days, code, severity, the first day's detail) or one row per day
+// (station, date with its day of the week, code, severity, detail), the number of flags per
+// code above them and how many rows the filters leave. MISSING_HOURS rows (incomplete days, a
+// completeness matter) show only when asked. The rows can be narrowed to any set of codes, one
+// severity and one station, sorted by any column (dates by date, stations in list order, codes
+// in check order), copied as tab-separated lines and exported (the checks file, or the episodes
+// file). A double-click on a day's row asks for the hourly graph around that day, on an
+// episode's for the graph over the episode. "Holidays:" picks the calendar the checks use
+// (remembered); "Completeness..." opens the completeness table of the picked stations.
 class frmDataChecks : public QWidget {
   Q_OBJECT
 
@@ -38,6 +47,15 @@ class frmDataChecks : public QWidget {
   // the station filter too while its station is still picked.
   void ShowFlags(const CheckResults& results, const PlotSelection& selection,
                  const QLocale& locale);
+  // Runs the checks over the table with the window's holiday calendar (and the ceilings of the
+  // register given to setExportAbout), and shows them as ShowFlags; a change of calendar runs
+  // them again. The table must outlive the window.
+  void ShowTable(const ATRTable& table, const PlotSelection& selection, const QLocale& locale);
+  // The calendar in use, from the "Holidays:" choice: "" none, "us", "de-be" or a file's path.
+  void setHolidayChoice(const QString& choice);
+  [[nodiscard]] const HolidayCalendar& holidays() const noexcept { return m_holidays; }
+  // True when the rows are episodes, false when they are days.
+  [[nodiscard]] bool showsEpisodes() const;
 
   // The selected rows in their shown order, cells as shown, separated by tabs, every line ended
   // by LF; empty when no row is selected.
@@ -53,26 +71,44 @@ class frmDataChecks : public QWidget {
   void exportCsv();
 
   QLabel* lblCounts = nullptr;
-  QComboBox* cmbCode = nullptr;
+  QLabel* lblShown = nullptr;
+  QComboBox* cmbView = nullptr;     // Episodes, Days
+  QListWidget* lstCodes = nullptr;  // checkable, every code but MISSING_HOURS
+  QCheckBox* chkMissingHours = nullptr;
+  QComboBox* cmbHolidays = nullptr;
+  QPushButton* cmdCompleteness = nullptr;
   QComboBox* cmbSeverity = nullptr;
   QComboBox* cmbStation = nullptr;
   QPushButton* cmdCopy = nullptr;
   QPushButton* cmdExportCsv = nullptr;
   QTreeWidget* lvFlags = nullptr;
+  QTreeWidget* lvEpisodes = nullptr;
 
  signals:
   // The hourly graph of station (its name) for the days around day is wanted.
   void hourlyGraphRequested(const std::string& station, DateNumber day);
+  // The hourly graph of station over the days of the spans is wanted.
+  void episodeGraphRequested(const std::string& station, const std::vector<DaySpan>& spans);
 
  private:
   void applyFilters();
+  void fillEpisodes();
   void rowActivated(int shownIndex);
+  void episodeActivated(int shownIndex);
+  void holidayChoiceChanged();
+  void rerun();
+  void showCompleteness();
 
   Toolkit& m_toolkit;
   QLocale m_locale;
   CheckResults m_results;
   FlagFilter m_picked;             // the selection's stations and dates
   std::vector<CheckFlag> m_shown;  // the rows, in results order
+  std::vector<FlagEpisode> m_episodes;
+  std::unique_ptr<PlotSelection> m_selection;
+  const ATRTable* m_table = nullptr;
+  HolidayCalendar m_holidays;
+  std::size_t m_pickedCount = 0;  // the flags of the picked stations and dates
   WorkbookAbout m_about;
   std::shared_ptr<const StationRegister> m_names;
 };

@@ -1,7 +1,6 @@
 #include "gui/main/ListTools.h"
 
 #include <QCheckBox>
-#include <QDateEdit>
 #include <QItemSelection>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +8,8 @@
 #include <QLocale>
 #include <algorithm>
 
+#include "core/order/DateFilter.h"
+#include "gui/main/DateField.h"
 #include "gui/toolkit/CaptionButton.h"
 #include "gui/toolkit/TextFormats.h"
 
@@ -24,12 +25,16 @@ QPushButton* smallButton(QWidget* page, const QString& name, const QString& capt
   return b;
 }
 
-QDateEdit* dateEdit(QWidget* page, const QString& name) {
-  auto* edit = new QDateEdit(page);
+DateField* dateEdit(QWidget* page, const QString& name) {
+  auto* edit = new DateField(page);
   edit->setObjectName(name);
-  edit->setCalendarPopup(true);
-  edit->setMinimumDate(QDate(100, 1, 1));  // the table's own range starts there
   return edit;
+}
+
+QString isoOrAsTyped(const QString& text, const QLocale& locale) {
+  if (text.isEmpty()) return text;
+  const QDate date = parseTypedDate(text, locale);
+  return date.isValid() ? date.toString(Qt::ISODate) : text;
 }
 
 QLabel* smallLabel(QWidget* page, const QString& name, const QString& text) {
@@ -45,6 +50,20 @@ bool matchesFilter(const QString& text, const QString& filter) {
   return std::all_of(words.begin(), words.end(), [&text](const QString& word) {
     return text.contains(word, Qt::CaseInsensitive);
   });
+}
+
+QString isoFilterText(const QString& filter, const QLocale& locale) {
+  QStringList words = filter.split(u' ', Qt::SkipEmptyParts);
+  for (QString& word : words) {
+    const qsizetype dots = word.indexOf(QStringLiteral(".."));
+    if (dots < 0) {
+      word = isoOrAsTyped(word, locale);
+    } else {
+      word = isoOrAsTyped(word.left(dots), locale) + QStringLiteral("..") +
+             isoOrAsTyped(word.mid(dots + 2), locale);
+    }
+  }
+  return words.join(u' ');
 }
 
 void selectVisible(QListWidget& list, const std::function<bool(int row)>& pick) {
@@ -71,11 +90,12 @@ void selectVisible(QListWidget& list, const std::function<bool(int row)>& pick) 
   list.selectionModel()->select(on, QItemSelectionModel::Select);
 }
 
-ListFilter::ListFilter(QListWidget& list, QWidget* page, const QString& namePrefix)
+ListFilter::ListFilter(QListWidget& list, QWidget* page, const QString& namePrefix, bool dates)
     : text(new QLineEdit(page)),
       all(smallButton(page, QStringLiteral("cmd%1All").arg(namePrefix), QStringLiteral("All"))),
       none(smallButton(page, QStringLiteral("cmd%1None").arg(namePrefix), QStringLiteral("None"))),
-      m_list(list) {
+      m_list(list),
+      m_dates(dates) {
   text->setObjectName(QStringLiteral("txt%1Filter").arg(namePrefix));
   text->setPlaceholderText(QStringLiteral("Filter"));
   text->setClearButtonEnabled(true);
@@ -88,10 +108,18 @@ ListFilter::ListFilter(QListWidget& list, QWidget* page, const QString& namePref
 
 void ListFilter::apply() {
   const QString filter = text->text();
+  if (!m_dates) {
+    for (int row = 0; row < m_list.count(); ++row) {
+      m_list.setRowHidden(row, !matchesFilter(m_list.item(row)->text(), filter));
+    }
+    return;
+  }
+  const DateFilter dates(isoFilterText(filter, displayLocale()).toStdString());
   for (int row = 0; row < m_list.count(); ++row) {
     const QListWidgetItem* item = m_list.item(row);
-    const QString searched = item->text() + u' ' + item->data(kEntrySearchRole).toString();
-    m_list.setRowHidden(row, !matchesFilter(searched, filter));
+    const QDate day = item->data(kEntryDateRole).toDate();
+    const DateNumber date = dateFromCivil({day.year(), day.month(), day.day()});
+    m_list.setRowHidden(row, !dates.matches(date, item->text().toStdString()));
   }
 }
 
@@ -119,10 +147,7 @@ void DateRangePick::reset(const QLocale& locale) {
     if (!first.isValid() || day < first) first = day;
     if (!last.isValid() || day > last) last = day;
   }
-  for (QDateEdit* edit : {from, to}) {
-    edit->setLocale(locale);
-    edit->setDisplayFormat(fullYearDateFormat(locale));
-  }
+  for (DateField* edit : {from, to}) edit->setDisplayLocale(locale);
   if (first.isValid()) {
     from->setDate(first);
     to->setDate(last);

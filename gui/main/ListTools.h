@@ -5,7 +5,6 @@
 #include <functional>
 
 class QCheckBox;
-class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -15,10 +14,10 @@ class QWidget;
 
 namespace ostrilo {
 
-// A date list entry keeps its calendar day (QDate) under this role, and the further text its
-// filter searches (the ISO form "2023-03-01") under the next one.
+class DateField;
+
+// A date list entry keeps its calendar day (QDate) under this role.
 inline constexpr int kEntryDateRole = 0x0100;  // Qt::UserRole
-inline constexpr int kEntrySearchRole = kEntryDateRole + 1;
 
 // True when every blank-separated word of the filter occurs in the text, case ignored; an empty
 // filter matches everything.
@@ -28,12 +27,17 @@ inline constexpr int kEntrySearchRole = kEntryDateRole + 1;
 // ones; hidden entries keep their state, so a selection still names the table's own indexes.
 void selectVisible(QListWidget& list, const std::function<bool(int row)>& pick);
 
-// The tools above a pick list: a filter box that hides the entries not matching it (the shown
-// text and the entry's search text), "All" and "None" for the visible entries. The caller
-// places the widgets; they are children of the page.
+// The filter text with every date typed in the locale's short format, also at the ends of a
+// range "a..b", written as yyyy-mm-dd, the form the date filter reads.
+[[nodiscard]] QString isoFilterText(const QString& filter, const QLocale& locale);
+
+// The tools above a pick list: a filter box that hides the entries not matching it, "All" and
+// "None" for the visible entries. A station list matches the words in the shown text; a date
+// list (dates true) matches them as dates (DateFilter). The caller places the widgets; they
+// are children of the page.
 class ListFilter {
  public:
-  ListFilter(QListWidget& list, QWidget* page, const QString& namePrefix);
+  ListFilter(QListWidget& list, QWidget* page, const QString& namePrefix, bool dates = false);
 
   // Hides what the filter does not match; again after the list was filled anew.
   void apply();
@@ -44,6 +48,7 @@ class ListFilter {
 
  private:
   QListWidget& m_list;
+  bool m_dates;
 };
 
 // "From ... to ..." and the days of the week: "Pick" selects the visible dates in that range
@@ -57,9 +62,9 @@ class DateRangePick {
   void pick();
 
   QLabel* fromLabel;
-  QDateEdit* from;
+  DateField* from;
   QLabel* toLabel;
-  QDateEdit* to;
+  DateField* to;
   std::array<QCheckBox*, 7> days;  // Monday first
   QPushButton* pickButton;
 

@@ -5,8 +5,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
-#include <QDateEdit>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,11 +33,13 @@
 #include "gui/charts/frmVolColorGrid.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
+#include "gui/main/DateField.h"
 #include "gui/main/FileNameList.h"
 #include "gui/main/ListTools.h"
 #include "gui/report/StationReport.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
+#include "gui/toolkit/RecentFolders.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -94,9 +96,6 @@ const QColor kBrowseColour(255, 224, 192);
 const QColor kCommandColour(255, 255, 192);
 const QColor kExitColour(192, 255, 255);
 
-// Where the program keeps what it remembers between runs.
-const QString kSettingsOrganisation = QStringLiteral("Ostrilo");
-const QString kSettingsApplication = QStringLiteral("OstriloV2");
 const QString kRegisterKey = QStringLiteral("register/lastPath");
 
 const QString kCountFileMissing = QStringLiteral(
@@ -179,6 +178,7 @@ QString counted(qint64 n, const QString& one, const QString& many, const QLocale
 
 QString summaryText(const TableSummary& summary, const CheckResults& checks,
                     const QLocale& locale) {
+  const DayCounts days = checks.dayCounts();
   QString dates = counted(summary.dates, QStringLiteral("date"), QStringLiteral("dates"), locale);
   if (summary.firstDate && summary.lastDate) {
     const auto day = [&locale](DateNumber d) {
@@ -191,13 +191,13 @@ QString summaryText(const TableSummary& summary, const CheckResults& checks,
       counted(summary.stations, QStringLiteral("station"), QStringLiteral("stations"), locale),
       dates,
       counted(summary.completeDays, QStringLiteral("complete day"), QStringLiteral("complete days"),
+              locale) +
+          QStringLiteral(" (%1 with a critical fault)").arg(locale.toString(days.faulty)),
+      counted(days.incomplete, QStringLiteral("incomplete day"), QStringLiteral("incomplete days"),
               locale),
       counted(summary.hoursNotCounted, QStringLiteral("hour not counted"),
               QStringLiteral("hours not counted"), locale),
-      QStringLiteral("%1 critical, %2")
-          .arg(locale.toString(checks.criticalDayCount()),
-               counted(checks.warningDayCount(), QStringLiteral("warning day"),
-                       QStringLiteral("warning days"), locale))}
+      counted(days.warning, QStringLiteral("warning day"), QStringLiteral("warning days"), locale)}
       .join(QStringLiteral("; "));
 }
 
@@ -233,8 +233,8 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   createFirstTab(firstPage);
   createSecondTab(secondPage);
   createListTools(secondPage);
-  setTabOrder();
   createDataChecksButton(secondPage);
+  setTabOrder();
   createLayout();
   setMinimumSize(kDesignedSize);
 
@@ -344,16 +344,20 @@ void frmMain::createSecondTab(QWidget* page) {
 }
 
 void frmMain::setTabOrder() {
-  const QWidget* order[] = {SSTab1,       cmdExit,       cmdLine,      cmdHist, txtATRfileName,
-                            cmdATRBrowse, cmdBuildNew,   cmdAdd2Table, cmdSave, txtLoadFile,
-                            cmdLdBrowse,  cmdExport,     lstDate,      lstSta,  cmbGType,
-                            cmdColorGrid, cmdDailyGraph, cmdStat};
-  for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-    QWidget::setTabOrder(const_cast<QWidget*>(order[i]), const_cast<QWidget*>(order[i + 1]));
+  // The designed controls keep their order; those added since follow them.
+  std::vector<QWidget*> order = {
+      SSTab1,        cmdExit,      cmdLine,     cmdHist,      txtATRfileName, cmdATRBrowse,
+      cmdBuildNew,   cmdAdd2Table, cmdSave,     txtLoadFile,  cmdLdBrowse,    cmdExport,
+      lstDate,       lstSta,       cmbGType,    cmdColorGrid, cmdDailyGraph,  cmdStat,
+      cmdDataChecks, cmdAnnual,    cmdStations, cmdReport,    cmbOrder};
+  for (const ListFilter* filter : {m_staFilter.get(), m_dateFilter.get()}) {
+    order.insert(order.end(), {filter->text, filter->all, filter->none});
   }
-  QWidget::setTabOrder(cmdStat, cmdAnnual);
-  QWidget::setTabOrder(cmdAnnual, cmdStations);
-  QWidget::setTabOrder(cmdStations, cmdReport);
+  const DateRangePick& range = *m_rangePick;
+  order.insert(order.end(), {range.from, range.to});
+  order.insert(order.end(), range.days.begin(), range.days.end());
+  order.insert(order.end(), {range.pickButton, cmdExportCounts});
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -389,7 +393,7 @@ void frmMain::createListTools(QWidget* page) {
   m_staFilter->text->setGeometry(twips(1200, 375, 750, 300));
   m_staFilter->all->setGeometry(twips(1980, 375, 375, 300));
   m_staFilter->none->setGeometry(twips(2385, 375, 480, 300));
-  m_dateFilter = std::make_unique<ListFilter>(*lstDate, page, QStringLiteral("Date"));
+  m_dateFilter = std::make_unique<ListFilter>(*lstDate, page, QStringLiteral("Date"), true);
   m_dateFilter->text->setGeometry(twips(3120, 375, 900, 300));
   m_dateFilter->all->setGeometry(twips(4050, 375, 375, 300));
   m_dateFilter->none->setGeometry(twips(4455, 375, 480, 300));
@@ -404,6 +408,25 @@ void frmMain::createListTools(QWidget* page) {
   for (std::size_t i = 0; i < range.days.size(); ++i) {
     range.days[i]->setGeometry(twips(600 + 645 * static_cast<int>(i), 3705, 630, 240));
   }
+
+  // Left of the station list, free in the design: the lists' order, and the export of the
+  // counts themselves.
+  lblOrder = label(page, QStringLiteral("lblOrder"), QStringLiteral("List order"),
+                   twips(120, 720, 1020, 255));
+  cmbOrder = new QComboBox(page);
+  cmbOrder->setObjectName(QStringLiteral("cmbOrder"));
+  cmbOrder->addItems(
+      {QStringLiteral("By id"), QStringLiteral("By name"), QStringLiteral("Table order")});
+  cmbOrder->setToolTip(QStringLiteral(
+      "Stations by id or by name, dates by the calendar; or both in the table's own order"));
+  cmbOrder->setGeometry(px(120), px(960), px(1020), cmbOrder->sizeHint().height());
+  connect(cmbOrder, &QComboBox::currentIndexChanged, this, &frmMain::applyListOrder);
+  cmdExportCounts = button(page, QStringLiteral("cmdExportCounts"),
+                           QStringLiteral("Export Counts..."), twips(120, 2760, 1020, 600));
+  cmdExportCounts->setToolTip(QStringLiteral(
+      "The picked stations' and dates' counts: the hourly table or the daily totals"));
+  cmdExportCounts->setEnabled(false);
+  connect(cmdExportCounts, &QPushButton::clicked, this, &frmMain::cmdExportCountsClick);
 
   // Under everything, the whole width: the right of the row of "Show Statistics" is kept free
   // for further commands.
@@ -486,6 +509,7 @@ void frmMain::EnablePlotButtons() {
   cmdDataChecks->setEnabled(true);
   cmdAnnual->setEnabled(true);
   cmdReport->setEnabled(true);
+  cmdExportCounts->setEnabled(true);
 }
 
 void frmMain::warn(const QString& text) {
@@ -516,9 +540,10 @@ void frmMain::cmdATRBrowseClick() {
                                     2,
                                     QStringLiteral("dat"),
                                     kOpenFlags,
-                                    QString()};
+                                    inLastFolder(FileKind::CountFiles, QString())};
   if (const auto paths = m_toolkit.openFileNames(this, settings); paths && !paths->isEmpty()) {
     txtATRfileName->setText(fileNameListText(*paths));
+    rememberFolder(FileKind::CountFiles, paths->constFirst());
   }
 }
 
@@ -535,6 +560,7 @@ void frmMain::fillFromCountFiles(bool add) {
   std::vector<std::string> paths;
   for (const QString& name : names) paths.push_back(toFsPath(name));
   bool done = false;
+  const TableSummary before = SummarizeTable(m_table);
   FileProgressDialog progress(this, m_progressDelay);
   if (!attempt([&] {
         done = FillFromCountFiles(m_table, paths, add ? FillMode::Add : FillMode::Build,
@@ -546,15 +572,18 @@ void frmMain::fillFromCountFiles(bool add) {
   if (!add) m_sourceFiles.clear();
   m_sourceFiles.insert(m_sourceFiles.end(), paths.begin(), paths.end());
   refillLists(add);
-  inform(add ? QStringLiteral("Adding data done.") : QStringLiteral("Table build done."));
+  inform(fillReport(add, before, paths.size(), countFileLines(paths)));
   tableFilled();
 }
 
 void frmMain::cmdLdBrowseClick() {
+  const QString typed = txtLoadFile->text();
   const auto path = m_toolkit.openFileName(
-      this, tableFileDialog(QStringLiteral("Select a *.cont file"), txtLoadFile->text()));
+      this, tableFileDialog(QStringLiteral("Select a *.cont file"),
+                            typed.isEmpty() ? inLastFolder(FileKind::TableFile, typed) : typed));
   if (!path) return;
   txtLoadFile->setText(*path);
+  rememberFolder(FileKind::TableFile, *path);
   if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
   m_sourceFiles = {toFsPath(*path)};
   refillLists(false);
@@ -563,43 +592,14 @@ void frmMain::cmdLdBrowseClick() {
 }
 
 void frmMain::cmdSaveClick() {
-  const QString proposed = replaceExtension(fileNamesInText(txtATRfileName->text()).front(),
-                                            QStringLiteral(".dat"), QStringLiteral(".cont"));
   const auto path = m_toolkit.saveFileName(
-      this, tableFileDialog(QStringLiteral("Select the output *.cont file"), proposed));
+      this, tableFileDialog(QStringLiteral("Select the output *.cont file"), proposedTableName()));
   if (!path) return;
   txtLoadFile->setText(*path);
-  attempt([&] { SaveTableFile(m_table, toFsPath(*path)); });
-}
-
-StatResults frmMain::statsOfSelection() {
-  const PlotSelection selection = listSelection();
-  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return {};
-  return ComputeStationStats(m_table, selection);
-}
-
-void frmMain::cmdStatClick() {
-  const StatResults rows = statsOfSelection();
-  if (!m_statsWindow) m_statsWindow = new frmLV;
-  m_statsWindow->FillStatsList(rows, displayLocale(), m_register.get());
-  m_statsWindow->show();
-  m_statsWindow->raise();
-}
-
-void frmMain::cmdExportClick() {
-  const QString countFile = fileNamesInText(txtATRfileName->text()).front();
-  const QString proposed =
-      !countFile.isEmpty()
-          ? replaceExtension(countFile, QStringLiteral(".dat"), QStringLiteral(".csv"))
-          : replaceExtension(txtLoadFile->text(), QStringLiteral(".cont"), QStringLiteral(".csv"));
-  const auto path = askExportPath(m_toolkit, this,
-                                  QStringLiteral("Select the Excel output *.csv file"), proposed);
-  if (!path) return;
-  const StatResults rows = statsOfSelection();
-  ExportSources sources = exportSources();
-  saveExportAndReport(
-      m_toolkit, this, *path, statsExport(rows, sources.names.get()),
-      aboutSelection(m_table, listSelection(), std::move(sources.files), sources.names.get()));
+  if (!attempt([&] { SaveTableFile(m_table, toFsPath(*path)); })) return;
+  rememberFolder(FileKind::TableFile, *path);
+  inform(QStringLiteral("Saved %1 (%2 bytes).")
+             .arg(*path, displayLocale().toString(QFileInfo(*path).size())));
 }
 
 ExportSources frmMain::exportSources() const { return {m_sourceFiles, m_register}; }
@@ -626,7 +626,6 @@ void frmMain::createDataChecksButton(QWidget* page) {
   cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
                          twips(600, 4560, 1935, 495));
   cmdDataChecks->setEnabled(false);
-  QWidget::setTabOrder(cmdStat, cmdDataChecks);
   connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
 }
 
@@ -636,10 +635,16 @@ void frmMain::cmdDataChecksClick() {
   if (!m_checksWindow) {
     m_checksWindow = new frmDataChecks(m_toolkit);
     connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
+    connect(m_checksWindow, &frmDataChecks::episodeGraphRequested, this,
+            [this](const std::string& station, const std::vector<DaySpan>& spans) {
+              keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table,
+                                               selectionOverSpans(m_table, station, spans),
+                                               graphTypeIndex(*cmbGType), m_register.get()));
+            });
   }
   m_checksWindow->setExportAbout(
       aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
-  m_checksWindow->ShowFlags(RunDataChecks(m_table), selection, displayLocale());
+  m_checksWindow->ShowTable(m_table, selection, displayLocale());
   m_checksWindow->show();
   m_checksWindow->raise();
 }
@@ -665,9 +670,10 @@ void frmMain::cmdReportClick() {
                                     DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
                                         DialogFlag::kNoReadOnlyReturn |
                                         DialogFlag::kOverwritePrompt,
-                                    QStringLiteral("report.pdf")};
+                                    inLastFolder(FileKind::Report, QStringLiteral("report.pdf"))};
   const auto path = m_toolkit.saveFileName(this, settings);
   if (!path) return;
+  rememberFolder(FileKind::Report, *path);
   if (attempt([&] {
         writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get());
       })) {
@@ -695,7 +701,17 @@ bool frmMain::LoadRegister(const QString& path) {
   }
   m_register = std::move(loaded);
   QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
-  showStationNames();
+  rememberFolder(FileKind::Register, path);
+  // A register that names stations sorts the list by name, unless the table's order was chosen.
+  const bool named = std::any_of(m_register->entries().begin(), m_register->entries().end(),
+                                 [](const StationEntry& e) { return !e.name.empty(); });
+  if (named && cmbOrder->currentIndex() == 0) {
+    cmbOrder->setCurrentIndex(1);  // applies the order
+  } else if (stationListOrder() == StationOrder::Name) {
+    applyListOrder();
+  } else {
+    showStationNames();
+  }
   showTableSummary();
   return true;
 }
@@ -717,22 +733,29 @@ void frmMain::showStationNames() {
 void frmMain::refillLists(bool selectFirst) {
   const ATRTable& table = m_table;
   lstSta->clear();
-  for (std::int32_t i = 0; i < table.StaCount(); ++i) {
-    lstSta->addItem(stationText(table.StaNamebyIndex(i)));
+  for (const std::int32_t i : stationOrder(table, stationListOrder(), m_register.get())) {
+    auto* item = new QListWidgetItem(stationText(table.StaNamebyIndex(i)), lstSta);
+    item->setData(kTableIndexRole, i);
   }
   showStationNames();
-  if (selectFirst && lstSta->count() > 0) lstSta->setCurrentRow(0);
+  // Add picks the table's first entries, wherever the list shows them.
+  const auto pickFirst = [](QListWidget& list) {
+    for (int row = 0; row < list.count(); ++row) {
+      if (tableIndexOf(list, row) == 0) list.setCurrentRow(row);
+    }
+  };
+  if (selectFirst) pickFirst(*lstSta);
 
   const QLocale locale = displayLocale();
   lstDate->clear();
-  for (std::int32_t i = 0; i < table.DateCount(); ++i) {
+  for (const std::int32_t i : dateOrder(table, stationListOrder() != StationOrder::Table)) {
     const DateNumber date = table.DatebyIndex(i);
     auto* item = new QListWidgetItem(dateEntryText(date, locale), lstDate);
     const CivilDate civil = civilFromDate(date);
     item->setData(kEntryDateRole, QDate(civil.year, civil.month, civil.day));
-    item->setData(kEntrySearchRole, QString::fromStdString(isoDate(date)));
+    item->setData(kTableIndexRole, i);
   }
-  if (selectFirst && lstDate->count() > 0) lstDate->setCurrentRow(0);
+  if (selectFirst) pickFirst(*lstDate);
   m_staFilter->apply();
   m_dateFilter->apply();
   m_rangePick->reset(locale);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/order/ListOrder.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/DateNumber.h"
@@ -29,6 +30,7 @@ class DateRangePick;
 class ListFilter;
 class StationRegister;
 class Toolkit;
+struct TableSummary;
 class frmDataChecks;
 class frmLV;
 
@@ -84,6 +86,10 @@ class frmMain : public QWidget {
   QPushButton* cmdAnnual = nullptr;
   QPushButton* cmdStations = nullptr;
   QPushButton* cmdReport = nullptr;
+  // The order of the lists: by id, by name, the table's own (entries in cmbOrder's order).
+  QLabel* lblOrder = nullptr;
+  QComboBox* cmbOrder = nullptr;
+  QPushButton* cmdExportCounts = nullptr;
 
   // Loads the station register at path (the one in use stays when it fails, after the error is
   // shown) and shows its names in the station list; the path is remembered for the next time.
@@ -131,9 +137,21 @@ class frmMain : public QWidget {
   // The files the table came from and the register in use, for the exports.
   ExportSources exportSources() const;
 
-  // The statistics of the current selection; none, after the check's warning, when the
-  // selection cannot be walked.
-  StatResults statsOfSelection();
+  // The statistics of the selection, without the days with a critical flag when leaveOut;
+  // none, after the check's warning, when the selection cannot be walked.
+  StatResults statsOf(const PlotSelection& selection, bool leaveOut);
+  void showStats(const PlotSelection& selection);
+  void cmdExportCountsClick();
+  // The station order cmbOrder shows, and the row order of an output "in the list's order".
+  [[nodiscard]] StationOrder stationListOrder() const;
+  [[nodiscard]] RowOrder listRowOrder() const;
+  // Puts the lists' entries in cmbOrder's order; the picked entries stay picked.
+  void applyListOrder();
+  // The message after Build or Add: what was read, and what the table holds.
+  [[nodiscard]] QString fillReport(bool add, const TableSummary& before, std::size_t files,
+                                   std::int64_t lines) const;
+  // The name Save proposes: from the table's first and last date.
+  [[nodiscard]] QString proposedTableName() const;
 
   PlotSelection listSelection() const;
   // Build and Add differ only in the table operation, the selection and the message.
@@ -160,6 +178,9 @@ class frmMain : public QWidget {
   std::chrono::milliseconds m_progressDelay{500};
   std::vector<std::string> m_sourceFiles;  // the count files read, or the table file loaded
   std::shared_ptr<const StationRegister> m_register;  // null: stations show their bare ids
+  // The statistics window's box, which its export follows too, and the selection it shows.
+  bool m_leaveOutCritical = true;
+  PlotSelection m_statsSelection;
 };
 
 }  // namespace ostrilo

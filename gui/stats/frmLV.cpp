@@ -1,9 +1,15 @@
 #include "gui/stats/frmLV.h"
 
+#include <QCheckBox>
+#include <QDate>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLocale>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
+#include "core/export/WorkbookWriter.h"
 #include "core/register/StationRegister.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Twips.h"
@@ -37,6 +43,8 @@ class StatRow : public QTreeWidgetItem {
 
 void setFigure(QTreeWidgetItem& item, int column, std::optional<std::int32_t> figure,
                const QLocale& locale) {
+  // Figures line up on their last digit, so that magnitudes compare at a glance.
+  item.setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
   if (!figure) return;
   item.setText(column, figureText(*figure, locale));
   item.setData(column, kFigureRole, static_cast<qlonglong>(*figure));
@@ -48,12 +56,32 @@ QString figureText(std::int32_t value, const QLocale& locale) {
   return locale.toString(static_cast<qlonglong>(value));
 }
 
+QString statsBasisText(bool leaveOutCritical) {
+  return leaveOutCritical
+             ? QStringLiteral("Figures over the complete days without a critical flag")
+             : QStringLiteral(
+                   "Figures over every complete day, days with a critical flag included");
+}
+
 frmLV::frmLV(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("frmLV"));
   setWindowTitle(QStringLiteral("Station Stat"));
   setAttribute(Qt::WA_DeleteOnClose);
   // Room for the eight columns side by side.
-  resize(twipsToPixels(kColumns * 1000 + 140), twipsToPixels(4245));
+  resize(twipsToPixels(kColumns * 1000 + 140), twipsToPixels(4245) + 48);  // and the two lines
+
+  lblPeriod = new QLabel(this);
+  lblPeriod->setObjectName(QStringLiteral("lblPeriod"));
+  chkLeaveOutCritical = new QCheckBox(QStringLiteral("Leave out days with a critical flag"), this);
+  chkLeaveOutCritical->setObjectName(QStringLiteral("chkLeaveOutCritical"));
+  chkLeaveOutCritical->setChecked(true);
+  lblBasis = new QLabel(this);
+  lblBasis->setObjectName(QStringLiteral("lblBasis"));
+  connect(chkLeaveOutCritical, &QCheckBox::toggled, this, [this](bool on) {
+    showBasis();
+    emit leaveOutCriticalChanged(on);
+  });
+  showBasis();
 
   LV = new QTreeWidget(this);
   LV->setObjectName(QStringLiteral("LV"));
@@ -64,12 +92,36 @@ frmLV::frmLV(QWidget* parent) : QWidget(parent) {
   LV->header()->setSectionsClickable(true);
   LV->header()->setStretchLastSection(false);
   connect(LV->header(), &QHeaderView::sectionClicked, this, &frmLV::sortByColumn);
-  LV->setGeometry(rect());
+
+  auto* box = new QHBoxLayout;
+  box->addWidget(chkLeaveOutCritical);
+  box->addSpacing(12);
+  box->addWidget(lblBasis, 1);
+  auto* column = new QVBoxLayout(this);
+  column->setContentsMargins(4, 4, 4, 0);
+  column->setSpacing(4);
+  column->addWidget(lblPeriod);
+  column->addLayout(box);
+  column->addWidget(LV, 1);
 }
 
-void frmLV::resizeEvent(QResizeEvent* event) {
-  LV->setGeometry(rect());
-  QWidget::resizeEvent(event);
+bool frmLV::leavesOutCritical() const { return chkLeaveOutCritical->isChecked(); }
+
+void frmLV::showBasis() { lblBasis->setText(statsBasisText(leavesOutCritical())); }
+
+void frmLV::ShowPeriod(const WorkbookAbout& picked, const QLocale& locale) {
+  if (!picked.firstDate || !picked.lastDate) {
+    lblPeriod->setText(QStringLiteral("No dates picked"));
+    return;
+  }
+  const auto day = [&locale](DateNumber d) {
+    const CivilDate c = civilFromDate(d);
+    return locale.toString(QDate(c.year, c.month, c.day), fullYearDateFormat(locale));
+  };
+  const qint64 n = picked.dateCount;
+  lblPeriod->setText(QStringLiteral("%1 to %2, %3 %4")
+                         .arg(day(*picked.firstDate), day(*picked.lastDate), locale.toString(n),
+                              n == 1 ? QStringLiteral("date") : QStringLiteral("dates")));
 }
 
 void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale,
@@ -84,7 +136,8 @@ void frmLV::FillStatsList(const StatResults& rows, const QLocale& locale,
   LV->setHeaderLabels(headings);
   for (int c = 0; c < headings.size(); ++c) {
     LV->setColumnWidth(c, kColumnWidth);
-    LV->headerItem()->setTextAlignment(c, Qt::AlignLeft | Qt::AlignVCenter);
+    LV->headerItem()->setTextAlignment(
+        c, (c < (named ? 2 : 1) ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
   }
 
   QList<QTreeWidgetItem*> items;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "gui/toolkit/RecentFolders.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -16,7 +17,7 @@ std::optional<QString> askExportPath(Toolkit& toolkit, QWidget* parent, const QS
       QStringLiteral("csv"),
       DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
           DialogFlag::kOverwritePrompt,
-      proposed};
+      inLastFolder(FileKind::Export, proposed)};
   return toolkit.saveFileName(parent, settings);
 }
 
@@ -28,6 +29,7 @@ bool saveExportAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,
     toolkit.showMessage(parent, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
     return false;
   }
+  rememberFolder(FileKind::Export, path);
   toolkit.showMessage(parent, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
   return true;
 }

@@ -25,15 +25,15 @@ struct ExportSources {
   std::shared_ptr<const StationRegister> names;
 };
 
-// The save dialog of a window's export: the given title and proposed name, *.csv shown first,
-// then the workbook type; an existing file replaced only after the user agreed. Empty when the
-// user cancelled.
+// The save dialog of a window's export: the given title and proposed name (in the folder of the
+// last export, when there was one), *.csv shown first, then the workbook type; an existing file
+// replaced only after the user agreed. Empty when the user cancelled.
 [[nodiscard]] std::optional<QString> askExportPath(Toolkit& toolkit, QWidget* parent,
                                                    const QString& title, const QString& proposed);
 
 // Saves the export at path (a workbook with about when the name ends in .xlsx, else the CSV)
-// and says how it went: "Done." or the error, which names the file. True on success; a failure
-// changes no file.
+// and says how it went: "Done." or the error, which names the file. True on success, and the
+// file's folder is the next export's; a failure changes no file.
 bool saveExportAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,
                          const TableExport& table, WorkbookAbout about);
 

@@ -13,24 +13,34 @@ ListSelection readList(const QListWidget& list, bool withTexts) {
   ListSelection out;
   out.selected.assign(static_cast<std::size_t>(list.count()), false);
   // One pass over the selection model; asking every item would search the ranges each time.
+  const auto inRange = [&list](int i) { return i >= 0 && i < list.count(); };
   for (const QModelIndex& index : list.selectionModel()->selectedIndexes()) {
-    if (index.row() >= 0 && index.row() < list.count()) {
-      out.selected[static_cast<std::size_t>(index.row())] = true;
+    if (!inRange(index.row())) continue;
+    if (const int i = tableIndexOf(list, index.row()); inRange(i)) {
+      out.selected[static_cast<std::size_t>(i)] = true;
     }
   }
   if (withTexts) {
-    out.texts.reserve(out.selected.size());
-    for (int i = 0; i < list.count(); ++i) {
+    out.texts.resize(out.selected.size());
+    for (int row = 0; row < list.count(); ++row) {
       // Station names were shown byte for byte; take the bytes back.
-      const QListWidgetItem& item = *list.item(i);
+      const QListWidgetItem& item = *list.item(row);
       const QVariant id = item.data(kStationIdRole);
-      out.texts.push_back((id.isValid() ? id.toString() : item.text()).toLatin1().toStdString());
+      if (const int i = tableIndexOf(list, row); inRange(i)) {
+        out.texts[static_cast<std::size_t>(i)] =
+            (id.isValid() ? id.toString() : item.text()).toLatin1().toStdString();
+      }
     }
   }
   return out;
 }
 
 }  // namespace
+
+int tableIndexOf(const QListWidget& list, int row) {
+  const QVariant index = list.item(row)->data(kTableIndexRole);
+  return index.isValid() ? index.toInt() : row;
+}
 
 PlotSelection selectionFromLists(const QListWidget& stations, const QListWidget& dates) {
   return PlotSelection{readList(stations, true), readList(dates, false)};

@@ -1,6 +1,11 @@
 #include "gui/toolkit/Toolkit.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
 
@@ -41,7 +46,12 @@ std::optional<QStringList> runFileDialog(QWidget* parent, const FileDialogSettin
     if (several) fileMode = QFileDialog::ExistingFiles;
     dialog.setFileMode(fileMode);
   }
-  if (!settings.initialFileName.isEmpty()) dialog.selectFile(settings.initialFileName);
+  // A proposal ending in a separator is a folder to open in, with no name.
+  if (settings.initialFileName.endsWith(u'/')) {
+    dialog.setDirectory(settings.initialFileName);
+  } else if (!settings.initialFileName.isEmpty()) {
+    dialog.selectFile(settings.initialFileName);
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
     return std::nullopt;
   }
@@ -72,6 +82,43 @@ std::optional<QStringList> Toolkit::openFileNames(QWidget* parent,
   const auto path = openFileName(parent, settings);
   if (!path) return std::nullopt;
   return QStringList{*path};
+}
+
+bool Toolkit::askChoices(QWidget*, const QString&, std::vector<Choice>&) { return true; }
+
+bool QtToolkit::askChoices(QWidget* parent, const QString& title, std::vector<Choice>& choices) {
+  QDialog dialog(parent);
+  dialog.setObjectName(QStringLiteral("choices"));
+  dialog.setWindowTitle(title);
+  auto* form = new QFormLayout(&dialog);
+  std::vector<QWidget*> fields;
+  for (const Choice& choice : choices) {
+    if (choice.options.isEmpty()) {
+      auto* box = new QCheckBox(choice.label, &dialog);
+      box->setChecked(choice.chosen != 0);
+      form->addRow(box);
+      fields.push_back(box);
+    } else {
+      auto* box = new QComboBox(&dialog);
+      box->addItems(choice.options);
+      box->setCurrentIndex(choice.chosen);
+      form->addRow(choice.label, box);
+      fields.push_back(box);
+    }
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    if (auto* box = qobject_cast<QCheckBox*>(fields[i])) {
+      choices[i].chosen = box->isChecked() ? 1 : 0;
+    } else if (auto* combo = qobject_cast<QComboBox*>(fields[i])) {
+      choices[i].chosen = combo->currentIndex();
+    }
+  }
+  return true;
 }
 
 void QtToolkit::showMessage(QWidget* parent, const QString& text, MessageIcon icon,

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 class QWidget;
 
@@ -34,6 +35,14 @@ struct FileDialogSettings {
   QString initialFileName;
 };
 
+// One question of an options dialog: a check box when it has no options (chosen 1 is checked),
+// else a box of its options (chosen is the option's position).
+struct Choice {
+  QString label;
+  QStringList options;
+  int chosen = 0;
+};
+
 // Message boxes and file dialogs, behind one small interface so that the commands can be driven
 // by tests with a fake that records messages and answers with canned paths.
 class Toolkit {
@@ -52,6 +61,9 @@ class Toolkit {
   // cancelled. A toolkit that picks one file at a time answers that one.
   virtual std::optional<QStringList> openFileNames(QWidget* parent,
                                                    const FileDialogSettings& settings);
+  // Asks the choices in one modal dialog with OK and Cancel; the answers are left in them.
+  // False when the user cancelled. A toolkit without such a dialog takes the choices as given.
+  virtual bool askChoices(QWidget* parent, const QString& title, std::vector<Choice>& choices);
 };
 
 // The real toolkit: QMessageBox and QFileDialog.
@@ -63,6 +75,7 @@ class QtToolkit final : public Toolkit {
   std::optional<QString> saveFileName(QWidget* parent, const FileDialogSettings& settings) override;
   std::optional<QStringList> openFileNames(QWidget* parent,
                                            const FileDialogSettings& settings) override;
+  bool askChoices(QWidget* parent, const QString& title, std::vector<Choice>& choices) override;
 };
 
 // The dialog's name filters for a "description|pattern|..." filter text. "*.*" matches every

@@ -1,7 +1,9 @@
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <stdexcept>
@@ -52,11 +54,20 @@ class DataChecksWindowTest : public MainWindowTest {
     }
     return out;
   }
+  // Day rows; every code (kAll), or only the one of codeItem.
   void filter(int code, int severity, int station) {
-    checks->cmbCode->setCurrentIndex(code);
+    checks->cmbView->setCurrentIndex(1);
+    checks->chkMissingHours->setChecked(code == kAll || code == codeItem(CheckCode::MissingHours));
+    for (int i = 0; i < checks->lstCodes->count(); ++i) {
+      QListWidgetItem* item = checks->lstCodes->item(i);
+      const bool on = code == kAll || code == 1 + item->data(Qt::UserRole).toInt();
+      item->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    }
     checks->cmbSeverity->setCurrentIndex(severity);
     checks->cmbStation->setCurrentIndex(station);
   }
+  static constexpr int kAll = 0;
+  static int codeItem(CheckCode code) { return 1 + static_cast<int>(code); }
 
   frmDataChecks* checks = nullptr;
 };
@@ -65,7 +76,38 @@ constexpr int kAll = 0;
 constexpr int kCritical = 1;
 int codeItem(CheckCode code) { return 1 + static_cast<int>(code); }
 
+// The window opens on episodes without MISSING_HOURS; AAAA's two dead days (31st, 4th not
+// picked) and BBBB's are one ZERO_DAY episode each, and a double-click draws the episode.
+TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndDrawsAnEpisode) {
+  ASSERT_TRUE(checks->showsEpisodes());
+  QStringList episodes;
+  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
+    const QTreeWidgetItem& row = *checks->lvEpisodes->topLevelItem(r);
+    episodes << row.text(0) + ' ' + row.text(1) + ' ' + row.text(2) + ' ' + row.text(4);
+  }
+  EXPECT_FALSE(episodes.join(' ').contains("MISSING_HOURS"));
+  EXPECT_TRUE(episodes.contains("AAAA 12/31/2004,Fr 12/31/2004,Fr ZERO_DAY"))
+      << episodes.join('|').toStdString();
+  EXPECT_EQ(checks->lblShown->text(), QStringLiteral("%1 episodes of %2 flagged days shown")
+                                          .arg(episodes.size())
+                                          .arg(episodes.size()));
+  checks->chkMissingHours->setChecked(true);
+  EXPECT_EQ(checks->lvEpisodes->topLevelItemCount(), episodes.size() + 1);
+  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
+    QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
+    if (row->text(0) == "BBBB" && row->text(4) == "ZERO_DAY") {
+      emit checks->lvEpisodes->itemDoubleClicked(row, 0);
+    }
+  }
+  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
+  const auto hours = openWindows<frmGraphL>().front()->TChart1->graph(0)->data();
+  EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));  // three days before the 30th
+  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
+}
+
 TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
+  filter(kAll, kAll, kAll);
+  EXPECT_TRUE(checks->lblShown->text().endsWith(" rows (days) shown"));
   EXPECT_TRUE(checks->lblCounts->text().contains("MISSING_HOURS 1, ZERO_RUN 0, ZERO_DAY 2,"))
       << checks->lblCounts->text().toStdString();
   const struct {

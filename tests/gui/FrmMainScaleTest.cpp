@@ -1,15 +1,17 @@
 #include <gmock/gmock.h>
 
 #include <QCheckBox>
-#include <QDateEdit>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <map>
 
 #include "GuiTestSupport.h"
+#include "gui/main/DateField.h"
 #include "gui/main/FileNameList.h"
 #include "gui/toolkit/TextFormats.h"
 
@@ -84,6 +86,7 @@ TEST_F(FrmMainScaleTest, SeveralFilesFillInTheOrderShownAllOrNothing) {
                {true, {0, 1}, {"0200", "0100"}},
                {false, {0, 1, 2}, {"0200"}},
                {true, {2, 0}, {"0200"}}};
+  window.cmbOrder->setCurrentIndex(2);  // the table's own order shows the order of reading
   for (const auto& [add, files, stations] : cases) {
     build(paths[1]);
     toolkit.messages.clear();
@@ -101,7 +104,8 @@ TEST_F(FrmMainScaleTest, SeveralFilesFillInTheOrderShownAllOrNothing) {
                                    ::testing::HasSubstr("line 1")));
       EXPECT_EQ(counts.inFile(), toFsPath(paths[1]));
     } else {
-      EXPECT_EQ(toolkit.messages[0].text, add ? "Adding data done." : "Table build done.");
+      EXPECT_THAT(toolkit.messages[0].text.toStdString(),
+                  ::testing::StartsWith(add ? "Adding data done.\r\n" : "Table build done.\r\n"));
     }
   }
 }
@@ -110,9 +114,10 @@ TEST_F(FrmMainScaleTest, CancelBetweenFilesLeavesTheTableAndTheSummary) {
   build(sampleFile("ATR20050103w1.dat"));
   const auto* summary = child<QLabel>("lblTableSummary");
   const QString before = summary->text();
-  EXPECT_THAT(before.toStdString(), ::testing::StartsWith("12 stations; 7 dates, 1/3/2005 to "
-                                                          "1/9/2005; 84 complete days; 0 hours "
-                                                          "not counted; 0 critical"));
+  EXPECT_THAT(before.toStdString(),
+              ::testing::StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete "
+                                    "days (0 with a critical fault); 0 incomplete days; 0 hours "
+                                    "not counted; "));
   toolkit.messages.clear();
   window.setProgressDelay(std::chrono::milliseconds(0));
   QString seen;
@@ -148,7 +153,8 @@ TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   } filters[] = {
       {staFilter, "011", {"0110", "0111", "0112", "0113", "0114"}},
       {staFilter, " 01  14 ", {"0114"}},
-      {dateFilter, "2005-01-1", {"1/17/2005,Mo", "1/18/2005,Tu", "1/19/2005,We"}},
+      {dateFilter, "2005-01-17..1/19/2005", {"1/17/2005,Mo", "1/18/2005,Tu", "1/19/2005,We"}},
+      {dateFilter, "1/4/2005", {"1/4/2005,Tu"}},  // a typed date is that day
       {dateFilter, "mo", {"1/3/2005,Mo", "1/17/2005,Mo"}},
       {dateFilter, "We 1/5", {"1/5/2005,We"}},
       {dateFilter, "2005-02", {}},
@@ -163,14 +169,14 @@ TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
 
   dateFilter->setText("Mo");
   child<QPushButton>("cmdDateAll")->click();
-  dateFilter->setText("2005-01-0");
+  dateFilter->setText("2005-01-01..2005-01-09");
   child<QPushButton>("cmdDateNone")->click();
   dateFilter->clear();
   EXPECT_EQ(picked(window.lstDate), QStringList({"1/17/2005,Mo"}));
 
   // Tuesdays and Saturdays from 4 to 22 January.
-  child<QDateEdit>("dtpFrom")->setDate(QDate(2005, 1, 4));
-  child<QDateEdit>("dtpTo")->setDate(QDate(2005, 1, 22));
+  child<DateField>("dtpFrom")->setDate(QDate(2005, 1, 4));
+  child<DateField>("dtpTo")->setDate(QDate(2005, 1, 22));
   for (const char* day : {"chkMo", "chkWe", "chkTh", "chkFr", "chkSu"}) {
     child<QCheckBox>(day)->setChecked(false);
   }
@@ -181,7 +187,42 @@ TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   dateFilter->setText("Mo");
   build(sampleFile("ATR20050103w1.dat"));  // the filter stays, the range spans the new table
   EXPECT_EQ(shown(window.lstDate), QStringList({"1/3/2005,Mo"}));
-  EXPECT_EQ(child<QDateEdit>("dtpTo")->date(), QDate(2005, 1, 9));
+  EXPECT_EQ(child<DateField>("dtpTo")->date(), QDate(2005, 1, 9));
+}
+
+TEST(DateField, TakesTypedDatesInTheLocalesShortFormOrIso) {
+  const struct {
+    QLocale locale;
+    const char* typed;
+    QDate date;
+  } cases[] = {
+      {unitedStates(), "12/31/2023", {2023, 12, 31}},
+      {unitedStates(), "2023-12-31", {2023, 12, 31}},
+      {unitedStates(), "1/2/23", {2023, 1, 2}},
+      {germany(), "31.12.2023", {2023, 12, 31}},
+      {germany(), "2.1.23", {2023, 1, 2}},
+      {unitedStates(), "31.12.2023", {}},
+      {unitedStates(), "2023-13-01", {}},
+      {germany(), "", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parseTypedDate(c.typed, c.locale), c.date) << c.typed;
+  }
+}
+
+TEST_F(FrmMainScaleTest, FromAndToTakeTypedDates) {
+  build(sampleFile("ATR20050103w1.dat"));
+  auto* from = child<DateField>("dtpFrom");
+  from->selectAll();
+  QTest::keyClicks(from, "1/5/2005");
+  QTest::keyClick(from, Qt::Key_Return);
+  EXPECT_EQ(from->date(), QDate(2005, 1, 5));
+  EXPECT_EQ(from->text(), "1/5/2005");
+  from->selectAll();
+  QTest::keyClicks(from, "soon");  // no date: the last one stays
+  EXPECT_EQ(from->date(), QDate(2005, 1, 5));
+  child<QPushButton>("cmdPickRange")->click();
+  EXPECT_EQ(picked(window.lstDate).value(0), "1/5/2005,We");
 }
 
 TEST_F(FrmMainScaleTest, GrowingGivesTheListsTheRoomAndKeepsTheButtonsInTheirCorners) {

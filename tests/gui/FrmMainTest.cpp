@@ -5,13 +5,16 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <tuple>
 
 #include "GuiTestSupport.h"
+#include "core/export/TableExports.h"
 #include "gui/charts/Plots.h"
 #include "gui/charts/frmGraphL.h"
+#include "gui/toolkit/SelectionLists.h"
 #include "tests/support/FolderFaults.h"
 
 namespace ostrilo::test {
@@ -70,7 +73,7 @@ TEST_F(FrmMainTest, StartsWithTheSecondTabAndItsPlotButtonsDisabled) {
 
 // The date entries take the locale's short format, with a four-digit year and English days;
 // the C locale has no real format and shows that of the United States.
-TEST_F(FrmMainTest, BuildListsTheTableInItsOrderAndOpensTheSecondTab) {
+TEST_F(FrmMainTest, BuildListsStationsByIdAndDatesByCalendarAndOpensTheSecondTab) {
   const QString file = QString::fromStdString(scratch.write(
       "ATR20050105w1.dat", countFile({countLine('1', "010505", "0300", rising(10)),
                                       countLine('1', "010305", "0100", rising(20)),
@@ -79,10 +82,10 @@ TEST_F(FrmMainTest, BuildListsTheTableInItsOrderAndOpensTheSecondTab) {
     QLocale locale;
     QStringList dates;
   } locales[] = {
-      {unitedStates(), {"1/5/2005,We", "1/3/2005,Mo"}},
-      {germany(), {"05.01.2005,We", "03.01.2005,Mo"}},
-      {QLocale(QLocale::English, QLocale::UnitedKingdom), {"05/01/2005,We", "03/01/2005,Mo"}},
-      {QLocale::c(), {"1/5/2005,We", "1/3/2005,Mo"}},
+      {unitedStates(), {"1/3/2005,Mo", "1/5/2005,We"}},
+      {germany(), {"03.01.2005,Mo", "05.01.2005,We"}},
+      {QLocale(QLocale::English, QLocale::UnitedKingdom), {"03/01/2005,Mo", "05/01/2005,We"}},
+      {QLocale::c(), {"1/3/2005,Mo", "1/5/2005,We"}},
   };
   for (const auto& [locale, dates] : locales) {
     SCOPED_TRACE(locale.name().toStdString());
@@ -90,23 +93,46 @@ TEST_F(FrmMainTest, BuildListsTheTableInItsOrderAndOpensTheSecondTab) {
     window.cmbGType->setCurrentIndex(3);
     toolkit.messages.clear();
     build(file);
-    EXPECT_EQ(toolkit.messages, std::vector({information("Table build done.")}));
-    EXPECT_EQ(stateOf(window), (WindowState{{"0300", "0100"}, dates, true, 3, 0}));
+    EXPECT_EQ(stateOf(window), (WindowState{{"0100", "0300"}, dates, true, 3, 0}));
   }
+  EXPECT_EQ(toolkit.messages,
+            std::vector({information("Table build done.\r\nRead 1 file, 3 lines. The table holds "
+                                     "2 stations, 2 dates, 36 hours counted.")}));
   EXPECT_EQ(window.SSTab1->currentIndex(), 0) << "the tab in front must not change";
+
+  // A pick names the table's own indexes (0300 and 5 January come first there), whatever
+  // order the lists show; switching the order keeps it.
+  select(window.lstSta, {0});
+  select(window.lstDate, {1});
+  const auto picks = [this] {
+    const PlotSelection s = selectionFromLists(*window.lstSta, *window.lstDate);
+    return std::tuple(s.stations.picked(), s.stations.texts, s.dates.picked());
+  };
+  using Picks =
+      std::tuple<std::vector<std::int32_t>, std::vector<std::string>, std::vector<std::int32_t>>;
+  const Picks expected{{1}, {"0300", "0100"}, {0}};
+  EXPECT_EQ(picks(), expected);
+  window.cmbOrder->setCurrentIndex(2);
+  EXPECT_EQ(texts(window.lstSta), QStringList({"0300", "0100"}));
+  EXPECT_EQ(texts(window.lstDate), QStringList({"1/5/2005,We", "1/3/2005,Mo"}));
+  EXPECT_EQ(picks(), expected);
 }
 
 TEST_F(FrmMainTest, AddMakesTheFirstEntriesCurrentAndBuildDropsEveryPick) {
   add(sampleFile("ATR20050103w1.dat"));
   add(sampleFile("ATR20050117w3.dat"));
-  EXPECT_EQ(toolkit.messages, std::vector(2, information("Adding data done.")));
+  ASSERT_EQ(toolkit.messages.size(), 2u);
+  EXPECT_EQ(toolkit.messages[1].text,
+            "Adding data done.\r\nRead 1 file, 196 lines. Added 2 stations, 7 dates, 2,352 hours "
+            "counted. The table holds 14 stations, 14 dates, 4,368 hours counted.");
   EXPECT_TRUE(stateOf(window).tabEnabled);
   EXPECT_EQ(stateOf(window).plotButtonsEnabled, 3);
   ASSERT_EQ(window.lstSta->count(), 14);
   ASSERT_EQ(window.lstDate->count(), 14);
   for (QListWidget* list : {window.lstSta, window.lstDate}) {
-    EXPECT_EQ(list->currentRow(), 0);
-    EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>({list->item(0)}));
+    ASSERT_GE(list->currentRow(), 0);
+    EXPECT_EQ(tableIndexOf(*list, list->currentRow()), 0) << "the table's first entry";
+    EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>({list->currentItem()}));
   }
 
   window.lstSta->item(5)->setSelected(true);
@@ -161,7 +187,7 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
       {window.cmdSave,
        Kind::Save,
        {"Select the output *.cont file", "All files (*.*)|*.*|*.cont files|*.cont", 2, "cont",
-        0x8806, "/c/ATR20050103w1.cont"}},
+        0x8806, "/c/ATR20050103-20050109.cont"}},
       {window.cmdExport,
        Kind::Save,
        {"Select the Excel output *.csv file",
@@ -183,18 +209,19 @@ TEST_F(FrmMainTest, DialogsAreSetUpBeforeTheyOpenAndCancelChangesNothing) {
   EXPECT_EQ(contentOf(counts), table);
 }
 
-// Save and Export propose the count file box's name, else (Export only) the table box's, with
-// only a final extension replaced.
+// Save proposes the table's first and last date beside the count files; Export the count file
+// box's name, else the table box's, with only a final extension replaced.
 TEST_F(FrmMainTest, SaveAndExportProposeTheSourceNameWithTheirExtension) {
   build(sampleFile("ATR20050103w1.dat"));
   const struct {
     QPushButton* command;
     const char *countFile, *tableFile, *proposed;
   } proposals[] = {
-      {window.cmdSave, "D:\\data\\ATR20050103w1.dat", "/t/b.cont", "D:\\data\\ATR20050103w1.cont"},
-      {window.cmdSave, "/up.dat/update.DAT", "", "/up.dat/update.cont"},
-      {window.cmdSave, "", "/t/b.cont", ""},
-      {window.cmdSave, R"("/c/a.dat" "/c/b.dat")", "", "/c/a.cont"},
+      {window.cmdSave, "D:\\data\\ATR20050103w1.dat", "/t/b.cont",
+       "D:\\data\\ATR20050103-20050109.cont"},
+      {window.cmdSave, "/up.dat/update.DAT", "", "/up.dat/ATR20050103-20050109.cont"},
+      {window.cmdSave, "", "/t/b.cont", "ATR20050103-20050109.cont"},
+      {window.cmdSave, R"("/c/a.dat" "/c/b.dat")", "", "/c/ATR20050103-20050109.cont"},
       {window.cmdExport, "/c/a.Dat", "/t/b.cont", "/c/a.csv"},
       {window.cmdExport, "/c/readme.txt", "", "/c/readme.txt.csv"},
       {window.cmdExport, "", "/t/contents.CONT", "/t/contents.csv"},
@@ -222,7 +249,7 @@ TEST_F(FrmMainTest, SavedTableLoadsBackIntoAFreshWindowWithLatin1Names) {
                                                 rising(10)),
                                       countLine('1', "010505", "0100", rising(20))}))));
   const WindowState built = stateOf(window);
-  EXPECT_EQ(built.stations, QStringList({QString::fromUtf8("\u00C4\u00FF01"), "0100"}));
+  EXPECT_EQ(built.stations, QStringList({"0100", QString::fromUtf8("\u00C4\u00FF01")}));
   select(window.lstSta, {0});
   select(window.lstDate, {0});
   window.cmdLine->click();
@@ -233,8 +260,12 @@ TEST_F(FrmMainTest, SavedTableLoadsBackIntoAFreshWindowWithLatin1Names) {
   toolkit.messages.clear();
   toolkit.answer(path);
   window.cmdSave->click();
-  EXPECT_TRUE(toolkit.messages.empty()) << "Save is silent on success";
+  EXPECT_EQ(toolkit.messages,
+            std::vector({information(
+                "Saved " + path + " (" +
+                QString::number(std::filesystem::file_size(path.toStdString())) + " bytes).")}));
   EXPECT_EQ(window.txtLoadFile->text(), path);
+  toolkit.messages.clear();
 
   ATRTable freshTable;
   frmMain fresh(freshTable, toolkit);
@@ -349,6 +380,84 @@ TEST_F(FrmMainTest, EmptiesTheTableThenClosesTheWindowsItOpenedInOrder) {
                                                    "frmVolColorGrid", "frmLV"}));
   EXPECT_FALSE(window.isVisible());
   EXPECT_TRUE(other->isVisible()) << "a window the main window did not open stays open";
+}
+
+// 0300 on 5 January, 0100 on 3 and 5 January 2005, every day complete.
+TEST_F(FrmMainTest, ExportCountsWritesTheDailyMatrixOrTheHourlyTable) {
+  build(QString::fromStdString(
+      scratch.write("ATR20050105w1.dat", dayLines("0300", day(2005, 1, 5), spread(2400)) +
+                                             dayLines("0100", day(2005, 1, 3), spread(1200)) +
+                                             dayLines("0100", day(2005, 1, 5), spread(1000)))));
+  select(window.lstSta, {0, 1});
+  select(window.lstDate, {0, 1});
+  const std::string path = scratch.file("counts.csv");
+  const auto exportAs = [&](std::vector<int> choices) {
+    toolkit.dialogs.clear();
+    toolkit.answerChoices(std::move(choices));
+    toolkit.answer(QString::fromStdString(path));
+    window.cmdExportCounts->click();
+    return readBytes(path);
+  };
+  EXPECT_EQ(exportAs({2, 0}), "station,2005-01-05,2005-01-03\n0300,2400,\n0100,1000,1200\n");
+  ASSERT_EQ(toolkit.dialogs.size(), 1u);
+  EXPECT_EQ(toolkit.dialogs[0].settings.filter, "All files (*.*)|*.*|*.csv files|*.csv");
+  EXPECT_EQ(toolkit.dialogs[0].settings.initialFileName, "counts_20050103-20050105.csv");
+  EXPECT_EQ(exportAs({2, 1}), "station,2005-01-03,2005-01-05\n0100,1200,1000\n0300,,2400\n");
+  // The hourly table of everything picked is the command line's table.
+  EXPECT_EQ(exportAs({0, 0}), buildCsvText(hourlyExport(counts, nullptr).table));
+  ASSERT_EQ(toolkit.choiceDialogs.size(), 3u);
+  EXPECT_EQ(toolkit.choiceDialogs[0].asked[0].options.size(), 4);
+}
+
+TEST_F(FrmMainTest, DialogsOpenInTheFolderLastUsedForTheirKind) {
+  build(sampleFile("ATR20050103w1.dat"));
+  select(window.lstSta, {0});
+  select(window.lstDate, {0});
+  const QString tables = QString::fromStdString(scratch.path().string()) + "/tables";
+  const QString exports = QString::fromStdString(scratch.path().string()) + "/exports";
+  std::filesystem::create_directories(tables.toStdString());
+  std::filesystem::create_directories(exports.toStdString());
+  const auto proposal = [this](QPushButton* command) {
+    toolkit.dialogs.clear();
+    toolkit.answer(std::nullopt);
+    command->click();
+    return toolkit.dialogs.at(0).settings.initialFileName;
+  };
+  toolkit.answer(tables + "/week.cont");
+  window.cmdSave->click();
+  toolkit.answer(exports + "/stats.csv");
+  window.cmdExport->click();
+  toolkit.answerMany({sampleFile("ATR20050103w1.dat")});
+  window.cmdATRBrowse->click();
+
+  EXPECT_EQ(proposal(window.cmdSave), tables + "/ATR20050103-20050109.cont");
+  EXPECT_EQ(proposal(window.cmdExport), exports + "/ATR20050103w1.csv");
+  EXPECT_EQ(proposal(window.cmdATRBrowse), QString(OSTRILO_SOURCE_DIR "/samples/"));
+  window.txtLoadFile->clear();
+  EXPECT_EQ(proposal(window.cmdLdBrowse), tables + "/");
+}
+
+// The designed controls keep their order from SSTab1 on; those added since come after them.
+TEST_F(FrmMainTest, FocusOrderKeepsTheDesignedControlsFirst) {
+  const QWidget* designed[] = {window.SSTab1,       window.cmdExit,        window.cmdLine,
+                               window.cmdHist,      window.txtATRfileName, window.cmdATRBrowse,
+                               window.cmdBuildNew,  window.cmdAdd2Table,   window.cmdSave,
+                               window.txtLoadFile,  window.cmdLdBrowse,    window.cmdExport,
+                               window.lstDate,      window.lstSta,         window.cmbGType,
+                               window.cmdColorGrid, window.cmdDailyGraph,  window.cmdStat};
+  std::vector<const QWidget*> chain;  // the named controls, from SSTab1 on
+  const QWidget* w = window.SSTab1;
+  do {
+    const bool tabStrip =
+        w->objectName().startsWith("qt_") || w->parent() == window.SSTab1->tabBar();
+    if (!w->objectName().isEmpty() && !tabStrip && w->focusPolicy() != Qt::NoFocus) {
+      chain.push_back(w);
+    }
+    w = w->nextInFocusChain();
+  } while (w != window.SSTab1 && chain.size() < 200);
+  ASSERT_GT(chain.size(), std::size(designed));
+  EXPECT_TRUE(std::equal(std::begin(designed), std::end(designed), chain.begin()));
+  EXPECT_NE(std::find(chain.begin(), chain.end(), window.cmdExportCounts), chain.end());
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
+#include <QSettings>
 #include <initializer_list>
 #include <vector>
 
 #include "core/table/ATRTable.h"
 #include "gui/charts/ChartWindow.h"
 #include "gui/main/frmMain.h"
+#include "gui/toolkit/RecentFolders.h"
 #include "tests/support/FakeToolkit.h"
 #include "tests/support/SelectionTestSupport.h"
 
@@ -52,7 +54,12 @@ inline void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent:
 // A shown main window over its own table; closing it closes the windows it opened.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() { window.show(); }
+  MainWindowTest() {
+    clearSettings();
+    window.show();
+  }
+  // Every test starts without remembered folders.
+  static void clearSettings() { QSettings(kSettingsOrganisation, kSettingsApplication).clear(); }
   ~MainWindowTest() override {
     window.close();
     for (ChartWindow* chart : openWindows()) chart->close();

@@ -40,9 +40,11 @@ TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegist
   toolkit.messages.clear();
   loadRegister(writeFile("ok.csv", "station,name,group\n0101,Main St,a\n0103,Elm Rd,a\n"));
   EXPECT_TRUE(toolkit.messages.empty());
-  EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
-  EXPECT_EQ(window.lstSta->item(1)->text(), "0102");
-  EXPECT_TRUE(window.lstSta->item(1)->isSelected());
+  // Named stations come first, by name; the picks stay with their stations.
+  EXPECT_EQ(window.lstSta->item(0)->text(), "0103  Elm Rd");
+  EXPECT_EQ(window.lstSta->item(1)->text(), "0101  Main St");
+  EXPECT_EQ(window.lstSta->item(2)->text(), "0102");
+  EXPECT_TRUE(window.lstSta->item(2)->isSelected());
   EXPECT_TRUE(
       window.findChild<QLabel*>("lblTableSummary")
           ->text()
@@ -60,7 +62,7 @@ TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegist
   ASSERT_EQ(toolkit.messages.size(), 1U);
   EXPECT_NE(toolkit.messages[0].text.indexOf("line 3"), -1)
       << toolkit.messages[0].text.toStdString();
-  EXPECT_EQ(window.lstSta->item(0)->text(), "0101  Main St");
+  EXPECT_EQ(window.lstSta->item(1)->text(), "0101  Main St");
   window.cmdStat->click();
   EXPECT_EQ(stats->LV->headerItem()->text(1), "Name");
 }

@@ -1,4 +1,6 @@
+#include <QCheckBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QTest>
 #include <QTreeWidget>
 #include <array>
@@ -6,7 +8,10 @@
 #include <string>
 
 #include "GuiTestSupport.h"
+#include "core/checks/DataChecks.h"
+#include "core/export/TableExports.h"
 #include "gui/stats/frmLV.h"
+#include "gui/toolkit/SelectionLists.h"
 
 namespace ostrilo::test {
 namespace {
@@ -36,7 +41,8 @@ void clickHeading(QTreeWidget& lv, int column) {
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, centre);
 }
 
-// Three stations in list order, daily totals on Fri 7 to Mon 10 January 2005. The first is the
+// Three stations in table order (the list shows them by id: 0100, 0300, Ö200), daily totals on
+// Fri 7 to Mon 10 January 2005. The first is the
 // worked example; by name, by ADT value and by ADT text they sort three different ways. The
 // second was not counted on the weekend; the third's name has a byte above 127: the windows show
 // it as its Latin-1 character, the CSV gets the byte back.
@@ -121,7 +127,7 @@ TEST_F(StatsTest, HeadingClickSortsNamesAsTextAndFiguresByValueUntilTheWindowClo
   EXPECT_EQ(namesOf(lv), QStringList({"\u00D6200", "0300", "0100"}));
 
   clickHeading(lv, 3);  // Max DT stays the sort for the next fill
-  select(window.lstSta, {0, 2});
+  select(window.lstSta, {1, 2});
   window.cmdStat->click();
   EXPECT_EQ(namesOf(lv), QStringList({"\u00D6200", "0300"}));
 
@@ -141,7 +147,7 @@ TEST_F(StatsTest, ExportReplacesTheFileWithUngroupedFiguresOrAfterARefusalTheHea
             std::vector({refusal("You must select one or more dates."), information("Done.")}));
 
   toolkit.messages.clear();
-  select(window.lstSta, {2, 0});
+  select(window.lstSta, {2, 1});
   select(window.lstDate, {0, 1, 2, 3});
   exportTo(path);
   EXPECT_EQ(readBytes(path), header + "0300,  800,  500,  1100,  255,  1050,  550,  4\r\n" +
@@ -149,6 +155,46 @@ TEST_F(StatsTest, ExportReplacesTheFileWithUngroupedFiguresOrAfterARefusalTheHea
                                  "200,  -1500,  -1500,  -1500,  0,  -1500,  -1500,  4\r\n");
   EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
   EXPECT_EQ(statsWindow(), nullptr) << "the export opened the statistics window";
+}
+
+// 0400 counts 1,000 on Friday 7, nothing on Saturday 8 (a complete zero day, a critical flag)
+// and 1,200 on Sunday 9 January 2005.
+TEST_F(StatsTest, LeavesOutCriticalDaysByDefaultAndSaysWhatTheFiguresCover) {
+  build(QString::fromStdString(
+      scratch.write("ATR20050107w2.dat", dayLines("0400", day(2005, 1, 7), spread(1000)) +
+                                             dayLines("0400", day(2005, 1, 8), spread(0)) +
+                                             dayLines("0400", day(2005, 1, 9), spread(1200)))));
+  select(window.lstSta, {0});
+  select(window.lstDate, {0, 1, 2});
+  QTreeWidget& lv = showStats();
+  frmLV& stats = *statsWindow();
+  EXPECT_TRUE(stats.chkLeaveOutCritical->isChecked());
+  EXPECT_EQ(stats.lblPeriod->text(), "1/7/2005 to 1/9/2005, 3 dates");
+  EXPECT_EQ(stats.lblBasis->text(), statsBasisText(true));
+  EXPECT_EQ(textsOf(*lv.topLevelItem(0)),
+            QStringList({"0400", "1,100", "1,000", "1,200", "100", "1,000", "1,200", "2"}));
+  EXPECT_EQ(lv.topLevelItem(0)->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+
+  // The export follows the box: by default the command line's stats --exclude-critical.
+  const std::string path = scratch.file("stats.csv");
+  exportTo(path);
+  const std::string header = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
+  EXPECT_EQ(readBytes(path), header + "0400,  1100,  1000,  1200,  100,  1000,  1200,  2\r\n");
+  const PlotSelection picked = selectionFromLists(*window.lstSta, *window.lstDate);
+  EXPECT_EQ(readBytes(path),
+            BuildStatsCsvText(ComputeStationStats(counts, picked, criticalDays(counts))));
+  toolkit.answerChoices(std::vector{1, 1, 0});  // plain numbers
+  exportTo(path);
+  EXPECT_EQ(readBytes(path),
+            "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\n"
+            "0400,1100,1000,1200,100,1000,1200,2\r\n");
+
+  stats.chkLeaveOutCritical->setChecked(false);  // every complete day: (1000 + 0 + 1200) / 3
+  EXPECT_EQ(lv.topLevelItem(0)->text(1), "733");
+  EXPECT_EQ(lv.topLevelItem(0)->text(7), "3");
+  EXPECT_EQ(stats.lblBasis->text(), statsBasisText(false));
+  exportTo(path);
+  EXPECT_EQ(readBytes(path), header + "0400,  733,  0,  1200,  525,  1000,  600,  3\r\n");
 }
 
 }  // namespace

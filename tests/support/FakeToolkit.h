@@ -55,8 +55,30 @@ class FakeToolkit final : public Toolkit {
     return ask(DialogKind::OpenMany, s);
   }
 
+  // The options dialog: recorded with the choices it was asked; answers from its own queue
+  // (a list of chosen values, or nullopt for Cancel), the choices as given when it is empty.
+  struct ChoiceDialog {
+    QString title;
+    std::vector<Choice> asked;
+  };
+  void answerChoices(std::optional<std::vector<int>> chosen) {
+    m_choiceAnswers.push_back(std::move(chosen));
+  }
+  bool askChoices(QWidget*, const QString& title, std::vector<Choice>& choices) override {
+    choiceDialogs.push_back({title, choices});
+    if (m_choiceAnswers.empty()) return true;
+    const std::optional<std::vector<int>> answer = m_choiceAnswers.front();
+    m_choiceAnswers.pop_front();
+    if (!answer) return false;
+    for (std::size_t i = 0; i < choices.size() && i < answer->size(); ++i) {
+      choices[i].chosen = (*answer)[i];
+    }
+    return true;
+  }
+
   std::vector<Message> messages;
   std::vector<Dialog> dialogs;
+  std::vector<ChoiceDialog> choiceDialogs;
 
  private:
   std::optional<QStringList> ask(DialogKind kind, const FileDialogSettings& settings) {
@@ -77,6 +99,7 @@ class FakeToolkit final : public Toolkit {
   }
 
   std::deque<std::optional<QStringList>> m_answers;
+  std::deque<std::optional<std::vector<int>>> m_choiceAnswers;
 };
 
 inline FakeToolkit::Message information(const QString& text) {

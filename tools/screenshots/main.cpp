@@ -5,7 +5,9 @@
 // the lists and windows show its station names.
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,6 +20,7 @@
 #include "core/table/ATRTable.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
+#include "gui/checks/frmDataChecks.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -143,6 +146,37 @@ int main(int argc, char* argv[]) {
   ok = annual != nullptr && save(annual, out.filePath(QStringLiteral("annual-figures.png"))) && ok;
   if (annual != nullptr && !annual->rows().empty()) {
     ok = save(annual->openDetail(0), out.filePath(QStringLiteral("annual-detail.png"))) && ok;
+  }
+  // The checks as days, the completeness table, and the expand dialog with every station.
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    auto* checks = qobject_cast<ostrilo::frmDataChecks*>(top);
+    if (checks == nullptr) continue;
+    checks->cmbView->setCurrentIndex(1);
+    ok = save(checks, out.filePath(QStringLiteral("data-checks-days.png"))) && ok;
+    checks->cmbView->setCurrentIndex(0);
+    ok =
+        saveOpened(checks->cmdCompleteness, out.filePath(QStringLiteral("completeness.png"))) && ok;
+    break;
+  }
+  if (annual != nullptr) {
+    auto* pick = qobject_cast<QDialog*>(openedBy(annual->cmdExpand));
+    if (pick != nullptr) {
+      pick->showMaximized();
+      ok = save(pick, out.filePath(QStringLiteral("expand-pick.png"))) && ok;
+      if (auto* byGroups = pick->findChild<QCheckBox*>(QStringLiteral("chkByGroups"));
+          byGroups != nullptr && byGroups->isEnabled()) {
+        byGroups->setChecked(true);
+        auto* list = pick->findChild<QListWidget*>(QStringLiteral("lstExpand"));
+        list->selectAll();
+        const QWidgetList before = QApplication::topLevelWidgets();
+        pick->accept();
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+          if (!before.contains(top) && top->isVisible()) {
+            ok = save(top, out.filePath(QStringLiteral("expand-groups.png"))) && ok;
+          }
+        }
+      }
+    }
   }
   return ok ? 0 : 1;
 }

@@ -196,7 +196,8 @@ TEST(ChartDataGaps, GridAndHistogramLeaveUncountedHoursOut) {
 }
 
 // ZR01 counted 50 an hour on 3 and 4 January 2005 but nothing from 07:00 to 22:59 on the 3rd;
-// MH01 counted 50 an hour on the 3rd and only zeros in the morning of the 4th.
+// MH01 counted 50 an hour on the 3rd and only zeros in the morning of the 4th; HC01 only the
+// morning of the 3rd, in zeros: a gap, not a fault.
 TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReasons) {
   test::Day zeroRun{};
   zeroRun.fill(50);
@@ -205,11 +206,12 @@ TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReas
   const ATRTable table = test::tableOf(
       dayLines("ZR01", day(2005, 1, 3), zeroRun) + dayLines("ZR01", day(2005, 1, 4), steady) +
       dayLines("MH01", day(2005, 1, 3), steady) +
-      test::countLine('1', "010405", "MH01", test::rising(0, 0)) + "\r\n");
+      test::countLine('1', "010405", "MH01", test::rising(0, 0)) + "\r\n" +
+      test::countLine('2', "010405", "MH01", test::rising(50, 0)) + "\r\n" +
+      test::countLine('1', "010305", "HC01", test::rising(0, 0)) + "\r\n");
   const CheckResults checks = RunDataChecks(table);
   const CriticalDay zeros{0, day(2005, 1, 3), "ZERO_RUN: 16 zero hours from 07:00"};
-  const std::string halfZero =
-      "MISSING_HOURS: 12 hours not counted (12:00 to 23:59)\nZERO_RUN: 12 zero hours from 00:00";
+  const std::string halfZero = "ZERO_RUN: 12 zero hours from 00:00";
   const struct {
     PlotSelection selection;
     std::vector<CriticalDay> expected;
@@ -217,6 +219,7 @@ TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReas
       {pick(table, {0, 1}, {1, 0}), {zeros, {1, day(2005, 1, 4), halfZero}}},
       {pick(table, {1}, {0, 1}), {{0, day(2005, 1, 4), halfZero}}},  // rows count picked stations
       {pick(table, {0}, {1}), {}},
+      {pick(table, {2}, {0}), {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(dailyVolumeChart(table, c.selection, SeriesKind::Line, checks).criticalDays,

@@ -134,6 +134,28 @@ TEST_F(WorkbookWriterTest, WritesTypedCellsFormatsAndTheAboutSheet) {
   EXPECT_EQ(value("B11"), "B7");
 }
 
+// A CSV-only column stays out of the sheet; the header row carries a filter over every row.
+TEST_F(WorkbookWriterTest, LeavesOutCsvOnlyColumnsAndFiltersTheHeaderRow) {
+  ExportTable table;
+  table.title = "t";
+  table.columns = {{"station"},
+                   {"date", ColumnKind::Date, 0, true, false},
+                   {"date", ColumnKind::Date, 0, false, true},
+                   {"month", ColumnKind::Text, 0, false, true}};
+  table.addRow({"B1", "2023-04", std::monostate{}, "2023-04"});
+  table.addRow({"B1", 45000.0, 45000.0, std::monostate{}});
+  const std::string book = m_dir.file("out.xlsx");
+  writeWorkbook(book, table, {});
+  const std::string sheetXml = unzipMember(book, "xl/worksheets/sheet1.xml");
+  const auto cells = cellsOf(sheetXml);
+  EXPECT_EQ(cells.at("B1").value, "date");
+  EXPECT_EQ(cells.at("C1").value, "month");
+  EXPECT_EQ(cells.at("C2").value, "2023-04");
+  EXPECT_EQ(cells.at("B3").value, "45000");
+  EXPECT_FALSE(cells.contains("D1"));
+  EXPECT_NE(sheetXml.find(R"(<autoFilter ref="A1:C3"/>)"), std::string::npos);
+}
+
 TEST_F(WorkbookWriterTest, ChoosesTheFormatByExtension) {
   const ExportTable table = sampleTable();
   saveExport(m_dir.file("t.XLSX"), table, {}, {});

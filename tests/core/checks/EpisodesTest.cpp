@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/checks/Completeness.h"
+#include "core/checks/Episodes.h"
+#include "core/export/CheckExports.h"
+#include "tests/support/DayCounts.h"
+
+namespace ostrilo {
+namespace {
+
+using test::DayCounts;
+
+DateNumber on(const char* iso) { return *parseIsoDate(iso); }
+
+// One station from the first date on, a day per letter: V valid, N valid with NIGHT_OVER_DAY,
+// Z a zero day, M half counted, '.' nothing counted.
+CheckResults daysOf(const std::string& pattern, const char* first = "2023-01-01") {
+  DayCounts counts({"S"}, on(first), static_cast<int>(pattern.size()));
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const DateNumber day = on(first) + static_cast<double>(i);
+    if (pattern[i] == 'V') counts.set(0, day, test::shapedDay(1000));
+    if (pattern[i] == 'N') counts.set(0, day, test::withHours(test::shapedDay(1000), 1, 1, 99));
+    if (pattern[i] == 'Z') counts.set(0, day, test::Hours{});
+    if (pattern[i] == 'M') counts.set(0, day, test::withHours(test::shapedDay(1000), 0, 11, -1));
+  }
+  return RunDataChecks(counts.view());
+}
+
+TEST(Episodes, MergeAcrossDaysWithoutDataAndEndAtAValidDay) {
+  const struct {
+    const char* days;
+    std::vector<std::string> episodes;  // "CODE first last days" but MISSING_WEEKDAY
+  } cases[] = {
+      {"ZZ.Z", {"ZERO_DAY 01 04 3"}},
+      {"ZVZ", {"ZERO_DAY 01 01 1", "ZERO_DAY 03 03 1"}},
+      {"ZMZ", {"ZERO_DAY 01 03 2", "MISSING_HOURS 02 02 1"}},
+      {"MZ..ZM", {"MISSING_HOURS 01 06 2", "ZERO_DAY 02 05 2"}},
+      {"VV", {}},
+      {"NN.N", {"NIGHT_OVER_DAY 01 04 3"}},  // a valid day with the code goes on
+      {"NVN", {"NIGHT_OVER_DAY 01 01 1", "NIGHT_OVER_DAY 03 03 1"}},
+  };
+  for (const auto& c : cases) {
+    const CheckResults results = daysOf(c.days);
+    std::vector<std::string> got;
+    for (const FlagEpisode& e : mergeEpisodes(results, results.flags())) {
+      if (e.code == CheckCode::MissingWeekday) continue;
+      got.push_back(std::string(checkCodeName(e.code)) + ' ' + isoDate(e.firstDay).substr(8) + ' ' +
+                    isoDate(e.lastDay).substr(8) + ' ' + std::to_string(e.days));
+    }
+    EXPECT_EQ(got, c.episodes) << c.days;
+  }
+  const CheckResults results = daysOf("ZZ.Z");
+  const std::string csv = BuildEpisodesCsvText(results);
+  EXPECT_TRUE(
+      csv.starts_with("station,code,severity,first_date,last_date,days,detail\n"
+                      "S,MISSING_WEEKDAY,W,2023-01,2023-01,1,no valid Monday in January"));
+  EXPECT_TRUE(csv.ends_with("\nS,ZERO_DAY,C,2023-01-01,2023-01-04,3,all 24 hours zero\n"));
+}
+
+TEST(Episodes, GraphSpansThreeDaysAroundOrTheFirstAndLastWeek) {
+  const auto spans = [](const char* first, const char* last) {
+    FlagEpisode e;
+    e.firstDay = on(first);
+    e.lastDay = on(last);
+    std::string text;
+    for (const DaySpan& s : episodeGraphSpans(e))
+      text += isoDate(s.first) + ".." + isoDate(s.last) + ' ';
+    return text;
+  };
+  EXPECT_EQ(spans("2023-01-10", "2023-01-12"), "2023-01-07..2023-01-15 ");
+  EXPECT_EQ(spans("2023-01-01", "2023-01-25"), "2022-12-29..2023-01-28 ");  // 31 days
+  EXPECT_EQ(spans("2023-01-01", "2023-01-26"), "2022-12-29..2023-01-04 2023-01-23..2023-01-29 ");
+}
+
+TEST(Completeness, CountsCompleteIncompleteFaultyDaysAndTheLongestGap) {
+  const struct {
+    const char* days;
+    CompletenessCounts counts;
+    int longestGap;
+    const char* lastComplete;  // "" for none
+  } cases[] = {
+      {"VVVV", {4, 4, 0, 0}, 0, "2023-01-04"},
+      {"V.MZV", {5, 3, 1, 1}, 2, "2023-01-05"},
+      {"ZV..", {4, 2, 0, 1}, 2, "2023-01-02"},
+      {"M..", {3, 0, 1, 0}, 3, ""},
+  };
+  for (const auto& c : cases) {
+    const StationCompleteness row = computeCompleteness(daysOf(c.days)).at(0);
+    EXPECT_EQ(row.counts, c.counts) << c.days;
+    EXPECT_EQ(row.longestGap, c.longestGap) << c.days;
+    EXPECT_EQ(row.lastComplete ? isoDate(*row.lastComplete) : "", c.lastComplete) << c.days;
+  }
+  EXPECT_EQ(BuildCompletenessCsvText(daysOf("V.MZV")),
+            "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
+            "longest_gap_days,last_complete_date\nS,5,3,60.0,1,1,2,2023-01-05\n");
+  const StationCompleteness months = computeCompleteness(daysOf("VVMV", "2023-01-30")).at(0);
+  ASSERT_EQ(months.months.size(), 2u);
+  EXPECT_EQ(months.months[0].counts, (CompletenessCounts{2, 2, 0, 0}));
+  EXPECT_EQ(months.months[1].counts, (CompletenessCounts{2, 1, 1, 0}));
+}
+
+}  // namespace
+}  // namespace ostrilo

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/calendar/HolidayCalendar.h"
+#include "core/checks/CheckReport.h"
+#include "core/checks/DataChecks.h"
+#include "tests/support/DayCounts.h"
+
+namespace ostrilo {
+namespace {
+
+using test::DayCounts;
+using test::shapedDay;
+
+DateNumber on(const char* iso) { return *parseIsoDate(iso); }
+
+// "yyyy-mm-dd CODE S detail" of the flags of one code.
+std::vector<std::string> flagsOf(const CheckResults& results, CheckCode code) {
+  std::vector<std::string> out;
+  for (const CheckFlag& f : results.flags()) {
+    if (f.code != code) continue;
+    out.push_back(flagDateText(f) + ' ' + std::string(checkCodeName(code)) + ' ' +
+                  severityLetter(f.severity()) + ' ' + f.detail);
+  }
+  return out;
+}
+
+// The Mondays of January and February 2023 at 1000, one of them (16 January) at the given
+// total: 8 other Mondays lie in its month and the next, their median 1000.
+CheckResults mondays(int total16) {
+  DayCounts counts({"S"}, on("2023-01-02"), 57);
+  for (DateNumber d = on("2023-01-02"); d <= on("2023-02-27"); d += 7) {
+    counts.set(0, d, shapedDay(d == on("2023-01-16") ? total16 : 1000));
+  }
+  return RunDataChecks(counts.view());
+}
+
+TEST(OwnBand, FlagsOutsideHalfToOneAndAHalfTimesTheMedian) {
+  for (const auto& [total, flagged] :
+       {std::pair{500, false}, {499, true}, {1500, false}, {1501, true}}) {
+    EXPECT_EQ(flagsOf(mondays(total), CheckCode::OwnBand).size(), flagged ? 1u : 0u) << total;
+  }
+  EXPECT_EQ(flagsOf(mondays(499), CheckCode::OwnBand),
+            std::vector<std::string>{"2023-01-16 OWN_BAND W total 499, 50 % of the median 1000 "
+                                     "of 8 other Mondays in Jan-Feb 2023"});
+}
+
+TEST(OwnBand, NeedsSixOtherDays) {
+  for (const auto& [days, flagged] : {std::pair{7, true}, {6, false}}) {
+    DayCounts counts({"S"}, on("2023-01-02"), 57);
+    for (int i = 0; i < days; ++i)
+      counts.set(0, on("2023-01-02") + 7 * i, shapedDay(i == 0 ? 300 : 1000));
+    EXPECT_EQ(flagsOf(RunDataChecks(counts.view()), CheckCode::OwnBand).size(), flagged ? 1u : 0u);
+  }
+}
+
+TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
+  DayCounts counts({"S", "T"}, on("2023-01-02"), 3);
+  for (int d = 0; d < 3; ++d) {
+    counts.set(0, on("2023-01-02") + d, shapedDay(1000 + 100 * d));  // median 1100
+    counts.set(1, on("2023-01-02") + d, shapedDay(1000));
+  }
+  CheckOptions options;
+  options.ceilings = {DailyCeiling{1100, "max_daily"}, DailyCeiling{999, "2 lanes x 500"}};
+  const CheckResults results = RunDataChecks(counts.view(), options);
+  EXPECT_EQ(flagsOf(results, CheckCode::StationCeiling),
+            std::vector<std::string>{"2023 STATION_CEILING W median 1000 vehicles a day over 3 "
+                                     "valid days, above the ceiling 999 (2 lanes x 500)"});
+  // A year flag leads its station's flags.
+  const auto first = std::find_if(results.flags().begin(), results.flags().end(),
+                                  [](const CheckFlag& f) { return f.station == 1; });
+  EXPECT_EQ(first->code, CheckCode::StationCeiling);
+}
+
+// Fridays of April 2023 at 1000, 1050 and 1100 (too far apart for copies), Good Friday (the
+// 7th) at 300.
+CheckResults april(const HolidayCalendar* holidays) {
+  DayCounts counts({"S"}, on("2023-04-07"), 22);
+  for (DateNumber d = on("2023-04-07"); d <= on("2023-04-28"); d += 7) {
+    counts.set(0, d,
+               shapedDay(d == on("2023-04-07") ? 300 : 1000 + 50 * (d - on("2023-04-14")) / 7));
+  }
+  CheckOptions options;
+  options.holidays = holidays;
+  return RunDataChecks(counts.view(), options);
+}
+
+TEST(HolidayFlags, AHolidayIsNamedAndComparedWithNoOrdinaryDay) {
+  const HolidayCalendar berlin = *HolidayCalendar::builtIn("de-be");
+  const CheckResults with = april(&berlin);
+  EXPECT_EQ(flagsOf(with, CheckCode::Holiday),
+            std::vector<std::string>{"2023-04-07 HOLIDAY I Good Friday"});
+  EXPECT_TRUE(flagsOf(with, CheckCode::DayBand).empty());
+  EXPECT_EQ(with.warningDayCount(), 0);  // a fact is no warning
+  EXPECT_EQ(flagsOf(april(nullptr), CheckCode::DayBand).size(), 4u);
+}
+
+TEST(ClockChange, ReplacesMissingHoursOnlyForTheHourThatDidNotExist) {
+  const HolidayCalendar berlin = *HolidayCalendar::builtIn("de-be");
+  CheckOptions options;
+  options.holidays = &berlin;
+  const auto run = [&](int missingHour, const CheckOptions& o) {
+    DayCounts counts({"S"}, on("2023-03-26"), 1);
+    counts.set(0, on("2023-03-26"), test::withHours(shapedDay(1000), missingHour, missingHour, -1));
+    return RunDataChecks(counts.view(), o);
+  };
+  EXPECT_EQ(flagsOf(run(2, options), CheckCode::ClockChange),
+            std::vector<std::string>{
+                "2023-03-26 CLOCK_CHANGE I 23-hour day: 02:00 to 02:59 did not exist (clocks "
+                "forward)"});
+  EXPECT_TRUE(flagsOf(run(2, options), CheckCode::MissingHours).empty());
+  EXPECT_EQ(flagsOf(run(3, options), CheckCode::MissingHours).size(), 1u);
+  EXPECT_EQ(flagsOf(run(2, {}), CheckCode::MissingHours).size(), 1u);
+}
+
+}  // namespace
+}  // namespace ostrilo
