@@ -233,8 +233,7 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
             "1 flag: MISSING_HOURS 0, ZERO_RUN 0, ZERO_DAY 1, ZERO_DAYTIME 0, DAY_BAND 0, "
             "REPEATED 0, NIGHT_OVER_DAY 0, COPIED_DAY 0, MISSING_WEEKDAY 0, HOLIDAY 0, "
             "CLOCK_CHANGE 0, OWN_BAND 0, STATION_CEILING 0, DIRECTION_SPLIT 0, MADT_YEAR 0, "
-            "AADT_YEAR 0
-");
+            "AADT_YEAR 0\n");
 
   const CheckResults all = RunDataChecks(test::tableOf(text));
   const CliResult whole = runArgs({"check", input});
