@@ -4,7 +4,10 @@
 #include "cli/Commands.h"
 #include "core/annual/AnnualFigures.h"
 #include "core/annual/Expansion.h"
+#include "core/annual/RoadFigures.h"
+#include "core/annual/YearTrend.h"
 #include "core/export/TableExports.h"
+#include "core/export/YearExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CountView.h"
 
@@ -33,21 +36,57 @@ AnnualRun annualRows(const CommandLine& line, const PeakWindows& windows) {
   return run;
 }
 
+PeakWindows peakWindows(const CommandLine& line) {
+  const std::string* text = line.value("peaks");
+  if (text == nullptr) return AnnualOptions().windows;
+  const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
+  if (!parsed) {
+    throw line.usage(inQuotes(*text) +
+                     " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
+  }
+  return *parsed;
+}
+
+struct RoadRun {
+  std::vector<RoadYear> rows;
+  WorkbookAbout about;
+};
+
+RoadRun roadRows(const CommandLine& line, const PeakWindows& windows) {
+  const std::optional<int> year = parseYear(line);
+  std::vector<Road> roads = registeredRoads(line);
+  const ATRTable table = loadTable(line);
+  requireYear(line, table, year);
+  roads = pickedRoads(line, table, std::move(roads));
+  const CountView view = CountView::of(table);
+  return {ComputeRoadFigures(view, roads, {year, windows, excludingCriticalDays(view)}),
+          aboutStations(table, stationIndexes(line, table), year, line.inputs, line.names)};
+}
+
 void runAnnual(const CommandLine& line, std::ostream& out) {
-  PeakWindows windows = AnnualOptions().windows;
-  if (const std::string* text = line.value("peaks")) {
-    const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
-    if (!parsed) {
-      throw line.usage(inQuotes(*text) +
-                       " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
-    }
-    windows = *parsed;
+  const PeakWindows windows = peakWindows(line);
+  const std::string peaks = "Peak windows: AM " + std::to_string(windows.amBegin) + "-" +
+                            std::to_string(windows.amEnd) + ", PM " +
+                            std::to_string(windows.pmBegin) + "-" + std::to_string(windows.pmEnd);
+  if (line.flag("roads")) {
+    RoadRun run = roadRows(line, windows);
+    run.about.definitions.push_back(peaks);
+    writeExport(line, out, roadsExport(run.rows), std::move(run.about));
+    return;
   }
   AnnualRun run = annualRows(line, windows);
-  run.about.definitions.push_back(
-      "Peak windows: AM " + std::to_string(windows.amBegin) + "-" + std::to_string(windows.amEnd) +
-      ", PM " + std::to_string(windows.pmBegin) + "-" + std::to_string(windows.pmEnd));
+  run.about.definitions.push_back(peaks);
   writeExport(line, out, annualExport(run.rows, line.names), std::move(run.about));
+}
+
+void runTrend(const CommandLine& line, std::ostream& out) {
+  if (line.flag("roads")) {
+    RoadRun run = roadRows(line, AnnualOptions().windows);
+    writeExport(line, out, trendExport(yearTrend(run.rows)), std::move(run.about));
+    return;
+  }
+  AnnualRun run = annualRows(line, AnnualOptions().windows);
+  writeExport(line, out, trendExport(yearTrend(run.rows)), std::move(run.about));
 }
 
 void runFactors(const CommandLine& line, std::ostream& out) {
@@ -80,13 +119,27 @@ void runExpand(const CommandLine& line, std::ostream& out) {
 Command annualCommand() {
   return {
       "annual",
-      "annual [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--year YYYY] [--peaks WINDOWS] INPUT...",
+      "annual [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--year YYYY] [--peaks WINDOWS] "
+      "[--roads --register FILE] INPUT...",
       "write the annual figures, one row per station and calendar year: valid days, ADT, AADT\n"
       "      (empty unless all 84 month x day-of-week cells hold a valid day), covered cells,\n"
-      "      V30, K30, V100, K100 and the average weekday's AM and PM peak hours",
-      {kOutputOption, kStationsOption, kYearOption, kPeaksOption, kRegisterOption},
+      "      V30, K30, V100, K100 and the average weekday's AM and PM peak hours; with --roads\n"
+      "      one row per road and year: the two-way figures, D30, DDHV, D1 and the directions'\n"
+      "      shares at the peak hours",
+      {kOutputOption, kStationsOption, kYearOption, kPeaksOption, kRoadsOption, kRegisterOption},
       {},
       &runAnnual};
+}
+
+Command trendCommand() {
+  return {"trend",
+          "trend [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--roads --register FILE] INPUT...",
+          "write each station's (or road's) years side by side: valid days, ADT, AADT, cells,\n"
+          "      the AADT's change against the year before and its compound annual growth since\n"
+          "      the first year with an AADT",
+          {kOutputOption, kStationsOption, kRoadsOption, kRegisterOption},
+          {},
+          &runTrend};
 }
 
 Command factorsCommand() {

@@ -26,8 +26,9 @@ constexpr std::string_view kProgram = "ostrilo-cli";
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> list{
-      convertCommand(), tableCommand(),   statsCommand(),  infoCommand(),   checkCommand(),
-      annualCommand(),  factorsCommand(), expandCommand(), reportCommand(),
+      convertCommand(), tableCommand(),   statsCommand(),  infoCommand(),
+      checkCommand(),   annualCommand(),  trendCommand(),  factorsCommand(),
+      expandCommand(),  profileCommand(), reportCommand(),
   };
   return list;
 }

@@ -11,8 +11,10 @@ namespace ostrilo::cli {
 [[nodiscard]] Command statsCommand();   // StatsCommand.cpp
 [[nodiscard]] Command checkCommand();   // CheckCommand.cpp
 [[nodiscard]] Command annualCommand();  // AnnualCommands.cpp
+[[nodiscard]] Command trendCommand();
 [[nodiscard]] Command factorsCommand();
 [[nodiscard]] Command expandCommand();
-[[nodiscard]] Command reportCommand();  // ReportCommand.cpp
+[[nodiscard]] Command profileCommand();  // ProfileCommand.cpp
+[[nodiscard]] Command reportCommand();   // ReportCommand.cpp
 
 }  // namespace ostrilo::cli

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/CliApp.h"
+#include "core/annual/RoadFigures.h"
 #include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CsvField.h"
@@ -302,6 +303,49 @@ std::vector<std::int32_t> pickedStations(const CommandLine& line, const ATRTable
     if (e.kind() != ErrorKind::Usage) throw;
     throw line.usage(e.description());
   }
+}
+
+std::vector<Road> registeredRoads(const CommandLine& line) {
+  if (line.names == nullptr) throw line.usage("--roads needs --register FILE with a road column");
+  std::vector<Road> roads = registerRoads(*line.names);
+  if (roads.empty()) {
+    throw line.usage("the register " + quotedName(*line.value("register")) +
+                     " puts no station on a road (road column)");
+  }
+  return roads;
+}
+
+std::vector<Road> pickedRoads(const CommandLine& line, const ATRTable& table,
+                              std::vector<Road> roads) {
+  if (line.value("stations") == nullptr) return roads;
+  std::vector<std::string> named;
+  for (const std::int32_t i : stationIndexes(line, table)) named.push_back(table.StaNamebyIndex(i));
+  std::erase_if(roads, [&](const Road& road) {
+    return std::none_of(road.stations.begin(), road.stations.end(), [&](const std::string& s) {
+      return std::find(named.begin(), named.end(), s) != named.end();
+    });
+  });
+  return roads;
+}
+
+PeriodPick loadPeriod(const CommandLine& line) {
+  if (line.value("dates") != nullptr && line.value("year") != nullptr) {
+    throw line.usage("--dates and --year pick the dates two ways; give one");
+  }
+  const std::optional<std::vector<std::string>> days = parseDays(line);
+  const std::optional<int> year = parseYear(line);
+  PeriodPick pick{loadTable(line), {}};
+  const ATRTable& table = pick.table;
+  requireYear(line, table, year);
+  pick.selection = {stationList(table, stationIndexes(line, table)),
+                    dateSelection(line, table, days)};
+  if (year) {
+    for (std::int32_t i = 0; i < table.DateCount(); ++i) {
+      pick.selection.dates.selected[static_cast<std::size_t>(i)] =
+          civilFromDate(table.DatebyIndex(i)).year == *year;
+    }
+  }
+  return pick;
 }
 
 ListSelection dateSelection(const CommandLine& line, const ATRTable& table,

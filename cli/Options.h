@@ -24,10 +24,11 @@
 
 #include "cli/CliApp.h"
 #include "core/selection/PlotSelection.h"
+#include "core/table/ATRTable.h"
 
 namespace ostrilo {
-class ATRTable;
 class StationRegister;
+struct Road;
 struct TableExport;
 struct WorkbookAbout;
 }  // namespace ostrilo
@@ -66,13 +67,15 @@ inline constexpr OptionSpec kSeverityOption{
     "severity", '\0', "C|W", "check: only the critical (C) or the warning (W) flags"};
 inline constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES",
-    "station names, comma-separated, blanks kept; default all (expand: all but the group)"};
+    "station names, comma-separated, blanks kept; default all (expand: all\n"
+    "                        but the group; with --roads: the roads of these stations)"};
 inline constexpr OptionSpec kStationOption{
     "station", '\0', "NAME", "stats: one station name, commas and all; may be repeated", true};
 inline constexpr OptionSpec kDatesOption{
-    "dates", '\0', "DATES", "stats, report: dates as yyyy-mm-dd, comma-separated; default all"};
-inline constexpr OptionSpec kYearOption{"year", '\0', "YYYY",
-                                        "annual, factors, expand, report: only this calendar year"};
+    "dates", '\0', "DATES",
+    "stats, report, profile: dates as yyyy-mm-dd, comma-separated; default all"};
+inline constexpr OptionSpec kYearOption{
+    "year", '\0', "YYYY", "annual, factors, expand, report, profile: only this calendar year"};
 inline constexpr OptionSpec kPeaksOption{
     "peaks", '\0', "WINDOWS",
     "annual: peak-hour windows noon (0-12,12-24), commuter (6-10,15-19) or A-B,C-D"};
@@ -80,6 +83,15 @@ inline constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
                                          "expand: the stations whose factors are combined"};
 inline constexpr OptionSpec kExcludeCriticalOption{
     "exclude-critical", '\0', "", "stats: leave out the days with a critical check flag too"};
+
+inline constexpr OptionSpec kRoadsOption{
+    "roads", '\0', "",
+    "annual, trend: one row per road and year, the road's directions\n"
+    "                        summed; roads from the register's road column (needs --register)"};
+inline constexpr OptionSpec kAadtChangeOption{
+    "aadt-change", '\0', "PCT",
+    "check: AADT_YEAR flags a year whose AADT moves more than PCT\n"
+    "                        percent from the year before (default 10)"};
 
 // One parsed command line.
 struct CommandLine {
@@ -155,6 +167,19 @@ void requireYear(const CommandLine& line, const ATRTable& table, std::optional<i
                                                        const ATRTable& table,
                                                        std::string_view option = "stations");
 
+// The register's roads (registerRoads); a usage error without a register or a road in it.
+[[nodiscard]] std::vector<Road> registeredRoads(const CommandLine& line);
+// With --stations only the roads with a named station among their directions.
+[[nodiscard]] std::vector<Road> pickedRoads(const CommandLine& line, const ATRTable& table,
+                                            std::vector<Road> roads);
+// The table of the inputs with the stations of --stations and the dates of --dates or --year
+// (a usage error with both) selected, as the lists of the main window would hold them; every
+// station and date when not picked. The picks are checked before the inputs are read.
+struct PeriodPick {
+  ATRTable table;
+  PlotSelection selection;
+};
+[[nodiscard]] PeriodPick loadPeriod(const CommandLine& line);
 // pickStations, its unknown name a usage error of the command.
 [[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
                                                        const ATRTable& table,

@@ -12,7 +12,6 @@
 #include "cli/Commands.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
-#include "core/table/DateNumber.h"
 
 extern char** environ;
 
@@ -21,22 +20,8 @@ namespace ostrilo::cli {
 namespace {
 
 void runReport(const CommandLine& line, std::ostream& /*out*/) {
-  if (line.value("dates") != nullptr && line.value("year") != nullptr) {
-    throw line.usage("--dates and --year pick the dates two ways; give one");
-  }
-  const std::optional<std::vector<std::string>> days = parseDays(line);
-  const std::optional<int> year = parseYear(line);
-  const ATRTable table = loadTable(line);
-  requireYear(line, table, year);
-  PlotSelection selection{stationList(table, stationIndexes(line, table)),
-                          dateSelection(line, table, days)};
-  if (year) {
-    for (std::int32_t i = 0; i < table.DateCount(); ++i) {
-      selection.dates.selected[static_cast<std::size_t>(i)] =
-          civilFromDate(table.DatebyIndex(i)).year == *year;
-    }
-  }
-  line.reportWriter(*line.value("output"), table, selection, line.inputs, line.names);
+  const PeriodPick pick = loadPeriod(line);
+  line.reportWriter(*line.value("output"), pick.table, pick.selection, line.inputs, line.names);
 }
 
 std::string besideThisProgram(std::string_view name) {

@@ -17,6 +17,7 @@
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
+#include "tests/cli/CliTestSupport.h"
 #include "tests/support/AnnualTestSupport.h"
 #include "tests/support/FolderFaults.h"
 #include "tests/support/SelectionTestSupport.h"
@@ -24,8 +25,11 @@
 namespace ostrilo::cli {
 namespace {
 
+using test::CliResult;
+using test::CliTest;
 using test::day;
 using test::dayLines;
+using test::runArgs;
 using test::spread;
 
 const std::string kHeader =
@@ -76,19 +80,6 @@ std::string yearAndShortCount() {
          dayLines("SYN1", day(2024, 1, 1), spread(9800)).substr(0, 75);
 }
 
-struct CliResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CliResult runArgs(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = runCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
 // A failure report is exactly one line naming the program.
 void expectOneLineFailure(const CliResult& result) {
   EXPECT_EQ(result.status, kExitFailure);
@@ -97,15 +88,6 @@ void expectOneLineFailure(const CliResult& result) {
   EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   EXPECT_TRUE(result.err.ends_with('\n')) << result.err;
 }
-
-class CliTest : public ::testing::Test {
- protected:
-  [[nodiscard]] std::string path(const std::string& name) const { return dir.file(name); }
-  [[nodiscard]] std::string readFile(const std::string& name) const {
-    return test::readBytes(dir.file(name));
-  }
-  test::ScratchDir dir;
-};
 
 // Every pair with a counted hour in record order, hours not counted left empty; a further
 // input is added after the first: its new station comes after the built ones and its later line
@@ -371,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 struct UsageCase {
-  Args args;  // IN stands for a count file, OUT for an existing output file
+  Args args;  // IN stands for a count file, OUT for an existing output file, REG a register
   std::string named;
 };
 
@@ -392,6 +374,7 @@ TEST_P(UsageErrorTest, ExitsWithTwoNamingTheProblemAndWritesNothing) {
   for (std::string& arg : args) {
     if (arg == "IN") arg = dir.write("w.dat", statsWeek());
     if (arg == "OUT") arg = dir.write("out.csv", "previous content");
+    if (arg == "REG") arg = dir.write("reg.csv", "station,name\n0301,Main St\n");
     if (arg == "TAB") {
       arg = path("t.cont");
       if (!std::filesystem::exists(arg)) test::tableOf(statsWeek()).SaveToFile(arg);
@@ -439,7 +422,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"factors", "-o", "OUT", "--year", "2019", "IN"}, "no date in 2019"},
         UsageCase{{"factors", "-o", "OUT", "--stations", "301", "IN"}, "unknown station \"301\""},
         UsageCase{{"expand", "-o", "OUT", "IN"}, "missing --group"},
-        UsageCase{{"expand", "-o", "OUT", "--group", "0301,XX", "IN"}, "unknown station \"XX\""}));
+        UsageCase{{"expand", "-o", "OUT", "--group", "0301,XX", "IN"}, "unknown station \"XX\""},
+        UsageCase{{"annual", "-o", "OUT", "--roads", "IN"}, "annual: --roads needs --register"},
+        UsageCase{{"trend", "--roads", "--register", "REG", "IN"}, "trend: the register"},
+        UsageCase{{"check", "--aadt-change", "ten", "IN"}, "\"ten\" is not a percentage"},
+        UsageCase{{"profile", "--dates", "2005-01-08", "--year", "2005", "IN"},
+                  "profile: --dates and --year"}));
 
 }  // namespace
 }  // namespace ostrilo::cli
