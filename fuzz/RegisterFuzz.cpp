@@ -78,7 +78,9 @@ void compare(const ostrilo::StationRegister& reg, std::string_view bytes) {
   std::size_t station = 0;
   std::vector<std::size_t> extras;
   for (std::size_t k = 0; k < header.size(); ++k) {
-    const std::string key = lower(trimmed(header[k]));
+    std::string key = lower(trimmed(header[k]));
+    if (key == "lat") key = "latitude";  // the short names GIS tools write
+    if (key == "lon") key = "longitude";
     if (key == "station") station = k;
     if (key != "station" && key != "name" && key != "location" && key != "direction" &&
         key != "lanes" && key != "latitude" && key != "longitude" && key != "group") {

@@ -40,6 +40,24 @@ void uncounted(void* p) noexcept {
 
 void* operator new(std::size_t size) { return counted(size); }
 void* operator new[](std::size_t size) { return counted(size); }
+// The no-throw forms too (std::stable_sort's buffer takes one): every block this binary frees
+// must have come from the same allocator.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return counted(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return counted(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { uncounted(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { uncounted(p); }
 void operator delete(void* p) noexcept { uncounted(p); }
 void operator delete[](void* p) noexcept { uncounted(p); }
 void operator delete(void* p, std::size_t) noexcept { uncounted(p); }
