@@ -74,7 +74,6 @@ class DataChecksWindowTest : public MainWindowTest {
 
 constexpr int kAll = 0;
 constexpr int kCritical = 1;
-int codeItem(CheckCode code) { return 1 + static_cast<int>(code); }
 
 // The window opens on episodes without MISSING_HOURS; AAAA's two dead days (31st, 4th not
 // picked) and BBBB's are one ZERO_DAY episode each, and a double-click draws the episode.

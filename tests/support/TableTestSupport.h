@@ -128,6 +128,23 @@ inline ATRTable tableOfFiles(const std::string& folder, const std::vector<std::s
   return table;
 }
 
+#ifdef OSTRILO_REALDATA_DIR
+// The Berlin 2023 year (231 stations, 53 weekly files), read once for the whole test binary:
+// the tests that use it only read it.
+inline const ATRTable& berlin2023() {
+  static const ATRTable table = [] {
+    const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
+    }
+    std::sort(files.begin(), files.end());
+    return tableOfFiles(folder, files);
+  }();
+  return table;
+}
+#endif
+
 inline Error thrownBy(const std::function<void()>& call) {
   try {
     call();

@@ -23,17 +23,10 @@ namespace {
 class A115 : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
-    }
-    std::sort(files.begin(), files.end());
-    s_table = std::make_unique<ATRTable>(test::tableOfFiles(folder, files));
+    s_table = &test::berlin2023();
     s_roads = registerRoads(StationRegister::parse(
         "station,direction,road\nB001,Zehlendorf,A115\nB002,Funkturm,A115\n", "a115.csv"));
   }
-  static void TearDownTestSuite() { s_table.reset(); }
 
   // The days the stations count completely, above 0 and without a critical flag.
   static bool valid(std::int32_t d, const std::vector<bool>& critical,
@@ -48,7 +41,7 @@ class A115 : public ::testing::Test {
     return true;
   }
 
-  static inline std::unique_ptr<ATRTable> s_table;
+  static inline const ATRTable* s_table = nullptr;
   static inline std::vector<Road> s_roads;
 };
 

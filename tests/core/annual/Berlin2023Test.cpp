@@ -15,13 +15,7 @@ namespace {
 // cut down to Wednesday 18 and Thursday 19 October and expanded with the factors of the other
 // stations that have an AADT landing near its own AADT. One read of the 53 files.
 TEST(Berlin2023, CoverageDeadCounterDaysAndATwoDayCountOfARealStation) {
-  const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
-  }
-  std::sort(files.begin(), files.end());
-  const ATRTable table = test::tableOfFiles(folder, files);
+  const ATRTable& table = test::berlin2023();
   const CountView view = CountView::of(table);
   const auto completeDays = [&](std::int32_t s) {
     std::int32_t days = 0;

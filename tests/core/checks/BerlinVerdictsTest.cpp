@@ -20,20 +20,11 @@ namespace {
 // The Berlin year of 231 stations, read once for every test here.
 class BerlinVerdicts : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
-    std::vector<std::string> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
-    }
-    std::sort(files.begin(), files.end());
-    table = std::make_unique<ATRTable>(test::tableOfFiles(folder, files));
-  }
-  static void TearDownTestSuite() { table.reset(); }
+  static void SetUpTestSuite() { table = &test::berlin2023(); }
   static std::int32_t station(const char* name) { return table->ulstName().Index(name); }
-  static std::unique_ptr<ATRTable> table;
+  static const ATRTable* table;
 };
-std::unique_ptr<ATRTable> BerlinVerdicts::table;
+const ATRTable* BerlinVerdicts::table = nullptr;
 
 TEST_F(BerlinVerdicts, FaultsApartFromIncompleteDaysAndB346sOutageAsOneEpisode) {
   const CheckResults results = RunDataChecks(*table);

@@ -82,12 +82,7 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
 // The real year with its register: every counted hour in the database, and a point per station.
 TEST(Berlin2023, SqliteDatabaseAndStationsOnAMap) {
   const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
-  std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    if (entry.path().extension() == ".dat") files.push_back(entry.path().filename());
-  }
-  std::sort(files.begin(), files.end());
-  const ATRTable table = test::tableOfFiles(folder, files);
+  const ATRTable& table = test::berlin2023();
   const StationRegister reg = StationRegister::load(folder + "/stations.csv");
   std::int64_t counted = 0;
   for (std::int32_t d = 0; d < table.DateCount(); ++d) {

@@ -52,8 +52,9 @@ TEST(ListOrder, StationsByIdOrNameAndDatesByCalendarKeepTableIndexes) {
 }
 
 TEST(ListOrder, ExportRowsSortByStationDateOrName) {
-  ExportTable t{
-      "t", {{"station"}, {"date", ColumnKind::Date}, {"Name", ColumnKind::Text, 0, false}}, {}};
+  ExportTable t;
+  t.title = "t";
+  t.columns = {{"station"}, {"date", ColumnKind::Date}, {"Name", ColumnKind::Text, 0, false}};
   const double d1 = test::day(2023, 1, 1), d2 = test::day(2023, 1, 2);
   t.addRow({"B10", d2, "a"});
   t.addRow({"B2", d2, "b"});
