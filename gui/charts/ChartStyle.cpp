@@ -3,12 +3,14 @@
 #include <qcustomplot.h>
 
 #include <QLinearGradient>
+#include <algorithm>
 
 namespace ostrilo {
 
 namespace {
 
 constexpr int kAreaAlpha = 70;
+constexpr const char* kFullTitle = "fullTitle";  // the title as set, before eliding
 
 }  // namespace
 
@@ -22,17 +24,36 @@ void applyChartLook(QCustomPlot& plot) {
 }
 
 void setChartTitle(QCustomPlot& plot, const QString& text) {
-  if (QCPTextElement* title = chartTitle(plot)) {
-    title->setText(text);
-    return;
+  QCPTextElement* title = chartTitle(plot);
+  if (title == nullptr) {
+    QFont font = plot.font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() + 1);
+    plot.plotLayout()->insertRow(0);
+    title = new QCPTextElement(&plot, text, font);
+    title->setObjectName(QStringLiteral("title"));
+    plot.plotLayout()->addElement(0, 0, title);
   }
-  QFont font = plot.font();
-  font.setBold(true);
-  font.setPointSizeF(font.pointSizeF() + 1);
-  plot.plotLayout()->insertRow(0);
-  auto* title = new QCPTextElement(&plot, text, font);
-  title->setObjectName(QStringLiteral("title"));
-  plot.plotLayout()->addElement(0, 0, title);
+  title->setProperty(kFullTitle, text);
+  fitChartTitle(plot);
+}
+
+QString chartTitleText(const QCustomPlot& plot) {
+  const QCPTextElement* title = chartTitle(plot);
+  return title != nullptr ? title->property(kFullTitle).toString() : QString();
+}
+
+void fitChartTitle(QCustomPlot& plot) {
+  QCPTextElement* title = chartTitle(plot);
+  if (title == nullptr) return;
+  // A line wider than the chart would widen the layout beyond the window and cut both ends;
+  // elided in the middle it keeps the station's id and the period's last date.
+  constexpr int kMargin = 16;
+  const QFontMetrics metrics(title->font());
+  const int width = std::max(80, plot.width() - kMargin);
+  QStringList lines = title->property(kFullTitle).toString().split(QLatin1Char('\n'));
+  for (QString& line : lines) line = metrics.elidedText(line, Qt::ElideMiddle, width);
+  title->setText(lines.join(QLatin1Char('\n')));
 }
 
 QCPTextElement* chartTitle(const QCustomPlot& plot) {

@@ -103,6 +103,7 @@ ChartWindow::ChartWindow(Toolkit& toolkit, const QString& name, const QSize& inn
 
 void ChartWindow::resizeEvent(QResizeEvent* event) {
   TChart1->setGeometry(rect());
+  fitChartTitle(*TChart1);
   QWidget::resizeEvent(event);
 }
 
