@@ -108,6 +108,7 @@ void ChartWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void ChartWindow::finishFill(QCPAxis& keyAxis) {
+  fitChartTitle(*TChart1);  // now that the legend or the colour scale takes its room
   QCPAxisRect* rect = TChart1->axisRect();
   TChart1->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   rect->setRangeDrag(keyAxis.orientation());
