@@ -35,6 +35,9 @@ struct PeakWindows {
 };
 inline constexpr PeakWindows kNoonWindows{0, 12, 12, 24};
 inline constexpr PeakWindows kCommuterWindows{6, 10, 15, 19};
+// The windows used unless the user picks others: the commuter peaks, which is what engineers
+// read "AM peak" and "PM peak" as. Every front end starts from this one.
+inline constexpr PeakWindows kDefaultPeakWindows = kCommuterWindows;
 // "noon", "commuter" or two windows "A-B,C-D" in whole hours; nothing when the text is none of
 // them or a window is empty or leaves 0..24.
 [[nodiscard]] std::optional<PeakWindows> parsePeakWindows(std::string_view text);
@@ -104,7 +107,7 @@ using DayExclusion = std::function<bool(std::int32_t station, std::int32_t date)
 struct AnnualOptions {
   std::vector<std::int32_t> stations;  // station indexes; empty: every station
   std::optional<int> year;             // only this calendar year
-  PeakWindows windows = kNoonWindows;
+  PeakWindows windows = kDefaultPeakWindows;
   DayExclusion excluded;
 };
 

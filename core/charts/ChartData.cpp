@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/checks/DataChecks.h"
+#include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
 
@@ -16,6 +17,7 @@ namespace ostrilo {
 namespace {
 
 constexpr double kHour = 1.0 / 24.0;
+constexpr int kFlagReach = 3;  // days on either side of a flagged day: a week in all
 
 // Hour h of a date is d + h / 24. Date numbers before day 0 count their fraction forward from
 // the whole day, so hours there go the other way in plain arithmetic.
@@ -104,21 +106,92 @@ LineChart emptyLineChart(const PlotSelection& selection, SeriesKind kind) {
   return chart;
 }
 
-}  // namespace
+// Whole days through the calendar: a date number's fraction is a time of day, and before 1900
+// its whole part is not simply the floor.
+DateNumber wholeDay(DateNumber date) { return dateFromCivil(civilFromDate(date)); }
 
-bool isGap(const ChartPoint& point) { return std::isnan(point.y); }
-
-SeriesKind seriesKindFor(int graphTypeIndex) {
-  if (graphTypeIndex < 0 || graphTypeIndex > static_cast<int>(SeriesKind::Point)) {
-    return SeriesKind::Line;
+std::optional<DayRange> pickedPeriod(const ATRTable& table, const PlotSelection& selection) {
+  std::optional<DayRange> period;
+  for (const auto date : selection.dates.picked()) {
+    const DateNumber day = wholeDay(table.DatebyIndex(date));
+    if (!period) {
+      period = DayRange{day, day};
+    } else {
+      period->first = std::min(period->first, day);
+      period->last = std::max(period->last, day);
+    }
   }
-  return static_cast<SeriesKind>(graphTypeIndex);
+  return period;
 }
 
-LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,
-                            SeriesKind kind) {
+// Station ids are the count files' bytes, one character each; titles are UTF-8.
+std::string latin1ToUtf8(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+// The first line keeps what the chart has always been called; the second says of what.
+std::string chartTitle(std::string_view what, const std::vector<std::string>& stations,
+                       const StationRegister* names, const std::optional<DayRange>& period) {
+  std::string title(what);
+  title += '\n';
+  if (stations.size() == 1) {
+    title += latin1ToUtf8(stations.front());
+    const std::string_view name = names != nullptr ? names->name(stations.front()) : "";
+    if (!name.empty()) title.append("  ").append(name);
+  } else {
+    title += stations.empty() ? std::string("no station")
+                              : std::to_string(stations.size()) + " stations";
+  }
+  if (period) {
+    title += ", " + isoDate(period->first);
+    if (period->last != period->first) title += " to " + isoDate(period->last);
+  }
+  return title;
+}
+
+// One band per run of weekend days. dayStart: where a day's band begins, in days from its
+// midnight: 0 where its points are its hours, -0.5 where one point at midnight stands for it.
+std::vector<ShadedSpan> weekendSpans(const DayRange& period, double dayStart) {
+  std::vector<ShadedSpan> spans;
+  if (period.last - period.first >= kMaxShadedDays) return spans;
+  double runEnd = kGap;  // linear days
+  for (DateNumber day = period.first; day <= period.last; ++day) {
+    if (!IsWeekend(day)) continue;
+    // Whole date numbers are already on the linear scale.
+    const double from = day + dayStart;
+    if (from == runEnd) {
+      spans.back().to = fromLinearDays(from + 1);
+    } else {
+      spans.push_back({fromLinearDays(from), fromLinearDays(from + 1), SpanKind::Weekend});
+    }
+    runEnd = from + 1;
+  }
+  return spans;
+}
+
+void describe(LineChart& chart, std::string_view what, const StationRegister* names,
+              const std::optional<DayRange>& period, double dayStart) {
+  std::vector<std::string> stations;
+  for (const ChartSeries& series : chart.series) stations.push_back(series.title);
+  chart.title = chartTitle(what, stations, names, period);
+  chart.period = period;
+  if (period) chart.shaded = weekendSpans(*period, dayStart);
+}
+
+LineChart hourlyChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind,
+                      const StationRegister* names, const std::optional<DayRange>& period) {
   LineChart chart = emptyLineChart(selection, kind);
-  chart.title = "Hourly Volume Plot of Stations ";
+  describe(chart, "Hourly Volume Plot of Stations ", names, period, 0);
   chart.caption = "Hourly Volume Graph";
   chart.leftAxisTitle = "Vehicles per hour";
   chart.bottomAxisFormat = kHourDateFormat;
@@ -141,10 +214,40 @@ LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selectio
   return chart;
 }
 
+// The smallest of 1, 2, 5, 10, 20, 50 ... whose 30 bins take the range.
+std::int32_t roundBinWidth(std::int32_t range) {
+  for (std::int32_t power = 1;; power *= 10) {
+    for (const std::int32_t step : {1, 2, 5}) {
+      if (step * power * (kHistogramBarsDrawn - 1) >= range) return step * power;
+    }
+  }
+}
+
+std::int32_t floorToMultiple(std::int32_t value, std::int32_t width) {
+  const std::int32_t quotient = value / width;
+  return (quotient - (value % width < 0 ? 1 : 0)) * width;
+}
+
+}  // namespace
+
+bool isGap(const ChartPoint& point) { return std::isnan(point.y); }
+
+SeriesKind seriesKindFor(int graphTypeIndex) {
+  if (graphTypeIndex < 0 || graphTypeIndex > static_cast<int>(SeriesKind::Point)) {
+    return SeriesKind::Line;
+  }
+  return static_cast<SeriesKind>(graphTypeIndex);
+}
+
+LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind,
+                            const StationRegister* names) {
+  return hourlyChart(table, selection, kind, names, pickedPeriod(table, selection));
+}
+
 LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind,
-                           const CheckResults& checks) {
+                           const CheckResults& checks, const StationRegister* names) {
   LineChart chart = emptyLineChart(selection, kind);
-  chart.title = "Daily Volume Plot of Stations ";
+  describe(chart, "Daily Volume Plot of Stations ", names, pickedPeriod(table, selection), -0.5);
   chart.caption = "Daily Volume Graph";
   chart.leftAxisTitle = "Vehicles per day";
   chart.bottomAxisFormat = kDateFormat;
@@ -163,13 +266,15 @@ LineChart dailyVolumeChart(const ATRTable& table, const PlotSelection& selection
 }
 
 ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection,
-                          const CheckResults& checks) {
+                          const CheckResults& checks, const StationRegister* names) {
   ColorGrid grid;
-  grid.title = "Hourly Volume Color Grid Plot";
+  grid.rowNames = pickedStationTitles(selection);
+  grid.title = chartTitle("Hourly Volume Color Grid Plot", grid.rowNames, names,
+                          pickedPeriod(table, selection));
   grid.caption = "Hourly Volume Color Grid Graph";
   grid.leftAxisTitle = "Stations";
   grid.bottomAxisFormat = kHourDateFormat;
-  grid.rowNames = pickedStationTitles(selection);
+  grid.scaleTitle = "Vehicles per hour";
   grid.cells.reserve(grid.rowNames.size() * selection.dates.picked().size() * kHoursPerDay);
   std::int16_t lowest = std::numeric_limits<std::int16_t>::max();
   std::int16_t highest = std::numeric_limits<std::int16_t>::min();
@@ -190,11 +295,14 @@ ColorGrid volumeColorGrid(const ATRTable& table, const PlotSelection& selection,
   return grid;
 }
 
-Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection) {
+Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection,
+                          const StationRegister* names) {
   Histogram histogram;
-  histogram.title = "Hourly Volume Histogram";
+  histogram.title = chartTitle("Hourly Volume Histogram", pickedStationTitles(selection), names,
+                               pickedPeriod(table, selection));
   histogram.caption = "Histogram of hourly volume in the Selected range";
-  histogram.leftAxisTitle = "Occurrence ";
+  histogram.leftAxisTitle = "Occurrence (hours)";
+  histogram.bottomAxisTitle = "Vehicles per hour";
 
   // One walk counts how often each 16-bit value occurs; the range and the bins then come from
   // those 65,536 counters instead of from every picked volume again, and the division per value
@@ -219,29 +327,61 @@ Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection)
     largest = std::max(largest, value);
     smallest = std::min(smallest, value);
   }
-  std::int32_t width = 1;
-  if (largest - 1 > 30) {
-    width = static_cast<std::int32_t>(std::nearbyint((largest - smallest) / 30.0));
-    if (width < 1) width = 1;
-  }
+  // Round widths and edges at their multiples make the axis read 0, 200, 400 ... rather than
+  // 0, 137, 274 ...
+  const std::int32_t width = roundBinWidth(largest - smallest);
+  const std::int32_t edge = floorToMultiple(smallest, width);
 
   std::array<std::int64_t, kHistogramBins> counts{};
   for (int value = -kOffset; value < kOffset; ++value) {
     const std::uint64_t n = occurrences[static_cast<std::size_t>(value + kOffset)];
     if (n == 0) continue;
     // Negative volumes with a small largest volume can give a bin far beyond the counters.
-    const std::int32_t bin = (value - smallest) / width;
+    const std::int32_t bin = (value - edge) / width;
     if (bin >= 0 && bin < kHistogramBins) {
       counts[static_cast<std::size_t>(bin)] += static_cast<std::int64_t>(n);
       histogram.counted += static_cast<std::int64_t>(n);
     }
   }
-  histogram.smallest = smallest;
+  histogram.smallest = edge;
   histogram.width = width;
-  for (int n = 0; n < kHistogramBarsDrawn; ++n) {
-    histogram.bars.push_back({double(width) * n + smallest, double(counts[std::size_t(n)])});
+  // Up to the largest volume's bin; nothing counted leaves the range empty, and every bar.
+  const int drawn = histogram.counted > 0 ? (largest - edge) / width + 1 : kHistogramBarsDrawn;
+  for (int n = 0; n < drawn; ++n) {
+    histogram.bars.push_back({double(width) * n + edge, double(counts[std::size_t(n)])});
   }
   return histogram;
+}
+
+const std::vector<ColourStop>& volumeColourScale() {
+  // viridis at ten even steps, light end first.
+  static const std::vector<ColourStop> kScale = [] {
+    constexpr std::uint8_t kViridis[][3] = {
+        {0xFD, 0xE7, 0x25}, {0xB5, 0xDE, 0x2B}, {0x6E, 0xCE, 0x58}, {0x35, 0xB7, 0x79},
+        {0x1F, 0x9E, 0x89}, {0x26, 0x82, 0x8E}, {0x31, 0x68, 0x8E}, {0x3E, 0x49, 0x89},
+        {0x48, 0x28, 0x78}, {0x44, 0x01, 0x54}};
+    std::vector<ColourStop> stops;
+    for (std::size_t i = 0; i < std::size(kViridis); ++i) {
+      const auto& rgb = kViridis[i];
+      stops.push_back({static_cast<double>(i) / (std::size(kViridis) - 1), rgb[0], rgb[1], rgb[2]});
+    }
+    return stops;
+  }();
+  return kScale;
+}
+
+DayRange daysAroundFlag(DateNumber day) {
+  const DateNumber centre = wholeDay(day);
+  return {centre - kFlagReach, centre + kFlagReach};
+}
+
+PlotSelection selectionAroundFlag(const ATRTable& table, std::string_view station, DateNumber day) {
+  return selectionAroundDay(table, station, day, kFlagReach);
+}
+
+LineChart flagVolumeChart(const ATRTable& table, const PlotSelection& around, DateNumber day,
+                          SeriesKind kind, const StationRegister* names) {
+  return hourlyChart(table, around, kind, names, daysAroundFlag(day));
 }
 
 }  // namespace ostrilo

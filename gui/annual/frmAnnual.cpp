@@ -58,6 +58,14 @@ const char* const kHeadings[kColumnCount] = {
 
 const PeakWindows kPresets[] = {kNoonWindows, kCommuterWindows};
 
+// The box's entry for the windows: a preset's, else "Custom".
+int presetIndex(const PeakWindows& windows) {
+  for (int i = 0; i < 2; ++i) {
+    if (windows == kPresets[i]) return i;
+  }
+  return 2;
+}
+
 QString windowsText(const PeakWindows& w) {
   return QStringLiteral("%1-%2,%3-%4").arg(w.amBegin).arg(w.amEnd).arg(w.pmBegin).arg(w.pmEnd);
 }
@@ -119,6 +127,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   cmbPeaks->setObjectName(QStringLiteral("cmbPeaks"));
   cmbPeaks->addItems({QStringLiteral("Noon: 0-12, 12-24"), QStringLiteral("Commuter: 6-10, 15-19"),
                       QStringLiteral("Custom")});
+  cmbPeaks->setCurrentIndex(presetIndex(m_windows));
   txtPeaks = new QLineEdit(windowsText(m_windows));
   txtPeaks->setObjectName(QStringLiteral("txtPeaks"));
   txtPeaks->setToolTip(QStringLiteral("Two windows of clock hours, AM and PM: A-B,C-D"));
@@ -190,11 +199,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
 void frmAnnual::setWindows(const PeakWindows& windows) {
   m_windows = windows;
   txtPeaks->setText(windowsText(windows));
-  int choice = 2;
-  for (int i = 0; i < 2; ++i) {
-    if (windows == kPresets[i]) choice = i;
-  }
-  cmbPeaks->setCurrentIndex(choice);
+  cmbPeaks->setCurrentIndex(presetIndex(windows));
   fill();
 }
 

@@ -77,7 +77,7 @@ class frmAnnual : public QWidget {
   Toolkit& m_toolkit;
   SharedSnapshot m_counts;
   std::vector<std::int32_t> m_stations;
-  PeakWindows m_windows = kNoonWindows;
+  PeakWindows m_windows = kDefaultPeakWindows;
   std::vector<StationYear> m_rows;
   int m_sortColumn = -1;
   Qt::SortOrder m_sortOrder = Qt::AscendingOrder;

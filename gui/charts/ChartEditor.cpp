@@ -20,6 +20,8 @@ namespace ostrilo {
 
 namespace {
 
+const QString kLineBreak = QStringLiteral(" | ");
+
 QIcon swatch(const QColor& colour) {
   QPixmap pixmap(16, 16);
   pixmap.fill(colour);
@@ -32,8 +34,9 @@ ChartEditor::ChartEditor(QCustomPlot& plot, QWidget* parent) : QDialog(parent), 
   setObjectName(QStringLiteral("ChartEditor1"));
   setWindowTitle(QStringLiteral("Edit Chart"));
 
-  const QCPTextElement* title = chartTitle(plot);
-  titleEdit = new QLineEdit(title != nullptr ? title->text() : QString());
+  // One line to edit: " | " stands for each line break of the title.
+  titleEdit = new QLineEdit(chartTitleText(plot).replace(QLatin1Char('\n'), kLineBreak));
+  titleEdit->setToolTip(QStringLiteral("\"%1\" starts a new line").arg(kLineBreak.trimmed()));
   leftAxisEdit = new QLineEdit(plot.yAxis->label());
   bottomAxisEdit = new QLineEdit(plot.xAxis->label());
   legendCheck = new QCheckBox(QStringLiteral("Show legend"));
@@ -121,7 +124,9 @@ void ChartEditor::accept() {
 }
 
 void ChartEditor::apply() {
-  if (QCPTextElement* title = chartTitle(m_plot)) title->setText(titleEdit->text());
+  if (chartTitle(m_plot) != nullptr) {
+    setChartTitle(m_plot, titleEdit->text().replace(kLineBreak, QStringLiteral("\n")));
+  }
   m_plot.yAxis->setLabel(leftAxisEdit->text());
   m_plot.xAxis->setLabel(bottomAxisEdit->text());
   if (legendCheck->isEnabled()) showLegendBeside(m_plot, legendCheck->isChecked());

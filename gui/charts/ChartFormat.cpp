@@ -17,6 +17,7 @@ double timeKey(DateNumber date) {
 QString qtDateTimeFormat(const std::string& format, bool multiLine) {
   QString out;
   char lastField = 0;
+  bool broken = false;
   for (std::size_t i = 0; i < format.size();) {
     const char c = format[i];
     std::size_t run = 1;
@@ -39,7 +40,10 @@ QString qtDateTimeFormat(const std::string& format, bool multiLine) {
         lastField = c;
         break;
       case ' ':
-        out += multiLine ? QString(static_cast<qsizetype>(run), QLatin1Char('\n')) : field;
+        // The first line is the time; the day of the week stays beside its date.
+        out +=
+            multiLine && !broken ? QString(static_cast<qsizetype>(run), QLatin1Char('\n')) : field;
+        broken = broken || multiLine;
         lastField = 0;  // a month after a blank is a month, even when a time precedes it
         break;
       default:

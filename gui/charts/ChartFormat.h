@@ -20,8 +20,8 @@ inline constexpr double kSecondsPerHour = 3600.0;
 inline constexpr double kSecondsPerDay = 86400.0;
 
 // A label format in the stored charts' notation ("hh:mm m/d/yy": m is the month, except right
-// after an hour, where it is the minutes) as a Qt date-time format. With multiLine each blank
-// becomes a line break.
+// after an hour, where it is the minutes) as a Qt date-time format. With multiLine the first
+// run of blanks becomes a line break: "hh:mm ddd m/d/yy" shows the time above the day and date.
 [[nodiscard]] QString qtDateTimeFormat(const std::string& format, bool multiLine);
 
 // True when the format shows the time of day, so its points are hours rather than days.

@@ -2,13 +2,45 @@
 
 #include <qcustomplot.h>
 
+#include <QDateTime>
+#include <QFontMetrics>
 #include <QLinearGradient>
+#include <QLocale>
+#include <algorithm>
 
 namespace ostrilo {
 
 namespace {
 
 constexpr int kAreaAlpha = 70;
+constexpr const char* kFullTitle = "fullTitle";  // the title as set, before eliding
+
+// Asks for no more ticks than the axis has room for labels: a label with the day of the week
+// is wider than a tick step of a narrow chart.
+class FittingDateTimeTicker final : public QCPAxisTickerDateTime {
+ public:
+  FittingDateTimeTicker(QCPAxis& axis, int most) : m_axis(&axis), m_most(std::max(2, most)) {}
+
+ protected:
+  double getTickStep(const QCPRange& range) override {
+    const QFontMetrics metrics(m_axis->tickLabelFont());
+    // A wide date: two-digit month and day.
+    const QDateTime sample(QDate(2000, 12, 27), QTime(0, 0), Qt::UTC);
+    const QStringList lines = QLocale::c().toString(sample, dateTimeFormat()).split('\n');
+    int widest = 0;
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    const bool horizontal = m_axis->orientation() == Qt::Horizontal;
+    const int length = horizontal ? m_axis->axisRect()->width() : m_axis->axisRect()->height();
+    const int room =
+        horizontal ? widest + 16 : metrics.height() * static_cast<int>(lines.size()) + 8;
+    setTickCount(std::clamp(length / std::max(1, room), 2, m_most));
+    return QCPAxisTickerDateTime::getTickStep(range);
+  }
+
+ private:
+  QCPAxis* m_axis;
+  int m_most;
+};
 
 }  // namespace
 
@@ -22,17 +54,48 @@ void applyChartLook(QCustomPlot& plot) {
 }
 
 void setChartTitle(QCustomPlot& plot, const QString& text) {
-  if (QCPTextElement* title = chartTitle(plot)) {
-    title->setText(text);
-    return;
+  QCPTextElement* title = chartTitle(plot);
+  if (title == nullptr) {
+    QFont font = plot.font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() + 1);
+    plot.plotLayout()->insertRow(0);
+    title = new QCPTextElement(&plot, text, font);
+    title->setObjectName(QStringLiteral("title"));
+    plot.plotLayout()->addElement(0, 0, title);
   }
-  QFont font = plot.font();
-  font.setBold(true);
-  font.setPointSizeF(font.pointSizeF() + 1);
-  plot.plotLayout()->insertRow(0);
-  auto* title = new QCPTextElement(&plot, text, font);
-  title->setObjectName(QStringLiteral("title"));
-  plot.plotLayout()->addElement(0, 0, title);
+  title->setProperty(kFullTitle, text);
+  fitChartTitle(plot);
+}
+
+QString chartTitleText(const QCustomPlot& plot) {
+  const QCPTextElement* title = chartTitle(plot);
+  return title != nullptr ? title->property(kFullTitle).toString() : QString();
+}
+
+void fitChartTitle(QCustomPlot& plot) {
+  QCPTextElement* title = chartTitle(plot);
+  if (title == nullptr) return;
+  // A line wider than the chart would widen the layout beyond the window and cut both ends;
+  // elided in the middle it keeps the station's id and the period's last date.
+  constexpr int kMargin = 16;
+  const QFontMetrics metrics(title->font());
+  // The title stands above the first column only; a legend or colour scale takes the others.
+  QCPLayoutGrid* layout = plot.plotLayout();
+  int others = 0;
+  for (int column = 1; column < layout->columnCount(); ++column) {
+    int widest = 0;
+    for (int row = 0; row < layout->rowCount(); ++row) {
+      if (QCPLayoutElement* element = layout->element(row, column)) {
+        widest = std::max(widest, element->minimumOuterSizeHint().width());
+      }
+    }
+    others += widest;
+  }
+  const int width = std::max(80, plot.width() - others - kMargin);
+  QStringList lines = title->property(kFullTitle).toString().split(QLatin1Char('\n'));
+  for (QString& line : lines) line = metrics.elidedText(line, Qt::ElideMiddle, width);
+  title->setText(lines.join(QLatin1Char('\n')));
 }
 
 QCPTextElement* chartTitle(const QCustomPlot& plot) {
@@ -73,7 +136,7 @@ void showLegendBeside(QCustomPlot& plot, bool shown, int rows) {
 }
 
 void setDateTimeAxis(QCPAxis& axis, const QString& qtFormat, int tickCount) {
-  auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
+  auto ticker = QSharedPointer<FittingDateTimeTicker>::create(axis, tickCount);
   ticker->setDateTimeFormat(qtFormat);
   ticker->setDateTimeSpec(Qt::UTC);
   ticker->setTickCount(tickCount);

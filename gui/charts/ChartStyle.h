@@ -15,8 +15,13 @@ namespace ostrilo {
 // to light yellow (255, 255, 128) at the bottom of the axis rect.
 void applyChartLook(QCustomPlot& plot);
 
-// The one title line above the chart; a second call replaces the text.
+// The title above the chart, one or more lines; a second call replaces the text. Each line
+// is elided in the middle to the plot's width.
 void setChartTitle(QCustomPlot& plot, const QString& text);
+// The title as set, before eliding; empty before setChartTitle.
+[[nodiscard]] QString chartTitleText(const QCustomPlot& plot);
+// Elides the title set last to the plot's present width again.
+void fitChartTitle(QCustomPlot& plot);
 // The title line, nullptr before setChartTitle.
 [[nodiscard]] QCPTextElement* chartTitle(const QCustomPlot& plot);
 

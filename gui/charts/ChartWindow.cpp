@@ -103,10 +103,12 @@ ChartWindow::ChartWindow(Toolkit& toolkit, const QString& name, const QSize& inn
 
 void ChartWindow::resizeEvent(QResizeEvent* event) {
   TChart1->setGeometry(rect());
+  fitChartTitle(*TChart1);
   QWidget::resizeEvent(event);
 }
 
 void ChartWindow::finishFill(QCPAxis& keyAxis) {
+  fitChartTitle(*TChart1);  // now that the legend or the colour scale takes its room
   QCPAxisRect* rect = TChart1->axisRect();
   TChart1->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
   rect->setRangeDrag(keyAxis.orientation());

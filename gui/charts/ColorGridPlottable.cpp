@@ -205,7 +205,7 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
 
 QColor notCountedColour() { return {176, 176, 176}; }
 
-QColor criticalOutlineColour() { return {0, 0, 255}; }
+QColor criticalOutlineColour() { return {230, 0, 0}; }
 
 double CellRun::endKey() const {
   return firstKey + kSecondsPerHour * static_cast<double>(volumes.size());

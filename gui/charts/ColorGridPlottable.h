@@ -41,8 +41,8 @@ struct CellHit {
   QString reason;                      // why its day is critical; empty when it is not
 };
 
-// The colour of a cell whose hour was not counted: a grey that the red-to-green scale never
-// reaches, so that it cannot be read as a volume.
+// The colour of a cell whose hour was not counted: a grey that the volume scale never reaches,
+// so that it cannot be read as a volume.
 [[nodiscard]] QColor notCountedColour();
 // The outline of a critical day: a colour neither on the scale nor the grey.
 [[nodiscard]] QColor criticalOutlineColour();

@@ -26,31 +26,40 @@ frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& tabl
                          const PlotSelection& selection, int graphTypeIndex,
                          const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmGraphL>(toolkit,
-                         hourlyVolumeChart(table, selection, seriesKindFor(graphTypeIndex)), names);
+  return open<frmGraphL>(
+      toolkit, hourlyVolumeChart(table, selection, seriesKindFor(graphTypeIndex), names), names);
 }
 
 frmGraphL* PlotDailyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                         const PlotSelection& selection, int graphTypeIndex,
                         const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmGraphL>(
-      toolkit,
-      dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex), RunDataChecks(table)),
-      names);
+  return open<frmGraphL>(toolkit,
+                         dailyVolumeChart(table, selection, seriesKindFor(graphTypeIndex),
+                                          RunDataChecks(table), names),
+                         names);
 }
 
 frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                                   const PlotSelection& selection, const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmVolColorGrid>(toolkit, volumeColorGrid(table, selection, RunDataChecks(table)),
-                               names);
+  return open<frmVolColorGrid>(
+      toolkit, volumeColorGrid(table, selection, RunDataChecks(table), names), names);
 }
 
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                            const PlotSelection& selection) {
+                            const PlotSelection& selection, const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
-  return open<frmGraphH>(toolkit, volumeHistogram(table, selection));
+  return open<frmGraphH>(toolkit, volumeHistogram(table, selection, names));
+}
+
+frmGraphL* PlotDaysAround(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                          std::string_view station, DateNumber day, int graphTypeIndex,
+                          const StationRegister* names) {
+  const PlotSelection around = selectionAroundFlag(table, station, day);
+  if (!checkSelectionOrWarn(toolkit, parent, around)) return nullptr;
+  return open<frmGraphL>(
+      toolkit, flagVolumeChart(table, around, day, seriesKindFor(graphTypeIndex), names), names);
 }
 
 }  // namespace ostrilo

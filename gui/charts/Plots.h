@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string_view>
+
+#include "core/table/DateNumber.h"
+
 class QWidget;
 
 namespace ostrilo {
@@ -18,7 +22,7 @@ struct PlotSelection;
 // that window, or nullptr after a failed check. graphTypeIndex is the graph-type box's current
 // position, -1 when the user typed a text of their own (lines are drawn then). The daily graph
 // and the colour grid run the data checks over the table to mark the critical days. With a
-// register (`names`), the legends, the grid's rows and a one-station window's title name the
+// register (`names`), the legends, the grid's rows and a one-station chart's title name the
 // stations; the selection keeps the bare ids either way.
 frmGraphL* PlotHourlyVol(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                          const PlotSelection& selection, int graphTypeIndex,
@@ -30,6 +34,11 @@ frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTa
                                   const PlotSelection& selection,
                                   const StationRegister* names = nullptr);
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                            const PlotSelection& selection);
+                            const PlotSelection& selection, const StationRegister* names = nullptr);
+// The hourly graph of a flagged station-day among its neighbours: a week, whatever the table
+// holds of it (flagVolumeChart). Checked and opened as the other plots.
+frmGraphL* PlotDaysAround(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                          std::string_view station, DateNumber day, int graphTypeIndex,
+                          const StationRegister* names = nullptr);
 
 }  // namespace ostrilo

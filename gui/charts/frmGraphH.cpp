@@ -15,9 +15,10 @@ namespace ostrilo {
 namespace {
 
 QCPBars* drawHistogram(QCustomPlot& plot, const Histogram& histogram) {
-  setChartTitle(plot, stationText(histogram.title));
+  setChartTitle(plot, QString::fromStdString(histogram.title));
   plot.legend->setVisible(false);
   plot.yAxis->setLabel(stationText(histogram.leftAxisTitle));
+  plot.xAxis->setLabel(stationText(histogram.bottomAxisTitle));
 
   auto* bars = new QCPBars(plot.xAxis, plot.yAxis);
   bars->setSelectable(QCP::stNone);
@@ -41,7 +42,8 @@ QCPBars* drawHistogram(QCustomPlot& plot, const Histogram& histogram) {
   ticker->setTickOrigin(histogram.smallest);
   ticker->setTickCount(8);
   plot.xAxis->setTicker(ticker);
-  const double span = static_cast<double>(histogram.width) * kHistogramBarsDrawn;
+  const double span =
+      static_cast<double>(histogram.width) * static_cast<double>(histogram.bars.size());
   plot.xAxis->setRange(histogram.smallest, histogram.smallest + span);
   plot.yAxis->setRange(0, highest > 0 ? highest * 1.05 : 1);
   return bars;

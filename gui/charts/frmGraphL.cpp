@@ -11,6 +11,7 @@
 #include "gui/charts/ChartStyle.h"
 #include "gui/charts/CriticalMarks.h"
 #include "gui/charts/DenseSeries.h"
+#include "gui/charts/SpanBands.h"
 #include "gui/toolkit/TextFormats.h"
 
 namespace ostrilo {
@@ -90,11 +91,16 @@ std::optional<double> valueAt(const QCPAbstractPlottable& series, double key) {
   return std::nullopt;
 }
 
-// The whole data with half a period to spare at either end, so that the outer bars and markers
-// are not cut, and the value axis from zero.
+// The whole data and the chart's period with half a period to spare at either end, so that
+// the outer bars and markers are not cut, and the value axis from zero.
 void showAll(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis, double period) {
   double lowKey = std::numeric_limits<double>::max();
   double highKey = std::numeric_limits<double>::lowest();
+  if (chart.period) {
+    lowKey = timeKey(chart.period->first);
+    // The last point of a day is its last hour, or its midnight where a point is a day.
+    highKey = timeKey(chart.period->last) + kSecondsPerDay - period;
+  }
   double lowValue = 0;
   double highValue = 0;
   for (const ChartSeries& series : chart.series) {
@@ -108,7 +114,9 @@ void showAll(const LineChart& chart, QCPAxis& keyAxis, QCPAxis& valueAxis, doubl
   }
   if (lowKey > highKey) return;  // nothing to show: the axes keep their defaults
   keyAxis.setRange(lowKey - period / 2, highKey + period / 2);
-  if (highValue <= lowValue) highValue = lowValue + 1;
+  // Volumes are whole vehicles: a chart of zeros gets a scale of some, not of fractions.
+  constexpr double kLeastScale = 10;
+  if (highValue - lowValue < kLeastScale) highValue = lowValue + kLeastScale;
   valueAxis.setRange(lowValue, highValue + (highValue - lowValue) * 0.05);
 }
 
@@ -126,7 +134,7 @@ void frmGraphL::fill(const LineChart& chart, const StationRegister* names) {
   m_period = showsHours(chart.bottomAxisFormat) ? kSecondsPerHour : kSecondsPerDay;
   m_withTime = showsHours(chart.bottomAxisFormat);
 
-  setChartTitle(plot, stationText(chart.title));
+  setChartTitle(plot, QString::fromStdString(chart.title));
   const bool timeUpwards = m_kind == SeriesKind::HorizBar;
   QCPAxis& keyAxis = timeUpwards ? *plot.yAxis : *plot.xAxis;
   QCPAxis& valueAxis = timeUpwards ? *plot.xAxis : *plot.yAxis;
@@ -154,6 +162,7 @@ void frmGraphL::fill(const LineChart& chart, const StationRegister* names) {
     m_series.emplace_back(plottable);
   }
   markCriticalDays(chart, keyAxis, valueAxis);
+  addShadedSpans(keyAxis, chart.shaded);
   std::size_t points = 0;
   for (const ChartSeries& series : chart.series) points += series.points.size();
   if (points > kSmoothPointLimit) {

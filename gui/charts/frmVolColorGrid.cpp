@@ -82,13 +82,14 @@ class SwatchLabel final : public QCPTextElement {
   QBrush m_brush;
 };
 
-QCPColorGradient redToGreen() {
+QCPColorGradient volumeGradient() {
   QCPColorGradient gradient;
   gradient.clearColorStops();
-  gradient.setColorStopAt(0, QColor(255, 0, 0));
-  gradient.setColorStopAt(1, QColor(0, 255, 0));
-  // Through orange and yellow rather than a muddy brown: middle volumes stay easy to tell.
-  gradient.setColorInterpolation(QCPColorGradient::ciHSV);
+  for (const ColourStop& stop : volumeColourScale()) {
+    gradient.setColorStopAt(stop.at, QColor(stop.red, stop.green, stop.blue));
+  }
+  // The stops are close enough that straight RGB keeps the scale's even fall in lightness.
+  gradient.setColorInterpolation(QCPColorGradient::ciRGB);
   return gradient;
 }
 
@@ -101,7 +102,7 @@ void addColourScale(QCustomPlot& plot, const QCPColorGradient& gradient, const C
   scale->setBarWidth(10);
   scale->setGradient(gradient);
   scale->setDataRange(QCPRange(grid.lowest, std::max<double>(grid.highest, grid.lowest + 1)));
-  scale->axis()->setLabel(QStringLiteral("Vehicles per hour"));
+  scale->axis()->setLabel(QString::fromStdString(grid.scaleTitle));
   // Not counted is no volume, so it gets no place on the scale but an entry of its own above it,
   // as does the outline of critical days.
   std::vector<QCPLayoutElement*> keys;
@@ -129,7 +130,7 @@ void addColourScale(QCustomPlot& plot, const QCPColorGradient& gradient, const C
 
 QCPAbstractPlottable* drawColorGrid(QCustomPlot& plot, const ColorGrid& grid,
                                     const QStringList& rowNames) {
-  setChartTitle(plot, stationText(grid.title));
+  setChartTitle(plot, QString::fromStdString(grid.title));
   plot.legend->setVisible(false);
   setDateTimeAxis(*plot.xAxis, qtDateTimeFormat(grid.bottomAxisFormat, true), 5);
   plot.yAxis->setLabel(stationText(grid.leftAxisTitle));
@@ -143,9 +144,9 @@ QCPAbstractPlottable* drawColorGrid(QCustomPlot& plot, const ColorGrid& grid,
   // Between two picked dates lie days the table may not hold; they have no cells, and what
   // shows through must read as "not counted", not as the other charts' yellow.
   plot.axisRect()->setBackground(QBrush(notCountedColour()));
-  const QCPColorGradient gradient = redToGreen();
+  const QCPColorGradient gradient = volumeGradient();
   QCPAbstractPlottable* cells = addColorGrid(*plot.xAxis, *plot.yAxis, grid, gradient);
-  cells->setName(stationText(grid.title));
+  cells->setName(QString::fromStdString(grid.title));
   addColourScale(plot, gradient, grid);
 
   bool found = false;

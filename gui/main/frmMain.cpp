@@ -620,7 +620,7 @@ void frmMain::cmdColorGridClick() {
 }
 
 void frmMain::cmdHistClick() {
-  keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection()));
+  keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection(), m_register.get()));
 }
 
 void frmMain::createDataChecksButton(QWidget* page) {
@@ -651,9 +651,8 @@ void frmMain::cmdDataChecksClick() {
 }
 
 void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
-  keep(m_lineGraphs,
-       PlotHourlyVol(m_toolkit, this, m_table, selectionAroundDay(m_table, station, day, 3),
-                     graphTypeIndex(*cmbGType), m_register.get()));
+  keep(m_lineGraphs, PlotDaysAround(m_toolkit, this, m_table, station, day,
+                                    graphTypeIndex(*cmbGType), m_register.get()));
 }
 
 void frmMain::cmdAnnualClick() {

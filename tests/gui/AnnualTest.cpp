@@ -54,6 +54,8 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
   frmAnnual& annual = open();
   QTreeWidget& lv = *annual.LV;
   ASSERT_EQ(lv.topLevelItemCount(), 3);
+  EXPECT_EQ(annual.txtPeaks->text(), "6-10,15-19") << "the commuter windows by default";
+  EXPECT_EQ(annual.cmbPeaks->currentIndex(), 1);
   auto row = [&lv](int r) {
     QStringList cells;
     for (int c = 0; c < lv.columnCount(); ++c) {

@@ -10,8 +10,10 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <map>
 
 #include "GuiTestSupport.h"
 #include "core/charts/ChartData.h"
@@ -22,6 +24,7 @@
 #include "gui/charts/ColorGridPlottable.h"
 #include "gui/charts/CriticalMarks.h"
 #include "gui/charts/Plots.h"
+#include "gui/charts/SpanBands.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
@@ -62,8 +65,16 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
   ASSERT_TRUE(hourly != nullptr && daily != nullptr);
   EXPECT_EQ(hourly->windowTitle(), "Hourly Volume Graph");
   EXPECT_EQ(daily->windowTitle(), "Daily Volume Graph");
-  EXPECT_EQ(dateFormatOf(hourly->TChart1->xAxis), "hh:mm\nM/d/yy");
-  EXPECT_EQ(dateFormatOf(daily->TChart1->xAxis), "M/d/yy");
+  EXPECT_EQ(chartTitle(*hourly->TChart1)->text(),
+            "Hourly Volume Plot of Stations \n2 stations, 2005-01-03 to 2005-01-05");
+  EXPECT_EQ(dateFormatOf(hourly->TChart1->xAxis), "hh:mm\nddd M/d/yy");
+  EXPECT_EQ(dateFormatOf(daily->TChart1->xAxis), "ddd M/d/yy");
+  EXPECT_TRUE(shadedBandsOf(*hourly->TChart1->xAxis).empty());  // Monday to Wednesday
+  // Saturday 8 and Sunday 9 January, centred on their points.
+  const std::vector<Band> weekend = shadedBandsOf(*daily->TChart1->xAxis);
+  ASSERT_EQ(weekend.size(), 1u);
+  EXPECT_EQ(weekend[0].from, hourKey(5, -12));
+  EXPECT_EQ(weekend[0].to, hourKey(6, 12));
   EXPECT_EQ(hourly->TChart1->yAxis->label(), "Vehicles per hour");
   ASSERT_EQ(hourly->TChart1->graphCount(), 2);
   for (int s = 0; s < 2; ++s) {
@@ -80,6 +91,13 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
   EXPECT_EQ(days->at(1)->key, hourKey(4, 0));
   EXPECT_EQ(days->at(1)->value, table.DailyVolByIndex(4, 3));
   EXPECT_TRUE(std::isnan(days->at(2)->value));
+
+  // A flag on the table's first day: the axis still shows the week around it.
+  const frmGraphL* flag = PlotDaysAround(toolkit, nullptr, table, "0102", table.DatebyIndex(0), 0);
+  ASSERT_NE(flag, nullptr);
+  EXPECT_EQ(flag->TChart1->graph(0)->data()->size(), 4 * 24);
+  EXPECT_EQ(flag->TChart1->xAxis->range().lower, hourKey(0, -3 * 24) - kSecondsPerHour / 2);
+  EXPECT_EQ(flag->TChart1->xAxis->range().upper, hourKey(0, 3 * 24 + 23) + kSecondsPerHour / 2);
 }
 
 // The box's entries: Line, Bar, HorizBar, Area, Point; with none (-1) the graph draws lines.
@@ -142,18 +160,27 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
   ASSERT_TRUE(cell);
   EXPECT_EQ(cell->volume, table.VolArrByIndex(3, 4)[7]);
 
-  // One scale for the whole grid, shown beside it: red at the lowest volume, green at the highest.
+  // One scale for the whole grid, shown beside it: light yellow at the lowest volume, dark
+  // violet at the highest, the lightness falling with the volume.
   const ColorGrid grid = volumeColorGrid(table, selection, CheckResults());
   const auto* scale = findScale(plot);
   ASSERT_NE(scale, nullptr);
   EXPECT_EQ(scale->dataRange(), QCPRange(grid.lowest, grid.highest));
-  // Through the hues, so a volume's place on the range gives its hue: 0 degrees to 120.
-  const double span = grid.highest - grid.lowest;
+  EXPECT_EQ(scale->axis()->label(), "Vehicles per hour");
+  const auto luma = [](const QColor& c) {
+    return 2126 * c.red() + 7152 * c.green() + 722 * c.blue();
+  };
+  std::map<int, QColor> colours;  // by volume
   for (const CellRun& run : *runs) {
     for (std::size_t c = 0; c < run.volumes.size(); ++c) {
-      const double hue = QColor(run.image.pixel(static_cast<int>(c), 0)).hsvHueF() * 360;
-      EXPECT_NEAR(hue, 120 * (run.volumes[c] - grid.lowest) / span, 1.0) << run.volumes[c];
+      colours[run.volumes[c]] = QColor(run.image.pixel(static_cast<int>(c), 0));
     }
+  }
+  EXPECT_EQ(colours.begin()->first, grid.lowest);
+  EXPECT_EQ(colours.begin()->second, QColor(0xFD, 0xE7, 0x25));
+  EXPECT_EQ(colours.rbegin()->second, QColor(0x44, 0x01, 0x54));
+  for (auto it = std::next(colours.begin()); it != colours.end(); ++it) {
+    EXPECT_LE(luma(it->second), luma(std::prev(it)->second)) << it->first;
   }
   EXPECT_EQ(plot.findChild<QCPTextElement*>(QStringLiteral("notCountedKey")), nullptr);
 }
@@ -201,7 +228,7 @@ TEST_F(ChartTest, CriticalDayIsMarkedAndItsTooltipsSayWhy) {
             criticalOutlineColour());
 }
 
-TEST_F(ChartTest, HistogramDrawsThirtyOneBarsOverTheirBins) {
+TEST_F(ChartTest, HistogramDrawsItsRoundBinsWithAxisTitles) {
   const PlotSelection selection = pick(table, {0, 1}, {0, 1});
   const frmGraphH* window = PlotVolHistogram(toolkit, nullptr, table, selection);
   ASSERT_NE(window, nullptr);
@@ -211,13 +238,15 @@ TEST_F(ChartTest, HistogramDrawsThirtyOneBarsOverTheirBins) {
   const auto* bars = qobject_cast<QCPBars*>(plot.plottable(0));
   ASSERT_NE(bars, nullptr);
   const Histogram histogram = volumeHistogram(table, selection);
-  ASSERT_EQ(bars->data()->size(), 31);
-  // Bins of 42 from 2: bin 2 spans 86 to 127 and its bar is centred on that span.
-  EXPECT_EQ(bars->width(), 42);
-  EXPECT_EQ(bars->data()->at(2)->key, 107);
-  for (int n = 0; n < 31; ++n) {
+  ASSERT_EQ(bars->data()->size(), static_cast<int>(histogram.bars.size()));
+  // Volumes 2 to about 1,260 in bins of 50 from 0: bin 2 spans 100 to 149, its bar centred.
+  EXPECT_EQ(bars->width(), 50);
+  EXPECT_EQ(bars->data()->at(2)->key, 125);
+  for (int n = 0; n < bars->data()->size(); ++n) {
     EXPECT_EQ(bars->data()->at(n)->value, histogram.bars[static_cast<std::size_t>(n)].y);
   }
+  EXPECT_EQ(plot.xAxis->label(), "Vehicles per hour");
+  EXPECT_EQ(plot.yAxis->label(), "Occurrence (hours)");
 }
 
 TEST_F(ChartTest, FailedCheckWarnsAndOpensNothing) {
@@ -283,17 +312,18 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   const QCPAbstractPlottable& cells = *grid->TChart1->plottable(0);
   EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(five + 1800, 0)), tip130);
 
-  // Bins of 39 from 26 for 0101 on 1/3: the pointer's volume rounds down to its bin, anywhere
-  // in the bin's column; bin 2 holds the two volumes from 104 to 142.
+  // Bins of 50 from 0 for 0101 on 1/3 (26 to about 1,190): the pointer's volume rounds down
+  // to its bin, anywhere in the bin's column.
   const frmGraphH* histogram = PlotVolHistogram(toolkit, nullptr, table, pick(table, {0}, {0}));
   const QCustomPlot& histPlot = *histogram->TChart1;
+  const HourlyVolumes day = table.VolArrByIndex(0, 0);
+  const auto inBin2 = std::count_if(day.begin(), day.end(), [](int v) { return v / 50 == 2; });
+  const QString bin2 = QStringLiteral("Volumes 100 to 149\nCount: %1").arg(inBin2);
   const struct {
     double volume;
-    const char* tip;
-  } bins[] = {{103.9, "Volumes 65 to 103"},
-              {104.0, "Volumes 104 to 142\nCount: 2"},
-              {142.9, "Volumes 104 to 142\nCount: 2"},
-              {143.0, "Volumes 143 to 181"}};
+    QString tip;
+  } bins[] = {
+      {99.9, "Volumes 50 to 99"}, {100.0, bin2}, {149.9, bin2}, {150.0, "Volumes 150 to 199"}};
   for (const auto& bin : bins) {
     const QPointF at(histPlot.xAxis->coordToPixel(bin.volume), histPlot.yAxis->coordToPixel(0.5));
     EXPECT_TRUE(histogram->toolTipAt(at).startsWith(bin.tip)) << bin.volume;
@@ -337,7 +367,8 @@ TEST_F(ChartGapTest, BarsGridAndTooltipsShowOnlyCountedHoursAndTheNameAsItsBytes
             name + "\nTue 1/4/2005 15:00\nNot counted");  // a half-counted day is a gap, no fault
   const CellRun& run = cellRunsOf(&cells)->front();
   EXPECT_EQ(QColor(run.image.pixel(24 + 15, 0)), notCountedColour());
-  EXPECT_EQ(QColor(run.image.pixel(24 + 11, 0)), QColor(Qt::red));  // every count is 300
+  // Every count is 300: the light end of the scale.
+  EXPECT_EQ(QColor(run.image.pixel(24 + 11, 0)), QColor(0xFD, 0xE7, 0x25));
   // 6 to 8 January lie between picked dates and have no cells at all.
   const QPointF between =
       cells.coordsToPixels(timeKey(dateFromCivil({2005, 1, 7})) + 12 * kSecondsPerHour, 0);
@@ -485,13 +516,14 @@ TEST_F(ChartTest, EditorOkAppliesTheChangesAndCancelDropsThem) {
     editor.setRowColour(0, Qt::magenta);
     editor.reject();
   }
-  EXPECT_EQ(chartTitle(plot)->text(), "Hourly Volume Plot of Stations ");
+  EXPECT_EQ(chartTitle(plot)->text(), "Hourly Volume Plot of Stations \n2 stations, 2005-01-03");
   EXPECT_NE(plot.graph(0)->pen().color(), QColor(Qt::magenta));
 
   ChartEditor editor(plot);
+  EXPECT_EQ(editor.titleEdit->text(), "Hourly Volume Plot of Stations  | 2 stations, 2005-01-03");
   ASSERT_EQ(editor.seriesTable->rowCount(), 2);
   EXPECT_EQ(editor.seriesTable->item(1, ChartEditor::kTitleColumn)->text(), "0102");
-  editor.titleEdit->setText(QStringLiteral("Week one"));
+  editor.titleEdit->setText(QStringLiteral("Week one | Mainline"));
   editor.bottomAxisEdit->setText(QStringLiteral("Hour"));
   editor.legendCheck->setChecked(false);
   editor.seriesTable->item(1, ChartEditor::kTitleColumn)->setText(QStringLiteral("Side road"));
@@ -499,7 +531,7 @@ TEST_F(ChartTest, EditorOkAppliesTheChangesAndCancelDropsThem) {
   editor.seriesTable->item(0, ChartEditor::kVisibleColumn)->setCheckState(Qt::Unchecked);
   static_cast<QSpinBox*>(editor.seriesTable->cellWidget(1, ChartEditor::kWidthColumn))->setValue(3);
   editor.accept();
-  EXPECT_EQ(chartTitle(plot)->text(), "Week one");
+  EXPECT_EQ(chartTitle(plot)->text(), "Week one\nMainline");
   EXPECT_EQ(plot.xAxis->label(), "Hour");
   EXPECT_FALSE(plot.legend->visible());
   EXPECT_FALSE(plot.graph(0)->visible());
@@ -522,7 +554,8 @@ TEST(ChartFormat, StoredLabelFormatsBecomeQtFormats) {
     bool multiLine;
     const char* qt;
   } cases[] = {
-      // "hh:mm m/d/yy" over two lines: the hourly graph's axis.
+      // The hourly graph's axis: the time above the day of the week and the date.
+      {"hh:mm ddd m/d/yy", true, "hh:mm\nddd M/d/yy"},
       {"dd/mm/yyyy hh:nn", false, "dd/MM/yyyy hh:mm"},
       {"hh m/d", false, "hh M/d"},      // a blank ends the time: the month stays a month
       {"hh:nn z", false, "hh:mm 'z'"},  // Qt would read z as milliseconds
@@ -553,7 +586,7 @@ struct ZoneGuard {
 TEST(ChartFormat, LabelsAndTooltipsReadTheKeyInUtc) {
   ZoneGuard zone("America/New_York");
   QCustomPlot plot;
-  setDateTimeAxis(*plot.xAxis, qtDateTimeFormat("hh:mm m/d/yy", true), 5);
+  setDateTimeAxis(*plot.xAxis, qtDateTimeFormat(kHourDateFormat, true), 5);
   // 3 April 2005 was the day New York went to summer time.
   const double key = timeKey(dateFromCivil({2005, 4, 3}) + 5.0 / 24);
   QVector<double> ticks;
@@ -562,7 +595,7 @@ TEST(ChartFormat, LabelsAndTooltipsReadTheKeyInUtc) {
                                  6, ticks, nullptr, &labels);
   const auto at = ticks.indexOf(key);
   ASSERT_GE(at, 0);
-  EXPECT_EQ(labels.at(at), "05:00\n4/3/05");
+  EXPECT_EQ(labels.at(at), "05:00\nSun 4/3/05");
   EXPECT_EQ(keyText(key, false, unitedStates()), "Sun 4/3/2005");
   EXPECT_EQ(volumeToolTip("0101", key, true, 1234, unitedStates()),
             "0101\nSun 4/3/2005 05:00\nVolume: 1,234");

@@ -118,12 +118,13 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
   EXPECT_DOUBLE_EQ(am.ofAverageDay.volume, 60);
   EXPECT_DOUBLE_EQ(am.meanDailyPeak, 200.0 / 3);
   EXPECT_EQ(am.mostFrequentHour, 8);
-  EXPECT_EQ(rows[0].weekday.pm->mostFrequentHour, 12);  // all equal: the earliest
+  // All equal: the earliest of the default (commuter) PM window.
+  EXPECT_EQ(rows[0].weekday.pm->mostFrequentHour, 15);
   EXPECT_FALSE(rows[0].weekend.am.has_value());
   EXPECT_EQ(BuildAnnualCsvText(rows),
             "station,year,valid_days,adt,aadt,cells,v30,k30_pct,v100,k100_pct,wd_am_peak_hour,"
             "wd_am_peak_volume,wd_am_peak_pct,wd_pm_peak_hour,wd_pm_peak_volume,wd_pm_peak_pct\n"
-            "AAAA,2023,3,119,,3,1,,,,07:00,60,50.56,12:00,1,0.84\n"
+            "AAAA,2023,3,119,,3,1,,,,07:00,60,50.56,15:00,1,0.84\n"
             "BBBB,2024,0,,,0,,,,,,,,,,\n");
 }
 

@@ -7,6 +7,7 @@
 
 #include "core/charts/ChartData.h"
 #include "core/checks/DataChecks.h"
+#include "core/register/StationRegister.h"
 #include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {
@@ -14,6 +15,7 @@ namespace ostrilo {
 void PrintTo(const CriticalDay& d, std::ostream* os) {
   *os << d.row << ' ' << d.day << ' ' << d.reason;
 }
+void PrintTo(const ShadedSpan& s, std::ostream* os) { *os << s.from << ".." << s.to; }
 
 namespace {
 
@@ -84,7 +86,8 @@ TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
             (std::vector<ChartPoint>{{kDates[0], 48276}, {kDates[1], 50676}}));
   const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
   EXPECT_EQ(histogram.counted, 96);
-  EXPECT_EQ(histogram.width, 74);  // 0 to 2223
+  EXPECT_EQ(histogram.width, 100);  // 0 to 2223: 30 bins of 74.1 would do
+  EXPECT_EQ(histogram.bars.size(), 23u);
   const ATRTable negative = test::tableOf(dayLines("NEG1", kDates[0], ramp(-10, -1)));
   const ColorGrid below = volumeColorGrid(negative, pick(negative, {0}, {0}), CheckResults());
   EXPECT_EQ(below.lowest, -33);
@@ -100,32 +103,131 @@ test::Day twoPeaks(int low, int high, int base = 0) {
   return v;
 }
 
-// One pair's volumes binned: 31 bins from the smallest volume.
-TEST(VolumeHistogram, BinsThePickedVolumes) {
+// One pair's volumes binned: the round width whose 30 bins take the range, edges at its
+// multiples, bars up to the largest volume's bin.
+TEST(VolumeHistogram, BinsThePickedVolumesInRoundWidths) {
   const struct {
     test::Day volumes;
-    std::int32_t smallest, width;
-    std::int64_t counted;
+    std::int32_t edge, width;
+    std::size_t bars;
     std::vector<std::pair<int, int>> binCounts;  // bins worth checking
-  } cases[] = {// 230 / 30 = 7.67 gives 8; a bin holds its lower edge.
-               {ramp(0, 10), 0, 8, 24, {{8, 1}, {9, 0}, {10, 1}, {28, 1}}},
-               // The width rule looks at the largest volume, not at the range.
-               {twoPeaks(-30, 31), -30, 1, 24, {{0, 1}, {30, 22}}},
-               {twoPeaks(0, 45), 0, 2, 24, {{0, 23}, {22, 1}}},
-               {twoPeaks(0, 75), 0, 2, 24, {{0, 23}}},
-               // 5 lies 205 bins above -200: left out, not written past the counters.
-               {twoPeaks(-200, -200, 5), -200, 1, 2, {{0, 2}, {30, 0}}}};
+  } cases[] = {// 230 / 30 = 7.67: not 5, 10; a bin holds its lower edge.
+               {ramp(0, 10), 0, 10, 24, {{8, 1}, {23, 1}}},
+               // 1003 to 1164 in tens: the first edge is 1000, not 1003.
+               {ramp(1003, 7), 1000, 10, 17, {{0, 1}, {1, 2}, {2, 1}, {16, 1}}},
+               {twoPeaks(-30, 31), -30, 5, 13, {{0, 1}, {6, 22}, {12, 1}}},
+               {twoPeaks(0, 45), 0, 2, 23, {{0, 23}, {22, 1}}},
+               {twoPeaks(0, 60), 0, 2, 31, {{30, 1}}},  // 30 bins of 2 take 60 exactly
+               {twoPeaks(0, 61), 0, 5, 13, {{12, 1}}},
+               {twoPeaks(0, 31), 0, 2, 16, {{15, 1}}},
+               {twoPeaks(0, 30), 0, 1, 31, {{30, 1}}},
+               {twoPeaks(-201, -201, 5), -210, 10, 22, {{0, 2}, {21, 22}}},
+               {twoPeaks(0, 4110), 0, 200, 21, {{0, 23}, {20, 1}}}};  // not 137
   for (const auto& c : cases) {
     const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), c.volumes));
     const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0}));
-    EXPECT_EQ(histogram.smallest, c.smallest);
+    SCOPED_TRACE(c.width);
+    EXPECT_EQ(histogram.smallest, c.edge);
     EXPECT_EQ(histogram.width, c.width);
-    EXPECT_EQ(histogram.counted, c.counted);
-    ASSERT_EQ(histogram.bars.size(), 31u);
-    EXPECT_EQ(histogram.bars[30].x, c.smallest + 30 * c.width);
+    EXPECT_EQ(histogram.counted, 24);
+    ASSERT_EQ(histogram.bars.size(), c.bars);
+    EXPECT_EQ(histogram.bars.back().x, c.edge + (c.bars - 1.0) * c.width);
     for (const auto& [bin, count] : c.binCounts) {
       EXPECT_EQ(histogram.bars[static_cast<std::size_t>(bin)].y, count) << "bin " << bin;
     }
+  }
+  const ATRTable table = test::tableOf(dayLines("HST1", day(2005, 1, 3), ramp(0, 1)));
+  const Histogram none = volumeHistogram(table, pick(table, {0}, {}));
+  EXPECT_EQ(none.bars.size(), 31u);
+  EXPECT_EQ(none.bars.front(), (ChartPoint{31000, 0}));
+}
+
+// Titles keep the chart's name on their first line; the second names the one station (by the
+// register's name too) or counts them, with the first and last picked date in calendar order.
+TEST_F(ChartDataTest, TitlesNameTheStationsAndThePeriod) {
+  const StationRegister names = StationRegister::parse("station,name\nBBBB,Alt-Moabit\n", "r");
+  const struct {
+    PlotSelection selection;
+    const StationRegister* names;
+    std::string second;
+  } cases[] = {
+      {pick(table, {1}, {2, 0}), &names, "BBBB  Alt-Moabit, 2005-01-03 to 2005-01-06"},
+      {pick(table, {1}, {1}), nullptr, "BBBB, 2005-01-04"},
+      {pick(table, {0}, {1}), &names, "AAAA, 2005-01-04"},
+      {pick(table, {0, 1, 2}, {0, 1}), &names, "3 stations, 2005-01-03 to 2005-01-04"},
+      {pick(table, {1}, {}), nullptr, "BBBB"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(hourlyVolumeChart(table, c.selection, SeriesKind::Line, c.names).title,
+              "Hourly Volume Plot of Stations \n" + c.second);
+    EXPECT_EQ(dailyVolumeChart(table, c.selection, SeriesKind::Line, CheckResults(), c.names).title,
+              "Daily Volume Plot of Stations \n" + c.second);
+    EXPECT_EQ(volumeColorGrid(table, c.selection, CheckResults(), c.names).title,
+              "Hourly Volume Color Grid Plot\n" + c.second);
+    EXPECT_EQ(volumeHistogram(table, c.selection, c.names).title,
+              "Hourly Volume Histogram\n" + c.second);
+  }
+  const ATRTable accented = test::tableOf(dayLines("B\xE4R1", kDates[0], {}));
+  EXPECT_EQ(hourlyVolumeChart(accented, pick(accented, {0}, {0}), SeriesKind::Line).title,
+            "Hourly Volume Plot of Stations \nB\xC3\xA4R1, 2005-01-03");
+}
+
+// 3 January 2005 is a Monday. Hourly bands run from Saturday 00:00 to Monday 00:00, daily
+// ones half a day earlier, so that each day's point stands in the middle of its band.
+TEST(ChartDataSpans, WeekendsOfThePeriodAreShaded) {
+  const auto weekend = [](double from, double to) {
+    return ShadedSpan{from, to, SpanKind::Weekend};
+  };
+  const DateNumber mon = day(2005, 1, 3);
+  const struct {
+    std::vector<DateNumber> dates;
+    std::vector<ShadedSpan> hourly;
+  } cases[] = {
+      {{mon, mon + 4}, {}},
+      {{mon + 12, mon}, {weekend(mon + 5, mon + 7), weekend(mon + 12, mon + 13)}},
+      {{mon + 6, mon + 7}, {weekend(mon + 6, mon + 7)}},
+  };
+  for (const auto& c : cases) {
+    std::string text;
+    for (const DateNumber d : c.dates) text += dayLines("WKD1", d, ramp(1, 0));
+    const ATRTable table = test::tableOf(text);
+    const PlotSelection all = pick(table, {0}, {0, 1});
+    EXPECT_EQ(hourlyVolumeChart(table, all, SeriesKind::Line).shaded, c.hourly);
+    std::vector<ShadedSpan> daily = c.hourly;
+    for (ShadedSpan& span : daily) span = weekend(span.from - 0.5, span.to - 0.5);
+    EXPECT_EQ(dailyVolumeChart(table, all, SeriesKind::Line, CheckResults()).shaded, daily);
+  }
+}
+
+// A flagged day whose neighbours the table lacks still gets a week: the axis, the period in the
+// title and the weekend of the seven days.
+TEST(ChartDataSpans, FlagGraphSpansTheWeekAroundTheDay) {
+  const DateNumber flagged = day(2005, 1, 4);  // a Tuesday
+  const ATRTable table =
+      test::tableOf(dayLines("AAAA", flagged, ramp(1, 0)) + dayLines("FLG1", flagged, ramp(5, 0)));
+  EXPECT_EQ(daysAroundFlag(flagged + 0.75), (DayRange{flagged - 3, flagged + 3}));
+  const PlotSelection around = selectionAroundFlag(table, "FLG1", flagged);
+  const LineChart chart = flagVolumeChart(table, around, flagged, SeriesKind::Line);
+  ASSERT_EQ(chart.series.size(), 1u);
+  EXPECT_EQ(chart.series[0].title, "FLG1");
+  EXPECT_EQ(chart.series[0].points.size(), 24u);
+  EXPECT_EQ(chart.period, (DayRange{flagged - 3, flagged + 3}));
+  EXPECT_EQ(chart.title, "Hourly Volume Plot of Stations \nFLG1, 2005-01-01 to 2005-01-07");
+  EXPECT_EQ(chart.shaded, (std::vector<ShadedSpan>{{flagged - 3, flagged - 1, SpanKind::Weekend}}));
+}
+
+// The colour grid's scale runs from light to dark: each stop darker than the one before.
+TEST(ChartDataScale, HighVolumesAreDark) {
+  const std::vector<ColourStop>& scale = volumeColourScale();
+  ASSERT_GE(scale.size(), 2u);
+  EXPECT_EQ(scale.front().at, 0);
+  EXPECT_EQ(scale.back().at, 1);
+  const auto luma = [](const ColourStop& c) {
+    return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
+  };
+  for (std::size_t i = 1; i < scale.size(); ++i) {
+    EXPECT_LT(luma(scale[i]), luma(scale[i - 1])) << i;
+    EXPECT_GT(scale[i].at, scale[i - 1].at) << i;
   }
 }
 
@@ -151,6 +253,9 @@ PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
 LineChart daily(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
   return dailyVolumeChart(table, selection, kind, CheckResults());
 }
+LineChart hourly(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
+  return hourlyVolumeChart(table, selection, kind);
+}
 
 TEST(ChartDataGaps, LineChartsGapAndBreak) {
   using Chart = LineChart (*)(const ATRTable&, const PlotSelection&, SeriesKind);
@@ -159,9 +264,9 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
     std::vector<int> dates;        // list positions
     std::size_t points, firstGap;  // the gaps run from firstGap to the end
     double breakAt;                // x of the break between dates, the last gap; 0 for none
-  } cases[] = {{hourlyVolumeChart, {1, 2}, 48, 36, 0},
-               {hourlyVolumeChart, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
-               {hourlyVolumeChart, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
+  } cases[] = {{hourly, {1, 2}, 48, 36, 0},
+               {hourly, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
+               {hourly, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
                {daily, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
                {daily, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
   const ATRTable table = gapTable();

@@ -27,7 +27,8 @@ ATRTable week() {
 
 // Every figure worked by hand from the hours above: weekday hours 0 = (57 + 65) / 2 = 61 and
 // 43 elsewhere (a day of 1050); weekend hour 0 = (25 + 40) / 2 = 32.5 and 22.5 elsewhere (550),
-// halves going to even. The critical Tuesday is left out of the profiles, not of the statistics.
+// halves going to even; the commuter windows' first hours win their ties. The critical Tuesday is
+// left out of the profiles, not of the statistics.
 TEST(ReportPages, FiguresAndTextsOfAStationPage) {
   const ATRTable table = week();
   const StationRegister names = StationRegister::parse(
@@ -46,9 +47,9 @@ TEST(ReportPages, FiguresAndTextsOfAStationPage) {
   EXPECT_DOUBLE_EQ(page.weekday.mean[0], 61);
   EXPECT_DOUBLE_EQ(page.weekday.mean[23], 43);
   EXPECT_EQ(page.weekdayPeaks,
-            "Weekday (2 days): AM peak 00:00, 61 veh (5.8 %); PM peak 12:00, 43 veh (4.1 %)");
+            "Weekday (2 days): AM peak 06:00, 43 veh (4.1 %); PM peak 15:00, 43 veh (4.1 %)");
   EXPECT_EQ(page.weekendPeaks,
-            "Weekend day (2 days): AM peak 00:00, 32 veh (5.9 %); PM peak 12:00, 22 veh (4.1 %)");
+            "Weekend day (2 days): AM peak 06:00, 22 veh (4.1 %); PM peak 15:00, 22 veh (4.1 %)");
   // ADT (1000 + 600 + 500 + 1100 + 16000) / 5; the Tuesday is the minimum's opposite.
   EXPECT_EQ(page.statistics[0], "3840");
   EXPECT_EQ(page.statistics[1], "500");
