@@ -57,6 +57,12 @@ void overlay(const std::int16_t* from, HourMask fromMask, std::int16_t* to, Hour
   toMask |= fromMask;
 }
 
+bool fitsInMemory(std::size_t records) {
+  const std::int64_t available = availableMemoryBytes();
+  return available < 0 ||
+         static_cast<double>(records) * kTableRecordBytes <= static_cast<double>(available);
+}
+
 }  // namespace
 
 Error notEnoughMemory(std::int64_t records) {
@@ -161,20 +167,26 @@ class FileTable {
 
   void resize(std::size_t newStride, std::size_t dateRows) {
     const std::size_t records = newStride * dateRows + 1;
-    checkMemoryFor(static_cast<std::int64_t>(records));
     try {
       if (newStride == stride) {
         // Room for the spare record too, so that compact() cannot fail; doubling keeps a file
-        // of many dates linear.
-        if (vol.capacity() < records * kHoursPerDay) {
-          vol.reserve(std::max(records * kHoursPerDay, 2 * vol.capacity()));
+        // of many dates linear. Memory is asked about only when room is taken: the question
+        // reads /proc and /sys, and a new date usually fits in the room there is. The room is
+        // checked whole, so that the dates filling it later need no question of their own.
+        if (counted.capacity() < records || vol.capacity() < records * kHoursPerDay) {
+          std::size_t room = std::max(records, 2 * counted.capacity());
+          if (!fitsInMemory(room)) {
+            checkMemoryFor(static_cast<std::int64_t>(records));
+            room = records;
+          }
+          vol.reserve(room * kHoursPerDay);
+          counted.reserve(room);
         }
-        if (counted.capacity() < records)
-          counted.reserve(std::max(records, 2 * counted.capacity()));
         vol.resize(records * kHoursPerDay - kHoursPerDay, 0);
         counted.resize(records - 1, 0);
         return;
       }
+      checkMemoryFor(static_cast<std::int64_t>(records));
       std::vector<std::int16_t> wideVol;
       std::vector<HourMask> wideCounted;
       wideVol.reserve(records * kHoursPerDay);
