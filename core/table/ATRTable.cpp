@@ -1,6 +1,7 @@
 #include "core/table/ATRTable.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <numeric>
 #include <stdexcept>
@@ -58,9 +59,9 @@ void overlay(const std::int16_t* from, HourMask fromMask, std::int16_t* to, Hour
 }
 
 bool fitsInMemory(std::size_t records) {
-  const std::int64_t available = availableMemoryBytes();
-  return available < 0 ||
-         static_cast<double>(records) * kTableRecordBytes <= static_cast<double>(available);
+  const double needs = static_cast<double>(records) * kTableRecordBytes;
+  const std::int64_t available = availableMemoryFor(needs);
+  return available < 0 || needs <= static_cast<double>(available);
 }
 
 }  // namespace
@@ -73,9 +74,9 @@ Error notEnoughMemory(std::int64_t records) {
 void checkMemoryFor(std::int64_t records, std::int64_t extraBytes) {
   // Asking for more than the process can get would succeed on an overcommitting system and
   // fail page by page later, far from any error handling.
-  const std::int64_t available = availableMemoryBytes();
   const double needs =
       static_cast<double>(records) * kTableRecordBytes + static_cast<double>(extraBytes);
+  const std::int64_t available = availableMemoryFor(needs);
   if (available < 0 || needs <= static_cast<double>(available)) return;
   throw Error(ErrorKind::OutOfMemory,
               "not enough memory for a table of " + std::to_string(records) + " records (needs " +
@@ -146,10 +147,11 @@ class FileTable {
       }
     }
     if (m_name < 0 || name != names.at(m_name)) {
-      m_name = names.Index(name);
+      m_name = nameIndex(name);
       if (m_name < 0) {
         names.Add(std::string(name));
         m_name = names.Count() - 1;
+        rememberName(name, m_name);
         checkPairs();
         if (static_cast<std::size_t>(m_name) >= stride) {
           resize(std::max<std::size_t>(2 * stride, 8), static_cast<std::size_t>(dates.Count()));
@@ -234,6 +236,47 @@ class FileTable {
     }
   }
 
+  // Files list a date's stations one after the other, so the name changes on nearly every
+  // line. A name is four bytes; a small open-addressed table on them spares the string hash.
+  // It knows every name added while it had room; once full, a name it lacks is looked up.
+  static constexpr std::size_t kNameSlots = 4096;
+  static constexpr int kNameProbes = 16;
+  struct NameSlot {
+    std::uint32_t key = 0;
+    std::int32_t index = -1;
+  };
+  static std::size_t nameSlot(std::uint32_t key) {
+    return static_cast<std::size_t>((key * 0x9E3779B1u) >> 20) % kNameSlots;
+  }
+  [[nodiscard]] std::int32_t nameIndex(std::string_view name) const {
+    if (name.size() != 4 || m_nameSlots.empty()) return names.Index(name);
+    std::uint32_t key = 0;
+    std::memcpy(&key, name.data(), 4);
+    std::size_t at = nameSlot(key);
+    for (int probe = 0; probe < kNameProbes; ++probe, at = (at + 1) % kNameSlots) {
+      const NameSlot& slot = m_nameSlots[at];
+      if (slot.index < 0) return m_namesComplete ? -1 : names.Index(name);
+      if (slot.key == key) return slot.index;
+    }
+    return names.Index(name);
+  }
+  void rememberName(std::string_view name, std::int32_t index) {
+    if (name.size() != 4) return;
+    if (m_nameSlots.empty()) m_nameSlots.resize(kNameSlots);
+    std::uint32_t key = 0;
+    std::memcpy(&key, name.data(), 4);
+    std::size_t at = nameSlot(key);
+    for (int probe = 0; probe < kNameProbes; ++probe, at = (at + 1) % kNameSlots) {
+      if (m_nameSlots[at].index < 0) {
+        m_nameSlots[at] = {key, index};
+        return;
+      }
+    }
+    m_namesComplete = false;
+  }
+
+  std::vector<NameSlot> m_nameSlots;
+  bool m_namesComplete = true;
   std::vector<std::int32_t> m_window;
   std::int64_t m_windowStart = 0;
   std::string m_label;

@@ -3,8 +3,10 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 
 namespace ostrilo {
@@ -67,16 +69,39 @@ std::int64_t leftUnderCgroups() {
   return least;
 }
 
+std::int64_t least(std::initializer_list<std::int64_t> figures) {
+  std::int64_t smallest = -1;
+  for (const std::int64_t bytes : figures) {
+    if (bytes >= 0) smallest = smallest < 0 ? bytes : std::min(smallest, bytes);
+  }
+  return smallest;
+}
+
+std::int64_t leftUnderProcessLimits() {
+  return least({leftUnderRlimit(RLIMIT_AS, "VmSize"), leftUnderRlimit(RLIMIT_DATA, "VmData")});
+}
+
+std::int64_t leftInSystem() {
+  return least({procField("/proc/meminfo", "MemAvailable"), leftUnderCgroups()});
+}
+
 }  // namespace
 
-std::int64_t availableMemoryBytes() {
-  std::int64_t least = -1;
-  for (const std::int64_t bytes :
-       {procField("/proc/meminfo", "MemAvailable"), leftUnderRlimit(RLIMIT_AS, "VmSize"),
-        leftUnderRlimit(RLIMIT_DATA, "VmData"), leftUnderCgroups()}) {
-    if (bytes >= 0) least = least < 0 ? bytes : std::min(least, bytes);
+std::int64_t availableMemoryBytes() { return least({leftInSystem(), leftUnderProcessLimits()}); }
+
+std::int64_t availableMemoryFor(double needs) {
+  // One reading per thread, so that threads filling tables side by side need no lock.
+  thread_local std::int64_t system = -1;
+  thread_local std::chrono::steady_clock::time_point readAt;
+  thread_local bool known = false;
+  const auto now = std::chrono::steady_clock::now();
+  if (!known || now - readAt > std::chrono::milliseconds(100) ||
+      (system >= 0 && needs > static_cast<double>(system) / 2)) {
+    system = leftInSystem();
+    readAt = now;
+    known = true;
   }
-  return least;
+  return least({system, leftUnderProcessLimits()});
 }
 
 std::string memorySizeText(double bytes) {

@@ -331,7 +331,7 @@ void readLines(const std::string& path, std::string_view fileLabel, const OnLine
   LineFeeder<OnLine> feeder(fileLabel, onLine);
   // Several longest lines fit, so a line never waits for room.
   constexpr std::size_t kBlock = 4 * kMaxLineBytes;
-  const auto buffer = std::make_unique<char[]>(kBlock);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
   std::size_t held = 0;
   for (;;) {
     const ssize_t n = ::read(fd.get(), buffer.get() + held, kBlock - held);

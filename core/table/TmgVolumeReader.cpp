@@ -395,16 +395,37 @@ bool looksLikeTmg(std::string_view text) {
   return false;
 }
 
+namespace {
+
+// Whether text holds the first line that is not blank whole, line end included: then what
+// follows cannot change what looksLikeTmg answers.
+bool holdsFirstLine(std::string_view text) {
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t end = text.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) return false;
+    if (!trimBlanks(text.substr(at, end - at)).empty()) return true;
+    at = end + 1;
+  }
+}
+
+}  // namespace
+
 bool isTmgFile(const std::string& path) {
   try {
     const int fd = openRegularFile(path);
-    std::string head(64 * 1024, '\0');
+    // The first line decides, so reading stops once it is whole: a count file's is 73 bytes.
+    constexpr std::size_t kHead = 64 * 1024;
+    constexpr std::size_t kStep = 4096;
+    std::string head;
     std::size_t held = 0;
-    while (held < head.size()) {
+    while (held < kHead) {
+      head.resize(std::min(kHead, held + kStep));
       const ssize_t n = ::read(fd, head.data() + held, head.size() - held);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;
       held += static_cast<std::size_t>(n);
+      if (holdsFirstLine(std::string_view(head.data(), held))) break;
     }
     ::close(fd);
     head.resize(held);
