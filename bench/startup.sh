@@ -3,7 +3,8 @@
 # yardstick, measured in turn (A B A B ...) so that other work on a shared machine spreads over
 # both: ostrilo-cli against ostrilo-minimal-parser (the least work that builds the same table),
 # the main window against a bare Qt window. Prints medians of CPU time (user + system), real
-# time and peak resident memory, and the ratio of the medians.
+# time and peak resident memory, and the ratio of the medians. The windows are shown on the
+# offscreen platform (or QT_QPA_PLATFORM) and, where an X server can be had, on xcb as well.
 #   bench/startup.sh [BUILD_DIR] [ROUNDS]      (defaults: build, 21)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,4 +37,14 @@ convert -o 53 files	$cli convert -o $work/out.cont ${berlin[*]}
 bare Qt window	env QT_QPA_PLATFORM=$qpa $build/bench/ostrilo-bare-window
 main window	env QT_QPA_PLATFORM=$qpa $startup
 CASES
-"$build/bench/ostrilo-pair-runner" "$work/cases" "$rounds"
+# The windows on an X server too, as a desktop shows them: the one of DISPLAY, or else a virtual
+# one when xvfb-run is installed (it serves the whole run, so its own start is not timed).
+runner=("$build/bench/ostrilo-pair-runner")
+if [[ -z ${DISPLAY:-} ]] && command -v xvfb-run > /dev/null; then
+  runner=(xvfb-run -a -s "-screen 0 1280x1024x24" "${runner[@]}")
+fi
+if [[ -n ${DISPLAY:-} || ${#runner[@]} -gt 1 ]]; then
+  printf 'bare Qt window (xcb)\tenv QT_QPA_PLATFORM=xcb %s\nmain window (xcb)\tenv QT_QPA_PLATFORM=xcb %s\n' \
+    "$build/bench/ostrilo-bare-window" "$startup" >> "$work/cases"
+fi
+"${runner[@]}" "$work/cases" "$rounds"
