@@ -105,14 +105,17 @@ TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
   EXPECT_DOUBLE_EQ(page.weekday.pm.volume, 3.5 * 24);
 }
 
-// The synthetic year holds AADT 10,000 over all 84 cells; a dead 1 March leaves its cell four
-// other Wednesdays, so the AADT stands on 364 valid days. The 30th highest hour is counted here
-// from the hours themselves.
+// The synthetic year holds AADT 10,000 over all 84 cells; 1 March, its first eight hours zero,
+// is a fault that still carries traffic, and leaves its cell four other Wednesdays, so the AADT
+// stands on 364 valid days. The 30th highest hour is counted here from the hours themselves.
 TEST(ReportPages, AWholeYearOverItsValidDays) {
   const DateNumber dead = day(2023, 3, 1);
   const ATRTable table =
       test::tableOf(test::syntheticYear("SYN1", [&](DateNumber d, const std::string& lines) {
-        return d == dead ? dayLines("SYN1", d, test::Day{}) : lines;
+        if (d != dead) return lines;
+        test::Day hours = test::syntheticHours(test::syntheticDailyTotal(d));
+        std::fill_n(hours.begin(), 8, 0);
+        return dayLines("SYN1", d, hours);
       }));
   std::vector<int> hours;
   for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); ++d) {
