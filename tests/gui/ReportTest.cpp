@@ -36,25 +36,9 @@ class TextPage final : public QPaintDevice {
  public:
   QPaintEngine* paintEngine() const override { return &engine; }
   int metric(PaintDeviceMetric metric) const override {
-    switch (metric) {
-      case PdmWidth:
-        return 595;
-      case PdmHeight:
-        return 842;
-      case PdmDpiX:
-      case PdmDpiY:
-      case PdmPhysicalDpiX:
-      case PdmPhysicalDpiY:
-        return 72;
-      case PdmDepth:
-        return 32;
-      case PdmDevicePixelRatio:
-        return 1;
-      case PdmDevicePixelRatioScaled:
-        return static_cast<int>(devicePixelRatioFScale());
-      default:
-        return QPaintDevice::metric(metric);
-    }
+    if (metric == PdmWidth || metric == PdmHeight) return metric == PdmWidth ? 595 : 842;
+    if (metric == PdmDevicePixelRatioScaled) return static_cast<int>(devicePixelRatioFScale());
+    return metric == PdmDepth ? 32 : metric == PdmDevicePixelRatio ? 1 : 72;
   }
   mutable TextRecorder engine;
 };
