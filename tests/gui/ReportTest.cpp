@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QPageSize>
 #include <QPaintEngine>
+#include <QProcess>
 
 #include "core/report/ReportPage.h"
 #include "gui/report/StationReport.h"
@@ -149,12 +150,18 @@ TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
   select(window.lstDate, {0, 1, 2});
   const std::string path = scratch.file("r.pdf");
   toolkit.answer(QString::fromStdString(path));
+  toolkit.answerChoices(std::vector{1});
   window.cmdReport->click();
   EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
   ASSERT_EQ(toolkit.choiceDialogs.size(), 1u);
-  EXPECT_EQ(toolkit.choiceDialogs[0].asked.at(0).options.at(0),
-            QStringLiteral("Commuter (AM 06:00-10:00, PM 15:00-19:00)"));
-  EXPECT_TRUE(readBytes(path).starts_with("%PDF"));
+  EXPECT_EQ(toolkit.choiceDialogs[0].asked.at(0).options,
+            QStringList({"Commuter (AM 06:00-10:00, PM 15:00-19:00)",
+                         "Noon (AM 00:00-12:00, PM 12:00-24:00)"}));
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished());
+  EXPECT_TRUE(
+      text.readAllStandardOutput().contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00"));
 }
 
 }  // namespace
