@@ -10,6 +10,7 @@ namespace ostrilo {
 class ATRTable;
 class StationRegister;
 struct PlotSelection;
+struct ReportOptions;
 }  // namespace ostrilo
 
 namespace ostrilo::cli {
@@ -30,8 +31,8 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 // writer that draws the PDF.
 using ReportWriter = void (*)(const std::string& path, const ATRTable& table,
                               const PlotSelection& selection,
-                              const std::vector<std::string>& sources,
-                              const StationRegister* names);
+                              const std::vector<std::string>& sources, const StationRegister* names,
+                              const ReportOptions& options);
 inline constexpr std::string_view kReportProgram = "ostrilo-report";
 [[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                          ReportWriter reportWriter = nullptr);

@@ -10,6 +10,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "core/report/ReportPage.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
 
@@ -19,9 +20,24 @@ namespace ostrilo::cli {
 
 namespace {
 
+ReportOptions reportOptions(const CommandLine& line) {
+  ReportOptions options;
+  if (const std::string* text = line.value("peaks")) {
+    const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
+    if (!parsed) {
+      throw line.usage(inQuotes(*text) +
+                       " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
+    }
+    options.windows = *parsed;
+  }
+  return options;
+}
+
 void runReport(const CommandLine& line, std::ostream& /*out*/) {
+  const ReportOptions options = reportOptions(line);
   const PeriodPick pick = loadPeriod(line);
-  line.reportWriter(*line.value("output"), pick.table, pick.selection, line.inputs, line.names);
+  line.reportWriter(*line.value("output"), pick.table, pick.selection, line.inputs, line.names,
+                    options);
 }
 
 std::string besideThisProgram(std::string_view name) {
@@ -70,12 +86,14 @@ int runReportElsewhere(const CommandLine& line) {
 Command reportCommand() {
   Command report{
       "report",
-      "report -o OUT.pdf [--stations NAMES] [--dates DATES|--year YYYY] INPUT...",
+      "report -o OUT.pdf [--stations NAMES] [--dates DATES|--year YYYY] [--peaks WINDOWS] "
+      "INPUT...",
       "write a printable PDF report, a page per station: the period and sources, the daily\n"
-      "      graph, the weekday and weekend hourly profiles, the daily statistics, the annual\n"
-      "      figures of every whole year, and the data-check summary; A4, Letter in the US\n"
-      "      and Canada locales",
-      {kOutputOption, kStationsOption, kDatesOption, kYearOption, kRegisterOption},
+      "      graph, the weekday and weekend hourly profiles with their peaks, the daily\n"
+      "      statistics, the annual figures of every whole year, and the data-check summary\n"
+      "      with the worst fault episodes, every figure over the valid days (complete, no\n"
+      "      critical flag); A4, Letter in the US and Canada locales",
+      {kOutputOption, kStationsOption, kDatesOption, kYearOption, kPeaksOption, kRegisterOption},
       {"output"},
       &runReport};
   report.runElsewhere = &runReportElsewhere;

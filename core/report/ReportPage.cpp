@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <span>
 #include <utility>
 
-#include "core/annual/AnnualFigures.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
-#include "core/stats/StationStats.h"
 #include "core/table/CountView.h"
 #include "core/table/Error.h"
 
@@ -21,86 +20,71 @@ namespace {
 
 using AnnualByStation = std::map<std::pair<std::int32_t, int>, StationYear>;
 
-// What every page reads: the checks and annual figures, computed once for the report.
+// What every page reads: the checks, the episodes and the annual figures, computed once.
 struct ReportInputs {
   const ATRTable& table;
   const PlotSelection& selection;
-  const std::vector<std::string>& sources;
   const StationRegister* names;
+  const ReportOptions& options;
   CheckResults checks;
   std::vector<std::int32_t> dates;
+  std::vector<bool> leftOut;  // per record, as CheckResults::criticalDays
   std::vector<int> years;
   AnnualByStation annual;
 };
 
-std::string figure(const std::optional<std::int32_t>& value) {
-  return value ? std::to_string(*value) : "n/a";
+bool isValid(const ReportInputs& in, std::int32_t date, std::int32_t station) {
+  return in.checks.isComplete(date, station) && !in.checks.hasCritical(date, station);
+}
+
+PeakHour peakIn(const ReportProfile& profile, int begin, int end, double total) {
+  const auto first = profile.mean.begin();
+  const auto hour = static_cast<int>(std::max_element(first + begin, first + end) - first);
+  const double volume = profile.mean[static_cast<std::size_t>(hour)];
+  return {hour, volume, total > 0 ? 100 * volume / total : 0};
 }
 
 std::pair<ReportProfile, ReportProfile> dayProfiles(const ReportInputs& in, std::int32_t station) {
   ReportProfile weekday;
   ReportProfile weekend;
   for (const std::int32_t d : in.dates) {
-    if (!in.table.IsComplete(d, station) || in.checks.hasCritical(d, station)) continue;
+    if (!isValid(in, d, station)) continue;
     ReportProfile& profile = IsWeekend(in.table.DatebyIndex(d)) ? weekend : weekday;
     const HourlyVolumes volumes = in.table.VolArrByIndex(d, station);
     for (int h = 0; h < kHoursPerDay; ++h) profile.mean[h] += volumes[h];
     ++profile.days;
   }
-  const PeakWindows windows = AnnualOptions().windows;
   for (ReportProfile* profile : {&weekday, &weekend}) {
     if (profile->days > 0) {
       for (double& v : profile->mean) v /= profile->days;
     }
-    const auto peak = [&](int begin, int end) {
-      const auto first = profile->mean.begin();
-      return static_cast<int>(std::max_element(first + begin, first + end) - first);
-    };
-    profile->amPeak = peak(windows.amBegin, windows.amEnd);
-    profile->pmPeak = peak(windows.pmBegin, windows.pmEnd);
+    double total = 0;
+    for (const double v : profile->mean) total += v;
+    profile->am = peakIn(*profile, in.options.windows.amBegin, in.options.windows.amEnd, total);
+    profile->pm = peakIn(*profile, in.options.windows.pmBegin, in.options.windows.pmEnd, total);
   }
   return {weekday, weekend};
 }
 
-std::string peaksText(const std::string& label, const ReportProfile& profile) {
-  if (profile.days == 0) return label + ": no complete day";
-  double total = 0;
-  for (const double v : profile.mean) total += v;
-  const auto peak = [&](const char* half, int hour) {
-    const double share = total > 0 ? 100 * profile.mean[hour] / total : 0;
-    return std::string(half) + " peak " + formatHour(hour) + ", " +
-           formatVehicles(profile.mean[hour]) + " veh (" + formatFixed(share, 1) + " %)";
+void listSources(ReportPage& page, const std::vector<std::string>& sources) {
+  page.sourceCount = sources.size();
+  // A folder says where the files lay on one machine: nothing a reader of the page needs.
+  const auto name = [](const std::string& path) {
+    return std::filesystem::path(path).filename().string();
   };
-  return label + " (" + std::to_string(profile.days) + " days): " + peak("AM", profile.amPeak) +
-         "; " + peak("PM", profile.pmPeak);
+  if (sources.size() > kReportSources) {
+    page.sources = {name(sources.front()), name(sources.back())};
+  } else {
+    std::transform(sources.begin(), sources.end(), std::back_inserter(page.sources), name);
+  }
 }
 
-std::string sourcesText(const std::vector<std::string>& sources) {
-  if (sources.empty()) return "(not saved)";
-  if (sources.size() > 3) {
-    return std::to_string(sources.size()) + " files: " + sources.front() + " ... " + sources.back();
-  }
-  std::string text;
-  for (const std::string& s : sources) text += (text.empty() ? "" : ", ") + s;
-  return text;
-}
-
-std::string annualText(const StationYear& row) {
-  std::string text = std::to_string(row.year) + ": " +
-                     (row.aadt ? "AADT " + formatVehicles(*row.aadt) : std::string("AADT n/a")) +
-                     " (" + std::to_string(row.coveredCells) + " of " + std::to_string(kCells) +
-                     " month-weekday cells covered, " + std::to_string(row.validDays) +
-                     " valid days)";
-  if (row.v30.volume) {
-    text += "; 30th highest hour " + std::to_string(*row.v30.volume) + " veh";
-    if (row.v30.kPct) text += ", K30 " + formatFixed(*row.v30.kPct, 1) + " %";
-  }
-  const auto peak = [](const char* half, const std::optional<WindowPeak>& p) {
-    return p ? std::string(half) + " " + formatHour(p->ofAverageDay.hour) + " (" +
-                   formatFixed(p->ofAverageDay.sharePct, 1) + " %)"
-             : std::string(half) + " n/a";
-  };
-  return text + "; weekday peaks " + peak("AM", row.weekday.am) + ", " + peak("PM", row.weekday.pm);
+ReportYear yearOf(const StationYear& row) {
+  ReportYear year{row.year,       true,         row.validDays, row.aadt,    row.coveredCells,
+                  row.v30.volume, row.v30.kPct, std::nullopt,  std::nullopt};
+  if (row.weekday.am) year.weekdayAm = row.weekday.am->ofAverageDay;
+  if (row.weekday.pm) year.weekdayPm = row.weekday.pm->ofAverageDay;
+  return year;
 }
 
 void describeStation(ReportPage& page, const ReportInputs& in) {
@@ -108,7 +92,8 @@ void describeStation(ReportPage& page, const ReportInputs& in) {
   const StationEntry* entry = in.names ? in.names->find(id) : nullptr;
   page.title = "Station " + id + (entry && !entry->name.empty() ? "  " + entry->name : "");
   if (entry == nullptr) return;
-  page.location = entry->location;
+  // A register without names lends the location to the title; saying it twice tells nothing.
+  if (entry->location != entry->name) page.location = entry->location;
   // The rest of the register's row, so that a register of other columns still says something.
   const auto add = [&](const std::string& label, const std::string& value) {
     if (!value.empty()) page.details += (page.details.empty() ? "" : "; ") + label + ": " + value;
@@ -122,29 +107,27 @@ void describeStation(ReportPage& page, const ReportInputs& in) {
   }
 }
 
-void describePeriod(ReportPage& page, const ReportInputs& in) {
-  page.period = "Period " + isoDate(page.pickedDays.front()) + " to " +
-                isoDate(page.pickedDays.back()) + " (" + std::to_string(in.dates.size()) +
-                " dates picked)";
-  page.sources = "From " + sourcesText(in.sources);
-}
-
-void describeYears(ReportPage& page, const ReportInputs& in) {
-  if (in.years.empty()) page.annual.emplace_back("The period holds no whole calendar year.");
-  // A page holds a few years; the latest tell most.
-  const std::size_t skipped = in.years.size() - std::min(in.years.size(), kReportYears);
-  if (skipped > 0) page.earlierYears = std::to_string(skipped) + " earlier years left out";
-  for (const int year : std::span(in.years).subspan(skipped)) {
-    const auto found = in.annual.find({page.station, year});
-    page.annual.push_back(found != in.annual.end() ? annualText(found->second)
-                                                   : std::to_string(year) + ": no counted hour");
+void countDays(ReportPage& page, const ReportInputs& in) {
+  for (const std::int32_t d : in.dates) {
+    const bool complete = in.checks.isComplete(d, page.station);
+    const bool critical = in.checks.hasCritical(d, page.station);
+    ++page.days.days;
+    page.days.complete += complete;
+    page.days.incomplete += !complete && in.checks.isCounted(d, page.station);
+    page.days.faulty += complete && critical;
+    page.warningDays += !critical && !in.checks.flagsOf(d, page.station).empty();
   }
 }
 
-std::int32_t criticalFlags(std::span<const CheckFlag> flags) {
-  return static_cast<std::int32_t>(std::count_if(flags.begin(), flags.end(), [](const auto& f) {
-    return f.severity() == Severity::Critical;
-  }));
+void describeYears(ReportPage& page, const ReportInputs& in) {
+  // A page holds a few years; the latest tell most.
+  page.earlierYears = in.years.size() - std::min(in.years.size(), kReportYears);
+  for (const int year : std::span(in.years).subspan(page.earlierYears)) {
+    const auto found = in.annual.find({page.station, year});
+    ReportYear row;
+    row.year = year;
+    page.annual.push_back(found != in.annual.end() ? yearOf(found->second) : row);
+  }
 }
 
 void describeChecks(ReportPage& page, const ReportInputs& in) {
@@ -152,38 +135,24 @@ void describeChecks(ReportPage& page, const ReportInputs& in) {
   filter.stations.assign(static_cast<std::size_t>(in.table.StaCount()), false);
   filter.stations[static_cast<std::size_t>(page.station)] = true;
   filter.dates = in.selection.dates.selected;
-  std::int32_t criticalDays = 0;
-  std::int32_t warningDays = 0;
-  std::map<DateNumber, std::int32_t> criticalByDay;
-  for (const std::int32_t d : in.dates) {
-    if (in.checks.hasCritical(d, page.station)) {
-      ++criticalDays;
-      criticalByDay[in.table.DatebyIndex(d)] = criticalFlags(in.checks.flagsOf(d, page.station));
-    } else if (!in.checks.flagsOf(d, page.station).empty()) {
-      ++warningDays;
-    }
-  }
-  page.checks = checkDaysText(criticalDays, warningDays) + ". " +
-                checkCountsLine(countByCode(selectFlags(in.checks, filter)));
-  // The worst days first: those with the most critical flags, then the earliest.
-  std::vector<CriticalDay> worst = page.daily.criticalDays;
-  std::stable_sort(worst.begin(), worst.end(), [&](const CriticalDay& a, const CriticalDay& b) {
-    return criticalByDay[a.day] > criticalByDay[b.day];
+  std::vector<CheckFlag> flags = selectFlags(in.checks, filter);
+  page.flags = countByCode(flags);
+  page.holidays = in.checks.holidayCalendar();
+  // Incompleteness has its count of days; among the faults its long runs would crowd out the
+  // few real outages. The episodes are those of the picked dates, so the list fits the period.
+  std::erase_if(flags, [](const CheckFlag& f) { return f.code == CheckCode::MissingHours; });
+  const std::vector<FlagEpisode> episodes = mergeEpisodes(in.checks, flags);
+  page.episodes = worstEpisodes(episodes, page.station, kReportEpisodes);
+  const auto listable = std::count_if(episodes.begin(), episodes.end(), [](const FlagEpisode& e) {
+    return e.severity() != Severity::Info;
   });
-  const std::size_t shown = std::min(worst.size(), kReportWorstDays);
-  for (const CriticalDay& day : std::span(worst).first(shown)) {
-    std::string line = isoDate(day.day) + "  ";
-    for (const char c : day.reason) line += c == '\n' ? std::string("; ") : std::string(1, c);
-    page.worstDays.push_back(std::move(line));
-  }
-  if (worst.size() > shown) {
-    page.moreCritical = "... and " + std::to_string(worst.size() - shown) + " more critical days";
-  }
+  page.moreEpisodes = static_cast<std::size_t>(listable) - page.episodes.size();
 }
 
 ReportPage stationPage(const ReportInputs& in, std::int32_t station) {
   ReportPage page;
   page.station = station;
+  page.windows = in.options.windows;
   PlotSelection one = in.selection;
   one.stations.selected.assign(one.stations.selected.size(), false);
   one.stations.selected[static_cast<std::size_t>(station)] = true;
@@ -191,19 +160,34 @@ ReportPage stationPage(const ReportInputs& in, std::int32_t station) {
   std::sort(page.pickedDays.begin(), page.pickedDays.end());
   page.pickedDays.erase(std::unique(page.pickedDays.begin(), page.pickedDays.end()),
                         page.pickedDays.end());
+  page.firstDay = page.pickedDays.front();
+  page.lastDay = page.pickedDays.back();
+  page.datesPicked = static_cast<std::int32_t>(in.dates.size());
   describeStation(page, in);
-  describePeriod(page, in);
+  countDays(page, in);
   page.daily = dailyVolumeChart(in.table, one, SeriesKind::Line, in.checks);
   std::tie(page.weekday, page.weekend) = dayProfiles(in, station);
-  page.weekdayPeaks = peaksText("Weekday", page.weekday);
-  page.weekendPeaks = peaksText("Weekend day", page.weekend);
-  const StationStat stat = ComputeStationStats(in.table, one).front();
-  page.statistics = {figure(stat.ADT),         figure(stat.MinDT), figure(stat.MaxDT),
-                     figure(stat.SD),          figure(stat.AWDDT), figure(stat.AWEDT),
-                     std::to_string(stat.Days)};
+  page.statistics = ComputeStationStats(in.table, one, in.leftOut).front();
   describeYears(page, in);
   describeChecks(page, in);
   return page;
+}
+
+// The annual figures of the whole years over the same days as the rest of a page: a date not
+// picked or a day with a critical flag is left out.
+AnnualByStation annualFigures(const ReportInputs& in, const std::vector<std::int32_t>& stations) {
+  AnnualOptions options;
+  options.stations = stations;
+  options.windows = in.options.windows;
+  options.excluded = [&in](std::int32_t station, std::int32_t date) {
+    return !in.selection.dates.selected[static_cast<std::size_t>(date)] ||
+           in.checks.hasCritical(date, station);
+  };
+  AnnualByStation annual;
+  for (StationYear& row : ComputeAnnualFigures(CountView::of(in.table), options)) {
+    annual.emplace(std::make_pair(row.stationIndex, row.year), std::move(row));
+  }
+  return annual;
 }
 
 }  // namespace
@@ -223,27 +207,32 @@ std::vector<int> wholeYears(const std::vector<DateNumber>& dates) {
 
 std::vector<ReportPage> reportPages(const ATRTable& table, const PlotSelection& selection,
                                     const std::vector<std::string>& sources,
-                                    const StationRegister* names) {
+                                    const StationRegister* names, const ReportOptions& options) {
   if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
     throw Error(ErrorKind::Usage, *problem);
   }
-  ReportInputs in{table, selection, sources, names, RunDataChecks(table), selection.dates.picked(),
-                  {},    {}};
+  CheckOptions checkOptions;
+  checkOptions.holidays = options.holidays;
+  ReportInputs in{table,
+                  selection,
+                  names,
+                  options,
+                  RunDataChecks(table, checkOptions),
+                  selection.dates.picked(),
+                  {},
+                  {},
+                  {}};
+  in.leftOut = in.checks.criticalDays();
   const std::vector<std::int32_t> stations = selection.stations.picked();
   std::vector<DateNumber> days;
   for (const std::int32_t d : in.dates) days.push_back(table.DatebyIndex(d));
   in.years = wholeYears(days);
-  if (!in.years.empty()) {
-    const CountView view = CountView::of(table);
-    AnnualOptions options;
-    options.stations = stations;
-    options.excluded = excludingCriticalDays(view);
-    for (StationYear& row : ComputeAnnualFigures(view, options)) {
-      in.annual.emplace(std::make_pair(row.stationIndex, row.year), std::move(row));
-    }
-  }
+  if (!in.years.empty()) in.annual = annualFigures(in, stations);
   std::vector<ReportPage> pages;
-  for (const std::int32_t station : stations) pages.push_back(stationPage(in, station));
+  for (const std::int32_t station : stations) {
+    pages.push_back(stationPage(in, station));
+    listSources(pages.back(), sources);
+  }
   return pages;
 }
 

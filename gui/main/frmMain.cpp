@@ -36,6 +36,7 @@
 #include "gui/main/DateField.h"
 #include "gui/main/FileNameList.h"
 #include "gui/main/ListTools.h"
+#include "gui/report/ReportTexts.h"
 #include "gui/report/StationReport.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
@@ -671,11 +672,16 @@ void frmMain::cmdReportClick() {
                                         DialogFlag::kNoReadOnlyReturn |
                                         DialogFlag::kOverwritePrompt,
                                     inLastFolder(FileKind::Report, QStringLiteral("report.pdf"))};
+  std::vector<Choice> choices = {{QStringLiteral("Peak windows"), reportPeakChoices(), 0}};
+  if (!m_toolkit.askChoices(this, QStringLiteral("Report"), choices)) return;
   const auto path = m_toolkit.saveFileName(this, settings);
   if (!path) return;
   rememberFolder(FileKind::Report, *path);
+  ReportOptions options;
+  options.windows = reportPeakWindows(choices.front().chosen);
   if (attempt([&] {
-        writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get());
+        writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get(),
+                           options);
       })) {
     inform(QStringLiteral("Done."));
   }

@@ -18,7 +18,7 @@ namespace {
 // the command line and the inputs have been accepted.
 void drawReport(const std::string& path, const ostrilo::ATRTable& table,
                 const ostrilo::PlotSelection& selection, const std::vector<std::string>& sources,
-                const ostrilo::StationRegister* names) {
+                const ostrilo::StationRegister* names, const ostrilo::ReportOptions& options) {
   std::optional<QApplication> application;
   if (QCoreApplication::instance() == nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,7 +32,7 @@ void drawReport(const std::string& path, const ostrilo::ATRTable& table,
     });
     application.emplace(argc, argv);
   }
-  ostrilo::writeStationReport(path, table, selection, sources, names);
+  ostrilo::writeStationReport(path, table, selection, sources, names, options);
 }
 
 }  // namespace

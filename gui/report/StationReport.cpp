@@ -15,6 +15,7 @@
 #include "core/report/ReportPage.h"
 #include "core/table/Error.h"
 #include "core/table/OutputFile.h"
+#include "gui/report/ReportTexts.h"
 
 namespace ostrilo {
 
@@ -210,9 +211,7 @@ void drawProfiles(QCPPainter& painter, const QRectF& rect, const ReportPage& pag
     peaks->removeFromLegend();
     peaks->setLineStyle(QCPGraph::lsNone);
     peaks->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, color, color, 6));
-    for (const int h : {profile.amPeak, profile.pmPeak}) {
-      peaks->addData(h, profile.mean[h]);
-    }
+    for (const PeakHour& peak : {profile.am, profile.pm}) peaks->addData(peak.hour, peak.volume);
   };
   addProfile(page.weekday, QStringLiteral("Weekday (Mon-Fri)"), kWeekdayColor);
   addProfile(page.weekend, QStringLiteral("Weekend day (Sat-Sun)"), kWeekendColor);
@@ -236,42 +235,6 @@ void drawProfiles(QCPPainter& painter, const QRectF& rect, const ReportPage& pag
   drawPlot(plot, painter, rect);
 }
 
-// Draws one page of the report; every figure and text comes computed in the page.
-void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportPage& data) {
-  PageWriter page(painter, area);
-  page.text(qtext(data.title), 15, true);
-  if (!data.location.empty()) page.text(qtext(data.location), 9.5);
-  if (!data.details.empty()) page.text(qtext(data.details), 8);
-  page.text(qtext(data.period), 9.5);
-  page.text(qtext(data.sources), 8);
-
-  page.heading(QStringLiteral("Daily traffic"));
-  drawDailyGraph(painter, page.take(190), data.daily, data.pickedDays);
-  page.text(QStringLiteral("Grey: days not counted in full. Red: days with a critical check flag."),
-            7);
-
-  page.heading(QStringLiteral("Average hourly profiles"));
-  drawProfiles(painter, page.take(170), data);
-  page.text(qtext(data.weekdayPeaks), 8);
-  page.text(qtext(data.weekendPeaks), 8);
-  page.text(QStringLiteral("Over the picked complete days without a critical flag."), 7);
-
-  page.heading(QStringLiteral("Daily statistics (complete days)"));
-  page.row({"ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT", "Days"}, true);
-  QStringList figures;
-  for (const std::string& figure : data.statistics) figures << qtext(figure);
-  page.row(figures, false);
-
-  page.heading(QStringLiteral("Annual figures"));
-  if (!data.earlierYears.empty()) page.text(qtext(data.earlierYears), 8);
-  for (const std::string& line : data.annual) page.text(qtext(line));
-
-  page.heading(QStringLiteral("Data checks"));
-  page.text(qtext(data.checks));
-  for (const std::string& line : data.worstDays) page.text(qtext(line), 8);
-  if (!data.moreCritical.empty()) page.text(qtext(data.moreCritical), 8);
-}
-
 void drawFooter(QPainter& painter, const QRectF& page, int number, int count) {
   QFont font(QStringLiteral("DejaVu Sans"));
   font.setPointSizeF(8);
@@ -283,6 +246,43 @@ void drawFooter(QPainter& painter, const QRectF& page, int number, int count) {
 
 }  // namespace
 
+// Every figure and text comes computed in the page; here they are only formatted and placed.
+void drawStationPage(QCPPainter& painter, const QRectF& area, const ReportPage& data,
+                     const QLocale& locale) {
+  const ReportTexts texts = reportTexts(data, locale);
+  PageWriter page(painter, area);
+  page.text(qtext(data.title), 15, true);
+  if (!data.location.empty()) page.text(qtext(data.location), 9.5);
+  if (!data.details.empty()) page.text(qtext(data.details), 8);
+  page.text(texts.period, 9.5);
+  page.text(texts.sources, 8);
+  page.text(texts.days, 8.5, true);
+
+  page.heading(QStringLiteral("Daily traffic"));
+  drawDailyGraph(painter, page.take(190), data.daily, data.pickedDays);
+  page.text(QStringLiteral("Grey: days not counted in full. Red: complete days with a critical "
+                           "check flag, left out of every figure."),
+            7);
+
+  page.heading(QStringLiteral("Average hourly profiles"));
+  drawProfiles(painter, page.take(170), data);
+  page.text(texts.windows, 8);
+  page.text(texts.weekdayPeaks, 8);
+  page.text(texts.weekendPeaks, 8);
+
+  page.heading(QStringLiteral("Daily statistics"));
+  page.row({"ADT", "Min DT", "Max DT", "SD", "AWDDT", "AWEDT", "Days"}, true);
+  page.row(texts.statistics, false);
+
+  page.heading(QStringLiteral("Annual figures"));
+  for (const QString& line : texts.annual) page.text(line);
+
+  page.heading(QStringLiteral("Data checks"));
+  page.text(texts.checks);
+  if (!texts.episodes.isEmpty()) page.text(QStringLiteral("Worst fault episodes:"), 8, true);
+  for (const QString& line : texts.episodes) page.text(line, 8);
+}
+
 QPageSize reportPageSize(const QLocale& locale) {
   const QLocale::Territory territory = locale.territory();
   return QPageSize(territory == QLocale::UnitedStates || territory == QLocale::Canada
@@ -292,8 +292,9 @@ QPageSize reportPageSize(const QLocale& locale) {
 
 void writeStationReport(const std::string& path, const ATRTable& table,
                         const PlotSelection& selection, const std::vector<std::string>& sources,
-                        const StationRegister* names) {
-  const std::vector<ReportPage> pages = reportPages(table, selection, sources, names);
+                        const StationRegister* names, const ReportOptions& options) {
+  const std::vector<ReportPage> pages = reportPages(table, selection, sources, names, options);
+  const QLocale locale = reportLocale();
 
   // The whole document is made in memory and saved in one piece, so a failure on the way
   // leaves an existing file untouched.
@@ -317,7 +318,7 @@ void writeStationReport(const std::string& path, const ATRTable& table,
     const int count = static_cast<int>(pages.size());
     for (int i = 0; i < count; ++i) {
       if (i > 0) writer.newPage();
-      drawStationPage(painter, area, pages[static_cast<std::size_t>(i)]);
+      drawStationPage(painter, area, pages[static_cast<std::size_t>(i)], locale);
       drawFooter(painter, page, i + 1, count);
     }
     painter.end();

@@ -38,9 +38,10 @@ TEST(CliExecutable, ExitStatusesAndStandardOutput) {
 // pages' figures are the core's (tests/core/report), here only that they arrive, in order.
 TEST(CliExecutable, ReportRunsTheReportProgramBesideIt) {
   const std::string pdf = ::testing::TempDir() + "cli-report.pdf";
-  const auto [status, out] = runExecutable("report -o '" + pdf +
-                                           "' --stations 1094,1013 '" OSTRILO_SOURCE_DIR
-                                           "/tests/data/realdata/ATR20121020w3.dat'");
+  const auto [status, out] =
+      runExecutable("report -o '" + pdf +
+                    "' --peaks noon --stations 1094,1013 '" OSTRILO_SOURCE_DIR
+                    "/tests/data/realdata/ATR20121020w3.dat'");
   ASSERT_EQ(status, 0);
   const std::string text = runShell("pdftotext -layout '" + pdf + "' - 2>&1").second;
   // pdftotext ends every page with a form feed.
@@ -49,6 +50,7 @@ TEST(CliExecutable, ReportRunsTheReportProgramBesideIt) {
   EXPECT_NE(first, std::string::npos) << text;
   EXPECT_GT(text.find("Station 1094"), first) << text;
   EXPECT_NE(text.find("page 2 of 2"), std::string::npos) << text;
+  EXPECT_NE(text.find("Peak windows: AM 00:00-12:00, PM 12:00-24:00"), std::string::npos) << text;
   std::remove(pdf.c_str());
   EXPECT_EQ(runExecutable("report -o '" + pdf + "' --year 2012 --dates 2012-10-20 x.dat").first, 2);
 }

@@ -1,6 +1,11 @@
+#include <qcustomplot.h>
+
 #include <QLocale>
 #include <QPageSize>
+#include <QPaintEngine>
+#include <QProcess>
 
+#include "core/report/ReportPage.h"
 #include "gui/report/StationReport.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/SelectionTestSupport.h"
@@ -8,6 +13,81 @@
 
 namespace ostrilo::test {
 namespace {
+
+// A page that keeps the texts drawn on it and nothing else.
+class TextRecorder final : public QPaintEngine {
+ public:
+  TextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
+  bool begin(QPaintDevice*) override { return true; }
+  bool end() override { return true; }
+  void updateState(const QPaintEngineState&) override {}
+  void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+  void drawPath(const QPainterPath&) override {}
+  void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+  void drawLines(const QLineF*, int) override {}
+  void drawRects(const QRectF*, int) override {}
+  void drawEllipse(const QRectF&) override {}
+  void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
+  void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
+  Type type() const override { return QPaintEngine::User; }
+  QStringList texts;
+};
+
+class TextPage final : public QPaintDevice {
+ public:
+  QPaintEngine* paintEngine() const override { return &engine; }
+  int metric(PaintDeviceMetric metric) const override {
+    if (metric == PdmWidth || metric == PdmHeight) return metric == PdmWidth ? 595 : 842;
+    if (metric == PdmDevicePixelRatioScaled) return static_cast<int>(devicePixelRatioFScale());
+    return metric == PdmDepth ? 32 : metric == PdmDevicePixelRatio ? 1 : 72;
+  }
+  mutable TextRecorder engine;
+};
+
+// The words drawn, a line broken by the page's width joined again.
+QString drawnText(const ReportPage& page, const QLocale& locale) {
+  TextPage device;
+  QCPPainter painter(&device);
+  drawStationPage(painter, QRectF(40, 40, 515, 762), page, locale);
+  painter.end();
+  return device.engine.texts.join(u' ').simplified();
+}
+
+// Every figure of a page made by hand, none of them computed.
+ReportPage handMadePage() {
+  ReportPage page;
+  page.title = "Station B346  Heinrich-Heine-Stra\u00dfe";
+  page.firstDay = day(2023, 1, 1);
+  page.lastDay = day(2023, 12, 31);
+  page.datesPicked = 1356;
+  page.sources = {"a.dat", "e.dat"};
+  page.sourceCount = 5;
+  page.days = {1356, 1250, 3, 20};
+  page.warningDays = 4;
+  page.daily.series.push_back({"B346", SeriesKind::Line, {{day(2023, 1, 1), 5000}}});
+  page.pickedDays = {day(2023, 1, 1)};
+  page.windows = kCommuterWindows;
+  page.weekday.days = 1000;
+  page.weekday.am = {7, 1234.4, 8.46};
+  page.weekday.pm = {17, 1500.5, 10.24};
+  page.statistics.ADT = 12345;
+  page.statistics.MinDT = 4321;
+  page.statistics.Days = 1230;
+  ReportYear year;
+  year.year = 2023;
+  year.counted = true;
+  year.validDays = 1230;
+  year.aadt = 11111.5;
+  year.coveredCells = 84;
+  year.v30 = 1400;
+  year.k30Pct = 12.61;
+  page.annual = {year};
+  page.flags[static_cast<int>(CheckCode::ZeroDay)] = 1082;
+  page.episodes = {{0, CheckCode::ZeroDay, day(2023, 9, 8), day(2023, 12, 31), 1082, false,
+                    "all 24 hours zero"}};
+  page.moreEpisodes = 2;
+  return page;
+}
 
 TEST(StationReport, PaperFollowsTheLocale) {
   const std::pair<QLocale::Territory, QPageSize::PageSizeId> cases[] = {
@@ -19,6 +99,32 @@ TEST(StationReport, PaperFollowsTheLocale) {
   for (const auto& [territory, size] : cases) {
     EXPECT_EQ(reportPageSize(QLocale(QLocale::English, territory)).id(), size) << territory;
   }
+}
+
+TEST(StationReport, DrawsWhatThePageHoldsInTheLocalesNumbers) {
+  const QString us = drawnText(handMadePage(), QLocale(QLocale::English, QLocale::UnitedStates));
+  for (const char* line : {
+           "Period 2023-01-01 to 2023-12-31 (1,356 dates picked)",
+           "From 5 files: a.dat ... e.dat",
+           "Every figure over 1,230 valid of 1,250 complete days (no critical flag); 3 incomplete "
+           "days left out.",
+           "Peak windows: AM 06:00-10:00, PM 15:00-19:00",
+           "Weekday (1,000 days): AM peak 07:00, 1,234 veh (8.5 %); PM peak 17:00, 1,500 veh "
+           "(10.2 %)",
+           "Weekend day: no valid day",
+           "ADT Min DT Max DT SD AWDDT AWEDT Days 12,345 4,321 n/a n/a n/a n/a 1,230",
+           "2023: AADT 11,112 (84 of 84 month-weekday cells covered, 1,230 valid days); 30th "
+           "highest hour 1,400 veh, K30 12.6 %; weekday peaks AM n/a, PM n/a",
+           "1,250 complete days, 3 incomplete days, 20 complete days with a critical fault, 4 "
+           "days with warnings only. Flags: ZERO_DAY 1,082.",
+           "2023-09-08 .. 2023-12-31 ZERO_DAY (critical), 1,082 days: all 24 hours zero",
+           "... and 2 more episodes",
+       }) {
+    EXPECT_TRUE(us.contains(QString::fromUtf8(line))) << line << "\n" << us.toStdString();
+  }
+  const QString de = drawnText(handMadePage(), QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_TRUE(de.contains(QStringLiteral("12.345 4.321"))) << de.toStdString();
+  EXPECT_TRUE(de.contains(QStringLiteral("K30 12,6 %"))) << de.toStdString();
 }
 
 TEST(StationReport, AFailedSaveNamesTheFile) {
@@ -44,9 +150,18 @@ TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
   select(window.lstDate, {0, 1, 2});
   const std::string path = scratch.file("r.pdf");
   toolkit.answer(QString::fromStdString(path));
+  toolkit.answerChoices(std::vector{1});
   window.cmdReport->click();
   EXPECT_EQ(toolkit.messages, std::vector({information("Done.")}));
-  EXPECT_TRUE(readBytes(path).starts_with("%PDF"));
+  ASSERT_EQ(toolkit.choiceDialogs.size(), 1u);
+  EXPECT_EQ(toolkit.choiceDialogs[0].asked.at(0).options,
+            QStringList({"Commuter (AM 06:00-10:00, PM 15:00-19:00)",
+                         "Noon (AM 00:00-12:00, PM 12:00-24:00)"}));
+  QProcess text;
+  text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
+  ASSERT_TRUE(text.waitForFinished());
+  EXPECT_TRUE(
+      text.readAllStandardOutput().contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00"));
 }
 
 }  // namespace
