@@ -66,6 +66,11 @@ std::string memberCountReason(const std::string& group, const FactorGroup& year)
 
 }  // namespace
 
+std::vector<StationYear> factorFigures(const CountView& view, std::vector<std::int32_t> stations,
+                                       const GroupExpansionOptions& options) {
+  return memberFigures(view, std::move(stations), options, holidayExclusion(view, options));
+}
+
 bool cvAbove(const GroupFactor& cell, double threshold) { return cell.cv && *cell.cv > threshold; }
 
 FactorGroup CombineFactors(std::span<const StationYear> members, int year) {

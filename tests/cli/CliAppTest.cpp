@@ -415,7 +415,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-02-29", "IN"},
                   "\"2005-02-29\" is not a date"},
         UsageCase{{"stats", "--exclude-critical=yes", "IN"}, "takes no value"},
-        UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is neither C nor W"},
+        UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is not C, W or I"},
         UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""},
         UsageCase{{"annual", "-o", "OUT", "--peaks", "6-10", "IN"}, "\"6-10\" is not noon"},
         UsageCase{{"annual", "-o", "OUT", "--year", "05", "IN"}, "\"05\" is not a year"},
