@@ -46,7 +46,8 @@ AnnualRun annualRows(const CommandLine& line, const PeakWindows& windows,
   factorOptions.holidays = holidays;
   factorOptions.excludeHolidays = true;
   run.rows = factorFigures(view, options.stations, factorOptions);
-  run.about.definitions.push_back("Factors F without the holidays of " + holidays->name());
+  run.about.definitions.push_back("MADW and F without the holidays of " + holidays->name() +
+                                  "; AADT over every valid day");
   return run;
 }
 

@@ -38,7 +38,9 @@ std::vector<StationYear> memberFigures(const CountView& view, std::vector<std::i
     if (!rows[i].aadt) continue;
     for (std::size_t m = 0; m < kMonths; ++m) {
       for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-        const std::optional<double>& madw = ordinary[i].madw[m][k].value;
+        // The MADW shown beside F is the one F divides by.
+        rows[i].madw[m][k] = ordinary[i].madw[m][k];
+        const std::optional<double>& madw = rows[i].madw[m][k].value;
         rows[i].f[m][k] = madw && *madw > 0 ? std::optional(*rows[i].aadt / *madw) : std::nullopt;
       }
     }

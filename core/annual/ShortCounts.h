@@ -91,8 +91,8 @@ struct GroupExpansionOptions {
 };
 
 // The annual figures of the stations as factor-group members give them: with excludeHolidays
-// and a calendar, each F(m,k) is the AADT over every valid day divided by the MADW of the valid
-// days that are no holiday; the other figures keep every valid day.
+// and a calendar, each MADW(m,k) is over the valid days that are no holiday and F(m,k) the AADT
+// over every valid day divided by it; the other figures keep every valid day.
 [[nodiscard]] std::vector<StationYear> factorFigures(const CountView& view,
                                                      std::vector<std::int32_t> stations,
                                                      const GroupExpansionOptions& options);

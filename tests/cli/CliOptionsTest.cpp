@@ -17,7 +17,8 @@ using Args = std::vector<std::string>;
 std::string fourDays() {
   const std::string b2Morning = dayLines("B2  ", day(2023, 1, 2), spread(4800));
   return dayLines("B10 ", day(2023, 1, 2), spread(2400)) + b2Morning.substr(0, 75) +
-         dayLines("B10 ", day(2023, 1, 3), Day{}) + dayLines("B2  ", day(2023, 1, 3), spread(4800)) +
+         dayLines("B10 ", day(2023, 1, 3), Day{}) +
+         dayLines("B2  ", day(2023, 1, 3), spread(4800)) +
          dayLines("B10 ", day(2023, 1, 4), Day{}) + dayLines("B10 ", day(2023, 1, 5), spread(2400));
 }
 
@@ -31,7 +32,7 @@ std::string hours(const std::string& station, const std::string& date, const std
 
 struct OptionCase {
   std::string name;
-  Args args;  // IN: fourDays, HOL: a holiday file naming 5 January, REG: B2 with 2 lanes
+  Args args;        // IN: fourDays, HOL: a holiday file naming 5 January, REG: B2 with 2 lanes
   std::string out;  // what standard output holds; with a leading '~', a line of it
 };
 
@@ -55,11 +56,11 @@ TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
   }
 }
 
-const std::string kHourly = "station,date,h00,h01,h02,h03,h04,h05,h06,h07,h08,h09,h10,h11,h12,"
-                            "h13,h14,h15,h16,h17,h18,h19,h20,h21,h22,h23,total\n";
-const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") +
-                             hours("B10 ", "2023-01-03", "0") + hours("B10 ", "2023-01-04", "0") +
-                             hours("B10 ", "2023-01-05", "100");
+const std::string kHourly =
+    "station,date,h00,h01,h02,h03,h04,h05,h06,h07,h08,h09,h10,h11,h12,"
+    "h13,h14,h15,h16,h17,h18,h19,h20,h21,h22,h23,total\n";
+const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", "2023-01-03", "0") +
+                             hours("B10 ", "2023-01-04", "0") + hours("B10 ", "2023-01-05", "100");
 const std::string kB2Rows =
     hours("B2  ", "2023-01-02", "200", true) + hours("B2  ", "2023-01-03", "200");
 
@@ -90,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
                    "longest_gap_days,last_complete_date\n"
                    "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-        OptionCase{"InfoSeverity", {"check", "--severity", "I", "IN"},
+        OptionCase{"InfoSeverity",
+                   {"check", "--severity", "I", "IN"},
                    "station,date,code,severity,detail\n"},
         OptionCase{"Holidays",
                    {"check", "--severity", "I", "--holidays", "HOL", "IN"},
@@ -103,5 +105,61 @@ INSTANTIATE_TEST_SUITE_P(
                    "above the ceiling 4000 (2 lanes x 2000)\"\n"}),
     [](const auto& info) { return info.param.name; });
 
+// Three members with an AADT of 10,000 by construction (AnnualTestSupport.h); SYN1's Monday
+// 2 January counts 16,000 in place of 8,000, so its January Mondays average 9,600 and its AADT
+// is 10,000 + 8,000 / 5 / 84 = 10,019.05. SHRT counts 9,650 and 9,800 on Tuesday 14 and
+// Wednesday 15 March.
+class CliGroupsTest : public CliTest {
+ protected:
+  static std::string members() {
+    const auto doubled = [](DateNumber d, const std::string& lines) {
+      return d == day(2023, 1, 2) ? dayLines("SYN1", d, syntheticHours(16000)) : lines;
+    };
+    return syntheticYear("SYN1", doubled) + syntheticYear("SYN2") + syntheticYear("SYN3") +
+           dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
+           dayLines("SHRT", day(2023, 3, 15), spread(9800));
+  }
+  std::string in = dir.write("y.dat", members());
+  std::string hol = dir.write("hol.csv", "date,name\n2023-01-02,Test Day\n");
+};
+
+// F(Jan, Mon) = 10,019.05 / 9,600 = 1.0437 over every day, / 8,000 = 1.2524 without the holiday.
+TEST_F(CliGroupsTest, FactorsWithoutHolidaysLeaveThemOutOfTheMadwBehindF) {
+  const auto janMondayF = [&](const Args& extra) {
+    Args args{"factors", "--stations", "SYN1"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back(in);
+    const std::string out = runArgs(args).out;
+    const std::size_t at = out.find("SYN1,2023,F,1,1,");
+    return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+  };
+  EXPECT_EQ(janMondayF({}), "SYN1,2023,F,1,1,1.0437,5");
+  EXPECT_EQ(janMondayF({"--holidays", hol}), "SYN1,2023,F,1,1,1.0437,5");
+  EXPECT_EQ(janMondayF({"--holidays", hol, "--exclude-holidays"}), "SYN1,2023,F,1,1,1.2524,4");
+  EXPECT_NE(runArgs({"factors", "--holidays", hol, "--exclude-holidays", in})
+                .out.find("SYN1,2023,MADW,1,1,8000,4\n"),
+            std::string::npos);
+}
+
+// F_G(Mar, Tue) = (10,019.05 / 9,690 + 2 / 0.969) / 3 = 1.032647 and F_G(Mar, Wed) = 1.022621:
+// (9,650 x 1.032647 + 9,800 x 1.022621) / 2 = 9,993. Group H has no member with an AADT.
+// F(Jan, Mon) of the members: 1.0437, 1.25, 1.25: CV 0.1191 / 1.1812 = 10.1 %, SYN1 farthest.
+TEST_F(CliGroupsTest, GroupsExpandEachStationWithItsOwnGroupAndNameWideCells) {
+  const std::string header =
+      "station,year,group,left_out,days,est_aadt,days_used,factor_group,note\n";
+  const std::string g = dir.write("g.csv", "SYN1,G\nSYN2,G\nSYN3,G\nSHRT,G\n");
+  const CliResult own = runArgs({"expand", "--groups", g, "--stations", "SHRT", in});
+  EXPECT_EQ(own.out, header + "SHRT,2023,SYN1;SYN2;SYN3,SHRT,2,9993,2023-03-14 2023-03-15,G,\n");
+  EXPECT_EQ(own.err, "");
+  const std::string h = dir.write("h.csv", "station,group\nSYN1,G\nSHRT,H\n");
+  EXPECT_EQ(runArgs({"expand", "--groups", h, "--stations", "SHRT", in}).out,
+            header +
+                "SHRT,2023,,SHRT,0,,,H,group H has 0 members with an "
+                "AADT in 2023; 2 are needed\n");
+  EXPECT_EQ(
+      runArgs({"expand", "--groups", g, "--cv-threshold", "10", "--stations", "SHRT", in}).err,
+      "expand: group \"G\" 2023 month 1 dow 1: CV 10.1 % above 10.0 %, moved most by "
+      "\"SYN1\"\n");
+}
 }  // namespace
 }  // namespace ostrilo::test
