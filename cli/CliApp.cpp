@@ -63,8 +63,10 @@ void reportFailure(std::ostream& err, std::string_view description) {
   err << kProgram << ": " << oneLine(description) << '\n';
 }
 
-void reportUsage(std::ostream& err, std::string_view description) {
-  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << " --help')\n";
+// command: the command's name and a blank, empty when no command was recognised.
+void reportUsage(std::ostream& err, std::string_view description, std::string_view command) {
+  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << ' ' << command
+      << "--help')\n";
 }
 
 // Writing over a count file that is being read would lose it. A table file given first may be
@@ -129,17 +131,20 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
 
 int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            ReportWriter reportWriter) {
+  // A failure names its command, as its usage errors do.
+  const bool named = !args.empty() && findCommand(args.front()) != nullptr;
+  const std::string command = named ? args.front() + ": " : "";
   try {
     return runCommandLine(args, out, err, reportWriter);
   } catch (const UsageError& e) {
-    reportUsage(err, e.what());
+    reportUsage(err, e.what(), named ? args.front() + " " : "");
     return kExitUsage;
   } catch (const Error& e) {
-    reportFailure(err, e.description());
+    reportFailure(err, command + e.description());
   } catch (const std::bad_alloc&) {
-    reportFailure(err, "out of memory");
+    reportFailure(err, command + "out of memory");
   } catch (const std::exception& e) {
-    reportFailure(err, e.what());
+    reportFailure(err, command + e.what());
   }
   return kExitFailure;
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,12 +71,6 @@ INSTANTIATE_TEST_SUITE_P(
     Options, OptionAloneTest,
     ::testing::Values(
         OptionCase{"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
-        OptionCase{"OrderDate",
-                   {"table", "--order", "date", "IN"},
-                   kHourly + hours("B2  ", "2023-01-02", "200", true) +
-                       hours("B10 ", "2023-01-02", "100") + hours("B2  ", "2023-01-03", "200") +
-                       hours("B10 ", "2023-01-03", "0") + hours("B10 ", "2023-01-04", "0") +
-                       hours("B10 ", "2023-01-05", "100")},
         // B10: 2400, 0, 0, 2400: mean 1200, SD sqrt(4 x 1200^2 / 4) = 1200.
         OptionCase{"Trim",
                    {"stats", "--trim", "IN"},
@@ -91,9 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
                    "longest_gap_days,last_complete_date\n"
                    "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-        OptionCase{"InfoSeverity",
-                   {"check", "--severity", "I", "IN"},
-                   "station,date,code,severity,detail\n"},
+        OptionCase{"CriticalSeverity",
+                   {"check", "--severity", "c", "IN"},
+                   "station,date,code,severity,detail\n"
+                   "B10 ,2023-01-03,ZERO_DAY,C,all 24 hours zero\n"
+                   "B10 ,2023-01-04,ZERO_DAY,C,all 24 hours zero\n"
+                   "B2  ,2023-01-02,MISSING_HOURS,C,12 hours not counted (12:00 to 23:59)\n"},
+        OptionCase{"OneStation",
+                   {"stats", "--station", "B2  ", "IN"},
+                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
         OptionCase{"Holidays",
                    {"check", "--severity", "I", "--holidays", "HOL", "IN"},
                    "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
@@ -161,5 +165,99 @@ TEST_F(CliGroupsTest, GroupsExpandEachStationWithItsOwnGroupAndNameWideCells) {
       "expand: group \"G\" 2023 month 1 dow 1: CV 10.1 % above 10.0 %, moved most by "
       "\"SYN1\"\n");
 }
+
+// A TMG 143-column "3" record of station 000301, direction 1, on Monday 17 April 2017; a
+// negative volume is a blank hour.
+std::string tmgRecord(int lane, int volume, int blankHour = -1) {
+  std::string record = "3271U0003011" + std::to_string(lane) + "201704172";
+  for (int h = 0; h < 24; ++h) {
+    char field[8];
+    std::snprintf(field, sizeof field, "%05d", volume);
+    record += h == blankHour ? std::string(5, ' ') : std::string(field);
+  }
+  return record + "0\r\n";
+}
+
+// Lane 1 counts 10 an hour, lane 2 20 an hour but nothing at 05:00: summed, 05:00 is not counted.
+TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
+  const std::string vol = dir.write("lanes.vol", tmgRecord(1, 10) + tmgRecord(2, 20, 5));
+  std::string summed = "000301-1,2017-04-17";
+  for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",30";
+  EXPECT_EQ(runArgs({"table", "--lanes", "sum", vol}).out, kHourly + summed + ",\n");
+  const std::string apart = runArgs({"table", vol}).out;
+  EXPECT_NE(apart.find("\n000301-1-1,2017-04-17,10,"), std::string::npos) << apart;
+  EXPECT_NE(apart.find("\n000301-1-2,2017-04-17,20,"), std::string::npos) << apart;
+}
+
+// What export --tmg writes reads back as the same table, under the register's TMG names.
+TEST_F(CliTest, ExportTmgReadsBackAsTheSameTableInEveryLayout) {
+  const std::string in = dir.write("in.dat", fourDays());
+  const std::string reg =
+      dir.write("reg.csv",
+                "station,state,fclass,tmg_station,direction\nB10 ,11,14,000010,1\n"
+                "B2  ,11,14,000002,5\n");
+  const std::string expected =
+      kHourly + hours("000010-1", "2023-01-02", "100") +
+      hours("000002-5", "2023-01-02", "200", true) + hours("000010-1", "2023-01-03", "0") +
+      hours("000002-5", "2023-01-03", "200") + hours("000010-1", "2023-01-04", "0") +
+      hours("000010-1", "2023-01-05", "100");
+  for (const std::string format : {"2013", "2001", "pipe"}) {
+    const std::string out = path("out" + format + ".vol");
+    const CliResult written =
+        runArgs({"export", "--tmg", out, "--tmg-format", format, "--register", reg, in});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(runArgs({"table", out}).out, expected) << format;
+  }
+  // Without the TMG keys the export names the station and writes nothing.
+  const CliResult refused = runArgs({"export", "--tmg", path("no.vol"), in});
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("B10"), std::string::npos) << refused.err;
+  EXPECT_FALSE(std::filesystem::exists(path("no.vol")));
+}
+
+// Five complete days (B10's four, B2's 3rd) and 12,000 vehicles counted: 2 x 2,400 + 12 x 200
+// + 4,800.
+TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
+  const std::string in = dir.write("in.dat", fourDays());
+  ASSERT_EQ(runArgs({"export", "--sqlite", path("t.db"), in}).status, 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path("t.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  const auto number = [&](const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    const std::int64_t value =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    return value;
+  };
+  EXPECT_EQ(number("select count(*) from days where complete"), 5);
+  EXPECT_EQ(number("select sum(volume) from hours"), 12000);
+  sqlite3_close(db);
+}
+
+// A point per station the register places; the others are named on standard error.
+TEST_F(CliTest, AnnualGeoJsonPutsThePlacedStationsOnTheMap) {
+  const std::string in = dir.write("in.dat", fourDays());
+  const std::string reg = dir.write("reg.csv", "station,lat,lon\nB10 ,52.5,13.25\n");
+  const CliResult result =
+      runArgs({"annual", "--geojson", path("m.geojson"), "--register", reg, in});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "annual: 1 station without coordinates in the register, not on the "
+            "map: \"B2  \"\n");
+  const std::string map = readFile("m.geojson");
+  EXPECT_NE(map.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << map;
+  EXPECT_EQ(map.find("B2  "), std::string::npos) << map;
+}
+
+// One command's help lists its own options only.
+TEST(CliCommandHelp, ListsOnlyTheCommandsOwnOptions) {
+  const std::string check = runArgs({"check", "--help"}).out;
+  EXPECT_TRUE(check.starts_with("Usage: ostrilo-cli check ")) << check;
+  EXPECT_NE(check.find("--episodes"), std::string::npos);
+  EXPECT_EQ(check.find("--trim"), std::string::npos);
+  EXPECT_NE(runArgs({"annual", "-h"}).out.find("(6-10,15-19, the default)"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ostrilo::test
