@@ -28,7 +28,7 @@ const std::vector<Command>& commands() {
   static const std::vector<Command> list{
       convertCommand(), tableCommand(),   statsCommand(),  infoCommand(),
       checkCommand(),   annualCommand(),  trendCommand(),  factorsCommand(),
-      expandCommand(),  profileCommand(), reportCommand(),
+      expandCommand(),  profileCommand(), exportCommand(), reportCommand(),
   };
   return list;
 }
@@ -63,29 +63,33 @@ void reportFailure(std::ostream& err, std::string_view description) {
   err << kProgram << ": " << oneLine(description) << '\n';
 }
 
-void reportUsage(std::ostream& err, std::string_view description) {
-  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << " --help')\n";
+// command: the command's name and a blank, empty when no command was recognised.
+void reportUsage(std::ostream& err, std::string_view description, std::string_view command) {
+  err << kProgram << ": " << oneLine(description) << " (see '" << kProgram << ' ' << command
+      << "--help')\n";
 }
 
 // Writing over a count file that is being read would lose it. A table file given first may be
 // replaced by convert, which is how a table file is brought up to date; any other command would
 // put its CSV or workbook where the table was.
 void refuseOutputOverInput(const Command& command, const CommandLine& line) {
-  const std::string* output = line.value("output");
-  if (output == nullptr) return;
-  for (std::size_t i = 0; i < line.inputs.size(); ++i) {
-    const std::string& input = line.inputs[i];
-    if (i == 0 && isTableFileName(input) && command.name == "convert") continue;
-    if (isSameRegularFile(*output, input)) {
-      throw line.usage("the output " + quotedName(*output) + " is the " +
-                       (isTableFileName(input) ? "table" : "count") + " file " + quotedName(input) +
-                       " read as an input");
+  for (const std::string_view option : {"output", "tmg", "sqlite", "geojson"}) {
+    const std::string* output = line.value(option);
+    if (output == nullptr) continue;
+    for (std::size_t i = 0; i < line.inputs.size(); ++i) {
+      const std::string& input = line.inputs[i];
+      if (i == 0 && isTableFileName(input) && command.name == "convert") continue;
+      if (isSameRegularFile(*output, input)) {
+        throw line.usage("the output " + quotedName(*output) + " is the " +
+                         (isTableFileName(input) ? "table" : "count") + " file " +
+                         quotedName(input) + " read as an input");
+      }
     }
-  }
-  const std::string* names = line.value("register");
-  if (names != nullptr && isSameRegularFile(*output, *names)) {
-    throw line.usage("the output " + quotedName(*output) + " is the register " +
-                     quotedName(*names));
+    const std::string* names = line.value("register");
+    if (names != nullptr && isSameRegularFile(*output, *names)) {
+      throw line.usage("the output " + quotedName(*output) + " is the register " +
+                       quotedName(*names));
+    }
   }
 }
 
@@ -106,9 +110,10 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   line.report = &err;
   line.reportWriter = reportWriter;
   if (line.helpRequested) {
-    writeToStream(out, helpText(commands()));
+    writeToStream(out, commandHelpText(*command));
     return kExitOk;
   }
+  checkSharedValues(line);
   if (command->runElsewhere != nullptr && reportWriter == nullptr) {
     return command->runElsewhere(line);
   }
@@ -126,17 +131,20 @@ int runCommandLine(std::span<const std::string> args, std::ostream& out, std::os
 
 int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
            ReportWriter reportWriter) {
+  // A failure names its command, as its usage errors do.
+  const bool named = !args.empty() && findCommand(args.front()) != nullptr;
+  const std::string command = named ? args.front() + ": " : "";
   try {
     return runCommandLine(args, out, err, reportWriter);
   } catch (const UsageError& e) {
-    reportUsage(err, e.what());
+    reportUsage(err, e.what(), named ? args.front() + " " : "");
     return kExitUsage;
   } catch (const Error& e) {
-    reportFailure(err, e.description());
+    reportFailure(err, command + e.description());
   } catch (const std::bad_alloc&) {
-    reportFailure(err, "out of memory");
+    reportFailure(err, command + "out of memory");
   } catch (const std::exception& e) {
-    reportFailure(err, e.what());
+    reportFailure(err, command + e.what());
   }
   return kExitFailure;
 }
@@ -150,13 +158,14 @@ bool isTableFileName(std::string_view fileName) {
   });
 }
 
-void loadInputs(ATRTable& table, std::span<const std::string> inputs) {
+void loadInputs(ATRTable& table, std::span<const std::string> inputs, bool sumLanes) {
   if (inputs.empty()) throw std::invalid_argument("loadInputs needs at least one input");
+  const FillOptions options{sumLanes};
   if (isTableFileName(inputs.front())) {
     LoadTableFile(table, inputs.front());
-    static_cast<void>(FillFromCountFiles(table, inputs.subspan(1), FillMode::Add));
+    static_cast<void>(FillFromCountFiles(table, inputs.subspan(1), FillMode::Add, {}, options));
   } else {
-    static_cast<void>(FillFromCountFiles(table, inputs, FillMode::Build));
+    static_cast<void>(FillFromCountFiles(table, inputs, FillMode::Build, {}, options));
   }
 }
 

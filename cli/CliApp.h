@@ -45,6 +45,7 @@ inline constexpr std::string_view kReportProgram = "ostrilo-report";
 // FillFromCountFiles, built into the table when the first is one of them and added otherwise
 // (runCli refuses a further input named as a table file before reading any).
 // Throws ostrilo::Error on the first input that fails. inputs must not be empty.
-void loadInputs(ATRTable& table, std::span<const std::string> inputs);
+// With sumLanes the lanes of a TMG file's direction become one station.
+void loadInputs(ATRTable& table, std::span<const std::string> inputs, bool sumLanes = false);
 
 }  // namespace ostrilo::cli

@@ -15,6 +15,7 @@ namespace ostrilo::cli {
 [[nodiscard]] Command factorsCommand();
 [[nodiscard]] Command expandCommand();
 [[nodiscard]] Command profileCommand();  // ProfileCommand.cpp
+[[nodiscard]] Command exportCommand();   // ExportCommand.cpp
 [[nodiscard]] Command reportCommand();   // ReportCommand.cpp
 
 }  // namespace ostrilo::cli

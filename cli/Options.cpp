@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "cli/CliApp.h"
+#include "core/annual/AnnualFigures.h"
 #include "core/annual/RoadFigures.h"
 #include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
@@ -163,9 +164,45 @@ void appendHelpLine(std::string& text, std::string_view names, std::string_view 
   constexpr std::size_t kNameWidth = 22;
   text += "  ";
   text += names;
-  text.append(names.size() < kNameWidth ? kNameWidth - names.size() : 1, ' ');
+  if (names.size() > kNameWidth) {
+    // A long name takes its own line, so that the help keeps its column.
+    text += '\n';
+    text.append(kNameWidth + 2, ' ');
+  } else {
+    text.append(names.size() < kNameWidth ? kNameWidth - names.size() : 1, ' ');
+  }
   text += help;
   text += '\n';
+}
+
+}  // namespace
+
+namespace {
+
+void appendOptionLine(std::string& text, const OptionSpec& option, std::string_view help) {
+  std::string names = option.shortName == '\0' ? std::string("    --")
+                                               : std::string("-") + option.shortName + ", --";
+  names += option.longName;
+  if (!option.isFlag()) {
+    names += ' ';
+    names += option.valueName;
+  }
+  appendHelpLine(text, names, help);
+}
+
+void appendHelpAndEnd(std::string& text) {
+  appendHelpLine(text, "-h, --help", "show this help and exit");
+  appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
+}
+
+// "check, factors: what it does" names the commands an option belongs to, which one command's
+// own help need not repeat.
+std::string_view withoutCommandNames(std::string_view help) {
+  const std::size_t colon = help.find(": ");
+  if (colon == std::string_view::npos) return help;
+  const std::string_view names = help.substr(0, colon);
+  const bool onlyNames = names.find_first_not_of("abcdefghijklmnopqrstuvwxyz, ") == names.npos;
+  return onlyNames ? help.substr(colon + 2) : help;
 }
 
 }  // namespace
@@ -177,7 +214,8 @@ std::string helpText(std::span<const Command> commands) {
       "count table. Inputs are taken in order: the first is loaded as a table file when its\n"
       "name ends in .cont (any case) and read as a count file otherwise; every further input\n"
       "is a count file added to the table; only the first may be a table file. Every command\n"
-      "takes --register FILE.\n\nCommands:\n";
+      "takes --register FILE. 'ostrilo-cli COMMAND --help' shows one command's options.\n\n"
+      "Commands:\n";
   for (const Command& command : commands) {
     text += "  ostrilo-cli ";
     text += command.synopsis;
@@ -191,24 +229,42 @@ std::string helpText(std::span<const Command> commands) {
     for (const OptionSpec& option : command.options) {
       if (std::find(listed.begin(), listed.end(), option.longName) != listed.end()) continue;
       listed.push_back(option.longName);
-      std::string names = option.shortName == '\0' ? std::string("    --")
-                                                   : std::string("-") + option.shortName + ", --";
-      names += option.longName;
-      if (!option.isFlag()) {
-        names += ' ';
-        names += option.valueName;
-      }
-      appendHelpLine(text, names, option.help);
+      appendOptionLine(text, option, option.help);
     }
   }
-  appendHelpLine(text, "-h, --help", "show this help and exit");
-  appendHelpLine(text, "--", "every later argument is an INPUT, even one starting with '-'");
+  appendHelpAndEnd(text);
   text +=
       "\nExit status: 0 on success, 1 when an input or the register cannot be read or an\n"
       "output cannot be written, 2 when the command line is wrong (also when it names a\n"
       "station or date that the table does not hold, or an output that is a count file among\n"
       "the inputs or the register).\n";
   return text;
+}
+
+std::string commandHelpText(const Command& command) {
+  std::string text = "Usage: ostrilo-cli " + std::string(command.synopsis) + "\n\n      " +
+                     std::string(command.summary) + "\n\nOptions:\n";
+  for (const OptionSpec& option : command.options) {
+    appendOptionLine(text, option, withoutCommandNames(option.help));
+  }
+  appendHelpAndEnd(text);
+  return text;
+}
+
+void checkSharedValues(const CommandLine& line) {
+  static_cast<void>(rowOrder(line));
+  const std::string* lanes = line.value("lanes");
+  if (lanes != nullptr && *lanes != "sum") {
+    throw line.usage("--lanes " + inQuotes(*lanes) + " is not sum");
+  }
+}
+
+std::optional<RowOrder> rowOrder(const CommandLine& line) {
+  const std::string* text = line.value("order");
+  if (text == nullptr) return std::nullopt;
+  const std::optional<RowOrder> order = parseRowOrder(*text);
+  if (!order) throw line.usage("--order " + inQuotes(*text) + " is not table, id or date");
+  return order;
 }
 
 std::string inQuotes(std::string_view text) { return quoteForMessage(text); }
@@ -239,8 +295,9 @@ void writeResult(const CommandLine& line, std::ostream& out, std::string_view te
   }
 }
 
-void writeExport(const CommandLine& line, std::ostream& out, const TableExport& table,
+void writeExport(const CommandLine& line, std::ostream& out, TableExport table,
                  WorkbookAbout about) {
+  if (const std::optional<RowOrder> order = rowOrder(line)) sortExportRows(table.table, *order);
   if (const std::string* path = line.value("output")) {
     saveTableExport(*path, table, std::move(about));
   } else {
@@ -250,7 +307,7 @@ void writeExport(const CommandLine& line, std::ostream& out, const TableExport& 
 
 ATRTable loadTable(const CommandLine& line) {
   ATRTable table;
-  loadInputs(table, line.inputs);
+  loadInputs(table, line.inputs, line.value("lanes") != nullptr);
   return table;
 }
 
@@ -326,6 +383,26 @@ std::vector<Road> pickedRoads(const CommandLine& line, const ATRTable& table,
     });
   });
   return roads;
+}
+
+HolidayCalendar holidayCalendar(const CommandLine& line) {
+  const std::string* choice = line.value("holidays");
+  if (choice == nullptr) {
+    if (line.flag("exclude-holidays")) throw line.usage("--exclude-holidays needs --holidays");
+    return {};
+  }
+  return loadHolidayChoice(*choice);
+}
+
+PeakWindows peakWindows(const CommandLine& line) {
+  const std::string* text = line.value("peaks");
+  if (text == nullptr) return AnnualOptions().windows;
+  const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
+  if (!parsed) {
+    throw line.usage(inQuotes(*text) +
+                     " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
+  }
+  return *parsed;
 }
 
 PeriodPick loadPeriod(const CommandLine& line) {

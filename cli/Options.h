@@ -23,10 +23,13 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "core/calendar/HolidayCalendar.h"
+#include "core/order/ListOrder.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
 
 namespace ostrilo {
+struct PeakWindows;
 class StationRegister;
 struct Road;
 struct TableExport;
@@ -64,7 +67,7 @@ inline constexpr OptionSpec kRegisterOption{
     "                        location, direction, group, ...): workbooks get the names and\n"
     "                        descriptions beside the station; CSV files stay as they are"};
 inline constexpr OptionSpec kSeverityOption{
-    "severity", '\0', "C|W", "check: only the critical (C) or the warning (W) flags"};
+    "severity", '\0', "C|W|I", "check: only the critical (C), warning (W) or info (I) flags"};
 inline constexpr OptionSpec kStationsOption{
     "stations", '\0', "NAMES",
     "station names, comma-separated, blanks kept; default all (expand: all\n"
@@ -78,7 +81,8 @@ inline constexpr OptionSpec kYearOption{
     "year", '\0', "YYYY", "annual, factors, expand, report, profile: only this calendar year"};
 inline constexpr OptionSpec kPeaksOption{
     "peaks", '\0', "WINDOWS",
-    "annual, report: peak-hour windows commuter (6-10,15-19, the default),\n"
+    "annual, export, report: peak-hour windows commuter (6-10,15-19, the default),
+"
     "                        noon (0-12,12-24) or A-B,C-D"};
 inline constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
                                          "expand: the stations whose factors are combined"};
@@ -93,6 +97,57 @@ inline constexpr OptionSpec kAadtChangeOption{
     "aadt-change", '\0', "PCT",
     "check: AADT_YEAR flags a year whose AADT moves more than PCT\n"
     "                        percent from the year before (default 10)"};
+inline constexpr OptionSpec kEpisodesOption{
+    "episodes", '\0', "", "check: one row per episode, a station's run of days with one code"};
+inline constexpr OptionSpec kCompletenessOption{
+    "completeness", '\0', "",
+    "check: one row per station: complete, incomplete and faulty days, the\n"
+    "                        longest gap and the last complete day"};
+inline constexpr OptionSpec kHolidaysOption{
+    "holidays", '\0', "CALENDAR",
+    "check, factors, expand, report: us, de-be, a holiday file (CSV date,name) or\n"
+    "                        us+FILE, de-be+FILE; none by default. check flags HOLIDAY and\n"
+    "                        CLOCK_CHANGE and compares no holiday with other days"};
+inline constexpr OptionSpec kExcludeHolidaysOption{
+    "exclude-holidays", '\0', "",
+    "factors, expand: the holidays of --holidays leave the MADW behind F and\n"
+    "                        the days an estimate averages; AADT keeps every valid day"};
+inline constexpr OptionSpec kLaneCeilingOption{
+    "lane-ceiling", '\0', "VEHICLES",
+    "check: a lane's daily ceiling, times the register's lanes, where its\n"
+    "                        max_daily column gives none (STATION_CEILING)"};
+inline constexpr OptionSpec kGroupsOption{
+    "groups", '\0', "FILE|register",
+    "expand: each station expanded with its own factor group's factors,\n"
+    "                        groups from a file (CSV station,group) or the register's group\n"
+    "                        column"};
+inline constexpr OptionSpec kCvThresholdOption{
+    "cv-threshold", '\0', "PCT",
+    "expand: with --groups, name each group cell whose CV exceeds PCT\n"
+    "                        percent on standard error (default 15, our choice)"};
+inline constexpr OptionSpec kOrderOption{
+    "order", '\0', "table|id|date",
+    "the rows in the table's order (default), by station id (B2 before\n"
+    "                        B10) then date, or by date then station id"};
+inline constexpr OptionSpec kTrimOption{
+    "trim", '\0', "", "stats: plain numbers, no blanks before the values and headers"};
+inline constexpr OptionSpec kTmgOption{
+    "tmg", '\0', "FILE",
+    "export: TMG hourly volume records; state, fclass, tmg_station and\n"
+    "                        direction from the register"};
+inline constexpr OptionSpec kTmgFormatOption{
+    "tmg-format", '\0', "2013|2001|pipe",
+    "export: the TMG layout, 143 columns (2013, the default), 141 or pipes"};
+inline constexpr OptionSpec kSqliteOption{
+    "sqlite", '\0', "FILE", "export: a SQLite database (stations, hours, days, flags, annual)"};
+inline constexpr OptionSpec kGeojsonOption{
+    "geojson", '\0', "FILE",
+    "annual: also a GeoJSON point per station the register places (lat\n"
+    "                        and lon columns or WGS84 in location; needs --register)"};
+inline constexpr OptionSpec kLanesOption{
+    "lanes", '\0', "sum",
+    "TMG inputs: one station per direction, its lanes added; an hour is\n"
+    "                        counted only when every lane counted it"};
 
 // One parsed command line.
 struct CommandLine {
@@ -134,6 +189,11 @@ struct Command {
 
 // The tool's help: every command's synopsis and summary, then every option once.
 [[nodiscard]] std::string helpText(std::span<const Command> commands);
+// One command's help: its synopsis, summary and its own options only.
+[[nodiscard]] std::string commandHelpText(const Command& command);
+// The values of the options many commands share (--order, --lanes), checked before the inputs
+// are read, so that a typo does not wait for a large table to load.
+void checkSharedValues(const CommandLine& line);
 
 // What the commands share.
 [[nodiscard]] std::string inQuotes(std::string_view text);
@@ -144,9 +204,12 @@ void writeToStream(std::ostream& out, std::string_view text);
 // output otherwise.
 void writeResult(const CommandLine& line, std::ostream& out, std::string_view text);
 // A table goes to the -o file, as a workbook when its name ends in .xlsx, else to standard
-// output as CSV: the CSV bytes never depend on the register, other programs read them.
-void writeExport(const CommandLine& line, std::ostream& out, const TableExport& table,
+// output as CSV: the CSV bytes never depend on the register, other programs read them. Its rows
+// in the order of --order.
+void writeExport(const CommandLine& line, std::ostream& out, TableExport table,
                  WorkbookAbout about);
+// --order; nothing without it.
+[[nodiscard]] std::optional<RowOrder> rowOrder(const CommandLine& line);
 
 // The table the inputs make (see loadInputs).
 [[nodiscard]] ATRTable loadTable(const CommandLine& line);
@@ -181,6 +244,10 @@ struct PeriodPick {
   PlotSelection selection;
 };
 [[nodiscard]] PeriodPick loadPeriod(const CommandLine& line);
+// --peaks; the default windows without it.
+[[nodiscard]] PeakWindows peakWindows(const CommandLine& line);
+// --holidays, read before the inputs; the empty calendar without it.
+[[nodiscard]] HolidayCalendar holidayCalendar(const CommandLine& line);
 // pickStations, its unknown name a usage error of the command.
 [[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
                                                        const ATRTable& table,

@@ -10,6 +10,7 @@
 
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "core/calendar/HolidayCalendar.h"
 #include "core/report/ReportPage.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
@@ -34,7 +35,9 @@ ReportOptions reportOptions(const CommandLine& line) {
 }
 
 void runReport(const CommandLine& line, std::ostream& /*out*/) {
-  const ReportOptions options = reportOptions(line);
+  ReportOptions options = reportOptions(line);
+  const HolidayCalendar holidays = holidayCalendar(line);
+  if (!holidays.empty()) options.holidays = &holidays;
   const PeriodPick pick = loadPeriod(line);
   line.reportWriter(*line.value("output"), pick.table, pick.selection, line.inputs, line.names,
                     options);
@@ -87,13 +90,14 @@ Command reportCommand() {
   Command report{
       "report",
       "report -o OUT.pdf [--stations NAMES] [--dates DATES|--year YYYY] [--peaks WINDOWS] "
-      "INPUT...",
+      "[--holidays us|de-be|FILE] INPUT...",
       "write a printable PDF report, a page per station: the period and sources, the daily\n"
       "      graph, the weekday and weekend hourly profiles with their peaks, the daily\n"
       "      statistics, the annual figures of every whole year, and the data-check summary\n"
       "      with the worst fault episodes, every figure over the valid days (complete, no\n"
       "      critical flag); A4, Letter in the US and Canada locales",
-      {kOutputOption, kStationsOption, kDatesOption, kYearOption, kPeaksOption, kRegisterOption},
+      {kOutputOption, kStationsOption, kDatesOption, kYearOption, kPeaksOption, kHolidaysOption,
+       kLanesOption, kRegisterOption},
       {"output"},
       &runReport};
   report.runElsewhere = &runReportElsewhere;

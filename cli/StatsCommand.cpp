@@ -39,8 +39,9 @@ void runStats(const CommandLine& line, std::ostream& out) {
       line.flag("exclude-critical") ? criticalDays(table) : std::vector<bool>();
   WorkbookAbout about = aboutSelection(table, selection, line.inputs, line.names);
   if (!leaveOut.empty()) about.definitions.emplace_back("Days with a critical flag left out");
-  writeExport(line, out, statsExport(ComputeStationStats(table, selection, leaveOut), line.names),
-              std::move(about));
+  TableExport stats = statsExport(ComputeStationStats(table, selection, leaveOut), line.names);
+  if (line.flag("trim")) stats = trimmedStatsExport(std::move(stats));
+  writeExport(line, out, std::move(stats), std::move(about));
 }
 
 }  // namespace
@@ -49,7 +50,7 @@ Command statsCommand() {
   return {
       "stats",
       "stats [-o OUT.csv|OUT.xlsx] [--stations NAMES] [--station NAME]... [--dates DATES] "
-      "[--exclude-critical] INPUT...",
+      "[--exclude-critical] [--trim] [--order table|id|date] INPUT...",
       "write the station statistics file that the main window exports (ATR ID, ADT, Min DT,\n"
       "      Max DT, SD, AWDDT, AWEDT, Days; CR LF lines) for the picked stations and dates,\n"
       "      every one when not picked; records in station order whatever order the names come\n"
@@ -58,7 +59,7 @@ Command statsCommand() {
       "      such a day is an empty field. A table without stations is a failure (\"You must\n"
       "      create the data first.\")",
       {kOutputOption, kStationsOption, kStationOption, kDatesOption, kExcludeCriticalOption,
-       kRegisterOption},
+       kTrimOption, kOrderOption, kLanesOption, kRegisterOption},
       {},
       &runStats};
 }

@@ -4,6 +4,7 @@
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
 #include "core/export/HourlyTable.h"
+#include "core/export/TableExports.h"
 #include "core/export/WorkbookWriter.h"
 #include "core/table/ATRTable.h"
 #include "core/table/DateNumber.h"
@@ -26,7 +27,11 @@ void runConvert(const CommandLine& line, std::ostream& /*out*/) {
 
 void runTable(const CommandLine& line, std::ostream& out) {
   const ATRTable table = loadTable(line);
-  if (const std::string* path = line.value("output")) {
+  // Sorting needs the rows as export cells; the table's own order streams from the table.
+  if (rowOrder(line).value_or(RowOrder::Table) != RowOrder::Table) {
+    writeExport(line, out, hourlyExport(table, line.names),
+                aboutTable(table, line.inputs, line.names));
+  } else if (const std::string* path = line.value("output")) {
     saveHourlyTable(*path, table, line.inputs, line.names);
   } else {
     writeToStream(out, hourlyCsvText(table));
@@ -59,18 +64,18 @@ Command convertCommand() {
   return {"convert",
           "convert -o OUT.cont INPUT...",
           "save the table as a table file",
-          {kOutputOption, kRegisterOption},
+          {kOutputOption, kLanesOption, kRegisterOption},
           {"output"},
           &runConvert};
 }
 
 Command tableCommand() {
   return {"table",
-          "table [-o OUT.csv|OUT.xlsx] INPUT...",
+          "table [-o OUT.csv|OUT.xlsx] [--order table|id|date] INPUT...",
           "write the table as CSV (station,date,h00..h23,total), to standard output without -o;\n"
           "      an hour not counted is an empty field, total is empty unless all 24 hours were\n"
           "      counted, and a station and date without any counted hour has no row",
-          {kOutputOption, kRegisterOption},
+          {kOutputOption, kOrderOption, kLanesOption, kRegisterOption},
           {},
           &runTable};
 }
@@ -82,7 +87,7 @@ Command infoCommand() {
       "write what the table holds, one \"name: value\" line each: stations, dates, first\n"
       "      date, last date, records (stations x dates), counted hours, complete days (all 24\n"
       "      hours counted), hours not counted",
-      {kRegisterOption},
+      {kLanesOption, kRegisterOption},
       {},
       &runInfo};
 }

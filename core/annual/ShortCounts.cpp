@@ -38,7 +38,9 @@ std::vector<StationYear> memberFigures(const CountView& view, std::vector<std::i
     if (!rows[i].aadt) continue;
     for (std::size_t m = 0; m < kMonths; ++m) {
       for (std::size_t k = 0; k < kDaysOfWeek; ++k) {
-        const std::optional<double>& madw = ordinary[i].madw[m][k].value;
+        // The MADW shown beside F is the one F divides by.
+        rows[i].madw[m][k] = ordinary[i].madw[m][k];
+        const std::optional<double>& madw = rows[i].madw[m][k].value;
         rows[i].f[m][k] = madw && *madw > 0 ? std::optional(*rows[i].aadt / *madw) : std::nullopt;
       }
     }
@@ -65,6 +67,11 @@ std::string memberCountReason(const std::string& group, const FactorGroup& year)
 }
 
 }  // namespace
+
+std::vector<StationYear> factorFigures(const CountView& view, std::vector<std::int32_t> stations,
+                                       const GroupExpansionOptions& options) {
+  return memberFigures(view, std::move(stations), options, holidayExclusion(view, options));
+}
 
 bool cvAbove(const GroupFactor& cell, double threshold) { return cell.cv && *cell.cv > threshold; }
 

@@ -90,6 +90,13 @@ struct GroupExpansionOptions {
   double cvThreshold = kDefaultCvThreshold;
 };
 
+// The annual figures of the stations as factor-group members give them: with excludeHolidays
+// and a calendar, each MADW(m,k) is over the valid days that are no holiday and F(m,k) the AADT
+// over every valid day divided by it; the other figures keep every valid day.
+[[nodiscard]] std::vector<StationYear> factorFigures(const CountView& view,
+                                                     std::vector<std::int32_t> stations,
+                                                     const GroupExpansionOptions& options);
+
 // One group: its name and its factors, one FactorGroup per year in which a member was counted.
 struct NamedFactorGroup {
   std::string name;

@@ -255,7 +255,7 @@ TEST_F(CliTest, StationOptionPicksANameWithACommaBesideTheList) {
 TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
   const CliResult result = runArgs({"stats", dir.write("empty.dat", "")});
   expectOneLineFailure(result);
-  EXPECT_EQ(result.err, "ostrilo-cli: You must create the data first.\n");
+  EXPECT_EQ(result.err, "ostrilo-cli: stats: You must create the data first.\n");
 }
 
 // The options reach the computation: the picked stations in station order, the year, the
@@ -415,7 +415,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"stats", "-o", "OUT", "--dates", "2005-02-29", "IN"},
                   "\"2005-02-29\" is not a date"},
         UsageCase{{"stats", "--exclude-critical=yes", "IN"}, "takes no value"},
-        UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is neither C nor W"},
+        UsageCase{{"check", "--severity", "X", "IN"}, "\"X\" is not C, W or I"},
         UsageCase{{"check", "--stations", "S1", "IN"}, "unknown station \"S1\""},
         UsageCase{{"annual", "-o", "OUT", "--peaks", "6-10", "IN"}, "\"6-10\" is not noon"},
         UsageCase{{"annual", "-o", "OUT", "--year", "05", "IN"}, "\"05\" is not a year"},
@@ -427,7 +427,22 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"trend", "--roads", "--register", "REG", "IN"}, "trend: the register"},
         UsageCase{{"check", "--aadt-change", "ten", "IN"}, "\"ten\" is not a percentage"},
         UsageCase{{"profile", "--dates", "2005-01-08", "--year", "2005", "IN"},
-                  "profile: --dates and --year"}));
+                  "profile: --dates and --year"},
+        UsageCase{{"table", "--order", "name", "IN"}, "table: --order \"name\" is not table"},
+        UsageCase{{"info", "--lanes", "all", "IN"}, "info: --lanes \"all\" is not sum"},
+        UsageCase{{"check", "--completeness", "--episodes", "IN"}, "check: --completeness"},
+        UsageCase{{"check", "--lane-ceiling", "6000", "IN"}, "--lane-ceiling needs --register"},
+        UsageCase{{"check", "--lane-ceiling", "0", "IN"}, "\"0\" is not a whole number above 0"},
+        UsageCase{{"factors", "--exclude-holidays", "IN"}, "--exclude-holidays needs --holidays"},
+        UsageCase{{"expand", "--group", "0301", "--cv-threshold", "9", "IN"},
+                  "--cv-threshold needs --groups"},
+        UsageCase{{"expand", "--groups", "register", "IN"}, "expand: groups from the register"},
+        UsageCase{{"expand", "--groups", "register", "--cv-threshold", "x", "IN"},
+                  "\"x\" is not a percentage"},
+        UsageCase{{"annual", "--geojson", "OUT", "IN"}, "--geojson needs --register"},
+        UsageCase{{"export", "IN"}, "export: missing --tmg or --sqlite"},
+        UsageCase{{"export", "--tmg", "OUT", "--tmg-format", "1999", "IN"}, "\"1999\" is not 2013"},
+        UsageCase{{"export", "--sqlite", "IN", "IN"}, "is the count file"}));
 
 }  // namespace
 }  // namespace ostrilo::cli

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/cli/CliTestSupport.h"
+#include "tests/support/AnnualTestSupport.h"
+
+namespace ostrilo::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// Monday 2 to Thursday 5 January 2023. "B10 " counts 100 an hour on the 2nd and 5th and nothing
+// but zeros on the 3rd and 4th; "B2  " counts 200 an hour on the 3rd and only the morning of the
+// 2nd. The file lists B10 first.
+std::string fourDays() {
+  const std::string b2Morning = dayLines("B2  ", day(2023, 1, 2), spread(4800));
+  return dayLines("B10 ", day(2023, 1, 2), spread(2400)) + b2Morning.substr(0, 75) +
+         dayLines("B10 ", day(2023, 1, 3), Day{}) +
+         dayLines("B2  ", day(2023, 1, 3), spread(4800)) +
+         dayLines("B10 ", day(2023, 1, 4), Day{}) + dayLines("B10 ", day(2023, 1, 5), spread(2400));
+}
+
+std::string hours(const std::string& station, const std::string& date, const std::string& each,
+                  bool morningOnly = false) {
+  std::string row = station + "," + date;
+  for (int h = 0; h < 24; ++h) row += "," + (morningOnly && h >= 12 ? std::string() : each);
+  const int total = std::stoi(each) * 24;
+  return row + "," + (morningOnly ? std::string() : std::to_string(total)) + "\n";
+}
+
+struct OptionCase {
+  std::string name;
+  Args args;        // IN: fourDays, HOL: a holiday file naming 5 January, REG: B2 with 2 lanes
+  std::string out;  // what standard output holds; with a leading '~', a line of it
+};
+
+class OptionAloneTest : public CliTest, public ::testing::WithParamInterface<OptionCase> {};
+
+// Each option on its own, against figures worked out by hand from fourDays.
+TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
+  Args args = GetParam().args;
+  for (std::string& arg : args) {
+    if (arg == "IN") arg = dir.write("in.dat", fourDays());
+    if (arg == "HOL") arg = dir.write("hol.csv", "2023-01-05,Test Day\n");
+    if (arg == "REG") arg = dir.write("reg.csv", "station,lanes\nB2  ,2\n");
+  }
+  const CliResult result = runArgs(args);
+  EXPECT_EQ(result.status, 0) << result.err;
+  const std::string& out = GetParam().out;
+  if (out.starts_with('~')) {
+    EXPECT_NE(result.out.find(out.substr(1)), std::string::npos) << result.out;
+  } else {
+    EXPECT_EQ(result.out, out);
+  }
+}
+
+const std::string kHourly =
+    "station,date,h00,h01,h02,h03,h04,h05,h06,h07,h08,h09,h10,h11,h12,"
+    "h13,h14,h15,h16,h17,h18,h19,h20,h21,h22,h23,total\n";
+const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", "2023-01-03", "0") +
+                             hours("B10 ", "2023-01-04", "0") + hours("B10 ", "2023-01-05", "100");
+const std::string kB2Rows =
+    hours("B2  ", "2023-01-02", "200", true) + hours("B2  ", "2023-01-03", "200");
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, OptionAloneTest,
+    ::testing::Values(
+        OptionCase{"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
+        // B10: 2400, 0, 0, 2400: mean 1200, SD sqrt(4 x 1200^2 / 4) = 1200.
+        OptionCase{"Trim",
+                   {"stats", "--trim", "IN"},
+                   "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\n"
+                   "B10 ,1200,0,2400,1200,1200,,4\r\nB2  ,4800,4800,4800,0,4800,,1\r\n"},
+        OptionCase{"Episodes",
+                   {"check", "--episodes", "--severity", "C", "IN"},
+                   "station,code,severity,first_date,last_date,days,detail\n"
+                   "B10 ,ZERO_DAY,C,2023-01-03,2023-01-04,2,all 24 hours zero\n"
+                   "B2  ,MISSING_HOURS,C,2023-01-02,2023-01-02,1,12 hours not counted (12:00 to "
+                   "23:59)\n"},
+        // Four dates; B2 is complete on the 3rd only, and the 4th and 5th are its longest gap.
+        OptionCase{"Completeness",
+                   {"check", "--completeness", "IN"},
+                   "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
+                   "longest_gap_days,last_complete_date\n"
+                   "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
+        OptionCase{"CriticalSeverity",
+                   {"check", "--severity", "c", "IN"},
+                   "station,date,code,severity,detail\n"
+                   "B10 ,2023-01-03,ZERO_DAY,C,all 24 hours zero\n"
+                   "B10 ,2023-01-04,ZERO_DAY,C,all 24 hours zero\n"
+                   "B2  ,2023-01-02,MISSING_HOURS,C,12 hours not counted (12:00 to 23:59)\n"},
+        OptionCase{"OneStation",
+                   {"stats", "--station", "B2  ", "IN"},
+                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+        OptionCase{"Holidays",
+                   {"check", "--severity", "I", "--holidays", "HOL", "IN"},
+                   "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
+        // B2's one valid day, 4800, is above 2 lanes x 2000.
+        OptionCase{"LaneCeiling",
+                   {"check", "--severity", "W", "--register", "REG", "--lane-ceiling", "2000",
+                    "--stations", "B2  ", "IN"},
+                   "~B2  ,2023,STATION_CEILING,W,\"median 4800 vehicles a day over 1 valid days, "
+                   "above the ceiling 4000 (2 lanes x 2000)\"\n"}),
+    [](const auto& info) { return info.param.name; });
+
+// Three members with an AADT of 10,000 by construction (AnnualTestSupport.h); SYN1's Monday
+// 2 January counts 16,000 in place of 8,000, so its January Mondays average 9,600 and its AADT
+// is 10,000 + 8,000 / 5 / 84 = 10,019.05. SHRT counts 9,650 and 9,800 on Tuesday 14 and
+// Wednesday 15 March.
+class CliGroupsTest : public CliTest {
+ protected:
+  static std::string members() {
+    const auto doubled = [](DateNumber d, const std::string& lines) {
+      return d == day(2023, 1, 2) ? dayLines("SYN1", d, syntheticHours(16000)) : lines;
+    };
+    return syntheticYear("SYN1", doubled) + syntheticYear("SYN2") + syntheticYear("SYN3") +
+           dayLines("SHRT", day(2023, 3, 14), spread(9650)) +
+           dayLines("SHRT", day(2023, 3, 15), spread(9800));
+  }
+  std::string in = dir.write("y.dat", members());
+  std::string hol = dir.write("hol.csv", "date,name\n2023-01-02,Test Day\n");
+};
+
+// F(Jan, Mon) = 10,019.05 / 9,600 = 1.0437 over every day, / 8,000 = 1.2524 without the holiday.
+TEST_F(CliGroupsTest, FactorsWithoutHolidaysLeaveThemOutOfTheMadwBehindF) {
+  const auto janMondayF = [&](const Args& extra) {
+    Args args{"factors", "--stations", "SYN1"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.push_back(in);
+    const std::string out = runArgs(args).out;
+    const std::size_t at = out.find("SYN1,2023,F,1,1,");
+    return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
+  };
+  EXPECT_EQ(janMondayF({}), "SYN1,2023,F,1,1,1.0437,5");
+  EXPECT_EQ(janMondayF({"--holidays", hol, "--exclude-holidays"}), "SYN1,2023,F,1,1,1.2524,4");
+  EXPECT_NE(runArgs({"factors", "--holidays", hol, "--exclude-holidays", in})
+                .out.find("SYN1,2023,MADW,1,1,8000,4\n"),
+            std::string::npos);
+}
+
+// F_G(Mar, Tue) = (10,019.05 / 9,690 + 2 / 0.969) / 3 = 1.032647 and F_G(Mar, Wed) = 1.022621:
+// (9,650 x 1.032647 + 9,800 x 1.022621) / 2 = 9,993. Group H has no member with an AADT.
+// F(Jan, Mon) of the members: 1.0437, 1.25, 1.25: CV 0.1191 / 1.1812 = 10.1 %, SYN1 farthest.
+TEST_F(CliGroupsTest, GroupsExpandEachStationWithItsOwnGroupAndNameWideCells) {
+  const std::string header =
+      "station,year,group,left_out,days,est_aadt,days_used,factor_group,note\n";
+  const std::string g = dir.write("g.csv", "SYN1,G\nSYN2,G\nSYN3,G\nSHRT,G\n");
+  const CliResult own = runArgs({"expand", "--groups", g, "--stations", "SHRT", in});
+  EXPECT_EQ(own.out, header + "SHRT,2023,SYN1;SYN2;SYN3,SHRT,2,9993,2023-03-14 2023-03-15,G,\n");
+  EXPECT_EQ(own.err, "");
+  const std::string h = dir.write("h.csv", "station,group\nSYN1,G\nSHRT,H\n");
+  EXPECT_EQ(runArgs({"expand", "--groups", h, "--stations", "SHRT", in}).out,
+            header +
+                "SHRT,2023,,SHRT,0,,,H,group H has 0 members with an "
+                "AADT in 2023; 2 are needed\n");
+  EXPECT_EQ(
+      runArgs({"expand", "--groups", g, "--cv-threshold", "10", "--stations", "SHRT", in}).err,
+      "expand: group \"G\" 2023 month 1 dow 1: CV 10.1 % above 10.0 %, moved most by "
+      "\"SYN1\"\n");
+}
+
+// A TMG 143-column "3" record of station 000301, direction 1, on Monday 17 April 2017; a
+// negative volume is a blank hour.
+std::string tmgRecord(int lane, int volume, int blankHour = -1) {
+  std::string record = "3271U0003011" + std::to_string(lane) + "201704172";
+  for (int h = 0; h < 24; ++h) {
+    char field[8];
+    std::snprintf(field, sizeof field, "%05d", volume);
+    record += h == blankHour ? std::string(5, ' ') : std::string(field);
+  }
+  return record + "0\r\n";
+}
+
+// Lane 1 counts 10 an hour, lane 2 20 an hour but nothing at 05:00: summed, 05:00 is not counted.
+TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
+  const std::string vol = dir.write("lanes.vol", tmgRecord(1, 10) + tmgRecord(2, 20, 5));
+  std::string summed = "000301-1,2017-04-17";
+  for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",30";
+  EXPECT_EQ(runArgs({"table", "--lanes", "sum", vol}).out, kHourly + summed + ",\n");
+}
+
+// What export --tmg writes reads back as the same table, under the register's TMG names.
+TEST_F(CliTest, ExportTmgReadsBackAsTheSameTableInEveryLayout) {
+  const std::string in = dir.write("in.dat", fourDays());
+  const std::string reg =
+      dir.write("reg.csv",
+                "station,state,fclass,tmg_station,direction\nB10 ,11,14,000010,1\n"
+                "B2  ,11,14,000002,5\n");
+  const std::string expected =
+      kHourly + hours("000010-1", "2023-01-02", "100") +
+      hours("000002-5", "2023-01-02", "200", true) + hours("000010-1", "2023-01-03", "0") +
+      hours("000002-5", "2023-01-03", "200") + hours("000010-1", "2023-01-04", "0") +
+      hours("000010-1", "2023-01-05", "100");
+  for (const std::string format : {"2013", "2001", "pipe"}) {
+    const std::string out = path("out" + format + ".vol");
+    const CliResult written =
+        runArgs({"export", "--tmg", out, "--tmg-format", format, "--register", reg, in});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(runArgs({"table", out}).out, expected) << format;
+  }
+}
+
+// Five complete days (B10's four, B2's 3rd) and 12,000 vehicles counted: 2 x 2,400 + 12 x 200
+// + 4,800.
+TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
+  const std::string in = dir.write("in.dat", fourDays());
+  ASSERT_EQ(runArgs({"export", "--sqlite", path("t.db"), in}).status, 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path("t.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  const auto number = [&](const char* sql) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+    const std::int64_t value =
+        sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    return value;
+  };
+  EXPECT_EQ(number("select count(*) from days where complete"), 5);
+  EXPECT_EQ(number("select sum(volume) from hours"), 12000);
+  sqlite3_close(db);
+}
+
+// A point per station the register places; the others are named on standard error.
+TEST_F(CliTest, AnnualGeoJsonPutsThePlacedStationsOnTheMap) {
+  const std::string in = dir.write("in.dat", fourDays());
+  const std::string reg = dir.write("reg.csv", "station,lat,lon\nB10 ,52.5,13.25\n");
+  const CliResult result =
+      runArgs({"annual", "--geojson", path("m.geojson"), "--register", reg, in});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err,
+            "annual: 1 station without coordinates in the register, not on the "
+            "map: \"B2  \"\n");
+  const std::string map = readFile("m.geojson");
+  EXPECT_NE(map.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << map;
+}
+
+// One command's help lists its own options only.
+TEST(CliCommandHelp, ListsOnlyTheCommandsOwnOptions) {
+  const std::string check = runArgs({"check", "--help"}).out;
+  EXPECT_TRUE(check.starts_with("Usage: ostrilo-cli check ")) << check;
+  EXPECT_NE(check.find("--episodes"), std::string::npos);
+  EXPECT_EQ(check.find("--trim"), std::string::npos);
+  EXPECT_NE(runArgs({"annual", "-h"}).out.find("(6-10,15-19, the default)"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrilo::test
