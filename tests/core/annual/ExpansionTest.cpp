@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/annual/Expansion.h"
+#include "core/export/TableExports.h"
 #include "tests/support/AnnualTestSupport.h"
 
 namespace ostrilo {
@@ -10,13 +11,17 @@ namespace {
 
 using test::day;
 
-// The synthetic year's worked example (two March days, 9987.02) through the one pipeline the
-// command line and the window share; the estimates keep pointing at their group after a move.
+// The synthetic year's worked example: Tuesday 14 and Wednesday 15 March 2023 at 9,650 and
+// 9,800 expand to 9987.02; a day of another year, a half day and an all-zero day (a dead
+// counter) are not used. Through the one pipeline the command line and the window share; the
+// estimates keep pointing at their group after a move.
 TEST(ExpandOverGroup, CombinesTheGroupPerYearAndExpandsTheOthers) {
   const ATRTable table = test::tableOf(
       test::syntheticYear("SYN1") + test::dayLines("SHRT", day(2023, 3, 14), test::spread(9650)) +
       test::dayLines("SHRT", day(2023, 3, 15), test::spread(9800)) +
-      test::dayLines("SHRT", day(2024, 3, 13), test::spread(500)));
+      test::dayLines("SHRT", day(2024, 3, 13), test::spread(500)) +
+      test::dayLines("SHRT", day(2023, 3, 16), test::spread(500)).substr(0, 75) +
+      test::dayLines("SHRT", day(2023, 3, 17), test::Day{}));
   const CountView view = CountView::of(table);
   const std::int32_t group[] = {0};
   const std::int32_t shrt[] = {1};
@@ -27,6 +32,9 @@ TEST(ExpandOverGroup, CombinesTheGroupPerYearAndExpandsTheOthers) {
   ASSERT_EQ(expansion.estimates.size(), 1u);
   EXPECT_EQ(expansion.estimates[0].group, &expansion.groups[0]);
   EXPECT_NEAR(*expansion.estimates[0].aadt, 9987.02, 0.005);
+  EXPECT_EQ(BuildExpandCsvText(expansion.estimates),
+            "station,year,group,left_out,days,est_aadt,days_used\n"
+            "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
 
   // A left-out day counts for the estimate no more than for the factors.
   const DayExclusion notThe15th = [&](std::int32_t s, std::int32_t d) {

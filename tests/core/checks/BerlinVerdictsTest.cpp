@@ -55,9 +55,16 @@ TEST_F(BerlinVerdicts, BerlinHolidaysAreNamedAndNoDayBandFiresOnThem) {
     EXPECT_TRUE(holidays.contains(day)) << day;
     EXPECT_FALSE(bandDays.contains(day)) << day;
   }
-  // The files drop the whole morning of 26 March: more than the hour that did not exist.
+  // No file gives a line 1 on 26 March: more is missing than the hour that did not exist.
   const std::int32_t spring = table->ulstDate().Index(dateFromCivil({2023, 3, 26}));
-  EXPECT_EQ(results.flagsOf(spring, station("B001")).front().code, CheckCode::MissingHours);
+  int countedThatDay = 0;
+  for (std::int32_t s = 0; s < table->StaCount(); ++s) {
+    if (table->CountedHours(spring, s) == 0) continue;
+    ++countedThatDay;
+    const auto day = results.flagsOf(spring, s);
+    EXPECT_TRUE(!day.empty() && day[0].code == CheckCode::MissingHours) << s;
+  }
+  EXPECT_GT(countedThatDay, 100);
 }
 
 TEST_F(BerlinVerdicts, B332AboveACityStreetsCeiling) {
