@@ -470,6 +470,63 @@ void addDayFlags(std::vector<CheckFlag>& flags, std::uint32_t& codes, const DayC
   }
 }
 
+// The first pass over every counted day: its own codes and state, and the totals and valid-day
+// counts that the rules comparing days need.
+FirstPass firstPass(const CountView& view, const Calendar& cal,
+                    std::span<const checkrules::DateFacts> dates, const CheckOptions& options,
+                    std::vector<std::uint32_t>& dayCodesOut, std::vector<std::uint8_t>& state) {
+  const std::size_t records = dayCodesOut.size();
+  const std::size_t stations = view.stations.size();
+  const std::size_t cells = stations * cal.months.size() * 7;
+  FirstPass pass{std::vector<std::int32_t>(records),
+                 std::vector<bool>(records),
+                 std::vector<std::int64_t>(cells),
+                 std::vector<std::int32_t>(cells),
+                 std::vector<std::int32_t>(cells),
+                 std::vector<bool>(stations * static_cast<std::size_t>(cal.years))};
+  for (std::size_t r = 0; r < records; ++r) {
+    const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
+    const HourMask mask = view.counted[r] & kAllHours;
+    if (mask == 0) continue;
+    const std::size_t s = r % stations;
+    const std::size_t d = r / stations;
+    std::uint32_t codes = dayCodes(v, mask) | noteCodes(view, r);
+    if ((codes & bit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
+        checkrules::onlySkippedHourMissing(mask, options.holidays->skippedHour(view.dates[d]))) {
+      codes = (codes & ~bit(CheckCode::MissingHours)) | bit(CheckCode::ClockChange);
+    }
+    if (!dates[d].holiday.empty()) codes |= bit(CheckCode::Holiday);
+    dayCodesOut[r] = codes;
+    state[r] = mask == kAllHours ? 2 : 1;
+    pass.totals[r] = countedTotal(v, mask);
+    pass.countedInYear[s * static_cast<std::size_t>(cal.years) +
+                       static_cast<std::size_t>(cal.yearOf[d])] = true;
+    if (mask == kAllHours && pass.totals[r] > 0 && (codes & kCriticalCodes) == 0) {
+      pass.valid[r] = true;
+      const std::size_t c = cellOf(s, cal, d);
+      ++pass.validDays[c];
+      if (dates[d].holiday.empty()) {
+        pass.bandSum[c] += pass.totals[r];
+        ++pass.bandDays[c];
+      }
+    }
+  }
+  return pass;
+}
+
+// The station-year flags join the others; a year flag comes first in its year, then month
+// flags, then days: the order of the rest.
+void addCeilingFlags(std::vector<CheckFlag>& flags, std::vector<CheckFlag> ceilings) {
+  if (ceilings.empty()) return;
+  flags.insert(flags.end(), std::make_move_iterator(ceilings.begin()),
+               std::make_move_iterator(ceilings.end()));
+  const auto key = [](const CheckFlag& f) {
+    return std::tuple(f.station, f.day, f.wholeYear() ? 0 : f.wholeMonth() ? 1 : 2);
+  };
+  std::stable_sort(flags.begin(), flags.end(),
+                   [&](const CheckFlag& a, const CheckFlag& b) { return key(a) < key(b); });
+}
+
 }  // namespace
 
 CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
@@ -484,40 +541,7 @@ CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
   results.m_codes.resize(records);
   results.m_state.resize(records);
   if (options.holidays != nullptr) results.m_calendar = options.holidays->name();
-  const std::size_t cells = static_cast<std::size_t>(stations) * cal.months.size() * 7;
-  FirstPass pass{std::vector<std::int32_t>(records),
-                 std::vector<bool>(records),
-                 std::vector<std::int64_t>(cells),
-                 std::vector<std::int32_t>(cells),
-                 std::vector<std::int32_t>(cells),
-                 std::vector<bool>(static_cast<std::size_t>(stations) * cal.years)};
-  for (std::size_t r = 0; r < records; ++r) {
-    const std::int16_t* v = view.volumes.data() + r * kHoursPerDay;
-    const HourMask mask = view.counted[r] & kAllHours;
-    if (mask == 0) continue;
-    const std::size_t s = r % view.stations.size();
-    const std::size_t d = r / view.stations.size();
-    std::uint32_t codes = dayCodes(v, mask) | noteCodes(view, r);
-    if ((codes & bit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
-        checkrules::onlySkippedHourMissing(mask, options.holidays->skippedHour(view.dates[d]))) {
-      codes = (codes & ~bit(CheckCode::MissingHours)) | bit(CheckCode::ClockChange);
-    }
-    if (!dates[d].holiday.empty()) codes |= bit(CheckCode::Holiday);
-    results.m_codes[r] = codes;
-    results.m_state[r] = mask == kAllHours ? 2 : 1;
-    pass.totals[r] = countedTotal(v, mask);
-    pass.countedInYear[s * static_cast<std::size_t>(cal.years) +
-                       static_cast<std::size_t>(cal.yearOf[d])] = true;
-    if (mask == kAllHours && pass.totals[r] > 0 && (codes & kCriticalCodes) == 0) {
-      pass.valid[r] = true;
-      const std::size_t c = cellOf(s, cal, d);
-      ++pass.validDays[c];
-      if (dates[d].holiday.empty()) {
-        pass.bandSum[c] += pass.totals[r];
-        ++pass.bandDays[c];
-      }
-    }
-  }
+  const FirstPass pass = firstPass(view, cal, dates, options, results.m_codes, results.m_state);
   const checkrules::DayFacts facts{dates, view.stations.size(), pass.totals, &pass.valid};
   std::unordered_map<std::size_t, std::string> ownBand = checkrules::ownBandDetails(facts);
   const DayContext context{view, pass, cal, dates, ownBand, options};
@@ -535,17 +559,7 @@ CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
       addDayFlags(results.m_flags, results.m_codes[r], context, s, d);
     }
   }
-  std::vector<CheckFlag> ceilings = checkrules::stationCeilingFlags(facts, options.ceilings);
-  if (!ceilings.empty()) {
-    results.m_flags.insert(results.m_flags.end(), std::make_move_iterator(ceilings.begin()),
-                           std::make_move_iterator(ceilings.end()));
-    // A year flag comes first in its year, then month flags, then days: the order of the rest.
-    const auto key = [](const CheckFlag& f) {
-      return std::tuple(f.station, f.day, f.wholeYear() ? 0 : f.wholeMonth() ? 1 : 2);
-    };
-    std::stable_sort(results.m_flags.begin(), results.m_flags.end(),
-                     [&](const CheckFlag& a, const CheckFlag& b) { return key(a) < key(b); });
-  }
+  addCeilingFlags(results.m_flags, checkrules::stationCeilingFlags(facts, options.ceilings));
   appendYearChecks(view, options, results.criticalDays(), results.m_flags);
   return results;
 }

@@ -169,33 +169,37 @@ class SheetWriter {
   lxw_error m_error = LXW_NO_ERROR;
 };
 
-void writeTableSheet(SheetWriter& out, const ExportTable& table) {
-  lxw_format* bold = workbook_add_format(out.book());
-  format_set_bold(bold);
+// The columns a sheet shows and how it formats them.
+struct SheetLayout {
+  std::vector<std::size_t> kept;  // the table's columns the sheet shows, in order
   std::vector<lxw_format*> formats;
   std::vector<std::size_t> widths;
   std::map<int, lxw_format*> ownFormats;  // by places, for FixedNumber cells
-  std::vector<std::size_t> kept;          // the table's columns the sheet shows, in order
+};
+
+// Formats for every kept column and every number of places a FixedNumber cell asks, and the
+// widths the headers and cells need.
+SheetLayout sheetLayout(SheetWriter& out, const ExportTable& table) {
+  SheetLayout layout;
   for (std::size_t c = 0; c < table.columns.size(); ++c) {
-    if (table.columns[c].inWorkbook) kept.push_back(c);
+    if (table.columns[c].inWorkbook) layout.kept.push_back(c);
   }
-  for (const std::size_t c : kept) {
+  for (const std::size_t c : layout.kept) {
     const ExportColumn& column = table.columns[c];
     lxw_format* format = nullptr;
     if (column.kind != ColumnKind::Text) {
       format = workbook_add_format(out.book());
       format_set_num_format(format, numberFormat(column).c_str());
     }
-    formats.push_back(format);
-    widths.push_back(utf8Length(column.header) + 1);  // bold is wider
+    layout.formats.push_back(format);
+    layout.widths.push_back(utf8Length(column.header) + 1);  // bold is wider
   }
-
-  const std::size_t rows = table.rowCount();
-  for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t k = 0; k < kept.size(); ++k) {
-      const std::size_t c = kept[k];
+  for (std::size_t r = 0; r < table.rowCount(); ++r) {
+    for (std::size_t k = 0; k < layout.kept.size(); ++k) {
+      const std::size_t c = layout.kept[k];
+      std::size_t& width = layout.widths[k];
       if (table.fromRegister(c)) {
-        widths[k] = std::max(widths[k], utf8Length(table.registerText(r, c)));
+        width = std::max(width, utf8Length(table.registerText(r, c)));
         continue;
       }
       const ExportCell& cell = table.cell(r, c);
@@ -203,16 +207,52 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
         continue;
       }
       if (const auto* own = std::get_if<FixedNumber>(&cell);
-          own && !ownFormats.contains(own->places)) {
+          own && !layout.ownFormats.contains(own->places)) {
         lxw_format* format = workbook_add_format(out.book());
         format_set_num_format(format, decimalsFormat(own->places).c_str());
-        ownFormats.emplace(own->places, format);
+        layout.ownFormats.emplace(own->places, format);
       }
-      widths[k] = std::max(widths[k], utf8Length(cellText(cell, table.columns[c])));
+      width = std::max(width, utf8Length(cellText(cell, table.columns[c])));
     }
   }
+  return layout;
+}
+
+void writeCell(SheetWriter& out, const ExportTable& table, const SheetLayout& layout, std::size_t r,
+               std::size_t k) {
+  const std::size_t c = layout.kept[k];
+  if (table.fromRegister(c)) {
+    out.text(r + 1, k, table.registerText(r, c), nullptr);
+    return;
+  }
+  const ExportCell& cell = table.cell(r, c);
+  const ColumnKind kind = table.columns[c].kind;
+  lxw_format* format = layout.formats[k];
+  if (const auto* text = std::get_if<std::string>(&cell)) {
+    out.text(r + 1, k, *text, nullptr);
+  } else if (const auto* own = std::get_if<FixedNumber>(&cell); own && std::isfinite(own->value)) {
+    const double value = own->places > 0 ? own->value : std::nearbyint(own->value);
+    out.number(r + 1, k, value, layout.ownFormats.at(own->places));
+  } else if (const auto* number = std::get_if<double>(&cell); number && std::isfinite(*number)) {
+    if (kind == ColumnKind::Date) {
+      out.date(r + 1, k, *number, format);
+    } else if (kind == ColumnKind::Integer) {
+      out.number(r + 1, k, std::nearbyint(*number), format);
+    } else {
+      out.number(r + 1, k, *number, format);
+    }
+  }
+}
+
+void writeTableSheet(SheetWriter& out, const ExportTable& table) {
+  lxw_format* bold = workbook_add_format(out.book());
+  format_set_bold(bold);
+  const SheetLayout layout = sheetLayout(out, table);
+  const std::vector<std::size_t>& kept = layout.kept;
+  const std::size_t rows = table.rowCount();
   for (std::size_t k = 0; k < kept.size(); ++k) {
-    const double width = std::clamp(static_cast<double>(widths[k]) + 1, kMinWidth, kMaxWidth);
+    const double width =
+        std::clamp(static_cast<double>(layout.widths[k]) + 1, kMinWidth, kMaxWidth);
     out.check(worksheet_set_column(out.sheet(), static_cast<lxw_col_t>(k),
                                    static_cast<lxw_col_t>(k), width, nullptr));
   }
@@ -228,31 +268,7 @@ void writeTableSheet(SheetWriter& out, const ExportTable& table) {
   }
   // Rows go out in order: the sheet is written with constant memory, row after row.
   for (std::size_t r = 0; r < rows; ++r) {
-    for (std::size_t k = 0; k < kept.size(); ++k) {
-      const std::size_t c = kept[k];
-      if (table.fromRegister(c)) {
-        out.text(r + 1, k, table.registerText(r, c), nullptr);
-        continue;
-      }
-      const ExportCell& cell = table.cell(r, c);
-      const ExportColumn& column = table.columns[c];
-      if (const auto* text = std::get_if<std::string>(&cell)) {
-        out.text(r + 1, k, *text, nullptr);
-      } else if (const auto* own = std::get_if<FixedNumber>(&cell);
-                 own && std::isfinite(own->value)) {
-        const double value = own->places > 0 ? own->value : std::nearbyint(own->value);
-        out.number(r + 1, k, value, ownFormats.at(own->places));
-      } else if (const auto* number = std::get_if<double>(&cell);
-                 number && std::isfinite(*number)) {
-        if (column.kind == ColumnKind::Date) {
-          out.date(r + 1, k, *number, formats[k]);
-        } else if (column.kind == ColumnKind::Integer) {
-          out.number(r + 1, k, std::nearbyint(*number), formats[k]);
-        } else {
-          out.number(r + 1, k, *number, formats[k]);
-        }
-      }
-    }
+    for (std::size_t k = 0; k < kept.size(); ++k) writeCell(out, table, layout, r, k);
   }
 }
 

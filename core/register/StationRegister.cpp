@@ -271,6 +271,46 @@ std::string readRegisterText(const std::string& path) {
   }
 }
 
+// One line of the register as an entry, its name taken from where the header says.
+StationEntry entryOf(Record& record, const Header& header, std::string_view fileLabel) {
+  StationEntry entry;
+  for (std::size_t k = 0; k < header.fields.size(); ++k) {
+    std::string& cell = record.fields[k];
+    switch (header.fields[k]) {
+      case Field::Station:
+        entry.station = std::move(cell);
+        break;
+      case Field::Name:
+        entry.name = std::move(cell);
+        break;
+      case Field::Location:
+        entry.location = std::move(cell);
+        break;
+      case Field::Direction:
+        entry.direction = std::move(cell);
+        break;
+      case Field::Lanes:
+        entry.lanes = std::move(cell);
+        break;
+      case Field::Group:
+        entry.group = std::move(cell);
+        break;
+      case Field::Latitude:
+        entry.latitude = parseDegrees(cell, "latitude", 90, fileLabel, record.line);
+        break;
+      case Field::Longitude:
+        entry.longitude = parseDegrees(cell, "longitude", 180, fileLabel, record.line);
+        break;
+      case Field::Extra:
+        entry.extra.push_back(std::move(cell));
+        break;
+    }
+  }
+  if (header.nameFrom == "location") entry.name = entry.location;
+  if (header.nameFrom == "description") entry.name = entry.extra[header.descriptionAt];
+  return entry;
+}
+
 }  // namespace
 
 StationRegister StationRegister::parse(std::string_view text, std::string_view fileLabel) {
@@ -295,41 +335,7 @@ StationRegister StationRegister::parse(std::string_view text, std::string_view f
            "the line has " + std::to_string(record.fields.size()) + " fields, the header " +
                std::to_string(fields.size()));
     }
-    StationEntry entry;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-      std::string& cell = record.fields[k];
-      switch (fields[k]) {
-        case Field::Station:
-          entry.station = std::move(cell);
-          break;
-        case Field::Name:
-          entry.name = std::move(cell);
-          break;
-        case Field::Location:
-          entry.location = std::move(cell);
-          break;
-        case Field::Direction:
-          entry.direction = std::move(cell);
-          break;
-        case Field::Lanes:
-          entry.lanes = std::move(cell);
-          break;
-        case Field::Group:
-          entry.group = std::move(cell);
-          break;
-        case Field::Latitude:
-          entry.latitude = parseDegrees(cell, "latitude", 90, fileLabel, record.line);
-          break;
-        case Field::Longitude:
-          entry.longitude = parseDegrees(cell, "longitude", 180, fileLabel, record.line);
-          break;
-        case Field::Extra:
-          entry.extra.push_back(std::move(cell));
-          break;
-      }
-    }
-    if (header.nameFrom == "location") entry.name = entry.location;
-    if (header.nameFrom == "description") entry.name = entry.extra[header.descriptionAt];
+    StationEntry entry = entryOf(record, header, fileLabel);
     // The id stays byte for byte, as count files may pad it with blanks; a cell of blanks
     // only names no station.
     if (trimBlanks(entry.station).empty()) fail(fileLabel, record.line, "the station is empty");

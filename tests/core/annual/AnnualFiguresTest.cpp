@@ -58,6 +58,7 @@ TEST(SyntheticYear, AadtNeedsEveryCellAndIgnoresDaysThatAreNotValid) {
     EXPECT_EQ(row.emptyCells.size(), static_cast<std::size_t>(kCells - c.coveredCells));
     for (std::size_t k = 0; k < kDaysOfWeek; ++k) EXPECT_EQ(row.madw[2][k].n, c.marchDays[k]);
     EXPECT_EQ(row.v30.kPct.has_value(), c.aadt.has_value());
+    EXPECT_EQ(row.aadw[0].value.has_value(), c.aadt.has_value());
     const std::string factors = BuildFactorsCsvText({row});
     EXPECT_EQ(std::count(factors.begin(), factors.end(), '\n'), 1 + 2 * kCells + 2 * 12 + 2 * 7);
     EXPECT_TRUE(hasLine(factors, c.factorsLine)) << c.factorsLine;

@@ -64,6 +64,7 @@ TEST_F(FactorGroups, ACellAboveTheCvThresholdNamesTheMemberThatMovesItMost) {
   // F 1, 1, 0.505952: mean 0.835317, sample SD 0.285237
   EXPECT_NEAR(*januarySunday.cv, 0.285237 / 0.835317, 1e-5);
   EXPECT_TRUE(cvAbove(januarySunday, run.cvThreshold));
+  EXPECT_FALSE(cvAbove(januarySunday, *januarySunday.cv));
   EXPECT_EQ(a.members.at(*januarySunday.outlier), "A3");
   // F 1, 1, 1.011905: CV 0.68 %
   EXPECT_FALSE(cvAbove(a.cells[3][0], kDefaultCvThreshold));

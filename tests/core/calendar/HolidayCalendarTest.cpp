@@ -57,6 +57,7 @@ TEST(HolidayCalendar, ClockChangesFollowEachRuleSet) {
   EXPECT_EQ(berlin.skippedHour(on("2023-03-26")), 2);
   EXPECT_EQ(berlin.repeatedHour(on("2023-10-29")), 2);
   EXPECT_EQ(berlin.repeatedHour(on("1995-09-24")), 2);  // the autumn change moved in 1996
+  EXPECT_EQ(berlin.repeatedHour(on("1996-10-27")), 2);
   EXPECT_FALSE(berlin.skippedHour(on("2023-03-19")));
   EXPECT_EQ(us.skippedHour(on("2012-03-11")), 2);
   EXPECT_EQ(us.repeatedHour(on("2012-11-04")), 1);

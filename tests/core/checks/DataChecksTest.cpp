@@ -8,49 +8,29 @@
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
-#include "tests/support/SelectionTestSupport.h"
+#include "tests/support/DayCounts.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
 namespace {
 
-using test::Day;
+using test::shapedDay;
+using test::withHours;
 
-constexpr int kOff = -1;  // an hour not counted
-
-// Hours 1-23 hold 1-23 and hour 0 the rest of the total: no flag of its own.
-Day shaped(int total) {
-  Day v{};
-  for (int h = 1; h < kHoursPerDay; ++h) v[static_cast<std::size_t>(h)] = h;
-  v[0] = total - 276;
-  return v;
-}
-
-Day with(Day v, int first, int last, int value) {
-  std::fill(v.begin() + first, v.begin() + last + 1, value);
-  return v;
-}
+constexpr int kOff = test::kNotCounted;
 
 struct DayInput {
   int january2023;  // the day of the month
-  Day hours;
+  test::Hours hours;
 };
 
-// Station "S" over the given days; the further stations have no hour counted.
+// Station "S" over the given days (in date order); the further stations have no hour counted.
 CheckResults checkJanuary(const std::vector<DayInput>& days, int stationCount = 1) {
-  const std::vector<std::string> stations(static_cast<std::size_t>(stationCount), "S");
-  std::vector<DateNumber> dates;
-  std::vector<HourMask> counted(days.size() * stations.size());
-  std::vector<std::int16_t> volumes(counted.size() * kHoursPerDay);
-  for (std::size_t d = 0; d < days.size(); ++d) {
-    dates.push_back(test::day(2023, 1, days[d].january2023));
-    const std::size_t r = d * stations.size();
-    for (int h = 0; h < kHoursPerDay; ++h) {
-      const int v = days[d].hours[static_cast<std::size_t>(h)];
-      volumes[r * kHoursPerDay + h] = static_cast<std::int16_t>(v == kOff ? 0 : v);
-      counted[r] |= v == kOff ? 0u : 1u << h;
-    }
-  }
-  return RunDataChecks(CountView{stations, dates, volumes, counted});
+  const int from = days.front().january2023;
+  test::DayCounts counts(std::vector<std::string>(static_cast<std::size_t>(stationCount), "S"),
+                         test::day(2023, 1, from), days.back().january2023 - from + 1);
+  for (const DayInput& d : days) counts.set(0, test::day(2023, 1, d.january2023), d.hours);
+  return RunDataChecks(counts.view());
 }
 
 // "dd CODE detail" of every day flag.
@@ -64,7 +44,7 @@ std::vector<std::string> dayFlags(const CheckResults& results) {
   return out;
 }
 
-const Day k1000 = shaped(1000);
+const test::Hours k1000 = shapedDay(1000);
 
 // Each rule at its threshold and one step short of it. Mondays 2, 16 and 30 January 2023 share
 // a band; 2 and 9 are seven days apart.
@@ -75,36 +55,38 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
     std::vector<std::string> flags;
   } cases[] = {
       {"MissingHalf",
-       {{2, with(k1000, 0, 11, kOff)}},
+       {{2, withHours(k1000, 0, 11, kOff)}},
        {"02 MISSING_HOURS 12 hours not counted (00:00 to 11:59)"}},
       {"ZeroRunOfSeven",
-       {{2, with(k1000, 14, 20, 0)}, {3, with(k1000, 14, 19, 0)}},
+       {{2, withHours(k1000, 14, 20, 0)}, {3, withHours(k1000, 14, 19, 0)}},
        {"02 ZERO_RUN 7 zero hours from 14:00", "03 ZERO_DAYTIME 6 zero hours from 14:00"}},
-      {"ZeroDayOnly", {{2, with(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
+      {"ZeroDayOnly", {{2, withHours(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
       {"DaytimeZerosInClockOrder",
-       {{2, with(k1000, 9, 10, 0)}, {3, with(with(k1000, 3, 4, 0), 22, 23, 0)}},
-       {"02 ZERO_DAYTIME 2 zero hours from 09:00"}},
+       {{2, withHours(k1000, 9, 10, 0)},
+        {3, withHours(withHours(k1000, 3, 4, 0), 22, 23, 0)},
+        {4, withHours(k1000, 21, 22, 0)}},
+       {"02 ZERO_DAYTIME 2 zero hours from 09:00", "04 ZERO_DAYTIME 2 zero hours from 21:00"}},
       {"RepeatedFour",
-       {{2, with(k1000, 10, 13, 20)}, {3, with(with(k1000, 5, 7, 20), 10, 13, 19)}},
+       {{2, withHours(k1000, 10, 13, 20)}, {3, withHours(withHours(k1000, 5, 7, 20), 10, 13, 19)}},
        {"02 REPEATED 4 hours of 20 from 10:00"}},
       {"NightOverDay",
-       {{2, with(k1000, 1, 1, 14)}, {3, with(k1000, 1, 1, 13)}},
+       {{2, withHours(k1000, 1, 1, 14)}, {3, withHours(k1000, 1, 1, 13)}},
        {"02 NIGHT_OVER_DAY 01:00 has 14, 13:00 has 13"}},
       {"BandAbove",
-       {{2, k1000}, {16, shaped(1201)}, {30, k1000}},
+       {{2, k1000}, {16, shapedDay(1201)}, {30, k1000}},
        {"16 DAY_BAND total 1201, 20.1 % above the other Mondays of January"}},
       {"BandBelow",
-       {{2, k1000}, {16, shaped(799)}, {30, k1000}},
+       {{2, k1000}, {16, shapedDay(799)}, {30, k1000}},
        {"16 DAY_BAND total 799, 20.1 % below the other Mondays of January"}},
-      {"BandJustInsideAbove", {{2, k1000}, {16, shaped(1199)}, {30, k1000}}, {}},
-      {"BandAtTwentyBelow", {{2, k1000}, {16, shaped(800)}, {30, k1000}}, {}},
-      {"BandNeedsTwoOtherDays", {{2, k1000}, {16, shaped(3000)}}, {}},
+      {"BandJustInsideAbove", {{2, k1000}, {16, shapedDay(1199)}, {30, k1000}}, {}},
+      {"BandAtTwentyBelow", {{2, k1000}, {16, shapedDay(800)}, {30, k1000}}, {}},
+      {"BandNeedsTwoOtherDays", {{2, k1000}, {16, shapedDay(3000)}}, {}},
       {"CopiedExactly", {{2, k1000}, {9, k1000}}, {"09 COPIED_DAY same 24 volumes as 2023-01-02"}},
       {"CopiedNearly",
-       {{2, k1000}, {9, shaped(1019)}},
+       {{2, k1000}, {9, shapedDay(1019)}},
        {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
         "of its total)"}},
-      {"CopiedAtTwoPercent", {{2, k1000}, {9, shaped(1020)}}, {}}};
+      {"CopiedAtTwoPercent", {{2, k1000}, {9, shapedDay(1020)}}, {}}};
   for (const auto& c : cases) EXPECT_EQ(dayFlags(checkJanuary(c.days)), c.flags) << c.name;
 }
 
@@ -112,8 +94,8 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
 // reaches; one never counted that year gets no month flag.
 TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   std::vector<DayInput> week;
-  for (int d = 2; d <= 8; ++d) week.push_back({d, shaped(1000 + d)});
-  week[2].hours = with(k1000, 14, 20, 0);  // Wednesday 4th: critical, not valid
+  for (int d = 2; d <= 8; ++d) week.push_back({d, shapedDay(1000 + d)});
+  week[2].hours = withHours(k1000, 14, 20, 0);  // Wednesday 4th: critical, not valid
   const CheckResults r = checkJanuary(week, 2);
   ASSERT_EQ(r.flags().size(), 2u);
   EXPECT_EQ(r.flags()[0], (CheckFlag{0, -1, test::day(2023, 1, 1), CheckCode::MissingWeekday,
@@ -149,34 +131,6 @@ TEST(ChecksOnRealCounts, NycWeeks) {
           "1094 2012-10-24 16 zero hours from 07:00"}));
   EXPECT_EQ(countByCode(results.flags())[static_cast<std::size_t>(CheckCode::NightOverDay)], 66);
   EXPECT_EQ(criticalDays(table), results.criticalDays());
-}
-
-// No line 1 anywhere on the first day of daylight saving; a detector dead from 8 September.
-TEST(ChecksOnRealCounts, BerlinSpringAndDeadDetector) {
-  const ATRTable table = test::tableOfFiles(OSTRILO_REALDATA_DIR "/berlin-2023",
-                                            {"ATR20230320w3.dat", "ATR20230904w1.dat"});
-  const CheckResults results = RunDataChecks(table);
-  const auto dst = table.ulstDate().Index(test::day(2023, 3, 26));
-  int countedThatDay = 0;
-  for (std::int32_t s = 0; s < table.StaCount(); ++s) {
-    if (table.CountedHours(dst, s) == 0) continue;
-    ++countedThatDay;
-    const auto day = results.flagsOf(dst, s);
-    EXPECT_TRUE(!day.empty() && day[0].code == CheckCode::MissingHours) << table.StaNamebyIndex(s);
-  }
-  EXPECT_GT(countedThatDay, 100);
-  // B346's days are not all counted: every complete one from the 8th on is a zero day.
-  const auto b346 = table.ulstName().Index("B346");
-  std::vector<std::string> completeDays;
-  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
-    if (!table.IsComplete(d, b346)) continue;
-    const auto day = results.flagsOf(d, b346);
-    const std::string date = isoDate(table.DatebyIndex(d));
-    EXPECT_EQ(day.size() == 1 && day[0].code == CheckCode::ZeroDay, date >= "2023-09-08") << date;
-    completeDays.push_back(date);
-  }
-  EXPECT_EQ(completeDays.back(), "2023-09-08");
-  EXPECT_GT(completeDays.size(), 1u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "core/checks/YearChecks.h"
 #include "core/export/TableExports.h"
+#include "tests/support/DayCounts.h"
 #include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
@@ -17,23 +18,15 @@ using test::day;
 // Every hour of a station-day holds the same volume; -1: the day was not counted.
 using HourlyLevel = std::function<int(std::size_t station, DateNumber date)>;
 
-struct Counts {
-  std::vector<std::string> stations;
-  std::vector<DateNumber> dates;
-  std::vector<std::int16_t> volumes;
-  std::vector<HourMask> counted;
-  [[nodiscard]] CountView view() const { return {stations, dates, volumes, counted}; }
-};
-
-Counts countsOf(std::vector<std::string> stations, DateNumber first, DateNumber last,
-                const HourlyLevel& level) {
-  Counts c{std::move(stations), {}, {}, {}};
+test::DayCounts countsOf(std::vector<std::string> stations, DateNumber first, DateNumber last,
+                         const HourlyLevel& level) {
+  const std::size_t count = stations.size();
+  test::DayCounts c(std::move(stations), first, static_cast<int>(last - first) + 1);
   for (DateNumber d = first; d <= last; d += 1) {
-    c.dates.push_back(d);
-    for (std::size_t s = 0; s < c.stations.size(); ++s) {
-      const int v = level(s, d);
-      c.counted.push_back(v < 0 ? 0 : kAllHours);
-      c.volumes.insert(c.volumes.end(), kHoursPerDay, static_cast<std::int16_t>(std::max(v, 0)));
+    for (std::size_t s = 0; s < count; ++s) {
+      test::Hours hours;
+      hours.fill(level(s, d));
+      if (hours[0] >= 0) c.set(s, d, hours);
     }
   }
   return c;
@@ -52,13 +45,13 @@ std::string rowsOf(const CheckResults& results, std::initializer_list<CheckCode>
 // 60/40 is within the band, 61/39 beyond it; a tidal road's split is only a warning. The row
 // names the road.
 TEST(DirectionSplit, BeyondSixtyFortyCriticalUnlessTheRoadMaySplit) {
-  const Counts c = countsOf({"A", "B", "C", "D"}, day(2023, 1, 2), day(2023, 1, 4),
-                            [](std::size_t s, DateNumber d) {
-                              const int split = d == day(2023, 1, 2)   ? 60
-                                                : d == day(2023, 1, 3) ? (s < 2 ? 61 : 50)
-                                                                       : (s < 2 ? 50 : 70);
-                              return s % 2 == 0 ? split : 100 - split;
-                            });
+  const test::DayCounts c = countsOf({"A", "B", "C", "D"}, day(2023, 1, 2), day(2023, 1, 4),
+                                     [](std::size_t s, DateNumber d) {
+                                       const int split = d == day(2023, 1, 2)   ? 60
+                                                         : d == day(2023, 1, 3) ? (s < 2 ? 61 : 50)
+                                                                                : (s < 2 ? 50 : 70);
+                                       return s % 2 == 0 ? split : 100 - split;
+                                     });
   CheckOptions options;
   options.roads = {{"R", {"A", "B"}, {"E", "W"}, false}, {"T", {"C", "D"}, {"E", "W"}, true}};
   EXPECT_EQ(rowsOf(RunDataChecks(c.view(), options), {CheckCode::DirectionSplit}),
@@ -67,16 +60,18 @@ TEST(DirectionSplit, BeyondSixtyFortyCriticalUnlessTheRoadMaySplit) {
 }
 
 // A: January 2023 exactly 20 % up, February 21 %. B: every month and so the AADT exactly 10 %
-// up. C: March 2022 not counted, so its March 2023 has nothing to be compared with.
+// up. C: March 2022 not counted, so its March 2023 has nothing to be compared with. D: not
+// counted in 2022, so 2023 is compared with no year at all. 2021 is the level of 2022.
 TEST(YearRules, MonthsAndYearsAgainstTheYearBeforeAtTheirThresholds) {
-  const Counts c = countsOf({"A", "B", "C"}, day(2022, 1, 1), day(2023, 12, 31),
-                            [](std::size_t s, DateNumber d) {
-                              const CivilDate civil = civilFromDate(d);
-                              if (civil.year == 2022) return s == 2 && civil.month == 3 ? -1 : 100;
-                              if (s == 0)
-                                return civil.month == 1 ? 120 : civil.month == 2 ? 121 : 100;
-                              return s == 1 ? 110 : civil.month == 3 ? 200 : 100;
-                            });
+  const test::DayCounts c = countsOf(
+      {"A", "B", "C", "D"}, day(2021, 1, 1), day(2023, 12, 31), [](std::size_t s, DateNumber d) {
+        const CivilDate civil = civilFromDate(d);
+        if (s == 3) return civil.year == 2022 ? -1 : 100 * (civil.year - 2020);
+        if (civil.year == 2021) return 100;
+        if (civil.year == 2022) return s == 2 && civil.month == 3 ? -1 : 100;
+        if (s == 0) return civil.month == 1 ? 120 : civil.month == 2 ? 121 : 100;
+        return s == 1 ? 110 : civil.month == 3 ? 200 : 100;
+      });
   const auto codes = {CheckCode::MadtYear, CheckCode::AadtYear};
   const CheckResults byDefault = RunDataChecks(c.view(), {});
   EXPECT_EQ(rowsOf(byDefault, codes),

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "core/commands/Commands.h"
+#include "core/export/ExportTable.h"
+#include "core/export/HourlyTable.h"
 #include "core/export/TableExports.h"
 #include "tests/support/SelectionTestSupport.h"
 
@@ -14,7 +16,8 @@ using test::day;
 using test::dayLines;
 using test::spread;
 
-// B1 on 2 and 1 January (table order), B2 on 1 January with its evening not counted.
+// B1 on 2 and 1 January (table order), B2 on 1 January with its evening not
+// counted.
 ATRTable twoStations() {
   const std::string evening = test::countLine('1', "010123", "B2  ", test::rising(1));
   return test::tableOf(dayLines("B1  ", day(2023, 1, 2), spread(2400)) +
@@ -24,7 +27,7 @@ ATRTable twoStations() {
 TEST(CountExports, DailyMatrixHoldsCompleteTotalsOnly) {
   const ATRTable table = twoStations();
   const PlotSelection all = test::pick(table, {0, 1}, {0, 1});
-  const auto csv = [](const TableExport& e) { return buildCsvText(e.table, e.format); };
+  const auto csv = [](const TableExport &e) { return buildCsvText(e.table, e.format); };
   EXPECT_EQ(csv(dailyMatrixExport(table, all, nullptr)),
             "station,2023-01-02,2023-01-01\nB1  ,2400,1200\nB2  ,,\n");
   EXPECT_EQ(csv(dailyMatrixExport(table, test::pick(table, {1, 0}, {1}), nullptr, true)),
@@ -34,6 +37,23 @@ TEST(CountExports, DailyMatrixHoldsCompleteTotalsOnly) {
   const std::string one = csv(hourlyExport(table, test::pick(table, {1}, {0, 1}), nullptr));
   EXPECT_EQ(one.substr(one.find('\n') + 1, 16), "B2  ,2023-01-01,");
   EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 2);
+}
+
+// Hours not counted stay empty, the total only with all 24 hours, a name with a
+// comma quoted; the CSV and the workbook's cells list the same rows.
+TEST(HourlyCsvText, ListsEveryCountedPairAsTheWorkbookDoes) {
+  const ATRTable table = test::tableOf(
+      "31041717 a,b     1    2    3    4    5    6    7    8    9   10   11   "
+      "12\r\n" +
+      test::dayLines("0301", test::day(2017, 4, 17), test::spread(48)));
+  const std::string text = hourlyCsvText(table);
+  EXPECT_EQ(text,
+            "station,date,h00,h01,h02,h03,h04,h05,h06,h07,h08,h09,h10,h11,h12,h13,"
+            "h14,h15,h16,"
+            "h17,h18,h19,h20,h21,h22,h23,total\n"
+            "\"a,b \",2017-04-17,1,2,3,4,5,6,7,8,9,10,11,12,,,,,,,,,,,,,\n"
+            "0301,2017-04-17,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,2,48\n");
+  EXPECT_EQ(text, buildCsvText(hourlyExportTable(table)));
 }
 
 TEST(CountExports, TrimmedStatsHaveNoBlanks) {

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/register/Coordinates.h"
 #include "core/register/StationRegister.h"
 #include "tests/support/TableTestSupport.h"
 
@@ -92,6 +93,16 @@ TEST(StationRegister, ReadsQuotedFieldsHeaderVariantsAndSpreadsheetRows) {
   EXPECT_EQ(reg.displayText("0301"), "0301  Main St, north");
   EXPECT_EQ(reg.displayText("B7"), "B7");
   EXPECT_EQ(reg.displayText("301"), "301");
+  // The poles and the date line are on the map.
+  const auto edges = StationRegister::parse(
+      "station,latitude,longitude,location\nN,-90,180,\nS,,,WGS84 90 -180\nX,,,WGS84 90.1 0\n",
+      "r.csv");
+  EXPECT_EQ(edges.find("N")->longitude, 180);
+  const std::optional<Coordinates> pole = stationCoordinates(*edges.find("S"));
+  ASSERT_TRUE(pole);
+  EXPECT_EQ(pole->latitude, 90);
+  EXPECT_EQ(pole->longitude, -180);
+  EXPECT_FALSE(stationCoordinates(*edges.find("X")));
 }
 
 // Text and the start of its description: file and line first.
@@ -110,7 +121,8 @@ TEST(StationRegister, BadRegistersNameTheFileAndLine) {
       {"station,longitude\nA,13.4E\n", "reg.csv, line 2: longitude"},
       {"station,name\nA,Br\xFC"
        "cke\n",
-       "reg.csv, line 2: the text is not UTF-8"}};
+       "reg.csv, line 2: the text is not UTF-8"},
+      {"station,name\n\nA,\xF4\x90\x80\x80\n", "reg.csv, line 3: the text is not UTF-8"}};
   for (const auto& [text, where] : cases) {
     // clang 14 cannot capture a structured binding in a lambda.
     const std::string_view file = text;
