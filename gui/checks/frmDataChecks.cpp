@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -98,8 +97,6 @@ QTreeWidgetItem* episodeRow(const FlagEpisode& e, int shownIndex, const std::str
   return row;
 }
 
-const QString kHolidaysKey = QStringLiteral("checks/holidays");
-
 QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& headers) {
   auto* list = new QTreeWidget(parent);
   list->setObjectName(name);
@@ -174,16 +171,14 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   auto* codesNone = new QPushButton(QStringLiteral("None"), this);
   codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
   codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
-  cmbHolidays = filterBox(this, QStringLiteral("cmbHolidays"), {});
-  cmbHolidays->addItem(QStringLiteral("None"), QString());
-  cmbHolidays->addItem(QStringLiteral("United States (federal)"), QStringLiteral("us"));
-  cmbHolidays->addItem(QStringLiteral("Germany, Berlin"), QStringLiteral("de-be"));
-  cmbHolidays->addItem(QStringLiteral("Holiday file..."), QStringLiteral("?"));
+  lblHolidays = new QLabel(this);
+  lblHolidays->setObjectName(QStringLiteral("lblHolidays"));
   cmdCompleteness = new QPushButton(QStringLiteral("Completeness..."), this);
   cmdCompleteness->setObjectName(QStringLiteral("cmdCompleteness"));
   cmbSeverity = filterBox(this, QStringLiteral("cmbSeverity"), {QStringLiteral("All severities")});
   cmbSeverity->addItem(severityText(Severity::Critical), static_cast<int>(Severity::Critical));
   cmbSeverity->addItem(severityText(Severity::Warning), static_cast<int>(Severity::Warning));
+  cmbSeverity->addItem(severityText(Severity::Info), static_cast<int>(Severity::Info));
   cmbStation = filterBox(this, QStringLiteral("cmbStation"), {QStringLiteral("All stations")});
   cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
   cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
@@ -217,11 +212,11 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   auto* filters = new QHBoxLayout;
   for (const auto& [caption, box] : {std::pair{QStringLiteral("Show:"), cmbView},
                                      std::pair{QStringLiteral("Severity:"), cmbSeverity},
-                                     std::pair{QStringLiteral("Station:"), cmbStation},
-                                     std::pair{QStringLiteral("Holidays:"), cmbHolidays}}) {
+                                     std::pair{QStringLiteral("Station:"), cmbStation}}) {
     filters->addWidget(new QLabel(caption, this));
     filters->addWidget(box);
   }
+  filters->addWidget(lblHolidays);
   filters->addStretch();
   filters->addWidget(cmdCompleteness);
   filters->addWidget(cmdCopy);
@@ -267,7 +262,6 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
       applyFilters();
     });
   }
-  connect(cmbHolidays, &QComboBox::activated, this, &frmDataChecks::holidayChoiceChanged);
   connect(cmdCompleteness, &QPushButton::clicked, this, &frmDataChecks::showCompleteness);
   connect(lvEpisodes, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     episodeActivated(item->data(0, kShownIndexRole).toInt());
@@ -279,72 +273,16 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   connect(copyKey, &QShortcut::activated, this, &frmDataChecks::copySelectedRows);
   connect(lvFlags, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { rowActivated(item->data(0, kShownIndexRole).toInt()); });
-  // The calendar last used, but never a file dialog while the window opens.
-  const QString remembered = QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2"))
-                                 .value(kHolidaysKey)
-                                 .toString();
-  if (remembered != QStringLiteral("?")) setHolidayChoice(remembered);
-}
-
-void frmDataChecks::setHolidayChoice(const QString& choice) {
-  try {
-    m_holidays = loadHolidayChoice(choice.toStdString());
-  } catch (const Error& e) {
-    m_toolkit.showMessage(this, QString::fromStdString(e.description()), MessageIcon::Exclamation,
-                          windowTitle());
-    m_holidays = {};
-  }
-  const QString used = QString::fromStdString(m_holidays.name());
-  int item = cmbHolidays->findData(used);
-  if (item < 0 && !used.isEmpty()) {
-    cmbHolidays->insertItem(cmbHolidays->count() - 1, used, used);
-    item = cmbHolidays->findData(used);
-  }
-  cmbHolidays->setCurrentIndex(std::max(0, item));
-  QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2")).setValue(kHolidaysKey, used);
-}
-
-void frmDataChecks::holidayChoiceChanged() {
-  QString choice = cmbHolidays->currentData().toString();
-  if (choice == QStringLiteral("?")) {
-    const FileDialogSettings settings{QStringLiteral("Select a holiday *.csv file (date,name)"),
-                                      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                      2,
-                                      QStringLiteral("csv"),
-                                      DialogFlag::kFileMustExist | DialogFlag::kHideReadOnly,
-                                      QString()};
-    const auto path = m_toolkit.openFileName(this, settings);
-    choice = path ? *path : QString::fromStdString(m_holidays.name());
-  }
-  setHolidayChoice(choice);
-  rerun();
 }
 
 bool frmDataChecks::showsEpisodes() const { return cmbView->currentIndex() == 0; }
-
-void frmDataChecks::ShowTable(const ATRTable& table, const PlotSelection& selection,
-                              const QLocale& locale) {
-  m_table = &table;
-  m_selection = std::make_unique<PlotSelection>(selection);
-  m_locale = locale;
-  rerun();
-}
-
-void frmDataChecks::rerun() {
-  if (m_table == nullptr || !m_selection) return;
-  CheckOptions options;
-  options.holidays = &m_holidays;
-  if (m_names) {
-    options.ceilings = registerCeilings(*m_names, m_table->ulstName().values(), std::nullopt);
-  }
-  const PlotSelection selection = *m_selection;
-  ShowFlags(RunDataChecks(*m_table, options), selection, m_locale);
-}
 
 void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& selection,
                               const QLocale& locale) {
   m_results = results;
   m_locale = locale;
+  lblHolidays->setText(QStringLiteral("Holidays: ") +
+                       holidayCalendarText(QString::fromStdString(results.holidayCalendar())));
   m_picked = FlagFilter{};
   m_picked.stations = selection.stations.selected;
   m_picked.dates = selection.dates.selected;
