@@ -146,6 +146,13 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   resize(960, 520);
 
+  createFilters();
+  createRowLists();
+  layOut();
+  connectControls();
+}
+
+void frmDataChecks::createFilters() {
   lblCounts = new QLabel(this);
   lblCounts->setObjectName(QStringLiteral("lblCounts"));
   lblCounts->setWordWrap(true);
@@ -167,10 +174,10 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lstCodes->setMaximumWidth(170);
   chkMissingHours = new QCheckBox(QStringLiteral("Show MISSING_HOURS (incomplete days)"), this);
   chkMissingHours->setObjectName(QStringLiteral("chkMissingHours"));
-  auto* codesAll = new QPushButton(QStringLiteral("All"), this);
-  auto* codesNone = new QPushButton(QStringLiteral("None"), this);
-  codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
-  codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
+  m_codesAll = new QPushButton(QStringLiteral("All"), this);
+  m_codesNone = new QPushButton(QStringLiteral("None"), this);
+  m_codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
+  m_codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
   lblHolidays = new QLabel(this);
   lblHolidays->setObjectName(QStringLiteral("lblHolidays"));
   cmdCompleteness = new QPushButton(QStringLiteral("Completeness..."), this);
@@ -184,7 +191,9 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
   cmdExportCsv = new QPushButton(QStringLiteral("Export csv file"), this);
   cmdExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
+}
 
+void frmDataChecks::createRowLists() {
   lvFlags = rowList(this, QStringLiteral("lvFlags"),
                     {QStringLiteral("Station"), QStringLiteral("Date"), QStringLiteral("Code"),
                      QStringLiteral("Severity"), QStringLiteral("Detail"), QStringLiteral("Name")});
@@ -208,7 +217,9 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lvFlags->setColumnHidden(kName, true);
   lvFlags->setSortingEnabled(true);
   lvFlags->sortByColumn(kStation, Qt::AscendingOrder);
+}
 
+void frmDataChecks::layOut() {
   auto* filters = new QHBoxLayout;
   for (const auto& [caption, box] : {std::pair{QStringLiteral("Show:"), cmbView},
                                      std::pair{QStringLiteral("Severity:"), cmbSeverity},
@@ -222,8 +233,8 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   filters->addWidget(cmdCopy);
   filters->addWidget(cmdExportCsv);
   auto* codeButtons = new QHBoxLayout;
-  codeButtons->addWidget(codesAll);
-  codeButtons->addWidget(codesNone);
+  codeButtons->addWidget(m_codesAll);
+  codeButtons->addWidget(m_codesNone);
   auto* codes = new QVBoxLayout;
   codes->addWidget(new QLabel(QStringLiteral("Codes:"), this));
   codes->addWidget(lstCodes, 1);
@@ -244,7 +255,10 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   layout->addLayout(filters);
   layout->addLayout(body, 1);
   layout->addLayout(shown);
+}
 
+void frmDataChecks::connectControls() {
+  auto* rows = findChild<QStackedWidget*>(QStringLiteral("rows"));
   for (QComboBox* box : {cmbSeverity, cmbStation}) {
     connect(box, &QComboBox::currentIndexChanged, this, &frmDataChecks::applyFilters);
   }
@@ -253,7 +267,7 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   connect(lstCodes, &QListWidget::itemChanged, this, &frmDataChecks::applyFilters);
   connect(chkMissingHours, &QCheckBox::toggled, this, &frmDataChecks::applyFilters);
   for (auto [button, state] :
-       {std::pair{codesAll, Qt::Checked}, std::pair{codesNone, Qt::Unchecked}}) {
+       {std::pair{m_codesAll, Qt::Checked}, std::pair{m_codesNone, Qt::Unchecked}}) {
     connect(button, &QPushButton::clicked, this, [this, state = state] {
       {
         const QSignalBlocker blocker(lstCodes);

@@ -83,6 +83,10 @@ class frmDataChecks : public QWidget {
   void episodeGraphRequested(const std::string& station, const std::vector<DaySpan>& spans);
 
  private:
+  void createFilters();
+  void createRowLists();
+  void layOut();
+  void connectControls();
   void applyFilters();
   void fillEpisodes();
   void rowActivated(int shownIndex);
@@ -90,6 +94,8 @@ class frmDataChecks : public QWidget {
   void showCompleteness();
 
   Toolkit& m_toolkit;
+  QPushButton* m_codesAll = nullptr;  // check every code, or none
+  QPushButton* m_codesNone = nullptr;
   QLocale m_locale;
   CheckResults m_results;
   FlagFilter m_picked;             // the selection's stations and dates

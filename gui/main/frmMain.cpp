@@ -178,10 +178,10 @@ void frmMain::createFirstTab(QWidget* page) {
                        twips(6600, 240, 855, 615), kBrowseColour);
 
   // Right of "Add To Existing Table": how Build and Add read a TMG file's lanes.
-  chkSumLanes = place(new QCheckBox(QStringLiteral("TMG: sum lanes"), Frame1),
+  chkSumLanes = place(new QCheckBox(QStringLiteral("Sum lanes"), Frame1),
                       QStringLiteral("chkSumLanes"), twips(6240, 870, 1500, 300));
   chkSumLanes->setToolTip(QStringLiteral(
-      "Add the lanes of a TMG file's direction into one station; an hour counts only when every "
+      "TMG files: add the lanes of a direction into one station; an hour counts only when every "
       "lane counted it"));
 
   connect(cmdATRBrowse, &QPushButton::clicked, this, &frmMain::cmdATRBrowseClick);
