@@ -81,8 +81,7 @@ inline constexpr OptionSpec kYearOption{
     "year", '\0', "YYYY", "annual, factors, expand, report, profile: only this calendar year"};
 inline constexpr OptionSpec kPeaksOption{
     "peaks", '\0', "WINDOWS",
-    "annual, export, report: peak-hour windows commuter (6-10,15-19, the default),
-"
+    "annual, export, report: peak-hour windows commuter (6-10,15-19, the default),\n"
     "                        noon (0-12,12-24) or A-B,C-D"};
 inline constexpr OptionSpec kGroupOption{"group", '\0', "NAMES",
                                          "expand: the stations whose factors are combined"};

@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/calendar/HolidayCalendar.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
@@ -159,20 +160,22 @@ std::string chartTitle(std::string_view what, const std::vector<std::string>& st
   return title;
 }
 
-// One band per run of weekend days. dayStart: where a day's band begins, in days from its
+// One band per run of days that shade. dayStart: where a day's band begins, in days from its
 // midnight: 0 where its points are its hours, -0.5 where one point at midnight stands for it.
-std::vector<ShadedSpan> weekendSpans(const DayRange& period, double dayStart) {
+template <typename Shades>
+std::vector<ShadedSpan> spansOf(const DayRange& period, double dayStart, SpanKind kind,
+                                Shades shades) {
   std::vector<ShadedSpan> spans;
   if (period.last - period.first >= kMaxShadedDays) return spans;
   double runEnd = kGap;  // linear days
   for (DateNumber day = period.first; day <= period.last; ++day) {
-    if (!IsWeekend(day)) continue;
+    if (!shades(day)) continue;
     // Whole date numbers are already on the linear scale.
     const double from = day + dayStart;
     if (from == runEnd) {
       spans.back().to = fromLinearDays(from + 1);
     } else {
-      spans.push_back({fromLinearDays(from), fromLinearDays(from + 1), SpanKind::Weekend});
+      spans.push_back({fromLinearDays(from), fromLinearDays(from + 1), kind});
     }
     runEnd = from + 1;
   }
@@ -185,7 +188,11 @@ void describe(LineChart& chart, std::string_view what, const StationRegister* na
   for (const ChartSeries& series : chart.series) stations.push_back(series.title);
   chart.title = chartTitle(what, stations, names, period);
   chart.period = period;
-  if (period) chart.shaded = weekendSpans(*period, dayStart);
+  chart.dayStart = dayStart;
+  if (period) {
+    chart.shaded = spansOf(*period, dayStart, SpanKind::Weekend,
+                           [](DateNumber day) { return IsWeekend(day); });
+  }
 }
 
 LineChart hourlyChart(const ATRTable& table, const PlotSelection& selection, SeriesKind kind,
@@ -231,6 +238,14 @@ std::int32_t floorToMultiple(std::int32_t value, std::int32_t width) {
 }  // namespace
 
 bool isGap(const ChartPoint& point) { return std::isnan(point.y); }
+
+void shadeHolidays(LineChart& chart, const HolidayCalendar& calendar) {
+  if (!chart.period || calendar.empty()) return;
+  const std::vector<ShadedSpan> holidays =
+      spansOf(*chart.period, chart.dayStart, SpanKind::Holiday,
+              [&calendar](DateNumber day) { return calendar.isHoliday(day); });
+  chart.shaded.insert(chart.shaded.end(), holidays.begin(), holidays.end());
+}
 
 SeriesKind seriesKindFor(int graphTypeIndex) {
   if (graphTypeIndex < 0 || graphTypeIndex > static_cast<int>(SeriesKind::Point)) {

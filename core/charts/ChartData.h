@@ -14,6 +14,7 @@ class ATRTable;
 class CheckResults;
 class StationRegister;
 struct PlotSelection;
+class HolidayCalendar;
 
 // What each chart shows, as plain data: the windows only draw it. x values of time axes are
 // date numbers (days since 30 December 1899, the hour as the fraction).
@@ -37,8 +38,8 @@ struct DayRange {
   friend bool operator==(const DayRange&, const DayRange&) = default;
 };
 
-// What a band behind the time axis marks. Only weekends are shaded today; holidays will come
-// from a calendar of the register's region.
+// What a band behind the time axis marks: a run of weekend days, or of the holidays of the
+// calendar in use.
 enum class SpanKind { Weekend, Holiday };
 
 // A band across the plot behind the series, over [from, to) of the time axis (date numbers).
@@ -93,8 +94,12 @@ struct LineChart {
   std::vector<CriticalDay> criticalDays;
   // The days the time axis shows at least; nothing when no date is picked.
   std::optional<DayRange> period;
-  // The weekends of the period, in time order; each spans the points of its days.
+  // The weekends of the period, in time order, then its holidays (shadeHolidays); each spans
+  // the points of its days.
   std::vector<ShadedSpan> shaded;
+  // Where a day's band begins, in days from its midnight: 0 where a day's points are its hours,
+  // -0.5 where one point at midnight stands for the day.
+  double dayStart = 0;
 };
 
 struct GridCell {
@@ -170,6 +175,10 @@ inline constexpr int kHistogramBarsDrawn = 31;
 // 0 and the smallest at 31000: nothing picked gives 31 empty bins from 31000.
 [[nodiscard]] Histogram volumeHistogram(const ATRTable& table, const PlotSelection& selection,
                                         const StationRegister* names = nullptr);
+
+// Adds a band for each run of the calendar's holidays in the chart's period (none without a
+// period or with the empty calendar).
+void shadeHolidays(LineChart& chart, const HolidayCalendar& calendar);
 
 // The days a flag's graph shows: the flagged day and three on either side, whatever the
 // table holds of them.

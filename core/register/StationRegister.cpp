@@ -377,7 +377,24 @@ std::string registerSummary(const StationRegister& names, std::span<const std::s
 }
 
 const StationEntry* StationRegister::find(std::string_view station) const {
-  const auto it = m_index.find(std::string(station));
+  auto it = m_index.find(std::string(station));
+  if (it == m_index.end() && std::any_of(station.begin(), station.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80;
+      })) {
+    // Count files give ids as single bytes (Latin-1), a register is UTF-8: the same id is
+    // written in two ways.
+    std::string utf8;
+    for (const char c : station) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        utf8 += c;
+      } else {
+        utf8 += static_cast<char>(0xC0 | (byte >> 6));
+        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+      }
+    }
+    it = m_index.find(utf8);
+  }
   return it == m_index.end() ? nullptr : &m_entries[it->second];
 }
 

@@ -65,6 +65,8 @@ class StationRegister {
   // thrown as the system reports them, a file over kMaxRegisterBytes as Overflow.
   [[nodiscard]] static StationRegister load(const std::string& path);
 
+  // A table's id is its file's bytes: one the register lacks byte for byte is also looked up
+  // with its bytes read as Latin-1 ("B\xE4R1" finds the register's UTF-8 "B\xC3\xA4R1").
   [[nodiscard]] const StationEntry* find(std::string_view station) const;
   // The station's name, empty when the register lacks the station or its name.
   [[nodiscard]] std::string_view name(std::string_view station) const;

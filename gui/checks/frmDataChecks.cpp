@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -98,8 +97,6 @@ QTreeWidgetItem* episodeRow(const FlagEpisode& e, int shownIndex, const std::str
   return row;
 }
 
-const QString kHolidaysKey = QStringLiteral("checks/holidays");
-
 QTreeWidget* rowList(QWidget* parent, const QString& name, const QStringList& headers) {
   auto* list = new QTreeWidget(parent);
   list->setObjectName(name);
@@ -149,6 +146,13 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   setAttribute(Qt::WA_DeleteOnClose);
   resize(960, 520);
 
+  createFilters();
+  createRowLists();
+  layOut();
+  connectControls();
+}
+
+void frmDataChecks::createFilters() {
   lblCounts = new QLabel(this);
   lblCounts->setObjectName(QStringLiteral("lblCounts"));
   lblCounts->setWordWrap(true);
@@ -170,26 +174,26 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lstCodes->setMaximumWidth(170);
   chkMissingHours = new QCheckBox(QStringLiteral("Show MISSING_HOURS (incomplete days)"), this);
   chkMissingHours->setObjectName(QStringLiteral("chkMissingHours"));
-  auto* codesAll = new QPushButton(QStringLiteral("All"), this);
-  auto* codesNone = new QPushButton(QStringLiteral("None"), this);
-  codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
-  codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
-  cmbHolidays = filterBox(this, QStringLiteral("cmbHolidays"), {});
-  cmbHolidays->addItem(QStringLiteral("None"), QString());
-  cmbHolidays->addItem(QStringLiteral("United States (federal)"), QStringLiteral("us"));
-  cmbHolidays->addItem(QStringLiteral("Germany, Berlin"), QStringLiteral("de-be"));
-  cmbHolidays->addItem(QStringLiteral("Holiday file..."), QStringLiteral("?"));
+  m_codesAll = new QPushButton(QStringLiteral("All"), this);
+  m_codesNone = new QPushButton(QStringLiteral("None"), this);
+  m_codesAll->setObjectName(QStringLiteral("cmdCodesAll"));
+  m_codesNone->setObjectName(QStringLiteral("cmdCodesNone"));
+  lblHolidays = new QLabel(this);
+  lblHolidays->setObjectName(QStringLiteral("lblHolidays"));
   cmdCompleteness = new QPushButton(QStringLiteral("Completeness..."), this);
   cmdCompleteness->setObjectName(QStringLiteral("cmdCompleteness"));
   cmbSeverity = filterBox(this, QStringLiteral("cmbSeverity"), {QStringLiteral("All severities")});
   cmbSeverity->addItem(severityText(Severity::Critical), static_cast<int>(Severity::Critical));
   cmbSeverity->addItem(severityText(Severity::Warning), static_cast<int>(Severity::Warning));
+  cmbSeverity->addItem(severityText(Severity::Info), static_cast<int>(Severity::Info));
   cmbStation = filterBox(this, QStringLiteral("cmbStation"), {QStringLiteral("All stations")});
   cmdCopy = new QPushButton(QStringLiteral("Copy"), this);
   cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
   cmdExportCsv = new QPushButton(QStringLiteral("Export csv file"), this);
   cmdExportCsv->setObjectName(QStringLiteral("cmdExportCsv"));
+}
 
+void frmDataChecks::createRowLists() {
   lvFlags = rowList(this, QStringLiteral("lvFlags"),
                     {QStringLiteral("Station"), QStringLiteral("Date"), QStringLiteral("Code"),
                      QStringLiteral("Severity"), QStringLiteral("Detail"), QStringLiteral("Name")});
@@ -213,22 +217,24 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   lvFlags->setColumnHidden(kName, true);
   lvFlags->setSortingEnabled(true);
   lvFlags->sortByColumn(kStation, Qt::AscendingOrder);
+}
 
+void frmDataChecks::layOut() {
   auto* filters = new QHBoxLayout;
   for (const auto& [caption, box] : {std::pair{QStringLiteral("Show:"), cmbView},
                                      std::pair{QStringLiteral("Severity:"), cmbSeverity},
-                                     std::pair{QStringLiteral("Station:"), cmbStation},
-                                     std::pair{QStringLiteral("Holidays:"), cmbHolidays}}) {
+                                     std::pair{QStringLiteral("Station:"), cmbStation}}) {
     filters->addWidget(new QLabel(caption, this));
     filters->addWidget(box);
   }
+  filters->addWidget(lblHolidays);
   filters->addStretch();
   filters->addWidget(cmdCompleteness);
   filters->addWidget(cmdCopy);
   filters->addWidget(cmdExportCsv);
   auto* codeButtons = new QHBoxLayout;
-  codeButtons->addWidget(codesAll);
-  codeButtons->addWidget(codesNone);
+  codeButtons->addWidget(m_codesAll);
+  codeButtons->addWidget(m_codesNone);
   auto* codes = new QVBoxLayout;
   codes->addWidget(new QLabel(QStringLiteral("Codes:"), this));
   codes->addWidget(lstCodes, 1);
@@ -249,7 +255,10 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   layout->addLayout(filters);
   layout->addLayout(body, 1);
   layout->addLayout(shown);
+}
 
+void frmDataChecks::connectControls() {
+  auto* rows = findChild<QStackedWidget*>(QStringLiteral("rows"));
   for (QComboBox* box : {cmbSeverity, cmbStation}) {
     connect(box, &QComboBox::currentIndexChanged, this, &frmDataChecks::applyFilters);
   }
@@ -258,7 +267,7 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   connect(lstCodes, &QListWidget::itemChanged, this, &frmDataChecks::applyFilters);
   connect(chkMissingHours, &QCheckBox::toggled, this, &frmDataChecks::applyFilters);
   for (auto [button, state] :
-       {std::pair{codesAll, Qt::Checked}, std::pair{codesNone, Qt::Unchecked}}) {
+       {std::pair{m_codesAll, Qt::Checked}, std::pair{m_codesNone, Qt::Unchecked}}) {
     connect(button, &QPushButton::clicked, this, [this, state = state] {
       {
         const QSignalBlocker blocker(lstCodes);
@@ -267,7 +276,6 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
       applyFilters();
     });
   }
-  connect(cmbHolidays, &QComboBox::activated, this, &frmDataChecks::holidayChoiceChanged);
   connect(cmdCompleteness, &QPushButton::clicked, this, &frmDataChecks::showCompleteness);
   connect(lvEpisodes, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
     episodeActivated(item->data(0, kShownIndexRole).toInt());
@@ -279,72 +287,16 @@ frmDataChecks::frmDataChecks(Toolkit& toolkit, QWidget* parent)
   connect(copyKey, &QShortcut::activated, this, &frmDataChecks::copySelectedRows);
   connect(lvFlags, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { rowActivated(item->data(0, kShownIndexRole).toInt()); });
-  // The calendar last used, but never a file dialog while the window opens.
-  const QString remembered = QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2"))
-                                 .value(kHolidaysKey)
-                                 .toString();
-  if (remembered != QStringLiteral("?")) setHolidayChoice(remembered);
-}
-
-void frmDataChecks::setHolidayChoice(const QString& choice) {
-  try {
-    m_holidays = loadHolidayChoice(choice.toStdString());
-  } catch (const Error& e) {
-    m_toolkit.showMessage(this, QString::fromStdString(e.description()), MessageIcon::Exclamation,
-                          windowTitle());
-    m_holidays = {};
-  }
-  const QString used = QString::fromStdString(m_holidays.name());
-  int item = cmbHolidays->findData(used);
-  if (item < 0 && !used.isEmpty()) {
-    cmbHolidays->insertItem(cmbHolidays->count() - 1, used, used);
-    item = cmbHolidays->findData(used);
-  }
-  cmbHolidays->setCurrentIndex(std::max(0, item));
-  QSettings(QStringLiteral("Ostrilo"), QStringLiteral("OstriloV2")).setValue(kHolidaysKey, used);
-}
-
-void frmDataChecks::holidayChoiceChanged() {
-  QString choice = cmbHolidays->currentData().toString();
-  if (choice == QStringLiteral("?")) {
-    const FileDialogSettings settings{QStringLiteral("Select a holiday *.csv file (date,name)"),
-                                      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-                                      2,
-                                      QStringLiteral("csv"),
-                                      DialogFlag::kFileMustExist | DialogFlag::kHideReadOnly,
-                                      QString()};
-    const auto path = m_toolkit.openFileName(this, settings);
-    choice = path ? *path : QString::fromStdString(m_holidays.name());
-  }
-  setHolidayChoice(choice);
-  rerun();
 }
 
 bool frmDataChecks::showsEpisodes() const { return cmbView->currentIndex() == 0; }
-
-void frmDataChecks::ShowTable(const ATRTable& table, const PlotSelection& selection,
-                              const QLocale& locale) {
-  m_table = &table;
-  m_selection = std::make_unique<PlotSelection>(selection);
-  m_locale = locale;
-  rerun();
-}
-
-void frmDataChecks::rerun() {
-  if (m_table == nullptr || !m_selection) return;
-  CheckOptions options;
-  options.holidays = &m_holidays;
-  if (m_names) {
-    options.ceilings = registerCeilings(*m_names, m_table->ulstName().values(), std::nullopt);
-  }
-  const PlotSelection selection = *m_selection;
-  ShowFlags(RunDataChecks(*m_table, options), selection, m_locale);
-}
 
 void frmDataChecks::ShowFlags(const CheckResults& results, const PlotSelection& selection,
                               const QLocale& locale) {
   m_results = results;
   m_locale = locale;
+  lblHolidays->setText(QStringLiteral("Holidays: ") +
+                       holidayCalendarText(QString::fromStdString(results.holidayCalendar())));
   m_picked = FlagFilter{};
   m_picked.stations = selection.stations.selected;
   m_picked.dates = selection.dates.selected;

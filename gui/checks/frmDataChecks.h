@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "core/calendar/HolidayCalendar.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/checks/Episodes.h"
@@ -34,8 +33,8 @@ struct PlotSelection;
 // severity and one station, sorted by any column (dates by date, stations in list order, codes
 // in check order), copied as tab-separated lines and exported (the checks file, or the episodes
 // file). A double-click on a day's row asks for the hourly graph around that day, on an
-// episode's for the graph over the episode. "Holidays:" picks the calendar the checks use
-// (remembered); "Completeness..." opens the completeness table of the picked stations.
+// episode's for the graph over the episode. A line names the holiday calendar the checks ran
+// with; "Completeness..." opens the completeness table of the picked stations.
 class frmDataChecks : public QWidget {
   Q_OBJECT
 
@@ -47,13 +46,6 @@ class frmDataChecks : public QWidget {
   // the station filter too while its station is still picked.
   void ShowFlags(const CheckResults& results, const PlotSelection& selection,
                  const QLocale& locale);
-  // Runs the checks over the table with the window's holiday calendar (and the ceilings of the
-  // register given to setExportAbout), and shows them as ShowFlags; a change of calendar runs
-  // them again. The table must outlive the window.
-  void ShowTable(const ATRTable& table, const PlotSelection& selection, const QLocale& locale);
-  // The calendar in use, from the "Holidays:" choice: "" none, "us", "de-be" or a file's path.
-  void setHolidayChoice(const QString& choice);
-  [[nodiscard]] const HolidayCalendar& holidays() const noexcept { return m_holidays; }
   // True when the rows are episodes, false when they are days.
   [[nodiscard]] bool showsEpisodes() const;
 
@@ -75,7 +67,7 @@ class frmDataChecks : public QWidget {
   QComboBox* cmbView = nullptr;     // Episodes, Days
   QListWidget* lstCodes = nullptr;  // checkable, every code but MISSING_HOURS
   QCheckBox* chkMissingHours = nullptr;
-  QComboBox* cmbHolidays = nullptr;
+  QLabel* lblHolidays = nullptr;  // the calendar the checks ran with
   QPushButton* cmdCompleteness = nullptr;
   QComboBox* cmbSeverity = nullptr;
   QComboBox* cmbStation = nullptr;
@@ -91,23 +83,24 @@ class frmDataChecks : public QWidget {
   void episodeGraphRequested(const std::string& station, const std::vector<DaySpan>& spans);
 
  private:
+  void createFilters();
+  void createRowLists();
+  void layOut();
+  void connectControls();
   void applyFilters();
   void fillEpisodes();
   void rowActivated(int shownIndex);
   void episodeActivated(int shownIndex);
-  void holidayChoiceChanged();
-  void rerun();
   void showCompleteness();
 
   Toolkit& m_toolkit;
+  QPushButton* m_codesAll = nullptr;  // check every code, or none
+  QPushButton* m_codesNone = nullptr;
   QLocale m_locale;
   CheckResults m_results;
   FlagFilter m_picked;             // the selection's stations and dates
   std::vector<CheckFlag> m_shown;  // the rows, in results order
   std::vector<FlagEpisode> m_episodes;
-  std::unique_ptr<PlotSelection> m_selection;
-  const ATRTable* m_table = nullptr;
-  HolidayCalendar m_holidays;
   std::size_t m_pickedCount = 0;  // the flags of the picked stations and dates
   WorkbookAbout m_about;
   std::shared_ptr<const StationRegister> m_names;

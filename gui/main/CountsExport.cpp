@@ -1,10 +1,16 @@
 #include "gui/main/CountsExport.h"
 
 #include <algorithm>
+#include <exception>
+#include <functional>
 
+#include "core/export/SqliteExport.h"
 #include "core/export/TableExports.h"
+#include "core/export/TmgVolumeWriter.h"
 #include "core/table/ATRTable.h"
+#include "core/table/Error.h"
 #include "gui/toolkit/RecentFolders.h"
+#include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
 
 namespace ostrilo {
@@ -26,6 +32,22 @@ TableExport daily(const ATRTable& table, const PlotSelection& selection,
   return out;
 }
 
+template <TmgFormat format>
+void tmgFile(const std::string& path, const ATRTable& table, const StationRegister* names) {
+  if (names == nullptr) {
+    throw Error(ErrorKind::Conversion,
+                path +
+                    ": a TMG volume file needs the station register's state, fclass, "
+                    "tmg_station and direction columns; load a register with \"Stations...\"");
+  }
+  writeTmgVolumeFile(path, table, *names, format);
+}
+
+void sqliteFile(const std::string& path, const ATRTable& table, const StationRegister* names) {
+  writeSqliteDatabase(path, table, names, kDefaultPeakWindows);
+}
+
+const QString kTmgFilter = QStringLiteral("TMG volume files|*.vol");
 const QString kCsvFilter = QStringLiteral("*.csv files|*.csv");
 const QString kBookFilter = QStringLiteral("Excel workbook (*.xlsx)|*.xlsx");
 
@@ -42,6 +64,19 @@ QString baseName(const ATRTable& table, const PlotSelection& selection) {
   return QStringLiteral("counts_%1-%2").arg(compact(*first), compact(*last));
 }
 
+// Writes as saveExportAndReport does, and says how it went the same way.
+void writeWholeTable(Toolkit& toolkit, QWidget* parent, const QString& path,
+                     const std::function<void(const std::string&)>& write) {
+  try {
+    write(toFsPath(path));
+  } catch (const std::exception& e) {
+    toolkit.showMessage(parent, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
+    return;
+  }
+  rememberFolder(FileKind::Export, path);
+  toolkit.showMessage(parent, QStringLiteral("Done."), MessageIcon::Information, kAppTitle);
+}
+
 }  // namespace
 
 const std::vector<CountsFileType>& countsFileTypes() {
@@ -53,6 +88,14 @@ const std::vector<CountsFileType>& countsFileTypes() {
        &daily},
       {QStringLiteral("Daily totals, station x date, Excel workbook"), kBookFilter,
        QStringLiteral("xlsx"), &daily},
+      {QStringLiteral("TMG volume file (2013, 143 columns), whole table"), kTmgFilter,
+       QStringLiteral("vol"), nullptr, &tmgFile<TmgFormat::Tmg2013>},
+      {QStringLiteral("TMG volume file (2001, 141 columns), whole table"), kTmgFilter,
+       QStringLiteral("vol"), nullptr, &tmgFile<TmgFormat::Tmg2001>},
+      {QStringLiteral("TMG volume file (pipe-delimited), whole table"), kTmgFilter,
+       QStringLiteral("vol"), nullptr, &tmgFile<TmgFormat::Pipe>},
+      {QStringLiteral("SQLite database, whole table"), QStringLiteral("SQLite databases|*.db"),
+       QStringLiteral("db"), nullptr, &sqliteFile},
   };
   return types;
 }
@@ -78,6 +121,12 @@ void exportCounts(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
       inLastFolder(FileKind::Export, baseName(table, selection) + u'.' + type.extension)};
   const auto path = toolkit.saveFileName(parent, settings);
   if (!path) return;
+  if (type.write != nullptr) {
+    writeWholeTable(toolkit, parent, *path, [&](const std::string& fsPath) {
+      type.write(fsPath, table, sources.names.get());
+    });
+    return;
+  }
   const std::optional<RowOrder> sorted =
       choices[1].chosen != 0 ? std::optional(listOrder) : std::nullopt;
   saveExportAndReport(toolkit, parent, *path,

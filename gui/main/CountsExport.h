@@ -21,8 +21,10 @@ class Toolkit;
 inline const QStringList kRowOrderChoices = {QStringLiteral("In the table's order"),
                                              QStringLiteral("In the list's order")};
 
-// What "Export Counts..." writes: a kind of file, its save-dialog filter and how it is made.
-// A further file format is one more entry in countsFileTypes().
+// What "Export Counts..." writes: a kind of file, its save-dialog filter and how it is made:
+// an export of the picked stations and dates (make), or a file of the whole table that a
+// writer of its own puts at a path (write). A further file format is one more entry in
+// countsFileTypes().
 struct CountsFileType {
   QString label;      // in the options dialog
   QString filter;     // "description|pattern" for the save dialog
@@ -31,13 +33,18 @@ struct CountsFileType {
   // in that order, none for the table's.
   TableExport (*make)(const ATRTable& table, const PlotSelection& selection,
                       const StationRegister* names, const std::optional<RowOrder>& sorted);
+  // Writes the whole table at path (the register gives what the format asks of a station);
+  // throws Error naming the file or the station, leaving path as it was.
+  void (*write)(const std::string& path, const ATRTable& table,
+                const StationRegister* names) = nullptr;
 };
 
 [[nodiscard]] const std::vector<CountsFileType>& countsFileTypes();
 
-// Asks the file type and the row order, then the file (proposed from the first and last picked
-// date, in the last export's folder), writes it and says how it went. listOrder is the order
-// "In the list's order" stands for. The caller ran the selection check.
+// Asks the file type and the row order (which the whole-table types ignore), then the file
+// (proposed from the first and last picked date, in the last export's folder), writes it and says
+// how it went. listOrder is the order "In the list's order" stands for. The caller ran the
+// selection check.
 void exportCounts(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                   const PlotSelection& selection, const ExportSources& sources, RowOrder listOrder);
 

@@ -18,6 +18,8 @@ class DateField;
 
 // A date list entry keeps its calendar day (QDate) under this role.
 inline constexpr int kEntryDateRole = 0x0100;  // Qt::UserRole
+// ... and its own text, which a holiday's name may follow.
+inline constexpr int kEntryTextRole = 0x0100 + 4;  // Qt::UserRole + 4
 
 // True when every blank-separated word of the filter occurs in the text, case ignored; an empty
 // filter matches everything.

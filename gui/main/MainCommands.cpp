@@ -150,7 +150,7 @@ QString frmMain::proposedTableName() const {
 StatResults frmMain::statsOf(const PlotSelection& selection, bool leaveOut) {
   if (!checkSelectionOrWarn(m_toolkit, this, selection)) return {};
   return ComputeStationStats(m_table, selection,
-                             leaveOut ? criticalDays(m_table) : std::vector<bool>());
+                             leaveOut ? m_analysis.criticalDays(m_table) : std::vector<bool>());
 }
 
 void frmMain::showStats(const PlotSelection& selection) {

@@ -1,46 +1,25 @@
 #include "gui/main/frmMain.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QDate>
-#include <QElapsedTimer>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QLocale>
-#include <QProgressDialog>
 #include <QPushButton>
-#include <QSettings>
 #include <QTabWidget>
-#include <exception>
 #include <vector>
 
-#include "core/checks/DataChecks.h"
-#include "core/commands/Commands.h"
-#include "core/export/TableExports.h"
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
-#include "core/table/Error.h"
-#include "core/table/TableSummary.h"
-#include "gui/annual/frmAnnual.h"
-#include "gui/charts/Plots.h"
-#include "gui/charts/frmGraphH.h"
-#include "gui/charts/frmGraphL.h"
-#include "gui/charts/frmVolColorGrid.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/DateField.h"
-#include "gui/main/FileNameList.h"
 #include "gui/main/ListTools.h"
-#include "gui/report/ReportTexts.h"
-#include "gui/report/StationReport.h"
 #include "gui/stats/frmLV.h"
 #include "gui/toolkit/CaptionButton.h"
-#include "gui/toolkit/RecentFolders.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -97,110 +76,7 @@ const QColor kBrowseColour(255, 224, 192);
 const QColor kCommandColour(255, 255, 192);
 const QColor kExitColour(192, 255, 255);
 
-const QString kRegisterKey = QStringLiteral("register/lastPath");
-
-const QString kCountFileMissing = QStringLiteral(
-    "You must select an ATR data file named: ATRyyyymmddw#.dat.\r\n"
-    " Click the Browse button to navigate.");
-
-constexpr unsigned kOpenFlags =
-    DialogFlag::kFileMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn;
-constexpr unsigned kTableFileFlags = DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
-                                     DialogFlag::kNoReadOnlyReturn | DialogFlag::kOverwritePrompt;
-
-// The graph-type box's position, or -1 when the user typed a text that is not the current
-// entry's; the plots decide what that draws.
-int graphTypeIndex(const QComboBox& box) {
-  const int index = box.currentIndex();
-  if (index < 0 || box.currentText() != box.itemText(index)) return -1;
-  return index;
-}
-
-// Notes a window a command opened (none after a refused selection), forgetting closed ones.
-void keep(QList<QPointer<QWidget>>& windows, QWidget* opened) {
-  windows.removeAll(nullptr);
-  if (opened != nullptr) windows << opened;
-}
-
-FileDialogSettings tableFileDialog(const QString& title, const QString& initialFileName) {
-  return {title,
-          QStringLiteral("All files (*.*)|*.*|*.cont files|*.cont"),
-          2,
-          QStringLiteral("cont"),
-          kTableFileFlags,
-          initialFileName};
-}
-
 const QSize kDesignedSize(px(8115), px(6300));
-
-// The core's progress callback for reading count files: after `delay` it shows a modal dialog
-// (file n of N, Cancel) and answers false once Cancel was pressed.
-class FileProgressDialog {
- public:
-  FileProgressDialog(QWidget* parent, std::chrono::milliseconds delay)
-      : m_parent(parent), m_delay(delay) {
-    m_clock.start();
-  }
-
-  bool operator()(std::size_t fileNumber, std::size_t fileCount) {
-    if (!m_dialog && m_clock.elapsed() >= m_delay.count()) {
-      m_dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("Cancel"), 0,
-                                                   static_cast<int>(fileCount), m_parent);
-      m_dialog->setObjectName(QStringLiteral("progress"));
-      m_dialog->setWindowTitle(kAppTitle);
-      // The table must not be touched while it is being replaced.
-      m_dialog->setWindowModality(Qt::ApplicationModal);
-      m_dialog->setMinimumDuration(0);
-      m_dialog->setAutoClose(false);
-      m_dialog->setAutoReset(false);
-      m_dialog->show();
-    }
-    if (!m_dialog) return true;
-    if (fileNumber <= fileCount) {
-      m_dialog->setLabelText(
-          QStringLiteral("Reading count file %1 of %2").arg(fileNumber).arg(fileCount));
-    }
-    m_dialog->setValue(static_cast<int>(fileNumber - 1));
-    // The work runs on this thread; without this the dialog would neither draw nor see Cancel.
-    QCoreApplication::processEvents();
-    return !m_dialog->wasCanceled();
-  }
-
- private:
-  QWidget* m_parent;
-  std::chrono::milliseconds m_delay;
-  QElapsedTimer m_clock;
-  std::unique_ptr<QProgressDialog> m_dialog;
-};
-
-QString counted(qint64 n, const QString& one, const QString& many, const QLocale& locale) {
-  return locale.toString(n) + u' ' + (n == 1 ? one : many);
-}
-
-QString summaryText(const TableSummary& summary, const CheckResults& checks,
-                    const QLocale& locale) {
-  const DayCounts days = checks.dayCounts();
-  QString dates = counted(summary.dates, QStringLiteral("date"), QStringLiteral("dates"), locale);
-  if (summary.firstDate && summary.lastDate) {
-    const auto day = [&locale](DateNumber d) {
-      const CivilDate c = civilFromDate(d);
-      return locale.toString(QDate(c.year, c.month, c.day), fullYearDateFormat(locale));
-    };
-    dates += QStringLiteral(", %1 to %2").arg(day(*summary.firstDate), day(*summary.lastDate));
-  }
-  return QStringList{
-      counted(summary.stations, QStringLiteral("station"), QStringLiteral("stations"), locale),
-      dates,
-      counted(summary.completeDays, QStringLiteral("complete day"), QStringLiteral("complete days"),
-              locale) +
-          QStringLiteral(" (%1 with a critical fault)").arg(locale.toString(days.faulty)),
-      counted(days.incomplete, QStringLiteral("incomplete day"), QStringLiteral("incomplete days"),
-              locale),
-      counted(summary.hoursNotCounted, QStringLiteral("hour not counted"),
-              QStringLiteral("hours not counted"), locale),
-      counted(days.warning, QStringLiteral("warning day"), QStringLiteral("warning days"), locale)}
-      .join(QStringLiteral("; "));
-}
 
 }  // namespace
 
@@ -234,7 +110,6 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   createFirstTab(firstPage);
   createSecondTab(secondPage);
   createListTools(secondPage);
-  createDataChecksButton(secondPage);
   setTabOrder();
   createLayout();
   setMinimumSize(kDesignedSize);
@@ -246,6 +121,7 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   cmdAnnual->setEnabled(false);
   SSTab1->setTabEnabled(1, false);
   SSTab1->setCurrentIndex(0);
+  restoreHolidayChoice();
 }
 
 void frmMain::createFirstTab(QWidget* page) {
@@ -279,6 +155,13 @@ void frmMain::createFirstTab(QWidget* page) {
       place(new QLineEdit(Frame4), QStringLiteral("txtLoadFile"), twips(120, 360, 6375, 375));
   cmdLdBrowse = button(Frame4, QStringLiteral("cmdLdBrowse"), QStringLiteral("Load *.cont"),
                        twips(6600, 240, 855, 615), kBrowseColour);
+
+  // Right of "Add To Existing Table": how Build and Add read a TMG file's lanes.
+  chkSumLanes = place(new QCheckBox(QStringLiteral("Sum lanes"), Frame1),
+                      QStringLiteral("chkSumLanes"), twips(6240, 870, 1500, 300));
+  chkSumLanes->setToolTip(QStringLiteral(
+      "TMG files: add the lanes of a direction into one station; an hour counts only when every "
+      "lane counted it"));
 
   connect(cmdATRBrowse, &QPushButton::clicked, this, &frmMain::cmdATRBrowseClick);
   connect(cmdBuildNew, &QPushButton::clicked, this, &frmMain::cmdBuildNewClick);
@@ -322,6 +205,10 @@ void frmMain::createSecondTab(QWidget* page) {
   cmdAnnual = button(page, QStringLiteral("cmdAnnual"), QStringLiteral("Annual Figures"),
                      twips(2760, 4560, 1935, 495));
 
+  cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
+                         twips(600, 4560, 1935, 495));
+  cmdDataChecks->setEnabled(false);
+
   connect(cmdStat, &QPushButton::clicked, this, &frmMain::cmdStatClick);
   connect(cmdExport, &QPushButton::clicked, this, &frmMain::cmdExportClick);
   connect(cmdLine, &QPushButton::clicked, this, &frmMain::cmdLineClick);
@@ -329,6 +216,7 @@ void frmMain::createSecondTab(QWidget* page) {
   connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
   connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
   connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
+  connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
 
   // Beside "Annual Figures", under the graph column.
   cmdStations = button(page, QStringLiteral("cmdStations"), QStringLiteral("Stations..."),
@@ -357,7 +245,7 @@ void frmMain::setTabOrder() {
   const DateRangePick& range = *m_rangePick;
   order.insert(order.end(), {range.from, range.to});
   order.insert(order.end(), range.days.begin(), range.days.end());
-  order.insert(order.end(), {range.pickButton, cmdExportCounts});
+  order.insert(order.end(), {range.pickButton, cmdExportCounts, cmbHolidays, chkSumLanes});
   for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -428,6 +316,17 @@ void frmMain::createListTools(QWidget* page) {
       "The picked stations' and dates' counts: the hourly table or the daily totals"));
   cmdExportCounts->setEnabled(false);
   connect(cmdExportCounts, &QPushButton::clicked, this, &frmMain::cmdExportCountsClick);
+  lblHolidays = label(page, QStringLiteral("lblHolidays"), QStringLiteral("Holidays"),
+                      twips(120, 1440, 1020, 255));
+  cmbHolidays = new QComboBox(page);
+  cmbHolidays->setObjectName(QStringLiteral("cmbHolidays"));
+  cmbHolidays->addItem(QStringLiteral("None"), QString());
+  cmbHolidays->addItem(QStringLiteral("United States"), QStringLiteral("us"));
+  cmbHolidays->addItem(QStringLiteral("Germany \u2013 Berlin"), QStringLiteral("de-be"));
+  cmbHolidays->addItem(QStringLiteral("Holiday file..."), QStringLiteral("?"));
+  cmbHolidays->view()->setMinimumWidth(px(2400));  // the closed box is narrower than its names
+  cmbHolidays->setGeometry(px(120), px(1680), px(1020), cmbHolidays->sizeHint().height());
+  connect(cmbHolidays, &QComboBox::activated, this, &frmMain::cmbHolidaysActivated);
 
   // Under everything, the whole width: the right of the row of "Show Statistics" is kept free
   // for further commands.
@@ -493,16 +392,6 @@ void frmMain::createLayout() {
   }
 }
 
-void frmMain::showTableSummary() {
-  QString text = summaryText(SummarizeTable(m_table), RunDataChecks(m_table), displayLocale());
-  if (m_register) {
-    text +=
-        QLatin1Char('\n') + fromCoreText(registerSummary(*m_register, m_table.ulstName().values()));
-  }
-  m_summary->setText(text);
-  m_summary->setToolTip(text);  // the designed size shows two lines of it
-}
-
 void frmMain::EnablePlotButtons() {
   cmdLine->setEnabled(true);
   cmdHist->setEnabled(true);
@@ -535,248 +424,9 @@ bool frmMain::attempt(const std::function<void()>& work) {
 
 PlotSelection frmMain::listSelection() const { return selectionFromLists(*lstSta, *lstDate); }
 
-void frmMain::cmdATRBrowseClick() {
-  const FileDialogSettings settings{QStringLiteral("Select a ATRyyyymmdds#.dat file"),
-                                    QStringLiteral("All files (*.*)|*.*|ATR*.dat files|ATR*.dat|"
-                                                   "TMG volume files|*.vol;*.VOL"),
-                                    2,
-                                    QStringLiteral("dat"),
-                                    kOpenFlags,
-                                    inLastFolder(FileKind::CountFiles, QString())};
-  if (const auto paths = m_toolkit.openFileNames(this, settings); paths && !paths->isEmpty()) {
-    txtATRfileName->setText(fileNameListText(*paths));
-    rememberFolder(FileKind::CountFiles, paths->constFirst());
-  }
-}
-
-void frmMain::cmdBuildNewClick() { fillFromCountFiles(false); }
-
-void frmMain::cmdAdd2TableClick() { fillFromCountFiles(true); }
-
-void frmMain::fillFromCountFiles(bool add) {
-  const QStringList names = fileNamesInText(txtATRfileName->text());
-  if (names.contains(QString())) {
-    warn(kCountFileMissing);
-    return;
-  }
-  std::vector<std::string> paths;
-  for (const QString& name : names) paths.push_back(toFsPath(name));
-  bool done = false;
-  const TableSummary before = SummarizeTable(m_table);
-  FileProgressDialog progress(this, m_progressDelay);
-  if (!attempt([&] {
-        done = FillFromCountFiles(m_table, paths, add ? FillMode::Add : FillMode::Build,
-                                  std::ref(progress));
-      }) ||
-      !done) {
-    return;
-  }
-  if (!add) m_sourceFiles.clear();
-  m_sourceFiles.insert(m_sourceFiles.end(), paths.begin(), paths.end());
-  refillLists(add);
-  inform(fillReport(add, before, paths.size(), countFileLines(paths)));
-  tableFilled();
-}
-
-void frmMain::cmdLdBrowseClick() {
-  const QString typed = txtLoadFile->text();
-  const auto path = m_toolkit.openFileName(
-      this, tableFileDialog(QStringLiteral("Select a *.cont file"),
-                            typed.isEmpty() ? inLastFolder(FileKind::TableFile, typed) : typed));
-  if (!path) return;
-  txtLoadFile->setText(*path);
-  rememberFolder(FileKind::TableFile, *path);
-  if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
-  m_sourceFiles = {toFsPath(*path)};
-  refillLists(false);
-  inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
-  tableFilled();
-}
-
-void frmMain::cmdSaveClick() {
-  const auto path = m_toolkit.saveFileName(
-      this, tableFileDialog(QStringLiteral("Select the output *.cont file"), proposedTableName()));
-  if (!path) return;
-  txtLoadFile->setText(*path);
-  if (!attempt([&] { SaveTableFile(m_table, toFsPath(*path)); })) return;
-  rememberFolder(FileKind::TableFile, *path);
-  inform(QStringLiteral("Saved %1 (%2 bytes).")
-             .arg(*path, displayLocale().toString(QFileInfo(*path).size())));
-}
-
-ExportSources frmMain::exportSources() const { return {m_sourceFiles, m_register}; }
-
-void frmMain::cmdLineClick() {
-  keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table, listSelection(),
-                                   graphTypeIndex(*cmbGType), m_register.get()));
-}
-
-void frmMain::cmdDailyGraphClick() {
-  keep(m_lineGraphs, PlotDailyVol(m_toolkit, this, m_table, listSelection(),
-                                  graphTypeIndex(*cmbGType), m_register.get()));
-}
-
-void frmMain::cmdColorGridClick() {
-  keep(m_colorGrids, PlotVolColorGrid(m_toolkit, this, m_table, listSelection(), m_register.get()));
-}
-
-void frmMain::cmdHistClick() {
-  keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection(), m_register.get()));
-}
-
-void frmMain::createDataChecksButton(QWidget* page) {
-  cmdDataChecks = button(page, QStringLiteral("cmdDataChecks"), QStringLiteral("Data Checks"),
-                         twips(600, 4560, 1935, 495));
-  cmdDataChecks->setEnabled(false);
-  connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
-}
-
-void frmMain::cmdDataChecksClick() {
-  const PlotSelection selection = selectionFromLists(*lstSta, *lstDate);
-  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
-  if (!m_checksWindow) {
-    m_checksWindow = new frmDataChecks(m_toolkit);
-    connect(m_checksWindow, &frmDataChecks::hourlyGraphRequested, this, &frmMain::plotDaysAround);
-    connect(m_checksWindow, &frmDataChecks::episodeGraphRequested, this,
-            [this](const std::string& station, const std::vector<DaySpan>& spans) {
-              keep(m_lineGraphs, PlotHourlyVol(m_toolkit, this, m_table,
-                                               selectionOverSpans(m_table, station, spans),
-                                               graphTypeIndex(*cmbGType), m_register.get()));
-            });
-  }
-  m_checksWindow->setExportAbout(
-      aboutSelection(m_table, selection, m_sourceFiles, m_register.get()), m_register);
-  m_checksWindow->ShowTable(m_table, selection, displayLocale());
-  m_checksWindow->show();
-  m_checksWindow->raise();
-}
-
-void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
-  keep(m_lineGraphs, PlotDaysAround(m_toolkit, this, m_table, station, day,
-                                    graphTypeIndex(*cmbGType), m_register.get()));
-}
-
-void frmMain::cmdAnnualClick() {
-  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
-                                          selectionFromLists(*lstSta, *lstDate), exportSources()));
-}
-
-void frmMain::cmdReportClick() {
-  const PlotSelection selection = listSelection();
-  if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
-  const FileDialogSettings settings{QStringLiteral("Select the report *.pdf file"),
-                                    QStringLiteral("All files (*.*)|*.*|*.pdf files|*.pdf"),
-                                    2,
-                                    QStringLiteral("pdf"),
-                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
-                                        DialogFlag::kNoReadOnlyReturn |
-                                        DialogFlag::kOverwritePrompt,
-                                    inLastFolder(FileKind::Report, QStringLiteral("report.pdf"))};
-  std::vector<Choice> choices = {{QStringLiteral("Peak windows"), reportPeakChoices(), 0}};
-  if (!m_toolkit.askChoices(this, QStringLiteral("Report"), choices)) return;
-  const auto path = m_toolkit.saveFileName(this, settings);
-  if (!path) return;
-  rememberFolder(FileKind::Report, *path);
-  ReportOptions options;
-  options.windows = reportPeakWindows(choices.front().chosen);
-  if (attempt([&] {
-        writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get(),
-                           options);
-      })) {
-    inform(QStringLiteral("Done."));
-  }
-}
-
-void frmMain::cmdStationsClick() {
-  const FileDialogSettings settings{
-      QStringLiteral("Select a station register *.csv file"),
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv"),
-      2,
-      QStringLiteral("csv"),
-      kOpenFlags,
-      QSettings(kSettingsOrganisation, kSettingsApplication).value(kRegisterKey).toString()};
-  if (const auto path = m_toolkit.openFileName(this, settings)) LoadRegister(*path);
-}
-
-bool frmMain::LoadRegister(const QString& path) {
-  std::shared_ptr<const StationRegister> loaded;
-  if (!attempt([&] {
-        loaded = std::make_shared<const StationRegister>(StationRegister::load(toFsPath(path)));
-      })) {
-    return false;
-  }
-  m_register = std::move(loaded);
-  QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
-  rememberFolder(FileKind::Register, path);
-  // A register that names stations sorts the list by name, unless the table's order was chosen.
-  const bool named = std::any_of(m_register->entries().begin(), m_register->entries().end(),
-                                 [](const StationEntry& e) { return !e.name.empty(); });
-  if (named && cmbOrder->currentIndex() == 0) {
-    cmbOrder->setCurrentIndex(1);  // applies the order
-  } else if (stationListOrder() == StationOrder::Name) {
-    applyListOrder();
-  } else {
-    showStationNames();
-  }
-  showTableSummary();
-  return true;
-}
-
-void frmMain::showStationNames() {
-  // Only the texts change: the entries keep their rows, so selections and filters stay.
-  for (int i = 0; i < lstSta->count(); ++i) {
-    QListWidgetItem& item = *lstSta->item(i);
-    const QVariant kept = item.data(kStationIdRole);
-    const QString id = kept.isValid() ? kept.toString() : item.text();
-    const std::string_view name =
-        m_register ? m_register->name(id.toLatin1().toStdString()) : std::string_view();
-    item.setData(kStationIdRole, name.empty() ? QVariant() : QVariant(id));
-    item.setText(name.empty() ? id : id + QStringLiteral("  ") + fromCoreText(std::string(name)));
-  }
-  m_staFilter->apply();
-}
-
-void frmMain::refillLists(bool selectFirst) {
-  const ATRTable& table = m_table;
-  lstSta->clear();
-  for (const std::int32_t i : stationOrder(table, stationListOrder(), m_register.get())) {
-    auto* item = new QListWidgetItem(stationText(table.StaNamebyIndex(i)), lstSta);
-    item->setData(kTableIndexRole, i);
-  }
-  showStationNames();
-  // Add picks the table's first entries, wherever the list shows them.
-  const auto pickFirst = [](QListWidget& list) {
-    for (int row = 0; row < list.count(); ++row) {
-      if (tableIndexOf(list, row) == 0) list.setCurrentRow(row);
-    }
-  };
-  if (selectFirst) pickFirst(*lstSta);
-
-  const QLocale locale = displayLocale();
-  lstDate->clear();
-  for (const std::int32_t i : dateOrder(table, stationListOrder() != StationOrder::Table)) {
-    const DateNumber date = table.DatebyIndex(i);
-    auto* item = new QListWidgetItem(dateEntryText(date, locale), lstDate);
-    const CivilDate civil = civilFromDate(date);
-    item->setData(kEntryDateRole, QDate(civil.year, civil.month, civil.day));
-    item->setData(kTableIndexRole, i);
-  }
-  if (selectFirst) pickFirst(*lstDate);
-  m_staFilter->apply();
-  m_dateFilter->apply();
-  m_rangePick->reset(locale);
-
-  cmbGType->setCurrentIndex(0);
-}
-
-void frmMain::tableFilled() {
-  SSTab1->setTabEnabled(1, true);
-  EnablePlotButtons();
-  showTableSummary();
-}
-
 void frmMain::closeEvent(QCloseEvent* event) {
   m_table = ATRTable();
+  m_analysis.invalidate();
   // The other windows have no owner, so they would outlive this one and keep the program
   // running; close them in a fixed order, then this one.
   for (const auto* kind : {&m_histograms, &m_lineGraphs, &m_colorGrids}) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/analysis/TableAnalysis.h"
 #include "core/order/ListOrder.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
@@ -15,6 +16,7 @@
 #include "gui/main/DesignedLayout.h"
 #include "gui/toolkit/CsvExport.h"
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -63,6 +65,7 @@ class frmMain : public QWidget {
   QPushButton* cmdATRBrowse = nullptr;
   QPushButton* cmdBuildNew = nullptr;
   QPushButton* cmdAdd2Table = nullptr;
+  QCheckBox* chkSumLanes = nullptr;  // Build and Add add a TMG direction's lanes
   QGroupBox* Frame2 = nullptr;
   QPushButton* cmdSave = nullptr;
   QPushButton* cmdExit = nullptr;
@@ -90,10 +93,19 @@ class frmMain : public QWidget {
   QLabel* lblOrder = nullptr;
   QComboBox* cmbOrder = nullptr;
   QPushButton* cmdExportCounts = nullptr;
+  // The holiday calendar of the date list, the line charts and the checks: none, United States,
+  // Germany - Berlin, a holiday file (then "Holiday file..." to pick another). Remembered.
+  QLabel* lblHolidays = nullptr;
+  QComboBox* cmbHolidays = nullptr;
 
   // Loads the station register at path (the one in use stays when it fails, after the error is
   // shown) and shows its names in the station list; the path is remembered for the next time.
   bool LoadRegister(const QString& path);
+  // Uses the calendar choice names ("" none, "us", "de-be", a holiday file's path) and
+  // remembers it; a file that cannot be read is shown and the calendar in use stays.
+  bool setHolidayChoice(const QString& choice);
+  // What the views share of the table: its checks and valid days, computed once per change.
+  [[nodiscard]] const TableAnalysis& analysis() const noexcept { return m_analysis; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -128,9 +140,8 @@ class frmMain : public QWidget {
   // The station list's entries: "id  name" with a register that names the station, else the id.
   void showStationNames();
 
-  // The data checks: the button below the graph buttons, the window it opens with the flags of
-  // the selection, and the hourly graph of a station for a day and the three days on each side.
-  void createDataChecksButton(QWidget* page);
+  // The data checks: the window with the flags of the selection, and the hourly graph of a
+  // station for a day and the three days on each side.
   void cmdDataChecksClick();
   void plotDaysAround(const std::string& station, DateNumber day);
 
@@ -159,7 +170,14 @@ class frmMain : public QWidget {
   // Runs the work; when it throws, shows the reason and answers false.
   bool attempt(const std::function<void()>& work);
   void refillLists(bool selectFirst);
+  // After Build, Add or Load: the analysis starts anew, the second tab opens.
   void tableFilled();
+  void tableChanged();
+  // The date list's entries with the names of the calendar's holidays after their text.
+  void showDateHolidays();
+  void restoreHolidayChoice();
+  void showHolidayChoice();
+  void cmbHolidaysActivated();
   void warn(const QString& text);
   void inform(const QString& text);
 
@@ -181,6 +199,8 @@ class frmMain : public QWidget {
   // The statistics window's box, which its export follows too, and the selection it shows.
   bool m_leaveOutCritical = true;
   PlotSelection m_statsSelection;
+  TableAnalysis m_analysis;
+  PlotSelection m_checksSelection;  // the checks window's
 };
 
 }  // namespace ostrilo

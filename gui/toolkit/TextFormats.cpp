@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QTime>
+#include <algorithm>
 #include <cmath>
 
 namespace ostrilo {
@@ -46,6 +47,13 @@ QString replaceExtension(const QString& path, const QString& from, const QString
   if (path.isEmpty()) return {};
   if (path.endsWith(from, Qt::CaseInsensitive)) return path.left(path.size() - from.size()) + to;
   return path + to;
+}
+
+QString holidayCalendarText(const QString& name) {
+  if (name.isEmpty()) return QStringLiteral("None");
+  if (name == QLatin1String("us")) return QStringLiteral("United States");
+  if (name == QLatin1String("de-be")) return QStringLiteral("Germany \u2013 Berlin");
+  return name.mid(std::max(name.lastIndexOf(u'/'), name.lastIndexOf(u'\\')) + 1);
 }
 
 }  // namespace ostrilo

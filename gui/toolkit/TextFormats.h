@@ -34,4 +34,8 @@ namespace ostrilo {
 // extension changes, never a folder name.
 [[nodiscard]] QString replaceExtension(const QString& path, const QString& from, const QString& to);
 
+// A holiday calendar's name for a person: "None" for "", "United States" for "us", "Germany -
+// Berlin" for "de-be", else the holiday file's name without its folder.
+[[nodiscard]] QString holidayCalendarText(const QString& name);
+
 }  // namespace ostrilo

@@ -407,7 +407,20 @@ TEST_F(FrmMainTest, ExportCountsWritesTheDailyMatrixOrTheHourlyTable) {
   // The hourly table of everything picked is the command line's table.
   EXPECT_EQ(exportAs({0, 0}), buildCsvText(hourlyExport(counts, nullptr).table));
   ASSERT_EQ(toolkit.choiceDialogs.size(), 3u);
-  EXPECT_EQ(toolkit.choiceDialogs[0].asked[0].options.size(), 4);
+  EXPECT_EQ(toolkit.choiceDialogs[0].asked[0].options.size(), 8);
+  // The whole table as a database; a TMG file asks the register for what it cannot know.
+  const std::string db = scratch.file("counts.db");
+  toolkit.answerChoices(std::vector<int>{7, 0});
+  toolkit.answer(QString::fromStdString(db));
+  window.cmdExportCounts->click();
+  EXPECT_EQ(readBytes(db).substr(0, 15), "SQLite format 3");
+  EXPECT_EQ(toolkit.messages.back().text, "Done.");
+  toolkit.answerChoices(std::vector<int>{4, 0});
+  toolkit.answer(QString::fromStdString(scratch.file("counts.vol")));
+  window.cmdExportCounts->click();
+  EXPECT_EQ(toolkit.messages.back().icon, MessageIcon::Exclamation);
+  EXPECT_THAT(toolkit.messages.back().text.toStdString(), ::testing::HasSubstr("register"));
+  EXPECT_FALSE(std::filesystem::exists(scratch.file("counts.vol")));
 }
 
 TEST_F(FrmMainTest, DialogsOpenInTheFolderLastUsedForTheirKind) {

@@ -81,6 +81,8 @@ class MainWindowTest : public ::testing::Test {
     for (int row : rows) list->item(row)->setSelected(true);
   }
 
+  // Before the window, which reads what was remembered when it is made.
+  bool settingsCleared = (clearSettings(), true);
   ATRTable counts;
   LocaleGuard locale{unitedStates()};
   FakeToolkit toolkit;

@@ -1,12 +1,15 @@
 // Writes PNG pictures of the program's windows, filled from a count file, so that anyone can
 // look at them without clicking through the program:
-//   ostrilo-screenshots [--register REGISTER.csv] OUTDIR [COUNTFILES]
+//   ostrilo-screenshots [--register REGISTER.csv] [--holidays CALENDAR] OUTDIR [COUNTFILES]
 // COUNTFILES is one path, or several, each in double quotes, in one argument. With a register,
-// the lists and windows show its station names.
+// the lists and windows show its station names; with a holiday calendar ("us", "de-be" or a
+// file), the date list, the line graphs and the checks show its holidays, and an hourly graph
+// of the first station over Easter and the checks' holiday rows are taken too.
 // Runs with any Qt platform; QT_QPA_PLATFORM=offscreen needs no display.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDate>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -21,6 +24,7 @@
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/checks/frmDataChecks.h"
+#include "gui/main/ListTools.h"
 #include "gui/main/frmMain.h"
 #include "gui/toolkit/Toolkit.h"
 
@@ -68,6 +72,40 @@ bool saveOpened(QPushButton* button, const QString& path) {
   return window != nullptr && save(window, path);
 }
 
+// Easter Sunday and the days around it, from the Thursday before to the Tuesday after.
+bool aroundEaster(const QDate& day) {
+  const int y = day.year();
+  const int a = y % 19, b = y / 100, c = y % 100, d = b / 4, e = b % 4, f = (b + 8) / 25;
+  const int g = (b - f + 1) / 3, h = (19 * a + b - d - g + 15) % 30, i = c / 4, k = c % 4;
+  const int l = (32 + 2 * e + 2 * i - h - k) % 7, m = (a + 11 * h + 22 * l) / 451;
+  const int month = (h + l - 7 * m + 114) / 31, dayOfMonth = (h + l - 7 * m + 114) % 31 + 1;
+  const qint64 offset = QDate(y, month, dayOfMonth).daysTo(day);
+  return offset >= -3 && offset <= 2;
+}
+
+// The date list scrolled to Easter, and the hourly graph of the first station over it.
+bool saveEaster(ostrilo::frmMain& window, const QDir& out) {
+  window.lstSta->clearSelection();
+  const QList<QListWidgetItem*> b001 =
+      window.lstSta->findItems(QStringLiteral("B001"), Qt::MatchStartsWith);
+  window.lstSta->setCurrentItem(b001.isEmpty() ? window.lstSta->item(0) : b001.front());
+  window.lstDate->clearSelection();
+  QListWidgetItem* first = nullptr;
+  for (int row = 0; row < window.lstDate->count(); ++row) {
+    QListWidgetItem* item = window.lstDate->item(row);
+    if (!aroundEaster(item->data(ostrilo::kEntryDateRole).toDate())) continue;
+    item->setSelected(true);
+    if (first == nullptr) first = item;
+  }
+  if (first == nullptr) return true;  // the table holds no Easter
+  window.resize(1100, 640);           // room for the holidays' names
+  QApplication::processEvents();
+  window.lstDate->scrollToItem(first, QAbstractItemView::PositionAtTop);
+  bool ok = save(&window, out.filePath(QStringLiteral("main-tab2-easter.png")));
+  window.cmbGType->setCurrentIndex(0);
+  return saveOpened(window.cmdLine, out.filePath(QStringLiteral("hourly-graph-easter.png"))) && ok;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -77,6 +115,11 @@ int main(int argc, char* argv[]) {
   QString registerPath;
   if (args.size() > 2 && args.at(1) == QStringLiteral("--register")) {
     registerPath = args.at(2);
+    args.remove(1, 2);
+  }
+  QString holidays;
+  if (args.size() > 2 && args.at(1) == QStringLiteral("--holidays")) {
+    holidays = args.at(2);
     args.remove(1, 2);
   }
   if (args.size() < 2) {
@@ -100,9 +143,11 @@ int main(int argc, char* argv[]) {
     (i == 2 ? window.cmdBuildNew : window.cmdAdd2Table)->click();
   }
   if (!registerPath.isEmpty()) ok = window.LoadRegister(registerPath) && ok;
+  if (!holidays.isEmpty()) ok = window.setHolidayChoice(holidays) && ok;
   ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;
   window.SSTab1->setCurrentIndex(1);
   ok = save(&window, out.filePath(QStringLiteral("main-tab2.png"))) && ok;
+  if (!holidays.isEmpty()) ok = saveEaster(window, out) && ok;
   // Grown as far as the screen allows: the lists take the room.
   window.showMaximized();
   ok = save(&window, out.filePath(QStringLiteral("main-tab2-maximised.png"))) && ok;
@@ -153,6 +198,11 @@ int main(int argc, char* argv[]) {
     if (checks == nullptr) continue;
     checks->cmbView->setCurrentIndex(1);
     ok = save(checks, out.filePath(QStringLiteral("data-checks-days.png"))) && ok;
+    if (!holidays.isEmpty()) {
+      checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText(QStringLiteral("Info")));
+      ok = save(checks, out.filePath(QStringLiteral("data-checks-holidays.png"))) && ok;
+      checks->cmbSeverity->setCurrentIndex(0);
+    }
     checks->cmbView->setCurrentIndex(0);
     ok =
         saveOpened(checks->cmdCompleteness, out.filePath(QStringLiteral("completeness.png"))) && ok;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/calendar/HolidayCalendar.h"
 #include "core/charts/ChartData.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
@@ -197,6 +198,25 @@ TEST(ChartDataSpans, WeekendsOfThePeriodAreShaded) {
     for (ShadedSpan& span : daily) span = weekend(span.from - 0.5, span.to - 0.5);
     EXPECT_EQ(dailyVolumeChart(table, all, SeriesKind::Line, CheckResults()).shaded, daily);
   }
+}
+
+// Easter 2023 in Berlin: Good Friday (7 April) and Easter Monday (10 April) are holidays, Easter
+// Sunday is not; each gets its own band beside the weekend's.
+TEST(ChartDataSpans, HolidaysOfTheCalendarAreShadedBesideTheWeekends) {
+  const DateNumber thu = day(2023, 4, 6);
+  const ATRTable table =
+      test::tableOf(dayLines("EAS1", thu, ramp(1, 0)) + dayLines("EAS1", thu + 5, ramp(1, 0)));
+  LineChart chart = hourlyVolumeChart(table, pick(table, {0}, {0, 1}), SeriesKind::Line);
+  shadeHolidays(chart, HolidayCalendar());
+  ASSERT_EQ(chart.shaded.size(), 1u);
+  shadeHolidays(chart, *HolidayCalendar::builtIn("de-be"));
+  EXPECT_EQ(chart.shaded, (std::vector<ShadedSpan>{{thu + 2, thu + 4, SpanKind::Weekend},
+                                                   {thu + 1, thu + 2, SpanKind::Holiday},
+                                                   {thu + 4, thu + 5, SpanKind::Holiday}}));
+  LineChart daily =
+      dailyVolumeChart(table, pick(table, {0}, {0, 1}), SeriesKind::Line, CheckResults());
+  shadeHolidays(daily, *HolidayCalendar::builtIn("de-be"));
+  EXPECT_EQ(daily.shaded.back(), (ShadedSpan{thu + 3.5, thu + 4.5, SpanKind::Holiday}));
 }
 
 // A flagged day whose neighbours the table lacks still gets a week: the axis, the period in the

@@ -1,0 +1,40 @@
+#include "core/analysis/TableAnalysis.h"
+
+#include <utility>
+
+#include "core/table/ATRTable.h"
+
+namespace ostrilo {
+
+void TableAnalysis::setHolidays(HolidayCalendar calendar) {
+  m_holidays = std::move(calendar);
+  invalidate();
+}
+
+void TableAnalysis::setCeilings(std::vector<std::optional<DailyCeiling>> ceilings) {
+  m_ceilings = std::move(ceilings);
+  invalidate();
+}
+
+const CheckResults& TableAnalysis::checks(const ATRTable& table) {
+  if (m_checks && (m_checks->stations().size() != static_cast<std::size_t>(table.StaCount()) ||
+                   m_checks->dates().size() != static_cast<std::size_t>(table.DateCount()))) {
+    invalidate();
+  }
+  if (!m_checks) {
+    CheckOptions options;
+    options.holidays = &m_holidays;
+    options.ceilings = m_ceilings;
+    m_checks = RunDataChecks(table, options);
+    m_critical = m_checks->criticalDays();
+    ++m_runs;
+  }
+  return *m_checks;
+}
+
+const std::vector<bool>& TableAnalysis::criticalDays(const ATRTable& table) {
+  (void)checks(table);
+  return m_critical;
+}
+
+}  // namespace ostrilo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/calendar/HolidayCalendar.h"
+#include "core/checks/DataChecks.h"
+
+namespace ostrilo {
+
+class ATRTable;
+
+// What several views compute from the same table, computed once and kept until the table or
+// the options change: the data checks (with the holiday calendar and the stations' ceilings)
+// and the valid days they leave. The owner calls invalidate() whenever the table changes; a
+// table of other dimensions than the one analysed is taken as changed too, as a safety net.
+class TableAnalysis {
+ public:
+  // Setting either drops what was computed.
+  void setHolidays(HolidayCalendar calendar);
+  void setCeilings(std::vector<std::optional<DailyCeiling>> ceilings);
+  [[nodiscard]] const HolidayCalendar& holidays() const noexcept { return m_holidays; }
+
+  void invalidate() noexcept { m_checks.reset(); }
+
+  // The checks of table, run on the first call after a change.
+  [[nodiscard]] const CheckResults& checks(const ATRTable& table);
+  // Per record (station count x date index + station index): true when the day has a critical
+  // flag, the days figures leave out.
+  [[nodiscard]] const std::vector<bool>& criticalDays(const ATRTable& table);
+
+  // How often the checks ran, for telling a cache hit from a miss.
+  [[nodiscard]] std::int64_t runs() const noexcept { return m_runs; }
+
+ private:
+  HolidayCalendar m_holidays;
+  std::vector<std::optional<DailyCeiling>> m_ceilings;
+  std::optional<CheckResults> m_checks;
+  std::vector<bool> m_critical;
+  std::int64_t m_runs = 0;
+};
+
+}  // namespace ostrilo

@@ -1,0 +1,198 @@
+#include <gmock/gmock.h>
+#include <qcustomplot.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "GuiTestSupport.h"
+#include "core/charts/ChartData.h"
+#include "gui/charts/SpanBands.h"
+#include "gui/charts/frmGraphL.h"
+#include "gui/checks/frmDataChecks.h"
+#include "tests/support/SelectionTestSupport.h"
+#include "tests/support/Unzip.h"
+
+// What a command leaves behind: where the table came from, the table after a Cancel, the rows
+// of the checks window, the names of the station list, and the holiday calendar's marks.
+namespace ostrilo::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+using MainStateTest = MainWindowTest;
+
+// Every hourly volume of Good Friday to Easter Monday 2023 at one Berlin station, and one day
+// more, Tuesday the 11th.
+std::string easterDays() {
+  std::string text;
+  for (DateNumber d = day(2023, 4, 7); d <= day(2023, 4, 11); ++d) {
+    text += dayLines("B001", d, spread(2400));
+  }
+  return text;
+}
+
+TEST_F(MainStateTest, TheAboutSheetNamesTheFilesOfTheTableInUse) {
+  const QString first = sampleFile("ATR20050103w1.dat");
+  const QString second = sampleFile("ATR20050110w2.dat");
+  const QString third = sampleFile("ATR20050117w3.dat");
+  const auto aboutSheet = [this] {
+    select(window.lstSta, {0});
+    select(window.lstDate, {0});
+    const std::string book = scratch.file("counts.xlsx");
+    toolkit.answerChoices(std::vector<int>{1, 0});  // the hourly table as a workbook
+    toolkit.answer(QString::fromStdString(book));
+    window.cmdExportCounts->click();
+    return unzipMember(book, "xl/worksheets/sheet2.xml");
+  };
+  build(first);
+  add(second);
+  build(third);
+  EXPECT_THAT(aboutSheet(), AllOf(HasSubstr("ATR20050117w3.dat"), Not(HasSubstr("w1.dat")),
+                                  Not(HasSubstr("w2.dat"))));
+  add(first);
+  EXPECT_THAT(aboutSheet(), AllOf(HasSubstr("ATR20050117w3.dat"), HasSubstr("ATR20050103w1.dat")));
+  const QString saved = QString::fromStdString(scratch.file("week.cont"));
+  toolkit.answer(saved);
+  window.cmdSave->click();
+  toolkit.answer(saved);
+  window.cmdLdBrowse->click();
+  EXPECT_THAT(aboutSheet(), AllOf(HasSubstr("week.cont"), Not(HasSubstr(".dat"))));
+}
+
+// The progress asks before each of the three files and once more before the table changes;
+// a Cancel at any of these leaves the table, the summary and the files as they were.
+TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
+  build(sampleFile("ATR20050103w1.dat"));
+  window.setProgressDelay(std::chrono::milliseconds(0));
+  const auto* summary = window.findChild<QLabel*>("lblTableSummary");
+  const QString before = summary->text();
+  const auto table = snapshot(counts);
+  const std::vector<std::string> files = scratch.entries();
+  for (const bool adding : {false, true}) {
+    for (int step = 0; step <= 3; ++step) {
+      SCOPED_TRACE((adding ? "Add, step " : "Build, step ") + std::to_string(step));
+      toolkit.messages.clear();
+      bool cancelled = false;
+      QTimer canceller;
+      canceller.setInterval(0);
+      QObject::connect(&canceller, &QTimer::timeout, [&] {
+        auto* progress = window.findChild<QProgressDialog*>();
+        if (progress != nullptr && progress->value() == step && !cancelled) {
+          progress->cancel();
+          cancelled = true;
+        }
+      });
+      canceller.start();
+      window.txtATRfileName->setText(QStringLiteral("\"%1\" \"%2\" \"%3\"")
+                                         .arg(sampleFile("ATR20050110w2.dat"),
+                                              sampleFile("ATR20050117w3.dat"),
+                                              sampleFile("ATR20050110w2.dat")));
+      (adding ? window.cmdAdd2Table : window.cmdBuildNew)->click();
+      EXPECT_TRUE(cancelled);
+      EXPECT_TRUE(toolkit.messages.empty());
+      expectSame(table, snapshot(counts));
+      EXPECT_EQ(summary->text(), before);
+    }
+  }
+  // Export Counts cancelled at its options or at its file writes nothing.
+  select(window.lstSta, {0});
+  select(window.lstDate, {0});
+  for (const bool atOptions : {true, false}) {
+    toolkit.answerChoices(atOptions ? std::nullopt : std::optional(std::vector<int>{5, 0}));
+    if (!atOptions) toolkit.answer(std::nullopt);
+    window.cmdExportCounts->click();
+  }
+  EXPECT_EQ(scratch.entries(), files);
+  EXPECT_TRUE(toolkit.messages.empty()) << toolkit.messages[0].text.toStdString();
+}
+
+// A month with no Wednesday: the month flag stays in the checks window while the picked dates
+// lie in that month, however often they are picked again.
+TEST_F(MainStateTest, MonthFlagsStayWhenDatesArePicked) {
+  build(QString::fromStdString(
+      scratch.write("ATR20230403w1.dat", dayLines("B001", day(2023, 4, 3), spread(2400)) +
+                                             dayLines("B001", day(2023, 4, 4), spread(2400)))));
+  const auto monthRows = [this](std::initializer_list<int> dates) {
+    select(window.lstSta, {0});
+    select(window.lstDate, dates);
+    window.cmdDataChecks->click();
+    auto* checks = openWindows<frmDataChecks>().at(0);
+    checks->cmbView->setCurrentIndex(1);
+    int rows = 0;
+    for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
+      rows += checks->lvFlags->topLevelItem(r)->text(2) == "MISSING_WEEKDAY";
+    }
+    return rows;
+  };
+  const int all = monthRows({0, 1});
+  EXPECT_GT(all, 0);
+  EXPECT_EQ(monthRows({1}), all);
+  EXPECT_EQ(monthRows({0}), all);
+  for (frmDataChecks* checks : openWindows<frmDataChecks>()) checks->close();
+}
+
+// "B\xE4R1" is a Latin-1 id of a count file; the register writes it, and the name, in UTF-8.
+TEST_F(MainStateTest, RegisterNamesAreFoundForANonAsciiId) {
+  build(QString::fromStdString(
+      scratch.write("ATR20230403w1.dat", dayLines("B\xE4R1", day(2023, 4, 3), spread(2400)))));
+  toolkit.messages.clear();
+  EXPECT_TRUE(window.LoadRegister(
+      QString::fromStdString(scratch.write("reg.csv",
+                                           "station,name\nB\xC3\xA4R1,B\xC3\xA4renstra\xC3\x9F"
+                                           "e\n"))))
+      << (toolkit.messages.empty() ? "" : toolkit.messages[0].text.toStdString());
+  EXPECT_EQ(window.lstSta->item(0)->text(), QStringLiteral("B\u00e4R1  B\u00e4renstra\u00dfe"));
+}
+
+// With Berlin's calendar: the dates' entries name their holidays after their own text, the
+// hourly graph shades them, and the checks list them as Info; the checks run once for the
+// summary, the graphs, the statistics and the checks window. The choice is remembered.
+TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
+  build(QString::fromStdString(scratch.write("ATR20230407w1.dat", easterDays())));
+  EXPECT_EQ(window.lstDate->item(0)->text(), "4/7/2023,Fr");
+  window.cmbHolidays->setCurrentIndex(2);
+  window.cmbHolidays->activated(2);
+  EXPECT_EQ(window.lstDate->item(0)->text(), "4/7/2023,Fr  Good Friday");
+  EXPECT_EQ(window.lstDate->item(3)->text(), "4/10/2023,Mo  Easter Monday");
+  EXPECT_EQ(window.lstDate->item(4)->text(), "4/11/2023,Tu");
+
+  select(window.lstSta, {0});
+  select(window.lstDate, {0, 1, 2, 3, 4});
+  const std::int64_t runs = window.analysis().runs();
+  window.cmdLine->click();
+  window.cmdDailyGraph->click();
+  window.cmdColorGrid->click();
+  window.cmdStat->click();
+  window.cmdDataChecks->click();
+  EXPECT_EQ(window.analysis().runs(), runs);
+  const std::vector<frmGraphL*> graphs = openWindows<frmGraphL>();
+  ASSERT_FALSE(graphs.empty());
+  std::vector<SpanKind> kinds;
+  for (const Band& band : shadedBandsOf(*graphs[0]->TChart1->xAxis)) kinds.push_back(band.kind);
+  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), SpanKind::Holiday), 2);
+
+  auto* checks = openWindows<frmDataChecks>().at(0);
+  checks->cmbView->setCurrentIndex(1);
+  checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
+  QStringList shown;
+  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
+    const QTreeWidgetItem* row = checks->lvFlags->topLevelItem(r);
+    shown << row->text(2) + ' ' + row->text(3);
+  }
+  EXPECT_EQ(shown, QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
+  checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Warning"));
+  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
+    EXPECT_NE(checks->lvFlags->topLevelItem(r)->text(2), "HOLIDAY");
+  }
+  checks->close();
+
+  const frmMain later(counts, toolkit);
+  EXPECT_EQ(later.cmbHolidays->currentText(), QStringLiteral("Germany \u2013 Berlin"));
+  EXPECT_EQ(later.analysis().holidays().name(), "de-be");
+}
+
+}  // namespace
+}  // namespace ostrilo::test
