@@ -16,6 +16,10 @@
 
 #include "core/table/Error.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ostrilo {
 
 namespace {
@@ -122,6 +126,79 @@ int wholeFieldVolume(const char* p) {
                           (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
 }
 
+// The value of a 5-byte field already known to hold only leading blanks and digits: the low
+// nibble of a blank is 0, of a digit its value, so the five nibbles convert together.
+int checkedFieldValue(const char* p) {
+  std::uint32_t head = 0;
+  std::memcpy(&head, p, 4);
+  std::uint64_t d = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    d = head | std::uint64_t{static_cast<unsigned char>(p[4])} << 32;
+  } else {
+    for (int i = 4; i >= 0; --i) d = d << 8 | static_cast<unsigned char>(p[i]);
+  }
+  d = (d & 0x0F0F0F0F0FULL) << 24;  // eight digits, the first three 0, the first in byte 0
+  d = d * 10 + (d >> 8);            // pairs of digits in every other byte
+  d = ((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
+       ((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
+      32;
+  return static_cast<int>(d);
+}
+
+// The twelve 5-byte volume fields of a whole line at p, when every one is plain: blanks that
+// only lead, then at least one digit, a value up to 32,767. False, with out undefined, when
+// any field is anything else; such a line goes the careful way. The bytes are classified all
+// at once, and the rules checked on the masks, one bit per byte.
+bool plainVolumes(const char* p, std::array<std::int16_t, 12>& out) {
+#if defined(__SSE2__)
+  const auto classify = [](const char* at, std::uint64_t& digits, std::uint64_t& blanks) {
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
+                                        _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
+    digits = static_cast<std::uint32_t>(_mm_movemask_epi8(digit));
+    blanks = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, _mm_set1_epi8(' '))));
+  };
+  std::uint64_t digits = 0;
+  std::uint64_t blanks = 0;
+  for (int block = 0; block < 3; ++block) {
+    std::uint64_t d = 0;
+    std::uint64_t b = 0;
+    classify(p + 16 * block, d, b);
+    digits |= d << (16 * block);
+    blanks |= b << (16 * block);
+  }
+  std::uint64_t d = 0;
+  std::uint64_t b = 0;
+  classify(p + 44, d, b);  // bytes 44-59; the first four are known already
+  digits |= (d >> 4) << 48;
+  blanks |= (b >> 4) << 48;
+  constexpr std::uint64_t kAll = (std::uint64_t{1} << 60) - 1;
+  constexpr std::uint64_t kFieldFirst = 0x0084210842108421ULL;  // bits 0, 5, ..., 55
+  constexpr std::uint64_t kFieldLast = kFieldFirst << 4;
+  // Every byte a digit or a blank, every field ending in a digit, and a blank only where the
+  // field starts or a blank precedes it.
+  if ((digits | blanks) != kAll || (digits & kFieldLast) != kFieldLast ||
+      (blanks & ~kFieldFirst & ~(blanks << 1)) != 0) {
+    return false;
+  }
+  int over = 0;
+  for (std::size_t k = 0; k < 12; ++k) {
+    const int value = checkedFieldValue(p + 5 * k);
+    over |= std::numeric_limits<std::int16_t>::max() - value;
+    out[k] = static_cast<std::int16_t>(value);
+  }
+  return over >= 0;
+#else
+  bool plain = true;
+  for (std::size_t k = 0; k < 12; ++k) {
+    const int value = wholeFieldVolume(p + 5 * k);
+    plain = plain && value >= 0 && value <= std::numeric_limits<std::int16_t>::max();
+    out[k] = static_cast<std::int16_t>(value);
+  }
+  return plain;
+#endif
+}
+
 std::string where(std::string_view fileLabel, std::size_t lineNo) {
   return std::string(fileLabel) + ", line " + std::to_string(lineNo) + ", ";
 }
@@ -196,14 +273,7 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   // A line that holds all twelve fields whole, nearly every line, takes them in one pass; any
   // field that is not blanks and digits sends the whole line the careful way below.
   if (line.size() >= kFirstVolumeColumn - 1 + kFieldCount * kFieldWidth) {
-    const char* p = line.data() + kFirstVolumeColumn - 1;
-    bool plain = true;
-    for (std::size_t k = 0; k < kFieldCount; ++k, p += kFieldWidth) {
-      const int value = wholeFieldVolume(p);
-      plain = plain && value >= 0 && value <= std::numeric_limits<std::int16_t>::max();
-      parsed.volumes[k] = static_cast<std::int16_t>(value);
-    }
-    if (plain) return parsed;
+    if (plainVolumes(line.data() + kFirstVolumeColumn - 1, parsed.volumes)) return parsed;
   }
   for (std::size_t k = 0; k < kFieldCount; ++k) {
     const std::size_t first = kFirstVolumeColumn + kFieldWidth * k;
