@@ -1,6 +1,10 @@
 #include "core/table/ATRTable.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <new>
 #include <numeric>
@@ -58,6 +62,18 @@ void overlay(const std::int16_t* from, HourMask fromMask, std::int16_t* to, Hour
   toMask |= fromMask;
 }
 
+// Grows v to size with zeros. resize() fills a growing vector element by element; copying
+// from a block of zeros is a memmove.
+template <typename T>
+void growZeroed(std::vector<T>& v, std::size_t size) {
+  static constexpr std::size_t kBlock = 4096;
+  static const std::array<T, kBlock> zeros{};
+  while (v.size() < size) {
+    const std::size_t n = std::min(kBlock, size - v.size());
+    v.insert(v.end(), zeros.begin(), zeros.begin() + static_cast<std::ptrdiff_t>(n));
+  }
+}
+
 bool fitsInMemory(std::size_t records) {
   const double needs = static_cast<double>(records) * kTableRecordBytes;
   const std::int64_t available = availableMemoryFor(needs);
@@ -92,6 +108,19 @@ namespace detail {
 class FileTable {
  public:
   explicit FileTable(std::string label) : m_label(std::move(label)) {}
+
+  // A file added to a table usually names the table's stations again. Growing the stride
+  // straight to their count, instead of doubling up to it, spares the re-layouts; the file's
+  // size bounds the records that this may take (a pair needs a line of at least 70 bytes).
+  void expectStations(std::size_t stations, std::size_t fileBytes) {
+    m_expectedStations = stations;
+    m_pairBudget = fileBytes / 70 + 1;
+    // A small file's records fit in room taken once (the spare record included).
+    if (m_pairBudget <= kSmallFilePairs && fitsInMemory(m_pairBudget + 1)) {
+      vol.reserve((m_pairBudget + 1) * kHoursPerDay);
+      counted.reserve(m_pairBudget + 1);
+    }
+  }
 
   NameList names;
   DateList dates;
@@ -143,7 +172,16 @@ class FileTable {
         m_date = dates.Count() - 1;
         rememberDate(date, m_date);
         checkPairs();
-        resize(stride, static_cast<std::size_t>(dates.Count()));
+        const auto dateRows = static_cast<std::size_t>(dates.Count());
+        if (m_expectedStations != 0 && stride > static_cast<std::size_t>(names.Count()) &&
+            stride * dateRows > m_pairBudget) {
+          // The file holds fewer stations than expected over more dates: back to doubling.
+          m_expectedStations = 0;
+          resize(std::max<std::size_t>(std::bit_ceil(static_cast<std::size_t>(names.Count())), 8),
+                 dateRows);
+        } else {
+          resize(stride, dateRows);
+        }
       }
     }
     if (m_name < 0 || name != names.at(m_name)) {
@@ -154,7 +192,12 @@ class FileTable {
         rememberName(name, m_name);
         checkPairs();
         if (static_cast<std::size_t>(m_name) >= stride) {
-          resize(std::max<std::size_t>(2 * stride, 8), static_cast<std::size_t>(dates.Count()));
+          const auto dateRows = static_cast<std::size_t>(dates.Count());
+          std::size_t wider = std::max<std::size_t>(2 * stride, 8);
+          if (m_expectedStations > wider && m_expectedStations * dateRows <= m_pairBudget) {
+            wider = m_expectedStations;
+          }
+          resize(wider, dateRows);
         }
       }
     }
@@ -184,8 +227,8 @@ class FileTable {
           vol.reserve(room * kHoursPerDay);
           counted.reserve(room);
         }
-        vol.resize(records * kHoursPerDay - kHoursPerDay, 0);
-        counted.resize(records - 1, 0);
+        growZeroed(vol, records * kHoursPerDay - kHoursPerDay);
+        growZeroed(counted, records - 1);
         return;
       }
       checkMemoryFor(static_cast<std::int64_t>(records));
@@ -196,11 +239,13 @@ class FileTable {
       wideVol.resize((records - 1) * kHoursPerDay, 0);
       wideCounted.resize(records - 1, 0);
       const std::size_t heldDates = stride == 0 ? 0 : counted.size() / stride;
+      // A narrower stride still holds every station: what it cuts off is all zero.
+      const std::size_t kept = std::min(stride, newStride);
       for (std::size_t d = 0; d < heldDates; ++d) {
         std::copy_n(vol.begin() + static_cast<std::ptrdiff_t>(d * stride * kHoursPerDay),
-                    stride * kHoursPerDay,
+                    kept * kHoursPerDay,
                     wideVol.begin() + static_cast<std::ptrdiff_t>(d * newStride * kHoursPerDay));
-        std::copy_n(counted.begin() + static_cast<std::ptrdiff_t>(d * stride), stride,
+        std::copy_n(counted.begin() + static_cast<std::ptrdiff_t>(d * stride), kept,
                     wideCounted.begin() + static_cast<std::ptrdiff_t>(d * newStride));
       }
       vol = std::move(wideVol);
@@ -280,6 +325,9 @@ class FileTable {
   std::vector<std::int32_t> m_window;
   std::int64_t m_windowStart = 0;
   std::string m_label;
+  static constexpr std::size_t kSmallFilePairs = 1 << 16;
+  std::size_t m_expectedStations = 0;
+  std::size_t m_pairBudget = 0;
   DateNumber m_lastDate = 0;
   std::int32_t m_date = -1;
   std::int32_t m_name = -1;
@@ -365,6 +413,11 @@ bool ATRTable::AddToTable() {
 void ATRTable::fillFromCountFile(bool add) {
   const std::string label = fileLabel(m_inFile);
   detail::FileTable file(label);
+  struct stat st {};
+  if (add && m_names.Count() > 0 && ::stat(m_inFile.c_str(), &st) == 0 && st.st_size > 0) {
+    file.expectStations(static_cast<std::size_t>(m_names.Count()),
+                        static_cast<std::size_t>(st.st_size));
+  }
   std::vector<TmgTableDay> tmgDays;
   if (isTmgFile(m_inFile)) {
     tmgDays = readTmgInto(file, label);
@@ -480,11 +533,11 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
   } else {
     // Records a loaded file held past its pairs are dropped, as the spare record is reused.
     m_vol.resize(oldPairs * kHoursPerDay);
-    m_vol.resize(records * kHoursPerDay, 0);
+    growZeroed(m_vol, records * kHoursPerDay);
     m_counted.resize(oldPairs);
-    m_counted.resize(records, 0);
+    growZeroed(m_counted, records);
     m_dailyVol.resize(oldPairs);
-    m_dailyVol.resize(records, 0);
+    growZeroed(m_dailyVol, records);
   }
   for (std::size_t d = 0; d < dateAt.size(); ++d) {
     for (std::size_t s = 0; s < nameAt.size(); ++s) {
