@@ -126,26 +126,25 @@ int wholeFieldVolume(const char* p) {
                           (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
 }
 
-// The value of a 5-byte field already known to hold only leading blanks and digits: the low
-// nibble of a blank is 0, of a digit its value, so the five nibbles convert together.
+#if defined(__SSE2__)
+// The value of a 5-byte field at p already known to hold only leading blanks and digits, on a
+// little-endian machine (SSE2 is x86). The eight bytes loaded end with the field, so the three
+// before it, which the line holds, need no shifting out: the mask drops them. The low nibble
+// of a blank is 0, of a digit its value, so the five nibbles convert together.
 int checkedFieldValue(const char* p) {
-  std::uint32_t head = 0;
-  std::memcpy(&head, p, 4);
   std::uint64_t d = 0;
-  if constexpr (std::endian::native == std::endian::little) {
-    d = head | std::uint64_t{static_cast<unsigned char>(p[4])} << 32;
-  } else {
-    for (int i = 4; i >= 0; --i) d = d << 8 | static_cast<unsigned char>(p[i]);
-  }
-  d = (d & 0x0F0F0F0F0FULL) << 24;  // eight digits, the first three 0, the first in byte 0
-  d = d * 10 + (d >> 8);            // pairs of digits in every other byte
+  std::memcpy(&d, p - 3, 8);
+  d &= 0x0F0F0F0F0F000000ULL;  // eight digits, the first three 0, the first in byte 0
+  d = d * 10 + (d >> 8);       // pairs of digits in every other byte
   d = ((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
        ((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
       32;
   return static_cast<int>(d);
 }
+#endif
 
-// The twelve 5-byte volume fields of a whole line at p, when every one is plain: blanks that
+// The twelve 5-byte volume fields of a whole line at p (the line's column 14, so three bytes
+// before p belong to the line too), when every one is plain: blanks that
 // only lead, then at least one digit, a value up to 32,767. False, with out undefined, when
 // any field is anything else; such a line goes the careful way. The bytes are classified all
 // at once, and the rules checked on the masks, one bit per byte.
