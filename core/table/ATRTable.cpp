@@ -114,6 +114,7 @@ class FileTable {
   // size bounds the records that this may take (a pair needs a line of at least 70 bytes).
   void expectStations(std::size_t stations, std::size_t fileBytes) {
     m_expectedStations = stations;
+    names.reserve(stations);
     m_pairBudget = fileBytes / 70 + 1;
     // A small file's records fit in room taken once (the spare record included).
     if (m_pairBudget <= kSmallFilePairs && fitsInMemory(m_pairBudget + 1)) {
@@ -474,15 +475,20 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
   std::vector<std::int32_t> wideTotals;
   std::size_t records = 0;
   try {
+    // One lookup for a value the table holds, the usual case.
+    const auto placeIn = [](auto& list, const auto& value) {
+      std::int32_t at = list.Index(value);
+      if (at < 0) {
+        list.Add(value);
+        at = list.Count() - 1;
+      }
+      return static_cast<std::size_t>(at);
+    };
     for (std::int32_t i = 0; i < file.names.Count(); ++i) {
-      m_names.Add(file.names.at(i));
-      nameAt[static_cast<std::size_t>(i)] =
-          static_cast<std::size_t>(m_names.Index(file.names.at(i)));
+      nameAt[static_cast<std::size_t>(i)] = placeIn(m_names, file.names.at(i));
     }
     for (std::int32_t i = 0; i < file.dates.Count(); ++i) {
-      m_dates.Add(file.dates.at(i));
-      dateAt[static_cast<std::size_t>(i)] =
-          static_cast<std::size_t>(m_dates.Index(file.dates.at(i)));
+      dateAt[static_cast<std::size_t>(i)] = placeIn(m_dates, file.dates.at(i));
     }
     if (std::int64_t{m_names.Count()} * m_dates.Count() > kMaxPairs) {
       throw tooLarge(label, m_names.Count(), m_dates.Count());
@@ -492,9 +498,13 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
     checkMemoryFor(static_cast<std::int64_t>(records));
     try {
       if (m_names.Count() != oldNames) {
-        wideVol.resize(records * kHoursPerDay, 0);
-        wideCounted.resize(records, 0);
-        wideTotals.resize(records, 0);
+        // With room for dates to come, as below, so that the next file need not move it all
+        // again.
+        std::size_t room = std::max(records, m_counted.capacity() * 3 / 2);
+        if (!fitsInMemory(room)) room = records;
+        wideVol.reserve(room * kHoursPerDay);
+        wideCounted.reserve(room);
+        wideTotals.reserve(room);
       } else {
         // Room first, so that nothing below can fail once the table starts to change. Growing
         // by half again keeps a run of adds linear.
@@ -519,14 +529,24 @@ void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
 
   const std::size_t stride = static_cast<std::size_t>(m_names.Count());
   if (stride != oldStride) {
-    // New stations change the stride, so every held pair moves to its new record.
-    for (std::size_t r = 0; r < oldPairs; ++r) {
-      const std::size_t to = stride * (r / oldStride) + r % oldStride;
-      std::copy_n(m_vol.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay), kHoursPerDay,
-                  wideVol.begin() + static_cast<std::ptrdiff_t>(to * kHoursPerDay));
-      wideCounted[to] = m_counted[r];
-      wideTotals[to] = m_dailyVol[r];
+    // New stations change the stride, so every held pair moves to its new record: each held
+    // date's row, then zeros for the new stations. The room is there, so nothing allocates.
+    for (std::size_t d = 0; d < static_cast<std::size_t>(oldDates); ++d) {
+      const auto from = static_cast<std::ptrdiff_t>(d * oldStride);
+      const auto width = static_cast<std::ptrdiff_t>(oldStride);
+      wideVol.insert(wideVol.end(), m_vol.begin() + from * kHoursPerDay,
+                     m_vol.begin() + (from + width) * kHoursPerDay);
+      wideCounted.insert(wideCounted.end(), m_counted.begin() + from,
+                         m_counted.begin() + from + width);
+      wideTotals.insert(wideTotals.end(), m_dailyVol.begin() + from,
+                        m_dailyVol.begin() + from + width);
+      growZeroed(wideVol, (d + 1) * stride * kHoursPerDay);
+      growZeroed(wideCounted, (d + 1) * stride);
+      growZeroed(wideTotals, (d + 1) * stride);
     }
+    growZeroed(wideVol, records * kHoursPerDay);
+    growZeroed(wideCounted, records);
+    growZeroed(wideTotals, records);
     m_vol = std::move(wideVol);
     m_counted = std::move(wideCounted);
     m_dailyVol = std::move(wideTotals);
