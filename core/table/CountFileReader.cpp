@@ -126,25 +126,8 @@ int wholeFieldVolume(const char* p) {
                           (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
 }
 
-#if defined(__SSE2__)
-// The value of a 5-byte field at p already known to hold only leading blanks and digits, on a
-// little-endian machine (SSE2 is x86). The eight bytes loaded end with the field, so the three
-// before it, which the line holds, need no shifting out: the mask drops them. The low nibble
-// of a blank is 0, of a digit its value, so the five nibbles convert together.
-int checkedFieldValue(const char* p) {
-  std::uint64_t d = 0;
-  std::memcpy(&d, p - 3, 8);
-  d &= 0x0F0F0F0F0F000000ULL;  // eight digits, the first three 0, the first in byte 0
-  d = d * 10 + (d >> 8);       // pairs of digits in every other byte
-  d = ((d & 0x000000FF000000FFULL) * (100 + (1000000ULL << 32)) +
-       ((d >> 16) & 0x000000FF000000FFULL) * (1 + (10000ULL << 32))) >>
-      32;
-  return static_cast<int>(d);
-}
-#endif
-
-// The twelve 5-byte volume fields of a whole line at p (the line's column 14, so three bytes
-// before p belong to the line too), when every one is plain: blanks that
+// The twelve 5-byte volume fields of a whole line at p (the line's column 14, so the byte
+// before p belongs to the line too), when every one is plain: blanks that
 // only lead, then at least one digit, a value up to 32,767. False, with out undefined, when
 // any field is anything else; such a line goes the careful way. The bytes are classified all
 // at once, and the rules checked on the masks, one bit per byte.
@@ -180,13 +163,35 @@ bool plainVolumes(const char* p, std::array<std::int16_t, 12>& out) {
       (blanks & ~kFieldFirst & ~(blanks << 1)) != 0) {
     return false;
   }
-  int over = 0;
-  for (std::size_t k = 0; k < 12; ++k) {
-    const int value = checkedFieldValue(p + 5 * k);
-    over |= std::numeric_limits<std::int16_t>::max() - value;
-    out[k] = static_cast<std::int16_t>(value);
-  }
-  return over >= 0;
+  // Each field from the 8 bytes that hold it (from the byte before it; the last field from
+  // three bytes before, as the line may end with it). The low nibble of a blank is 0, of a
+  // digit its value; pmaddwd weights the digits and sums them in pairs of 16-bit lanes, the
+  // other field's bytes weighted 0. Four fields' pair sums are then added up together.
+  const __m128i nibbles = _mm_set1_epi8(0x0F);
+  const __m128i zero = _mm_setzero_si128();
+  const auto field = [&](std::size_t k) {
+    const bool last = k == 11;
+    const __m128i weights = last ? _mm_setr_epi16(0, 0, 0, 10000, 1000, 100, 10, 1)
+                                 : _mm_setr_epi16(0, 10000, 1000, 100, 10, 1, 0, 0);
+    const __m128i bytes =
+        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 5 * k - (last ? 3 : 1)));
+    return _mm_madd_epi16(_mm_unpacklo_epi8(_mm_and_si128(bytes, nibbles), zero), weights);
+  };
+  const auto fourFields = [&](std::size_t k) {
+    const __m128i v0 = field(k), v1 = field(k + 1), v2 = field(k + 2), v3 = field(k + 3);
+    const __m128i s01 = _mm_add_epi32(_mm_unpacklo_epi32(v0, v1), _mm_unpackhi_epi32(v0, v1));
+    const __m128i s23 = _mm_add_epi32(_mm_unpacklo_epi32(v2, v3), _mm_unpackhi_epi32(v2, v3));
+    return _mm_add_epi32(_mm_unpacklo_epi64(s01, s23), _mm_unpackhi_epi64(s01, s23));
+  };
+  const __m128i first = fourFields(0), middle = fourFields(4), last = fourFields(8);
+  const __m128i limit = _mm_set1_epi32(std::numeric_limits<std::int16_t>::max());
+  const __m128i over =
+      _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(first, limit), _mm_cmpgt_epi32(middle, limit)),
+                   _mm_cmpgt_epi32(last, limit));
+  if (_mm_movemask_epi8(over) != 0) return false;
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out.data()), _mm_packs_epi32(first, middle));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out.data() + 8), _mm_packs_epi32(last, last));
+  return true;
 #else
   bool plain = true;
   for (std::size_t k = 0; k < 12; ++k) {
