@@ -147,6 +147,34 @@ TEST_F(ATRTableTest, AYearOfHundredsOfStationsBuildsAddsSavesAndLoads) {
   test::expectSame(saved, snapshot(table));
 }
 
+// A file of a few of the held stations over many dates, date by date: the room laid out for
+// the held stations is given back once the dates outgrow what the file can hold.
+TEST_F(ATRTableTest, AddingFewStationsOverManyDatesKeepsEveryLine) {
+  build(crossFile(50, 1));
+  std::string text;
+  for (int d = 0; d < 40; ++d) {
+    const CivilDate c = civilFromDate(day(2001, 2, 1) + d);
+    char date[16], name[16];
+    std::snprintf(date, sizeof date, "%02d%02d%02d", c.month, c.day, c.year % 100);
+    for (int s = 0; s < 9; ++s) {
+      std::snprintf(name, sizeof name, "X%03d", s);
+      text += countLine('1', date, name, rising(100 * d + s)) + "\n";
+    }
+  }
+  add(text);
+  ASSERT_EQ(table.StaCount(), 59);
+  ASSERT_EQ(table.DateCount(), 41);
+  for (int d = 0; d < 40; ++d) {
+    for (int s = 0; s < 9; ++s) {
+      const auto v = table.VolArrByIndex(d + 1, 50 + s);
+      ASSERT_EQ(v[0], 100 * d + s) << d << "," << s;
+      ASSERT_EQ(v[11], 100 * d + s + 11) << d << "," << s;
+    }
+    ASSERT_EQ(table.CountedHours(d + 1, 49), 0u);
+  }
+  expectTotalsMatchVolumes();
+}
+
 TEST_F(ATRTableTest, AddingReLaysOutEveryPairAndOverwritesOnlyTheLinesHalf) {
   build(countFile({countLine('1', "070403", "AAAA", rising(10)),
                    countLine('2', "070403", "BBBB", rising(20)),
