@@ -1,10 +1,12 @@
 #include "gui/charts/Plots.h"
 
 #include "core/charts/ChartData.h"
+#include "core/charts/WeeklyProfile.h"
 #include "core/checks/DataChecks.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/toolkit/SelectionLists.h"
 
 namespace ostrilo {
@@ -51,6 +53,13 @@ frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& t
                             const PlotSelection& selection, const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
   return open<frmGraphH>(toolkit, volumeHistogram(table, selection, names));
+}
+
+frmWeeklyProfile* PlotWeeklyProfile(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                                    const PlotSelection& selection, const StationRegister* names) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  return open<frmWeeklyProfile>(toolkit, weeklyProfileChart(table, selection, RunDataChecks(table)),
+                                names);
 }
 
 frmGraphL* PlotDaysAround(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

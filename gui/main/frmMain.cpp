@@ -31,6 +31,7 @@
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/DateField.h"
@@ -341,6 +342,16 @@ void frmMain::createSecondTab(QWidget* page) {
   cmdReport->setToolTip(QStringLiteral("A PDF with a page per picked station"));
   cmdReport->setEnabled(false);
   connect(cmdReport, &QPushButton::clicked, this, &frmMain::cmdReportClick);
+
+  // Left of the station list, above "Export Counts...".
+  auto* weeklyProfile = button(page, QStringLiteral("cmdWeeklyProfile"),
+                               QStringLiteral("Weekly Profile"), twips(120, 2040, 1020, 600));
+  weeklyProfile->setToolTip(
+      QStringLiteral("The mean hour of each day of week over the picked valid days"));
+  connect(weeklyProfile, &QPushButton::clicked, this, [this] {
+    keep(m_colorGrids,
+         PlotWeeklyProfile(m_toolkit, this, m_table, listSelection(), m_register.get()));
+  });
 }
 
 void frmMain::setTabOrder() {
