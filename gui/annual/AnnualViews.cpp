@@ -3,9 +3,16 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QTreeWidget>
+#include <algorithm>
 
+#include "core/export/GeoJson.h"
+#include "core/register/Coordinates.h"
+#include "core/register/StationRegister.h"
 #include "gui/annual/AnnualTexts.h"
+#include "gui/toolkit/CsvExport.h"
+#include "gui/toolkit/RecentFolders.h"
 #include "gui/toolkit/TextFormats.h"
+#include "gui/toolkit/Toolkit.h"
 
 namespace ostrilo {
 
@@ -100,6 +107,88 @@ void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const 
     items << item;
   }
   finishList(list, items);
+}
+
+std::vector<std::string> selectedTrendStations(const QTreeWidget& list,
+                                               const std::vector<TrendYear>& rows) {
+  std::vector<std::string> picked;
+  const auto add = [&picked](const std::string& name) {
+    if (std::find(picked.begin(), picked.end(), name) == picked.end()) picked.push_back(name);
+  };
+  for (int r = 0; r < list.topLevelItemCount(); ++r) {
+    const QTreeWidgetItem* item = list.topLevelItem(r);
+    const auto index = item->data(0, rowIndexRole()).toULongLong();
+    if (item->isSelected() && index < rows.size()) add(rows[index].station);
+  }
+  if (picked.empty()) {
+    for (const TrendYear& row : rows) add(row.station);
+  }
+  return picked;
+}
+
+QString stationLabel(const std::string& id, const StationRegister* names) {
+  const std::string_view name = names != nullptr ? names->name(id) : std::string_view();
+  return name.empty() ? stationText(id)
+                      : stationText(id) + QStringLiteral("  ") + fromCoreText(std::string(name));
+}
+
+std::vector<Road> roadsOfStations(const StationRegister& names, std::span<const std::string> ids,
+                                  std::span<const std::int32_t> stations) {
+  std::vector<Road> roads;
+  for (Road& road : registerRoads(names)) {
+    const bool picked = std::any_of(stations.begin(), stations.end(), [&](std::int32_t s) {
+      const std::string& id = ids[static_cast<std::size_t>(s)];
+      return std::find(road.stations.begin(), road.stations.end(), id) != road.stations.end();
+    });
+    if (picked) roads.push_back(std::move(road));
+  }
+  return roads;
+}
+
+bool anyPlaced(const StationRegister* names, std::span<const std::string> ids,
+               std::span<const std::int32_t> stations) {
+  if (names == nullptr) return false;
+  return std::any_of(stations.begin(), stations.end(), [&](std::int32_t s) {
+    const StationEntry* entry = names->find(ids[static_cast<std::size_t>(s)]);
+    return entry != nullptr && stationCoordinates(*entry).has_value();
+  });
+}
+
+std::optional<QString> askAnnualExportPath(Toolkit& toolkit, QWidget* parent,
+                                           const QString& proposed, bool withLayer) {
+  if (!withLayer) {
+    return askExportPath(toolkit, parent, QStringLiteral("Select the annual figures *.csv file"),
+                         proposed);
+  }
+  const FileDialogSettings settings{
+      QStringLiteral("Select the annual figures *.csv, *.xlsx or *.geojson file"),
+      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv|Workbook (*.xlsx)|*.xlsx|"
+                     "GeoJSON layer (*.geojson)|*.geojson"),
+      2,
+      QStringLiteral("csv"),
+      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
+          DialogFlag::kOverwritePrompt,
+      inLastFolder(FileKind::Export, proposed)};
+  return toolkit.saveFileName(parent, settings);
+}
+
+void saveGeoJsonAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,
+                          const std::vector<StationYear>& rows, const StationRegister& names) {
+  std::vector<std::string> without;
+  try {
+    without = writeAnnualGeoJson(toFsPath(path), rows, names);
+  } catch (const std::exception& e) {
+    toolkit.showMessage(parent, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
+    return;
+  }
+  rememberFolder(FileKind::Export, path);
+  QString text = QStringLiteral("Done.");
+  if (!without.empty()) {
+    QStringList ids;
+    for (const std::string& id : without) ids << stationText(id);
+    text += QStringLiteral(" No point in the register for: ") + ids.join(QStringLiteral(", "));
+  }
+  toolkit.showMessage(parent, text, MessageIcon::Information, kAppTitle);
 }
 
 }  // namespace ostrilo

@@ -16,10 +16,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/export/GeoJson.h"
 #include "core/export/TableExports.h"
 #include "core/export/YearExports.h"
-#include "core/register/Coordinates.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "gui/annual/AnnualViews.h"
@@ -27,7 +25,6 @@
 #include "gui/annual/frmExpand.h"
 #include "gui/annual/frmYearChart.h"
 #include "gui/toolkit/CsvExport.h"
-#include "gui/toolkit/RecentFolders.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
 #include "gui/toolkit/Toolkit.h"
@@ -318,25 +315,10 @@ QTreeWidget& frmAnnual::shownList() const { return m_view == kStations ? *LV : *
 
 frmYearChart* frmAnnual::openYearChart() {
   if (m_view != kStationYears && m_view != kRoadYears) return nullptr;
-  std::vector<std::string> picked;
-  const auto add = [&picked](const std::string& name) {
-    if (std::find(picked.begin(), picked.end(), name) == picked.end()) picked.push_back(name);
-  };
-  for (int r = 0; r < lstFigures->topLevelItemCount(); ++r) {
-    QTreeWidgetItem* item = lstFigures->topLevelItem(r);
-    if (item->isSelected()) add(m_trendRows[item->data(0, rowIndexRole()).toULongLong()].station);
-  }
-  if (picked.empty()) {
-    for (const TrendYear& row : m_trendRows) add(row.station);
-  }
-  const StationRegister* names = m_sources.names.get();
+  const std::vector<std::string> picked = selectedTrendStations(*lstFigures, m_trendRows);
   QStringList labels;
   for (const std::string& id : picked) {
-    const std::string_view name =
-        m_view == kStationYears && names != nullptr ? names->name(id) : std::string_view();
-    labels << (name.empty()
-                   ? stationText(id)
-                   : stationText(id) + QStringLiteral("  ") + fromCoreText(std::string(name)));
+    labels << (m_view == kStationYears ? stationLabel(id, m_sources.names.get()) : stationText(id));
   }
   auto* chart = new frmYearChart;
   chart->fill(trendSeries(m_trendRows, picked), labels);
@@ -366,47 +348,19 @@ void frmAnnual::copySelectedRows() const {
 
 void frmAnnual::askExport() {
   const char* const proposed[] = {"annual.csv", "trend.csv", "roads.csv", "trend-roads.csv"};
-  if (m_view == kStations && hasCoordinates()) {
-    FileDialogSettings settings{
-        QStringLiteral("Select the annual figures *.csv, *.xlsx or *.geojson file"),
-        QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv|Workbook (*.xlsx)|*.xlsx|"
-                       "GeoJSON layer (*.geojson)|*.geojson"),
-        2,
-        QStringLiteral("csv"),
-        DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-            DialogFlag::kOverwritePrompt,
-        inLastFolder(FileKind::Export, QStringLiteral("annual.csv"))};
-    if (const auto path = m_toolkit.saveFileName(this, settings)) exportTo(*path);
-    return;
-  }
+  const bool layer = m_view == kStations &&
+                     anyPlaced(m_sources.names.get(), m_counts->view().stations, m_stations);
   if (const auto path =
-          askExportPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
-                        QString::fromLatin1(proposed[m_view]))) {
+          askAnnualExportPath(m_toolkit, this, QString::fromLatin1(proposed[m_view]), layer)) {
     exportTo(*path);
   }
-}
-
-bool frmAnnual::hasCoordinates() const {
-  const StationRegister* names = m_sources.names.get();
-  if (names == nullptr) return false;
-  return std::any_of(m_stations.begin(), m_stations.end(), [&](std::int32_t s) {
-    const StationEntry* entry = names->find(m_counts->view().stations[static_cast<std::size_t>(s)]);
-    return entry != nullptr && stationCoordinates(*entry).has_value();
-  });
 }
 
 void frmAnnual::setExportSources(ExportSources sources) {
   m_sources = std::move(sources);
   m_roads.clear();
   if (const StationRegister* names = m_sources.names.get()) {
-    const auto& ids = m_counts->view().stations;
-    for (Road& road : registerRoads(*names)) {
-      const bool picked = std::any_of(m_stations.begin(), m_stations.end(), [&](std::int32_t s) {
-        const std::string& id = ids[static_cast<std::size_t>(s)];
-        return std::find(road.stations.begin(), road.stations.end(), id) != road.stations.end();
-      });
-      if (picked) m_roads.push_back(std::move(road));
-    }
+    m_roads = roadsOfStations(*names, m_counts->view().stations, m_stations);
   }
   offerViews();
   showNames();
@@ -430,7 +384,7 @@ void frmAnnual::exportTo(const QString& path) {
   const StationRegister* names = m_sources.names.get();
   if (m_view == kStations && names != nullptr &&
       path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
-    exportGeoJson(path);
+    saveGeoJsonAndReport(m_toolkit, this, path, m_rows, *names);
     return;
   }
   WorkbookAbout about =
@@ -439,24 +393,6 @@ void frmAnnual::exportTo(const QString& path) {
                             : m_view == kRoads  ? roadsExport(m_roadRows)
                                                 : trendExport(m_trendRows);
   saveExportAndReport(m_toolkit, this, path, table, std::move(about));
-}
-
-void frmAnnual::exportGeoJson(const QString& path) {
-  std::vector<std::string> without;
-  try {
-    without = writeAnnualGeoJson(toFsPath(path), m_rows, *m_sources.names);
-  } catch (const std::exception& e) {
-    m_toolkit.showMessage(this, fromCoreText(e.what()), MessageIcon::Exclamation, kWarningTitle);
-    return;
-  }
-  rememberFolder(FileKind::Export, path);
-  QString text = QStringLiteral("Done.");
-  if (!without.empty()) {
-    QStringList ids;
-    for (const std::string& id : without) ids << stationText(id);
-    text += QStringLiteral(" No point in the register for: ") + ids.join(QStringLiteral(", "));
-  }
-  m_toolkit.showMessage(this, text, MessageIcon::Information, kAppTitle);
 }
 
 frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {

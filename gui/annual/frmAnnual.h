@@ -88,12 +88,9 @@ class frmAnnual : public QWidget {
   void fillView();
   void offerViews();
   [[nodiscard]] QTreeWidget& shownList() const;
-  // Some picked station has a point in the register: the station rows can be a map layer.
-  [[nodiscard]] bool hasCoordinates() const;
   void peakChoiceChanged(int index);
   void customPeaksEntered();
   void askExport();
-  void exportGeoJson(const QString& path);
   void askExpand();
   // With a register that groups stations, the factor group starts as the stations with an AADT
   // in the groups of the short counts (when there are any).

@@ -2,9 +2,12 @@
 
 #include <qcustomplot.h>
 
+#include <QFontMetrics>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+
+#include "gui/toolkit/TextFormats.h"
 
 namespace ostrilo {
 
@@ -40,7 +43,9 @@ void frmYearChart::fill(const std::vector<TrendSeries>& series, const QStringLis
   for (std::size_t k = 0; k < series.size(); ++k) {
     const QColor colour = colourOf(static_cast<int>(k));
     QCPGraph* aadt = plot->addGraph();
-    aadt->setName(labels.value(static_cast<int>(k)));
+    // A register's long location would push the chart aside.
+    aadt->setName(QFontMetrics(plot->legend->font())
+                      .elidedText(labels.value(static_cast<int>(k)), Qt::ElideRight, 260));
     aadt->setPen(QPen(colour, 2));
     aadt->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, colour, colour, 8));
     QCPGraph* adt = plot->addGraph();
@@ -67,22 +72,28 @@ void frmYearChart::fill(const std::vector<TrendSeries>& series, const QStringLis
     key->setScatterStyle(
         QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(Qt::black, 2), Qt::white, 9));
   }
-  auto ticker = QSharedPointer<QCPAxisTickerFixed>::create();
-  ticker->setTickStep(1);
-  ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);
+  auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+  for (int year = first; year <= last; ++year) ticker->addTick(year, QString::number(year));
   plot->xAxis->setTicker(ticker);
-  plot->xAxis->setNumberFormat(QStringLiteral("f"));
-  plot->xAxis->setNumberPrecision(0);
   plot->xAxis->setLabel(QStringLiteral("Year"));
   plot->yAxis->setLabel(QStringLiteral("Vehicles per day"));
   plot->xAxis->setRange(first - 0.5, last + 0.5);
   plot->yAxis->setRange(0, std::max(1.0, highest * 1.1));
+  plot->setLocale(displayLocale());
   plot->legend->setVisible(true);
-  plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
   if (plot->plotLayout()->rowCount() == 1) {
     plot->plotLayout()->insertRow(0);
     plot->plotLayout()->addElement(
         0, 0, new QCPTextElement(plot, QStringLiteral("AADT by year"), QFont(font().family(), 11)));
+    // Beside the axes, where it hides no point.
+    plot->axisRect()->insetLayout()->take(plot->legend);
+    auto* side = new QCPLayoutGrid;
+    plot->plotLayout()->addElement(1, 1, side);
+    plot->plotLayout()->setColumnStretchFactor(1, 0.001);
+    side->addElement(0, 0, plot->legend);
+    side->addElement(1, 0, new QCPLayoutElement(plot));  // keeps the legend at the top
+    side->setRowStretchFactor(0, 0.001);
+    plot->legend->setMaximumSize(300, QWIDGETSIZE_MAX);
   }
   plot->replot();
 }

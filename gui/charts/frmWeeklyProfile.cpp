@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <cmath>
 
 #include "core/charts/ChartData.h"
@@ -64,12 +65,14 @@ frmWeeklyProfile::frmWeeklyProfile(Toolkit& toolkit)
 
 void frmWeeklyProfile::resizeEvent(QResizeEvent* event) {
   ChartWindow::resizeEvent(event);
+  // The choices in a strip of their own above the chart, where they hide no title.
   cmbKind->adjustSize();
-  cmbKind->move(4, 4);
   cmbStation->adjustSize();
-  cmbStation->move(cmbKind->geometry().right() + 4, 4);
-  cmbKind->raise();
-  cmbStation->raise();
+  const int strip = cmbKind->height() + 8;
+  cmbKind->move(4, 4);
+  cmbStation->move(cmbKind->geometry().right() + 8, 4);
+  TChart1->setGeometry(rect().adjusted(0, strip, 0, 0));
+  fitChartTitle(*TChart1);
 }
 
 void frmWeeklyProfile::fill(WeeklyProfileChart chart, const StationRegister* names) {
@@ -98,9 +101,11 @@ void frmWeeklyProfile::draw(int station, Kind kind) {
     plot.plotLayout()->simplify();
   }
   const StationWeek& week = m_chart.stations[static_cast<std::size_t>(station)];
-  setChartTitle(plot, QString::fromStdString(m_chart.title) + QStringLiteral(" - ") +
-                          m_labels.value(station) + QLatin1Char('\n') +
-                          QString::fromStdString(m_chart.caption));
+  // The title sits over the grid only, beside the colour scale: a long name is cut short.
+  const QString label =
+      QFontMetrics(plot.font()).elidedText(m_labels.value(station), Qt::ElideRight, 320);
+  setChartTitle(plot, QString::fromStdString(m_chart.title) + QStringLiteral(" - ") + label +
+                          QLatin1Char('\n') + QString::fromStdString(m_chart.caption));
   hourAxis(*plot.xAxis);
   if (kind == Grid) {
     showLegendBeside(plot, false);

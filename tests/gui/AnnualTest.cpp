@@ -221,6 +221,24 @@ TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
   EXPECT_NEAR(chart.plot->graph(5)->data()->at(0)->value, 9725, 0.5) << "its ADT instead";
 }
 
+// A register that places one station: the station rows export as a layer with that one point,
+// and the message names the stations left out.
+TEST_F(AnnualTest, ExportOffersAGeoJsonLayerWhenTheRegisterPlacesStations) {
+  const std::string reg = "station,location\n0200,\"Main St; WGS84 52.5 13.25\"\n";
+  toolkit.answer(QString::fromStdString(scratch.write("register.csv", reg)));
+  window.cmdStations->click();
+  frmAnnual& annual = open();
+  const std::string path = scratch.file("annual.geojson");
+  toolkit.messages.clear();
+  toolkit.answer(QString::fromStdString(path));
+  annual.cmdExport->click();
+  EXPECT_EQ(toolkit.messages,
+            std::vector{information("Done. No point in the register for: 0300, 0100")});
+  const std::string text = readBytes(path);
+  EXPECT_NE(text.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"Feature\""), text.rfind("\"Feature\"")) << "one point";
+}
+
 // 0400 counts the week's pattern without the seasons: F(Jan, Mo) = 1.0 against 1.25 for 0200
 // and 0300; with the three, mean 1.1667, SD 0.1443 and CV 12.37 % (by hand).
 TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) {
