@@ -368,6 +368,7 @@ void frmMain::setTabOrder() {
   order.insert(order.end(), {range.from, range.to});
   order.insert(order.end(), range.days.begin(), range.days.end());
   order.insert(order.end(), {range.pickButton, cmdExportCounts});
+  order.push_back(findChild<QPushButton*>(QStringLiteral("cmdWeeklyProfile")));
   for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
