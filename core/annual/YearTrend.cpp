@@ -41,4 +41,22 @@ std::vector<TrendYear> yearTrend(std::span<const RoadYear> rows) {
   return yearTrend(std::span<const StationYear>(twoWay));
 }
 
+std::vector<TrendSeries> trendSeries(std::span<const TrendYear> rows,
+                                     std::span<const std::string> stations) {
+  std::vector<TrendSeries> series;
+  for (const std::string& station : stations) {
+    TrendSeries& one = series.emplace_back();
+    one.station = station;
+    for (const TrendYear& row : rows) {
+      if (row.station != station) continue;
+      if (row.aadt) {
+        one.points.push_back({row.year, *row.aadt, true});
+      } else if (row.adt) {
+        one.points.push_back({row.year, *row.adt, false});
+      }
+    }
+  }
+  return series;
+}
+
 }  // namespace ostrilo

@@ -33,4 +33,21 @@ struct TrendYear {
 // The same over the two-way figures of ComputeRoadFigures, the road in the station field.
 [[nodiscard]] std::vector<TrendYear> yearTrend(std::span<const RoadYear> rows);
 
+// One year of the AADT-by-year chart: the AADT, or the ADT where the year has no AADT.
+struct TrendPoint {
+  int year = 0;
+  double value = 0;
+  bool isAadt = true;
+};
+
+struct TrendSeries {
+  std::string station;
+  std::vector<TrendPoint> points;  // years ascending; a year with neither figure has none
+};
+
+// The chart of AADT by year: one series per station named, in that order, over its rows.
+// A station without a row still gets its (empty) series, so legends match the pick.
+[[nodiscard]] std::vector<TrendSeries> trendSeries(std::span<const TrendYear> rows,
+                                                   std::span<const std::string> stations);
+
 }  // namespace ostrilo

@@ -17,10 +17,13 @@
 #include <algorithm>
 
 #include "core/export/TableExports.h"
+#include "core/export/YearExports.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
+#include "gui/annual/AnnualViews.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
+#include "gui/annual/frmYearChart.h"
 #include "gui/toolkit/CsvExport.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "gui/toolkit/TextFormats.h"
@@ -139,8 +142,15 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   cmdExport->setObjectName(QStringLiteral("cmdExport"));
   cmdExpand = new QPushButton(QStringLiteral("Expand Short Counts..."));
   cmdExpand->setObjectName(QStringLiteral("cmdExpand"));
+  cmdChart = new QPushButton(QStringLiteral("AADT by Year..."));
+  cmdChart->setObjectName(QStringLiteral("cmdChart"));
+  cmdChart->setToolTip(QStringLiteral("The selected rows' stations, or every one"));
+  cmdChart->hide();
+  cmbView = new QComboBox;
+  cmbView->setObjectName(QStringLiteral("cmbView"));
 
   auto* controls = new QHBoxLayout;
+  controls->addWidget(cmbView);
   controls->addWidget(new QLabel(QStringLiteral("Peak hours of the average weekday in")));
   controls->addWidget(cmbPeaks);
   controls->addWidget(txtPeaks);
@@ -148,6 +158,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   controls->addWidget(cmdCopy);
   controls->addWidget(cmdExport);
   controls->addWidget(cmdExpand);
+  controls->addWidget(cmdChart);
 
   LV = new QTreeWidget;
   LV->setObjectName(QStringLiteral("LV"));
@@ -169,15 +180,31 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
   // Unsorted until a heading is clicked: the rows come station by station in the order picked.
   LV->header()->setSectionsClickable(true);
 
+  lstFigures = new QTreeWidget;
+  lstFigures->setObjectName(QStringLiteral("lstFigures"));
+  lstFigures->setRootIsDecorated(false);
+  lstFigures->setUniformRowHeights(true);
+  lstFigures->setAlternatingRowColors(true);
+  lstFigures->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lstFigures->header()->setSectionsClickable(true);
+  lstFigures->hide();
+
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(controls);
   layout->addWidget(LV);
+  layout->addWidget(lstFigures);
 
   connect(cmbPeaks, &QComboBox::activated, this, &frmAnnual::peakChoiceChanged);
   connect(txtPeaks, &QLineEdit::editingFinished, this, &frmAnnual::customPeaksEntered);
   connect(cmdCopy, &QPushButton::clicked, this, &frmAnnual::copySelectedRows);
   connect(cmdExport, &QPushButton::clicked, this, &frmAnnual::askExport);
   connect(cmdExpand, &QPushButton::clicked, this, &frmAnnual::askExpand);
+  connect(cmdChart, &QPushButton::clicked, this, &frmAnnual::openYearChart);
+  connect(cmbView, &QComboBox::activated, this,
+          [this](int index) { setView(static_cast<View>(cmbView->itemData(index).toInt())); });
+  connect(new QShortcut(QKeySequence::Copy, lstFigures), &QShortcut::activated, this,
+          &frmAnnual::copySelectedRows);
+  connect(lstFigures->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
   connect(new QShortcut(QKeySequence::Copy, LV), &QShortcut::activated, this,
           &frmAnnual::copySelectedRows);
   connect(LV->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
@@ -185,6 +212,7 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::i
     openDetail(item->data(kStation, kRowRole).toULongLong());
   });
 
+  offerViews();
   fill();
   int width = 0;
   for (int c = 0; c < kColumnCount; ++c) width += LV->columnWidth(c);
@@ -242,37 +270,101 @@ void frmAnnual::fill() {
   if (m_sortColumn >= 0) LV->sortItems(m_sortColumn, m_sortOrder);
   for (int c = 0; c < kColumnCount; ++c) LV->resizeColumnToContents(c);
   showNames();
+  fillView();
+}
+
+void frmAnnual::offerViews() {
+  const QSignalBlocker blocker(cmbView);
+  cmbView->clear();
+  cmbView->addItem(QStringLiteral("Stations"), kStations);
+  cmbView->addItem(QStringLiteral("Years of stations"), kStationYears);
+  if (!m_roads.empty()) {
+    cmbView->addItem(QStringLiteral("Roads"), kRoads);
+    cmbView->addItem(QStringLiteral("Years of roads"), kRoadYears);
+  }
+  if (m_roads.empty() && (m_view == kRoads || m_view == kRoadYears)) m_view = kStations;
+  cmbView->setCurrentIndex(cmbView->findData(m_view));
+}
+
+void frmAnnual::setView(View view) {
+  if (m_roads.empty() && (view == kRoads || view == kRoadYears)) return;
+  m_view = view;
+  m_sortColumn = -1;
+  cmbView->setCurrentIndex(cmbView->findData(view));
+  fillView();
+}
+
+void frmAnnual::fillView() {
+  LV->setVisible(m_view == kStations);
+  lstFigures->setVisible(m_view != kStations);
+  cmdExpand->setVisible(m_view == kStations);
+  cmdChart->setVisible(m_view == kStationYears || m_view == kRoadYears);
+  const QLocale locale = displayLocale();
+  if (m_view == kRoads || m_view == kRoadYears) {
+    m_roadRows = ComputeRoadFigures(m_counts->view(), m_roads,
+                                    {std::nullopt, m_windows, m_counts->excluded()});
+  }
+  if (m_view == kRoads) fillRoadList(*lstFigures, m_roadRows, locale);
+  if (m_view == kStationYears) m_trendRows = yearTrend(m_rows);
+  if (m_view == kRoadYears) m_trendRows = yearTrend(m_roadRows);
+  if (m_view == kStationYears || m_view == kRoadYears)
+    fillTrendList(*lstFigures, m_trendRows, locale);
+}
+
+QTreeWidget& frmAnnual::shownList() const { return m_view == kStations ? *LV : *lstFigures; }
+
+frmYearChart* frmAnnual::openYearChart() {
+  if (m_view != kStationYears && m_view != kRoadYears) return nullptr;
+  const std::vector<std::string> picked = selectedTrendStations(*lstFigures, m_trendRows);
+  QStringList labels;
+  for (const std::string& id : picked) {
+    labels << (m_view == kStationYears ? stationLabel(id, m_sources.names.get()) : stationText(id));
+  }
+  auto* chart = new frmYearChart;
+  chart->fill(trendSeries(m_trendRows, picked), labels);
+  chart->show();
+  m_opened.append(chart);
+  return chart;
 }
 
 void frmAnnual::sortByColumn(int column) {
   m_sortOrder = column == m_sortColumn && m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder
                                                                             : Qt::AscendingOrder;
   m_sortColumn = column;
-  LV->header()->setSortIndicatorShown(true);
-  LV->sortItems(column, m_sortOrder);
+  shownList().header()->setSortIndicatorShown(true);
+  shownList().sortItems(column, m_sortOrder);
 }
 
 void frmAnnual::copySelectedRows() const {
   QList<QTreeWidgetItem*> rows;
   // In the order shown, not the order clicked.
-  for (int r = 0; r < LV->topLevelItemCount(); ++r) {
-    if (LV->topLevelItem(r)->isSelected()) rows << LV->topLevelItem(r);
+  const QTreeWidget& list = shownList();
+  for (int r = 0; r < list.topLevelItemCount(); ++r) {
+    if (list.topLevelItem(r)->isSelected()) rows << list.topLevelItem(r);
   }
   if (rows.isEmpty()) return;
-  QApplication::clipboard()->setText(tabSeparatedText(*LV, rows));
+  QApplication::clipboard()->setText(tabSeparatedText(list, rows));
 }
 
 void frmAnnual::askExport() {
+  const char* const proposed[] = {"annual.csv", "trend.csv", "roads.csv", "trend-roads.csv"};
+  const bool layer = m_view == kStations &&
+                     anyPlaced(m_sources.names.get(), m_counts->view().stations, m_stations);
   if (const auto path =
-          askExportPath(m_toolkit, this, QStringLiteral("Select the annual figures *.csv file"),
-                        QStringLiteral("annual.csv"))) {
+          askAnnualExportPath(m_toolkit, this, QString::fromLatin1(proposed[m_view]), layer)) {
     exportTo(*path);
   }
 }
 
 void frmAnnual::setExportSources(ExportSources sources) {
   m_sources = std::move(sources);
+  m_roads.clear();
+  if (const StationRegister* names = m_sources.names.get()) {
+    m_roads = roadsOfStations(*names, m_counts->view().stations, m_stations);
+  }
+  offerViews();
   showNames();
+  fillView();
 }
 
 void frmAnnual::showNames() {
@@ -290,9 +382,17 @@ void frmAnnual::showNames() {
 
 void frmAnnual::exportTo(const QString& path) {
   const StationRegister* names = m_sources.names.get();
-  saveExportAndReport(
-      m_toolkit, this, path, annualExport(m_rows, names),
-      aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names));
+  if (m_view == kStations && names != nullptr &&
+      path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
+    saveGeoJsonAndReport(m_toolkit, this, path, m_rows, *names);
+    return;
+  }
+  WorkbookAbout about =
+      aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names);
+  const TableExport table = m_view == kStations ? annualExport(m_rows, names)
+                            : m_view == kRoads  ? roadsExport(m_roadRows)
+                                                : trendExport(m_trendRows);
+  saveExportAndReport(m_toolkit, this, path, table, std::move(about));
 }
 
 frmAnnualDetail* frmAnnual::openDetail(std::size_t index) {

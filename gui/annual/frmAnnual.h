@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "core/annual/AnnualFigures.h"
+#include "core/annual/RoadFigures.h"
+#include "core/annual/YearTrend.h"
 #include "gui/annual/AnnualTexts.h"
 #include "gui/toolkit/CsvExport.h"
 
@@ -19,12 +21,16 @@ namespace ostrilo {
 class Toolkit;
 class frmAnnualDetail;
 class frmExpand;
+class frmYearChart;
 struct PlotSelection;
 
 // "Annual Figures": one row per picked station and calendar year over every date of the table,
 // the peaks those of the average weekday in the chosen windows. Headings sort (figures by
 // value, n/a last; a second click reverses); Ctrl+C copies the selected rows as tab-separated
-// text; a double-click opens the row's detail. No owner; deletes itself when closed.
+// text; a double-click opens the row's detail. With a register that names roads, a Roads view
+// gives the two-way figures of each road touching the picked stations; the Years views set each
+// station's (or road's) years side by side and chart their AADT. No owner; deletes itself when
+// closed.
 class frmAnnual : public QWidget {
   Q_OBJECT
 
@@ -36,12 +42,23 @@ class frmAnnual : public QWidget {
   void setWindows(const PeakWindows& windows);
   [[nodiscard]] const std::vector<StationYear>& rows() const noexcept { return m_rows; }
 
+  enum View { kStations, kStationYears, kRoads, kRoadYears };
+  // Shows the view; the box offers the road views only with roads.
+  void setView(View view);
+  [[nodiscard]] View view() const noexcept { return m_view; }
+  [[nodiscard]] const std::vector<RoadYear>& roadRows() const noexcept { return m_roadRows; }
+  [[nodiscard]] const std::vector<TrendYear>& trendRows() const noexcept { return m_trendRows; }
+  // A Years view's chart of the stations (or roads) of the selected rows, every one when none
+  // is selected; shown. Nothing in the other views.
+  frmYearChart* openYearChart();
+
   void copySelectedRows() const;
   // The files and register the exports name, the register's names in a Name column; the
   // estimate windows opened later get them too.
   void setExportSources(ExportSources sources);
-  // Writes the annual table to the path, a workbook when it ends in .xlsx, else the CSV; a
-  // failure is shown, never half a file.
+  // Writes the view's table to the path, a workbook when it ends in .xlsx, a GeoJSON layer of
+  // the station rows when it ends in .geojson, else the CSV; a failure is shown, never half a
+  // file.
   void exportTo(const QString& path);
   // The detail of rows()[index], shown.
   frmAnnualDetail* openDetail(std::size_t index);
@@ -49,9 +66,12 @@ class frmAnnual : public QWidget {
   frmExpand* openExpand(const std::vector<std::int32_t>& group,
                         const std::vector<std::int32_t>& expanded);
 
+  QComboBox* cmbView = nullptr;
   QComboBox* cmbPeaks = nullptr;
   QLineEdit* txtPeaks = nullptr;
-  QTreeWidget* LV = nullptr;
+  QTreeWidget* LV = nullptr;          // the station rows
+  QTreeWidget* lstFigures = nullptr;  // the other views' rows
+  QPushButton* cmdChart = nullptr;
   QPushButton* cmdCopy = nullptr;
   QPushButton* cmdExport = nullptr;
   QPushButton* cmdExpand = nullptr;
@@ -65,6 +85,9 @@ class frmAnnual : public QWidget {
   // The Name column: shown, and filled, only with a register.
   void showNames();
   void sortByColumn(int column);
+  void fillView();
+  void offerViews();
+  [[nodiscard]] QTreeWidget& shownList() const;
   void peakChoiceChanged(int index);
   void customPeaksEntered();
   void askExport();
@@ -79,6 +102,10 @@ class frmAnnual : public QWidget {
   std::vector<std::int32_t> m_stations;
   PeakWindows m_windows = kDefaultPeakWindows;
   std::vector<StationYear> m_rows;
+  std::vector<Road> m_roads;  // of the register, touching the picked stations
+  std::vector<RoadYear> m_roadRows;
+  std::vector<TrendYear> m_trendRows;
+  View m_view = kStations;
   int m_sortColumn = -1;
   Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
   QList<QPointer<QWidget>> m_opened;

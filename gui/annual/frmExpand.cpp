@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,8 +14,8 @@
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <map>
 
+#include "core/annual/Expansion.h"
 #include "core/export/TableExports.h"
 #include "core/register/StationRegister.h"
 #include "gui/toolkit/CsvExport.h"
@@ -187,11 +188,19 @@ frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
   grdFactors->setVerticalHeaderLabels(months);
   cmdExport = new QPushButton(QStringLiteral("Export csv file"));
   cmdExport->setObjectName(QStringLiteral("cmdExport"));
+  spnCv = new QDoubleSpinBox;
+  spnCv->setObjectName(QStringLiteral("spnCv"));
+  spnCv->setRange(0.5, 500);
+  spnCv->setDecimals(1);
+  spnCv->setValue(kDefaultCvThreshold * 100);
+  spnCv->setToolTip(QStringLiteral("A factor cell whose CV exceeds this is marked (ours: 15 %)"));
 
   auto* groupRow = new QHBoxLayout;
   groupRow->addWidget(
       new QLabel(QStringLiteral("Group factor F by month and day of week (n, CV) in")));
   groupRow->addWidget(cmbYear);
+  groupRow->addWidget(new QLabel(QStringLiteral("CV threshold %")));
+  groupRow->addWidget(spnCv);
   groupRow->addStretch();
   groupRow->addWidget(cmdExport);
   auto* layout = new QVBoxLayout(this);
@@ -203,6 +212,15 @@ frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
 
   connect(cmbYear, &QComboBox::currentIndexChanged, this, &frmExpand::showGroup);
   connect(cmdExport, &QPushButton::clicked, this, &frmExpand::askExport);
+  connect(spnCv, &QDoubleSpinBox::valueChanged, this, &frmExpand::setCvThreshold);
+}
+
+void frmExpand::setCvThreshold(double percent) {
+  m_cvThreshold = percent / 100;
+  const QSignalBlocker blocker(spnCv);
+  spnCv->setValue(percent);
+  if (m_run) showGroupSummaries();
+  showGroup(cmbYear->currentIndex());
 }
 
 void frmExpand::fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
@@ -211,18 +229,10 @@ void frmExpand::fill(const SharedSnapshot& counts, const std::vector<std::int32_
   m_counts = counts;
   m_stations = group;
   m_stations.insert(m_stations.end(), expanded.begin(), expanded.end());
-  AnnualOptions options;
-  options.stations = group;
-  options.excluded = counts->excluded();
-  std::map<int, std::vector<StationYear>> byYear;
-  if (!group.empty()) {
-    for (StationYear& row : ComputeAnnualFigures(counts->view(), options)) {
-      byYear[row.year].push_back(std::move(row));
-    }
-  }
-  m_groups.clear();
-  for (const auto& [year, rows] : byYear) m_groups.push_back(CombineFactors(rows, year));
-  m_estimates = ExpandShortCounts(counts->view(), expanded, m_groups, counts->excluded());
+  ShortCountExpansion run = expandOverGroup(counts->view(), group, expanded, counts->excluded());
+  // Moving the vector keeps its elements where they are, so the estimates' groups stay valid.
+  m_groups = std::move(run.groups);
+  m_estimates = std::move(run.estimates);
 
   m_run.reset();
   grdGroups->hide();
@@ -252,17 +262,17 @@ void frmExpand::showGroup(int index) {
   for (int m = 0; m < kMonths; ++m) {
     for (int k = 0; k < kDaysOfWeek; ++k) {
       const GroupFactor& f = group.cells[m][k];
-      const QString cv =
-          f.cv ? percentText(*f.cv * 100, m_locale) + QStringLiteral(" %") : naText();
-      auto* item = new QTableWidgetItem(
-          QStringLiteral("%1\nn %2, CV %3").arg(factorText(f.mean, m_locale)).arg(f.n).arg(cv));
+      auto* item = new QTableWidgetItem(QStringLiteral("%1\nn %2, SD %3\nCV %4")
+                                            .arg(factorText(f.mean, m_locale))
+                                            .arg(f.n)
+                                            .arg(factorText(f.sd, m_locale), cvText(f, m_locale)));
       item->setTextAlignment(Qt::AlignCenter);
       if (f.n == 0) item->setBackground(QColor(255, 210, 210));
-      if (m_run && cvAbove(f, m_run->cvThreshold) && f.outlier) {
+      if (cvAbove(f, m_cvThreshold) && f.outlier) {
         item->setBackground(QColor(255, 200, 120));
         item->setText(item->text() + QStringLiteral("\n") + stationText(group.members[*f.outlier]));
         item->setToolTip(QStringLiteral("CV above %1 %: %2 (F %3) moves the mean most")
-                             .arg(percentText(m_run->cvThreshold * 100, m_locale),
+                             .arg(percentText(m_cvThreshold * 100, m_locale),
                                   stationText(group.members[*f.outlier]),
                                   factorText(f.outlierFactor, m_locale)));
       }
@@ -316,6 +326,44 @@ void frmExpand::showEstimates(const std::vector<std::string>& reasons) {
   for (int c = 0; c < kColumnCount; ++c) LV->resizeColumnToContents(c);
 }
 
+void frmExpand::showGroupSummaries() {
+  // The groups side by side: members, those left out and the cells above the threshold.
+  grdGroups->clear();
+  grdGroups->setColumnCount(static_cast<int>(m_groups.size()));
+  grdGroups->setRowCount(4);
+  grdGroups->setVerticalHeaderLabels({QStringLiteral("Members with an AADT"),
+                                      QStringLiteral("Left out (no AADT)"),
+                                      QStringLiteral("Cells above the CV threshold"),
+                                      QStringLiteral("Largest CV, moved most by")});
+  grdGroups->setHorizontalHeaderLabels(QStringList(m_groupLabels.begin(), m_groupLabels.end()));
+  for (std::size_t c = 0; c < m_groups.size(); ++c) {
+    const FactorGroup& g = m_groups[c];
+    int above = 0;
+    const GroupFactor* worst = nullptr;
+    for (const auto& month : g.cells) {
+      for (const GroupFactor& f : month) {
+        above += cvAbove(f, m_cvThreshold) ? 1 : 0;
+        if (f.cv && (worst == nullptr || *f.cv > *worst->cv)) worst = &f;
+      }
+    }
+    const QString texts[] = {
+        QString::number(g.members.size()) + QStringLiteral(": ") + namesText(g.members),
+        namesText(g.leftOut), QString::number(above),
+        worst != nullptr && worst->outlier ? cvText(*worst, m_locale) + QStringLiteral(", ") +
+                                                 stationText(g.members[*worst->outlier])
+                                           : naText()};
+    for (int r = 0; r < 4; ++r) {
+      auto* item = new QTableWidgetItem(texts[r]);
+      item->setToolTip(texts[r]);
+      grdGroups->setItem(r, static_cast<int>(c), item);
+    }
+  }
+  // A long member list would push the next group out of sight: its tooltip holds the rest.
+  for (int c = 0; c < grdGroups->columnCount(); ++c) grdGroups->setColumnWidth(c, 420);
+  grdGroups->resizeRowsToContents();
+  grdGroups->show();
+}
+
 void frmExpand::fillByGroups(const SharedSnapshot& counts, const StationGroups& groups,
                              const std::vector<std::int32_t>& expanded, const QLocale& locale) {
   m_locale = locale;
@@ -324,6 +372,7 @@ void frmExpand::fillByGroups(const SharedSnapshot& counts, const StationGroups& 
   GroupExpansionOptions options;
   options.stations = expanded;
   options.excluded = counts->excluded();
+  options.cvThreshold = m_cvThreshold;
   m_run = std::make_unique<GroupExpansion>(ExpandByGroups(counts->view(), groups, options));
   m_estimates.clear();
   std::vector<std::string> reasons;
@@ -340,45 +389,11 @@ void frmExpand::fillByGroups(const SharedSnapshot& counts, const StationGroups& 
     }
   }
   showEstimates(reasons);
-  // The groups side by side: members, those left out and the cells above the threshold.
-  grdGroups->clear();
-  grdGroups->setColumnCount(static_cast<int>(m_groups.size()));
-  grdGroups->setRowCount(4);
-  grdGroups->setVerticalHeaderLabels({QStringLiteral("Members with an AADT"),
-                                      QStringLiteral("Left out (no AADT)"),
-                                      QStringLiteral("Cells above the CV threshold"),
-                                      QStringLiteral("Largest CV, moved most by")});
-  grdGroups->setHorizontalHeaderLabels(QStringList(m_groupLabels.begin(), m_groupLabels.end()));
-  for (std::size_t c = 0; c < m_groups.size(); ++c) {
-    const FactorGroup& g = m_groups[c];
-    int above = 0;
-    const GroupFactor* worst = nullptr;
-    for (const auto& month : g.cells) {
-      for (const GroupFactor& f : month) {
-        above += cvAbove(f, m_run->cvThreshold) ? 1 : 0;
-        if (f.cv && (worst == nullptr || *f.cv > *worst->cv)) worst = &f;
-      }
-    }
-    const QString texts[] = {
-        QString::number(g.members.size()) + QStringLiteral(": ") + namesText(g.members),
-        namesText(g.leftOut), QString::number(above),
-        worst != nullptr && worst->outlier ? cvText(*worst, locale) + QStringLiteral(", ") +
-                                                 stationText(g.members[*worst->outlier])
-                                           : naText()};
-    for (int r = 0; r < 4; ++r) {
-      auto* item = new QTableWidgetItem(texts[r]);
-      item->setToolTip(texts[r]);
-      grdGroups->setItem(r, static_cast<int>(c), item);
-    }
-  }
-  // A long member list would push the next group out of sight: its tooltip holds the rest.
-  for (int c = 0; c < grdGroups->columnCount(); ++c) grdGroups->setColumnWidth(c, 420);
-  grdGroups->resizeRowsToContents();
-  grdGroups->show();
-  lblGroup->setText(QStringLiteral("Each station expanded with its own group's factors; a cell "
-                                   "whose CV exceeds %1 % is marked with the member that moves "
-                                   "it most.")
-                        .arg(percentText(m_run->cvThreshold * 100, locale)));
+  showGroupSummaries();
+  lblGroup->setText(
+      QStringLiteral("Each station expanded with its own group's factors; a cell "
+                     "whose CV exceeds the threshold is marked with the member that "
+                     "moves it most."));
   const QSignalBlocker blocker(cmbYear);
   cmbYear->clear();
   for (const QString& label : m_groupLabels) cmbYear->addItem(label);

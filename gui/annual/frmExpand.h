@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -78,16 +79,20 @@ class frmExpand : public QWidget {
   void exportTo(const QString& path);
   // Shows the factor cells of the group of groups()[index].
   void showGroup(int index);
+  // Marks the factor cells whose CV exceeds percent (15 at first) with their outlier member.
+  void setCvThreshold(double percent);
 
   QLabel* lblGroup = nullptr;
   QTreeWidget* LV = nullptr;
   QTableWidget* grdGroups = nullptr;  // one column per group; only with groups
   QComboBox* cmbYear = nullptr;
+  QDoubleSpinBox* spnCv = nullptr;  // the CV threshold in percent
   QTableWidget* grdFactors = nullptr;
   QPushButton* cmdExport = nullptr;
 
  private:
   void askExport();
+  void showGroupSummaries();
   void showEstimates(const std::vector<std::string>& reasons);
 
   Toolkit& m_toolkit;
@@ -96,6 +101,7 @@ class frmExpand : public QWidget {
   std::vector<QString> m_groupLabels;     // by m_groups index
   std::vector<ShortCountEstimate> m_estimates;
   QLocale m_locale;
+  double m_cvThreshold = kDefaultCvThreshold;
   SharedSnapshot m_counts;
   std::vector<std::int32_t> m_stations;  // the group's and the short counts'
   ExportSources m_sources;

@@ -3,9 +3,11 @@
 #include "core/analysis/TableAnalysis.h"
 #include "core/calendar/HolidayCalendar.h"
 #include "core/charts/ChartData.h"
+#include "core/charts/WeeklyProfile.h"
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/toolkit/SelectionLists.h"
 
 namespace ostrilo {
@@ -75,6 +77,15 @@ frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& t
                             const PlotSelection& selection, const StationRegister* names) {
   if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
   return open<frmGraphH>(toolkit, volumeHistogram(table, selection, names));
+}
+
+frmWeeklyProfile* PlotWeeklyProfile(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                                    const PlotSelection& selection, const StationRegister* names,
+                                    TableAnalysis* analysis) {
+  if (!checkSelectionOrWarn(toolkit, parent, selection)) return nullptr;
+  const AnalysisOf checked(analysis);
+  return open<frmWeeklyProfile>(
+      toolkit, weeklyProfileChart(table, selection, checked->checks(table)), names);
 }
 
 frmGraphL* PlotDaysAround(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

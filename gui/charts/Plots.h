@@ -15,6 +15,7 @@ class Toolkit;
 class frmGraphH;
 class frmGraphL;
 class frmVolColorGrid;
+class frmWeeklyProfile;
 struct PlotSelection;
 
 // The four plots. Each runs the selection check first; when it fails, its warning is shown
@@ -38,6 +39,11 @@ frmVolColorGrid* PlotVolColorGrid(Toolkit& toolkit, QWidget* parent, const ATRTa
                                   TableAnalysis* analysis = nullptr);
 frmGraphH* PlotVolHistogram(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
                             const PlotSelection& selection, const StationRegister* names = nullptr);
+// The average week of each picked station over its picked valid days (weeklyProfileChart).
+frmWeeklyProfile* PlotWeeklyProfile(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
+                                    const PlotSelection& selection,
+                                    const StationRegister* names = nullptr,
+                                    TableAnalysis* analysis = nullptr);
 // The hourly graph of a flagged station-day among its neighbours: a week, whatever the table
 // holds of it (flagVolumeChart). Checked and opened as the other plots.
 frmGraphL* PlotDaysAround(Toolkit& toolkit, QWidget* parent, const ATRTable& table,

@@ -14,6 +14,8 @@
 
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
+#include "gui/charts/Plots.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/DateField.h"
@@ -230,6 +232,16 @@ void frmMain::createSecondTab(QWidget* page) {
   cmdReport->setToolTip(QStringLiteral("A PDF with a page per picked station"));
   cmdReport->setEnabled(false);
   connect(cmdReport, &QPushButton::clicked, this, &frmMain::cmdReportClick);
+
+  // Left of the station list, between the holiday box and "Export Counts...".
+  auto* weeklyProfile = button(page, QStringLiteral("cmdWeeklyProfile"),
+                               QStringLiteral("Weekly Profile"), twips(120, 2130, 1020, 570));
+  weeklyProfile->setToolTip(
+      QStringLiteral("The mean hour of each day of week over the picked valid days"));
+  connect(weeklyProfile, &QPushButton::clicked, this, [this] {
+    keep(m_colorGrids, PlotWeeklyProfile(m_toolkit, this, m_table, listSelection(),
+                                         m_register.get(), &m_analysis));
+  });
 }
 
 void frmMain::setTabOrder() {
@@ -246,6 +258,7 @@ void frmMain::setTabOrder() {
   order.insert(order.end(), {range.from, range.to});
   order.insert(order.end(), range.days.begin(), range.days.end());
   order.insert(order.end(), {range.pickButton, cmdExportCounts, cmbHolidays, chkSumLanes});
+  order.push_back(findChild<QPushButton*>(QStringLiteral("cmdWeeklyProfile")));
   for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 

@@ -13,6 +13,7 @@
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
+#include "gui/annual/frmYearChart.h"
 #include "tests/support/AnnualTestSupport.h"
 
 namespace ostrilo::test {
@@ -154,13 +155,126 @@ TEST_F(AnnualTest, ExpandUsesTheGroupsFactorsAndExportsTheEstimateCsv) {
   }
   // Days used as a count with the first and last date; the export lists them all.
   EXPECT_EQ(cells, QStringList({"0100", "2023", "2", "3/14/2023,Tu", "3/15/2023,We", "9,987"}));
-  EXPECT_EQ(expand.grdFactors->item(2, 1)->text(), "1.0320\nn 2, CV 0.00 %");
+  EXPECT_EQ(expand.grdFactors->item(2, 1)->text(), "1.0320\nn 2, SD 0.0000\nCV 0.00 %");
 
   const std::string path = scratch.file("expand.csv");
   toolkit.answer(QString::fromStdString(path));
   expand.cmdExport->click();
   EXPECT_EQ(readBytes(path), BuildExpandCsvText(expand.estimates()));
   EXPECT_NE(readBytes(path).find(",9987,2023-03-14 2023-03-15"), std::string::npos);
+}
+
+// A register pairing 0200 and 0300 as one road; 0200 also counted through 2024, doubled.
+class RoadYearsTest : public AnnualTest {
+ protected:
+  RoadYearsTest() {
+    std::string text;
+    for (DateNumber d = day(2024, 1, 1); d <= day(2024, 12, 31); d += 1) {
+      text += dayLines("0200", d, syntheticHours(2 * syntheticDailyTotal(d)));
+    }
+    add(QString::fromStdString(scratch.write("ATR20240101w1.dat", text)));
+    const std::string reg = "station,road,direction\n0200,R1,E\n0300,R1,W\n0100,,\n";
+    toolkit.answer(QString::fromStdString(scratch.write("register.csv", reg)));
+    window.cmdStations->click();
+    toolkit.messages.clear();
+  }
+};
+
+TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
+  frmAnnual& annual = open();
+  annual.setView(frmAnnual::kRoads);
+  QTreeWidget& list = *annual.lstFigures;
+  ASSERT_EQ(list.topLevelItemCount(), 2);
+  const auto cell = [&list](int r, int c) { return list.topLevelItem(r)->text(c); };
+  EXPECT_EQ(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 5)}),
+            QStringList({"R1", "0200+0300", "2023", "30,000"}));
+  EXPECT_EQ(QStringList({cell(1, 2), cell(1, 3), cell(1, 5)}), QStringList({"2024", "0", "n/a"}))
+      << "0300 was not counted in 2024: no two-way day";
+  // DDHV = AADT x K30 x D30 = V30 x D30: from the shown figures, within their rounding.
+  const QLocale us = unitedStates();
+  const double v30 = us.toDouble(cell(0, 7)), d30 = us.toDouble(cell(0, 9));
+  EXPECT_GT(d30, 60.0);
+  EXPECT_LT(d30, 70.0);
+  EXPECT_NEAR(us.toDouble(cell(0, 10)), v30 * d30 / 100, 1.0);
+
+  annual.setView(frmAnnual::kStationYears);
+  QStringList rows;
+  for (int r = 0; r < list.topLevelItemCount(); ++r) {
+    QStringList cells;
+    for (int c : {0, 1, 2, 4, 5, 6, 7}) cells << cell(r, c);
+    rows << cells.join('|');
+  }
+  EXPECT_EQ(
+      rows,
+      QStringList({"0200|2023|365|10,000|84/84|n/a|n/a", "0200|2024|366|20,000|84/84|100.00|100.00",
+                   "0300|2023|365|20,000|84/84|n/a|n/a", "0100|2023|2|n/a|2/84|n/a|n/a"}))
+      << rows.join('\n').toStdString();
+
+  frmYearChart& chart = *annual.openYearChart();
+  // Per station an AADT line and its ADT squares, and one legend key for the squares.
+  ASSERT_EQ(chart.plot->graphCount(), 7);
+  const QCPGraph& aadt0200 = *chart.plot->graph(0);
+  ASSERT_EQ(aadt0200.data()->size(), 2);
+  EXPECT_NEAR(aadt0200.data()->at(1)->value, 20000, 0.5);
+  EXPECT_TRUE(std::isnan(chart.plot->graph(4)->data()->at(0)->value)) << "0100 has no AADT";
+  ASSERT_EQ(chart.plot->graph(5)->data()->size(), 1);
+  EXPECT_NEAR(chart.plot->graph(5)->data()->at(0)->value, 9725, 0.5) << "its ADT instead";
+}
+
+// A register that places one station: the station rows export as a layer with that one point,
+// and the message names the stations left out.
+TEST_F(AnnualTest, ExportOffersAGeoJsonLayerWhenTheRegisterPlacesStations) {
+  const std::string reg = "station,location\n0200,\"Main St; WGS84 52.5 13.25\"\n";
+  toolkit.answer(QString::fromStdString(scratch.write("register.csv", reg)));
+  window.cmdStations->click();
+  frmAnnual& annual = open();
+  const std::string path = scratch.file("annual.geojson");
+  toolkit.messages.clear();
+  toolkit.answer(QString::fromStdString(path));
+  annual.cmdExport->click();
+  EXPECT_EQ(toolkit.messages,
+            std::vector{information("Done. No point in the register for: 0300, 0100")});
+  const std::string text = readBytes(path);
+  EXPECT_NE(text.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\"Feature\""), text.rfind("\"Feature\"")) << "one point";
+}
+
+// 0400 counts the week's pattern without the seasons: F(Jan, Mo) = 1.0 against 1.25 for 0200
+// and 0300; with the three, mean 1.1667, SD 0.1443 and CV 12.37 % (by hand).
+TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) {
+  std::string text;
+  for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); d += 1) {
+    static constexpr int w[] = {10000, 10200, 10300, 10500, 11500, 9000, 8500};
+    text += dayLines("0400", d, syntheticHours(w[(weekday(d) + 5) % 7]));
+  }
+  add(QString::fromStdString(scratch.write("ATR20230101w2.dat", text)));
+  const std::string reg = "station,group\n0100,city\n0200,motorway\n0300,motorway\n0400,motorway\n";
+  toolkit.answer(QString::fromStdString(scratch.write("register.csv", reg)));
+  window.cmdStations->click();
+  window.lstSta->selectAll();
+  window.cmdAnnual->click();
+  frmAnnual& annual = *openWindows<frmAnnual>().front();
+  annual.cmdExpand->click();
+  auto* pick = annual.findChild<frmExpandPick*>();
+  ASSERT_NE(pick, nullptr);
+  pick->chkByGroups->setChecked(true);
+  pick->lstExpand->selectAll();
+  pick->cmdOK->click();
+  frmExpand& expand = *openWindows<frmExpand>().front();
+  ASSERT_EQ(expand.grdGroups->columnCount(), 2);
+  EXPECT_EQ(expand.grdGroups->horizontalHeaderItem(1)->text(), "motorway 2023");
+  expand.cmbYear->setCurrentIndex(1);
+  QTableWidgetItem* janMonday = expand.grdFactors->item(0, 0);
+  EXPECT_EQ(janMonday->text(), "1.1667\nn 3, SD 0.1443\nCV 12.37 %");
+  expand.setCvThreshold(12);
+  EXPECT_EQ(expand.grdFactors->item(0, 0)->text(), "1.1667\nn 3, SD 0.1443\nCV 12.37 %\n0400");
+  EXPECT_EQ(expand.spnCv->value(), 12);
+  for (int r = 0; r < expand.LV->topLevelItemCount(); ++r) {
+    const QTreeWidgetItem& row = *expand.LV->topLevelItem(r);
+    if (row.text(0) != "0100") continue;
+    EXPECT_EQ(row.text(7), "n/a");
+    EXPECT_NE(row.text(8).indexOf("2 are needed"), -1) << row.text(8).toStdString();
+  }
 }
 
 }  // namespace
