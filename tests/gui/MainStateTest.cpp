@@ -121,11 +121,8 @@ TEST_F(MainStateTest, MonthFlagsStayWhenDatesArePicked) {
     window.cmdDataChecks->click();
     auto* checks = openWindows<frmDataChecks>().at(0);
     checks->cmbView->setCurrentIndex(1);
-    int rows = 0;
-    for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-      rows += checks->lvFlags->topLevelItem(r)->text(2) == "MISSING_WEEKDAY";
-    }
-    return rows;
+    return static_cast<int>(
+        rowTexts(*checks->lvFlags, {2}).count(QStringLiteral("MISSING_WEEKDAY")));
   };
   const int all = monthRows({0, 1});
   EXPECT_GT(all, 0);
@@ -177,16 +174,9 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   auto* checks = openWindows<frmDataChecks>().at(0);
   checks->cmbView->setCurrentIndex(1);
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
-  QStringList shown;
-  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-    const QTreeWidgetItem* row = checks->lvFlags->topLevelItem(r);
-    shown << row->text(2) + ' ' + row->text(3);
-  }
-  EXPECT_EQ(shown, QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
+  EXPECT_EQ(rowTexts(*checks->lvFlags, {2, 3}), QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Warning"));
-  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-    EXPECT_NE(checks->lvFlags->topLevelItem(r)->text(2), "HOLIDAY");
-  }
+  EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
   checks->close();
 
   const frmMain later(counts, toolkit);

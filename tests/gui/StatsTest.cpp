@@ -28,11 +28,7 @@ std::vector<QStringList> rowsOf(const QTreeWidget& lv) {
   return rows;
 }
 
-QStringList namesOf(const QTreeWidget& lv) {
-  QStringList names;
-  for (const QStringList& row : rowsOf(lv)) names << row.value(0);
-  return names;
-}
+QStringList namesOf(const QTreeWidget& lv) { return rowTexts(lv, {0}); }
 
 void clickHeading(QTreeWidget& lv, int column) {
   QHeaderView* header = lv.header();
