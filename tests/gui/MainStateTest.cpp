@@ -22,6 +22,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 using MainStateTest = MainWindowTest;
 
 // Every hourly volume of Good Friday to Easter Monday 2023 at one Berlin station, and one day
@@ -69,6 +70,9 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
   window.setProgressDelay(std::chrono::milliseconds(0));
   const auto* summary = window.findChild<QLabel*>("lblTableSummary");
   const QString before = summary->text();
+  EXPECT_THAT(before.toStdString(),
+              StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete days (0 with a "
+                         "critical fault); 0 incomplete days; 0 hours not counted; "));
   const auto table = snapshot(counts);
   const std::vector<std::string> files = scratch.entries();
   for (const bool adding : {false, true}) {
@@ -76,11 +80,13 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
       SCOPED_TRACE((adding ? "Add, step " : "Build, step ") + std::to_string(step));
       toolkit.messages.clear();
       bool cancelled = false;
+      QString label;
       QTimer canceller;
       canceller.setInterval(0);
       QObject::connect(&canceller, &QTimer::timeout, [&] {
         auto* progress = window.findChild<QProgressDialog*>();
         if (progress != nullptr && progress->value() == step && !cancelled) {
+          label = progress->labelText();
           progress->cancel();
           cancelled = true;
         }
@@ -92,6 +98,7 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
                                               sampleFile("ATR20050110w2.dat")));
       (adding ? window.cmdAdd2Table : window.cmdBuildNew)->click();
       EXPECT_TRUE(cancelled);
+      if (step == 1) EXPECT_EQ(label, "Reading count file 2 of 3");
       EXPECT_TRUE(toolkit.messages.empty());
       expectSame(table, snapshot(counts));
       EXPECT_EQ(summary->text(), before);
