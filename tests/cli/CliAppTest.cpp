@@ -14,13 +14,10 @@
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
-#include "core/selection/PlotSelection.h"
-#include "core/stats/StationStats.h"
 #include "core/table/ATRTable.h"
 #include "tests/cli/CliTestSupport.h"
 #include "tests/support/AnnualTestSupport.h"
 #include "tests/support/FolderFaults.h"
-#include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo::cli {
 namespace {
@@ -196,27 +193,6 @@ TEST_F(CliTest, FailingStandardOutputIsAFailure) {
   EXPECT_TRUE(err.str().starts_with("ostrilo-cli: ")) << err.str();
 }
 
-// Names and dates may come in any order and more than once: records follow the station list.
-// Without a pick, every station and date counts.
-TEST_F(CliTest, StatsFileHoldsWhatTheExportWritesForTheSameSelection) {
-  const std::string input = dir.write("w.dat", statsWeek());
-  const CliResult result =
-      runArgs({"stats", "-o", path("out.csv"), "--dates", "2005-01-09,2005-01-08,2005-01-09",
-               "--stations", "0301,S1  ,0301", input});
-  ASSERT_EQ(result.status, kExitOk) << result.err;
-  EXPECT_TRUE(result.out.empty());
-
-  const ATRTable table = test::tableOf(statsWeek());
-  EXPECT_EQ(readFile("out.csv"),
-            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {0, 2}, {1, 2}))));
-  EXPECT_EQ(runArgs({"stats", input}).out, BuildStatsCsvText(ComputeStationStats(
-                                               table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}))));
-  // 0301's one day has 23 zero hours.
-  EXPECT_EQ(runArgs({"stats", "--exclude-critical", input}).out,
-            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {0, 1, 2}, {0, 1, 2, 3}),
-                                                  criticalDays(table))));
-}
-
 // A dead Monday and a stuck Tuesday at AAAA, an afternoon only at BBBB: the file is the core's
 // text of the flags that pass, and their counts go to standard error.
 TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
@@ -234,22 +210,6 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
             "REPEATED 0, NIGHT_OVER_DAY 0, COPIED_DAY 0, MISSING_WEEKDAY 0, HOLIDAY 0, "
             "CLOCK_CHANGE 0, OWN_BAND 0, STATION_CEILING 0, DIRECTION_SPLIT 0, MADT_YEAR 0, "
             "AADT_YEAR 0\n");
-
-  const CheckResults all = RunDataChecks(test::tableOf(text));
-  const CliResult whole = runArgs({"check", input});
-  ASSERT_EQ(whole.status, kExitOk) << whole.err;
-  EXPECT_EQ(whole.out, BuildChecksCsvText(all.flags(), all.stations()));
-  EXPECT_EQ(whole.err, checkCountsLine(countByCode(all.flags())) + "\n");
-}
-
-// --station takes one name whole, commas and all, and adds to the --stations list.
-TEST_F(CliTest, StationOptionPicksANameWithACommaBesideTheList) {
-  const std::string input = dir.write("w.dat", kWeekStart + kWeekMore);
-  const CliResult result = runArgs({"stats", "--station", "a,\"b", "--stations", "0302", input});
-  ASSERT_EQ(result.status, kExitOk) << result.err;
-  const ATRTable table = test::tableOf(kWeekStart + kWeekMore);
-  EXPECT_EQ(result.out,
-            BuildStatsCsvText(ComputeStationStats(table, test::pick(table, {1, 2}, {0, 1}))));
 }
 
 TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {

@@ -97,6 +97,19 @@ INSTANTIATE_TEST_SUITE_P(
                    {"stats", "--station", "B2  ", "IN"},
                    "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
                    "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+        // B10's two zero days are critical; B2's half day is no valid day either way.
+        OptionCase{"ExcludeCritical",
+                   {"stats", "--exclude-critical", "IN"},
+                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+                   "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n"
+                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+        // Names and dates in any order and more than once: records follow the station list.
+        OptionCase{"PickInAnyOrder",
+                   {"stats", "--dates", "2023-01-05,2023-01-03,2023-01-05", "--stations",
+                    "B2  ,B10 ,B2  ", "IN"},
+                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+                   "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n"
+                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
         OptionCase{"Holidays",
                    {"check", "--severity", "I", "--holidays", "HOL", "IN"},
                    "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},

@@ -46,14 +46,7 @@ class DataChecksWindowTest : public MainWindowTest {
   }
 
   // "station date code" of every row, in the shown order.
-  QStringList rows() const {
-    QStringList out;
-    for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-      const QTreeWidgetItem& row = *checks->lvFlags->topLevelItem(r);
-      out << row.text(0) + ' ' + row.text(1) + ' ' + row.text(2);
-    }
-    return out;
-  }
+  QStringList rows() const { return rowTexts(*checks->lvFlags, {0, 1, 2}); }
   // Day rows; every code (kAll), or only the one of codeItem.
   void filter(int code, int severity, int station) {
     checks->cmbView->setCurrentIndex(1);
@@ -79,11 +72,7 @@ constexpr int kCritical = 1;
 // picked) and BBBB's are one ZERO_DAY episode each, and a double-click draws the episode.
 TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndDrawsAnEpisode) {
   ASSERT_TRUE(checks->showsEpisodes());
-  QStringList episodes;
-  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
-    const QTreeWidgetItem& row = *checks->lvEpisodes->topLevelItem(r);
-    episodes << row.text(0) + ' ' + row.text(1) + ' ' + row.text(2) + ' ' + row.text(4);
-  }
+  const QStringList episodes = rowTexts(*checks->lvEpisodes, {0, 1, 2, 4});
   EXPECT_FALSE(episodes.join(' ').contains("MISSING_HOURS"));
   EXPECT_TRUE(episodes.contains("AAAA 12/31/2004,Fr 12/31/2004,Fr ZERO_DAY"))
       << episodes.join('|').toStdString();
@@ -145,12 +134,11 @@ TEST_F(DataChecksWindowTest, ExportsTheShownFlagsAsTheChecksFile) {
   const std::string path = scratch.file("checks.csv");
   toolkit.answer(QString::fromStdString(path));
   checks->cmdExportCsv->click();
-  const CheckResults results = RunDataChecks(countTable());
-  const FlagFilter shown{Severity::Critical,
-                         std::nullopt,
-                         {true, true, false},
-                         {true, true, true, true, true, true, true, false}};
-  EXPECT_EQ(readBytes(path), BuildChecksCsvText(selectFlags(results, shown), results.stations()));
+  EXPECT_EQ(readBytes(path),
+            "station,date,code,severity,detail\n"
+            "AAAA,2004-12-31,ZERO_DAY,C,all 24 hours zero\n"
+            "AAAA,2005-01-03,MISSING_HOURS,C,12 hours not counted (12:00 to 23:59)\n"
+            "BBBB,2004-12-30,ZERO_DAY,C,all 24 hours zero\n");
   EXPECT_EQ(toolkit.messages, std::vector{information("Done.")});
 }
 

@@ -3,11 +3,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QProgressDialog>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <map>
 
 #include "GuiTestSupport.h"
@@ -108,36 +105,6 @@ TEST_F(FrmMainScaleTest, SeveralFilesFillInTheOrderShownAllOrNothing) {
                   ::testing::StartsWith(add ? "Adding data done.\r\n" : "Table build done.\r\n"));
     }
   }
-}
-
-TEST_F(FrmMainScaleTest, CancelBetweenFilesLeavesTheTableAndTheSummary) {
-  build(sampleFile("ATR20050103w1.dat"));
-  const auto* summary = child<QLabel>("lblTableSummary");
-  const QString before = summary->text();
-  EXPECT_THAT(before.toStdString(),
-              ::testing::StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete "
-                                    "days (0 with a critical fault); 0 incomplete days; 0 hours "
-                                    "not counted; "));
-  toolkit.messages.clear();
-  window.setProgressDelay(std::chrono::milliseconds(0));
-  QString seen;
-  QTimer canceller;
-  canceller.setInterval(0);
-  QObject::connect(&canceller, &QTimer::timeout, [&] {
-    auto* progress = window.findChild<QProgressDialog*>();
-    if (progress != nullptr && progress->value() == 1) {
-      seen = progress->labelText();
-      progress->cancel();
-    }
-  });
-  canceller.start();
-  browse({sampleFile("ATR20050110w2.dat"), sampleFile("ATR20050117w3.dat"),
-          sampleFile("ATR20050110w2.dat")});
-  window.cmdAdd2Table->click();
-  EXPECT_EQ(seen, "Reading count file 2 of 3");
-  EXPECT_TRUE(toolkit.messages.empty());
-  EXPECT_EQ(counts.DateCount(), 7);
-  EXPECT_EQ(summary->text(), before);
 }
 
 // Filters only hide entries; All, None and Pick act on what is shown.

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSettings>
+#include <QTreeWidget>
 #include <initializer_list>
 #include <vector>
 
@@ -46,6 +47,17 @@ std::vector<Window*> openWindows() {
     if (auto* w = qobject_cast<Window*>(top); w != nullptr && w->isVisible()) found.push_back(w);
   }
   return found;
+}
+
+// The rows of a list view, each the texts of the given columns joined by blanks.
+inline QStringList rowTexts(const QTreeWidget& view, std::initializer_list<int> columns) {
+  QStringList rows;
+  for (int r = 0; r < view.topLevelItemCount(); ++r) {
+    QStringList cells;
+    for (const int c : columns) cells << view.topLevelItem(r)->text(c);
+    rows << cells.join(u' ');
+  }
+  return rows;
 }
 
 // Windows closed with WA_DeleteOnClose are only deleted by the event loop.

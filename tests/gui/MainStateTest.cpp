@@ -22,6 +22,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
+using ::testing::StartsWith;
 using MainStateTest = MainWindowTest;
 
 // Every hourly volume of Good Friday to Easter Monday 2023 at one Berlin station, and one day
@@ -69,6 +70,9 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
   window.setProgressDelay(std::chrono::milliseconds(0));
   const auto* summary = window.findChild<QLabel*>("lblTableSummary");
   const QString before = summary->text();
+  EXPECT_THAT(before.toStdString(),
+              StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete days (0 with a "
+                         "critical fault); 0 incomplete days; 0 hours not counted; "));
   const auto table = snapshot(counts);
   const std::vector<std::string> files = scratch.entries();
   for (const bool adding : {false, true}) {
@@ -76,11 +80,13 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
       SCOPED_TRACE((adding ? "Add, step " : "Build, step ") + std::to_string(step));
       toolkit.messages.clear();
       bool cancelled = false;
+      QString label;
       QTimer canceller;
       canceller.setInterval(0);
       QObject::connect(&canceller, &QTimer::timeout, [&] {
         auto* progress = window.findChild<QProgressDialog*>();
         if (progress != nullptr && progress->value() == step && !cancelled) {
+          label = progress->labelText();
           progress->cancel();
           cancelled = true;
         }
@@ -92,6 +98,7 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
                                               sampleFile("ATR20050110w2.dat")));
       (adding ? window.cmdAdd2Table : window.cmdBuildNew)->click();
       EXPECT_TRUE(cancelled);
+      if (step == 1) EXPECT_EQ(label, "Reading count file 2 of 3");
       EXPECT_TRUE(toolkit.messages.empty());
       expectSame(table, snapshot(counts));
       EXPECT_EQ(summary->text(), before);
@@ -121,11 +128,8 @@ TEST_F(MainStateTest, MonthFlagsStayWhenDatesArePicked) {
     window.cmdDataChecks->click();
     auto* checks = openWindows<frmDataChecks>().at(0);
     checks->cmbView->setCurrentIndex(1);
-    int rows = 0;
-    for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-      rows += checks->lvFlags->topLevelItem(r)->text(2) == "MISSING_WEEKDAY";
-    }
-    return rows;
+    return static_cast<int>(
+        rowTexts(*checks->lvFlags, {2}).count(QStringLiteral("MISSING_WEEKDAY")));
   };
   const int all = monthRows({0, 1});
   EXPECT_GT(all, 0);
@@ -177,16 +181,9 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   auto* checks = openWindows<frmDataChecks>().at(0);
   checks->cmbView->setCurrentIndex(1);
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
-  QStringList shown;
-  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-    const QTreeWidgetItem* row = checks->lvFlags->topLevelItem(r);
-    shown << row->text(2) + ' ' + row->text(3);
-  }
-  EXPECT_EQ(shown, QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
+  EXPECT_EQ(rowTexts(*checks->lvFlags, {2, 3}), QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Warning"));
-  for (int r = 0; r < checks->lvFlags->topLevelItemCount(); ++r) {
-    EXPECT_NE(checks->lvFlags->topLevelItem(r)->text(2), "HOLIDAY");
-  }
+  EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
   checks->close();
 
   const frmMain later(counts, toolkit);

@@ -163,13 +163,6 @@ TEST(TmgReader, BlankHoursRestrictionsWeekdaysAndLanes) {
   EXPECT_EQ(summed.VolArrByIndex(0, 0)[23], 346);
 }
 
-struct Refusal {
-  const char* name;
-  std::string text;
-  std::string message;  // what the description must hold after "a.vol, line 2, "
-  ErrorKind kind = ErrorKind::Conversion;
-};
-
 std::string good143() {
   std::string line = "3271U00030170201704172";
   for (int h = 0; h < 24; ++h) line += "  100";
@@ -186,12 +179,20 @@ std::string pipeLine(std::string_view hour5) {
   return line + "|0";
 }
 
+struct Refusal {
+  const char* name;
+  std::string text;
+  std::string message;  // what the description must hold after "a.vol, line 2, "
+  ErrorKind kind = ErrorKind::Conversion;
+  std::string first = good143();  // the good line before it
+};
+
 class TmgRefusal : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(TmgRefusal, NamesLineColumnsAndField) {
   const ScratchDir dir;
   const std::vector<std::string> files{
-      dir.write("a.vol", good143() + "\r\n" + GetParam().text + "\r\n")};
+      dir.write("a.vol", GetParam().first + "\r\n" + GetParam().text + "\r\n")};
   ATRTable table;
   const Error e = test::thrownBy([&] { (void)FillFromCountFiles(table, files, FillMode::Build); });
   EXPECT_EQ(e.kind(), GetParam().kind);
@@ -219,23 +220,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"WrongLength", good143().substr(0, 142),
                 "record length: 142 columns; a volume record has 141 or 143"},
         Refusal{"BadDateTwoDigitYear", withText(good143().erase(13, 2), 16, "0431"),
-                "day (columns 18-19): \"17-04-31\" is not a valid date (year-month-day)"}),
+                "day (columns 18-19): \"17-04-31\" is not a valid date (year-month-day)"},
+        Refusal{"PipeVolumeAbove16Bits", pipeLine("70000"),
+                "hour 05 (field 16, hour_05): \"70000\" lies above 32767", ErrorKind::Overflow,
+                pipeLine("1")},
+        Refusal{"PipeNonDigitHour", pipeLine("1,5"),
+                "hour 05 (field 16, hour_05): \"1,5\" is not a number", ErrorKind::Conversion,
+                pipeLine("1")},
+        Refusal{"PipeFieldCount", pipeLine("1|2"), "record length: 36 fields; the layout has 35",
+                ErrorKind::Conversion, pipeLine("1")}),
     test::CaseName{});
-
-TEST(TmgReader, PipeRecordsAreRefusedByFieldNumberAndName) {
-  const ScratchDir dir;
-  for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
-           {pipeLine("70000"), "hour 05 (field 16, hour_05): \"70000\" lies above 32767"},
-           {pipeLine("1,5"), "hour 05 (field 16, hour_05): \"1,5\" is not a number"},
-           {pipeLine("1|2"), "record length: 36 fields; the layout has 35"}}) {
-    const std::vector<std::string> files{dir.write("p.vol", pipeLine("1") + "\n" + text + "\n")};
-    ATRTable table;
-    EXPECT_EQ(test::thrownBy([&] {
-                (void)FillFromCountFiles(table, files, FillMode::Build);
-              }).description(),
-              "p.vol, line 2, " + message);
-  }
-}
 
 }  // namespace
 }  // namespace ostrilo
