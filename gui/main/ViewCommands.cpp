@@ -15,6 +15,7 @@
 #include "gui/charts/frmGraphH.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/charts/frmVolColorGrid.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/ListTools.h"
 #include "gui/main/MainDialogs.h"
@@ -72,6 +73,11 @@ void frmMain::cmdColorGridClick() {
 
 void frmMain::cmdHistClick() {
   keep(m_histograms, PlotVolHistogram(m_toolkit, this, m_table, listSelection(), m_register.get()));
+}
+
+void frmMain::cmdWeeklyProfileClick() {
+  keep(m_colorGrids,
+       PlotWeeklyProfile(m_toolkit, this, m_table, listSelection(), m_register.get(), &m_analysis));
 }
 
 void frmMain::cmdDataChecksClick() {

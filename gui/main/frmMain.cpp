@@ -15,7 +15,6 @@
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
 #include "gui/charts/Plots.h"
-#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/AppIcon.h"
 #include "gui/main/DateField.h"
@@ -238,10 +237,7 @@ void frmMain::createSecondTab(QWidget* page) {
                                QStringLiteral("Weekly Profile"), twips(120, 2130, 1020, 570));
   weeklyProfile->setToolTip(
       QStringLiteral("The mean hour of each day of week over the picked valid days"));
-  connect(weeklyProfile, &QPushButton::clicked, this, [this] {
-    keep(m_colorGrids, PlotWeeklyProfile(m_toolkit, this, m_table, listSelection(),
-                                         m_register.get(), &m_analysis));
-  });
+  connect(weeklyProfile, &QPushButton::clicked, this, &frmMain::cmdWeeklyProfileClick);
 }
 
 void frmMain::setTabOrder() {

@@ -134,6 +134,7 @@ class frmMain : public QWidget {
   void cmdDailyGraphClick();
   void cmdColorGridClick();
   void cmdHistClick();
+  void cmdWeeklyProfileClick();
   void cmdAnnualClick();
   void cmdStationsClick();
   void cmdReportClick();
