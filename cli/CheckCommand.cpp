@@ -27,15 +27,7 @@ std::optional<Severity> parseSeverity(const CommandLine& line) {
 }
 
 double aadtChangePct(const CommandLine& line) {
-  const std::string* text = line.value("aadt-change");
-  if (text == nullptr) return kDefaultAadtChangePct;
-  double pct = 0;
-  const auto [end, failed] = std::from_chars(text->data(), text->data() + text->size(), pct);
-  if (failed != std::errc() || end != text->data() + text->size() || !std::isfinite(pct) ||
-      pct < 0) {
-    throw line.usage("--aadt-change " + inQuotes(*text) + " is not a percentage of 0 or more");
-  }
-  return pct;
+  return percentOption(line, "aadt-change", kDefaultAadtChangePct);
 }
 
 std::optional<std::int64_t> laneCeiling(const CommandLine& line) {

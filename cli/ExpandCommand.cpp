@@ -1,6 +1,4 @@
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <ostream>
 
@@ -17,15 +15,8 @@ namespace ostrilo::cli {
 namespace {
 
 double cvThreshold(const CommandLine& line) {
-  const std::string* text = line.value("cv-threshold");
-  if (text == nullptr) return kDefaultCvThreshold;
-  double pct = 0;
-  const auto [end, failed] = std::from_chars(text->data(), text->data() + text->size(), pct);
-  if (failed != std::errc() || end != text->data() + text->size() || !std::isfinite(pct) ||
-      pct < 0) {
-    throw line.usage("--cv-threshold " + inQuotes(*text) + " is not a percentage of 0 or more");
-  }
-  return pct / 100;
+  if (line.value("cv-threshold") == nullptr) return kDefaultCvThreshold;
+  return percentOption(line, "cv-threshold", 0) / 100;
 }
 
 std::vector<std::string> stationNames(const ATRTable& table) {

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <ostream>
 #include <utility>
@@ -383,6 +384,18 @@ std::vector<Road> pickedRoads(const CommandLine& line, const ATRTable& table,
     });
   });
   return roads;
+}
+
+double percentOption(const CommandLine& line, const std::string& name, double fallback) {
+  const std::string* text = line.value(name);
+  if (text == nullptr) return fallback;
+  double pct = 0;
+  const auto [end, failed] = std::from_chars(text->data(), text->data() + text->size(), pct);
+  if (failed != std::errc() || end != text->data() + text->size() || !std::isfinite(pct) ||
+      pct < 0) {
+    throw line.usage("--" + name + " " + inQuotes(*text) + " is not a percentage of 0 or more");
+  }
+  return pct;
 }
 
 HolidayCalendar holidayCalendar(const CommandLine& line) {

@@ -245,6 +245,9 @@ struct PeriodPick {
 [[nodiscard]] PeriodPick loadPeriod(const CommandLine& line);
 // --peaks; the default windows without it.
 [[nodiscard]] PeakWindows peakWindows(const CommandLine& line);
+// The percentage given to option name (0 or more), or fallback when it is not given.
+[[nodiscard]] double percentOption(const CommandLine& line, const std::string& name,
+                                   double fallback);
 // --holidays, read before the inputs; the empty calendar without it.
 [[nodiscard]] HolidayCalendar holidayCalendar(const CommandLine& line);
 // pickStations, its unknown name a usage error of the command.

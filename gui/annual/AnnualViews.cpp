@@ -160,16 +160,9 @@ std::optional<QString> askAnnualExportPath(Toolkit& toolkit, QWidget* parent,
     return askExportPath(toolkit, parent, QStringLiteral("Select the annual figures *.csv file"),
                          proposed);
   }
-  const FileDialogSettings settings{
-      QStringLiteral("Select the annual figures *.csv, *.xlsx or *.geojson file"),
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv|Workbook (*.xlsx)|*.xlsx|"
-                     "GeoJSON layer (*.geojson)|*.geojson"),
-      2,
-      QStringLiteral("csv"),
-      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-          DialogFlag::kOverwritePrompt,
-      inLastFolder(FileKind::Export, proposed)};
-  return toolkit.saveFileName(parent, settings);
+  return askExportPath(toolkit, parent,
+                       QStringLiteral("Select the annual figures *.csv, *.xlsx or *.geojson file"),
+                       proposed, QStringLiteral("|GeoJSON layer (*.geojson)|*.geojson"));
 }
 
 void saveGeoJsonAndReport(Toolkit& toolkit, QWidget* parent, const QString& path,

@@ -205,6 +205,17 @@ class ColorGridPlottable final : public QCPAbstractPlottable {
 
 QColor notCountedColour() { return {176, 176, 176}; }
 
+QCPColorGradient volumeGradient() {
+  QCPColorGradient gradient;
+  gradient.clearColorStops();
+  for (const ColourStop& stop : volumeColourScale()) {
+    gradient.setColorStopAt(stop.at, QColor(stop.red, stop.green, stop.blue));
+  }
+  // The stops are close enough that straight RGB keeps the scale's even fall in lightness.
+  gradient.setColorInterpolation(QCPColorGradient::ciRGB);
+  return gradient;
+}
+
 QColor criticalOutlineColour() { return {230, 0, 0}; }
 
 double CellRun::endKey() const {

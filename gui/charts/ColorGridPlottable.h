@@ -44,6 +44,8 @@ struct CellHit {
 // The colour of a cell whose hour was not counted: a grey that the volume scale never reaches,
 // so that it cannot be read as a volume.
 [[nodiscard]] QColor notCountedColour();
+// The volume scale as a QCustomPlot gradient, low volumes light, high ones dark.
+[[nodiscard]] QCPColorGradient volumeGradient();
 // The outline of a critical day: a colour neither on the scale nor the grey.
 [[nodiscard]] QColor criticalOutlineColour();
 

@@ -82,17 +82,6 @@ class SwatchLabel final : public QCPTextElement {
   QBrush m_brush;
 };
 
-QCPColorGradient volumeGradient() {
-  QCPColorGradient gradient;
-  gradient.clearColorStops();
-  for (const ColourStop& stop : volumeColourScale()) {
-    gradient.setColorStopAt(stop.at, QColor(stop.red, stop.green, stop.blue));
-  }
-  // The stops are close enough that straight RGB keeps the scale's even fall in lightness.
-  gradient.setColorInterpolation(QCPColorGradient::ciRGB);
-  return gradient;
-}
-
 // The colour scale, aligned with the axis rect, right of it.
 void addColourScale(QCustomPlot& plot, const QCPColorGradient& gradient, const ColorGrid& grid) {
   auto* scale = new QCPColorScale(&plot);

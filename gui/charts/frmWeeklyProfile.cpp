@@ -20,12 +20,7 @@ const char* const kDayNames[kProfileDays] = {"Monday", "Tuesday",  "Wednesday", 
                                              "Friday", "Saturday", "Sunday"};
 
 QCPColorGradient profileGradient() {
-  QCPColorGradient gradient;
-  gradient.clearColorStops();
-  for (const ColourStop& stop : volumeColourScale()) {
-    gradient.setColorStopAt(stop.at, QColor(stop.red, stop.green, stop.blue));
-  }
-  gradient.setColorInterpolation(QCPColorGradient::ciRGB);
+  QCPColorGradient gradient = volumeGradient();
   gradient.setNanHandling(QCPColorGradient::nhNanColor);
   gradient.setNanColor(notCountedColour());
   return gradient;

@@ -9,15 +9,16 @@
 namespace ostrilo {
 
 std::optional<QString> askExportPath(Toolkit& toolkit, QWidget* parent, const QString& title,
-                                     const QString& proposed) {
-  const FileDialogSettings settings{
-      title,
-      QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv") + QLatin1String(kWorkbookFilter),
-      2,
-      QStringLiteral("csv"),
-      DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly | DialogFlag::kNoReadOnlyReturn |
-          DialogFlag::kOverwritePrompt,
-      inLastFolder(FileKind::Export, proposed)};
+                                     const QString& proposed, const QString& moreTypes) {
+  const FileDialogSettings settings{title,
+                                    QStringLiteral("All files (*.*)|*.*|*.csv files|*.csv") +
+                                        QLatin1String(kWorkbookFilter) + moreTypes,
+                                    2,
+                                    QStringLiteral("csv"),
+                                    DialogFlag::kPathMustExist | DialogFlag::kHideReadOnly |
+                                        DialogFlag::kNoReadOnlyReturn |
+                                        DialogFlag::kOverwritePrompt,
+                                    inLastFolder(FileKind::Export, proposed)};
   return toolkit.saveFileName(parent, settings);
 }
 

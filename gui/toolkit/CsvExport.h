@@ -27,9 +27,11 @@ struct ExportSources {
 
 // The save dialog of a window's export: the given title and proposed name (in the folder of the
 // last export, when there was one), *.csv shown first, then the workbook type; an existing file
-// replaced only after the user agreed. Empty when the user cancelled.
+// replaced only after the user agreed; moreTypes ("|Name (*.ext)|*.ext") are offered after them.
+// Empty when the user cancelled.
 [[nodiscard]] std::optional<QString> askExportPath(Toolkit& toolkit, QWidget* parent,
-                                                   const QString& title, const QString& proposed);
+                                                   const QString& title, const QString& proposed,
+                                                   const QString& moreTypes = {});
 
 // Saves the export at path (a workbook with about when the name ends in .xlsx, else the CSV)
 // and says how it went: "Done." or the error, which names the file. True on success, and the

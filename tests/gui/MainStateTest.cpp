@@ -98,7 +98,9 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
                                               sampleFile("ATR20050110w2.dat")));
       (adding ? window.cmdAdd2Table : window.cmdBuildNew)->click();
       EXPECT_TRUE(cancelled);
-      if (step == 1) EXPECT_EQ(label, "Reading count file 2 of 3");
+      if (step == 1) {
+        EXPECT_EQ(label, "Reading count file 2 of 3");
+      }
       EXPECT_TRUE(toolkit.messages.empty());
       expectSame(table, snapshot(counts));
       EXPECT_EQ(summary->text(), before);
