@@ -20,6 +20,7 @@
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
 #include "core/table/TableSummary.h"
+#include "gui/checks/frmDataChecks.h"
 #include "gui/main/FileNameList.h"
 #include "gui/main/ListTools.h"
 #include "gui/main/MainDialogs.h"
@@ -245,6 +246,9 @@ void frmMain::tableFilled() {
 
 void frmMain::tableChanged() {
   m_analysis.invalidate();
+  // The checks window's rows and picked positions describe the table before the change.
+  if (m_checksWindow) m_checksWindow->hide();
+  m_checksSelection = {};
   if (m_register) {
     m_analysis.setCeilings(
         registerCeilings(*m_register, m_table.ulstName().values(), std::nullopt));

@@ -208,7 +208,7 @@ bool frmMain::setHolidayChoice(const QString& choice) {
   showHolidayChoice();
   showDateHolidays();
   if (m_table.StaCount() > 0) showTableSummary();
-  if (m_checksWindow) {
+  if (m_checksWindow && m_checksWindow->isVisible()) {
     m_checksWindow->ShowFlags(m_analysis.checks(m_table), m_checksSelection, displayLocale());
   }
   return true;

@@ -186,7 +186,15 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   EXPECT_EQ(rowTexts(*checks->lvFlags, {2, 3}), QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Warning"));
   EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
-  checks->close();
+  // The open window follows a new calendar, and closes when the table it shows is replaced.
+  window.cmbHolidays->setCurrentIndex(1);
+  window.cmbHolidays->activated(1);
+  checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
+  EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
+  window.cmbHolidays->setCurrentIndex(2);
+  window.cmbHolidays->activated(2);
+  build(QString::fromStdString(scratch.write("ATR20230407w1.dat", easterDays())));
+  EXPECT_FALSE(checks->isVisible());
 
   const frmMain later(counts, toolkit);
   EXPECT_EQ(later.cmbHolidays->currentText(), QStringLiteral("Germany \u2013 Berlin"));
