@@ -10,6 +10,7 @@
 #include "GuiTestSupport.h"
 #include "core/export/TableExports.h"
 #include "core/table/TableFile.h"
+#include "gui/annual/AnnualViews.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
@@ -275,6 +276,14 @@ TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) 
     EXPECT_EQ(row.text(7), "n/a");
     EXPECT_NE(row.text(8).indexOf("2 are needed"), -1) << row.text(8).toStdString();
   }
+}
+
+// The change against the year before and the growth since the first year, each under its heading.
+TEST(TrendList, ShowsChangeAndGrowthUnderTheirHeadings) {
+  QTreeWidget list;
+  fillTrendList(list, {TrendYear{"0100", 2025, 300, 10600, 10500, 84, 5.0, 2.47}}, unitedStates());
+  EXPECT_EQ(list.headerItem()->text(6) + " " + list.topLevelItem(0)->text(6), "AADT change % 5.00");
+  EXPECT_EQ(list.headerItem()->text(7) + " " + list.topLevelItem(0)->text(7), "CAGR % 2.47");
 }
 
 }  // namespace

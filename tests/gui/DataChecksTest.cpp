@@ -114,6 +114,11 @@ TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
     filter(c.code, c.severity, c.station);
     EXPECT_EQ(rows(), c.expected) << c.code << ' ' << c.severity << ' ' << c.station;
   }
+  // Shown again, the window keeps the station it was narrowed to.
+  filter(kAll, kCritical, 2);
+  window.cmdDataChecks->click();
+  EXPECT_EQ(checks->cmbStation->currentText(), "BBBB");
+  EXPECT_EQ(rows(), QStringList({"BBBB 12/30/2004,Th ZERO_DAY"}));
 }
 
 // As text, "1/3/2005" would come first.

@@ -107,6 +107,23 @@ TEST_F(FrmMainScaleTest, SeveralFilesFillInTheOrderShownAllOrNothing) {
   }
 }
 
+// Lanes 1 and 2 of one TMG direction count 10 an hour each on 17 April 2017.
+TEST_F(FrmMainScaleTest, SumLanesBuildsOneStationOfTheDirectionsLanes) {
+  std::string text;
+  for (const char lane : {'1', '2'}) {
+    std::string line = std::string("3271U0003017") + lane + "201704172";
+    for (int h = 0; h < 24; ++h) line += "00010";
+    text += line + "0\r\n";
+  }
+  const QString lanes = QString::fromStdString(scratch.write("lanes.vol", text));
+  build(lanes);
+  EXPECT_EQ(shown(window.lstSta), QStringList({"000301-7-1", "000301-7-2"}));
+  window.chkSumLanes->setChecked(true);
+  build(lanes);
+  EXPECT_EQ(shown(window.lstSta), QStringList({"000301-7"}));
+  EXPECT_EQ(counts.DailyVolByIndex(0, 0), 24 * 20);
+}
+
 // Filters only hide entries; All, None and Pick act on what is shown.
 TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   add(sampleFile("ATR20050103w1.dat"));

@@ -40,6 +40,8 @@ TEST_F(WeeklyProfileTest, GridAndCurvesShowTheMeanOfEachHourOverTheValidDays) {
   EXPECT_TRUE(std::isnan(map->data()->cell(7, 2))) << "an incomplete day is no valid day";
   const QPointF monday7(plot.xAxis->coordToPixel(7), plot.yAxis->coordToPixel(0));
   EXPECT_EQ(profile.toolTipAt(monday7), "0500\nMonday 07:00-08:00\nMean 880.0 vehicles (n 2 days)");
+  const QPointF top(monday7.x(), plot.axisRect()->top() + 2);
+  EXPECT_TRUE(profile.toolTipAt(top).startsWith("0500\nMonday ")) << "Monday is the top row";
 
   profile.cmbKind->setCurrentIndex(frmWeeklyProfile::Curves);
   emit profile.cmbKind->activated(frmWeeklyProfile::Curves);

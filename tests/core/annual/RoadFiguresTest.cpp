@@ -44,6 +44,10 @@ TEST(RoadFigures, WorkedExampleAndARoadWithoutItsOtherDirection) {
             "R1,2023,SYN2+SYN1,365,17510,17500,84,1717,9.81,58.71,1008,58.72,07:00,41.29/58.71,"
             "16:00,44.44/55.56\n"
             "R3,2023,SYN1+SYN3,0,,,0,,,,,,,,,\n");
+  // DDHV is the peak direction's volume in the design hour: 1,008 of 1,717 (D1's hour would
+  // give 1,717 x 1,104 / 1,880 = 1,008.28).
+  EXPECT_NEAR(ComputeRoadFigures(CountView::of(table), roads, {}).at(0).ddhv.value_or(0), 1008.0,
+              0.01);
 }
 
 // Two hours of equal two-way volume: the earlier one is the highest, whatever the table order.

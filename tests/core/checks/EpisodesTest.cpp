@@ -85,6 +85,7 @@ TEST(Completeness, CountsCompleteIncompleteFaultyDaysAndTheLongestGap) {
       {"VVVV", {4, 4, 0, 0}, 0, "2023-01-04"},
       {"V.MZV", {5, 3, 1, 1}, 2, "2023-01-05"},
       {"ZV..", {4, 2, 0, 1}, 2, "2023-01-02"},
+      {"VZ.", {3, 2, 0, 1}, 1, "2023-01-02"},  // a faulty day is complete too
       {"M..", {3, 0, 1, 0}, 3, ""},
   };
   for (const auto& c : cases) {

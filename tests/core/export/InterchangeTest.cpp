@@ -36,7 +36,8 @@ std::vector<std::string> query(const std::string& path, const std::string& sql) 
 
 using Rows = std::vector<std::string>;
 
-// 0301 counted in full on the 17th and in the morning of the 18th, 0302 a day of zeros.
+// 0301 counted in full on the 17th and in the morning of the 18th, 0302 a day of zeros, 0303 a
+// day whose morning is all zeros: complete and counted, but no valid day.
 TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
   const ScratchDir dir;
   const std::vector<std::string> files{dir.write(
@@ -44,7 +45,9 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
                                   test::countLine('2', "041717", "0301", test::rising(13)),
                                   test::countLine('1', "041817", "0301", test::rising(100, 0)),
                                   test::countLine('1', "041717", "0302", test::rising(0, 0)),
-                                  test::countLine('2', "041717", "0302", test::rising(0, 0))}))};
+                                  test::countLine('2', "041717", "0302", test::rising(0, 0)),
+                                  test::countLine('1', "041717", "0303", test::rising(0, 0)),
+                                  test::countLine('2', "041717", "0303", test::rising(50, 0))}))};
   ATRTable table;
   ASSERT_TRUE(FillFromCountFiles(table, files, FillMode::Build));
   const StationRegister reg = StationRegister::parse(
@@ -57,13 +60,13 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
                   "'sqlite_%' order by name"),
             (Rows{"table annual", "view daily_complete", "table days", "table flags",
                   "index flags_station_date", "table hours", "table stations"}));
-  EXPECT_EQ(query(db, "select sum(volume) from hours"), Rows{"1500"});  // 300 + 12 x 100 + 0
+  EXPECT_EQ(query(db, "select sum(volume) from hours"), Rows{"2100"});  // 300 + 12 x 100 + 0 + 12 x 50
   EXPECT_EQ(query(db,
                   "select date || ' ' || total || ' ' || counted_hours || ' ' || complete || "
                   "valid from days where station = '0301' order by date"),
             (Rows{"2017-04-17 300 24 11", "2017-04-18 1200 12 00"}));
   EXPECT_EQ(query(db, "select station || ' ' || valid from daily_complete order by station"),
-            (Rows{"0301 1", "0302 0"}));
+            (Rows{"0301 1", "0302 0", "0303 0"}));
   EXPECT_EQ(query(db,
                   "select name || ' ' || latitude || ' ' || longitude || ' ' || zone from "
                   "stations where id = '0301'"),
@@ -75,7 +78,7 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
   EXPECT_EQ(query(db,
                   "select station || ' ' || year || ' ' || valid_days from annual "
                   "order by station"),
-            (Rows{"0301 2017 1", "0302 2017 0"}));
+            (Rows{"0301 2017 1", "0302 2017 0", "0303 2017 0"}));
   EXPECT_EQ(query(db, "pragma integrity_check"), Rows{"ok"});
 }
 

@@ -50,6 +50,26 @@ TEST(TmgWriter, WritesTheWorkedRecordByteForByte) {
             "state, fclass, tmg_station and direction)");
 }
 
+// Monday 17 April 2017 counts nothing (a critical day), Tuesday 18 April 100 an hour; the file
+// gives both restriction 3. The critical day is written as 2, the other keeps the file's code.
+TEST(TmgWriter, CriticalDaysAreRestrictionTwoWhateverTheFileSaid) {
+  std::string text;
+  for (const int day : {17, 18}) {
+    std::string line = "3271U00030170201704" + std::to_string(day) + std::to_string(day - 15);
+    for (int h = 0; h < 24; ++h) line += day == 17 ? "00000" : "00100";
+    text += line + "3\n";
+  }
+  const ScratchDir dir;
+  const std::vector<std::string> in{dir.write("in.vol", text)};
+  ATRTable table;
+  ASSERT_TRUE(FillFromCountFiles(table, in, FillMode::Build));
+  const std::string out =
+      tmgVolumeText(table, registerFromTmgFiles(in, false), TmgFormat::Tmg2013);
+  ASSERT_EQ(out.size(), 2 * 145u);
+  EXPECT_EQ(out.substr(142, 3), "2\r\n");
+  EXPECT_EQ(out.substr(145 + 142, 3), "3\r\n");
+}
+
 class TmgRoundTrip : public ::testing::TestWithParam<TmgFormat> {};
 
 // Two lanes over two days, one hour not counted, a device problem on a day: written with the

@@ -4,7 +4,7 @@
 //
 // Failures that no folder can produce on demand are injected (real full and read-only folders are
 // the command line's and the main window's tests): core_tests is linked with
-// --wrap=read,--wrap=write,--wrap=fsync, so the core's system calls come through the wrappers
+// --wrap=read,--wrap=write,--wrap=fsync,--wrap=rename, so the core's system calls come through the wrappers
 // below, which pass them on unless a test has armed a fault.
 #include <gtest/gtest.h>
 #include <sys/types.h>
@@ -24,12 +24,13 @@ extern "C" {
 ssize_t __real_read(int fd, void* buffer, std::size_t size);
 ssize_t __real_write(int fd, const void* buffer, std::size_t size);
 int __real_fsync(int fd);
+int __real_rename(const char* from, const char* to);
 }
 
 namespace ostrilo {
 namespace {
 
-enum class Call { None, Read, Write, Fsync };
+enum class Call { None, Read, Write, Fsync, Rename };
 
 // The armed fault: the call fails with err once `bytesBefore` bytes have passed through it. The
 // fixture disarms it after each test.
@@ -75,6 +76,14 @@ extern "C" int __wrap_fsync(int fd) {
     return -1;
   }
   return __real_fsync(fd);
+}
+
+extern "C" int __wrap_rename(const char* from, const char* to) {
+  if (ostrilo::g_fault.call == ostrilo::Call::Rename) {
+    errno = ostrilo::g_fault.err;
+    return -1;
+  }
+  return __real_rename(from, to);
 }
 
 namespace ostrilo {
@@ -132,17 +141,21 @@ TEST_F(FileFaultTest, ReadErrorInsideAFileFailsEveryFillAndChangesNothing) {
   }
 }
 
-// A disk full at once or part way through the file, or a flush that fails at the end: the table
-// file that was there before stays byte for byte.
+// A disk full at once or part way through the file, a flush that fails at the end, or a rename
+// into place that fails: the table file that was there before stays byte for byte, and a new
+// one is not made.
 TEST_F(FileFaultTest, FailedSaveKeepsTheOldFile) {
   const std::string path = dir.write("t.cont", "old table");
   for (const auto& [call, err, bytesBefore] :
        {std::tuple(Call::Write, ENOSPC, 0), std::tuple(Call::Write, ENOSPC, 100),
-        std::tuple(Call::Fsync, EIO, 0)}) {
+        std::tuple(Call::Fsync, EIO, 0), std::tuple(Call::Rename, EIO, 0)}) {
     g_fault = {call, err, static_cast<std::size_t>(bytesBefore), 0};
     expectCleanFailure([&] { table.SaveToFile(path); }, path, ErrorKind::Io, strerror(err));
     EXPECT_EQ(test::readBytes(path), "old table");
   }
+  g_fault = {Call::Rename, EIO, 0, 0};
+  expectCleanFailure([&] { table.SaveToFile(dir.file("new.cont")); }, dir.file("new.cont"),
+                     ErrorKind::Io, strerror(EIO));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
+#include "core/register/TmgRegister.h"
 #include "core/table/TmgVolumeReader.h"
 #include "tests/support/TableTestSupport.h"
 
@@ -177,6 +178,32 @@ std::string pipeLine(std::string_view hour5) {
   std::string line = "3|27|1U|000301|7|0|2017|04|17|2";
   for (int h = 0; h < 24; ++h) line += h == 5 ? "|" + std::string(hour5) : "|100";
   return line + "|0";
+}
+
+// A two-digit year reads as one of 1970 to 2069.
+TEST(TmgReader, TwoDigitYearsRunFrom1970To2069) {
+  const ScratchDir dir;
+  for (const auto& [yy, year] : {std::pair("69", 2069), std::pair("70", 1970)}) {
+    const std::vector<std::string> files{
+        dir.write("y.vol", withText(good143().erase(13, 2), 14, yy) + "\r\n")};
+    ATRTable table;
+    ASSERT_TRUE(FillFromCountFiles(table, files, FillMode::Build));
+    EXPECT_EQ(table.DatebyIndex(0), test::day(year, 4, 17)) << yy;
+  }
+}
+
+// Station records place a station up to the poles and the date line, and no further.
+TEST(TmgReader, StationRecordsKeepCoordinatesUpToTheirLimits) {
+  const ScratchDir dir;
+  const std::vector<std::string> files{
+      dir.write("s.vol",
+                "record_type|state_code|f_system|station_id|travel_dir|travel_lane|latitude|"
+                "longitude\nS|27|1U|P1|1|0|90|-180\nS|27|1U|P2|1|0|-90|180\n"
+                "S|27|1U|P3|1|0|90.000001|-180.000001\n")};
+  EXPECT_EQ(tmgRegisterCsv(files, false),
+            "station,state,fclass,tmg_station,direction,lane,latitude,longitude,location\n"
+            "P1-1,27,1U,P1,1,,90.000000,-180.000000,\nP2-1,27,1U,P2,1,,-90.000000,180.000000,\n"
+            "P3-1,27,1U,P3,1,,,,\n");
 }
 
 struct Refusal {
