@@ -64,6 +64,19 @@ TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_DOUBLE_EQ(rows[0].d1Pct.value_or(0), 70.0);
   EXPECT_DOUBLE_EQ(rows[0].d30Pct.value_or(0), 50.0);
+  // Two-way 1000 - h on the 3rd and 900 - h on the 2nd, nearly all in A but the 30th highest hour
+  // (2 January, 05:00: 895), 537 of it in A.
+  std::vector<std::int16_t> ranked(4 * kHoursPerDay, 1);  // B: 1 an hour
+  for (int h = 0; h < kHoursPerDay; ++h) {
+    ranked[static_cast<std::size_t>(h)] = static_cast<std::int16_t>(999 - h);
+    ranked[static_cast<std::size_t>(2 * kHoursPerDay + h)] = static_cast<std::int16_t>(899 - h);
+  }
+  ranked[2 * kHoursPerDay + 5] = 537;
+  ranked[3 * kHoursPerDay + 5] = 358;
+  EXPECT_NEAR(ComputeRoadFigures(CountView{stations, dates, ranked, counted}, roads, {})
+                  .at(0)
+                  .d30Pct.value_or(0),
+              60.0, 1e-9);
   // A day left out of one direction is no valid day of the road.
   RoadOptions options;
   options.excluded = [](std::int32_t s, std::int32_t d) { return s == 1 && d == 0; };

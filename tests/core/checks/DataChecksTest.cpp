@@ -60,6 +60,10 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
       {"ZeroRunOfSeven",
        {{2, withHours(k1000, 14, 20, 0)}, {3, withHours(k1000, 14, 19, 0)}},
        {"02 ZERO_RUN 7 zero hours from 14:00", "03 ZERO_DAYTIME 6 zero hours from 14:00"}},
+      {"UncountedHourEndsAZeroRun",
+       {{2, withHours(withHours(k1000, 14, 21, 0), 17, 17, kOff)}},
+       {"02 MISSING_HOURS 1 hour not counted (17:00 to 17:59)",
+        "02 ZERO_DAYTIME 4 zero hours from 18:00"}},
       {"ZeroDayOnly", {{2, withHours(k1000, 0, 23, 0)}}, {"02 ZERO_DAY all 24 hours zero"}},
       {"DaytimeZerosInClockOrder",
        {{2, withHours(k1000, 9, 10, 0)},
@@ -109,28 +113,6 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "station,date,code,severity,detail\n"
             "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
             "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
-}
-
-TEST(ChecksOnRealCounts, NycWeeks) {
-  const ATRTable table =
-      test::tableOfFiles(OSTRILO_REALDATA_DIR, {"ATR20121013w2.dat", "ATR20121020w3.dat"});
-  const CheckResults results = RunDataChecks(table);
-  std::vector<std::string> zeroRuns;
-  for (const CheckFlag& f : results.flags()) {
-    if (f.code == CheckCode::ZeroRun) {
-      zeroRuns.push_back(results.stations()[f.station] + ' ' + isoDate(f.day) + ' ' + f.detail);
-    }
-  }
-  std::sort(zeroRuns.begin(), zeroRuns.end());
-  EXPECT_EQ(
-      zeroRuns,
-      (std::vector<std::string>{
-          "1017 2012-10-24 15 zero hours from 05:00", "1039 2012-10-22 7 zero hours from 09:00",
-          "1045 2012-10-22 9 zero hours from 07:00", "1048 2012-10-22 8 zero hours from 07:00",
-          "1051 2012-10-22 8 zero hours from 03:00", "1093 2012-10-24 13 zero hours from 10:00",
-          "1094 2012-10-24 16 zero hours from 07:00"}));
-  EXPECT_EQ(countByCode(results.flags())[static_cast<std::size_t>(CheckCode::NightOverDay)], 66);
-  EXPECT_EQ(criticalDays(table), results.criticalDays());
 }
 
 }  // namespace

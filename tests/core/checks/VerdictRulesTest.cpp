@@ -6,6 +6,7 @@
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/register/StationRegister.h"
 #include "tests/support/DayCounts.h"
 
 namespace ostrilo {
@@ -62,15 +63,18 @@ TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
     counts.set(0, on("2023-01-02") + d, shapedDay(1000 + 100 * d));  // median 1100
     counts.set(1, on("2023-01-02") + d, shapedDay(1000));
   }
+  // S's own ceiling lies just below its median; T's, its lanes times a lane's, is its median.
+  const StationRegister reg =
+      StationRegister::parse("station,max_daily,lanes\nS,1099,\nT,,2\n", "r.csv");
   CheckOptions options;
-  options.ceilings = {DailyCeiling{1100, "max_daily"}, DailyCeiling{999, "2 lanes x 500"}};
+  options.ceilings = registerCeilings(reg, std::vector<std::string>{"S", "T"}, 500);
   const CheckResults results = RunDataChecks(counts.view(), options);
   EXPECT_EQ(flagsOf(results, CheckCode::StationCeiling),
-            std::vector<std::string>{"2023 STATION_CEILING W median 1000 vehicles a day over 3 "
-                                     "valid days, above the ceiling 999 (2 lanes x 500)"});
+            std::vector<std::string>{"2023 STATION_CEILING W median 1100 vehicles a day over 3 "
+                                     "valid days, above the ceiling 1099 (max_daily)"});
   // A year flag leads its station's flags.
   const auto first = std::find_if(results.flags().begin(), results.flags().end(),
-                                  [](const CheckFlag& f) { return f.station == 1; });
+                                  [](const CheckFlag& f) { return f.station == 0; });
   EXPECT_EQ(first->code, CheckCode::StationCeiling);
 }
 

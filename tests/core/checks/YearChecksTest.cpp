@@ -43,15 +43,19 @@ std::string rowsOf(const CheckResults& results, std::initializer_list<CheckCode>
 }
 
 // 60/40 is within the band, 61/39 beyond it; a tidal road's split is only a warning. The row
-// names the road.
+// names the road. A's 5th, dead for twelve hours (600 of 1800), is a critical day: no road day.
 TEST(DirectionSplit, BeyondSixtyFortyCriticalUnlessTheRoadMaySplit) {
-  const test::DayCounts c = countsOf({"A", "B", "C", "D"}, day(2023, 1, 2), day(2023, 1, 4),
-                                     [](std::size_t s, DateNumber d) {
-                                       const int split = d == day(2023, 1, 2)   ? 60
-                                                         : d == day(2023, 1, 3) ? (s < 2 ? 61 : 50)
-                                                                                : (s < 2 ? 50 : 70);
-                                       return s % 2 == 0 ? split : 100 - split;
-                                     });
+  test::DayCounts c = countsOf({"A", "B", "C", "D"}, day(2023, 1, 2), day(2023, 1, 5),
+                               [](std::size_t s, DateNumber d) {
+                                 const int split = d == day(2023, 1, 2)   ? 60
+                                                   : d == day(2023, 1, 3) ? (s < 2 ? 61 : 50)
+                                                   : d == day(2023, 1, 4) ? (s < 2 ? 50 : 70)
+                                                                          : 50;
+                                 return s % 2 == 0 ? split : 100 - split;
+                               });
+  test::Hours dead;
+  dead.fill(50);
+  c.set(0, day(2023, 1, 5), test::withHours(dead, 0, 11, 0));
   CheckOptions options;
   options.roads = {{"R", {"A", "B"}, {"E", "W"}, false}, {"T", {"C", "D"}, {"E", "W"}, true}};
   EXPECT_EQ(rowsOf(RunDataChecks(c.view(), options), {CheckCode::DirectionSplit}),

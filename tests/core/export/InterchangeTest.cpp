@@ -60,7 +60,8 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
                   "'sqlite_%' order by name"),
             (Rows{"table annual", "view daily_complete", "table days", "table flags",
                   "index flags_station_date", "table hours", "table stations"}));
-  EXPECT_EQ(query(db, "select sum(volume) from hours"), Rows{"2100"});  // 300 + 12 x 100 + 0 + 12 x 50
+  EXPECT_EQ(query(db, "select sum(volume) from hours"),
+            Rows{"2100"});  // 300 + 12 x 100 + 0 + 12 x 50
   EXPECT_EQ(query(db,
                   "select date || ' ' || total || ' ' || counted_hours || ' ' || complete || "
                   "valid from days where station = '0301' order by date"),
@@ -80,39 +81,6 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
                   "order by station"),
             (Rows{"0301 2017 1", "0302 2017 0", "0303 2017 0"}));
   EXPECT_EQ(query(db, "pragma integrity_check"), Rows{"ok"});
-}
-
-// The real year with its register: every counted hour in the database, and a point per station.
-TEST(Berlin2023, SqliteDatabaseAndStationsOnAMap) {
-  const std::string folder = OSTRILO_REALDATA_DIR "/berlin-2023";
-  const ATRTable& table = test::berlin2023();
-  const StationRegister reg = StationRegister::load(folder + "/stations.csv");
-  std::int64_t counted = 0;
-  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
-    for (std::int32_t s = 0; s < table.StaCount(); ++s) {
-      const HourlyVolumes v = table.VolArrByIndex(d, s);
-      for (int h = 0; h < kHoursPerDay; ++h) {
-        if ((table.CountedHours(d, s) >> h & 1u) != 0) counted += v[static_cast<std::size_t>(h)];
-      }
-    }
-  }
-  const ScratchDir dir;
-  writeSqliteDatabase(dir.file("berlin.db"), table, &reg);
-  EXPECT_EQ(query(dir.file("berlin.db"), "select sum(volume) from hours"),
-            Rows{std::to_string(counted)});
-  EXPECT_EQ(query(dir.file("berlin.db"), "select count(*) from days where complete"),
-            Rows{"44500"});
-
-  const AnnualGeoJson json = annualGeoJson(ComputeAnnualFigures(CountView::of(table), {}), reg);
-  EXPECT_TRUE(json.withoutPoint.empty());
-  std::size_t points = 0;
-  for (std::size_t at = 0; (at = json.text.find("\"Point\"", at)) != std::string::npos; ++at) {
-    ++points;
-  }
-  EXPECT_EQ(points, static_cast<std::size_t>(table.StaCount()));
-  EXPECT_NE(json.text.find("\"coordinates\":[13.192578,52.433868]},\"properties\":{\"station\":"
-                           "\"B001\",\"year\":2023,"),
-            std::string::npos);
 }
 
 }  // namespace

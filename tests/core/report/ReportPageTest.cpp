@@ -132,39 +132,6 @@ TEST(ReportPages, AWholeYearOverItsValidDays) {
   EXPECT_NEAR(*year.k30Pct, 100.0 * hours[29] / *year.aadt, 1e-9);
 }
 
-#ifdef OSTRILO_REALDATA_DIR
-// B346, August to October 2023: 48 complete days, 27 of them all zero; its 21 real days give an
-// ADT of 7,418 (recomputed by hand from the count files). Over the year its detector's outage
-// is one episode from 8 September.
-TEST(ReportPages, Berlin2023DeadDetectorCountsAsNoTraffic) {
-  const ATRTable& table = test::berlin2023();
-  PlotSelection autumn = allOf(table);
-  std::int32_t station = 0;
-  while (table.StaNamebyIndex(station) != "B346") ++station;
-  autumn.stations.selected.assign(autumn.stations.selected.size(), false);
-  autumn.stations.selected[static_cast<std::size_t>(station)] = true;
-  const ReportPage year = reportPages(table, autumn, {}, nullptr).at(0);
-  for (std::int32_t d = 0; d < table.DateCount(); ++d) {
-    const DateNumber date = table.DatebyIndex(d);
-    autumn.dates.selected[static_cast<std::size_t>(d)] =
-        date >= day(2023, 8, 1) && date <= day(2023, 10, 31);
-  }
-  const ReportPage page = reportPages(table, autumn, {}, nullptr).at(0);
-  EXPECT_EQ(page.days.complete, 48);
-  EXPECT_EQ(page.days.faulty, 27);
-  EXPECT_EQ(page.statistics.ADT, 7418);
-  EXPECT_EQ(page.statistics.Days, 21);
-
-  const auto outage =
-      std::find_if(year.episodes.begin(), year.episodes.end(),
-                   [](const FlagEpisode& e) { return e.code == CheckCode::ZeroDay; });
-  ASSERT_NE(outage, year.episodes.end());
-  EXPECT_EQ(isoDate(outage->firstDay), "2023-09-08");
-  EXPECT_TRUE(std::is_sorted(year.episodes.begin(), year.episodes.end(),
-                             [](const auto& a, const auto& b) { return a.firstDay < b.firstDay; }));
-}
-#endif
-
 TEST(WholeYears, OnlyYearsFromTheFirstOfJanuaryToTheLastOfDecember) {
   const std::tuple<DateNumber, DateNumber, std::vector<int>> cases[] = {
       {day(2022, 12, 31), day(2024, 1, 1), {2023}},
