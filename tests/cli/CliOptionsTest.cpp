@@ -45,7 +45,7 @@ const std::string kTmgRegister =
 // B10's Thursday as a record of the TMG layout: 100 in every hour, restriction 0.
 std::string b10Thursday(const std::string& layout) {
   const bool pipe = layout == "pipe";
-  std::string record = pipe                ? "\n3|11|14|000010|1|0|2023|01|05|5"
+  std::string record = pipe               ? "\n3|11|14|000010|1|0|2023|01|05|5"
                        : layout == "2001" ? "\n31114000010102301055"
                                           : "\n3111400001010202301055";
   for (int h = 0; h < 24; ++h) record += pipe ? "|100" : "00100";
@@ -265,8 +265,13 @@ TEST_F(CliTest, AnnualGeoJsonPutsThePlacedStationsOnTheMap) {
   EXPECT_NE(map.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << map;
 }
 
-// One command's help lists its own options only.
+// The help lists every command; one command's help lists its own options only.
 TEST(CliCommandHelp, ListsOnlyTheCommandsOwnOptions) {
+  const std::string help = runArgs({"--help"}).out;
+  for (const char* item :
+       {"ostrilo-cli trend [", "ostrilo-cli profile [", "    --roads ", "    --aadt-change PCT "}) {
+    EXPECT_NE(help.find(item), std::string::npos) << item;
+  }
   const std::string check = runArgs({"check", "--help"}).out;
   EXPECT_TRUE(check.starts_with("Usage: ostrilo-cli check ")) << check;
   EXPECT_NE(check.find("--episodes"), std::string::npos);

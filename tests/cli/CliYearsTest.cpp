@@ -110,13 +110,5 @@ TEST_F(CliYearsTest, AadtChangeSetsTheShareOfTheYearOverYearRule) {
   EXPECT_EQ(aadtYearRows({"check", "--aadt-change", "150"}), 0);
 }
 
-TEST(CliHelp, ListsTheYearCommandsAndOptions) {
-  const std::string help = runArgs({"--help"}).out;
-  for (const char* item :
-       {"ostrilo-cli trend [", "ostrilo-cli profile [", "    --roads ", "    --aadt-change PCT "}) {
-    EXPECT_NE(help.find(item), std::string::npos) << item;
-  }
-}
-
 }  // namespace
 }  // namespace ostrilo::test

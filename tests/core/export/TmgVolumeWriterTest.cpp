@@ -63,8 +63,7 @@ TEST(TmgWriter, CriticalDaysAreRestrictionTwoWhateverTheFileSaid) {
   const std::vector<std::string> in{dir.write("in.vol", text)};
   ATRTable table;
   ASSERT_TRUE(FillFromCountFiles(table, in, FillMode::Build));
-  const std::string out =
-      tmgVolumeText(table, registerFromTmgFiles(in, false), TmgFormat::Tmg2013);
+  const std::string out = tmgVolumeText(table, registerFromTmgFiles(in, false), TmgFormat::Tmg2013);
   ASSERT_EQ(out.size(), 2 * 145u);
   EXPECT_EQ(out.substr(142, 3), "2\r\n");
   EXPECT_EQ(out.substr(145 + 142, 3), "3\r\n");

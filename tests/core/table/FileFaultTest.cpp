@@ -1,11 +1,11 @@
 // Files that fail part way: a read error inside a count or table file, a disk that fills up
-// during a save, a flush that fails. Each must end in a clear error that names the file,
-// with the table and every file as they were and no temporary left behind.
+// during a save, a flush or a rename into place that fails. Each must end in a clear error that
+// names the file, with the table and every file as they were and no temporary left behind.
 //
 // Failures that no folder can produce on demand are injected (real full and read-only folders are
 // the command line's and the main window's tests): core_tests is linked with
-// --wrap=read,--wrap=write,--wrap=fsync,--wrap=rename, so the core's system calls come through the wrappers
-// below, which pass them on unless a test has armed a fault.
+// --wrap=read,--wrap=write,--wrap=fsync,--wrap=rename, so the core's system calls come through the
+// wrappers below, which pass them on unless a test has armed a fault.
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
