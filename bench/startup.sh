@@ -6,6 +6,9 @@
 # time and peak resident memory, and the ratio of the medians. The windows are shown on the
 # offscreen platform (or QT_QPA_PLATFORM) and, where an X server can be had, on xcb as well.
 #   bench/startup.sh [BUILD_DIR] [ROUNDS]      (defaults: build, 21)
+# WINDOWS_ONLY=1 leaves out the command line's cases; STARTUP_BEFORE="PROGRAM..." adds each
+# program (an ostrilo-startup-bench kept from an earlier build) as a further case after the bare
+# window, so that a change is measured before and after in the same run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -23,7 +26,8 @@ cat "${berlin[@]}" > "$work/year.dat"
 
 # In pairs: each case right after its yardstick. Names and arguments hold no blanks but the tab.
 qpa=${QT_QPA_PLATFORM:-offscreen}
-cat > "$work/cases" <<CASES
+if [[ -z ${WINDOWS_ONLY:-} ]]; then
+  cat > "$work/cases" <<CASES
 parser ref	$parser $work/ref.dat
 stats -o ref	$cli stats -o $work/out.csv $work/ref.dat
 parser ref	$parser $work/ref.dat
@@ -34,9 +38,23 @@ parser year	$parser $work/year.dat
 stats -o year	$cli stats -o $work/out.csv $work/year.dat
 parser 53 files	$parser ${berlin[*]}
 convert -o 53 files	$cli convert -o $work/out.cont ${berlin[*]}
-bare Qt window	env QT_QPA_PLATFORM=$qpa $build/bench/ostrilo-bare-window
-main window	env QT_QPA_PLATFORM=$qpa $startup
 CASES
+fi
+# The window pairs of one platform: the bare window, then the main window as built now and as
+# each earlier program of STARTUP_BEFORE builds it.
+windows() {
+  local suffix=$1 platform=$2 before
+  printf 'bare Qt window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
+    "$build/bench/ostrilo-bare-window"
+  printf 'main window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" "$startup"
+  for before in ${STARTUP_BEFORE:-}; do
+    printf 'bare Qt window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
+      "$build/bench/ostrilo-bare-window"
+    printf '%s%s\tenv QT_QPA_PLATFORM=%s %s\n' "$(basename "$before")" "$suffix" "$platform" \
+      "$before"
+  done
+}
+windows "" "$qpa" >> "$work/cases"
 # The windows on an X server too, as a desktop shows them: the one of DISPLAY, or else a virtual
 # one when xvfb-run is installed (it serves the whole run, so its own start is not timed).
 runner=("$build/bench/ostrilo-pair-runner")
@@ -44,7 +62,6 @@ if [[ -z ${DISPLAY:-} ]] && command -v xvfb-run > /dev/null; then
   runner=(xvfb-run -a -s "-screen 0 1280x1024x24" "${runner[@]}")
 fi
 if [[ -n ${DISPLAY:-} || ${#runner[@]} -gt 1 ]]; then
-  printf 'bare Qt window (xcb)\tenv QT_QPA_PLATFORM=xcb %s\nmain window (xcb)\tenv QT_QPA_PLATFORM=xcb %s\n' \
-    "$build/bench/ostrilo-bare-window" "$startup" >> "$work/cases"
+  windows " (xcb)" xcb >> "$work/cases"
 fi
 "${runner[@]}" "$work/cases" "$rounds"

@@ -203,6 +203,7 @@ void frmMain::cmdSaveClick() {
 }
 
 void frmMain::refillLists(bool selectFirst) {
+  ensureSecondTab();
   const ATRTable& table = m_table;
   lstSta->clear();
   for (const std::int32_t i : stationOrder(table, stationListOrder(), m_register.get())) {

@@ -158,6 +158,7 @@ bool frmMain::LoadRegister(const QString& path) {
     return false;
   }
   m_register = std::move(loaded);
+  ensureSecondTab();
   tableChanged();  // the register's ceilings join the checks
   QSettings(kSettingsOrganisation, kSettingsApplication).setValue(kRegisterKey, path);
   rememberFolder(FileKind::Register, path);
@@ -205,6 +206,7 @@ bool frmMain::setHolidayChoice(const QString& choice) {
   m_analysis.setHolidays(std::move(calendar));
   QSettings(kSettingsOrganisation, kSettingsApplication)
       .setValue(kHolidaysKey, fromCoreText(m_analysis.holidays().name()));
+  if (!lstDate) return true;  // the second tab shows the choice when it is made
   showHolidayChoice();
   showDateHolidays();
   if (m_table.StaCount() > 0) showTableSummary();
@@ -215,6 +217,7 @@ bool frmMain::setHolidayChoice(const QString& choice) {
 }
 
 void frmMain::showHolidayChoice() {
+  if (!cmbHolidays) return;
   const QString used = fromCoreText(m_analysis.holidays().name());
   int item = cmbHolidays->findData(used);
   if (item < 0) {

@@ -78,6 +78,7 @@ const QColor kCommandColour(255, 255, 192);
 const QColor kExitColour(192, 255, 255);
 
 const QSize kDesignedSize(px(8115), px(6300));
+const QRect kTabRect = twips(0, 720, 8055, 5535);  // SSTab1's, at kDesignedSize
 
 }  // namespace
 
@@ -103,26 +104,40 @@ frmMain::frmMain(ATRTable& table, Toolkit& toolkit, QWidget* parent)
   headingPalette.setColor(QPalette::WindowText, QColor(128, 0, 0));
   Label4->setPalette(headingPalette);
 
-  SSTab1 = place(new QTabWidget(this), QStringLiteral("SSTab1"), twips(0, 720, 8055, 5535));
+  SSTab1 = place(new QTabWidget(this), QStringLiteral("SSTab1"), kTabRect);
   auto* firstPage = new QWidget;
-  auto* secondPage = new QWidget;
   SSTab1->addTab(firstPage, QStringLiteral("Build or load data table from file"));
-  SSTab1->addTab(secondPage, QStringLiteral("Plots and statistics"));
+  SSTab1->addTab(new QWidget, QStringLiteral("Plots and statistics"));
   createFirstTab(firstPage);
-  createSecondTab(secondPage);
-  createListTools(secondPage);
   setTabOrder();
-  createLayout();
+  addLayoutRules();
   setMinimumSize(kDesignedSize);
 
-  // Start state: only the first tab can be brought to the front until a table exists.
+  // Start state: only the first tab can be brought to the front until a table exists, so the
+  // second is only made when a table is filled (ensureSecondTab).
+  SSTab1->setTabEnabled(1, false);
+  SSTab1->setCurrentIndex(0);
+  restoreHolidayChoice();
+}
+
+void frmMain::ensureSecondTab() {
+  if (lstSta) return;
+  QWidget* page = SSTab1->widget(1);
+  createPickControls(page);
+  createCommandButtons(page);
+  createListTools(page);
+  setTabOrder();
+  addSecondTabLayoutRules();
   cmdLine->setEnabled(false);
   cmdHist->setEnabled(false);
   cmdStat->setEnabled(false);
   cmdAnnual->setEnabled(false);
-  SSTab1->setTabEnabled(1, false);
-  SSTab1->setCurrentIndex(0);
-  restoreHolidayChoice();
+  showHolidayChoice();
+  // Made after the first showing, the page takes the places the others took then.
+  if (m_pagesPlaced) {
+    placePage(page);
+    layoutControls();
+  }
 }
 
 void frmMain::createFirstTab(QWidget* page) {
@@ -172,7 +187,7 @@ void frmMain::createFirstTab(QWidget* page) {
   connect(cmdExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
-void frmMain::createSecondTab(QWidget* page) {
+void frmMain::createPickControls(QWidget* page) {
   Label11 = label(page, QStringLiteral("Label11"), QStringLiteral("Select Station(s)"),
                   twips(1200, 720, 1815, 255), true);
   Label9 = label(page, QStringLiteral("Label9"), QStringLiteral("Select Date(s) "),
@@ -199,6 +214,13 @@ void frmMain::createSecondTab(QWidget* page) {
                         QStringLiteral("Hourly Color-Grid Graph"), twips(5280, 2520, 2055, 615));
   cmdHist = button(page, QStringLiteral("cmdHist"), QStringLiteral("Histogram"),
                    twips(5280, 3360, 2055, 615));
+  connect(cmdLine, &QPushButton::clicked, this, &frmMain::cmdLineClick);
+  connect(cmdDailyGraph, &QPushButton::clicked, this, &frmMain::cmdDailyGraphClick);
+  connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
+  connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
+}
+
+void frmMain::createCommandButtons(QWidget* page) {
   cmdStat = button(page, QStringLiteral("cmdStat"), QStringLiteral("Show Statistics"),
                    twips(600, 3960, 1935, 495));
   cmdExport = button(page, QStringLiteral("cmdExport"), QStringLiteral("Export csv file"),
@@ -212,10 +234,6 @@ void frmMain::createSecondTab(QWidget* page) {
 
   connect(cmdStat, &QPushButton::clicked, this, &frmMain::cmdStatClick);
   connect(cmdExport, &QPushButton::clicked, this, &frmMain::cmdExportClick);
-  connect(cmdLine, &QPushButton::clicked, this, &frmMain::cmdLineClick);
-  connect(cmdDailyGraph, &QPushButton::clicked, this, &frmMain::cmdDailyGraphClick);
-  connect(cmdColorGrid, &QPushButton::clicked, this, &frmMain::cmdColorGridClick);
-  connect(cmdHist, &QPushButton::clicked, this, &frmMain::cmdHistClick);
   connect(cmdAnnual, &QPushButton::clicked, this, &frmMain::cmdAnnualClick);
   connect(cmdDataChecks, &QPushButton::clicked, this, &frmMain::cmdDataChecksClick);
 
@@ -241,20 +259,25 @@ void frmMain::createSecondTab(QWidget* page) {
 }
 
 void frmMain::setTabOrder() {
-  // The designed controls keep their order; those added since follow them.
+  // The designed controls keep their order; those added since follow them. Until the second
+  // tab is made, its controls are left out (null).
   std::vector<QWidget*> order = {
       SSTab1,        cmdExit,      cmdLine,     cmdHist,      txtATRfileName, cmdATRBrowse,
       cmdBuildNew,   cmdAdd2Table, cmdSave,     txtLoadFile,  cmdLdBrowse,    cmdExport,
       lstDate,       lstSta,       cmbGType,    cmdColorGrid, cmdDailyGraph,  cmdStat,
       cmdDataChecks, cmdAnnual,    cmdStations, cmdReport,    cmbOrder};
-  for (const ListFilter* filter : {m_staFilter.get(), m_dateFilter.get()}) {
-    order.insert(order.end(), {filter->text, filter->all, filter->none});
+  if (m_rangePick) {
+    for (const ListFilter* filter : {m_staFilter.get(), m_dateFilter.get()}) {
+      order.insert(order.end(), {filter->text, filter->all, filter->none});
+    }
+    const DateRangePick& range = *m_rangePick;
+    order.insert(order.end(), {range.from, range.to});
+    order.insert(order.end(), range.days.begin(), range.days.end());
+    order.insert(order.end(), {range.pickButton, cmdExportCounts, cmbHolidays});
   }
-  const DateRangePick& range = *m_rangePick;
-  order.insert(order.end(), {range.from, range.to});
-  order.insert(order.end(), range.days.begin(), range.days.end());
-  order.insert(order.end(), {range.pickButton, cmdExportCounts, cmbHolidays, chkSumLanes});
+  order.push_back(chkSumLanes);
   order.push_back(findChild<QPushButton*>(QStringLiteral("cmdWeeklyProfile")));
+  std::erase(order, nullptr);
   for (std::size_t i = 0; i + 1 < order.size(); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -268,13 +291,14 @@ frmMain::~frmMain() = default;
 void frmMain::placeTabPages() {
   if (m_pagesPlaced) return;
   m_pagesPlaced = true;
+  for (int i = 0; i < SSTab1->count(); ++i) placePage(SSTab1->widget(i));
+  layoutControls();
+}
+
+void frmMain::placePage(const QWidget* page) {
   // The design places the pages' controls relative to the whole tab control, tab strip
   // included; a page starts below the strip, so its controls move up by the page's offset.
-  for (int i = 0; i < SSTab1->count(); ++i) {
-    QWidget* page = SSTab1->widget(i);
-    m_layout.shiftChildrenOf(page, -page->mapTo(SSTab1, QPoint(0, 0)));
-  }
-  layoutControls();
+  m_layout.shiftChildrenOf(page, -page->mapTo(SSTab1, QPoint(0, 0)));
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -345,24 +369,23 @@ void frmMain::createListTools(QWidget* page) {
   m_summary->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-void frmMain::createLayout() {
+void frmMain::addLayoutRules() {
+  const std::pair<QWidget*, Edges> rules[] = {
+      {Label4, kTopLeft},       {SSTab1, kGrow},           {Frame1, kWiden},
+      {txtATRfileName, kWiden}, {cmdATRBrowse, kTopRight}, {cmdBuildNew, kTopLeft},
+      {cmdAdd2Table, kTopLeft}, {Frame2, kTopLeft},        {cmdSave, kTopLeft},
+      {cmdExit, kTopRight},     {Frame4, kWiden},          {txtLoadFile, kWiden},
+      {cmdLdBrowse, kTopRight},
+  };
+  for (const auto& [control, edges] : rules) m_layout.add(control, edges);
+  keepToCorners(SSTab1->widget(0));
+}
+
+void frmMain::addSecondTabLayoutRules() {
   constexpr Edges kStationSide{0, 0, 0.5, 0};
   constexpr Edges kSplit{0.5, 0, 0.5, 0};
   constexpr Edges kDateSide{0.5, 0, 1, 0};
   const std::pair<QWidget*, Edges> rules[] = {
-      {Label4, kTopLeft},
-      {SSTab1, kGrow},
-      {Frame1, kWiden},
-      {txtATRfileName, kWiden},
-      {cmdATRBrowse, kTopRight},
-      {cmdBuildNew, kTopLeft},
-      {cmdAdd2Table, kTopLeft},
-      {Frame2, kTopLeft},
-      {cmdSave, kTopLeft},
-      {cmdExit, kTopRight},
-      {Frame4, kWiden},
-      {txtLoadFile, kWiden},
-      {cmdLdBrowse, kTopRight},
       // The two lists share the growth; what sits above or below a list goes with it.
       {Label11, kTopLeft},
       {Label9, kSplit},
@@ -391,17 +414,19 @@ void frmMain::createLayout() {
   };
   for (const auto& [control, edges] : rules) m_layout.add(control, edges);
   for (QCheckBox* day : m_rangePick->days) m_layout.add(day, kBottomLeft);
+  keepToCorners(SSTab1->widget(1));
+}
+
+void frmMain::keepToCorners(const QWidget* page) {
   // Every other control of a page keeps to the corner it sits in.
-  for (int i = 0; i < SSTab1->count(); ++i) {
-    for (QWidget* child : SSTab1->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (!m_layout.holds(child)) {
-        m_layout.add(child, nearestCorner(child->geometry(), SSTab1->size()));
-      }
-    }
+  for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!m_layout.holds(child))
+      m_layout.add(child, nearestCorner(child->geometry(), kTabRect.size()));
   }
 }
 
 void frmMain::EnablePlotButtons() {
+  ensureSecondTab();
   cmdLine->setEnabled(true);
   cmdHist->setEnabled(true);
   cmdStat->setEnabled(true);

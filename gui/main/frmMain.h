@@ -57,6 +57,10 @@ class frmMain : public QWidget {
   // Enables "Hourly Graph", "Histogram", "Show Statistics", "Data Checks" and "Annual Figures".
   void EnablePlotButtons();
 
+  // The second tab's controls (from Label11 on) are made when a table is first filled, a
+  // register is loaded or this is called; until then their pointers are null.
+  void ensureSecondTab();
+
   QLabel* Label4 = nullptr;
   QTabWidget* SSTab1 = nullptr;
   // First tab.
@@ -114,12 +118,18 @@ class frmMain : public QWidget {
 
  private:
   void createFirstTab(QWidget* page);
-  void createSecondTab(QWidget* page);
-  void setTabOrder();
-  void placeTabPages();
+  // The second tab: the lists with their headings and the graph column; the other commands.
+  void createPickControls(QWidget* page);
+  void createCommandButtons(QWidget* page);
   // The filters and the range pick above and below the lists, and what the table holds.
   void createListTools(QWidget* page);
-  void createLayout();
+  void setTabOrder();
+  void placeTabPages();
+  void placePage(const QWidget* page);
+  // How each control follows the window's growth: the first tab's, then the second's.
+  void addLayoutRules();
+  void addSecondTabLayoutRules();
+  void keepToCorners(const QWidget* page);
   void layoutControls();
   void showTableSummary();
 

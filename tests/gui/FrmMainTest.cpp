@@ -59,6 +59,8 @@ using FrmMainTest = MainWindowTest;
 
 // The other buttons need no check here: the tests that click them fail when they start disabled.
 TEST_F(FrmMainTest, StartsWithTheSecondTabAndItsPlotButtonsDisabled) {
+  EXPECT_EQ(window.lstSta, nullptr) << "the second tab is made when it is first needed";
+  window.ensureSecondTab();
   EXPECT_EQ(stateOf(window), (WindowState{{}, {}, false, 0, -1}));
   QTabBar* bar = window.SSTab1->tabBar();
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
@@ -81,6 +83,7 @@ TEST_F(FrmMainTest, BuildListsStationsByIdAndDatesByCalendarAndOpensTheSecondTab
       {QLocale(QLocale::English, QLocale::UnitedKingdom), {"03/01/2005,Mo", "05/01/2005,We"}},
       {QLocale::c(), {"1/3/2005,Mo", "1/5/2005,We"}},
   };
+  window.ensureSecondTab();
   for (const auto& [locale, dates] : locales) {
     SCOPED_TRACE(locale.name().toStdString());
     const LocaleGuard guard(locale);
@@ -138,6 +141,7 @@ TEST_F(FrmMainTest, AddMakesTheFirstEntriesCurrentAndBuildDropsEveryPick) {
 }
 
 TEST_F(FrmMainTest, EmptyCountFileNameWarnsButBlanksAreAName) {
+  window.ensureSecondTab();
   const WindowState start = stateOf(window);
   const auto emptyName = warning(
       "You must select an ATR data file named: ATRyyyymmddw#.dat.\r\n"
@@ -451,6 +455,7 @@ TEST_F(FrmMainTest, DialogsOpenInTheFolderLastUsedForTheirKind) {
 
 // The designed controls keep their order from SSTab1 on; those added since come after them.
 TEST_F(FrmMainTest, FocusOrderKeepsTheDesignedControlsFirst) {
+  window.ensureSecondTab();
   const QWidget* designed[] = {window.SSTab1,       window.cmdExit,        window.cmdLine,
                                window.cmdHist,      window.txtATRfileName, window.cmdATRBrowse,
                                window.cmdBuildNew,  window.cmdAdd2Table,   window.cmdSave,

@@ -196,7 +196,8 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   build(QString::fromStdString(scratch.write("ATR20230407w1.dat", easterDays())));
   EXPECT_FALSE(checks->isVisible());
 
-  const frmMain later(counts, toolkit);
+  frmMain later(counts, toolkit);
+  later.ensureSecondTab();
   EXPECT_EQ(later.cmbHolidays->currentText(), QStringLiteral("Germany \u2013 Berlin"));
   EXPECT_EQ(later.analysis().holidays().name(), "de-be");
 }
