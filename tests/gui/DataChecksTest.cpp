@@ -11,6 +11,7 @@
 #include "GuiTestSupport.h"
 #include "core/checks/CheckReport.h"
 #include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/frmGraphL.h"
 #include "gui/checks/frmDataChecks.h"
@@ -160,6 +161,21 @@ TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheDay
   ASSERT_EQ(hours->size(), 7 * kHoursPerDay);
   EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
   EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 3)) + 23 * kSecondsPerHour);
+}
+
+// A code's box alone narrows the rows; the copy follows the columns as shown, the register's
+// name beside the station.
+TEST_F(DataChecksWindowTest, ACodeBoxAloneNarrowsAndCopyKeepsTheShownColumns) {
+  checks->setExportAbout({}, std::make_shared<const StationRegister>(
+                                 StationRegister::parse("station,name\nAAAA,North Rd\n", "r")));
+  filter(kAll, kCritical, kAll);
+  checks->lstCodes->findItems("ZERO_DAY", Qt::MatchExactly).at(0)->setCheckState(Qt::Unchecked);
+  EXPECT_EQ(rows(), QStringList{"AAAA 1/3/2005,Mo MISSING_HOURS"});
+  checks->lvFlags->topLevelItem(0)->setSelected(true);
+  checks->cmdCopy->click();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            "AAAA\tNorth Rd\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 "
+            "to 23:59)\n");
 }
 
 }  // namespace

@@ -202,5 +202,27 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   EXPECT_EQ(later.analysis().holidays().name(), "de-be");
 }
 
+// The date list by the calendar, the table in the files' order: each holiday's name stays with
+// its own date (New Year 2005 is a Saturday, observed on Friday the 31st).
+TEST_F(MainStateTest, HolidayNamesFollowTheirDatesInTheListsOrder) {
+  build(QString::fromStdString(
+      scratch.write("ATR20050103w1.dat", dayLines("0101", day(2005, 1, 3), spread(2400)) +
+                                             dayLines("0101", day(2004, 12, 31), spread(2400)))));
+  window.cmbHolidays->setCurrentIndex(1);
+  window.cmbHolidays->activated(1);
+  EXPECT_EQ(window.lstDate->item(0)->text(), "12/31/2004,Fr  New Year's Day (observed)");
+  EXPECT_EQ(window.lstDate->item(1)->text(), "1/3/2005,Mo");
+}
+
+// A count file written in UTF-8 gives the id "BäR" as four bytes, which the list shows one
+// character each; the register's same bytes still name it.
+TEST_F(MainStateTest, RegisterNamesAreFoundForAnIdOfUtf8Bytes) {
+  build(QString::fromStdString(
+      scratch.write("ATR20230403w1.dat", dayLines("B\xC3\xA4R", day(2023, 4, 3), spread(2400)))));
+  ASSERT_TRUE(window.LoadRegister(
+      QString::fromStdString(scratch.write("reg.csv", "station,name\nB\xC3\xA4R,Ring\n"))));
+  EXPECT_EQ(window.lstSta->item(0)->text(), QStringLiteral("B\u00c3\u00a4R  Ring"));
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -103,5 +103,23 @@ TEST(Completeness, CountsCompleteIncompleteFaultyDaysAndTheLongestGap) {
   EXPECT_EQ(months.months[1].counts, (CompletenessCounts{2, 1, 1, 0}));
 }
 
+// Limit 2 keeps the two longest critical episodes, whatever their dates and the longer
+// warning, then lists them by date; another station's and an Info episode never count.
+TEST(Episodes, WorstAreTheLongestCriticalOnesInDateOrder) {
+  const auto episode = [](std::int32_t station, CheckCode code, const char* first, int days) {
+    return FlagEpisode{station, code, on(first), on(first) + days - 1, days, false, {}};
+  };
+  const std::vector<FlagEpisode> all{
+      episode(0, CheckCode::ZeroDay, "2023-01-01", 1),
+      episode(0, CheckCode::Holiday, "2023-01-02", 9),
+      episode(0, CheckCode::NightOverDay, "2023-01-03", 9),
+      episode(1, CheckCode::ZeroDay, "2023-01-04", 9),
+      episode(0, CheckCode::ZeroRun, "2023-01-20", 3),
+      episode(0, CheckCode::ZeroDay, "2023-01-10", 5),
+  };
+  const std::vector<FlagEpisode> worst = worstEpisodes(all, 0, 2);
+  EXPECT_EQ(worst, (std::vector<FlagEpisode>{all[5], all[4]}));
+}
+
 }  // namespace
 }  // namespace ostrilo

@@ -132,5 +132,19 @@ TEST(StationRegister, BadRegistersNameTheFileAndLine) {
   }
 }
 
+// 23 of the table's stations are lacking, once each however often the table names them: 20
+// listed, 3 more.
+TEST(StationRegister, SummaryCountsTheLackingStationsBeyondTheListed) {
+  const StationRegister reg = StationRegister::parse("station,name\nA,Main St\n", "r.csv");
+  std::vector<std::string> table{"A", "X1", "X1"};
+  for (int i = 2; i <= 23; ++i) table.push_back("X" + std::to_string(i));
+  const std::string summary = registerSummary(reg, table);
+  EXPECT_TRUE(
+      summary.starts_with("Register: 1 station, names from name; 23 of the table's "
+                          "stations not in it: X1, X2, "))
+      << summary;
+  EXPECT_TRUE(summary.ends_with(", X19, X20 and 3 more")) << summary;
+}
+
 }  // namespace
 }  // namespace ostrilo

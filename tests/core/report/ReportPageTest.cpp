@@ -145,5 +145,14 @@ TEST(WholeYears, OnlyYearsFromTheFirstOfJanuaryToTheLastOfDecember) {
   }
 }
 
+// Files read out of date order: the page's period still runs from the earliest picked day.
+TEST(ReportPages, ThePeriodRunsInDateOrderWhateverTheTablesOrder) {
+  const ATRTable table = test::tableOf(dayLines("SA01", day(2005, 1, 10), rising(1)) +
+                                       dayLines("SA01", day(2005, 1, 7), rising(2)));
+  const ReportPage page = reportPages(table, allOf(table), {}, nullptr).at(0);
+  EXPECT_EQ(std::tuple(page.firstDay, page.lastDay), std::tuple(day(2005, 1, 7), day(2005, 1, 10)));
+  EXPECT_EQ(page.pickedDays, (std::vector<DateNumber>{day(2005, 1, 7), day(2005, 1, 10)}));
+}
+
 }  // namespace
 }  // namespace ostrilo
