@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "core/calendar/HolidayCalendar.h"
+#include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
 #include "core/report/ReportPage.h"
 #include "tests/support/AnnualTestSupport.h"
@@ -48,7 +49,8 @@ TEST(ReportPages, EveryFigureRestsOnTheValidDays) {
   const StationRegister names = StationRegister::parse(
       "station,name,location,direction,lanes\nSA01,Ring,North gate,N,2\n", "r");
   const std::vector<std::string> files{"/x/a.dat", "b.dat", "/y/z/c.dat", "/d.dat"};
-  const ReportPage page = reportPages(table, allOf(table), files, &names).at(0);
+  const ReportPage page =
+      reportPages(table, RunDataChecks(table), allOf(table), files, &names).at(0);
   EXPECT_EQ(page.title, "Station SA01  Ring");
   EXPECT_EQ(page.location, "North gate");
   EXPECT_EQ(page.details, "direction: N; lanes: 2");
@@ -93,8 +95,11 @@ TEST(ReportPages, EveryFigureRestsOnTheValidDays) {
 TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
   const ATRTable table = week();
   const HolidayCalendar berlin = *HolidayCalendar::builtIn("de-be");
+  CheckOptions options;
+  options.holidays = &berlin;
   const ReportPage page =
-      reportPages(table, allOf(table), {}, nullptr, {kNoonWindows, &berlin}).at(0);
+      reportPages(table, RunDataChecks(table, options), allOf(table), {}, nullptr, {kNoonWindows})
+          .at(0);
   EXPECT_EQ(page.windows, kNoonWindows);
   EXPECT_EQ(page.holidays, "de-be");
   EXPECT_EQ(std::tuple(page.weekday.am.hour, page.weekday.pm.hour), std::tuple(11, 23));
@@ -119,7 +124,7 @@ TEST(ReportPages, AWholeYearOverItsValidDays) {
     for (const int v : test::syntheticHours(test::syntheticDailyTotal(d))) hours.push_back(v);
   }
   std::nth_element(hours.begin(), hours.begin() + 29, hours.end(), std::greater<>());
-  const ReportPage page = reportPages(table, allOf(table), {}, nullptr).at(0);
+  const ReportPage page = reportPages(table, RunDataChecks(table), allOf(table), {}, nullptr).at(0);
   EXPECT_TRUE(page.sources.empty());
   EXPECT_EQ(page.days, (CompletenessCounts{365, 365, 0, 1}));
   ASSERT_EQ(page.annual.size(), 1u);
@@ -143,13 +148,14 @@ TEST(ReportPages, Berlin2023DeadDetectorCountsAsNoTraffic) {
   while (table.StaNamebyIndex(station) != "B346") ++station;
   autumn.stations.selected.assign(autumn.stations.selected.size(), false);
   autumn.stations.selected[static_cast<std::size_t>(station)] = true;
-  const ReportPage year = reportPages(table, autumn, {}, nullptr).at(0);
+  const CheckResults checks = RunDataChecks(table);
+  const ReportPage year = reportPages(table, checks, autumn, {}, nullptr).at(0);
   for (std::int32_t d = 0; d < table.DateCount(); ++d) {
     const DateNumber date = table.DatebyIndex(d);
     autumn.dates.selected[static_cast<std::size_t>(d)] =
         date >= day(2023, 8, 1) && date <= day(2023, 10, 31);
   }
-  const ReportPage page = reportPages(table, autumn, {}, nullptr).at(0);
+  const ReportPage page = reportPages(table, checks, autumn, {}, nullptr).at(0);
   EXPECT_EQ(page.days.complete, 48);
   EXPECT_EQ(page.days.faulty, 27);
   EXPECT_EQ(page.statistics.ADT, 7418);
