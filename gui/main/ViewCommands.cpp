@@ -108,7 +108,7 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 }
 
 void frmMain::cmdAnnualClick() {
-  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
+  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table, m_analysis,
                                           selectionFromLists(*lstSta, *lstDate), exportSources()));
 }
 
