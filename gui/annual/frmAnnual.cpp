@@ -383,8 +383,17 @@ void frmAnnual::showNames() {
 
 void frmAnnual::exportTo(const QString& path) {
   const StationRegister* names = m_sources.names.get();
-  if (m_view == kStations && names != nullptr &&
-      path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
+  if (path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
+    // A table of another view under that name would pass for a map until a GIS reads it.
+    if (m_view != kStations || names == nullptr) {
+      m_toolkit.showMessage(this,
+                            names == nullptr ? QStringLiteral("A GeoJSON layer needs a station "
+                                                              "register with coordinates.")
+                                             : QStringLiteral("A GeoJSON layer maps the station "
+                                                              "rows: show the Stations view."),
+                            MessageIcon::Exclamation, kWarningTitle);
+      return;
+    }
     saveGeoJsonAndReport(m_toolkit, this, path, m_rows, *names);
     return;
   }

@@ -57,9 +57,9 @@ class frmAnnual : public QWidget {
   // The files and register the exports name, the register's names in a Name column; the
   // estimate windows opened later get them too.
   void setExportSources(ExportSources sources);
-  // Writes the view's table to the path, a workbook when it ends in .xlsx, a GeoJSON layer of
-  // the station rows when it ends in .geojson, else the CSV; a failure is shown, never half a
-  // file.
+  // Writes the view's table to the path, a workbook when it ends in .xlsx, else the CSV; a
+  // name ending in .geojson gets a layer of the station rows in the Stations view with a
+  // register, and is refused (shown) otherwise. A failure is shown, never half a file.
   void exportTo(const QString& path);
   // The detail of rows()[index], shown.
   frmAnnualDetail* openDetail(std::size_t index);

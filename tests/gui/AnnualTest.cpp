@@ -238,6 +238,14 @@ TEST_F(AnnualTest, ExportOffersAGeoJsonLayerWhenTheRegisterPlacesStations) {
   const std::string text = readBytes(path);
   EXPECT_NE(text.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << text;
   EXPECT_EQ(text.find("\"Feature\""), text.rfind("\"Feature\"")) << "one point";
+
+  // Another view's table under a layer's name is refused, not written as CSV.
+  annual.setView(frmAnnual::kStationYears);
+  toolkit.messages.clear();
+  annual.exportTo(QString::fromStdString(scratch.file("trend.geojson")));
+  EXPECT_EQ(toolkit.messages,
+            std::vector{warning("A GeoJSON layer maps the station rows: show the Stations view.")});
+  EXPECT_FALSE(std::filesystem::exists(scratch.file("trend.geojson")));
 }
 
 // The annual window, a report and a whole-table export take the main window's checks, holiday
