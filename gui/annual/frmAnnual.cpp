@@ -386,11 +386,9 @@ void frmAnnual::exportTo(const QString& path) {
   if (path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
     // A table of another view under that name would pass for a map until a GIS reads it.
     if (m_view != kStations || names == nullptr) {
-      m_toolkit.showMessage(this,
-                            names == nullptr ? QStringLiteral("A GeoJSON layer needs a station "
-                                                              "register with coordinates.")
-                                             : QStringLiteral("A GeoJSON layer maps the station "
-                                                              "rows: show the Stations view."),
+      const char* why = names == nullptr ? "needs a station register with coordinates"
+                                         : "maps the station rows: show the Stations view";
+      m_toolkit.showMessage(this, QStringLiteral("A GeoJSON layer %1.").arg(QLatin1String(why)),
                             MessageIcon::Exclamation, kWarningTitle);
       return;
     }
