@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/BenchMain.h"
+#include "core/checks/DataChecks.h"
 #include "core/export/SqliteExport.h"
 #include "core/export/TmgVolumeWriter.h"
 #include "core/register/StationRegister.h"
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Interchange/Berlin2023Sqlite",
                                  [&](benchmark::State& state) {
                                    for (auto _ : state)
-                                     ostrilo::writeSqliteDatabase(db, table, &berlin);
+                                     ostrilo::writeSqliteDatabase(
+                                         db, table, ostrilo::RunDataChecks(table), &berlin);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)
@@ -43,14 +45,16 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Interchange/Berlin2023TmgWrite",
                                  [&](benchmark::State& state) {
                                    for (auto _ : state) {
-                                     ostrilo::writeTmgVolumeFile(vol, table, tmgKeys,
-                                                                 ostrilo::TmgFormat::Tmg2013);
+                                     ostrilo::writeTmgVolumeFile(
+                                         vol, table, ostrilo::RunDataChecks(table), tmgKeys,
+                                         ostrilo::TmgFormat::Tmg2013);
                                    }
                                  })
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)
         ->ReportAggregatesOnly(true);
-    ostrilo::writeTmgVolumeFile(vol, table, tmgKeys, ostrilo::TmgFormat::Tmg2013);
+    ostrilo::writeTmgVolumeFile(vol, table, ostrilo::RunDataChecks(table), tmgKeys,
+                                ostrilo::TmgFormat::Tmg2013);
     benchmark::RegisterBenchmark("Interchange/Berlin2023TmgRead",
                                  [&](benchmark::State& state) {
                                    const std::vector<std::string> files{vol};

@@ -8,9 +8,7 @@
 
 namespace ostrilo {
 class ATRTable;
-class StationRegister;
-struct PlotSelection;
-struct ReportOptions;
+struct ReportPage;
 }  // namespace ostrilo
 
 namespace ostrilo::cli {
@@ -28,11 +26,8 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 // `report` draws with Qt, which this library does not link: given no writer, it runs the
 // program kReportProgram from this program's folder with the same arguments and answers its
 // exit status (1 with a one-line message when the program is missing). That program passes the
-// writer that draws the PDF.
-using ReportWriter = void (*)(const std::string& path, const ATRTable& table,
-                              const PlotSelection& selection,
-                              const std::vector<std::string>& sources, const StationRegister* names,
-                              const ReportOptions& options);
+// writer that draws the pages (computed by reportPages) as a PDF.
+using ReportWriter = void (*)(const std::string& path, const std::vector<ReportPage>& pages);
 inline constexpr std::string_view kReportProgram = "ostrilo-report";
 [[nodiscard]] int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                          ReportWriter reportWriter = nullptr);

@@ -1,7 +1,9 @@
 #include <optional>
 #include <ostream>
+#include <utility>
 
 #include "cli/Commands.h"
+#include "core/analysis/TableAnalysis.h"
 #include "core/annual/AnnualFigures.h"
 #include "core/export/SqliteExport.h"
 #include "core/export/TmgVolumeWriter.h"
@@ -31,7 +33,10 @@ void runExport(const CommandLine& line, std::ostream& /*out*/) {
   }
   const TmgFormat format = tmgFormat(line);
   const PeakWindows windows = peakWindows(line);
+  HolidayCalendar holidays = holidayCalendar(line);
   const ATRTable table = loadTable(line);
+  TableAnalysis analysis = tableAnalysis(line, table, std::move(holidays));
+  const CheckResults& checks = analysis.checks(table);
   // TMG inputs name their stations' keys themselves; a register given says otherwise.
   std::optional<StationRegister> fromInputs;
   const StationRegister* names = line.names;
@@ -39,25 +44,26 @@ void runExport(const CommandLine& line, std::ostream& /*out*/) {
     fromInputs = registerFromTmgFiles(line.inputs, line.value("lanes") != nullptr);
     names = &*fromInputs;
   }
-  if (tmg != nullptr) writeTmgVolumeFile(*tmg, table, *names, format);
-  if (sqlite != nullptr) writeSqliteDatabase(*sqlite, table, names, windows);
+  if (tmg != nullptr) writeTmgVolumeFile(*tmg, table, checks, *names, format);
+  if (sqlite != nullptr) writeSqliteDatabase(*sqlite, table, checks, names, windows);
 }
 
 }  // namespace
 
 Command exportCommand() {
-  return {
-      "export",
-      "export --tmg OUT.vol [--tmg-format 2013|2001|pipe] | --sqlite OUT.db [--peaks "
-      "WINDOWS] INPUT...",
-      "write the table for other tools: --tmg as TMG hourly volume records (\"3\"), one per\n"
-      "      station and day with a counted hour, restriction 2 on a day with a critical\n"
-      "      flag; the register (or the TMG inputs' own records) gives each station's state,\n"
-      "      fclass, tmg_station and direction. --sqlite as a SQLite database with the\n"
-      "      tables stations, hours, days, flags and annual and the view daily_complete",
-      {kTmgOption, kTmgFormatOption, kSqliteOption, kPeaksOption, kLanesOption, kRegisterOption},
-      {},
-      &runExport};
+  return {"export",
+          "export --tmg OUT.vol [--tmg-format 2013|2001|pipe] | --sqlite OUT.db [--peaks "
+          "WINDOWS] [--holidays us|de-be|FILE] INPUT...",
+          "write the table for other tools: --tmg as TMG hourly volume records (\"3\"), one per\n"
+          "      station and day with a counted hour, restriction 2 on a day with a critical\n"
+          "      flag; the register (or the TMG inputs' own records) gives each station's state,\n"
+          "      fclass, tmg_station and direction. --sqlite as a SQLite database with the\n"
+          "      tables stations, hours, days, flags and annual and the view daily_complete; the\n"
+          "      checks with --holidays and the register's max_daily ceilings",
+          {kTmgOption, kTmgFormatOption, kSqliteOption, kPeaksOption, kHolidaysOption, kLanesOption,
+           kRegisterOption},
+          {},
+          &runExport};
 }
 
 }  // namespace ostrilo::cli

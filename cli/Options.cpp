@@ -11,6 +11,7 @@
 #include "cli/CliApp.h"
 #include "core/annual/AnnualFigures.h"
 #include "core/annual/RoadFigures.h"
+#include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
 #include "core/table/ATRTable.h"
 #include "core/table/CsvField.h"
@@ -405,6 +406,16 @@ HolidayCalendar holidayCalendar(const CommandLine& line) {
     return {};
   }
   return loadHolidayChoice(*choice);
+}
+
+TableAnalysis tableAnalysis(const CommandLine& line, const ATRTable& table,
+                            HolidayCalendar holidays) {
+  TableAnalysis analysis;
+  analysis.setHolidays(std::move(holidays));
+  if (line.names != nullptr) {
+    analysis.setCeilings(registerCeilings(*line.names, table.ulstName().values(), std::nullopt));
+  }
+  return analysis;
 }
 
 PeakWindows peakWindows(const CommandLine& line) {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "cli/CliApp.h"
+#include "core/analysis/TableAnalysis.h"
 #include "core/calendar/HolidayCalendar.h"
 #include "core/order/ListOrder.h"
 #include "core/selection/PlotSelection.h"
@@ -104,9 +105,10 @@ inline constexpr OptionSpec kCompletenessOption{
     "                        longest gap and the last complete day"};
 inline constexpr OptionSpec kHolidaysOption{
     "holidays", '\0', "CALENDAR",
-    "check, factors, expand, report: us, de-be, a holiday file (CSV date,name) or\n"
-    "                        us+FILE, de-be+FILE; none by default. check flags HOLIDAY and\n"
-    "                        CLOCK_CHANGE and compares no holiday with other days"};
+    "check, export, factors, expand, report: us, de-be, a holiday file (CSV\n"
+    "                        date,name) or us+FILE, de-be+FILE; none by default. check\n"
+    "                        flags HOLIDAY and CLOCK_CHANGE and compares no holiday with\n"
+    "                        other days"};
 inline constexpr OptionSpec kExcludeHolidaysOption{
     "exclude-holidays", '\0', "",
     "factors, expand: the holidays of --holidays leave the MADW behind F and\n"
@@ -250,6 +252,10 @@ struct PeriodPick {
                                    double fallback);
 // --holidays, read before the inputs; the empty calendar without it.
 [[nodiscard]] HolidayCalendar holidayCalendar(const CommandLine& line);
+// The analysis the main window shows of table: the checks with the calendar (holidayCalendar,
+// read before the inputs) and the ceilings of the register's max_daily column.
+[[nodiscard]] TableAnalysis tableAnalysis(const CommandLine& line, const ATRTable& table,
+                                          HolidayCalendar holidays);
 // pickStations, its unknown name a usage error of the command.
 [[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
                                                        const ATRTable& table,

@@ -7,9 +7,11 @@
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "cli/CliApp.h"
 #include "cli/Commands.h"
+#include "core/analysis/TableAnalysis.h"
 #include "core/calendar/HolidayCalendar.h"
 #include "core/report/ReportPage.h"
 #include "core/selection/PlotSelection.h"
@@ -35,12 +37,13 @@ ReportOptions reportOptions(const CommandLine& line) {
 }
 
 void runReport(const CommandLine& line, std::ostream& /*out*/) {
-  ReportOptions options = reportOptions(line);
-  const HolidayCalendar holidays = holidayCalendar(line);
-  if (!holidays.empty()) options.holidays = &holidays;
+  const ReportOptions options = reportOptions(line);
+  HolidayCalendar holidays = holidayCalendar(line);
   const PeriodPick pick = loadPeriod(line);
-  line.reportWriter(*line.value("output"), pick.table, pick.selection, line.inputs, line.names,
-                    options);
+  TableAnalysis analysis = tableAnalysis(line, pick.table, std::move(holidays));
+  line.reportWriter(*line.value("output"),
+                    reportPages(pick.table, analysis.checks(pick.table), pick.selection,
+                                line.inputs, line.names, options));
 }
 
 std::string besideThisProgram(std::string_view name) {

@@ -6,6 +6,11 @@
 
 namespace ostrilo {
 
+bool checksFit(const CheckResults& checks, const ATRTable& table) {
+  return checks.stations().size() == static_cast<std::size_t>(table.StaCount()) &&
+         checks.dates().size() == static_cast<std::size_t>(table.DateCount());
+}
+
 void TableAnalysis::setHolidays(HolidayCalendar calendar) {
   m_holidays = std::move(calendar);
   invalidate();
@@ -17,16 +22,13 @@ void TableAnalysis::setCeilings(std::vector<std::optional<DailyCeiling>> ceiling
 }
 
 const CheckResults& TableAnalysis::checks(const ATRTable& table) {
-  if (m_checks && (m_checks->stations().size() != static_cast<std::size_t>(table.StaCount()) ||
-                   m_checks->dates().size() != static_cast<std::size_t>(table.DateCount()))) {
-    invalidate();
-  }
+  if (m_checks && !checksFit(*m_checks, table)) invalidate();
   if (!m_checks) {
     CheckOptions options;
     options.holidays = &m_holidays;
     options.ceilings = m_ceilings;
     m_checks = RunDataChecks(table, options);
-    m_critical = m_checks->criticalDays();
+    m_critical = std::make_shared<const std::vector<bool>>(m_checks->criticalDays());
     ++m_runs;
   }
   return *m_checks;
@@ -34,7 +36,12 @@ const CheckResults& TableAnalysis::checks(const ATRTable& table) {
 
 const std::vector<bool>& TableAnalysis::criticalDays(const ATRTable& table) {
   (void)checks(table);
-  return m_critical;
+  return *m_critical;
+}
+
+DayExclusion TableAnalysis::excludedDays(const ATRTable& table) {
+  (void)checks(table);
+  return excludingCriticalDays(m_critical, static_cast<std::size_t>(table.StaCount()));
 }
 
 }  // namespace ostrilo

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
+#include "core/annual/AnnualFigures.h"
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/DataChecks.h"
 
@@ -13,8 +15,10 @@ class ATRTable;
 
 // What several views compute from the same table, computed once and kept until the table or
 // the options change: the data checks (with the holiday calendar and the stations' ceilings)
-// and the valid days they leave. The owner calls invalidate() whenever the table changes; a
-// table of other dimensions than the one analysed is taken as changed too, as a safety net.
+// and the valid days they leave. The main window, its annual and report windows, its exports
+// and each command of the command line take their checks from one of these. The owner calls
+// invalidate() whenever the table changes; a table of other dimensions than the one analysed is
+// taken as changed too, as a safety net.
 class TableAnalysis {
  public:
   // Setting either drops what was computed.
@@ -29,6 +33,8 @@ class TableAnalysis {
   // Per record (station count x date index + station index): true when the day has a critical
   // flag, the days figures leave out.
   [[nodiscard]] const std::vector<bool>& criticalDays(const ATRTable& table);
+  // The same days for the annual figures; it shares them, so it stays valid after a change.
+  [[nodiscard]] DayExclusion excludedDays(const ATRTable& table);
 
   // How often the checks ran, for telling a cache hit from a miss.
   [[nodiscard]] std::int64_t runs() const noexcept { return m_runs; }
@@ -37,8 +43,12 @@ class TableAnalysis {
   HolidayCalendar m_holidays;
   std::vector<std::optional<DailyCeiling>> m_ceilings;
   std::optional<CheckResults> m_checks;
-  std::vector<bool> m_critical;
+  std::shared_ptr<const std::vector<bool>> m_critical;
   std::int64_t m_runs = 0;
 };
+
+// True when checks were run over a table of table's stations and dates; the functions that take
+// a table and its checks refuse others (std::invalid_argument).
+[[nodiscard]] bool checksFit(const CheckResults& checks, const ATRTable& table);
 
 }  // namespace ostrilo

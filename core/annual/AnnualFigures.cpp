@@ -186,9 +186,14 @@ void appendChars(std::string& text, T value) {
 }  // namespace
 
 DayExclusion excludingCriticalDays(const CountView& view) {
-  auto critical = std::make_shared<const std::vector<bool>>(criticalDays(view));
-  const std::size_t stride = view.stations.size();
-  return [critical, stride](std::int32_t station, std::int32_t date) {
+  return excludingCriticalDays(std::make_shared<const std::vector<bool>>(criticalDays(view)),
+                               view.stations.size());
+}
+
+DayExclusion excludingCriticalDays(std::shared_ptr<const std::vector<bool>> critical,
+                                   std::size_t stride) {
+  if (!critical) return {};
+  return [critical = std::move(critical), stride](std::int32_t station, std::int32_t date) {
     const std::size_t r =
         static_cast<std::size_t>(date) * stride + static_cast<std::size_t>(station);
     return r < critical->size() && (*critical)[r];

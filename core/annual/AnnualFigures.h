@@ -114,6 +114,10 @@ struct AnnualOptions {
 // The days a valid day may not be: those with a critical data-check flag. Annual figures and
 // short-count estimates use it unless a caller deliberately looks at the raw days.
 [[nodiscard]] DayExclusion excludingCriticalDays(const CountView& view);
+// The days critical marks, per record (stations x date index + station index) as
+// CheckResults::criticalDays gives them, for a table of that many stations; shared, not copied.
+[[nodiscard]] DayExclusion excludingCriticalDays(std::shared_ptr<const std::vector<bool>> critical,
+                                                 std::size_t stations);
 
 // A valid day: complete, its total above 0, and not excluded.
 //

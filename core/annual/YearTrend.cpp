@@ -21,7 +21,8 @@ std::vector<TrendYear> yearTrend(std::span<const StationYear> rows) {
     out.coveredCells = row.coveredCells;
     if (!row.aadt) continue;
     const StationYear& before = rows[i > 0 ? i - 1 : 0];
-    if (sameStation && before.year + 1 == row.year && before.aadt) {
+    // A growth from nothing has no percentage: n/a, never inf or nan in a file.
+    if (sameStation && before.year + 1 == row.year && before.aadt && *before.aadt > 0) {
       out.aadtChangePct = 100.0 * (*row.aadt - *before.aadt) / *before.aadt;
     }
     if (first == nullptr) {
@@ -29,7 +30,9 @@ std::vector<TrendYear> yearTrend(std::span<const StationYear> rows) {
       continue;
     }
     const double years = row.year - first->year;
-    out.cagrPct = 100.0 * (std::pow(*row.aadt / *first->aadt, 1.0 / years) - 1.0);
+    if (*first->aadt > 0 && years > 0) {
+      out.cagrPct = 100.0 * (std::pow(*row.aadt / *first->aadt, 1.0 / years) - 1.0);
+    }
   }
   return trend;
 }

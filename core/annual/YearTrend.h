@@ -19,11 +19,12 @@ struct TrendYear {
   std::optional<double> adt;
   std::optional<double> aadt;
   std::int32_t coveredCells = 0;
-  // Percent change of AADT against the previous calendar year; nothing unless both have one.
+  // Percent change of AADT against the previous calendar year; nothing unless both have one
+  // and the earlier one is above 0.
   std::optional<double> aadtChangePct;
   // Compound annual growth in percent from the station's first year with an AADT to this
   // year: (AADT / first AADT)^(1 / years between) - 1; nothing for that first year, the years
-  // before it and a year without AADT.
+  // before it, a year without AADT and every year when the first AADT is 0.
   std::optional<double> cagrPct;
 };
 

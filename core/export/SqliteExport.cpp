@@ -8,8 +8,10 @@
 #include <memory>
 #include <numeric>
 #include <set>
+#include <stdexcept>
 #include <vector>
 
+#include "core/analysis/TableAnalysis.h"
 #include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
 #include "core/register/Coordinates.h"
@@ -262,14 +264,16 @@ void writeAnnual(Writer& w, const std::vector<StationYear>& rows) {
 
 }  // namespace
 
-void writeSqliteDatabase(const std::string& path, const ATRTable& table,
+void writeSqliteDatabase(const std::string& path, const ATRTable& table, const CheckResults& checks,
                          const StationRegister* stations, PeakWindows windows) {
+  if (!checksFit(checks, table)) {
+    throw std::invalid_argument("writeSqliteDatabase: the checks are of another table");
+  }
   const CountView view = CountView::of(table);
-  const CheckResults checks = RunDataChecks(view);
-  const std::vector<bool> critical = checks.criticalDays();
+  auto critical = std::make_shared<const std::vector<bool>>(checks.criticalDays());
   AnnualOptions options;
   options.windows = windows;
-  options.excluded = excludingCriticalDays(view);
+  options.excluded = excludingCriticalDays(critical, view.stations.size());
   const std::vector<StationYear> annual = ComputeAnnualFigures(view, options);
 
   Writer w(path);
@@ -278,7 +282,7 @@ void writeSqliteDatabase(const std::string& path, const ATRTable& table,
   w.exec("BEGIN;");
   writeStations(w, table, stations);
   w.exec(kSchema);
-  writeCounts(w, table, critical);
+  writeCounts(w, table, *critical);
   writeFlags(w, checks);
   writeAnnual(w, annual);
   w.exec("COMMIT;");

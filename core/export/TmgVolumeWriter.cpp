@@ -4,9 +4,11 @@
 #include <cctype>
 #include <map>
 #include <numeric>
+#include <stdexcept>
 #include <tuple>
 #include <vector>
 
+#include "core/analysis/TableAnalysis.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
 #include "core/table/ATRTable.h"
@@ -146,11 +148,12 @@ std::optional<TmgFormat> parseTmgFormat(std::string_view text) {
   return std::nullopt;
 }
 
-std::string tmgVolumeText(const ATRTable& table, const StationRegister& stations,
-                          TmgFormat format) {
+std::string tmgVolumeText(const ATRTable& table, const CheckResults& checks,
+                          const StationRegister& stations, TmgFormat format) {
+  if (!checksFit(checks, table)) {
+    throw std::invalid_argument("tmgVolumeText: the checks are of another table");
+  }
   const CountView view = CountView::of(table);
-  const std::vector<bool> critical = criticalDays(view);
-  const auto stationCount = static_cast<std::size_t>(table.StaCount());
   std::vector<std::int32_t> byDate(static_cast<std::size_t>(table.DateCount()));
   std::iota(byDate.begin(), byDate.end(), 0);
   std::sort(byDate.begin(), byDate.end(), [&](std::int32_t a, std::int32_t b) {
@@ -176,10 +179,8 @@ std::string tmgVolumeText(const ATRTable& table, const StationRegister& stations
         }
       }
       checkYear(civilFromDate(date).year, format, date);
-      const std::size_t r =
-          stationCount * static_cast<std::size_t>(d) + static_cast<std::size_t>(s);
       const DayNote* note = table.dayNotes().find(name, date);
-      const int restriction = critical[r]                                 ? 2
+      const int restriction = checks.hasCritical(d, s)                    ? 2
                               : note != nullptr && note->restriction != 2 ? note->restriction
                                                                           : 0;
       appendRecord(out, *key, format, date, table.VolArrByIndex(d, s), counted, restriction);
@@ -188,9 +189,9 @@ std::string tmgVolumeText(const ATRTable& table, const StationRegister& stations
   return out;
 }
 
-void writeTmgVolumeFile(const std::string& path, const ATRTable& table,
+void writeTmgVolumeFile(const std::string& path, const ATRTable& table, const CheckResults& checks,
                         const StationRegister& stations, TmgFormat format) {
-  writeOutputFile(path, tmgVolumeText(table, stations, format));
+  writeOutputFile(path, tmgVolumeText(table, checks, stations, format));
 }
 
 }  // namespace ostrilo

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <map>
 #include <span>
+#include <stdexcept>
 #include <utility>
 
+#include "core/analysis/TableAnalysis.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
@@ -26,7 +28,7 @@ struct ReportInputs {
   const PlotSelection& selection;
   const StationRegister* names;
   const ReportOptions& options;
-  CheckResults checks;
+  const CheckResults& checks;
   std::vector<std::int32_t> dates;
   std::vector<bool> leftOut;  // per record, as CheckResults::criticalDays
   std::vector<int> years;
@@ -205,23 +207,17 @@ std::vector<int> wholeYears(const std::vector<DateNumber>& dates) {
   return years;
 }
 
-std::vector<ReportPage> reportPages(const ATRTable& table, const PlotSelection& selection,
+std::vector<ReportPage> reportPages(const ATRTable& table, const CheckResults& checks,
+                                    const PlotSelection& selection,
                                     const std::vector<std::string>& sources,
                                     const StationRegister* names, const ReportOptions& options) {
   if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
     throw Error(ErrorKind::Usage, *problem);
   }
-  CheckOptions checkOptions;
-  checkOptions.holidays = options.holidays;
-  ReportInputs in{table,
-                  selection,
-                  names,
-                  options,
-                  RunDataChecks(table, checkOptions),
-                  selection.dates.picked(),
-                  {},
-                  {},
-                  {}};
+  if (!checksFit(checks, table)) {
+    throw std::invalid_argument("reportPages: the checks are of another table");
+  }
+  ReportInputs in{table, selection, names, options, checks, selection.dates.picked(), {}, {}, {}};
   in.leftOut = in.checks.criticalDays();
   const std::vector<std::int32_t> stations = selection.stations.picked();
   std::vector<DateNumber> days;

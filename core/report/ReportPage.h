@@ -16,7 +16,7 @@
 
 namespace ostrilo {
 
-class HolidayCalendar;
+class CheckResults;
 class StationRegister;
 struct PlotSelection;
 
@@ -82,8 +82,6 @@ struct ReportPage {
 // What a report may be asked beyond its selection.
 struct ReportOptions {
   PeakWindows windows = kDefaultPeakWindows;
-  // The checks run with it (holidays compared with no ordinary day); none: no holiday.
-  const HolidayCalendar* holidays = nullptr;
 };
 
 inline constexpr std::size_t kReportSources = 3;   // file names listed in full
@@ -91,10 +89,12 @@ inline constexpr std::size_t kReportEpisodes = 6;  // episodes listed on a page
 inline constexpr std::size_t kReportYears = 3;     // annual lines on a page, the latest
 
 // One page per picked station in list order, over the picked dates, the peaks taken in the
-// options' windows. sources names the table file or count files the table came from (paths; the
-// pages keep their file names); names may be null. Throws Error (Usage) with the message of
-// CheckPlotSelection when the selection fails it. The data checks run once.
-[[nodiscard]] std::vector<ReportPage> reportPages(const ATRTable& table,
+// options' windows. checks are those of the whole table (RunDataChecks with the calendar and
+// ceilings the user chose; the pages name its calendar). sources names the table file or count
+// files the table came from (paths; the pages keep their file names); names may be null. Throws
+// Error (Usage) with the message of CheckPlotSelection when the selection fails it, and
+// std::invalid_argument when checks are not of a table of the table's size.
+[[nodiscard]] std::vector<ReportPage> reportPages(const ATRTable& table, const CheckResults& checks,
                                                   const PlotSelection& selection,
                                                   const std::vector<std::string>& sources,
                                                   const StationRegister* names,

@@ -13,9 +13,6 @@ constexpr int kValueRole = Qt::UserRole;
 constexpr int kFigureColumnRole = Qt::UserRole + 1;
 }  // namespace
 
-CountSnapshot::CountSnapshot(const ATRTable& table)
-    : m_table(table), m_view(CountView::of(m_table)), m_excluded(excludingCriticalDays(m_view)) {}
-
 QString naText() { return QStringLiteral("n/a"); }
 
 QString vehiclesText(std::optional<double> value, const QLocale& locale) {

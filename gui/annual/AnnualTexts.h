@@ -3,6 +3,7 @@
 #include <QTreeWidgetItem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "core/annual/AnnualFigures.h"
 #include "core/table/ATRTable.h"
@@ -13,26 +14,25 @@ class QTreeWidget;
 
 namespace ostrilo {
 
-// A copy of the count table taken when an annual window opens, with the days the figures leave
-// out (critical data-check flags): a table built or loaded later changes nothing under the open
-// windows. Shared by the annual window and the windows it opens.
-class CountSnapshot {
+// The count table the annual windows read and the days their figures leave out (the critical
+// days of the main window's analysis, shared with it). The table is the main window's own, not a
+// copy: the main window closes its annual windows whenever the table changes. Shared by the
+// annual window and the windows it opens.
+class AnnualCounts {
  public:
-  explicit CountSnapshot(const ATRTable& table);
-  CountSnapshot(const CountSnapshot&) = delete;
-  CountSnapshot& operator=(const CountSnapshot&) = delete;
+  AnnualCounts(const ATRTable& table, DayExclusion excluded)
+      : m_table(table), m_excluded(std::move(excluded)) {}
 
   [[nodiscard]] const ATRTable& table() const noexcept { return m_table; }
-  [[nodiscard]] const CountView& view() const noexcept { return m_view; }
+  [[nodiscard]] CountView view() const { return CountView::of(m_table); }
   [[nodiscard]] const DayExclusion& excluded() const noexcept { return m_excluded; }
 
  private:
-  ATRTable m_table;
-  CountView m_view;  // spans into m_table
+  const ATRTable& m_table;
   DayExclusion m_excluded;
 };
 
-using SharedSnapshot = std::shared_ptr<const CountSnapshot>;
+using SharedCounts = std::shared_ptr<const AnnualCounts>;
 
 // Figure texts of the annual windows, in the display locale: "n/a" where a figure is absent,
 // never 0. Vehicles whole (halves to even) and grouped, percentages with 2 decimals, factors

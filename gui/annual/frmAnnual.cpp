@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/analysis/TableAnalysis.h"
 #include "core/export/TableExports.h"
 #include "core/export/YearExports.h"
 #include "core/register/StationRegister.h"
@@ -117,7 +118,7 @@ FigureItem* rowItem(const StationYear& row, std::size_t index, const QLocale& lo
 
 }  // namespace
 
-frmAnnual::frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::int32_t> stations)
+frmAnnual::frmAnnual(Toolkit& toolkit, SharedCounts counts, std::vector<std::int32_t> stations)
     : QWidget(nullptr),
       m_toolkit(toolkit),
       m_counts(std::move(counts)),
@@ -382,8 +383,15 @@ void frmAnnual::showNames() {
 
 void frmAnnual::exportTo(const QString& path) {
   const StationRegister* names = m_sources.names.get();
-  if (m_view == kStations && names != nullptr &&
-      path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
+  if (path.endsWith(QStringLiteral(".geojson"), Qt::CaseInsensitive)) {
+    // A table of another view under that name would pass for a map until a GIS reads it.
+    if (m_view != kStations || names == nullptr) {
+      const char* why = names == nullptr ? "needs a station register with coordinates"
+                                         : "maps the station rows: show the Stations view";
+      m_toolkit.showMessage(this, QStringLiteral("A GeoJSON layer %1.").arg(QLatin1String(why)),
+                            MessageIcon::Exclamation, kWarningTitle);
+      return;
+    }
     saveGeoJsonAndReport(m_toolkit, this, path, m_rows, *names);
     return;
   }
@@ -408,7 +416,8 @@ void frmAnnual::preferRegisterGroup(std::vector<std::int32_t>& group,
                                     const std::vector<std::int32_t>& expanded) const {
   const StationRegister* names = m_sources.names.get();
   if (names == nullptr || !names->hasColumn("group")) return;
-  const auto& stations = m_counts->view().stations;
+  const CountView view = m_counts->view();
+  const auto stations = view.stations;
   const auto groupOf = [&](std::int32_t station) -> std::string {
     const StationEntry* entry = names->find(stations[static_cast<std::size_t>(station)]);
     return entry != nullptr ? entry->group : std::string();
@@ -473,14 +482,16 @@ void frmAnnual::closeEvent(QCloseEvent* event) {
 }
 
 frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                             const PlotSelection& selection, ExportSources sources) {
+                             TableAnalysis& analysis, const PlotSelection& selection,
+                             ExportSources sources) {
   PlotSelection everyDate = selection;
   everyDate.dates.selected.assign(static_cast<std::size_t>(table.DateCount()), true);
   if (!checkSelectionOrWarn(toolkit, parent, everyDate)) return nullptr;
   std::vector<std::int32_t> stations;
   for (const auto station : selection.stations.picked()) stations.push_back(station);
-  auto* window =
-      new frmAnnual(toolkit, std::make_shared<const CountSnapshot>(table), std::move(stations));
+  auto* window = new frmAnnual(
+      toolkit, std::make_shared<const AnnualCounts>(table, analysis.excludedDays(table)),
+      std::move(stations));
   window->setExportSources(std::move(sources));
   window->show();
   return window;

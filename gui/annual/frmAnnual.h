@@ -18,6 +18,7 @@ class QTreeWidget;
 
 namespace ostrilo {
 
+class TableAnalysis;
 class Toolkit;
 class frmAnnualDetail;
 class frmExpand;
@@ -36,7 +37,7 @@ class frmAnnual : public QWidget {
 
  public:
   // The toolkit asks for file names and shows messages; it must outlive the window.
-  frmAnnual(Toolkit& toolkit, SharedSnapshot counts, std::vector<std::int32_t> stations);
+  frmAnnual(Toolkit& toolkit, SharedCounts counts, std::vector<std::int32_t> stations);
 
   // Recomputes every row with these windows.
   void setWindows(const PeakWindows& windows);
@@ -56,9 +57,9 @@ class frmAnnual : public QWidget {
   // The files and register the exports name, the register's names in a Name column; the
   // estimate windows opened later get them too.
   void setExportSources(ExportSources sources);
-  // Writes the view's table to the path, a workbook when it ends in .xlsx, a GeoJSON layer of
-  // the station rows when it ends in .geojson, else the CSV; a failure is shown, never half a
-  // file.
+  // Writes the view's table to the path, a workbook when it ends in .xlsx, else the CSV; a
+  // name ending in .geojson gets a layer of the station rows in the Stations view with a
+  // register, and is refused (shown) otherwise. A failure is shown, never half a file.
   void exportTo(const QString& path);
   // The detail of rows()[index], shown.
   frmAnnualDetail* openDetail(std::size_t index);
@@ -98,7 +99,7 @@ class frmAnnual : public QWidget {
                            const std::vector<std::int32_t>& expanded) const;
 
   Toolkit& m_toolkit;
-  SharedSnapshot m_counts;
+  SharedCounts m_counts;
   std::vector<std::int32_t> m_stations;
   PeakWindows m_windows = kDefaultPeakWindows;
   std::vector<StationYear> m_rows;
@@ -112,10 +113,13 @@ class frmAnnual : public QWidget {
   ExportSources m_sources;
 };
 
-// Opens the annual figures of the picked stations over every date of the table. The figures
-// take all dates, so only the station part of the selection check can refuse (its warning is
-// shown, parented to `parent`, and nothing opens).
+// Opens the annual figures of the picked stations over every date of the table, the days the
+// analysis of the table finds critical left out. The window reads the table itself, which must
+// outlive it: close it before the table changes. The figures take all dates, so only the
+// station part of the selection check can refuse (its warning is shown, parented to `parent`,
+// and nothing opens).
 frmAnnual* ShowAnnualFigures(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                             const PlotSelection& selection, ExportSources sources = {});
+                             TableAnalysis& analysis, const PlotSelection& selection,
+                             ExportSources sources = {});
 
 }  // namespace ostrilo

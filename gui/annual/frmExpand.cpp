@@ -223,7 +223,7 @@ void frmExpand::setCvThreshold(double percent) {
   showGroup(cmbYear->currentIndex());
 }
 
-void frmExpand::fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
+void frmExpand::fill(const SharedCounts& counts, const std::vector<std::int32_t>& group,
                      const std::vector<std::int32_t>& expanded, const QLocale& locale) {
   m_locale = locale;
   m_counts = counts;
@@ -364,7 +364,7 @@ void frmExpand::showGroupSummaries() {
   grdGroups->show();
 }
 
-void frmExpand::fillByGroups(const SharedSnapshot& counts, const StationGroups& groups,
+void frmExpand::fillByGroups(const SharedCounts& counts, const StationGroups& groups,
                              const std::vector<std::int32_t>& expanded, const QLocale& locale) {
   m_locale = locale;
   m_counts = counts;

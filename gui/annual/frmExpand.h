@@ -64,11 +64,11 @@ class frmExpand : public QWidget {
   explicit frmExpand(Toolkit& toolkit);
 
   // The group's factors are combined year by year over its members' valid days.
-  void fill(const SharedSnapshot& counts, const std::vector<std::int32_t>& group,
+  void fill(const SharedCounts& counts, const std::vector<std::int32_t>& group,
             const std::vector<std::int32_t>& expanded, const QLocale& locale);
   // Each station with its own group's factors: the groups side by side above the factor grid,
   // a cell whose CV exceeds the threshold marked with the member that moves it most.
-  void fillByGroups(const SharedSnapshot& counts, const StationGroups& groups,
+  void fillByGroups(const SharedCounts& counts, const StationGroups& groups,
                     const std::vector<std::int32_t>& expanded, const QLocale& locale);
   [[nodiscard]] const std::vector<ShortCountEstimate>& estimates() const noexcept {
     return m_estimates;
@@ -102,7 +102,7 @@ class frmExpand : public QWidget {
   std::vector<ShortCountEstimate> m_estimates;
   QLocale m_locale;
   double m_cvThreshold = kDefaultCvThreshold;
-  SharedSnapshot m_counts;
+  SharedCounts m_counts;
   std::vector<std::int32_t> m_stations;  // the group's and the short counts'
   ExportSources m_sources;
 };

@@ -33,18 +33,20 @@ TableExport daily(const ATRTable& table, const PlotSelection& selection,
 }
 
 template <TmgFormat format>
-void tmgFile(const std::string& path, const ATRTable& table, const StationRegister* names) {
+void tmgFile(const std::string& path, const ATRTable& table, const CheckResults& checks,
+             const StationRegister* names) {
   if (names == nullptr) {
     throw Error(ErrorKind::Conversion,
                 path +
                     ": a TMG volume file needs the station register's state, fclass, "
                     "tmg_station and direction columns; load a register with \"Stations...\"");
   }
-  writeTmgVolumeFile(path, table, *names, format);
+  writeTmgVolumeFile(path, table, checks, *names, format);
 }
 
-void sqliteFile(const std::string& path, const ATRTable& table, const StationRegister* names) {
-  writeSqliteDatabase(path, table, names, kDefaultPeakWindows);
+void sqliteFile(const std::string& path, const ATRTable& table, const CheckResults& checks,
+                const StationRegister* names) {
+  writeSqliteDatabase(path, table, checks, names, kDefaultPeakWindows);
 }
 
 const QString kTmgFilter = QStringLiteral("TMG volume files|*.vol");
@@ -101,8 +103,8 @@ const std::vector<CountsFileType>& countsFileTypes() {
 }
 
 void exportCounts(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                  const PlotSelection& selection, const ExportSources& sources,
-                  RowOrder listOrder) {
+                  const CheckResults& checks, const PlotSelection& selection,
+                  const ExportSources& sources, RowOrder listOrder) {
   const std::vector<CountsFileType>& types = countsFileTypes();
   QStringList labels;
   for (const CountsFileType& type : types) labels << type.label;
@@ -123,7 +125,7 @@ void exportCounts(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
   if (!path) return;
   if (type.write != nullptr) {
     writeWholeTable(toolkit, parent, *path, [&](const std::string& fsPath) {
-      type.write(fsPath, table, sources.names.get());
+      type.write(fsPath, table, checks, sources.names.get());
     });
     return;
   }

@@ -14,6 +14,7 @@ class QWidget;
 namespace ostrilo {
 
 class ATRTable;
+class CheckResults;
 class Toolkit;
 
 // The choice of an export's row order: the table's (what the command line writes), or the
@@ -33,9 +34,9 @@ struct CountsFileType {
   // in that order, none for the table's.
   TableExport (*make)(const ATRTable& table, const PlotSelection& selection,
                       const StationRegister* names, const std::optional<RowOrder>& sorted);
-  // Writes the whole table at path (the register gives what the format asks of a station);
-  // throws Error naming the file or the station, leaving path as it was.
-  void (*write)(const std::string& path, const ATRTable& table,
+  // Writes the whole table at path with its checks (the register gives what the format asks of
+  // a station); throws Error naming the file or the station, leaving path as it was.
+  void (*write)(const std::string& path, const ATRTable& table, const CheckResults& checks,
                 const StationRegister* names) = nullptr;
 };
 
@@ -43,9 +44,10 @@ struct CountsFileType {
 
 // Asks the file type and the row order (which the whole-table types ignore), then the file
 // (proposed from the first and last picked date, in the last export's folder), writes it and says
-// how it went. listOrder is the order "In the list's order" stands for. The caller ran the
-// selection check.
+// how it went. checks are the table's as the main window shows them. listOrder is the order "In
+// the list's order" stands for. The caller ran the selection check.
 void exportCounts(Toolkit& toolkit, QWidget* parent, const ATRTable& table,
-                  const PlotSelection& selection, const ExportSources& sources, RowOrder listOrder);
+                  const CheckResults& checks, const PlotSelection& selection,
+                  const ExportSources& sources, RowOrder listOrder);
 
 }  // namespace ostrilo

@@ -201,7 +201,8 @@ void frmMain::cmdExportClick() {
 void frmMain::cmdExportCountsClick() {
   const PlotSelection selection = listSelection();
   if (!checkSelectionOrWarn(m_toolkit, this, selection)) return;
-  exportCounts(m_toolkit, this, m_table, selection, exportSources(), listRowOrder());
+  exportCounts(m_toolkit, this, m_table, m_analysis.checks(m_table), selection, exportSources(),
+               listRowOrder());
 }
 
 }  // namespace ostrilo

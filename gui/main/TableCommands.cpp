@@ -172,8 +172,8 @@ void frmMain::fillFromCountFiles(bool add) {
   if (!add) m_sourceFiles.clear();
   m_sourceFiles.insert(m_sourceFiles.end(), paths.begin(), paths.end());
   refillLists(add);
-  inform(fillReport(add, before, paths.size(), countFileLines(paths)));
   tableFilled();
+  inform(fillReport(add, before, paths.size(), countFileLines(paths)));
 }
 
 void frmMain::cmdLdBrowseClick() {
@@ -187,8 +187,8 @@ void frmMain::cmdLdBrowseClick() {
   if (!attempt([&] { LoadTableFile(m_table, toFsPath(*path)); })) return;
   m_sourceFiles = {toFsPath(*path)};
   refillLists(false);
-  inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
   tableFilled();
+  inform(QStringLiteral("Loading done. \r\n") + fromCoreText(escapeName(toFsPath(*path))));
 }
 
 void frmMain::cmdSaveClick() {
@@ -239,6 +239,10 @@ void frmMain::refillLists(bool selectFirst) {
 }
 
 void frmMain::tableFilled() {
+  // The annual windows read the table itself: they close before anything can reach them.
+  for (const QPointer<QWidget>& window : m_annualWindows) {
+    if (window) window->close();
+  }
   tableChanged();
   SSTab1->setTabEnabled(1, true);
   EnablePlotButtons();

@@ -108,7 +108,7 @@ void frmMain::plotDaysAround(const std::string& station, DateNumber day) {
 }
 
 void frmMain::cmdAnnualClick() {
-  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table,
+  keep(m_annualWindows, ShowAnnualFigures(m_toolkit, this, m_table, m_analysis,
                                           selectionFromLists(*lstSta, *lstDate), exportSources()));
 }
 
@@ -128,12 +128,11 @@ void frmMain::cmdReportClick() {
   const auto path = m_toolkit.saveFileName(this, settings);
   if (!path) return;
   rememberFolder(FileKind::Report, *path);
-  ReportOptions options;
-  options.windows = reportPeakWindows(choices.front().chosen);
-  if (!m_analysis.holidays().empty()) options.holidays = &m_analysis.holidays();
+  const ReportOptions options{reportPeakWindows(choices.front().chosen)};
   if (attempt([&] {
-        writeStationReport(toFsPath(*path), m_table, selection, m_sourceFiles, m_register.get(),
-                           options);
+        writeStationReport(toFsPath(*path),
+                           reportPages(m_table, m_analysis.checks(m_table), selection,
+                                       m_sourceFiles, m_register.get(), options));
       })) {
     inform(QStringLiteral("Done."));
   }

@@ -16,9 +16,7 @@ namespace {
 // The charts of a report are drawn by widgets, which need an application; a terminal has no
 // display, so the application draws offscreen unless the user chose a platform. Made only once
 // the command line and the inputs have been accepted.
-void drawReport(const std::string& path, const ostrilo::ATRTable& table,
-                const ostrilo::PlotSelection& selection, const std::vector<std::string>& sources,
-                const ostrilo::StationRegister* names, const ostrilo::ReportOptions& options) {
+void drawReport(const std::string& path, const std::vector<ostrilo::ReportPage>& pages) {
   std::optional<QApplication> application;
   if (QCoreApplication::instance() == nullptr) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -32,7 +30,7 @@ void drawReport(const std::string& path, const ostrilo::ATRTable& table,
     });
     application.emplace(argc, argv);
   }
-  ostrilo::writeStationReport(path, table, selection, sources, names, options);
+  ostrilo::writeStationReport(path, pages);
 }
 
 }  // namespace

@@ -290,10 +290,7 @@ QPageSize reportPageSize(const QLocale& locale) {
                        : QPageSize::A4);
 }
 
-void writeStationReport(const std::string& path, const ATRTable& table,
-                        const PlotSelection& selection, const std::vector<std::string>& sources,
-                        const StationRegister* names, const ReportOptions& options) {
-  const std::vector<ReportPage> pages = reportPages(table, selection, sources, names, options);
+void writeStationReport(const std::string& path, const std::vector<ReportPage>& pages) {
   const QLocale locale = reportLocale();
 
   // The whole document is made in memory and saved in one piece, so a failure on the way

@@ -232,10 +232,15 @@ TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
 }
 
 // Five complete days (B10's four, B2's 3rd) and 12,000 vehicles counted: 2 x 2,400 + 12 x 200
-// + 4,800.
+// + 4,800. The flags are the checks with the calendar and the register's ceilings: the 5th a
+// holiday of B10 alone, B10's median valid day (2,400) above its 2,000.
 TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
   const std::string in = dir.write("in.dat", fourDays());
-  ASSERT_EQ(runArgs({"export", "--sqlite", path("t.db"), in}).status, 0);
+  const std::string hol = dir.write("hol.csv", "2023-01-05,Test Day\n");
+  const std::string reg = dir.write("reg.csv", "station,max_daily\nB10 ,2000\nB2  ,5000\n");
+  ASSERT_EQ(runArgs({"export", "--sqlite", path("t.db"), "--holidays", hol, "--register", reg, in})
+                .status,
+            0);
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open_v2(path("t.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
   const auto number = [&](const char* sql) {
@@ -248,6 +253,8 @@ TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
   };
   EXPECT_EQ(number("select count(*) from days where complete"), 5);
   EXPECT_EQ(number("select sum(volume) from hours"), 12000);
+  EXPECT_EQ(number("select count(*) from flags where code = 'HOLIDAY'"), 1);
+  EXPECT_EQ(number("select count(*) from flags where code = 'STATION_CEILING'"), 1);
   sqlite3_close(db);
 }
 

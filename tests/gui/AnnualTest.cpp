@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "GuiTestSupport.h"
 #include "core/export/TableExports.h"
@@ -238,6 +239,40 @@ TEST_F(AnnualTest, ExportOffersAGeoJsonLayerWhenTheRegisterPlacesStations) {
   const std::string text = readBytes(path);
   EXPECT_NE(text.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << text;
   EXPECT_EQ(text.find("\"Feature\""), text.rfind("\"Feature\"")) << "one point";
+
+  // Another view's table under a layer's name is refused, not written as CSV.
+  annual.setView(frmAnnual::kStationYears);
+  toolkit.messages.clear();
+  annual.exportTo(QString::fromStdString(scratch.file("trend.geojson")));
+  EXPECT_EQ(toolkit.messages,
+            std::vector{warning("A GeoJSON layer maps the station rows: show the Stations view.")});
+  EXPECT_FALSE(std::filesystem::exists(scratch.file("trend.geojson")));
+}
+
+// The annual window, a report and a whole-table export take the main window's checks, holiday
+// calendar included: they run once per change, and a new table closes the annual window, which
+// reads the table itself.
+TEST_F(AnnualTest, TheAnnualWindowReportAndExportShareOneRunOfTheChecks) {
+  window.cmbHolidays->setCurrentIndex(2);
+  window.cmbHolidays->activated(2);  // Germany - Berlin
+  const std::int64_t runs = window.analysis().runs();
+  open().setView(frmAnnual::kStationYears);
+  select(window.lstDate, {0, 1});
+  toolkit.answerChoices(std::vector<int>{0});
+  toolkit.answer(QString::fromStdString(scratch.file("r.pdf")));
+  window.cmdReport->click();
+  const std::string db = scratch.file("t.db");
+  toolkit.answerChoices(std::vector<int>{7, 0});
+  toolkit.answer(QString::fromStdString(db));
+  window.cmdExportCounts->click();
+  EXPECT_EQ(toolkit.messages, std::vector({information("Done."), information("Done.")}));
+  EXPECT_NE(readBytes(db).find("HOLIDAY"), std::string::npos) << "the calendar's flags";
+  EXPECT_EQ(window.analysis().runs(), runs);
+
+  add(QString::fromStdString(
+      scratch.write("ATR20240101w1.dat", dayLines("0100", day(2024, 1, 2), spread(2400)))));
+  EXPECT_TRUE(openWindows<frmAnnual>().empty());
+  EXPECT_EQ(window.analysis().runs(), runs + 1);
 }
 
 // 0400 counts the week's pattern without the seasons: F(Jan, Mo) = 1.0 against 1.25 for 0200

@@ -5,6 +5,7 @@
 #include <QPaintEngine>
 #include <QProcess>
 
+#include "core/checks/DataChecks.h"
 #include "core/report/ReportPage.h"
 #include "gui/report/StationReport.h"
 #include "tests/gui/GuiTestSupport.h"
@@ -132,7 +133,8 @@ TEST(StationReport, AFailedSaveNamesTheFile) {
       tableOfFiles(OSTRILO_SOURCE_DIR "/tests/data/realdata", {"ATR20121020w3.dat"});
   const std::string path = "/nonexistent-folder/report.pdf";
   const Error error = thrownBy([&] {
-    writeStationReport(path, table, pick(table, {0}, {0, 1}), {"ATR20121020w3.dat"}, nullptr);
+    writeStationReport(path, reportPages(table, RunDataChecks(table), pick(table, {0}, {0, 1}),
+                                         {"ATR20121020w3.dat"}, nullptr));
   });
   EXPECT_NE(error.description().find(path), std::string::npos) << error.description();
 }

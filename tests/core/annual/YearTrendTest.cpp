@@ -22,7 +22,8 @@ StationYear yearOf(const char* station, int year, std::optional<double> aadt) {
 }
 
 // A station with years without AADT before, between and after, and one that skips a year: the
-// change needs the calendar year before, the growth runs from the first year with an AADT.
+// change needs the calendar year before, the growth runs from the first year with an AADT; a
+// growth from an AADT of 0 is n/a.
 TEST(YearTrend, ChangeAgainstTheYearBeforeAndGrowthFromTheFirstAadt) {
   const std::vector<StationYear> rows = {yearOf("0301", 2013, std::nullopt),
                                          yearOf("0301", 2014, 50000),
@@ -31,7 +32,9 @@ TEST(YearTrend, ChangeAgainstTheYearBeforeAndGrowthFromTheFirstAadt) {
                                          yearOf("0301", 2017, 52020),
                                          yearOf("0301", 2018, 53060.4),
                                          yearOf("X", 2020, 100),
-                                         yearOf("X", 2022, 121)};
+                                         yearOf("X", 2022, 121),
+                                         yearOf("Z", 2020, 0),
+                                         yearOf("Z", 2021, 100)};
   EXPECT_EQ(BuildTrendCsvText(yearTrend(rows)),
             "station,year,valid_days,adt,aadt,cells,aadt_change_pct,cagr_pct\n"
             "0301,2013,40,900,,20,,\n"
@@ -41,7 +44,12 @@ TEST(YearTrend, ChangeAgainstTheYearBeforeAndGrowthFromTheFirstAadt) {
             "0301,2017,300,52030,52020,84,,1.33\n"
             "0301,2018,300,53070,53060,84,2.00,1.50\n"
             "X,2020,300,110,100,84,,\n"
-            "X,2022,300,131,121,84,,10.00\n");
+            "X,2022,300,131,121,84,,10.00\n"
+            "Z,2020,300,10,0,84,,\n"
+            "Z,2021,300,110,100,84,,\n");
+  // The files leave a non-finite figure empty; the window would show "inf".
+  const std::vector<TrendYear> trend = yearTrend(rows);
+  EXPECT_FALSE(trend.back().aadtChangePct || trend.back().cagrPct);
 }
 
 }  // namespace
