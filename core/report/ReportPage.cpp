@@ -117,7 +117,11 @@ void countDays(ReportPage& page, const ReportInputs& in) {
     page.days.complete += complete;
     page.days.incomplete += !complete && in.checks.isCounted(d, page.station);
     page.days.faulty += complete && critical;
-    page.warningDays += !critical && !in.checks.flagsOf(d, page.station).empty();
+    // A holiday or a clock change is information: it alone makes no warning day.
+    const auto flags = in.checks.flagsOf(d, page.station);
+    page.warningDays += !critical && std::any_of(flags.begin(), flags.end(), [](const auto& f) {
+      return f.severity() == Severity::Warning;
+    });
   }
 }
 

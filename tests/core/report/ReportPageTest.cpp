@@ -94,7 +94,8 @@ TEST(ReportPages, EveryFigureRestsOnTheValidDays) {
 
 TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
   const ATRTable table = week();
-  const HolidayCalendar berlin = *HolidayCalendar::builtIn("de-be");
+  HolidayCalendar berlin = *HolidayCalendar::builtIn("de-be");
+  berlin.addDays("2005-01-10,Test day\n", "extra.csv");
   CheckOptions options;
   options.holidays = &berlin;
   const ReportPage page =
@@ -102,6 +103,7 @@ TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
           .at(0);
   EXPECT_EQ(page.windows, kNoonWindows);
   EXPECT_EQ(page.holidays, "de-be");
+  EXPECT_EQ(page.warningDays, 0);  // the holiday's flag is information
   EXPECT_EQ(std::tuple(page.weekday.am.hour, page.weekday.pm.hour), std::tuple(11, 23));
   EXPECT_DOUBLE_EQ(page.weekday.pm.volume, 3.5 * 24);
 }
