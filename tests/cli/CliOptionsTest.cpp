@@ -185,6 +185,13 @@ TEST_F(CliGroupsTest, FactorsWithoutHolidaysLeaveThemOutOfTheMadwBehindF) {
   };
   EXPECT_EQ(janMondayF({}), "SYN1,2023,F,1,1,1.0437,5");
   EXPECT_EQ(janMondayF({"--holidays", hol, "--exclude-holidays"}), "SYN1,2023,F,1,1,1.2524,4");
+  // A year picked holds only its own factors, with the holidays left out as without them.
+  const std::string twoYears =
+      dir.write("y2.dat", members() + dayLines("SYN1", day(2024, 1, 1), spread(9600)));
+  EXPECT_EQ(
+      runArgs({"factors", "--year", "2024", "--holidays", hol, "--exclude-holidays", twoYears})
+          .out.find("SYN1,2023,"),
+      std::string::npos);
   EXPECT_NE(runArgs({"factors", "--holidays", hol, "--exclude-holidays", in})
                 .out.find("SYN1,2023,MADW,1,1,8000,4\n"),
             std::string::npos);

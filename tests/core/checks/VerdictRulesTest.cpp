@@ -58,20 +58,21 @@ TEST(OwnBand, NeedsSixOtherDays) {
 }
 
 TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
-  DayCounts counts({"S", "T"}, on("2023-01-02"), 3);
-  for (int d = 0; d < 3; ++d) {
-    counts.set(0, on("2023-01-02") + d, shapedDay(1000 + 100 * d));  // median 1100
+  DayCounts counts({"S", "T"}, on("2023-01-02"), 4);
+  for (int d = 0; d < 4; ++d) {
+    // 1000, 1100, 1201, 1300: the median of an even count is the middle two's mean, 1150.5.
+    counts.set(0, on("2023-01-02") + d, shapedDay(1000 + 100 * d + (d == 2 ? 1 : 0)));
     counts.set(1, on("2023-01-02") + d, shapedDay(1000));
   }
   // S's own ceiling lies just below its median; T's, its lanes times a lane's, is its median.
   const StationRegister reg =
-      StationRegister::parse("station,max_daily,lanes\nS,1099,\nT,,2\n", "r.csv");
+      StationRegister::parse("station,max_daily,lanes\nS,1150,\nT,,2\n", "r.csv");
   CheckOptions options;
   options.ceilings = registerCeilings(reg, std::vector<std::string>{"S", "T"}, 500);
   const CheckResults results = RunDataChecks(counts.view(), options);
   EXPECT_EQ(flagsOf(results, CheckCode::StationCeiling),
-            std::vector<std::string>{"2023 STATION_CEILING W median 1100 vehicles a day over 3 "
-                                     "valid days, above the ceiling 1099 (max_daily)"});
+            std::vector<std::string>{"2023 STATION_CEILING W median 1150.5 vehicles a day over 4 "
+                                     "valid days, above the ceiling 1150 (max_daily)"});
   // A year flag leads its station's flags.
   const auto first = std::find_if(results.flags().begin(), results.flags().end(),
                                   [](const CheckFlag& f) { return f.station == 0; });
