@@ -41,6 +41,17 @@ std::optional<double> v30Of(const StationYear& row) {
 
 }  // namespace
 
+void setNameText(QTreeWidgetItem& item, int column, const QString& name) {
+  item.setText(column, name);
+  item.setToolTip(column, name);
+}
+
+void fitNameColumn(QTreeWidget& list, int column) {
+  list.resizeColumnToContents(column);
+  const int widest = list.fontMetrics().averageCharWidth() * 28;
+  if (list.columnWidth(column) > widest) list.setColumnWidth(column, widest);
+}
+
 int rowIndexRole() { return Qt::UserRole + 2; }
 
 QString splitText(const std::optional<DirectionalSplit>& split, const QLocale& locale) {

@@ -11,12 +11,18 @@
 
 class QLocale;
 class QTreeWidget;
+class QTreeWidgetItem;
 class QWidget;
 
 namespace ostrilo {
 
 class StationRegister;
 class Toolkit;
+
+// A station's name, whole in its tooltip; the column fits the names up to about 28 characters,
+// so that a register's long descriptions leave the figures in sight.
+void setNameText(QTreeWidgetItem& item, int column, const QString& name);
+void fitNameColumn(QTreeWidget& list, int column);
 
 // Figure lists of the annual window beside its station rows. Each refills the list (headings
 // included) with one row per given row, the row's index on column 0 under rowIndexRole(), the

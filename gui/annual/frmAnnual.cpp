@@ -376,9 +376,9 @@ void frmAnnual::showNames() {
     QTreeWidgetItem* item = LV->topLevelItem(r);
     const auto index = item->data(kStation, kRowRole).toULongLong();
     if (index < m_rows.size())
-      item->setText(kName, fromCoreText(std::string(names->name(m_rows[index].station))));
+      setNameText(*item, kName, fromCoreText(std::string(names->name(m_rows[index].station))));
   }
-  LV->resizeColumnToContents(kName);
+  fitNameColumn(*LV, kName);
 }
 
 void frmAnnual::exportTo(const QString& path) {
