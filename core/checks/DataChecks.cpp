@@ -19,168 +19,22 @@ namespace ostrilo {
 
 namespace {
 
-constexpr std::array<std::string_view, kCheckCodeCount> kCodeNames{
-    "MISSING_HOURS", "ZERO_RUN",       "ZERO_DAY",        "ZERO_DAYTIME",    "DAY_BAND",
-    "REPEATED",      "NIGHT_OVER_DAY", "COPIED_DAY",      "MISSING_WEEKDAY", "HOLIDAY",
-    "CLOCK_CHANGE",  "OWN_BAND",       "STATION_CEILING", "DIRECTION_SPLIT", "MADT_YEAR",
-    "AADT_YEAR",     "DEVICE_PROBLEM", "TMG_RESTRICTION", "DAY_OF_WEEK"};
+using checkrules::codeBit;
+using checkrules::countedTotal;
+using checkrules::dayCodes;
+using checkrules::formatDetail;
+using checkrules::kCriticalCodes;
+using checkrules::kMonthNames;
+using checkrules::kWeekdayNames;
+using checkrules::localDetail;
 
-constexpr std::uint32_t bit(CheckCode code) { return 1u << static_cast<unsigned>(code); }
-// DirectionSplit and MadtYear are critical only in their listing: no day carries their bit.
-constexpr std::uint32_t kListedCritical = bit(CheckCode::DirectionSplit) | bit(CheckCode::MadtYear);
-constexpr std::uint32_t kCriticalCodes = bit(CheckCode::MissingHours) | bit(CheckCode::ZeroRun) |
-                                         bit(CheckCode::ZeroDay) | bit(CheckCode::DeviceProblem);
-constexpr std::uint32_t kInfoCodes = bit(CheckCode::Holiday) | bit(CheckCode::ClockChange) |
-                                     bit(CheckCode::Restriction) | bit(CheckCode::WeekdayStated);
-constexpr std::uint32_t kWarningCodes = ~(kCriticalCodes | kInfoCodes);
-
-constexpr int kZeroRunHours = 7;
-constexpr int kDaytimeFirstHour = 4;
-constexpr int kDaytimeLastHour = 22;
-constexpr int kDaytimeZeroHours = 2;
-constexpr int kRepeatedHours = 4;
-constexpr int kRepeatedMinVolume = 20;
-constexpr int kNightHour = 1;
-constexpr int kDayHour = 13;
 constexpr int kBandPercent = 20;
 constexpr int kBandMinOtherDays = 2;
 constexpr int kCopyPercent = 2;
 constexpr DateNumber kCopyDistanceDays = 7;
 
-// Indexed by weekday() - 1, Sunday first.
-constexpr std::array<const char*, 7> kWeekdayNames{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                   "Thursday", "Friday", "Saturday"};
 // Monday first, as a week is read in traffic work.
 constexpr std::array<int, 7> kWeekdayListOrder{1, 2, 3, 4, 5, 6, 0};
-constexpr std::array<const char*, 12> kMonthNames{"January",   "February", "March",    "April",
-                                                  "May",       "June",     "July",     "August",
-                                                  "September", "October",  "November", "December"};
-
-bool counted(HourMask mask, int hour) { return (mask >> hour) & 1u; }
-
-struct Run {
-  int length = 0;
-  int start = 0;
-};
-
-// The longest runs of one day (the earliest of equal ones), in one pass over its hours. An hour
-// not counted ends every run: it is missing, not zero.
-struct DayRuns {
-  Run zeros;         // counted zero hours
-  Run daytimeZeros;  // counted zero hours within the daytime hours
-  Run repeat;        // counted hours sharing one volume of at least kRepeatedMinVolume
-};
-
-DayRuns runsOf(const std::int16_t* v, HourMask mask) {
-  DayRuns best;
-  Run zeros;
-  Run daytimeZeros;
-  Run repeat;
-  const auto extend = [](Run& run, Run& longest, int h) {
-    if (run.length++ == 0) run.start = h;
-    if (run.length > longest.length) longest = run;
-  };
-  for (int h = 0; h < kHoursPerDay; ++h) {
-    const bool isCounted = counted(mask, h);
-    if (isCounted && v[h] == 0) {
-      extend(zeros, best.zeros, h);
-      if (h >= kDaytimeFirstHour && h <= kDaytimeLastHour) {
-        extend(daytimeZeros, best.daytimeZeros, h);
-      }
-    } else {
-      zeros.length = 0;
-      daytimeZeros.length = 0;
-    }
-    if (isCounted && v[h] >= kRepeatedMinVolume) {
-      if (repeat.length > 0 && v[h] != v[h - 1]) repeat.length = 0;
-      extend(repeat, best.repeat, h);
-    } else {
-      repeat.length = 0;
-    }
-  }
-  return best;
-}
-
-bool allZero(const std::int16_t* v) {
-  return std::all_of(v, v + kHoursPerDay, [](std::int16_t x) { return x == 0; });
-}
-
-// The flags a day earns on its own, without looking at other days.
-std::uint32_t dayCodes(const std::int16_t* v, HourMask mask) {
-  if (mask == 0) return 0;
-  if (mask == kAllHours && allZero(v)) return bit(CheckCode::ZeroDay);
-  std::uint32_t codes = 0;
-  if (mask != kAllHours) codes |= bit(CheckCode::MissingHours);
-  const DayRuns runs = runsOf(v, mask);
-  if (runs.zeros.length >= kZeroRunHours) {
-    codes |= bit(CheckCode::ZeroRun);
-  } else if (runs.daytimeZeros.length >= kDaytimeZeroHours) {
-    codes |= bit(CheckCode::ZeroDaytime);
-  }
-  if (runs.repeat.length >= kRepeatedHours) codes |= bit(CheckCode::Repeated);
-  if (counted(mask, kNightHour) && counted(mask, kDayHour) && v[kNightHour] > v[kDayHour]) {
-    codes |= bit(CheckCode::NightOverDay);
-  }
-  return codes;
-}
-
-std::int32_t countedTotal(const std::int16_t* v, HourMask mask) {
-  std::int32_t total = 0;
-  if (mask == kAllHours) return std::accumulate(v, v + kHoursPerDay, total);
-  for (int h = 0; h < kHoursPerDay; ++h) {
-    if (counted(mask, h)) total += v[h];
-  }
-  return total;
-}
-
-std::string format(const char* pattern, auto... values) {
-  char buffer[160];
-  const int n = std::snprintf(buffer, sizeof buffer, pattern, values...);
-  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, int{sizeof buffer} - 1)));
-}
-
-std::string missingHoursDetail(HourMask mask) {
-  const int missing = kHoursPerDay - std::popcount(mask & kAllHours);
-  std::string text = format("%d hour%s not counted (", missing, missing == 1 ? "" : "s");
-  bool first = true;
-  for (int h = 0; h < kHoursPerDay;) {
-    if (counted(mask, h)) {
-      ++h;
-      continue;
-    }
-    int end = h;
-    while (end + 1 < kHoursPerDay && !counted(mask, end + 1)) ++end;
-    text += format("%s%02d:00 to %02d:59", first ? "" : ", ", h, end);
-    first = false;
-    h = end + 1;
-  }
-  return text + ")";
-}
-
-std::string localDetail(CheckCode code, const std::int16_t* v, HourMask mask) {
-  switch (code) {
-    case CheckCode::MissingHours:
-      return missingHoursDetail(mask);
-    case CheckCode::ZeroRun: {
-      const Run run = runsOf(v, mask).zeros;
-      return format("%d zero hours from %02d:00", run.length, run.start);
-    }
-    case CheckCode::ZeroDay:
-      return "all 24 hours zero";
-    case CheckCode::ZeroDaytime: {
-      const Run run = runsOf(v, mask).daytimeZeros;
-      return format("%d zero hours from %02d:00", run.length, run.start);
-    }
-    case CheckCode::Repeated: {
-      const Run run = runsOf(v, mask).repeat;
-      return format("%d hours of %d from %02d:00", run.length, v[run.start], run.start);
-    }
-    case CheckCode::NightOverDay:
-      return format("01:00 has %d, 13:00 has %d", v[kNightHour], v[kDayHour]);
-    default:
-      return {};
-  }
-}
 
 // The band of a complete day against the sum and number of the other valid days of its weekday
 // in its month; the detail when the day lies outside it.
@@ -191,10 +45,10 @@ std::optional<std::string> bandDetail(std::int32_t total, std::int64_t others,
   const std::int64_t scaled = std::int64_t{total} * others;
   const std::int64_t off = std::llabs(scaled - othersSum);
   if (off * 100 <= othersSum * kBandPercent) return std::nullopt;
-  return format("total %d, %.1f %% %s the other %ss of %s", total,
-                100.0 * static_cast<double>(off) / static_cast<double>(othersSum),
-                scaled > othersSum ? "above" : "below", kWeekdayNames[weekday],
-                kMonthNames[month - 1]);
+  return formatDetail("total %d, %.1f %% %s the other %ss of %s", total,
+                      100.0 * static_cast<double>(off) / static_cast<double>(othersSum),
+                      scaled > othersSum ? "above" : "below", kWeekdayNames[weekday],
+                      kMonthNames[month - 1]);
 }
 
 // A complete day against the complete day seven days earlier; the detail when it was copied.
@@ -205,9 +59,9 @@ std::optional<std::string> copyDetail(const std::int16_t* v, const std::int16_t*
   if (off * 100 >= std::int64_t{earlierTotal} * kCopyPercent) return std::nullopt;
   const std::string other = isoDate(earlierDate);
   if (off == 0) return "same 24 volumes as " + other;
-  return format("nearly the same 24 volumes as %s (off by %lld in all, %.1f %% of its total)",
-                other.c_str(), static_cast<long long>(off),
-                100.0 * static_cast<double>(off) / earlierTotal);
+  return formatDetail("nearly the same 24 volumes as %s (off by %lld in all, %.1f %% of its total)",
+                      other.c_str(), static_cast<long long>(off),
+                      100.0 * static_cast<double>(off) / earlierTotal);
 }
 
 // Where each date lies in the calendar, months and years numbered in date order.
@@ -264,91 +118,6 @@ std::size_t recordCount(const CountView& view) {
 
 }  // namespace
 
-std::string_view checkCodeName(CheckCode code) {
-  return kCodeNames.at(static_cast<std::size_t>(code));
-}
-
-Severity severityOf(CheckCode code) {
-  if ((bit(code) & (kCriticalCodes | kListedCritical)) != 0) return Severity::Critical;
-  return (bit(code) & kInfoCodes) != 0 ? Severity::Info : Severity::Warning;
-}
-
-char severityLetter(Severity severity) {
-  return severity == Severity::Critical ? 'C' : severity == Severity::Warning ? 'W' : 'I';
-}
-
-std::span<const CheckFlag> CheckResults::flagsOf(std::int32_t dateI, std::int32_t stationI) const {
-  if (dateI < 0 || stationI < 0 || static_cast<std::size_t>(dateI) >= m_dates.size() ||
-      static_cast<std::size_t>(stationI) >= m_stations.size()) {
-    return {};
-  }
-  const auto key = [](const CheckFlag& f) { return std::tuple(f.station, f.day, !f.wholeMonth()); };
-  const auto wanted = std::tuple(stationI, m_dates[static_cast<std::size_t>(dateI)], true);
-  const auto first = std::partition_point(m_flags.begin(), m_flags.end(),
-                                          [&](const CheckFlag& f) { return key(f) < wanted; });
-  const auto last = std::partition_point(first, m_flags.end(),
-                                         [&](const CheckFlag& f) { return key(f) == wanted; });
-  return {first, last};
-}
-
-bool CheckResults::hasCritical(std::int32_t dateI, std::int32_t stationI) const {
-  const auto stations = static_cast<std::int64_t>(m_stations.size());
-  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
-  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
-  return r < m_codes.size() && (m_codes[r] & kCriticalCodes) != 0;
-}
-
-std::vector<bool> CheckResults::criticalDays() const {
-  std::vector<bool> days(m_codes.size());
-  for (std::size_t r = 0; r < m_codes.size(); ++r) days[r] = (m_codes[r] & kCriticalCodes) != 0;
-  return days;
-}
-
-std::int32_t CheckResults::criticalDayCount() const {
-  return static_cast<std::int32_t>(std::count_if(
-      m_codes.begin(), m_codes.end(), [](std::uint32_t c) { return (c & kCriticalCodes) != 0; }));
-}
-
-std::int32_t CheckResults::warningDayCount() const {
-  return static_cast<std::int32_t>(std::count_if(m_codes.begin(), m_codes.end(), [](auto c) {
-    return (c & kWarningCodes) != 0 && (c & kCriticalCodes) == 0;
-  }));
-}
-
-DayCounts CheckResults::dayCounts() const {
-  DayCounts counts;
-  for (std::size_t r = 0; r < m_codes.size(); ++r) {
-    const bool critical = (m_codes[r] & kCriticalCodes) != 0;
-    counts.complete += m_state[r] == 2;
-    counts.incomplete += m_state[r] == 1;
-    counts.faulty += m_state[r] == 2 && critical;
-    counts.warning += !critical && (m_codes[r] & kWarningCodes) != 0;
-  }
-  return counts;
-}
-
-std::vector<bool> CheckResults::faultyCompleteDays() const {
-  std::vector<bool> days(m_codes.size());
-  for (std::size_t r = 0; r < m_codes.size(); ++r) {
-    days[r] = m_state[r] == 2 && (m_codes[r] & kCriticalCodes) != 0;
-  }
-  return days;
-}
-
-bool CheckResults::isComplete(std::int32_t dateI, std::int32_t stationI) const {
-  const auto stations = static_cast<std::int64_t>(m_stations.size());
-  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
-  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
-  return r < m_state.size() && m_state[r] == 2;
-}
-
-bool CheckResults::isCounted(std::int32_t dateI, std::int32_t stationI) const {
-  const auto stations = static_cast<std::int64_t>(m_stations.size());
-  if (dateI < 0 || stationI < 0 || stationI >= stations) return false;
-  const auto r = static_cast<std::size_t>(stations * dateI + stationI);
-  return r < m_state.size() && m_state[r] != 0;
-}
-
 namespace {
 
 // What the first pass over the records learns: each day's own flags, totals and validity, and
@@ -395,8 +164,8 @@ void addWeekdayCoverage(std::vector<CheckFlag>& flags, const FirstPass& pass, co
   for (const int k : kWeekdayListOrder) {
     if (pass.validDays[cellIndex(static_cast<std::size_t>(s), cal, month, k)] > 0) continue;
     flags.push_back({s, -1, dateFromCivil(first), CheckCode::MissingWeekday,
-                     format("no valid %s in %s %d", kWeekdayNames[k], kMonthNames[first.month - 1],
-                            first.year)});
+                     formatDetail("no valid %s in %s %d", kWeekdayNames[k],
+                                  kMonthNames[first.month - 1], first.year)});
   }
 }
 
@@ -438,13 +207,13 @@ void addDayFlags(std::vector<CheckFlag>& flags, std::uint32_t& codes, const DayC
                         c.view.dates[static_cast<std::size_t>(earlier)]);
     }
   }
-  if (band) codes |= bit(CheckCode::DayBand);
-  if (copy) codes |= bit(CheckCode::CopiedDay);
+  if (band) codes |= codeBit(CheckCode::DayBand);
+  if (copy) codes |= codeBit(CheckCode::CopiedDay);
   const auto own = c.ownBand.find(r);
-  if (own != c.ownBand.end()) codes |= bit(CheckCode::OwnBand);
+  if (own != c.ownBand.end()) codes |= codeBit(CheckCode::OwnBand);
   for (int k = 0; k < kCheckCodeCount; ++k) {
     const auto code = static_cast<CheckCode>(k);
-    if ((codes & bit(code)) == 0) continue;
+    if ((codes & codeBit(code)) == 0) continue;
     std::string detail;
     switch (code) {
       case CheckCode::DayBand:
@@ -491,11 +260,11 @@ FirstPass firstPass(const CountView& view, const Calendar& cal,
     const std::size_t s = r % stations;
     const std::size_t d = r / stations;
     std::uint32_t codes = dayCodes(v, mask) | noteCodes(view, r);
-    if ((codes & bit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
+    if ((codes & codeBit(CheckCode::MissingHours)) != 0 && options.holidays != nullptr &&
         checkrules::onlySkippedHourMissing(mask, options.holidays->skippedHour(view.dates[d]))) {
-      codes = (codes & ~bit(CheckCode::MissingHours)) | bit(CheckCode::ClockChange);
+      codes = (codes & ~codeBit(CheckCode::MissingHours)) | codeBit(CheckCode::ClockChange);
     }
-    if (!dates[d].holiday.empty()) codes |= bit(CheckCode::Holiday);
+    if (!dates[d].holiday.empty()) codes |= codeBit(CheckCode::Holiday);
     dayCodesOut[r] = codes;
     state[r] = mask == kAllHours ? 2 : 1;
     pass.totals[r] = countedTotal(v, mask);

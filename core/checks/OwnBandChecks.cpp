@@ -18,8 +18,6 @@ constexpr std::int64_t kLowNumerator = 1;  // band [1/2, 3/2] x median
 constexpr std::int64_t kHighNumerator = 3;
 constexpr std::size_t kMinOtherDays = 6;
 
-constexpr std::array<const char*, 7> kWeekdays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                               "Thursday", "Friday", "Saturday"};
 constexpr std::array<const char*, 12> kMonthAbbr{"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -49,7 +47,7 @@ std::string bandText(std::int32_t total, std::int64_t median2, std::size_t other
   std::snprintf(text, sizeof text,
                 "total %d, %.0f %% of the median %s of %zu other %ss in %s-%s %d", total,
                 200.0 * total / static_cast<double>(median2), halves(median2).c_str(), others,
-                kWeekdays[static_cast<std::size_t>(date.weekday)], kMonthAbbr[from - 1],
+                kWeekdayNames[static_cast<std::size_t>(date.weekday)], kMonthAbbr[from - 1],
                 kMonthAbbr[to - 1], date.year);
   return text;
 }

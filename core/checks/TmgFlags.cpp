@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "core/checks/CheckRules.h"
+
 namespace ostrilo {
 
 namespace {
@@ -13,10 +15,8 @@ const DayNote* noteOf(const CountView& view, std::size_t record) {
   return view.notes->find(view.stations[s], view.dates[d]);
 }
 
-constexpr std::uint32_t bitOf(CheckCode code) { return 1u << static_cast<unsigned>(code); }
-
-constexpr std::array<const char*, 7> kDays{"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                           "Thursday", "Friday", "Saturday"};
+using checkrules::codeBit;
+using checkrules::kWeekdayNames;
 
 }  // namespace
 
@@ -24,9 +24,9 @@ std::uint32_t noteCodes(const CountView& view, std::size_t record) {
   const DayNote* note = noteOf(view, record);
   if (note == nullptr) return 0;
   std::uint32_t codes = 0;
-  if (note->restriction == 2) codes |= bitOf(CheckCode::DeviceProblem);
-  if (note->restriction != 0 && note->restriction != 2) codes |= bitOf(CheckCode::Restriction);
-  if (note->statedWeekday != 0) codes |= bitOf(CheckCode::WeekdayStated);
+  if (note->restriction == 2) codes |= codeBit(CheckCode::DeviceProblem);
+  if (note->restriction != 0 && note->restriction != 2) codes |= codeBit(CheckCode::Restriction);
+  if (note->statedWeekday != 0) codes |= codeBit(CheckCode::WeekdayStated);
   return codes;
 }
 
@@ -43,8 +43,8 @@ std::string noteDetail(const CountView& view, std::size_t record, CheckCode code
   if (code == CheckCode::WeekdayStated) {
     const DateNumber date = view.dates[record / view.stations.size()];
     return std::string("the record says ") +
-           kDays.at(static_cast<std::size_t>(note->statedWeekday - 1)) + ", the date is a " +
-           kDays.at(static_cast<std::size_t>(weekday(date) - 1));
+           kWeekdayNames.at(static_cast<std::size_t>(note->statedWeekday - 1)) +
+           ", the date is a " + kWeekdayNames.at(static_cast<std::size_t>(weekday(date) - 1));
   }
   return "restriction " + std::to_string(note->restriction) + ": " +
          kRestrictions.at(static_cast<std::size_t>(note->restriction));

@@ -7,6 +7,8 @@
 #include <string>
 #include <tuple>
 
+#include "core/checks/CheckRules.h"
+
 namespace ostrilo {
 
 namespace {
@@ -14,15 +16,8 @@ namespace {
 constexpr int kSplitLimitPct = 60;  // 50/50 give or take 10 percentage points
 constexpr int kMadtChangePct = 20;
 
-constexpr std::array<const char*, 12> kMonthNames{"January",   "February", "March",    "April",
-                                                  "May",       "June",     "July",     "August",
-                                                  "September", "October",  "November", "December"};
-
-std::string format(const char* pattern, auto... values) {
-  char buffer[200];
-  const int n = std::snprintf(buffer, sizeof buffer, pattern, values...);
-  return std::string(buffer, static_cast<std::size_t>(std::clamp(n, 0, int{sizeof buffer} - 1)));
-}
+using checkrules::formatDetail;
+using checkrules::kMonthNames;
 
 DayExclusion excludingDays(const std::vector<bool>& criticalDays, std::size_t stations) {
   auto days = std::make_shared<const std::vector<bool>>(criticalDays);
@@ -46,15 +41,16 @@ void appendSplitFlags(const CountView& view, const Road& road, const DayExclusio
     const std::int64_t both = totals[0] + totals[1];
     if (std::max(totals[0], totals[1]) * 100 <= both * kSplitLimitPct) continue;
     const auto share = [&](std::size_t i) { return 100.0 * static_cast<double>(totals[i]) / both; };
-    CheckFlag flag{days.stations()[0],
-                   d,
-                   view.dates[static_cast<std::size_t>(d)],
-                   CheckCode::DirectionSplit,
-                   format("%s %lld (%.1f %%), %s %lld (%.1f %%)", road.stations[0].c_str(),
+    CheckFlag flag{
+        days.stations()[0],
+        d,
+        view.dates[static_cast<std::size_t>(d)],
+        CheckCode::DirectionSplit,
+        formatDetail<200>("%s %lld (%.1f %%), %s %lld (%.1f %%)", road.stations[0].c_str(),
                           static_cast<long long>(totals[0]), share(0), road.stations[1].c_str(),
                           static_cast<long long>(totals[1]), share(1)),
-                   road.name,
-                   std::nullopt};
+        road.name,
+        std::nullopt};
     if (road.splitOk) flag.ownSeverity = Severity::Warning;
     flags.push_back(std::move(flag));
   }
@@ -66,9 +62,9 @@ bool changedBeyond(double now, double before, double limitPct) {
 }
 
 std::string changeText(const char* figure, double now, double before, const std::string& when) {
-  return format("%s %.0f, %.1f %% %s %s (%.0f)", figure, now,
-                100.0 * std::abs(now - before) / before, now > before ? "above" : "below",
-                when.c_str(), before);
+  return formatDetail<200>("%s %.0f, %.1f %% %s %s (%.0f)", figure, now,
+                           100.0 * std::abs(now - before) / before,
+                           now > before ? "above" : "below", when.c_str(), before);
 }
 
 void appendYearFlags(const StationYear& row, const StationYear& before, double aadtLimitPct,

@@ -183,113 +183,147 @@ std::vector<TmgTableDay> ATRTable::readTmgInto(detail::FileTable& file,
   return days;
 }
 
-void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
-  const std::int32_t oldNames = m_names.Count();
-  const std::int32_t oldDates = m_dates.Count();
-  const std::size_t oldStride = static_cast<std::size_t>(oldNames);
-  const std::size_t oldPairs = oldStride * static_cast<std::size_t>(oldDates);
-  std::vector<std::size_t> nameAt(static_cast<std::size_t>(file.names.Count()));
-  std::vector<std::size_t> dateAt(static_cast<std::size_t>(file.dates.Count()));
+namespace detail {
+
+// What a merge prepares before the table changes: where the file's stations and dates stand in
+// the table, the records of the merged table (the spare one included) and, when new stations
+// widen the stride, the room the held records move into.
+struct MergeRoom {
+  std::vector<std::size_t> nameAt;
+  std::vector<std::size_t> dateAt;
+  std::size_t records = 0;
   std::vector<std::int16_t> wideVol;
   std::vector<HourMask> wideCounted;
   std::vector<std::int32_t> wideTotals;
-  std::size_t records = 0;
+};
+
+}  // namespace detail
+
+namespace {
+
+// Where each of a file's values stands in the table's list; a value the list lacks is added.
+// One lookup for a value the table holds, the usual case.
+template <typename List>
+std::vector<std::size_t> placeInList(List& list, const List& values) {
+  std::vector<std::size_t> at(static_cast<std::size_t>(values.Count()));
+  for (std::int32_t i = 0; i < values.Count(); ++i) {
+    std::int32_t index = list.Index(values.at(i));
+    if (index < 0) {
+      list.Add(values.at(i));
+      index = list.Count() - 1;
+    }
+    at[static_cast<std::size_t>(i)] = static_cast<std::size_t>(index);
+  }
+  return at;
+}
+
+}  // namespace
+
+void ATRTable::mergeFile(detail::FileTable& file, const std::string& label) {
+  const std::int32_t oldNames = m_names.Count();
+  const std::int32_t oldDates = m_dates.Count();
+  detail::MergeRoom room;
   try {
-    // One lookup for a value the table holds, the usual case.
-    const auto placeIn = [](auto& list, const auto& value) {
-      std::int32_t at = list.Index(value);
-      if (at < 0) {
-        list.Add(value);
-        at = list.Count() - 1;
-      }
-      return static_cast<std::size_t>(at);
-    };
-    for (std::int32_t i = 0; i < file.names.Count(); ++i) {
-      nameAt[static_cast<std::size_t>(i)] = placeIn(m_names, file.names.at(i));
-    }
-    for (std::int32_t i = 0; i < file.dates.Count(); ++i) {
-      dateAt[static_cast<std::size_t>(i)] = placeIn(m_dates, file.dates.at(i));
-    }
+    room.nameAt = placeInList(m_names, file.names);
+    room.dateAt = placeInList(m_dates, file.dates);
     if (std::int64_t{m_names.Count()} * m_dates.Count() > kMaxPairs) {
       throw tooLarge(label, m_names.Count(), m_dates.Count());
     }
-    records =
+    room.records =
         static_cast<std::size_t>(m_names.Count()) * static_cast<std::size_t>(m_dates.Count()) + 1;
-    checkMemoryFor(static_cast<std::int64_t>(records));
-    try {
-      if (m_names.Count() != oldNames) {
-        // With room for dates to come, as below, so that the next file need not move it all
-        // again.
-        std::size_t room = std::max(records, m_counted.capacity() * 3 / 2);
-        if (!fitsInMemory(room)) room = records;
-        wideVol.reserve(room * kHoursPerDay);
-        wideCounted.reserve(room);
-        wideTotals.reserve(room);
-      } else {
-        // Room first, so that nothing below can fail once the table starts to change. Growing
-        // by half again keeps a run of adds linear.
-        const auto grow = [records](auto& v, std::size_t per) {
-          if (v.capacity() < records * per)
-            v.reserve(std::max(records * per, v.capacity() * 3 / 2));
-        };
-        grow(m_vol, kHoursPerDay);
-        grow(m_counted, 1);
-        grow(m_dailyVol, 1);
-      }
-    } catch (const std::bad_alloc&) {
-      throw notEnoughMemory(static_cast<std::int64_t>(records));
-    } catch (const std::length_error&) {
-      throw notEnoughMemory(static_cast<std::int64_t>(records));
-    }
+    checkMemoryFor(static_cast<std::int64_t>(room.records));
+    reserveMergeRoom(room, m_names.Count() != oldNames);
   } catch (...) {
     m_names.truncate(oldNames);
     m_dates.truncate(oldDates);
     throw;
   }
 
-  const std::size_t stride = static_cast<std::size_t>(m_names.Count());
-  if (stride != oldStride) {
-    // New stations change the stride, so every held pair moves to its new record: each held
-    // date's row, then zeros for the new stations. The room is there, so nothing allocates.
-    for (std::size_t d = 0; d < static_cast<std::size_t>(oldDates); ++d) {
-      const auto from = static_cast<std::ptrdiff_t>(d * oldStride);
-      const auto width = static_cast<std::ptrdiff_t>(oldStride);
-      wideVol.insert(wideVol.end(), m_vol.begin() + from * kHoursPerDay,
-                     m_vol.begin() + (from + width) * kHoursPerDay);
-      wideCounted.insert(wideCounted.end(), m_counted.begin() + from,
-                         m_counted.begin() + from + width);
-      wideTotals.insert(wideTotals.end(), m_dailyVol.begin() + from,
-                        m_dailyVol.begin() + from + width);
-      growZeroed(wideVol, (d + 1) * stride * kHoursPerDay);
-      growZeroed(wideCounted, (d + 1) * stride);
-      growZeroed(wideTotals, (d + 1) * stride);
-    }
-    growZeroed(wideVol, records * kHoursPerDay);
-    growZeroed(wideCounted, records);
-    growZeroed(wideTotals, records);
-    m_vol = std::move(wideVol);
-    m_counted = std::move(wideCounted);
-    m_dailyVol = std::move(wideTotals);
+  const auto oldStride = static_cast<std::size_t>(oldNames);
+  if (m_names.Count() != oldNames) {
+    widenStride(room, oldStride, static_cast<std::size_t>(oldDates));
   } else {
     // Records a loaded file held past its pairs are dropped, as the spare record is reused.
+    const std::size_t oldPairs = oldStride * static_cast<std::size_t>(oldDates);
     m_vol.resize(oldPairs * kHoursPerDay);
-    growZeroed(m_vol, records * kHoursPerDay);
+    growZeroed(m_vol, room.records * kHoursPerDay);
     m_counted.resize(oldPairs);
-    growZeroed(m_counted, records);
+    growZeroed(m_counted, room.records);
     m_dailyVol.resize(oldPairs);
-    growZeroed(m_dailyVol, records);
+    growZeroed(m_dailyVol, room.records);
   }
-  for (std::size_t d = 0; d < dateAt.size(); ++d) {
-    for (std::size_t s = 0; s < nameAt.size(); ++s) {
+  overlayFile(file, room);
+  m_lngLast = static_cast<std::int32_t>(room.records - 1);
+}
+
+void ATRTable::reserveMergeRoom(detail::MergeRoom& room, bool newStations) {
+  const std::size_t records = room.records;
+  try {
+    if (newStations) {
+      // With room for dates to come, as below, so that the next file need not move it all
+      // again.
+      std::size_t reserve = std::max(records, m_counted.capacity() * 3 / 2);
+      if (!fitsInMemory(reserve)) reserve = records;
+      room.wideVol.reserve(reserve * kHoursPerDay);
+      room.wideCounted.reserve(reserve);
+      room.wideTotals.reserve(reserve);
+    } else {
+      // Room first, so that nothing below can fail once the table starts to change. Growing
+      // by half again keeps a run of adds linear.
+      const auto grow = [records](auto& v, std::size_t per) {
+        if (v.capacity() < records * per) v.reserve(std::max(records * per, v.capacity() * 3 / 2));
+      };
+      grow(m_vol, kHoursPerDay);
+      grow(m_counted, 1);
+      grow(m_dailyVol, 1);
+    }
+  } catch (const std::bad_alloc&) {
+    throw notEnoughMemory(static_cast<std::int64_t>(records));
+  } catch (const std::length_error&) {
+    throw notEnoughMemory(static_cast<std::int64_t>(records));
+  }
+}
+
+void ATRTable::widenStride(detail::MergeRoom& room, std::size_t oldStride, std::size_t oldDates) {
+  // New stations change the stride, so every held pair moves to its new record: each held
+  // date's row, then zeros for the new stations. The room is there, so nothing allocates.
+  const std::size_t stride = static_cast<std::size_t>(m_names.Count());
+  std::vector<std::int16_t>& wideVol = room.wideVol;
+  std::vector<HourMask>& wideCounted = room.wideCounted;
+  std::vector<std::int32_t>& wideTotals = room.wideTotals;
+  for (std::size_t d = 0; d < oldDates; ++d) {
+    const auto from = static_cast<std::ptrdiff_t>(d * oldStride);
+    const auto width = static_cast<std::ptrdiff_t>(oldStride);
+    wideVol.insert(wideVol.end(), m_vol.begin() + from * kHoursPerDay,
+                   m_vol.begin() + (from + width) * kHoursPerDay);
+    wideCounted.insert(wideCounted.end(), m_counted.begin() + from,
+                       m_counted.begin() + from + width);
+    wideTotals.insert(wideTotals.end(), m_dailyVol.begin() + from,
+                      m_dailyVol.begin() + from + width);
+    growZeroed(wideVol, (d + 1) * stride * kHoursPerDay);
+    growZeroed(wideCounted, (d + 1) * stride);
+    growZeroed(wideTotals, (d + 1) * stride);
+  }
+  growZeroed(wideVol, room.records * kHoursPerDay);
+  growZeroed(wideCounted, room.records);
+  growZeroed(wideTotals, room.records);
+  m_vol = std::move(wideVol);
+  m_counted = std::move(wideCounted);
+  m_dailyVol = std::move(wideTotals);
+}
+
+void ATRTable::overlayFile(const detail::FileTable& file, const detail::MergeRoom& room) {
+  const std::size_t stride = static_cast<std::size_t>(m_names.Count());
+  for (std::size_t d = 0; d < room.dateAt.size(); ++d) {
+    for (std::size_t s = 0; s < room.nameAt.size(); ++s) {
       const std::size_t from = file.stride * d + s;
       if (file.counted[from] == 0) continue;
-      const std::size_t to = stride * dateAt[d] + nameAt[s];
+      const std::size_t to = stride * room.dateAt[d] + room.nameAt[s];
       overlay(&file.vol[from * kHoursPerDay], file.counted[from], &m_vol[to * kHoursPerDay],
               m_counted[to]);
       m_dailyVol[to] = dailyTotal(&m_vol[to * kHoursPerDay]);
     }
   }
-  m_lngLast = static_cast<std::int32_t>(records - 1);
 }
 
 void ATRTable::SaveToFile(const std::string& fileName) const {

@@ -26,7 +26,8 @@ inline constexpr HourMask kAllHours = 0xFFFFFFu;
 
 namespace detail {
 class FileTable;
-}
+struct MergeRoom;
+}  // namespace detail
 struct TmgTableDay;
 
 // What a record costs in memory: 24 volumes, its daily total and its counted-hours mask.
@@ -123,7 +124,14 @@ class ATRTable {
   void fillFromCountFile(bool add);
   [[nodiscard]] std::vector<TmgTableDay> readTmgInto(detail::FileTable& file,
                                                      const std::string& label) const;
+  // Adds a file's records, all or nothing: its stations and dates are placed in the lists and
+  // the room taken first (reserveMergeRoom), then the held records move to a wider stride when
+  // the file brings new stations (widenStride) and the file's counted hours are laid over
+  // (overlayFile).
   void mergeFile(detail::FileTable& file, const std::string& label);
+  void reserveMergeRoom(detail::MergeRoom& room, bool newStations);
+  void widenStride(detail::MergeRoom& room, std::size_t oldStride, std::size_t oldDates);
+  void overlayFile(const detail::FileTable& file, const detail::MergeRoom& room);
 
   NameList m_names;
   DateList m_dates;

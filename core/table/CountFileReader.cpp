@@ -1,20 +1,14 @@
 #include "core/table/CountFileReader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <utility>
 #include <vector>
 
 #include "core/table/Error.h"
+#include "core/table/LineFeeder.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -24,24 +18,13 @@ namespace ostrilo {
 
 namespace {
 
+using detail::LineFeeder;
+using detail::readLines;
+using detail::where;
+
 constexpr std::size_t kFieldCount = 12;
 constexpr std::size_t kFirstVolumeColumn = 14;
 constexpr std::size_t kFieldWidth = 5;
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : m_fd(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  [[nodiscard]] int get() const noexcept { return m_fd; }
-  int release() noexcept { return std::exchange(m_fd, -1); }
-
- private:
-  int m_fd;
-};
 
 // The bytes at 1-based columns [first, first + width) that the line holds; shorter (possibly
 // empty) when the line ends earlier.
@@ -126,64 +109,75 @@ int wholeFieldVolume(const char* p) {
                           (d >> 24 & 0xFF) * 10 + (d >> 32 & 0xFF));
 }
 
-// The twelve 5-byte volume fields of a whole line at p (the line's column 14, so the byte
-// before p belongs to the line too), when every one is plain: blanks that
-// only lead, then at least one digit, a value up to 32,767. False, with out undefined, when
-// any field is anything else; such a line goes the careful way. The bytes are classified all
-// at once, and the rules checked on the masks, one bit per byte.
-bool plainVolumes(const char* p, std::array<std::int16_t, 12>& out) {
 #if defined(__SSE2__)
-  const auto classify = [](const char* at, std::uint64_t& digits, std::uint64_t& blanks) {
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
-                                        _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
-    digits = static_cast<std::uint32_t>(_mm_movemask_epi8(digit));
-    blanks = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, _mm_set1_epi8(' '))));
-  };
+// The digits and the blanks among the 16 bytes at at, one bit per byte.
+[[gnu::always_inline]] inline void classifyBytes(const char* at, std::uint64_t& digits,
+                                                 std::uint64_t& blanks) {
+  const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+  const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
+                                      _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
+  digits = static_cast<std::uint32_t>(_mm_movemask_epi8(digit));
+  blanks = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(c, _mm_set1_epi8(' '))));
+}
+
+// True when the 60 bytes at p are twelve plain fields by their bytes alone: every byte a digit
+// or a blank, every field ending in a digit, and a blank only where the field starts or a blank
+// precedes it. The bytes are classified all at once, and the rules checked on the masks.
+[[gnu::always_inline]] inline bool plainFieldBytes(const char* p) {
   std::uint64_t digits = 0;
   std::uint64_t blanks = 0;
   for (int block = 0; block < 3; ++block) {
     std::uint64_t d = 0;
     std::uint64_t b = 0;
-    classify(p + 16 * block, d, b);
+    classifyBytes(p + 16 * block, d, b);
     digits |= d << (16 * block);
     blanks |= b << (16 * block);
   }
   std::uint64_t d = 0;
   std::uint64_t b = 0;
-  classify(p + 44, d, b);  // bytes 44-59; the first four are known already
+  classifyBytes(p + 44, d, b);  // bytes 44-59; the first four are known already
   digits |= (d >> 4) << 48;
   blanks |= (b >> 4) << 48;
   constexpr std::uint64_t kAll = (std::uint64_t{1} << 60) - 1;
   constexpr std::uint64_t kFieldFirst = 0x0084210842108421ULL;  // bits 0, 5, ..., 55
   constexpr std::uint64_t kFieldLast = kFieldFirst << 4;
-  // Every byte a digit or a blank, every field ending in a digit, and a blank only where the
-  // field starts or a blank precedes it.
-  if ((digits | blanks) != kAll || (digits & kFieldLast) != kFieldLast ||
-      (blanks & ~kFieldFirst & ~(blanks << 1)) != 0) {
-    return false;
-  }
-  // Each field from the 8 bytes that hold it (from the byte before it; the last field from
-  // three bytes before, as the line may end with it). The low nibble of a blank is 0, of a
-  // digit its value; pmaddwd weights the digits and sums them in pairs of 16-bit lanes, the
-  // other field's bytes weighted 0. Four fields' pair sums are then added up together.
-  const __m128i nibbles = _mm_set1_epi8(0x0F);
-  const __m128i zero = _mm_setzero_si128();
-  const auto field = [&](std::size_t k) {
-    const bool last = k == 11;
-    const __m128i weights = last ? _mm_setr_epi16(0, 0, 0, 10000, 1000, 100, 10, 1)
-                                 : _mm_setr_epi16(0, 10000, 1000, 100, 10, 1, 0, 0);
-    const __m128i bytes =
-        _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 5 * k - (last ? 3 : 1)));
-    return _mm_madd_epi16(_mm_unpacklo_epi8(_mm_and_si128(bytes, nibbles), zero), weights);
-  };
-  const auto fourFields = [&](std::size_t k) {
-    const __m128i v0 = field(k), v1 = field(k + 1), v2 = field(k + 2), v3 = field(k + 3);
-    const __m128i s01 = _mm_add_epi32(_mm_unpacklo_epi32(v0, v1), _mm_unpackhi_epi32(v0, v1));
-    const __m128i s23 = _mm_add_epi32(_mm_unpacklo_epi32(v2, v3), _mm_unpackhi_epi32(v2, v3));
-    return _mm_add_epi32(_mm_unpacklo_epi64(s01, s23), _mm_unpackhi_epi64(s01, s23));
-  };
-  const __m128i first = fourFields(0), middle = fourFields(4), last = fourFields(8);
+  return (digits | blanks) == kAll && (digits & kFieldLast) == kFieldLast &&
+         (blanks & ~kFieldFirst & ~(blanks << 1)) == 0;
+}
+
+// Field k of the plain fields at p, as the pair sums of its weighted digits: the field from the
+// 8 bytes that hold it (from the byte before it; the last field from three bytes before, as the
+// line may end with it). The low nibble of a blank is 0, of a digit its value; pmaddwd weights
+// the digits and sums them in pairs of 16-bit lanes, the other field's bytes weighted 0.
+[[gnu::always_inline]] inline __m128i fieldPairSums(const char* p, std::size_t k) {
+  const bool last = k == 11;
+  const __m128i weights = last ? _mm_setr_epi16(0, 0, 0, 10000, 1000, 100, 10, 1)
+                               : _mm_setr_epi16(0, 10000, 1000, 100, 10, 1, 0, 0);
+  const __m128i bytes =
+      _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + 5 * k - (last ? 3 : 1)));
+  return _mm_madd_epi16(
+      _mm_unpacklo_epi8(_mm_and_si128(bytes, _mm_set1_epi8(0x0F)), _mm_setzero_si128()), weights);
+}
+
+// The values of fields k to k + 3, one per 32-bit lane: their pair sums added up together.
+[[gnu::always_inline]] inline __m128i fourFieldValues(const char* p, std::size_t k) {
+  const __m128i v0 = fieldPairSums(p, k), v1 = fieldPairSums(p, k + 1),
+                v2 = fieldPairSums(p, k + 2), v3 = fieldPairSums(p, k + 3);
+  const __m128i s01 = _mm_add_epi32(_mm_unpacklo_epi32(v0, v1), _mm_unpackhi_epi32(v0, v1));
+  const __m128i s23 = _mm_add_epi32(_mm_unpacklo_epi32(v2, v3), _mm_unpackhi_epi32(v2, v3));
+  return _mm_add_epi32(_mm_unpacklo_epi64(s01, s23), _mm_unpackhi_epi64(s01, s23));
+}
+#endif
+
+// The twelve 5-byte volume fields of a whole line at p (the line's column 14, so the byte
+// before p belongs to the line too), when every one is plain: blanks that
+// only lead, then at least one digit, a value up to 32,767. False, with out undefined, when
+// any field is anything else; such a line goes the careful way.
+bool plainVolumes(const char* p, std::array<std::int16_t, 12>& out) {
+#if defined(__SSE2__)
+  if (!plainFieldBytes(p)) return false;
+  const __m128i first = fourFieldValues(p, 0), middle = fourFieldValues(p, 4),
+                last = fourFieldValues(p, 8);
   const __m128i limit = _mm_set1_epi32(std::numeric_limits<std::int16_t>::max());
   const __m128i over =
       _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi32(first, limit), _mm_cmpgt_epi32(middle, limit)),
@@ -201,10 +195,6 @@ bool plainVolumes(const char* p, std::array<std::int16_t, 12>& out) {
   }
   return plain;
 #endif
-}
-
-std::string where(std::string_view fileLabel, std::size_t lineNo) {
-  return std::string(fileLabel) + ", line " + std::to_string(lineNo) + ", ";
 }
 
 // A file holds few distinct dates on many lines; each date text is converted once. The
@@ -311,130 +301,6 @@ CountLine parseLine(std::string_view line, std::string_view fileLabel, std::size
   return parsed;
 }
 
-}  // namespace
-
-int openRegularFile(const std::string& path) {
-  // Without O_NONBLOCK, opening a FIFO would wait for a writer before the check below.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) throw systemError(errno, "Cannot open", path);
-  FileDescriptor owner(fd);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) throw systemError(errno, "Cannot read", path);
-  if (S_ISDIR(st.st_mode)) throw systemError(EISDIR, "Cannot read", path);
-  if (!S_ISREG(st.st_mode)) {
-    throw Error(ErrorKind::Io, "Cannot read \"" + path +
-                                   "\": it is a device, a FIFO or a socket, not a regular file");
-  }
-  if (::fcntl(fd, F_SETFL, 0) != 0) throw systemError(errno, "Cannot read", path);
-  return owner.release();
-}
-
-std::string readWholeFile(const std::string& path) {
-  const FileDescriptor fd(openRegularFile(path));
-  struct stat st {};
-  std::string text;
-  if (::fstat(fd.get(), &st) == 0 && st.st_size > 0) {
-    text.reserve(static_cast<std::size_t>(st.st_size));
-  }
-  char buffer[1 << 16];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw systemError(errno, "Cannot read", path);
-    }
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  return text;
-}
-
-namespace {
-
-// Cuts text into lines as it arrives and hands each, with its 1-based number, to onLine at once.
-template <typename OnLine>
-class LineFeeder {
- public:
-  LineFeeder(std::string_view fileLabel, const OnLine& onLine)
-      : m_label(fileLabel), m_onLine(onLine) {}
-
-  // Parses the complete lines at the front of data and answers the bytes they took. With
-  // atEnd, data ends the file, so its rest is the last line.
-  std::size_t feed(std::string_view data, bool atEnd) {
-    const char* p = data.data();
-    const char* const end = p + data.size();
-    // The next LF is remembered: a file of lone CRs would otherwise search to the end of the
-    // data for every line.
-    const char* lf = nullptr;
-    while (p != end) {
-      if (lf == nullptr || (lf != end && lf < p)) {
-        const void* found = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        lf = found == nullptr ? end : static_cast<const char*>(found);
-      }
-      const auto* cr =
-          static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(lf - p)));
-      const char* lineEnd = nullptr;
-      const char* next = nullptr;
-      if (cr != nullptr) {
-        // A CR at the end of the data may be the first half of a CR LF.
-        if (cr + 1 == end && !atEnd) break;
-        lineEnd = cr;
-        next = cr + 1 != end && cr[1] == '\n' ? cr + 2 : cr + 1;
-      } else if (lf != end) {
-        lineEnd = lf;
-        next = lf + 1;
-      } else {
-        if (!atEnd) break;
-        lineEnd = end;
-        next = end;
-      }
-      line(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
-      p = next;
-    }
-    return static_cast<std::size_t>(p - data.data());
-  }
-
-  [[noreturn]] void tooLong() const {
-    throw Error(ErrorKind::Overflow, where(m_label, m_lineNo + 1) + "the line is longer than " +
-                                         std::to_string(kMaxLineBytes) + " bytes");
-  }
-
- private:
-  void line(std::string_view text) {
-    if (text.size() > kMaxLineBytes) tooLong();
-    ++m_lineNo;
-    m_onLine(text, m_lineNo);
-  }
-
-  std::string_view m_label;
-  const OnLine& m_onLine;
-  std::size_t m_lineNo = 0;
-};
-
-template <typename OnLine>
-void readLines(const std::string& path, std::string_view fileLabel, const OnLine& onLine) {
-  const FileDescriptor fd(openRegularFile(path));
-  LineFeeder<OnLine> feeder(fileLabel, onLine);
-  // Several longest lines fit, so a line never waits for room.
-  constexpr std::size_t kBlock = 4 * kMaxLineBytes;
-  const auto buffer = std::make_unique_for_overwrite<char[]>(kBlock);
-  std::size_t held = 0;
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer.get() + held, kBlock - held);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw systemError(errno, "Cannot read", path);
-    }
-    held += static_cast<std::size_t>(n);
-    const std::size_t used = feeder.feed(std::string_view(buffer.get(), held), n == 0);
-    if (n == 0) return;
-    std::memmove(buffer.get(), buffer.get() + used, held - used);
-    held -= used;
-    // What is held is one unfinished line, perhaps with the CR of its line end.
-    if (held - (held > 0 && buffer[held - 1] == '\r' ? 1 : 0) > kMaxLineBytes) feeder.tooLong();
-  }
-}
-
 // The count-file parser on each line that is not blank.
 class CountLineParser {
  public:
@@ -461,14 +327,6 @@ void parseCountText(std::string_view text, std::string_view fileLabel,
 void readCountFile(const std::string& path, std::string_view fileLabel,
                    const CountLineVisitor& visit) {
   readLines(path, fileLabel, CountLineParser(fileLabel, visit));
-}
-
-void forEachLine(std::string_view text, std::string_view fileLabel, const LineVisitor& visit) {
-  LineFeeder<LineVisitor>(fileLabel, visit).feed(text, true);
-}
-
-void readFileLines(const std::string& path, std::string_view fileLabel, const LineVisitor& visit) {
-  readLines(path, fileLabel, visit);
 }
 
 std::vector<CountLine> parseCountFile(std::string_view text, std::string_view fileLabel) {

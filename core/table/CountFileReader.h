@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/table/DateNumber.h"
+#include "core/table/LineReader.h"
 
 namespace ostrilo {
 
@@ -20,19 +21,7 @@ struct CountLine {
   std::array<std::int16_t, 12> volumes{};
 };
 
-// The longest line a count file may hold, line end excluded. A half-day line has 73 columns;
-// the bound keeps a file without line ends from growing the reading buffer without end.
-inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
-
 using CountLineVisitor = std::function<void(const CountLine&)>;
-
-// Opens a file for reading and refuses, before reading a byte, anything but a regular file (a
-// folder, a device, a FIFO). Answers the descriptor, which the caller closes. Failures are
-// thrown with the system's errno and text.
-[[nodiscard]] int openRegularFile(const std::string& path);
-
-// Reads a whole regular file as bytes.
-[[nodiscard]] std::string readWholeFile(const std::string& path);
 
 // Parses the half-day lines of a count file, calling visit for each in file order, and skips
 // blank lines (empty or spaces only). A line ends at LF, CR LF or a lone CR. fileLabel names
@@ -45,13 +34,6 @@ void parseCountText(std::string_view text, std::string_view fileLabel,
 // The same for the file at path, read in blocks: memory stays small whatever the file's size.
 void readCountFile(const std::string& path, std::string_view fileLabel,
                    const CountLineVisitor& visit);
-
-// Every line of a text or a file, blank ones included, with its 1-based number; lines end as
-// count-file lines do and are bounded by kMaxLineBytes likewise. The line lives only during the
-// call. For the other line-based inputs.
-using LineVisitor = std::function<void(std::string_view line, std::size_t lineNo)>;
-void forEachLine(std::string_view text, std::string_view fileLabel, const LineVisitor& visit);
-void readFileLines(const std::string& path, std::string_view fileLabel, const LineVisitor& visit);
 
 // All lines of a count file's text at once; the result's names point into text.
 [[nodiscard]] std::vector<CountLine> parseCountFile(std::string_view text,

@@ -236,15 +236,23 @@ void saveTableFile(const std::string& path, const std::vector<DateNumber>& dates
                    countedHoursHead(records), littleEndianBytes(counted, spareCounted)});
 }
 
-TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel) {
-  ByteReader in(bytes, fileLabel);
-  TableFileContent content;
+namespace {
 
-  const std::uint32_t dateCount = in.header(kDateArrayTag, 1, "record 1 (dates)")[0];
+// The element count of a list record, after its header: within the bytes left (each element
+// takes at least minBytes) and the size of a table's lists.
+std::uint32_t listCount(ByteReader& in, std::uint16_t tag, const char* record, std::size_t minBytes,
+                        const char* what) {
+  const std::uint32_t count = in.header(tag, 1, record)[0];
   // A count larger than the bytes left is a damaged file before it is a table too large.
-  in.need(std::size_t{dateCount} * 8, "record 1 (dates)");
-  checkListSize(in, dateCount, "dates");
-  content.dates.reserve(dateCount);
+  in.need(std::size_t{count} * minBytes, record);
+  checkListSize(in, count, what);
+  return count;
+}
+
+// Record 1: the dates, whole days of the years 100-9999, each once.
+void readDates(ByteReader& in, DateList& dates) {
+  const std::uint32_t dateCount = listCount(in, kDateArrayTag, "record 1 (dates)", 8, "dates");
+  dates.reserve(dateCount);
   for (std::uint32_t i = 0; i < dateCount; ++i) {
     const DateNumber date = in.f64("record 1 (dates)");
     if (!std::isfinite(date) || date <= kFirstDateNumber - 1 || date >= kDateNumberEnd) {
@@ -257,31 +265,42 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
       in.fail("date " + std::to_string(i + 1) + " of record 1 (" + text + ", " + isoDate(date) +
               ") is not a whole day");
     }
-    if (!content.dates.Add(date)) {
+    if (!dates.Add(date)) {
       in.fail("record 1 holds the date " + isoDate(date) + " twice");
     }
   }
+}
 
-  const std::uint32_t nameCount = in.header(kTextArrayTag, 1, "record 2 (station names)")[0];
-  in.need(std::size_t{nameCount} * 2, "record 2 (station names)");
-  checkListSize(in, nameCount, "station names");
-  content.names.reserve(nameCount);
+// Record 2: the station names, each once.
+void readNames(ByteReader& in, NameList& names) {
+  const std::uint32_t nameCount =
+      listCount(in, kTextArrayTag, "record 2 (station names)", 2, "station names");
+  names.reserve(nameCount);
   for (std::uint32_t i = 0; i < nameCount; ++i) {
     const std::uint16_t length = in.u16("record 2 (station names)");
     const std::string_view name = in.bytes(length, "record 2 (station names)");
-    if (!content.names.Add(std::string(name))) {
+    if (!names.Add(std::string(name))) {
       in.fail("record 2 holds the station name " + quoteForMessage(name) + " twice");
     }
   }
+}
 
-  const std::size_t pairs = std::size_t{dateCount} * nameCount;
+// The stations x dates pairs of the lists read, within what a table holds.
+std::size_t checkedPairs(const ByteReader& in, const TableFileContent& content) {
+  const auto dateCount = static_cast<std::size_t>(content.dates.Count());
+  const auto nameCount = static_cast<std::size_t>(content.names.Count());
+  const std::size_t pairs = dateCount * nameCount;
   if (pairs > static_cast<std::size_t>(kMaxPairs)) {
     in.fail(std::to_string(nameCount) + " stations x " + std::to_string(dateCount) +
                 " dates = " + std::to_string(pairs) + " records; a table holds at most " +
                 std::to_string(kMaxPairs),
             ErrorKind::Overflow);
   }
+  return pairs;
+}
 
+// Record 3: the hourly volumes, at least one record per pair; either dimension may be the hours.
+void readVolumes(ByteReader& in, std::size_t pairs, TableFileContent& content) {
   const std::vector<std::uint32_t> bounds =
       in.header(kInt16ArrayTag, 2, "record 3 (hourly volumes)");
   std::size_t records = 0;
@@ -310,20 +329,23 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
     throw notEnoughMemory(static_cast<std::int64_t>(records));
   }
   fromLittleEndian(raw, content.volumes);
+}
 
-  if (!in.startsRecord(kInt32ArrayTag, 1)) {
-    // Written before counted hours were kept (a record of 24 zeros was most likely never
-    // counted), perhaps by a program that leaves bytes of its own after the third record.
-    for (std::size_t r = 0; r < records; ++r) {
-      const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
-      content.counted[r] =
-          std::all_of(first, first + kHoursPerDay, [](std::int16_t v) { return v == 0; })
-              ? 0
-              : kAllHours;
-    }
-    return content;
+// A file written before counted hours were kept: a record of 24 zeros was most likely never
+// counted, any other was.
+void guessCountedHours(TableFileContent& content) {
+  for (std::size_t r = 0; r < content.counted.size(); ++r) {
+    const auto first = content.volumes.begin() + static_cast<std::ptrdiff_t>(r * kHoursPerDay);
+    content.counted[r] =
+        std::all_of(first, first + kHoursPerDay, [](std::int16_t v) { return v == 0; }) ? 0
+                                                                                        : kAllHours;
   }
+}
+
+// Record 4: one mask of counted hours per record of record 3.
+void readCountedHours(ByteReader& in, TableFileContent& content) {
   constexpr const char* kRecord4 = "record 4 (counted hours)";
+  const std::size_t records = content.counted.size();
   const std::uint32_t maskCount = in.header(kInt32ArrayTag, 1, kRecord4)[0];
   if (maskCount != records) {
     in.fail(std::string(kRecord4) + " holds " + std::to_string(maskCount) + " masks for the " +
@@ -335,6 +357,22 @@ TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLa
       in.fail(std::string(kRecord4) + " marks hours past 23 counted in the mask of record " +
               std::to_string(r + 1));
     }
+  }
+}
+
+}  // namespace
+
+TableFileContent decodeTableFile(std::string_view bytes, std::string_view fileLabel) {
+  ByteReader in(bytes, fileLabel);
+  TableFileContent content;
+  readDates(in, content.dates);
+  readNames(in, content.names);
+  readVolumes(in, checkedPairs(in, content), content);
+  // Without record 4 the file may still go on with bytes of another program's own.
+  if (in.startsRecord(kInt32ArrayTag, 1)) {
+    readCountedHours(in, content);
+  } else {
+    guessCountedHours(content);
   }
   return content;
 }

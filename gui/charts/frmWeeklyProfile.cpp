@@ -44,6 +44,62 @@ void hourAxis(QCPAxis& axis) {
   axis.setLabel(QStringLiteral("Hour of day (the hour that begins at)"));
 }
 
+// The mean of day k (Monday first) at hour h; NaN, a gap, where no valid day gives one.
+double cellMean(const StationWeek& week, int k, int h) {
+  const auto& mean = week.cells[static_cast<std::size_t>(k)][static_cast<std::size_t>(h)].mean;
+  return mean ? *mean : std::nan("");
+}
+
+// The week as a colour grid on the scale lowest..highest that every station shares; answers
+// the colour scale it adds beside the grid.
+QCPColorScale* drawProfileGrid(QCustomPlot& plot, const StationWeek& week, double lowest,
+                               double highest) {
+  showLegendBeside(plot, false);
+  auto* map = new QCPColorMap(plot.xAxis, plot.yAxis);
+  map->data()->setSize(kHoursPerDay, kProfileDays);
+  map->data()->setRange(QCPRange(0, kHoursPerDay - 1), QCPRange(0, kProfileDays - 1));
+  for (int k = 0; k < kProfileDays; ++k) {
+    for (int h = 0; h < kHoursPerDay; ++h) map->data()->setCell(h, k, cellMean(week, k, h));
+  }
+  map->setGradient(profileGradient());
+  map->setInterpolate(false);
+  map->setDataRange(QCPRange(lowest, std::max(highest, lowest + 1)));
+  auto* scale = new QCPColorScale(&plot);
+  plot.plotLayout()->addElement(plot.plotLayout()->rowCount() - 1, 1, scale);
+  scale->setType(QCPAxis::atRight);
+  scale->setBarWidth(10);
+  scale->setGradient(profileGradient());
+  scale->setDataRange(map->dataRange());
+  scale->axis()->setLabel(QStringLiteral("Mean vehicles per hour"));
+  auto* margins = new QCPMarginGroup(&plot);
+  plot.axisRect()->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
+  scale->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
+  dayAxis(*plot.yAxis);
+  plot.yAxis->setLabel(QString());
+  plot.xAxis->setRange(-0.5, kHoursPerDay - 0.5);
+  return scale;
+}
+
+// The seven days as curves over the hours, the weekend's dashed, up to the highest mean of
+// every station.
+void drawProfileCurves(QCustomPlot& plot, const StationWeek& week, double highest) {
+  plot.yAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+  plot.yAxis->setRangeReversed(false);
+  plot.yAxis->grid()->setVisible(true);
+  plot.yAxis->setLabel(QStringLiteral("Mean vehicles per hour"));
+  for (int k = 0; k < kProfileDays; ++k) {
+    QCPGraph* graph = plot.addGraph();
+    graph->setName(QString::fromLatin1(kDayNames[k]));
+    QPen pen(seriesColour(k), k >= 5 ? 2.5 : 1.5);
+    if (k >= 5) pen.setStyle(Qt::DashLine);  // the weekend apart from the working days
+    graph->setPen(pen);
+    for (int h = 0; h < kHoursPerDay; ++h) graph->addData(h, cellMean(week, k, h));
+  }
+  showLegendBeside(plot, true, kProfileDays);
+  plot.xAxis->setRange(0, kHoursPerDay - 1);
+  plot.yAxis->setRange(0, std::max(1.0, highest * 1.05));
+}
+
 }  // namespace
 
 frmWeeklyProfile::frmWeeklyProfile(Toolkit& toolkit)
@@ -103,53 +159,9 @@ void frmWeeklyProfile::draw(int station, Kind kind) {
                           QLatin1Char('\n') + QString::fromStdString(m_chart.caption));
   hourAxis(*plot.xAxis);
   if (kind == Grid) {
-    showLegendBeside(plot, false);
-    auto* map = new QCPColorMap(plot.xAxis, plot.yAxis);
-    map->data()->setSize(kHoursPerDay, kProfileDays);
-    map->data()->setRange(QCPRange(0, kHoursPerDay - 1), QCPRange(0, kProfileDays - 1));
-    for (int k = 0; k < kProfileDays; ++k) {
-      for (int h = 0; h < kHoursPerDay; ++h) {
-        const auto& mean =
-            week.cells[static_cast<std::size_t>(k)][static_cast<std::size_t>(h)].mean;
-        map->data()->setCell(h, k, mean ? *mean : std::nan(""));
-      }
-    }
-    map->setGradient(profileGradient());
-    map->setInterpolate(false);
-    map->setDataRange(QCPRange(m_chart.lowest, std::max(m_chart.highest, m_chart.lowest + 1)));
-    m_scale = new QCPColorScale(&plot);
-    plot.plotLayout()->addElement(plot.plotLayout()->rowCount() - 1, 1, m_scale);
-    m_scale->setType(QCPAxis::atRight);
-    m_scale->setBarWidth(10);
-    m_scale->setGradient(profileGradient());
-    m_scale->setDataRange(map->dataRange());
-    m_scale->axis()->setLabel(QStringLiteral("Mean vehicles per hour"));
-    auto* margins = new QCPMarginGroup(&plot);
-    plot.axisRect()->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
-    m_scale->setMarginGroup(QCP::msTop | QCP::msBottom, margins);
-    dayAxis(*plot.yAxis);
-    plot.yAxis->setLabel(QString());
-    plot.xAxis->setRange(-0.5, kHoursPerDay - 0.5);
+    m_scale = drawProfileGrid(plot, week, m_chart.lowest, m_chart.highest);
   } else {
-    plot.yAxis->setTicker(QSharedPointer<QCPAxisTicker>::create());
-    plot.yAxis->setRangeReversed(false);
-    plot.yAxis->grid()->setVisible(true);
-    plot.yAxis->setLabel(QStringLiteral("Mean vehicles per hour"));
-    for (int k = 0; k < kProfileDays; ++k) {
-      QCPGraph* graph = plot.addGraph();
-      graph->setName(QString::fromLatin1(kDayNames[k]));
-      QPen pen(seriesColour(k), k >= 5 ? 2.5 : 1.5);
-      if (k >= 5) pen.setStyle(Qt::DashLine);  // the weekend apart from the working days
-      graph->setPen(pen);
-      for (int h = 0; h < kHoursPerDay; ++h) {
-        const auto& mean =
-            week.cells[static_cast<std::size_t>(k)][static_cast<std::size_t>(h)].mean;
-        graph->addData(h, mean ? *mean : std::nan(""));
-      }
-    }
-    showLegendBeside(plot, true, kProfileDays);
-    plot.xAxis->setRange(0, kHoursPerDay - 1);
-    plot.yAxis->setRange(0, std::max(1.0, m_chart.highest * 1.05));
+    drawProfileCurves(plot, week, m_chart.highest);
   }
   finishFill(*plot.xAxis);
   plot.replot();

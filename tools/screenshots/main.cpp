@@ -23,6 +23,7 @@
 #include "core/table/ATRTable.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/ListTools.h"
 #include "gui/main/frmMain.h"
@@ -184,6 +185,16 @@ int main(int argc, char* argv[]) {
   ok = saveOpened(window.cmdDailyGraph, out.filePath(QStringLiteral("daily-graph-bar.png"))) && ok;
   ok = saveOpened(window.cmdColorGrid, out.filePath(QStringLiteral("color-grid.png"))) && ok;
   ok = saveOpened(window.cmdHist, out.filePath(QStringLiteral("histogram.png"))) && ok;
+  auto* profile = qobject_cast<ostrilo::frmWeeklyProfile*>(
+      openedBy(window.findChild<QPushButton*>(QStringLiteral("cmdWeeklyProfile"))));
+  ok =
+      profile != nullptr && save(profile, out.filePath(QStringLiteral("weekly-profile.png"))) && ok;
+  if (profile != nullptr) {
+    profile->draw(1, ostrilo::frmWeeklyProfile::Curves);
+    ok = save(profile, out.filePath(QStringLiteral("weekly-profile-curves.png"))) && ok;
+    profile->draw(0, ostrilo::frmWeeklyProfile::Grid);  // the scale comes back after the curves
+    ok = save(profile, out.filePath(QStringLiteral("weekly-profile-again.png"))) && ok;
+  }
 
   // The annual figures of every station and the detail of the first station-year.
   window.lstSta->selectAll();
