@@ -177,7 +177,7 @@ ostrilo::ColorGrid yearColorGrid() {
   for (int row = 0; row < kYearGridStations; row += kGridStationsPerTable) {
     const ATRTable part = tableOf(yearWithGaps(101 + row, kGridStationsPerTable));
     ostrilo::ColorGrid rows =
-        ostrilo::volumeColorGrid(part, selectEverything(part), ostrilo::RunDataChecks(part));
+        ostrilo::volumeColorGrid(part, selectEverything(part), ostrilo::runDataChecks(part));
     for (ostrilo::GridCell& cell : rows.cells) cell.z += row;
     for (ostrilo::CriticalDay& day : rows.criticalDays) day.row += row;
     grid.cells.insert(grid.cells.end(), rows.cells.begin(), rows.cells.end());
@@ -453,7 +453,7 @@ int main(int argc, char** argv) {
       return 1;
     }
     in.selection = selectEverything(in.table);
-    in.checks = ostrilo::RunDataChecks(in.table);
+    in.checks = ostrilo::runDataChecks(in.table);
     in.yearTable = tableOf(yearWithGaps(101, kYearGraphStations));
     in.yearSelection = selectEverything(in.yearTable);
     in.yearGrid = yearColorGrid();

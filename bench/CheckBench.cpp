@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   try {
     const ATRTable year = ostrilo::bench::tableOfFolder(folder);
     const CountView view = CountView::of(year);
-    const CheckResults once = RunDataChecks(view);
+    const CheckResults once = runDataChecks(view);
     std::printf("%d stations x %d dates = %zu records; %d critical days\n%s\n", year.StaCount(),
                 year.DateCount(), year.countedArray().size(), once.criticalDayCount(),
                 checkCountsLine(countByCode(once.flags())).c_str());
@@ -58,19 +58,19 @@ int main(int argc, char** argv) {
     add("Year/SumCountedHours", [&](benchmark::State& state) {
       for (auto _ : state) benchmark::DoNotOptimize(sumCounted(view));
     });
-    add("Year/RunDataChecks", [&](benchmark::State& state) {
+    add("Year/runDataChecks", [&](benchmark::State& state) {
       for (auto _ : state) {
-        const CheckResults results = RunDataChecks(view);
+        const CheckResults results = runDataChecks(view);
         benchmark::DoNotOptimize(results.flags().data());
       }
     });
     ostrilo::bench::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto* checks = reporter.find("Year/RunDataChecks");
+    const auto* checks = reporter.find("Year/runDataChecks");
     const auto* sum = reporter.find("Year/SumCountedHours");
     if (checks != nullptr && sum != nullptr) {
       std::printf(
-          "\nRunDataChecks: %.2f ms real, %.2f ms CPU (goal: well under 100 ms); "
+          "\nrunDataChecks: %.2f ms real, %.2f ms CPU (goal: well under 100 ms); "
           "%.1f x the sum of the counted hours (CPU)\n",
           checks->real, checks->cpu, checks->cpu / sum->cpu);
     }

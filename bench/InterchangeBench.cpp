@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
                                  [&](benchmark::State& state) {
                                    for (auto _ : state)
                                      ostrilo::writeSqliteDatabase(
-                                         db, table, ostrilo::RunDataChecks(table), &berlin);
+                                         db, table, ostrilo::runDataChecks(table), &berlin);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)
@@ -46,14 +46,14 @@ int main(int argc, char** argv) {
                                  [&](benchmark::State& state) {
                                    for (auto _ : state) {
                                      ostrilo::writeTmgVolumeFile(
-                                         vol, table, ostrilo::RunDataChecks(table), tmgKeys,
+                                         vol, table, ostrilo::runDataChecks(table), tmgKeys,
                                          ostrilo::TmgFormat::Tmg2013);
                                    }
                                  })
         ->Unit(benchmark::kMillisecond)
         ->Repetitions(5)
         ->ReportAggregatesOnly(true);
-    ostrilo::writeTmgVolumeFile(vol, table, ostrilo::RunDataChecks(table), tmgKeys,
+    ostrilo::writeTmgVolumeFile(vol, table, ostrilo::runDataChecks(table), tmgKeys,
                                 ostrilo::TmgFormat::Tmg2013);
     benchmark::RegisterBenchmark("Interchange/Berlin2023TmgRead",
                                  [&](benchmark::State& state) {

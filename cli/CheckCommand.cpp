@@ -83,7 +83,7 @@ void runCheck(const CommandLine& line, std::ostream& out) {
   const ATRTable table = loadTable(line);
   const std::vector<std::int32_t> picked = stationIndexes(line, table);
   const CheckResults results =
-      RunDataChecks(CountView::of(table), checkOptions(line, holidays, perLane, table));
+      runDataChecks(CountView::of(table), checkOptions(line, holidays, perLane, table));
   WorkbookAbout about = aboutStations(table, picked, std::nullopt, line.inputs, line.names);
   if (!holidays.empty()) about.definitions.push_back("Holidays: " + holidays.name());
   if (line.flag("completeness")) {

@@ -18,7 +18,7 @@ void runProfile(const CommandLine& line, std::ostream& out) {
     throw Error(ErrorKind::Usage, *problem);
   }
   const WeeklyProfileChart chart =
-      weeklyProfileChart(pick.table, pick.selection, RunDataChecks(pick.table));
+      weeklyProfileChart(pick.table, pick.selection, runDataChecks(pick.table));
   writeExport(line, out, profileExport(chart),
               aboutSelection(pick.table, pick.selection, line.inputs, line.names));
 }

@@ -27,7 +27,7 @@ const CheckResults& TableAnalysis::checks(const ATRTable& table) {
     CheckOptions options;
     options.holidays = &m_holidays;
     options.ceilings = m_ceilings;
-    m_checks = RunDataChecks(table, options);
+    m_checks = runDataChecks(table, options);
     m_critical = std::make_shared<const std::vector<bool>>(m_checks->criticalDays());
     ++m_runs;
   }

@@ -158,7 +158,7 @@ inline constexpr int kHistogramBarsDrawn = 31;
 // and walks it station by station, both lists in list order. Only counted hours count: the
 // hourly graph has a gap for each hour that was not counted, the daily graph a value only for
 // complete days, the grid an empty cell, and the histogram leaves them out. The daily graph and
-// the grid take their critical days from checks, the result of RunDataChecks over the same
+// the grid take their critical days from checks, the result of runDataChecks over the same
 // table (an empty CheckResults marks none). With a register (`names`) a one-station title names
 // the station; series and rows keep the bare ids either way.
 [[nodiscard]] LineChart hourlyVolumeChart(const ATRTable& table, const PlotSelection& selection,

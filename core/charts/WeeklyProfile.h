@@ -38,7 +38,7 @@ struct WeeklyProfileChart {
 };
 
 // The mean volume of each hour of each day of week over the picked valid days (complete,
-// total above 0, no critical flag in checks, the result of RunDataChecks over the same table)
+// total above 0, no critical flag in checks, the result of runDataChecks over the same table)
 // of each picked station. The selection as CheckPlotSelection left it.
 [[nodiscard]] WeeklyProfileChart weeklyProfileChart(const ATRTable& table,
                                                     const PlotSelection& selection,

@@ -298,7 +298,7 @@ void addCeilingFlags(std::vector<CheckFlag>& flags, std::vector<CheckFlag> ceili
 
 }  // namespace
 
-CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
+CheckResults runDataChecks(const CountView& view, const CheckOptions& options) {
   const std::size_t records = recordCount(view);
   const auto stations = static_cast<std::int32_t>(view.stations.size());
   const Calendar cal = calendarOf(view.dates);
@@ -333,8 +333,8 @@ CheckResults RunDataChecks(const CountView& view, const CheckOptions& options) {
   return results;
 }
 
-CheckResults RunDataChecks(const ATRTable& table, const CheckOptions& options) {
-  return RunDataChecks(CountView::of(table), options);
+CheckResults runDataChecks(const ATRTable& table, const CheckOptions& options) {
+  return runDataChecks(CountView::of(table), options);
 }
 
 std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(CountView::of(table)); }

@@ -165,7 +165,7 @@ class CheckResults {
   [[nodiscard]] const std::string& holidayCalendar() const noexcept { return m_calendar; }
 
  private:
-  friend CheckResults RunDataChecks(const CountView& view, const CheckOptions& options);
+  friend CheckResults runDataChecks(const CountView& view, const CheckOptions& options);
 
   std::vector<std::string> m_stations;
   std::vector<DateNumber> m_dates;
@@ -177,8 +177,8 @@ class CheckResults {
 
 // Runs every check over the whole table, in time linear in its records. Throws
 // std::invalid_argument when a view's arrays are shorter than its lists need.
-[[nodiscard]] CheckResults RunDataChecks(const CountView& view, const CheckOptions& options = {});
-[[nodiscard]] CheckResults RunDataChecks(const ATRTable& table, const CheckOptions& options = {});
+[[nodiscard]] CheckResults runDataChecks(const CountView& view, const CheckOptions& options = {});
+[[nodiscard]] CheckResults runDataChecks(const ATRTable& table, const CheckOptions& options = {});
 
 // Only the critical checks, per record as CheckResults::criticalDays: for callers that need the
 // valid days without the rest of the checks.

@@ -104,7 +104,7 @@ void appendYearChecks(const CountView& view, const CheckOptions& options,
       appendYearFlags(rows[i], before, options.aadtChangePct, flags);
     }
   }
-  // The order RunDataChecks gives: station, date (a year's flags before a month's, a month's
+  // The order runDataChecks gives: station, date (a year's flags before a month's, a month's
   // before its days'), code; the flags of one month keep the order they came in.
   const auto key = [](const CheckFlag& f) {
     return std::tuple(f.station, f.day, f.wholeYear() ? 0 : f.wholeMonth() ? 1 : 2, f.code);

@@ -13,7 +13,7 @@ namespace ostrilo {
 // judge the figures that the valid days make, so none of them removes a day: removing one
 // would change what they judge.
 //
-// Appends to flags (as RunDataChecks has ordered them) the flags of DirectionSplit, AadtYear and
+// Appends to flags (as runDataChecks has ordered them) the flags of DirectionSplit, AadtYear and
 // MadtYear (a month whose MADT differs by more than 20 % from the same month's MADT of the
 // year before; both must exist) and keeps the order. criticalDays as
 // CheckResults::criticalDays: the days that are not valid.

@@ -89,7 +89,7 @@ inline constexpr std::size_t kReportEpisodes = 6;  // episodes listed on a page
 inline constexpr std::size_t kReportYears = 3;     // annual lines on a page, the latest
 
 // One page per picked station in list order, over the picked dates, the peaks taken in the
-// options' windows. checks are those of the whole table (RunDataChecks with the calendar and
+// options' windows. checks are those of the whole table (runDataChecks with the calendar and
 // ceilings the user chose; the pages name its calendar). sources names the table file or count
 // files the table came from (paths; the pages keep their file names); names may be null. Throws
 // Error (Usage) with the message of CheckPlotSelection when the selection fails it, and

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLocale>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -50,6 +51,24 @@ void fitNameColumn(QTreeWidget& list, int column) {
   list.resizeColumnToContents(column);
   const int widest = list.fontMetrics().averageCharWidth() * 28;
   if (list.columnWidth(column) > widest) list.setColumnWidth(column, widest);
+}
+
+QPushButton* namedButton(const char* text, const char* name) {
+  auto* button = new QPushButton(QString::fromLatin1(text));
+  button->setObjectName(QString::fromLatin1(name));
+  return button;
+}
+
+QTreeWidget* figureList(const char* name) {
+  auto* list = new QTreeWidget;
+  list->setObjectName(QString::fromLatin1(name));
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
+  list->setAlternatingRowColors(true);
+  list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  // Unsorted until a heading is clicked: the rows come station by station in the order picked.
+  list->header()->setSectionsClickable(true);
+  return list;
 }
 
 int rowIndexRole() { return Qt::UserRole + 2; }

@@ -10,6 +10,7 @@
 #include "core/annual/YearTrend.h"
 
 class QLocale;
+class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QWidget;
@@ -18,6 +19,11 @@ namespace ostrilo {
 
 class StationRegister;
 class Toolkit;
+
+// A button and a figure list of the annual windows, named for finding them in tests.
+[[nodiscard]] QPushButton* namedButton(const char* text, const char* name);
+// Rows of figures: no tree, many rows selectable, sorting when a heading is clicked.
+[[nodiscard]] QTreeWidget* figureList(const char* name);
 
 // A station's name, whole in its tooltip; the column fits the names up to about 28 characters,
 // so that a register's long descriptions leave the figures in sight.

@@ -127,91 +127,13 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedCounts counts, std::vector<std::int
   setWindowTitle(QStringLiteral("Annual Figures"));
   setAttribute(Qt::WA_DeleteOnClose);
 
-  cmbPeaks = new QComboBox;
-  cmbPeaks->setObjectName(QStringLiteral("cmbPeaks"));
-  cmbPeaks->addItems({QStringLiteral("Noon: 0-12, 12-24"), QStringLiteral("Commuter: 6-10, 15-19"),
-                      QStringLiteral("Custom")});
-  cmbPeaks->setCurrentIndex(presetIndex(m_windows));
-  txtPeaks = new QLineEdit(windowsText(m_windows));
-  txtPeaks->setObjectName(QStringLiteral("txtPeaks"));
-  txtPeaks->setToolTip(QStringLiteral("Two windows of clock hours, AM and PM: A-B,C-D"));
-  txtPeaks->setFixedWidth(txtPeaks->fontMetrics().horizontalAdvance(QStringLiteral("00-00,00-00")) +
-                          20);
-  cmdCopy = new QPushButton(QStringLiteral("Copy"));
-  cmdCopy->setObjectName(QStringLiteral("cmdCopy"));
-  cmdExport = new QPushButton(QStringLiteral("Export csv file"));
-  cmdExport->setObjectName(QStringLiteral("cmdExport"));
-  cmdExpand = new QPushButton(QStringLiteral("Expand Short Counts..."));
-  cmdExpand->setObjectName(QStringLiteral("cmdExpand"));
-  cmdChart = new QPushButton(QStringLiteral("AADT by Year..."));
-  cmdChart->setObjectName(QStringLiteral("cmdChart"));
-  cmdChart->setToolTip(QStringLiteral("The selected rows' stations, or every one"));
-  cmdChart->hide();
-  cmbView = new QComboBox;
-  cmbView->setObjectName(QStringLiteral("cmbView"));
-
-  auto* controls = new QHBoxLayout;
-  controls->addWidget(cmbView);
-  controls->addWidget(new QLabel(QStringLiteral("Peak hours of the average weekday in")));
-  controls->addWidget(cmbPeaks);
-  controls->addWidget(txtPeaks);
-  controls->addStretch();
-  controls->addWidget(cmdCopy);
-  controls->addWidget(cmdExport);
-  controls->addWidget(cmdExpand);
-  controls->addWidget(cmdChart);
-
-  LV = new QTreeWidget;
-  LV->setObjectName(QStringLiteral("LV"));
-  LV->setRootIsDecorated(false);
-  LV->setUniformRowHeights(true);
-  LV->setAlternatingRowColors(true);
-  LV->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  LV->setColumnCount(kColumnCount);
-  QStringList headings;
-  for (const char* heading : kHeadings) headings << QString::fromLatin1(heading);
-  LV->setHeaderLabels(headings);
-  for (int c = kYear; c < kName; ++c) {
-    LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
-  }
-  LV->header()->moveSection(kName, kStation + 1);
-  LV->setColumnHidden(kName, true);
-  LV->headerItem()->setToolTip(kCoverage,
-                               QStringLiteral("Month x day-of-week cells with a valid day"));
-  // Unsorted until a heading is clicked: the rows come station by station in the order picked.
-  LV->header()->setSectionsClickable(true);
-
-  lstFigures = new QTreeWidget;
-  lstFigures->setObjectName(QStringLiteral("lstFigures"));
-  lstFigures->setRootIsDecorated(false);
-  lstFigures->setUniformRowHeights(true);
-  lstFigures->setAlternatingRowColors(true);
-  lstFigures->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  lstFigures->header()->setSectionsClickable(true);
-  lstFigures->hide();
-
+  QHBoxLayout* controls = createControls();
+  createLists();
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(controls);
   layout->addWidget(LV);
   layout->addWidget(lstFigures);
-
-  connect(cmbPeaks, &QComboBox::activated, this, &frmAnnual::peakChoiceChanged);
-  connect(txtPeaks, &QLineEdit::editingFinished, this, &frmAnnual::customPeaksEntered);
-  connect(cmdCopy, &QPushButton::clicked, this, &frmAnnual::copySelectedRows);
-  connect(cmdExport, &QPushButton::clicked, this, &frmAnnual::askExport);
-  connect(cmdExpand, &QPushButton::clicked, this, &frmAnnual::askExpand);
-  connect(cmdChart, &QPushButton::clicked, this, &frmAnnual::openYearChart);
-  connect(cmbView, &QComboBox::activated, this,
-          [this](int index) { setView(static_cast<View>(cmbView->itemData(index).toInt())); });
-  connect(new QShortcut(QKeySequence::Copy, lstFigures), &QShortcut::activated, this,
-          &frmAnnual::copySelectedRows);
-  connect(lstFigures->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
-  connect(new QShortcut(QKeySequence::Copy, LV), &QShortcut::activated, this,
-          &frmAnnual::copySelectedRows);
-  connect(LV->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
-  connect(LV, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-    openDetail(item->data(kStation, kRowRole).toULongLong());
-  });
+  connectControls();
 
   offerViews();
   fill();
@@ -223,6 +145,72 @@ frmAnnual::frmAnnual(Toolkit& toolkit, SharedCounts counts, std::vector<std::int
   resize(std::clamp(width + 40, 700, 1400), controls->sizeHint().height() +
                                                 LV->header()->sizeHint().height() +
                                                 shownRows * rowHeight + 2 * LV->frameWidth() + 40);
+}
+
+QHBoxLayout* frmAnnual::createControls() {
+  cmbPeaks = new QComboBox;
+  cmbPeaks->setObjectName(QStringLiteral("cmbPeaks"));
+  cmbPeaks->addItems({QStringLiteral("Noon: 0-12, 12-24"), QStringLiteral("Commuter: 6-10, 15-19"),
+                      QStringLiteral("Custom")});
+  cmbPeaks->setCurrentIndex(presetIndex(m_windows));
+  txtPeaks = new QLineEdit(windowsText(m_windows));
+  txtPeaks->setObjectName(QStringLiteral("txtPeaks"));
+  txtPeaks->setToolTip(QStringLiteral("Two windows of clock hours, AM and PM: A-B,C-D"));
+  txtPeaks->setFixedWidth(txtPeaks->fontMetrics().horizontalAdvance(QStringLiteral("00-00,00-00")) +
+                          20);
+  cmdCopy = namedButton("Copy", "cmdCopy");
+  cmdExport = namedButton("Export csv file", "cmdExport");
+  cmdExpand = namedButton("Expand Short Counts...", "cmdExpand");
+  cmdChart = namedButton("AADT by Year...", "cmdChart");
+  cmdChart->setToolTip(QStringLiteral("The selected rows' stations, or every one"));
+  cmdChart->hide();
+  cmbView = new QComboBox;
+  cmbView->setObjectName(QStringLiteral("cmbView"));
+
+  auto* controls = new QHBoxLayout;
+  controls->addWidget(cmbView);
+  controls->addWidget(new QLabel(QStringLiteral("Peak hours of the average weekday in")));
+  controls->addWidget(cmbPeaks);
+  controls->addWidget(txtPeaks);
+  controls->addStretch();
+  for (QPushButton* button : {cmdCopy, cmdExport, cmdExpand, cmdChart}) controls->addWidget(button);
+  return controls;
+}
+
+void frmAnnual::createLists() {
+  LV = figureList("LV");
+  LV->setColumnCount(kColumnCount);
+  QStringList headings;
+  for (const char* heading : kHeadings) headings << QString::fromLatin1(heading);
+  LV->setHeaderLabels(headings);
+  for (int c = kYear; c < kName; ++c) {
+    LV->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
+  }
+  LV->header()->moveSection(kName, kStation + 1);
+  LV->setColumnHidden(kName, true);
+  LV->headerItem()->setToolTip(kCoverage,
+                               QStringLiteral("Month x day-of-week cells with a valid day"));
+  lstFigures = figureList("lstFigures");
+  lstFigures->hide();
+}
+
+void frmAnnual::connectControls() {
+  connect(cmbPeaks, &QComboBox::activated, this, &frmAnnual::peakChoiceChanged);
+  connect(txtPeaks, &QLineEdit::editingFinished, this, &frmAnnual::customPeaksEntered);
+  connect(cmdCopy, &QPushButton::clicked, this, &frmAnnual::copySelectedRows);
+  connect(cmdExport, &QPushButton::clicked, this, &frmAnnual::askExport);
+  connect(cmdExpand, &QPushButton::clicked, this, &frmAnnual::askExpand);
+  connect(cmdChart, &QPushButton::clicked, this, &frmAnnual::openYearChart);
+  connect(cmbView, &QComboBox::activated, this,
+          [this](int index) { setView(static_cast<View>(cmbView->itemData(index).toInt())); });
+  for (QTreeWidget* list : {LV, lstFigures}) {
+    connect(new QShortcut(QKeySequence::Copy, list), &QShortcut::activated, this,
+            &frmAnnual::copySelectedRows);
+    connect(list->header(), &QHeaderView::sectionClicked, this, &frmAnnual::sortByColumn);
+  }
+  connect(LV, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+    openDetail(item->data(kStation, kRowRole).toULongLong());
+  });
 }
 
 void frmAnnual::setWindows(const PeakWindows& windows) {

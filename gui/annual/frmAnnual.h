@@ -12,6 +12,7 @@
 #include "gui/toolkit/CsvExport.h"
 
 class QComboBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -82,6 +83,9 @@ class frmAnnual : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  QHBoxLayout* createControls();
+  void createLists();
+  void connectControls();
   void fill();
   // The Name column: shown, and filled, only with a register.
   void showNames();

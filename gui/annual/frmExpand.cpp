@@ -152,6 +152,23 @@ std::vector<std::int32_t> frmExpandPick::groupStations() const { return pickedRo
 std::vector<std::int32_t> frmExpandPick::expandedStations() const { return pickedRows(*lstExpand); }
 bool frmExpandPick::byRegisterGroups() const { return chkByGroups->isChecked(); }
 
+namespace {
+
+// Months down, days of week across, as the factors are tabled.
+QTableWidget* factorGrid() {
+  auto* grid = new QTableWidget(kMonths, kDaysOfWeek);
+  grid->setObjectName(QStringLiteral("grdFactors"));
+  grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QStringList days, months;
+  for (int k = 0; k < kDaysOfWeek; ++k) days << dayText(k);
+  for (int m = 0; m < kMonths; ++m) months << monthText(m);
+  grid->setHorizontalHeaderLabels(days);
+  grid->setVerticalHeaderLabels(months);
+  return grid;
+}
+
+}  // namespace
+
 frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
   setObjectName(QStringLiteral("frmExpand"));
   setWindowTitle(QStringLiteral("Short Count Estimates"));
@@ -178,14 +195,7 @@ frmExpand::frmExpand(Toolkit& toolkit) : QWidget(nullptr), m_toolkit(toolkit) {
   }
   cmbYear = new QComboBox;
   cmbYear->setObjectName(QStringLiteral("cmbYear"));
-  grdFactors = new QTableWidget(kMonths, kDaysOfWeek);
-  grdFactors->setObjectName(QStringLiteral("grdFactors"));
-  grdFactors->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  QStringList days, months;
-  for (int k = 0; k < kDaysOfWeek; ++k) days << dayText(k);
-  for (int m = 0; m < kMonths; ++m) months << monthText(m);
-  grdFactors->setHorizontalHeaderLabels(days);
-  grdFactors->setVerticalHeaderLabels(months);
+  grdFactors = factorGrid();
   cmdExport = new QPushButton(QStringLiteral("Export csv file"));
   cmdExport->setObjectName(QStringLiteral("cmdExport"));
   spnCv = new QDoubleSpinBox;

@@ -21,6 +21,21 @@ QColor colourOf(int k) {
   return colours[k % 10];
 }
 
+// The title above the axes, the legend beside them, where it hides no point.
+void placeTitleAndLegend(QCustomPlot& plot, const QString& family) {
+  plot.plotLayout()->insertRow(0);
+  plot.plotLayout()->addElement(
+      0, 0, new QCPTextElement(&plot, QStringLiteral("AADT by year"), QFont(family, 11)));
+  plot.axisRect()->insetLayout()->take(plot.legend);
+  auto* side = new QCPLayoutGrid;
+  plot.plotLayout()->addElement(1, 1, side);
+  plot.plotLayout()->setColumnStretchFactor(1, 0.001);
+  side->addElement(0, 0, plot.legend);
+  side->addElement(1, 0, new QCPLayoutElement(&plot));  // keeps the legend at the top
+  side->setRowStretchFactor(0, 0.001);
+  plot.legend->setMaximumSize(300, QWIDGETSIZE_MAX);
+}
+
 }  // namespace
 
 frmYearChart::frmYearChart() : QWidget(nullptr) {
@@ -81,20 +96,7 @@ void frmYearChart::fill(const std::vector<TrendSeries>& series, const QStringLis
   plot->yAxis->setRange(0, std::max(1.0, highest * 1.1));
   plot->setLocale(displayLocale());
   plot->legend->setVisible(true);
-  if (plot->plotLayout()->rowCount() == 1) {
-    plot->plotLayout()->insertRow(0);
-    plot->plotLayout()->addElement(
-        0, 0, new QCPTextElement(plot, QStringLiteral("AADT by year"), QFont(font().family(), 11)));
-    // Beside the axes, where it hides no point.
-    plot->axisRect()->insetLayout()->take(plot->legend);
-    auto* side = new QCPLayoutGrid;
-    plot->plotLayout()->addElement(1, 1, side);
-    plot->plotLayout()->setColumnStretchFactor(1, 0.001);
-    side->addElement(0, 0, plot->legend);
-    side->addElement(1, 0, new QCPLayoutElement(plot));  // keeps the legend at the top
-    side->setRowStretchFactor(0, 0.001);
-    plot->legend->setMaximumSize(300, QWIDGETSIZE_MAX);
-  }
+  if (plot->plotLayout()->rowCount() == 1) placeTitleAndLegend(*plot, font().family());
   plot->replot();
 }
 

@@ -133,7 +133,7 @@ TEST(StationReport, AFailedSaveNamesTheFile) {
       tableOfFiles(OSTRILO_SOURCE_DIR "/tests/data/realdata", {"ATR20121020w3.dat"});
   const std::string path = "/nonexistent-folder/report.pdf";
   const Error error = thrownBy([&] {
-    writeStationReport(path, reportPages(table, RunDataChecks(table), pick(table, {0}, {0, 1}),
+    writeStationReport(path, reportPages(table, runDataChecks(table), pick(table, {0}, {0, 1}),
                                          {"ATR20121020w3.dat"}, nullptr));
   });
   EXPECT_NE(error.description().find(path), std::string::npos) << error.description();

@@ -18,7 +18,7 @@ TEST(Berlin2023, WeeklyProfileOfB478) {
   PlotSelection selection;
   selection.stations = test::listOf(table->StaCount(), {b478});
   selection.dates.selected.assign(static_cast<std::size_t>(table->DateCount()), true);
-  const CheckResults checks = RunDataChecks(*table);
+  const CheckResults checks = runDataChecks(*table);
   const WeeklyProfileChart chart = weeklyProfileChart(*table, selection, checks);
   ASSERT_EQ(chart.stations.size(), 1u);
   const std::vector<bool> critical = checks.criticalDays();

@@ -334,7 +334,7 @@ TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReas
       test::countLine('1', "010405", "MH01", test::rising(0, 0)) + "\r\n" +
       test::countLine('2', "010405", "MH01", test::rising(50, 0)) + "\r\n" +
       test::countLine('1', "010305", "HC01", test::rising(0, 0)) + "\r\n");
-  const CheckResults checks = RunDataChecks(table);
+  const CheckResults checks = runDataChecks(table);
   const CriticalDay zeros{0, day(2005, 1, 3), "ZERO_RUN: 16 zero hours from 07:00"};
   const std::string halfZero = "ZERO_RUN: 12 zero hours from 00:00";
   const struct {

@@ -30,7 +30,7 @@ CheckResults checkJanuary(const std::vector<DayInput>& days, int stationCount = 
   test::DayCounts counts(std::vector<std::string>(static_cast<std::size_t>(stationCount), "S"),
                          test::day(2023, 1, from), days.back().january2023 - from + 1);
   for (const DayInput& d : days) counts.set(0, test::day(2023, 1, d.january2023), d.hours);
-  return RunDataChecks(counts.view());
+  return runDataChecks(counts.view());
 }
 
 // "dd CODE detail" of every day flag.

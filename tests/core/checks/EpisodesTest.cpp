@@ -26,7 +26,7 @@ CheckResults daysOf(const std::string& pattern, const char* first = "2023-01-01"
     if (pattern[i] == 'Z') counts.set(0, day, test::Hours{});
     if (pattern[i] == 'M') counts.set(0, day, test::withHours(test::shapedDay(1000), 0, 11, -1));
   }
-  return RunDataChecks(counts.view());
+  return runDataChecks(counts.view());
 }
 
 TEST(Episodes, MergeAcrossDaysWithoutDataAndEndAtAValidDay) {

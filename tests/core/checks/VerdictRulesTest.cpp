@@ -35,7 +35,7 @@ CheckResults mondays(int total16) {
   for (DateNumber d = on("2023-01-02"); d <= on("2023-02-27"); d += 7) {
     counts.set(0, d, shapedDay(d == on("2023-01-16") ? total16 : 1000));
   }
-  return RunDataChecks(counts.view());
+  return runDataChecks(counts.view());
 }
 
 TEST(OwnBand, FlagsOutsideHalfToOneAndAHalfTimesTheMedian) {
@@ -53,7 +53,7 @@ TEST(OwnBand, NeedsSixOtherDays) {
     DayCounts counts({"S"}, on("2023-01-02"), 57);
     for (int i = 0; i < days; ++i)
       counts.set(0, on("2023-01-02") + 7 * i, shapedDay(i == 0 ? 300 : 1000));
-    EXPECT_EQ(flagsOf(RunDataChecks(counts.view()), CheckCode::OwnBand).size(), flagged ? 1u : 0u);
+    EXPECT_EQ(flagsOf(runDataChecks(counts.view()), CheckCode::OwnBand).size(), flagged ? 1u : 0u);
   }
 }
 
@@ -69,7 +69,7 @@ TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
       StationRegister::parse("station,max_daily,lanes\nS,1150,\nT,,2\n", "r.csv");
   CheckOptions options;
   options.ceilings = registerCeilings(reg, std::vector<std::string>{"S", "T"}, 500);
-  const CheckResults results = RunDataChecks(counts.view(), options);
+  const CheckResults results = runDataChecks(counts.view(), options);
   EXPECT_EQ(flagsOf(results, CheckCode::StationCeiling),
             std::vector<std::string>{"2023 STATION_CEILING W median 1150.5 vehicles a day over 4 "
                                      "valid days, above the ceiling 1150 (max_daily)"});
@@ -89,7 +89,7 @@ CheckResults april(const HolidayCalendar* holidays) {
   }
   CheckOptions options;
   options.holidays = holidays;
-  return RunDataChecks(counts.view(), options);
+  return runDataChecks(counts.view(), options);
 }
 
 TEST(HolidayFlags, AHolidayIsNamedAndComparedWithNoOrdinaryDay) {
@@ -109,7 +109,7 @@ TEST(ClockChange, ReplacesMissingHoursOnlyForTheHourThatDidNotExist) {
   const auto run = [&](int missingHour, const CheckOptions& o) {
     DayCounts counts({"S"}, on("2023-03-26"), 1);
     counts.set(0, on("2023-03-26"), test::withHours(shapedDay(1000), missingHour, missingHour, -1));
-    return RunDataChecks(counts.view(), o);
+    return runDataChecks(counts.view(), o);
   };
   EXPECT_EQ(flagsOf(run(2, options), CheckCode::ClockChange),
             std::vector<std::string>{

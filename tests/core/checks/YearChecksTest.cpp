@@ -58,7 +58,7 @@ TEST(DirectionSplit, BeyondSixtyFortyCriticalUnlessTheRoadMaySplit) {
   c.set(0, day(2023, 1, 5), test::withHours(dead, 0, 11, 0));
   CheckOptions options;
   options.roads = {{"R", {"A", "B"}, {"E", "W"}, false}, {"T", {"C", "D"}, {"E", "W"}, true}};
-  EXPECT_EQ(rowsOf(RunDataChecks(c.view(), options), {CheckCode::DirectionSplit}),
+  EXPECT_EQ(rowsOf(runDataChecks(c.view(), options), {CheckCode::DirectionSplit}),
             "R,2023-01-03,DIRECTION_SPLIT,C,\"A 1464 (61.0 %), B 936 (39.0 %)\"\n"
             "T,2023-01-04,DIRECTION_SPLIT,W,\"C 1680 (70.0 %), D 720 (30.0 %)\"\n");
 }
@@ -77,12 +77,12 @@ TEST(YearRules, MonthsAndYearsAgainstTheYearBeforeAtTheirThresholds) {
         return s == 1 ? 110 : civil.month == 3 ? 200 : 100;
       });
   const auto codes = {CheckCode::MadtYear, CheckCode::AadtYear};
-  const CheckResults byDefault = RunDataChecks(c.view(), {});
+  const CheckResults byDefault = runDataChecks(c.view(), {});
   EXPECT_EQ(rowsOf(byDefault, codes),
             "A,2023-02,MADT_YEAR,C,\"MADT 2904, 21.0 % above February 2022 (2400)\"\n");
   CheckOptions options;
   options.aadtChangePct = 9.99;
-  EXPECT_EQ(rowsOf(RunDataChecks(c.view(), options), codes),
+  EXPECT_EQ(rowsOf(runDataChecks(c.view(), options), codes),
             "A,2023-02,MADT_YEAR,C,\"MADT 2904, 21.0 % above February 2022 (2400)\"\n"
             "B,2023,AADT_YEAR,W,\"AADT 2640, 10.0 % above 2022 (2400)\"\n");
   const auto& flags = byDefault.flags();

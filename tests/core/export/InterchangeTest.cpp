@@ -54,7 +54,7 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
   const StationRegister reg = StationRegister::parse(
       "station,name,location,zone\n0301,Main St,\"north; WGS84 52.5 13.25\",A\n", "r.csv");
   const std::string db = dir.file("out.db");
-  writeSqliteDatabase(db, table, RunDataChecks(table), &reg);
+  writeSqliteDatabase(db, table, runDataChecks(table), &reg);
 
   EXPECT_EQ(query(db,
                   "select type || ' ' || name from sqlite_master where name not like "

@@ -46,7 +46,7 @@ const Sample& sample() {
     const std::int32_t shortCounts[] = {1, 2};
     r.estimates = ExpandShortCounts(view, shortCounts, r.groups, options.excluded);
     r.estimates.push_back({2, "-a,\"", 2024, {}, std::nullopt, nullptr});  // no group that year
-    r.checks = RunDataChecks(r.table);
+    r.checks = runDataChecks(r.table);
     return r;
   }();
   return s;

@@ -34,16 +34,16 @@ TEST(TmgWriter, WritesTheWorkedRecordByteForByte) {
         std::string("station,state,fclass,tmg_station,direction\n0301,27,") + fclass + ",301,7\n",
         "r.csv");
   };
-  EXPECT_EQ(tmgVolumeText(table, RunDataChecks(table), reg("1U"), TmgFormat::Tmg2013),
+  EXPECT_EQ(tmgVolumeText(table, runDataChecks(table), reg("1U"), TmgFormat::Tmg2013),
             "3271U000301702017041720060400327002800033300779026250555806557061660526204529047090"
             "501704804053140593406733062800489903360029510239901530010720\r\n");
-  EXPECT_EQ(tmgVolumeText(table, RunDataChecks(table), reg("11"), TmgFormat::Tmg2001),
+  EXPECT_EQ(tmgVolumeText(table, runDataChecks(table), reg("11"), TmgFormat::Tmg2001),
             "327110003017017041720060400327002800033300779026250555806557061660526204529047090501"
             "704804053140593406733062800489903360029510239901530010720\r\n");
 
   const Error missing = test::thrownBy([&] {
     (void)tmgVolumeText(
-        table, RunDataChecks(table),
+        table, runDataChecks(table),
         StationRegister::parse("station,state,fclass,direction\n0301,27,1U,7\n", "r.csv"),
         TmgFormat::Pipe);
   });
@@ -65,7 +65,8 @@ TEST(TmgWriter, CriticalDaysAreRestrictionTwoWhateverTheFileSaid) {
   const std::vector<std::string> in{dir.write("in.vol", text)};
   ATRTable table;
   ASSERT_TRUE(FillFromCountFiles(table, in, FillMode::Build));
-  const std::string out = tmgVolumeText(table, RunDataChecks(table), registerFromTmgFiles(in, false), TmgFormat::Tmg2013);
+  const std::string out = tmgVolumeText(table, runDataChecks(table),
+                                        registerFromTmgFiles(in, false), TmgFormat::Tmg2013);
   ASSERT_EQ(out.size(), 2 * 145u);
   EXPECT_EQ(out.substr(142, 3), "2\r\n");
   EXPECT_EQ(out.substr(145 + 142, 3), "3\r\n");
@@ -93,7 +94,7 @@ TEST_P(TmgRoundTrip, ReadingWhatWasWrittenGivesTheSameTable) {
   ATRTable table;
   ASSERT_TRUE(FillFromCountFiles(table, in, FillMode::Build));
   ASSERT_EQ(table.StaCount(), 2);
-  writeTmgVolumeFile(dir.file("out.vol"), table, RunDataChecks(table),
+  writeTmgVolumeFile(dir.file("out.vol"), table, runDataChecks(table),
                      registerFromTmgFiles(in, false), GetParam());
   const std::vector<std::string> out{dir.file("out.vol")};
   ATRTable again;

@@ -50,7 +50,7 @@ TEST(ReportPages, EveryFigureRestsOnTheValidDays) {
       "station,name,location,direction,lanes\nSA01,Ring,North gate,N,2\n", "r");
   const std::vector<std::string> files{"/x/a.dat", "b.dat", "/y/z/c.dat", "/d.dat"};
   const ReportPage page =
-      reportPages(table, RunDataChecks(table), allOf(table), files, &names).at(0);
+      reportPages(table, runDataChecks(table), allOf(table), files, &names).at(0);
   EXPECT_EQ(page.title, "Station SA01  Ring");
   EXPECT_EQ(page.location, "North gate");
   EXPECT_EQ(page.details, "direction: N; lanes: 2");
@@ -99,7 +99,7 @@ TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
   CheckOptions options;
   options.holidays = &berlin;
   const ReportPage page =
-      reportPages(table, RunDataChecks(table, options), allOf(table), {}, nullptr, {kNoonWindows})
+      reportPages(table, runDataChecks(table, options), allOf(table), {}, nullptr, {kNoonWindows})
           .at(0);
   EXPECT_EQ(page.windows, kNoonWindows);
   EXPECT_EQ(page.holidays, "de-be");
@@ -126,7 +126,7 @@ TEST(ReportPages, AWholeYearOverItsValidDays) {
     for (const int v : test::syntheticHours(test::syntheticDailyTotal(d))) hours.push_back(v);
   }
   std::nth_element(hours.begin(), hours.begin() + 29, hours.end(), std::greater<>());
-  const ReportPage page = reportPages(table, RunDataChecks(table), allOf(table), {}, nullptr).at(0);
+  const ReportPage page = reportPages(table, runDataChecks(table), allOf(table), {}, nullptr).at(0);
   EXPECT_TRUE(page.sources.empty());
   EXPECT_EQ(page.days, (CompletenessCounts{365, 365, 0, 1}));
   ASSERT_EQ(page.annual.size(), 1u);
@@ -156,7 +156,7 @@ TEST(WholeYears, OnlyYearsFromTheFirstOfJanuaryToTheLastOfDecember) {
 TEST(ReportPages, ThePeriodRunsInDateOrderWhateverTheTablesOrder) {
   const ATRTable table = test::tableOf(dayLines("SA01", day(2005, 1, 10), rising(1)) +
                                        dayLines("SA01", day(2005, 1, 7), rising(2)));
-  const ReportPage page = reportPages(table, RunDataChecks(table), allOf(table), {}, nullptr).at(0);
+  const ReportPage page = reportPages(table, runDataChecks(table), allOf(table), {}, nullptr).at(0);
   EXPECT_EQ(std::tuple(page.firstDay, page.lastDay), std::tuple(day(2005, 1, 7), day(2005, 1, 10)));
   EXPECT_EQ(page.pickedDays, (std::vector<DateNumber>{day(2005, 1, 7), day(2005, 1, 10)}));
 }

@@ -100,7 +100,7 @@ TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFiles) {
   want.inFile = got.inFile;
   EXPECT_TRUE(want == got);
   EXPECT_EQ(fromTmg.CountedHours(9, 1), 0xFFFu);
-  EXPECT_TRUE(RunDataChecks(fromTmg).flags().size() == RunDataChecks(fromCounts).flags().size());
+  EXPECT_TRUE(runDataChecks(fromTmg).flags().size() == runDataChecks(fromCounts).flags().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, TmgMonth,
@@ -128,7 +128,7 @@ TEST(TmgReader, BlankHoursRestrictionsWeekdaysAndLanes) {
   EXPECT_EQ(v[14], 5314);
   EXPECT_EQ(v[17], 6280);
   EXPECT_EQ(table.CountedHours(0, 0), kAllHours & ~(3u << 15));
-  const CheckResults checks = RunDataChecks(table);
+  const CheckResults checks = runDataChecks(table);
   ASSERT_EQ(checks.flagsOf(0, 0).size(), 2u);
   EXPECT_EQ(checks.flagsOf(0, 0)[1].code, CheckCode::DeviceProblem);
   EXPECT_EQ(checks.flagsOf(0, 0)[1].severity(), Severity::Critical);
@@ -145,7 +145,7 @@ TEST(TmgReader, BlankHoursRestrictionsWeekdaysAndLanes) {
   ATRTable single;
   ASSERT_TRUE(FillFromCountFiles(single, lanes, FillMode::Build));
   EXPECT_EQ(single.ulstName().values(), (std::vector<std::string>{"000301-7-1", "000301-7-2"}));
-  const CheckResults laneChecks = RunDataChecks(single);
+  const CheckResults laneChecks = runDataChecks(single);
   std::vector<std::string> codes;
   for (const CheckFlag& f : laneChecks.flagsOf(0, 1)) {
     codes.push_back(std::string(checkCodeName(f.code)) + " " + severityLetter(f.severity()) + " " +
