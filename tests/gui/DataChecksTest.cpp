@@ -191,5 +191,17 @@ TEST_F(DataChecksWindowTest, DoubleClickOnASortedRowDrawsThatRowsStation) {
             timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
 }
 
+TEST_F(DataChecksWindowTest, CopyInTheEpisodesViewGivesTheSelectedEpisode) {
+  QApplication::clipboard()->clear();
+  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
+    QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
+    row->setSelected(row->text(0) == "AAAA" && row->text(4) == "ZERO_DAY");
+  }
+  checks->cmdCopy->click();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      "AAAA\t12/31/2004,Fr\t12/31/2004,Fr\t1\tZERO_DAY\tCritical\t"))
+      << QApplication::clipboard()->text().toStdString();
+}
+
 }  // namespace
 }  // namespace ostrilo::test
