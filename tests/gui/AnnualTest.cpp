@@ -321,5 +321,17 @@ TEST(TrendList, ShowsChangeAndGrowthUnderTheirHeadings) {
   EXPECT_EQ(list.headerItem()->text(7) + " " + list.topLevelItem(0)->text(7), "CAGR % 2.47");
 }
 
+TEST_F(AnnualTest, ExpandPickRefusesOkWithoutAStationToExpand) {
+  frmAnnual& annual = open();
+  annual.cmdExpand->click();
+  auto* pick = annual.findChild<frmExpandPick*>();
+  ASSERT_NE(pick, nullptr);
+  ASSERT_TRUE(pick->cmdOK->isEnabled());
+  pick->lstExpand->clearSelection();
+  EXPECT_FALSE(pick->cmdOK->isEnabled());
+  pick->lstExpand->item(0)->setSelected(true);
+  EXPECT_TRUE(pick->cmdOK->isEnabled());
+}
+
 }  // namespace
 }  // namespace ostrilo::test

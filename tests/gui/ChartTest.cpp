@@ -531,5 +531,13 @@ TEST(ChartFormat, LabelsAndTooltipsReadTheKeyInUtc) {
   EXPECT_EQ(binToolTip(-3, 1, 0, unitedStates()), "Volume -3\nCount: 0");
 }
 
+// 0102 counted 102 vehicles from 07:00 on 3 January 2005, 0101 821.
+TEST_F(ChartTest, LineTooltipNamesTheStationOfThePointUnderThePointer) {
+  const frmGraphL* lines = PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), 0);
+  const QCPAbstractPlottable& second = *lines->TChart1->plottable(1);
+  EXPECT_EQ(lines->toolTipAt(second.coordsToPixels(hourKey(0, 7), 102)),
+            "0102\nMon 1/3/2005 07:00\nVolume: 102");
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -178,5 +178,30 @@ TEST_F(DataChecksWindowTest, ACodeBoxAloneNarrowsAndCopyKeepsTheShownColumns) {
             "to 23:59)\n");
 }
 
+// Sorted by date, the top row is BBBB's 30th, the third of the results.
+TEST_F(DataChecksWindowTest, DoubleClickOnASortedRowDrawsThatRowsStation) {
+  filter(kAll, kCritical, kAll);
+  checks->lvFlags->sortByColumn(1, Qt::AscendingOrder);
+  ASSERT_EQ(rows().front(), "BBBB 12/30/2004,Th ZERO_DAY");
+  emit checks->lvFlags->itemDoubleClicked(checks->lvFlags->topLevelItem(0), 0);
+  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
+  const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
+  EXPECT_EQ(plot.graph(0)->name(), "BBBB");
+  EXPECT_EQ((plot.graph(0)->data()->constEnd() - 1)->key,
+            timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
+}
+
+TEST_F(DataChecksWindowTest, CopyInTheEpisodesViewGivesTheSelectedEpisode) {
+  QApplication::clipboard()->clear();
+  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
+    QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
+    row->setSelected(row->text(0) == "AAAA" && row->text(4) == "ZERO_DAY");
+  }
+  checks->cmdCopy->click();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      "AAAA\t12/31/2004,Fr\t12/31/2004,Fr\t1\tZERO_DAY\tCritical\t"))
+      << QApplication::clipboard()->text().toStdString();
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -477,5 +477,15 @@ TEST_F(FrmMainTest, FocusOrderKeepsTheDesignedControlsFirst) {
   EXPECT_NE(std::find(chain.begin(), chain.end(), window.cmdExportCounts), chain.end());
 }
 
+// The file lists BBBB before AAAA: the table's first station is the list's second row.
+TEST_F(FrmMainTest, AddMakesTheTablesFirstStationCurrentWhereverTheListShowsIt) {
+  const std::string text = dayLines("BBBB", day(2005, 1, 3), spread(2400)) +
+                           dayLines("AAAA", day(2005, 1, 3), spread(2400));
+  add(QString::fromStdString(scratch.write("ATR20050103w1.dat", text)));
+  ASSERT_EQ(texts(window.lstSta), QStringList({"AAAA", "BBBB"}));
+  EXPECT_EQ(window.lstSta->currentRow(), 1);
+  EXPECT_EQ(window.lstSta->selectedItems(), QList({window.lstSta->item(1)}));
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -166,5 +166,16 @@ TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
       text.readAllStandardOutput().contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00"));
 }
 
+TEST_F(MainWindowTest, ReportCancelledAtItsChoicesAsksForNoFile) {
+  build(sampleFile("ATR20050103w1.dat"));
+  toolkit.messages.clear();
+  select(window.lstSta, {0});
+  select(window.lstDate, {0});
+  toolkit.answerChoices(std::nullopt);
+  window.cmdReport->click();
+  EXPECT_TRUE(toolkit.dialogs.empty());
+  EXPECT_TRUE(toolkit.messages.empty());
+}
+
 }  // namespace
 }  // namespace ostrilo::test

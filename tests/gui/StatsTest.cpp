@@ -190,5 +190,15 @@ TEST_F(StatsTest, LeavesOutCriticalDaysByDefaultAndSaysWhatTheFiguresCover) {
   EXPECT_EQ(readBytes(path), header + "0400,  733,  0,  1200,  525,  1000,  600,  3\r\n");
 }
 
+// The box recomputes the stations the window shows, whatever the lists pick since.
+TEST_F(StatsTest, LeaveOutBoxKeepsTheStationsTheWindowShows) {
+  window.lstSta->selectAll();
+  window.lstDate->selectAll();
+  showStats();
+  select(window.lstSta, {0});
+  statsWindow()->chkLeaveOutCritical->toggle();
+  EXPECT_EQ(statsWindow()->LV->topLevelItemCount(), 3);
+}
+
 }  // namespace
 }  // namespace ostrilo::test

@@ -53,5 +53,24 @@ TEST_F(WeeklyProfileTest, GridAndCurvesShowTheMeanOfEachHourOverTheValidDays) {
             "0500\nTuesday 07:00-08:00\nMean 720.0 vehicles (n 1 days)");
 }
 
+// 0600 counted twice 0500's day: 1,600 at 07:00 on the Monday.
+TEST_F(MainWindowTest, WeeklyProfileKeepsThePickedStationWhenTheKindChanges) {
+  const std::string text = dayLines("0500", day(2023, 3, 13), syntheticHours(10000)) +
+                           dayLines("0600", day(2023, 3, 13), syntheticHours(20000));
+  build(QString::fromStdString(scratch.write("ATR20230313w1.dat", text)));
+  window.lstSta->selectAll();
+  window.lstDate->selectAll();
+  window.findChild<QPushButton*>("cmdWeeklyProfile")->click();
+  ASSERT_EQ(openWindows<frmWeeklyProfile>().size(), 1u);
+  frmWeeklyProfile& profile = *openWindows<frmWeeklyProfile>().front();
+  profile.cmbStation->setCurrentIndex(1);
+  emit profile.cmbStation->activated(1);
+  profile.cmbKind->setCurrentIndex(frmWeeklyProfile::Curves);
+  emit profile.cmbKind->activated(frmWeeklyProfile::Curves);
+  EXPECT_EQ(profile.cmbStation->currentIndex(), 1);
+  ASSERT_GE(profile.TChart1->graphCount(), 1);
+  EXPECT_EQ(profile.TChart1->graph(0)->data()->at(7)->value, 1600);
+}
+
 }  // namespace
 }  // namespace ostrilo::test
