@@ -282,6 +282,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"annual", "--year", "2023", "-o", "out.XLSX", "YEAR"},
                      {{"A2", "text:SYN1"},
                       {"A3", "text:SHRT"},  // no row of 2024
+                      {"C3", "number:2"},   // its dead morning is no valid day
                       {"E2", "number:10000"},
                       {"H2", "number:9.92"},
                       {"K2", "text:07:00"},

@@ -143,6 +143,8 @@ int main(int argc, char* argv[]) {
     window.txtATRfileName->setText(args.at(i));
     (i == 2 ? window.cmdBuildNew : window.cmdAdd2Table)->click();
   }
+  // Made by the first Build; without a file, or when it failed, the shots show the empty tab.
+  window.ensureSecondTab();
   if (!registerPath.isEmpty()) ok = window.LoadRegister(registerPath) && ok;
   if (!holidays.isEmpty()) ok = window.setHolidayChoice(holidays) && ok;
   ok = save(&window, out.filePath(QStringLiteral("main-tab1.png"))) && ok;

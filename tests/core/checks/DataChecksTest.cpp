@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/checks/CheckReport.h"
@@ -113,6 +114,15 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "station,date,code,severity,detail\n"
             "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
             "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
+}
+
+// The summary's day counts: a faulty day is a complete one with a critical flag; a partly
+// counted day carries MISSING_HOURS, critical, and stays an incomplete day only.
+TEST(DayCountsOfChecks, FaultyDaysAreTheCompleteOnesWithACriticalFlag) {
+  const CheckResults r = checkJanuary(
+      {{2, k1000}, {3, withHours(k1000, 14, 20, 0)}, {4, withHours(k1000, 12, 23, kOff)}});
+  const DayCounts c = r.dayCounts();
+  EXPECT_EQ(std::tuple(c.complete, c.incomplete, c.faulty), std::tuple(2, 1, 1));
 }
 
 }  // namespace
