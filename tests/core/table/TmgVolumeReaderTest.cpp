@@ -64,10 +64,9 @@ struct LayoutCase {
 class TmgMonth : public ::testing::TestWithParam<LayoutCase> {};
 
 // April 2017 (the 1st a Saturday) for two stations, the afternoon of the 10th of one not
-// counted, the 10th under restriction 3 and the 11th of the other under 2 (a device problem);
-// the same counts as count files give the same table under the TMG names, and so does what is
-// written of it with the register the file gives: critical days as restriction 2, the other with
-// the file's.
+// counted, the 10th under restriction 3, the other's 11th under 2 (a device problem): the same
+// table as count files of the same counts, under the TMG names, and again when written with the
+// file's register and read back, critical days as restriction 2, the other with the file's.
 TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFilesAndWritesWhatItRead) {
   const Layout layout = GetParam().layout;
   std::string counts;
