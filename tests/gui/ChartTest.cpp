@@ -261,13 +261,15 @@ TEST_F(ChartTest, EveryClickOpensItsOwnWindowFromTheListsAndTheGraphTypeBox) {
 }
 
 TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
-  // 0101 counted 130 vehicles from 05:00 on 3 January 2005.
+  // 0101 counted 130 vehicles from 05:00 on 3 January 2005, 0102 102 from 07:00.
   const QString tip130 = "0101\nMon 1/3/2005 05:00\nVolume: 130";
   const double five = hourKey(0, 5);
   const frmGraphL* lines = PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), 0);
   const QCPAbstractPlottable& first = *lines->TChart1->plottable(0);
   EXPECT_EQ(lines->toolTipAt(first.coordsToPixels(five, 130) + QPointF(2, -2)), tip130);
   EXPECT_EQ(lines->toolTipAt(first.coordsToPixels(five, 130) + QPointF(0, -40)), "");
+  EXPECT_EQ(lines->toolTipAt(lines->TChart1->plottable(1)->coordsToPixels(hourKey(0, 7), 102)),
+            "0102\nMon 1/3/2005 07:00\nVolume: 102");
 
   // Side by side, the second station's bar is the right half of the hour's slot.
   frmGraphL* bars = PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), 1);
@@ -529,14 +531,6 @@ TEST(ChartFormat, LabelsAndTooltipsReadTheKeyInUtc) {
   EXPECT_EQ(volumeToolTip("0101", key, true, 1234, unitedStates()),
             "0101\nSun 4/3/2005 05:00\nVolume: 1,234");
   EXPECT_EQ(binToolTip(-3, 1, 0, unitedStates()), "Volume -3\nCount: 0");
-}
-
-// 0102 counted 102 vehicles from 07:00 on 3 January 2005, 0101 821.
-TEST_F(ChartTest, LineTooltipNamesTheStationOfThePointUnderThePointer) {
-  const frmGraphL* lines = PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), 0);
-  const QCPAbstractPlottable& second = *lines->TChart1->plottable(1);
-  EXPECT_EQ(lines->toolTipAt(second.coordsToPixels(hourKey(0, 7), 102)),
-            "0102\nMon 1/3/2005 07:00\nVolume: 102");
 }
 
 }  // namespace

@@ -148,19 +148,21 @@ TEST_F(DataChecksWindowTest, ExportsTheShownFlagsAsTheChecksFile) {
   EXPECT_EQ(toolkit.messages, std::vector{information("Done.")});
 }
 
-// The three days on each side of the 31st are the 28th to the 3rd: seven days of one station.
-TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheDay) {
+// Sorted by date, the top row is BBBB's 30th, the third of the results; three days on each
+// side are the 27th, before the table, to the 2nd.
+TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheRowsDay) {
   filter(kAll, kCritical, kAll);
-  QTreeWidgetItem* row = checks->lvFlags->topLevelItem(0);
-  emit checks->lvFlags->itemDoubleClicked(row, 0);
+  checks->lvFlags->sortByColumn(1, Qt::AscendingOrder);
+  ASSERT_EQ(rows().front(), "BBBB 12/30/2004,Th ZERO_DAY");
+  emit checks->lvFlags->itemDoubleClicked(checks->lvFlags->topLevelItem(0), 0);
   ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
   const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
   ASSERT_EQ(plot.graphCount(), 1);
-  EXPECT_EQ(plot.graph(0)->name(), "AAAA");
+  EXPECT_EQ(plot.graph(0)->name(), "BBBB");
   const auto hours = plot.graph(0)->data();
-  ASSERT_EQ(hours->size(), 7 * kHoursPerDay);
+  ASSERT_EQ(hours->size(), 6 * kHoursPerDay);
   EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
-  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 3)) + 23 * kSecondsPerHour);
+  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
 }
 
 // A code's box alone narrows the rows; the copy follows the columns as shown, the register's
@@ -176,19 +178,6 @@ TEST_F(DataChecksWindowTest, ACodeBoxAloneNarrowsAndCopyKeepsTheShownColumns) {
   EXPECT_EQ(QApplication::clipboard()->text(),
             "AAAA\tNorth Rd\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 "
             "to 23:59)\n");
-}
-
-// Sorted by date, the top row is BBBB's 30th, the third of the results.
-TEST_F(DataChecksWindowTest, DoubleClickOnASortedRowDrawsThatRowsStation) {
-  filter(kAll, kCritical, kAll);
-  checks->lvFlags->sortByColumn(1, Qt::AscendingOrder);
-  ASSERT_EQ(rows().front(), "BBBB 12/30/2004,Th ZERO_DAY");
-  emit checks->lvFlags->itemDoubleClicked(checks->lvFlags->topLevelItem(0), 0);
-  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
-  const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
-  EXPECT_EQ(plot.graph(0)->name(), "BBBB");
-  EXPECT_EQ((plot.graph(0)->data()->constEnd() - 1)->key,
-            timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
 }
 
 TEST_F(DataChecksWindowTest, CopyInTheEpisodesViewGivesTheSelectedEpisode) {

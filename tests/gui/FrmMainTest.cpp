@@ -96,6 +96,11 @@ TEST_F(FrmMainTest, BuildListsStationsByIdAndDatesByCalendarAndOpensTheSecondTab
             std::vector({information("Table build done.\r\nRead 1 file, 3 lines. The table holds "
                                      "2 stations, 2 dates, 36 hours counted.")}));
   EXPECT_EQ(window.SSTab1->currentIndex(), 0) << "the tab in front must not change";
+  add(file);  // the table's first entries, 0300 and 5 January, become current where listed
+  for (QListWidget* list : {window.lstSta, window.lstDate}) {
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(list->selectedItems(), QList({list->item(1)}));
+  }
 
   // A pick names the table's own indexes (0300 and 5 January come first there), whatever
   // order the lists show; switching the order keeps it.
@@ -115,7 +120,7 @@ TEST_F(FrmMainTest, BuildListsStationsByIdAndDatesByCalendarAndOpensTheSecondTab
   EXPECT_EQ(picks(), expected);
 }
 
-TEST_F(FrmMainTest, AddMakesTheFirstEntriesCurrentAndBuildDropsEveryPick) {
+TEST_F(FrmMainTest, AddReportsWhatItAddedAndBuildDropsEveryPick) {
   add(sampleFile("ATR20050103w1.dat"));
   add(sampleFile("ATR20050117w3.dat"));
   ASSERT_EQ(toolkit.messages.size(), 2u);
@@ -126,11 +131,6 @@ TEST_F(FrmMainTest, AddMakesTheFirstEntriesCurrentAndBuildDropsEveryPick) {
   EXPECT_EQ(stateOf(window).plotButtonsEnabled, 3);
   ASSERT_EQ(window.lstSta->count(), 14);
   ASSERT_EQ(window.lstDate->count(), 14);
-  for (QListWidget* list : {window.lstSta, window.lstDate}) {
-    ASSERT_GE(list->currentRow(), 0);
-    EXPECT_EQ(tableIndexOf(*list, list->currentRow()), 0) << "the table's first entry";
-    EXPECT_EQ(list->selectedItems(), QList<QListWidgetItem*>({list->currentItem()}));
-  }
 
   window.lstSta->item(5)->setSelected(true);
   build(sampleFile("ATR20050110w2.dat"));
@@ -475,16 +475,6 @@ TEST_F(FrmMainTest, FocusOrderKeepsTheDesignedControlsFirst) {
   ASSERT_GT(chain.size(), std::size(designed));
   EXPECT_TRUE(std::equal(std::begin(designed), std::end(designed), chain.begin()));
   EXPECT_NE(std::find(chain.begin(), chain.end(), window.cmdExportCounts), chain.end());
-}
-
-// The file lists BBBB before AAAA: the table's first station is the list's second row.
-TEST_F(FrmMainTest, AddMakesTheTablesFirstStationCurrentWhereverTheListShowsIt) {
-  const std::string text = dayLines("BBBB", day(2005, 1, 3), spread(2400)) +
-                           dayLines("AAAA", day(2005, 1, 3), spread(2400));
-  add(QString::fromStdString(scratch.write("ATR20050103w1.dat", text)));
-  ASSERT_EQ(texts(window.lstSta), QStringList({"AAAA", "BBBB"}));
-  EXPECT_EQ(window.lstSta->currentRow(), 1);
-  EXPECT_EQ(window.lstSta->selectedItems(), QList({window.lstSta->item(1)}));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
+#include "core/export/TmgVolumeWriter.h"
 #include "core/register/TmgRegister.h"
 #include "core/table/TmgVolumeReader.h"
 #include "tests/support/TableTestSupport.h"
@@ -57,13 +58,16 @@ int volume(int s, int d, int h) { return (s * 977 + d * 131 + h * 57) % 3000; }
 struct LayoutCase {
   const char* name;
   Layout layout;
+  TmgFormat written;
 };
 
 class TmgMonth : public ::testing::TestWithParam<LayoutCase> {};
 
 // April 2017 (the 1st a Saturday) for two stations, the afternoon of the 10th of one not
-// counted; the same counts as count files give the same table under the TMG names.
-TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFiles) {
+// counted, the 10th under restriction 3, the other's 11th under 2 (a device problem): the same
+// table as count files of the same counts, under the TMG names, and again when written with the
+// file's register and read back, critical days as restriction 2, the other with the file's.
+TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFilesAndWritesWhatItRead) {
   const Layout layout = GetParam().layout;
   std::string counts;
   std::string tmg = header(layout);
@@ -82,7 +86,8 @@ TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFiles) {
       std::snprintf(mmddyy, sizeof mmddyy, "04%02d17", d);
       counts += test::countLine('1', mmddyy, names[s], first) + "\r\n";
       if (!(s == 1 && d == 10)) counts += test::countLine('2', mmddyy, names[s], second) + "\r\n";
-      tmg += record(layout, ids[s], 7 - 4 * s, 0, d, (5 + d) % 7 + 1, hours);
+      const int restriction = d == 10 ? 3 : (s == 0 && d == 11 ? 2 : 0);
+      tmg += record(layout, ids[s], 7 - 4 * s, s + 1, d, (5 + d) % 7 + 1, hours, restriction);
     }
   }
   const ScratchDir dir;
@@ -95,44 +100,42 @@ TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFiles) {
 
   test::TableSnapshot want = test::snapshot(fromCounts);
   test::TableSnapshot got = test::snapshot(fromTmg);
-  EXPECT_EQ(got.names, (std::vector<std::string>{"000301-7", "000302-3"}));
+  EXPECT_EQ(got.names, (std::vector<std::string>{"000301-7-1", "000302-3-2"}));
   want.names = got.names;
   want.inFile = got.inFile;
   EXPECT_TRUE(want == got);
   EXPECT_EQ(fromTmg.CountedHours(9, 1), 0xFFFu);
-  EXPECT_TRUE(runDataChecks(fromTmg).flags().size() == runDataChecks(fromCounts).flags().size());
+  EXPECT_EQ(runDataChecks(fromTmg).flags().size(), runDataChecks(fromCounts).flags().size() + 3);
+
+  writeTmgVolumeFile(dir.file("out.vol"), fromTmg, runDataChecks(fromTmg),
+                     registerFromTmgFiles(tmgFiles, false), GetParam().written);
+  const std::vector<std::string> written{dir.file("out.vol")};
+  ATRTable again;
+  ASSERT_TRUE(FillFromCountFiles(again, written, FillMode::Build));
+  got.inFile = again.inFile();
+  EXPECT_TRUE(got == test::snapshot(again));
+  const struct {
+    const char* name;
+    int day, restriction;
+  } notes[] = {{"000301-7-1", 10, 3}, {"000301-7-1", 11, 2}, {"000302-3-2", 10, 2}};
+  for (const auto& n : notes) {
+    const DayNote* note = again.dayNotes().find(n.name, test::day(2017, 4, n.day));
+    EXPECT_TRUE(note != nullptr && note->restriction == n.restriction) << n.name << " " << n.day;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Layouts, TmgMonth,
-                         ::testing::Values(LayoutCase{"Columns143", Layout::Columns143},
-                                           LayoutCase{"Columns141", Layout::Columns141},
-                                           LayoutCase{"PipeHeader", Layout::PipeHeader},
-                                           LayoutCase{"PipePlain", Layout::PipePlain}),
-                         test::CaseName{});
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, TmgMonth,
+    ::testing::Values(LayoutCase{"Columns143", Layout::Columns143, TmgFormat::Tmg2013},
+                      LayoutCase{"Columns141", Layout::Columns141, TmgFormat::Tmg2001},
+                      LayoutCase{"PipeHeader", Layout::PipeHeader, TmgFormat::Pipe},
+                      LayoutCase{"PipePlain", Layout::PipePlain, TmgFormat::Pipe}),
+    test::CaseName{});
 
-// The worked record of station 301 for Monday 17 April 2017, hours 15 and 16 blanked, with
-// restriction 2; then lanes 1 and 2 of one direction, the second stating the wrong weekday and
-// restriction 3, lane 2 missing hour 5.
-TEST(TmgReader, BlankHoursRestrictionsWeekdaysAndLanes) {
-  std::string worked =
-      "3271U000301702017041720060400327002800033300779026250555806557061660526204529047090501704"
-      "804053140593406733062800489903360029510239901530010720";
-  ASSERT_EQ(worked.size(), 143u);
-  worked.replace(22 + 15 * 5, 10, 10, ' ');
-  worked.back() = '2';
+// Lanes 1 and 2 of one direction, the second stating the wrong weekday and restriction 3,
+// lane 2 missing hour 5.
+TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   const ScratchDir dir;
-  ATRTable table;
-  const std::vector<std::string> one{dir.write("a.vol", worked + "\n")};
-  ASSERT_TRUE(FillFromCountFiles(table, one, FillMode::Build));
-  const HourlyVolumes v = table.VolArrByIndex(0, 0);
-  EXPECT_EQ(v[14], 5314);
-  EXPECT_EQ(v[17], 6280);
-  EXPECT_EQ(table.CountedHours(0, 0), kAllHours & ~(3u << 15));
-  const CheckResults checks = runDataChecks(table);
-  ASSERT_EQ(checks.flagsOf(0, 0).size(), 2u);
-  EXPECT_EQ(checks.flagsOf(0, 0)[1].code, CheckCode::DeviceProblem);
-  EXPECT_EQ(checks.flagsOf(0, 0)[1].severity(), Severity::Critical);
-
   Hours lane1;
   Hours lane2;
   for (std::size_t h = 0; h < 24; ++h) {
