@@ -9,6 +9,7 @@
 
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/Utf8Text.h"
 #include "core/register/StationRegister.h"
 #include "core/selection/PlotSelection.h"
 #include "core/table/ATRTable.h"
@@ -123,21 +124,6 @@ std::optional<DayRange> pickedPeriod(const ATRTable& table, const PlotSelection&
     }
   }
   return period;
-}
-
-// Station ids are the count files' bytes, one character each; titles are UTF-8.
-std::string latin1ToUtf8(std::string_view bytes) {
-  std::string text;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
 }
 
 // The first line keeps what the chart has always been called; the second says of what.

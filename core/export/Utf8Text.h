@@ -20,4 +20,7 @@ namespace ostrilo {
 // The number of code points of UTF-8 text (a byte that starts no sequence counts as one).
 [[nodiscard]] std::size_t utf8Length(std::string_view text);
 
+// Station ids are the count files' bytes, one Latin-1 character each: the same id as UTF-8.
+[[nodiscard]] std::string latin1ToUtf8(std::string_view bytes);
+
 }  // namespace ostrilo

@@ -383,17 +383,7 @@ const StationEntry* StationRegister::find(std::string_view station) const {
       })) {
     // Count files give ids as single bytes (Latin-1), a register is UTF-8: the same id is
     // written in two ways.
-    std::string utf8;
-    for (const char c : station) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) {
-        utf8 += c;
-      } else {
-        utf8 += static_cast<char>(0xC0 | (byte >> 6));
-        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-      }
-    }
-    it = m_index.find(utf8);
+    it = m_index.find(latin1ToUtf8(station));
   }
   return it == m_index.end() ? nullptr : &m_entries[it->second];
 }
