@@ -414,6 +414,7 @@ TableAnalysis tableAnalysis(const CommandLine& line, const ATRTable& table,
   analysis.setHolidays(std::move(holidays));
   if (line.names != nullptr) {
     analysis.setCeilings(registerCeilings(*line.names, table.ulstName().values(), std::nullopt));
+    analysis.setRoads(registerRoads(*line.names));
   }
   return analysis;
 }

@@ -21,12 +21,18 @@ void TableAnalysis::setCeilings(std::vector<std::optional<DailyCeiling>> ceiling
   invalidate();
 }
 
+void TableAnalysis::setRoads(std::vector<Road> roads) {
+  m_roads = std::move(roads);
+  invalidate();
+}
+
 const CheckResults& TableAnalysis::checks(const ATRTable& table) {
   if (m_checks && !checksFit(*m_checks, table)) invalidate();
   if (!m_checks) {
     CheckOptions options;
     options.holidays = &m_holidays;
     options.ceilings = m_ceilings;
+    options.roads = m_roads;
     m_checks = runDataChecks(table, options);
     m_critical = std::make_shared<const std::vector<bool>>(m_checks->criticalDays());
     ++m_runs;

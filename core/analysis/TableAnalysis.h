@@ -24,6 +24,8 @@ class TableAnalysis {
   // Setting either drops what was computed.
   void setHolidays(HolidayCalendar calendar);
   void setCeilings(std::vector<std::optional<DailyCeiling>> ceilings);
+  // The register's roads, for the checks across a road's directions.
+  void setRoads(std::vector<Road> roads);
   [[nodiscard]] const HolidayCalendar& holidays() const noexcept { return m_holidays; }
 
   void invalidate() noexcept { m_checks.reset(); }
@@ -42,6 +44,7 @@ class TableAnalysis {
  private:
   HolidayCalendar m_holidays;
   std::vector<std::optional<DailyCeiling>> m_ceilings;
+  std::vector<Road> m_roads;
   std::optional<CheckResults> m_checks;
   std::shared_ptr<const std::vector<bool>> m_critical;
   std::int64_t m_runs = 0;

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <vector>
 
+#include "core/annual/RoadFigures.h"
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/DataChecks.h"
 #include "core/commands/Commands.h"
@@ -257,6 +258,7 @@ void frmMain::tableChanged() {
   if (m_register) {
     m_analysis.setCeilings(
         registerCeilings(*m_register, m_table.ulstName().values(), std::nullopt));
+    m_analysis.setRoads(registerRoads(*m_register));
   }
 }
 

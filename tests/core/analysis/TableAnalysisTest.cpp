@@ -44,6 +44,13 @@ TEST(TableAnalysis, RunsTheChecksOncePerChangeOfTableOrCalendar) {
   analysis.setHolidays(*HolidayCalendar::builtIn("de-be"));
   EXPECT_TRUE(flagged(analysis.checks(table), CheckCode::Holiday, day(2023, 12, 25)));
   EXPECT_EQ(analysis.runs(), 4);
+
+  // Two directions at 3,000 and 1,000 vehicles: a 75/25 split, seen once the road is known.
+  table = tableOf(dayLines("STA1", day(2023, 12, 27), spread(3000)) +
+                  dayLines("STA2", day(2023, 12, 27), spread(1000)));
+  EXPECT_FALSE(flagged(analysis.checks(table), CheckCode::DirectionSplit, day(2023, 12, 27)));
+  analysis.setRoads({Road{"A1", {"STA1", "STA2"}, {"N", "S"}}});
+  EXPECT_TRUE(flagged(analysis.checks(table), CheckCode::DirectionSplit, day(2023, 12, 27)));
 }
 
 }  // namespace
