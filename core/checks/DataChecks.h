@@ -90,6 +90,13 @@ struct CheckFlag {
   friend bool operator==(const CheckFlag&, const CheckFlag&) = default;
 };
 
+// What a list shows in the station column of flag: its road for a road's flag, else the
+// station of stations (by index) it sits on.
+[[nodiscard]] inline const std::string& flagPlace(const CheckFlag& flag,
+                                                  std::span<const std::string> stations) {
+  return flag.road.empty() ? stations[static_cast<std::size_t>(flag.station)] : flag.road;
+}
+
 using CheckCounts = std::array<std::int32_t, kCheckCodeCount>;
 
 class HolidayCalendar;

@@ -357,8 +357,7 @@ TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::
                    {"severity", ColumnKind::Text},
                    {"detail", ColumnKind::Text}});
   for (const CheckFlag& flag : flags) {
-    const std::string& station =
-        flag.road.empty() ? stations[static_cast<std::size_t>(flag.station)] : flag.road;
+    const std::string& station = flagPlace(flag, stations);
     std::vector<ExportCell> cells{station};
     // A month flag names its month, which no date cell can.
     cells.push_back(flag.wholeMonth() ? ExportCell(flagDateText(flag)) : ExportCell(flag.day));

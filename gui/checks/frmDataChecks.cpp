@@ -350,8 +350,7 @@ void frmDataChecks::applyFilters() {
   rows.reserve(static_cast<qsizetype>(m_shown.size()));
   for (std::size_t i = 0; i < m_shown.size(); ++i) {
     const CheckFlag& flag = m_shown[i];
-    rows << rowOf(flag, static_cast<int>(i),
-                  m_results.stations()[static_cast<std::size_t>(flag.station)], m_names.get(),
+    rows << rowOf(flag, static_cast<int>(i), flagPlace(flag, m_results.stations()), m_names.get(),
                   m_locale);
   }
   // Sorting while inserting would compare every new row; sort once afterwards.
