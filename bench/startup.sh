@@ -2,9 +2,11 @@
 # Whole-process costs of the command line and the desktop program's start-up, each beside its
 # yardstick, measured in turn (A B A B ...) so that other work on a shared machine spreads over
 # both: ostrilo-cli against ostrilo-minimal-parser (the least work that builds the same table),
-# the main window against a bare Qt window. Prints medians of CPU time (user + system), real
-# time and peak resident memory, and the ratio of the medians. The windows are shown on the
-# offscreen platform (or QT_QPA_PLATFORM) and, where an X server can be had, on xcb as well.
+# the main window against a bare Qt window, and against it too the first tab alone (the least a
+# program can do to show what the main window shows). Prints medians of CPU time (user +
+# system), real time and peak resident memory, and the ratio of the medians. The windows are
+# shown on the offscreen platform (or QT_QPA_PLATFORM) and, where an X server can be had, on xcb
+# as well.
 #   bench/startup.sh [BUILD_DIR] [ROUNDS]      (defaults: build, 21)
 # WINDOWS_ONLY=1 leaves out the command line's cases; STARTUP_BEFORE="PROGRAM..." adds each
 # program (an ostrilo-startup-bench kept from an earlier build) as a further case after the bare
@@ -40,13 +42,18 @@ parser 53 files	$parser ${berlin[*]}
 convert -o 53 files	$cli convert -o $work/out.cont ${berlin[*]}
 CASES
 fi
-# The window pairs of one platform: the bare window, then the main window as built now and as
-# each earlier program of STARTUP_BEFORE builds it.
+# The window pairs of one platform: the bare window, then the main window as built now, the
+# first tab alone (what the main window shows, without the program) and the main window as each
+# earlier program of STARTUP_BEFORE builds it.
 windows() {
   local suffix=$1 platform=$2 before
   printf 'bare Qt window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
     "$build/bench/ostrilo-bare-window"
   printf 'main window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" "$startup"
+  printf 'bare Qt window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
+    "$build/bench/ostrilo-bare-window"
+  printf 'first tab alone%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
+    "$build/bench/ostrilo-first-tab-floor"
   for before in ${STARTUP_BEFORE:-}; do
     printf 'bare Qt window%s\tenv QT_QPA_PLATFORM=%s %s\n' "$suffix" "$platform" \
       "$build/bench/ostrilo-bare-window"
