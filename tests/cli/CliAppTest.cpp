@@ -128,7 +128,8 @@ TEST_F(CliTest, InfoSummarisesTheTableOneNameAndValueALine) {
             "complete days: 0\nhours not counted: 0\n");
 }
 
-TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
+// A table without stations fails with the main window's selection message.
+TEST_F(CliTest, FailuresAreOneLineNamingTheirCause) {
   const std::string bad = dir.write("bad.dat", kWeekStart + "31041917 0301 12a4\n");
   // The register is read before the inputs.
   const std::string names = dir.write("reg.csv", "station,name\n0301,A\n0301,B\n");
@@ -137,7 +138,9 @@ TEST_F(CliTest, InputFailuresAreOneLineNamingTheFile) {
       {{"table", bad}, "bad.dat, line 5"},
       {{"table", path("two\nlines.dat")}, "lines.dat"},
       {{"table", path("\x1b[2J.dat")}, "\\x1B[2J.dat"},
-      {{"table", "--register", names, bad}, "reg.csv, line 3"}};
+      {{"table", "--register", names, bad}, "reg.csv, line 3"},
+      {{"stats", dir.write("empty.dat", "")},
+       "ostrilo-cli: stats: You must create the data first.\n"}};
   for (const auto& [args, named] : cases) {
     const CliResult result = runArgs(args);
     expectOneLineFailure(result);
@@ -201,12 +204,6 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
             "REPEATED 0, NIGHT_OVER_DAY 0, COPIED_DAY 0, MISSING_WEEKDAY 0, HOLIDAY 0, "
             "CLOCK_CHANGE 0, OWN_BAND 0, STATION_CEILING 0, DIRECTION_SPLIT 0, MADT_YEAR 0, "
             "AADT_YEAR 0\n");
-}
-
-TEST_F(CliTest, StatsOfATableWithoutStationsFailsWithTheSelectionMessage) {
-  const CliResult result = runArgs({"stats", dir.write("empty.dat", "")});
-  expectOneLineFailure(result);
-  EXPECT_EQ(result.err, "ostrilo-cli: stats: You must create the data first.\n");
 }
 
 // Expand takes every station outside the group; SYN1's half day of 2024 would make a group of
