@@ -21,9 +21,10 @@ struct AnnualRun {
   WorkbookAbout about;
 };
 
-// holidays: the calendar whose holidays leave the factors (factors --exclude-holidays).
+// holidays: the calendar of the checks; with leaveOut its holidays leave the factors too
+// (factors --exclude-holidays).
 AnnualRun annualRows(const CommandLine& line, const PeakWindows& windows,
-                     const HolidayCalendar* holidays = nullptr) {
+                     const HolidayCalendar& holidays = {}, bool leaveOut = false) {
   const std::optional<int> year = parseYear(line);
   const ATRTable table = loadTable(line);
   requireYear(line, table, year);
@@ -32,21 +33,21 @@ AnnualRun annualRows(const CommandLine& line, const PeakWindows& windows,
   options.year = year;
   options.windows = windows;
   const CountView view = CountView::of(table);
-  options.excluded = excludingCriticalDays(view);
+  options.excluded = tableAnalysis(line, table, holidays).excludedDays(table);
   AnnualRun run{{}, aboutStations(table, options.stations, year, line.inputs, line.names)};
   // An empty pick means every station to the computation; a table without stations has none.
   if (options.stations.empty()) return run;
-  if (holidays == nullptr) {
+  if (!leaveOut) {
     run.rows = ComputeAnnualFigures(view, options);
     return run;
   }
   GroupExpansionOptions factorOptions;
   factorOptions.year = year;
   factorOptions.excluded = options.excluded;
-  factorOptions.holidays = holidays;
+  factorOptions.holidays = &holidays;
   factorOptions.excludeHolidays = true;
   run.rows = factorFigures(view, options.stations, factorOptions);
-  run.about.definitions.push_back("MADW and F without the holidays of " + holidays->name() +
+  run.about.definitions.push_back("MADW and F without the holidays of " + holidays.name() +
                                   "; AADT over every valid day");
   return run;
 }
@@ -62,8 +63,8 @@ RoadRun roadRows(const CommandLine& line, const PeakWindows& windows) {
   const ATRTable table = loadTable(line);
   requireYear(line, table, year);
   roads = pickedRoads(line, table, std::move(roads));
-  const CountView view = CountView::of(table);
-  return {ComputeRoadFigures(view, roads, {year, windows, excludingCriticalDays(view)}),
+  const DayExclusion excluded = tableAnalysis(line, table).excludedDays(table);
+  return {ComputeRoadFigures(CountView::of(table), roads, {year, windows, excluded}),
           aboutStations(table, stationIndexes(line, table), year, line.inputs, line.names)};
 }
 
@@ -113,8 +114,8 @@ void runTrend(const CommandLine& line, std::ostream& out) {
 
 void runFactors(const CommandLine& line, std::ostream& out) {
   const HolidayCalendar holidays = holidayCalendar(line);
-  const bool leaveOut = line.flag("exclude-holidays");
-  AnnualRun run = annualRows(line, AnnualOptions().windows, leaveOut ? &holidays : nullptr);
+  AnnualRun run =
+      annualRows(line, AnnualOptions().windows, holidays, line.flag("exclude-holidays"));
   writeExport(line, out, factorsExport(run.rows, line.names), std::move(run.about));
 }
 

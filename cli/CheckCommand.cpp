@@ -42,22 +42,6 @@ std::optional<std::int64_t> laneCeiling(const CommandLine& line) {
   return vehicles;
 }
 
-// What the register knows beyond the counts: the roads that DIRECTION_SPLIT judges and the
-// ceilings of STATION_CEILING.
-CheckOptions checkOptions(const CommandLine& line, const HolidayCalendar& holidays,
-                          const std::optional<std::int64_t>& perLane, const ATRTable& table) {
-  CheckOptions options;
-  if (!holidays.empty()) options.holidays = &holidays;
-  if (line.names != nullptr) {
-    options.roads = registerRoads(*line.names);
-    std::vector<std::string> stations;
-    for (std::int32_t i = 0; i < table.StaCount(); ++i) stations.push_back(table.StaNamebyIndex(i));
-    options.ceilings = registerCeilings(*line.names, stations, perLane);
-  }
-  options.aadtChangePct = aadtChangePct(line);
-  return options;
-}
-
 void writeFlags(const CommandLine& line, std::ostream& out, const CheckResults& results,
                 const FlagFilter& filter, WorkbookAbout about) {
   const std::vector<CheckFlag> flags = selectFlags(results, filter);
@@ -79,13 +63,14 @@ void runCheck(const CommandLine& line, std::ostream& out) {
   filter.severity = parseSeverity(line);
   static_cast<void>(aadtChangePct(line));
   const std::optional<std::int64_t> perLane = laneCeiling(line);
-  const HolidayCalendar holidays = holidayCalendar(line);
+  HolidayCalendar holidays = holidayCalendar(line);
   const ATRTable table = loadTable(line);
   const std::vector<std::int32_t> picked = stationIndexes(line, table);
-  const CheckResults results =
-      runDataChecks(CountView::of(table), checkOptions(line, holidays, perLane, table));
   WorkbookAbout about = aboutStations(table, picked, std::nullopt, line.inputs, line.names);
   if (!holidays.empty()) about.definitions.push_back("Holidays: " + holidays.name());
+  TableAnalysis analysis = tableAnalysis(line, table, std::move(holidays), perLane);
+  analysis.setAadtChangePct(aadtChangePct(line));
+  const CheckResults& results = analysis.checks(table);
   if (line.flag("completeness")) {
     writeExport(
         line, out,

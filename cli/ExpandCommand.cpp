@@ -19,12 +19,6 @@ double cvThreshold(const CommandLine& line) {
   return percentOption(line, "cv-threshold", 0) / 100;
 }
 
-std::vector<std::string> stationNames(const ATRTable& table) {
-  std::vector<std::string> names;
-  for (std::int32_t i = 0; i < table.StaCount(); ++i) names.push_back(table.StaNamebyIndex(i));
-  return names;
-}
-
 // The estimates as expandExport writes them, with each station's group and why it has no
 // estimate where it has none.
 TableExport groupedExport(const GroupExpansion& run, const StationRegister* names) {
@@ -83,16 +77,15 @@ void runExpandByGroups(const CommandLine& line, std::ostream& out) {
   requireYear(line, table, year);
   StationGroups groups;
   try {
-    groups = loadGroups(*line.value("groups"), line.names, stationNames(table));
+    groups = loadGroups(*line.value("groups"), line.names, table.ulstName().values());
   } catch (const Error& e) {
     if (e.kind() != ErrorKind::Usage) throw;
     throw line.usage(e.description());
   }
   if (line.value("stations") != nullptr) options.stations = stationIndexes(line, table);
   options.year = year;
-  const CountView view = CountView::of(table);
-  options.excluded = excludingCriticalDays(view);
-  const GroupExpansion run = ExpandByGroups(view, groups, options);
+  options.excluded = tableAnalysis(line, table, holidays).excludedDays(table);
+  const GroupExpansion run = ExpandByGroups(CountView::of(table), groups, options);
   std::vector<std::int32_t> expanded;
   for (const GroupedEstimate& e : run.estimates) expanded.push_back(e.estimate.stationIndex);
   WorkbookAbout about = aboutStations(table, expanded, year, line.inputs, line.names);
@@ -128,9 +121,8 @@ void runExpand(const CommandLine& line, std::ostream& out) {
       if (std::find(group.begin(), group.end(), i) == group.end()) expanded.push_back(i);
     }
   }
-  const CountView view = CountView::of(table);
-  const ShortCountExpansion expansion =
-      expandOverGroup(view, group, expanded, excludingCriticalDays(view), year);
+  const ShortCountExpansion expansion = expandOverGroup(
+      CountView::of(table), group, expanded, tableAnalysis(line, table).excludedDays(table), year);
   writeExport(line, out, expandExport(expansion.estimates, line.names),
               aboutStations(table, expanded, year, line.inputs, line.names));
 }

@@ -409,13 +409,10 @@ HolidayCalendar holidayCalendar(const CommandLine& line) {
 }
 
 TableAnalysis tableAnalysis(const CommandLine& line, const ATRTable& table,
-                            HolidayCalendar holidays) {
+                            HolidayCalendar holidays, std::optional<std::int64_t> perLane) {
   TableAnalysis analysis;
   analysis.setHolidays(std::move(holidays));
-  if (line.names != nullptr) {
-    analysis.setCeilings(registerCeilings(*line.names, table.ulstName().values(), std::nullopt));
-    analysis.setRoads(registerRoads(*line.names));
-  }
+  if (line.names != nullptr) analysis.setRegister(*line.names, table.ulstName().values(), perLane);
   return analysis;
 }
 

@@ -252,10 +252,12 @@ struct PeriodPick {
                                    double fallback);
 // --holidays, read before the inputs; the empty calendar without it.
 [[nodiscard]] HolidayCalendar holidayCalendar(const CommandLine& line);
-// The analysis the main window shows of table: the checks with the calendar (holidayCalendar,
-// read before the inputs) and the ceilings of the register's max_daily column.
+// The analysis the main window shows of table, the one source of every command's checks and
+// valid days: the checks with the calendar (holidayCalendar, read before the inputs), the
+// ceilings of the register's max_daily column (else its lanes times perLane) and its roads.
 [[nodiscard]] TableAnalysis tableAnalysis(const CommandLine& line, const ATRTable& table,
-                                          HolidayCalendar holidays);
+                                          HolidayCalendar holidays = {},
+                                          std::optional<std::int64_t> perLane = std::nullopt);
 // pickStations, its unknown name a usage error of the command.
 [[nodiscard]] std::vector<std::int32_t> pickedStations(const CommandLine& line,
                                                        const ATRTable& table,

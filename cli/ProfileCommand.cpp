@@ -2,7 +2,6 @@
 
 #include "cli/Commands.h"
 #include "core/charts/WeeklyProfile.h"
-#include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
 #include "core/export/YearExports.h"
 #include "core/table/Error.h"
@@ -17,8 +16,9 @@ void runProfile(const CommandLine& line, std::ostream& out) {
   if (const std::optional<std::string> problem = CheckPlotSelection(pick.selection)) {
     throw Error(ErrorKind::Usage, *problem);
   }
+  TableAnalysis analysis = tableAnalysis(line, pick.table);
   const WeeklyProfileChart chart =
-      weeklyProfileChart(pick.table, pick.selection, runDataChecks(pick.table));
+      weeklyProfileChart(pick.table, pick.selection, analysis.checks(pick.table));
   writeExport(line, out, profileExport(chart),
               aboutSelection(pick.table, pick.selection, line.inputs, line.names));
 }

@@ -23,21 +23,9 @@ namespace ostrilo::cli {
 
 namespace {
 
-ReportOptions reportOptions(const CommandLine& line) {
-  ReportOptions options;
-  if (const std::string* text = line.value("peaks")) {
-    const std::optional<PeakWindows> parsed = parsePeakWindows(*text);
-    if (!parsed) {
-      throw line.usage(inQuotes(*text) +
-                       " is not noon, commuter or two windows A-B,C-D of hours 0 to 24");
-    }
-    options.windows = *parsed;
-  }
-  return options;
-}
-
 void runReport(const CommandLine& line, std::ostream& /*out*/) {
-  const ReportOptions options = reportOptions(line);
+  ReportOptions options;
+  options.windows = peakWindows(line);
   HolidayCalendar holidays = holidayCalendar(line);
   const PeriodPick pick = loadPeriod(line);
   TableAnalysis analysis = tableAnalysis(line, pick.table, std::move(holidays));

@@ -1,7 +1,6 @@
 #include <ostream>
 
 #include "cli/Commands.h"
-#include "core/checks/DataChecks.h"
 #include "core/export/TableExports.h"
 #include "core/selection/PlotSelection.h"
 #include "core/stats/StationStats.h"
@@ -35,8 +34,9 @@ void runStats(const CommandLine& line, std::ostream& out) {
   if (const std::optional<std::string> problem = CheckPlotSelection(selection)) {
     throw Error(ErrorKind::Usage, *problem);
   }
-  const std::vector<bool> leaveOut =
-      line.flag("exclude-critical") ? criticalDays(table) : std::vector<bool>();
+  const std::vector<bool> leaveOut = line.flag("exclude-critical")
+                                         ? tableAnalysis(line, table).criticalDays(table)
+                                         : std::vector<bool>();
   WorkbookAbout about = aboutSelection(table, selection, line.inputs, line.names);
   if (!leaveOut.empty()) about.definitions.emplace_back("Days with a critical flag left out");
   TableExport stats = statsExport(ComputeStationStats(table, selection, leaveOut), line.names);

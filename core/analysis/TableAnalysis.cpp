@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/annual/RoadFigures.h"
 #include "core/table/ATRTable.h"
 
 namespace ostrilo {
@@ -26,6 +27,18 @@ void TableAnalysis::setRoads(std::vector<Road> roads) {
   invalidate();
 }
 
+void TableAnalysis::setRegister(const StationRegister& names, std::span<const std::string> stations,
+                                std::optional<std::int64_t> perLane) {
+  m_ceilings = registerCeilings(names, stations, perLane);
+  m_roads = registerRoads(names);
+  invalidate();
+}
+
+void TableAnalysis::setAadtChangePct(double pct) {
+  m_aadtChangePct = pct;
+  invalidate();
+}
+
 const CheckResults& TableAnalysis::checks(const ATRTable& table) {
   if (m_checks && !checksFit(*m_checks, table)) invalidate();
   if (!m_checks) {
@@ -33,6 +46,7 @@ const CheckResults& TableAnalysis::checks(const ATRTable& table) {
     options.holidays = &m_holidays;
     options.ceilings = m_ceilings;
     options.roads = m_roads;
+    options.aadtChangePct = m_aadtChangePct;
     m_checks = runDataChecks(table, options);
     m_critical = std::make_shared<const std::vector<bool>>(m_checks->criticalDays());
     ++m_runs;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "core/annual/AnnualFigures.h"
@@ -12,6 +14,7 @@
 namespace ostrilo {
 
 class ATRTable;
+class StationRegister;
 
 // What several views compute from the same table, computed once and kept until the table or
 // the options change: the data checks (with the holiday calendar and the stations' ceilings)
@@ -26,6 +29,11 @@ class TableAnalysis {
   void setCeilings(std::vector<std::optional<DailyCeiling>> ceilings);
   // The register's roads, for the checks across a road's directions.
   void setRoads(std::vector<Road> roads);
+  // What a register adds to the checks: the ceilings of its max_daily column (else its lanes
+  // times perLane) for stations, in table order, and its roads.
+  void setRegister(const StationRegister& names, std::span<const std::string> stations,
+                   std::optional<std::int64_t> perLane = std::nullopt);
+  void setAadtChangePct(double pct);
   [[nodiscard]] const HolidayCalendar& holidays() const noexcept { return m_holidays; }
 
   void invalidate() noexcept { m_checks.reset(); }
@@ -45,6 +53,7 @@ class TableAnalysis {
   HolidayCalendar m_holidays;
   std::vector<std::optional<DailyCeiling>> m_ceilings;
   std::vector<Road> m_roads;
+  double m_aadtChangePct = kDefaultAadtChangePct;
   std::optional<CheckResults> m_checks;
   std::shared_ptr<const std::vector<bool>> m_critical;
   std::int64_t m_runs = 0;

@@ -186,8 +186,9 @@ void appendChars(std::string& text, T value) {
 }  // namespace
 
 DayExclusion excludingCriticalDays(const CountView& view) {
-  return excludingCriticalDays(std::make_shared<const std::vector<bool>>(criticalDays(view)),
-                               view.stations.size());
+  return excludingCriticalDays(
+      std::make_shared<const std::vector<bool>>(runDataChecks(view).criticalDays()),
+      view.stations.size());
 }
 
 DayExclusion excludingCriticalDays(std::shared_ptr<const std::vector<bool>> critical,

@@ -111,8 +111,9 @@ struct AnnualOptions {
   DayExclusion excluded;
 };
 
-// The days a valid day may not be: those with a critical data-check flag. Annual figures and
-// short-count estimates use it unless a caller deliberately looks at the raw days.
+// The days a valid day may not be: those with a critical flag of the checks of view without a
+// calendar, ceilings or roads. A program with a register or a calendar takes them from its
+// TableAnalysis (excludedDays) instead, which runs the checks once for every view.
 [[nodiscard]] DayExclusion excludingCriticalDays(const CountView& view);
 // The days critical marks, per record (stations x date index + station index) as
 // CheckResults::criticalDays gives them, for a table of that many stations; shared, not copied.

@@ -337,17 +337,4 @@ CheckResults runDataChecks(const ATRTable& table, const CheckOptions& options) {
   return runDataChecks(CountView::of(table), options);
 }
 
-std::vector<bool> criticalDays(const ATRTable& table) { return criticalDays(CountView::of(table)); }
-
-std::vector<bool> criticalDays(const CountView& view) {
-  std::vector<bool> days(recordCount(view));
-  for (std::size_t r = 0; r < days.size(); ++r) {
-    const HourMask mask = view.counted[r] & kAllHours;
-    days[r] = (mask != 0 &&
-               ((dayCodes(view.volumes.data() + r * kHoursPerDay, mask) | noteCodes(view, r)) &
-                kCriticalCodes) != 0);
-  }
-  return days;
-}
-
 }  // namespace ostrilo

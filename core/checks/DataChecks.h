@@ -187,9 +187,4 @@ class CheckResults {
 [[nodiscard]] CheckResults runDataChecks(const CountView& view, const CheckOptions& options = {});
 [[nodiscard]] CheckResults runDataChecks(const ATRTable& table, const CheckOptions& options = {});
 
-// Only the critical checks, per record as CheckResults::criticalDays: for callers that need the
-// valid days without the rest of the checks.
-[[nodiscard]] std::vector<bool> criticalDays(const CountView& view);
-[[nodiscard]] std::vector<bool> criticalDays(const ATRTable& table);
-
 }  // namespace ostrilo

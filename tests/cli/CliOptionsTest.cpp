@@ -76,9 +76,7 @@ TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
   }
 }
 
-const std::string kHourly =
-    "station,date,h00,h01,h02,h03,h04,h05,h06,h07,h08,h09,h10,h11,h12,"
-    "h13,h14,h15,h16,h17,h18,h19,h20,h21,h22,h23,total\n";
+const std::string& kHourly = kHourlyHeader;
 const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", "2023-01-03", "0") +
                              hours("B10 ", "2023-01-04", "0") + hours("B10 ", "2023-01-05", "100");
 const std::string kB2Rows =
@@ -192,9 +190,6 @@ TEST_F(CliGroupsTest, FactorsWithoutHolidaysLeaveThemOutOfTheMadwBehindF) {
       runArgs({"factors", "--year", "2024", "--holidays", hol, "--exclude-holidays", twoYears})
           .out.find("SYN1,2023,"),
       std::string::npos);
-  EXPECT_NE(runArgs({"factors", "--holidays", hol, "--exclude-holidays", in})
-                .out.find("SYN1,2023,MADW,1,1,8000,4\n"),
-            std::string::npos);
 }
 
 // F_G(Mar, Tue) = (10,019.05 / 9,690 + 2 / 0.969) / 3 = 1.032647 and F_G(Mar, Wed) = 1.022621:
@@ -238,10 +233,9 @@ TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
   EXPECT_EQ(runArgs({"table", "--lanes", "sum", vol}).out, kHourly + summed + ",\n");
 }
 
-// Five complete days (B10's four, B2's 3rd) and 12,000 vehicles counted: 2 x 2,400 + 12 x 200
-// + 4,800. The flags are the checks with the calendar and the register's ceilings: the 5th a
-// holiday of B10 alone, B10's median valid day (2,400) above its 2,000.
-TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
+// The flags are the checks with the calendar and the register's ceilings: the 5th a holiday of
+// B10 alone, B10's median valid day (2,400) above its 2,000. The tables' contents are the core's.
+TEST_F(CliTest, ExportSqliteFlagsWithTheCalendarAndTheRegister) {
   const std::string in = dir.write("in.dat", fourDays());
   const std::string hol = dir.write("hol.csv", "2023-01-05,Test Day\n");
   const std::string reg = dir.write("reg.csv", "station,max_daily\nB10 ,2000\nB2  ,5000\n");
@@ -258,8 +252,6 @@ TEST_F(CliTest, ExportSqliteHoldsTheCountedHoursAndDays) {
     sqlite3_finalize(statement);
     return value;
   };
-  EXPECT_EQ(number("select count(*) from days where complete"), 5);
-  EXPECT_EQ(number("select sum(volume) from hours"), 12000);
   EXPECT_EQ(number("select count(*) from flags where code = 'HOLIDAY'"), 1);
   EXPECT_EQ(number("select count(*) from flags where code = 'STATION_CEILING'"), 1);
   sqlite3_close(db);

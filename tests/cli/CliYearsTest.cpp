@@ -38,27 +38,30 @@ class CliYearsTest : public CliTest {
 };
 
 // R's two-way hours: 100, but 200 at 08:00 and 300 at 17:00, so its 30th highest is a 100 of
-// which EAST has 60, its highest a 300 of which EAST has 260. Shares in register order.
-TEST_F(CliYearsTest, AnnualRoadsSumsTheDirectionsOfEachRoad) {
-  const std::string header =
+// which EAST has 60, its highest a 300 of which EAST has 260; shares in register order. Both
+// days of R split 960/1740, further than 60/40, and the check names the road.
+TEST_F(CliYearsTest, RoadsSumTheirDirectionsInEachCommand) {
+  const std::string roads =
       "road,year,directions,valid_days,adt,aadt,cells,v30,k30_pct,d30_pct,ddhv,d1_pct,"
       "wd_am_peak_hour,wd_am_split_pct,wd_pm_peak_hour,wd_pm_split_pct\n";
   const std::string r =
       "R,2005,WEST+EAST,2,2700,,2,100,,60.00,,86.67,08:00,20.00/80.00,17:00,13.33/86.67\n";
-  EXPECT_EQ(runArgs({"annual", "--roads", "--register", reg, "--year", "2005", in}).out,
-            header + r + "S,2005,SOLO,2,2700,,2,100,,100.00,,100.00,07:00,100.00,16:00,100.00\n");
-  EXPECT_EQ(
-      runArgs({"annual", "--roads", "--register", reg, "--stations", "EAST", "--year", "2005", in})
-          .out,
-      header + r);
-}
-
-TEST_F(CliYearsTest, TrendListsEachStationOrRoadByYear) {
-  const std::string header = "station,year,valid_days,adt,aadt,cells,aadt_change_pct,cagr_pct\n";
-  EXPECT_EQ(runArgs({"trend", "--stations", "SOLO,EAST", in}).out,
-            header + "EAST,2005,2,1740,,2,,\nSOLO,2005,2,2700,,2,,\nSOLO,2006,1,2400,,1,,\n");
-  EXPECT_EQ(runArgs({"trend", "--roads", "--register", reg, in}).out,
-            header + "R,2005,2,2700,,2,,\nS,2005,2,2700,,2,,\nS,2006,1,2400,,1,,\n");
+  const std::string trend = "station,year,valid_days,adt,aadt,cells,aadt_change_pct,cagr_pct\n";
+  const std::string split = ",DIRECTION_SPLIT,C,\"WEST 960 (35.6 %), EAST 1740 (64.4 %)\"\n";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"annual", "--roads", "--register", reg, "--year", "2005"},
+       roads + r + "S,2005,SOLO,2,2700,,2,100,,100.00,,100.00,07:00,100.00,16:00,100.00\n"},
+      {{"annual", "--roads", "--register", reg, "--stations", "EAST", "--year", "2005"}, roads + r},
+      {{"trend", "--stations", "SOLO,EAST"},
+       trend + "EAST,2005,2,1740,,2,,\nSOLO,2005,2,2700,,2,,\nSOLO,2006,1,2400,,1,,\n"},
+      {{"trend", "--roads", "--register", reg},
+       trend + "R,2005,2,2700,,2,,\nS,2005,2,2700,,2,,\nS,2006,1,2400,,1,,\n"},
+      {{"check", "--severity", "C", "--register", reg},
+       "station,date,code,severity,detail\nR,2005-01-03" + split + "R,2005-01-04" + split}};
+  for (auto [args, out] : cases) {
+    args.push_back(in);
+    EXPECT_EQ(runArgs(args).out, out) << args[0];
+  }
 }
 
 // 168 rows a station, Monday hour 0 first; each day is its own weekday's only day.
@@ -78,14 +81,6 @@ TEST_F(CliYearsTest, ProfileWritesTheMeanOfEveryHourOfTheWeek) {
   EXPECT_EQ(std::count(of2005.begin(), of2005.end(), '\n'), 1 + 3 * 168);
   EXPECT_NE(of2005.find("\nSOLO,1,7,300,1\n"), std::string::npos);
   EXPECT_NE(runArgs({"profile", in}).out.find("\nSOLO,1,7,200,2\n"), std::string::npos);
-}
-
-// Both days of R split 960/1740, further than 60/40; the road stands in the station column.
-TEST_F(CliYearsTest, CheckWithARegisterSplitsTheRoadsDirections) {
-  EXPECT_EQ(runArgs({"check", "--severity", "C", "--register", reg, in}).out,
-            "station,date,code,severity,detail\n"
-            "R,2005-01-03,DIRECTION_SPLIT,C,\"WEST 960 (35.6 %), EAST 1740 (64.4 %)\"\n"
-            "R,2005-01-04,DIRECTION_SPLIT,C,\"WEST 960 (35.6 %), EAST 1740 (64.4 %)\"\n");
 }
 
 // The synthetic year, then 2024 with every day twice its volume: AADT up by 100 %.
