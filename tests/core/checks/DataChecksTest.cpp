@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -69,8 +67,10 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
       {"DaytimeZerosInClockOrder",
        {{2, withHours(k1000, 9, 10, 0)},
         {3, withHours(withHours(k1000, 3, 4, 0), 22, 23, 0)},
-        {4, withHours(k1000, 21, 22, 0)}},
-       {"02 ZERO_DAYTIME 2 zero hours from 09:00", "04 ZERO_DAYTIME 2 zero hours from 21:00"}},
+        {4, withHours(k1000, 21, 22, 0)},
+        {5, withHours(k1000, 4, 5, 0)}},
+       {"02 ZERO_DAYTIME 2 zero hours from 09:00", "04 ZERO_DAYTIME 2 zero hours from 21:00",
+        "05 ZERO_DAYTIME 2 zero hours from 04:00"}},
       {"RepeatedFour",
        {{2, withHours(k1000, 10, 13, 20)}, {3, withHours(withHours(k1000, 5, 7, 20), 10, 13, 19)}},
        {"02 REPEATED 4 hours of 20 from 10:00"}},
@@ -91,7 +91,11 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
        {{2, k1000}, {9, shapedDay(1019)}},
        {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
         "of its total)"}},
-      {"CopiedAtTwoPercent", {{2, k1000}, {9, shapedDay(1020)}}, {}}};
+      {"CopiedAtTwoPercent", {{2, k1000}, {9, shapedDay(1020)}}, {}},
+      // Hour 0 of both days reads 0, but the earlier one never counted it.
+      {"CopiedNeedsACompleteEarlierDay",
+       {{2, withHours(shapedDay(276), 0, 0, kOff)}, {9, shapedDay(276)}},
+       {"02 MISSING_HOURS 1 hour not counted (00:00 to 00:59)"}}};
   for (const auto& c : cases) EXPECT_EQ(dayFlags(checkJanuary(c.days)), c.flags) << c.name;
 }
 

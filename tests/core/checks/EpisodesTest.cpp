@@ -12,8 +12,7 @@ namespace ostrilo {
 namespace {
 
 using test::DayCounts;
-
-DateNumber on(const char* iso) { return *parseIsoDate(iso); }
+using test::on;
 
 // One station from the first date on, a day per letter: V valid, N valid with NIGHT_OVER_DAY,
 // Z a zero day, M half counted, '.' nothing counted.

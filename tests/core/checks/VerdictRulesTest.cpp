@@ -13,9 +13,8 @@ namespace ostrilo {
 namespace {
 
 using test::DayCounts;
+using test::on;
 using test::shapedDay;
-
-DateNumber on(const char* iso) { return *parseIsoDate(iso); }
 
 // "yyyy-mm-dd CODE S detail" of the flags of one code.
 std::vector<std::string> flagsOf(const CheckResults& results, CheckCode code) {
@@ -58,17 +57,19 @@ TEST(OwnBand, NeedsSixOtherDays) {
 }
 
 TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
-  DayCounts counts({"S", "T"}, on("2023-01-02"), 4);
+  DayCounts counts({"S", "T", "U"}, on("2023-01-02"), 4);
   for (int d = 0; d < 4; ++d) {
     // 1000, 1100, 1201, 1300: the median of an even count is the middle two's mean, 1150.5.
     counts.set(0, on("2023-01-02") + d, shapedDay(1000 + 100 * d + (d == 2 ? 1 : 0)));
     counts.set(1, on("2023-01-02") + d, shapedDay(1000));
+    counts.set(2, on("2023-01-02") + d, shapedDay(1000));
   }
-  // S's own ceiling lies just below its median; T's, its lanes times a lane's, is its median.
+  // S's own ceiling lies just below its median; T's, its lanes times a lane's, is its median,
+  // and so is U's: a max_daily of 0 is none.
   const StationRegister reg =
-      StationRegister::parse("station,max_daily,lanes\nS,1150,\nT,,2\n", "r.csv");
+      StationRegister::parse("station,max_daily,lanes\nS,1150,\nT,,2\nU,0,2\n", "r.csv");
   CheckOptions options;
-  options.ceilings = registerCeilings(reg, std::vector<std::string>{"S", "T"}, 500);
+  options.ceilings = registerCeilings(reg, std::vector<std::string>{"S", "T", "U"}, 500);
   const CheckResults results = runDataChecks(counts.view(), options);
   EXPECT_EQ(flagsOf(results, CheckCode::StationCeiling),
             std::vector<std::string>{"2023 STATION_CEILING W median 1150.5 vehicles a day over 4 "
@@ -100,6 +101,14 @@ TEST(HolidayFlags, AHolidayIsNamedAndComparedWithNoOrdinaryDay) {
   EXPECT_TRUE(flagsOf(with, CheckCode::DayBand).empty());
   EXPECT_EQ(with.warningDayCount(), 0);  // a fact is no warning
   EXPECT_EQ(flagsOf(april(nullptr), CheckCode::DayBand).size(), 4u);
+  // Nor with the other Fridays of March to May for its own band.
+  DayCounts spring({"S"}, on("2023-03-03"), 85);
+  for (int i = 0; i < 13; ++i) {
+    spring.set(0, on("2023-03-03") + 7 * i, shapedDay(i == 5 ? 300 : 1000 + 30 * i));
+  }
+  CheckOptions options;
+  options.holidays = &berlin;
+  EXPECT_TRUE(flagsOf(runDataChecks(spring.view(), options), CheckCode::OwnBand).empty());
 }
 
 TEST(ClockChange, ReplacesMissingHoursOnlyForTheHourThatDidNotExist) {
