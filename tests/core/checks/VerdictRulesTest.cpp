@@ -78,6 +78,10 @@ TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
   const auto first = std::find_if(results.flags().begin(), results.flags().end(),
                                   [](const CheckFlag& f) { return f.station == 0; });
   EXPECT_EQ(first->code, CheckCode::StationCeiling);
+  // A year flag passes a picker by any picked date of its year.
+  FlagFilter lastDay;
+  lastDay.dates = {false, false, false, true};
+  EXPECT_EQ(selectFlags(results, lastDay).at(0).code, CheckCode::StationCeiling);
 }
 
 // Fridays of April 2023 at 1000, 1050 and 1100 (too far apart for copies), Good Friday (the

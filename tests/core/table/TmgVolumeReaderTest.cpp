@@ -173,6 +173,19 @@ TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   EXPECT_EQ(summed.ulstDate().Index(test::day(2017, 4, 18)), -1);
   const DayNote* note = summed.dayNotes().find("000301-7", test::day(2017, 4, 19));
   EXPECT_TRUE(note != nullptr && note->restriction == 2);
+  // A day read again replaces its note, even with none; a table loaded or built in its place
+  // keeps none of the 17th's.
+  const std::vector<std::string> again{
+      dir.write("again.vol", record(Layout::Columns143, "000301", 7, 1, 19, 4, lane1) +
+                                 record(Layout::Columns143, "000301", 7, 2, 19, 4, lane1))};
+  ASSERT_TRUE(FillFromCountFiles(summed, again, FillMode::Add, {}, {true}));
+  EXPECT_EQ(summed.dayNotes().find("000301-7", test::day(2017, 4, 19)), nullptr);
+  summed.SaveToFile(dir.file("s.cont"));
+  summed.LoadFromFile(dir.file("s.cont"));
+  EXPECT_EQ(summed.dayNotes().begin(), summed.dayNotes().end());
+  single.setInFile(dir.write("c.dat", test::countLine('1', "041717", "0301", {}) + "\n"));
+  (void)single.BuildTable();
+  EXPECT_EQ(single.dayNotes().begin(), single.dayNotes().end());
 }
 
 std::string good143() {
