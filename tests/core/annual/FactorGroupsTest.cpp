@@ -5,6 +5,7 @@
 
 #include "core/annual/ShortCounts.h"
 #include "core/calendar/HolidayCalendar.h"
+#include "core/register/StationRegister.h"
 #include "core/table/Error.h"
 #include "tests/support/DayCounts.h"
 
@@ -78,6 +79,9 @@ TEST(GroupFile, ReadsStationsAndGroupsAndNamesTheLineOfAFault) {
   EXPECT_EQ(parseGroupFile("station,group\nB002,city\nB999,far\nB001,\"motorway, A100\"\n", "g.csv",
                            stations),
             (StationGroups{"motorway, A100", "city"}));
+  EXPECT_EQ(
+      groupsFromRegister(StationRegister::parse("station,group\nB002, city \n", "r.csv"), stations),
+      (StationGroups{"", "city"}));
   try {
     (void)parseGroupFile("B001,city\nB001,city\n", "g.csv", stations);
     ADD_FAILURE();

@@ -6,6 +6,7 @@
 #include "core/calendar/HolidayCalendar.h"
 #include "core/checks/CheckReport.h"
 #include "core/checks/DataChecks.h"
+#include "core/export/CheckExports.h"
 #include "core/register/StationRegister.h"
 #include "tests/support/DayCounts.h"
 
@@ -80,6 +81,8 @@ TEST(StationCeiling, FlagsAMedianAboveTheCeilingOncePerYear) {
   FlagFilter lastDay;
   lastDay.dates = {false, false, false, true};
   EXPECT_EQ(selectFlags(results, lastDay).at(0).code, CheckCode::StationCeiling);
+  EXPECT_NE(BuildEpisodesCsvText(results).find("\nS,STATION_CEILING,W,2023,2023,1,"),
+            std::string::npos);
 }
 
 // Fridays of April 2023 at 1000, 1050 and 1100 (too far apart for copies), Good Friday (the
