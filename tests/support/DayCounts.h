@@ -12,6 +12,8 @@
 namespace ostrilo::test {
 
 inline constexpr int kNotCounted = -1;
+
+inline DateNumber on(const char* iso) { return *parseIsoDate(iso); }
 using Hours = std::array<int, kHoursPerDay>;
 
 // Hours 1-23 hold 1-23 and hour 0 the rest of the total: no flag of its own.

@@ -13,8 +13,8 @@ namespace {
 using test::day;
 using test::syntheticYear;
 
-StationYear onlyRow(const ATRTable& table, const AnnualOptions& options = {}) {
-  const std::vector<StationYear> rows = ComputeAnnualFigures(CountView::of(table), options);
+StationYear onlyRow(const CountView& view, const AnnualOptions& options = {}) {
+  const std::vector<StationYear> rows = ComputeAnnualFigures(view, options);
   EXPECT_EQ(rows.size(), 1u);
   return rows.at(0);
 }
@@ -50,7 +50,7 @@ TEST(SyntheticYear, AadtNeedsEveryCellAndIgnoresDaysThatAreNotValid) {
                {noFebruary, 337, 10130.74, std::nullopt, 77, {4, 4, 5, 5, 5, 4, 4}, "MF,1,,,31"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.validDays);
-    const StationYear row = onlyRow(test::tableOf(syntheticYear("SYN1", c.edit)));
+    const StationYear row = onlyRow(CountView::of(test::tableOf(syntheticYear("SYN1", c.edit))));
     EXPECT_EQ(row.validDays, c.validDays);
     EXPECT_NEAR(*row.adt, c.adt, 0.005);
     EXPECT_NEAR(row.aadt.value_or(-1), c.aadt.value_or(-1), 1e-6);
@@ -67,7 +67,7 @@ TEST(SyntheticYear, AadtNeedsEveryCellAndIgnoresDaysThatAreNotValid) {
 
 // Every figure of the full year in the factors file, and the design hours.
 TEST(SyntheticYear, MonthAndDayOfWeekFiguresFactorsAndDesignHours) {
-  const StationYear row = onlyRow(test::tableOf(syntheticYear("SYN1")));
+  const StationYear row = onlyRow(CountView::of(test::tableOf(syntheticYear("SYN1"))));
   const std::string text = BuildFactorsCsvText({row});
   const char* madt[] = {"8000",  "8500",  "9500",  "10000", "10500", "11500",
                         "12000", "11800", "10500", "10000", "9200",  "8500"};
@@ -129,6 +129,18 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
             "BBBB,2024,0,,,0,,,,,,,,,,\n");
 }
 
+// 120 hours of 1 to 120 vehicles: the 30th and the 100th highest are 91 and 21.
+TEST(AnnualFigures, DesignHoursCountFromTheHighest) {
+  const std::vector<std::string> stations{"S"};
+  const std::vector<DateNumber> dates{45000, 45001, 45002, 45003, 45004};
+  std::vector<std::int16_t> volumes;
+  for (std::int16_t v = 1; v <= 120; ++v) volumes.push_back(v);
+  const std::vector<HourMask> counted(5, kAllHours);
+  const StationYear row = onlyRow(CountView{stations, dates, volumes, counted});
+  EXPECT_EQ(row.v30.volume, 91);
+  EXPECT_EQ(row.v100.volume, 21);
+}
+
 // One day of station 0301 is its own average day: the data-check hook leaves the others out.
 TEST(AnnualFigures, RealPeakOfTheOnlyDayInEachWindow) {
   const struct {
@@ -145,7 +157,7 @@ TEST(AnnualFigures, RealPeakOfTheOnlyDayInEachWindow) {
     AnnualOptions options;
     options.windows = c.windows;
     options.excluded = [&](std::int32_t, std::int32_t d) { return table.DatebyIndex(d) != c.date; };
-    const StationYear row = onlyRow(table, options);
+    const StationYear row = onlyRow(CountView::of(table), options);
     const DayTypeProfile& day = IsWeekend(c.date) ? row.weekend : row.weekday;
     for (std::size_t i = 0; i < 2; ++i) {
       const WindowPeak& peak = i == 0 ? *day.am : *day.pm;

@@ -84,6 +84,16 @@ TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
                 .at(0)
                 .twoWay.validDays,
             1);
+  // A Saturday stays out of the weekday split: Monday 2 January splits 30/10 at 08:00.
+  const std::vector<DateNumber> monSat = {day(2023, 1, 2), day(2023, 1, 7)};
+  std::vector<std::int16_t> weekend(4 * kHoursPerDay, 10);
+  weekend[8] = 30;                       // A on the Monday
+  weekend[3 * kHoursPerDay + 8] = 1000;  // B on the Saturday
+  const auto split =
+      ComputeRoadFigures(CountView{stations, monSat, weekend, counted}, roads, {}).at(0).amSplit;
+  ASSERT_TRUE(split);
+  EXPECT_EQ(split->hour, 8);
+  EXPECT_EQ(split->sharePct, (std::vector<double>{75, 25}));
 }
 
 }  // namespace

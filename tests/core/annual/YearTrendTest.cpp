@@ -48,8 +48,22 @@ TEST(YearTrend, ChangeAgainstTheYearBeforeAndGrowthFromTheFirstAadt) {
             "Z,2020,300,10,0,84,,\n"
             "Z,2021,300,110,100,84,,\n");
   // The files leave a non-finite figure empty; the window would show "inf".
-  const std::vector<TrendYear> trend = yearTrend(rows);
+  std::vector<TrendYear> trend = yearTrend(rows);
   EXPECT_FALSE(trend.back().aadtChangePct || trend.back().cagrPct);
+  // The chart: AADT where a year has one, else its ADT marked, else nothing; every picked
+  // station keeps its place.
+  trend[0].adt.reset();
+  std::string chart;
+  for (const TrendSeries& s : trendSeries(trend, std::vector<std::string>{"X", "none", "0301"})) {
+    chart += s.station + ":";
+    for (const TrendPoint& p : s.points) {
+      chart += ' ' + std::to_string(p.year) + (p.isAadt ? "=" : "~") + std::to_string(p.value);
+    }
+    chart += '\n';
+  }
+  EXPECT_EQ(chart,
+            "X: 2020=100.000000 2022=121.000000\nnone:\n0301: 2014=50000.000000 "
+            "2015=51000.000000 2016~900.000000 2017=52020.000000 2018=53060.400000\n");
 }
 
 }  // namespace

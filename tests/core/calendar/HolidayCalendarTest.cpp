@@ -4,6 +4,7 @@
 
 #include "core/calendar/HolidayCalendar.h"
 #include "core/table/Error.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
 namespace {
@@ -82,6 +83,15 @@ TEST(HolidayCalendar, UserFileAddsAndRenamesDaysOrChangesNothing) {
     }
     EXPECT_EQ(calendar.holidayName(on("2023-06-02")), "");  // nothing of the file stays
   }
+  // A choice names a built-in calendar, a file, or a built-in one and a file added to it.
+  const test::ScratchDir dir;
+  const std::string file = dir.write("x.csv", "date,name\n2023-06-01,Outing\n");
+  const HolidayCalendar both = loadHolidayChoice("de-be+" + file);
+  EXPECT_EQ(both.holidayName(on("2023-04-10")) + "/" + both.holidayName(on("2023-06-01")),
+            "Easter Monday/Outing");
+  EXPECT_EQ(both.name(), "de-be+" + file);
+  EXPECT_EQ(loadHolidayChoice(file).holidayName(on("2023-04-10")), "");
+  EXPECT_EQ(loadHolidayChoice("none").holidayName(on("2023-04-10")), "");
 }
 
 }  // namespace

@@ -71,6 +71,9 @@ TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
   }
   EXPECT_EQ(grid.lowest, 0);
   EXPECT_EQ(grid.highest, 2123);
+  // The graph-type list's last entry is the point chart; past it, the line chart.
+  EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point)), SeriesKind::Point);
+  EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point) + 1), SeriesKind::Line);
   // A station keeps its series when no date is picked.
   EXPECT_EQ(hourlyVolumeChart(table, pick(table, {1}, {}), SeriesKind::Line).series.at(0).title,
             "BBBB");

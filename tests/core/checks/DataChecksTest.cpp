@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -69,8 +67,10 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
       {"DaytimeZerosInClockOrder",
        {{2, withHours(k1000, 9, 10, 0)},
         {3, withHours(withHours(k1000, 3, 4, 0), 22, 23, 0)},
-        {4, withHours(k1000, 21, 22, 0)}},
-       {"02 ZERO_DAYTIME 2 zero hours from 09:00", "04 ZERO_DAYTIME 2 zero hours from 21:00"}},
+        {4, withHours(k1000, 21, 22, 0)},
+        {5, withHours(k1000, 4, 5, 0)}},
+       {"02 ZERO_DAYTIME 2 zero hours from 09:00", "04 ZERO_DAYTIME 2 zero hours from 21:00",
+        "05 ZERO_DAYTIME 2 zero hours from 04:00"}},
       {"RepeatedFour",
        {{2, withHours(k1000, 10, 13, 20)}, {3, withHours(withHours(k1000, 5, 7, 20), 10, 13, 19)}},
        {"02 REPEATED 4 hours of 20 from 10:00"}},
@@ -91,7 +91,11 @@ TEST(CheckRules, FlagAtTheThresholdAndNotOneStepBelow) {
        {{2, k1000}, {9, shapedDay(1019)}},
        {"09 COPIED_DAY nearly the same 24 volumes as 2023-01-02 (off by 19 in all, 1.9 % "
         "of its total)"}},
-      {"CopiedAtTwoPercent", {{2, k1000}, {9, shapedDay(1020)}}, {}}};
+      {"CopiedAtTwoPercent", {{2, k1000}, {9, shapedDay(1020)}}, {}},
+      // Hour 0 of both days reads 0, but the earlier one never counted it.
+      {"CopiedNeedsACompleteEarlierDay",
+       {{2, withHours(shapedDay(276), 0, 0, kOff)}, {9, shapedDay(276)}},
+       {"02 MISSING_HOURS 1 hour not counted (00:00 to 00:59)"}}};
   for (const auto& c : cases) EXPECT_EQ(dayFlags(checkJanuary(c.days)), c.flags) << c.name;
 }
 
@@ -114,6 +118,31 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "station,date,code,severity,detail\n"
             "S,2023-01,MISSING_WEEKDAY,W,no valid Wednesday in January 2023\n"
             "S,2023-01-04,ZERO_RUN,C,7 zero hours from 14:00\n");
+  // What the pickers pass: a severity, a code, stations, and dates (a month flag by any picked
+  // date of its month); the counts line leaves out the TMG notes' codes that flag nothing.
+  const auto passed = [&](const FlagFilter& filter) {
+    std::string text;
+    for (const CheckFlag& f : selectFlags(r, filter))
+      text += std::string(checkCodeName(f.code)) + ' ';
+    return text;
+  };
+  const std::vector<bool> jan2{true, false, false, false, false, false, false};
+  const std::vector<bool> jan4{false, false, true, false, false, false, false};
+  const std::pair<FlagFilter, const char*> filters[] = {
+      {{}, "MISSING_WEEKDAY ZERO_RUN "},
+      {{Severity::Critical}, "ZERO_RUN "},
+      {{std::nullopt, CheckCode::MissingWeekday}, "MISSING_WEEKDAY "},
+      {{std::nullopt, std::nullopt, {false, true}}, ""},
+      {{std::nullopt, std::nullopt, {}, jan2}, "MISSING_WEEKDAY "},
+      {{std::nullopt, std::nullopt, {true, false}, jan4}, "MISSING_WEEKDAY ZERO_RUN "}};
+  for (const auto& [filter, expected] : filters) EXPECT_EQ(passed(filter), expected);
+  EXPECT_EQ(checkCountsLine(countByCode(r.flags())),
+            "2 flags: MISSING_HOURS 0, ZERO_RUN 1, ZERO_DAY 0, ZERO_DAYTIME 0, DAY_BAND 0, "
+            "REPEATED 0, NIGHT_OVER_DAY 0, COPIED_DAY 0, MISSING_WEEKDAY 1, HOLIDAY 0, "
+            "CLOCK_CHANGE 0, OWN_BAND 0, STATION_CEILING 0, DIRECTION_SPLIT 0, MADT_YEAR 0, "
+            "AADT_YEAR 0");
+  EXPECT_TRUE(checkCountsLine(countByCode(selectFlags(r, {Severity::Critical})))
+                  .starts_with("1 flag: MISSING_HOURS 0, ZERO_RUN 1,"));
 }
 
 // The summary's day counts: a faulty day is a complete one with a critical flag; a partly

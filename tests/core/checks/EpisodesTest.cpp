@@ -7,13 +7,13 @@
 #include "core/checks/Episodes.h"
 #include "core/export/CheckExports.h"
 #include "tests/support/DayCounts.h"
+#include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {
 namespace {
 
 using test::DayCounts;
-
-DateNumber on(const char* iso) { return *parseIsoDate(iso); }
+using test::on;
 
 // One station from the first date on, a day per letter: V valid, N valid with NIGHT_OVER_DAY,
 // Z a zero day, M half counted, '.' nothing counted.
@@ -73,6 +73,14 @@ TEST(Episodes, GraphSpansThreeDaysAroundOrTheFirstAndLastWeek) {
   EXPECT_EQ(spans("2023-01-10", "2023-01-12"), "2023-01-07..2023-01-15 ");
   EXPECT_EQ(spans("2023-01-01", "2023-01-25"), "2022-12-29..2023-01-28 ");  // 31 days
   EXPECT_EQ(spans("2023-01-01", "2023-01-26"), "2022-12-29..2023-01-04 2023-01-23..2023-01-29 ");
+  // The graph picks the dates within the spans, first and last days included.
+  std::string text;
+  for (const int d : {4, 5, 10, 13}) text += test::dayLines("S001", test::day(2023, 1, d), {});
+  const ATRTable table = test::tableOf(text);
+  const DaySpan within[] = {{on("2023-01-01"), on("2023-01-04")},
+                            {on("2023-01-10"), on("2023-01-12")}};
+  EXPECT_EQ(selectionOverSpans(table, "S001", within).dates.selected,
+            (std::vector<bool>{true, false, true, false}));
 }
 
 TEST(Completeness, CountsCompleteIncompleteFaultyDaysAndTheLongestGap) {

@@ -7,6 +7,7 @@
 #include "core/export/ExportTable.h"
 #include "core/export/HourlyTable.h"
 #include "core/export/TableExports.h"
+#include "core/table/TableSummary.h"
 #include "tests/support/SelectionTestSupport.h"
 
 namespace ostrilo {
@@ -37,6 +38,20 @@ TEST(CountExports, DailyMatrixHoldsCompleteTotalsOnly) {
   const std::string one = csv(hourlyExport(table, test::pick(table, {1}, {0, 1}), nullptr));
   EXPECT_EQ(one.substr(one.find('\n') + 1, 16), "B2  ,2023-01-01,");
   EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 2);
+}
+
+// B1's two days and B2's half day, counted by hand; the About sheet over what was picked.
+TEST(CountExports, SummaryAndAboutSheetCountWhatWasRead) {
+  const ATRTable table = twoStations();
+  EXPECT_EQ(SummarizeTable(table),
+            (TableSummary{2, 2, day(2023, 1, 1), day(2023, 1, 2), 4, 60, 2, 36}));
+  const WorkbookAbout picked = aboutSelection(table, test::pick(table, {1}, {1, 0}), {"a.dat"});
+  EXPECT_EQ(picked.stations, std::vector<std::string>{"B2  "});
+  EXPECT_EQ(std::tuple(picked.firstDate, picked.lastDate, picked.dateCount),
+            std::tuple(std::optional(day(2023, 1, 1)), std::optional(day(2023, 1, 2)), 2));
+  const std::int32_t b1[] = {0};
+  EXPECT_EQ(aboutStations(table, b1, 2024, {}).dateCount, 0);
+  EXPECT_EQ(aboutStations(table, b1, 2023, {}).dateCount, 2);
 }
 
 // Hours not counted stay empty, the total only with all 24 hours, a name with a

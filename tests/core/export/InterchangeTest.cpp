@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -82,6 +80,32 @@ TEST(SqliteExport, SchemaAndContentReadBackThroughTheLibrary) {
                   "order by station"),
             (Rows{"0301 2017 1", "0302 2017 0", "0303 2017 0"}));
   EXPECT_EQ(query(db, "pragma integrity_check"), Rows{"ok"});
+}
+
+// A point per station the register places, at [longitude, latitude]; figures as numbers, n/a
+// as null, texts as JSON strings with quotes and control characters escaped.
+TEST(GeoJson, PointsCarryTheAnnualColumnsAndTheRegistersName) {
+  StationYear placed;
+  placed.station = "0301";
+  placed.year = 2023;
+  placed.validDays = 3;
+  placed.adt = 1234.4;
+  StationYear unplaced = placed;
+  unplaced.station = "X1";
+  const StationRegister reg = StationRegister::parse(
+      "station,name,latitude,longitude\n0301,\"Main \"\"St\"\" \xC3\xBC\x01\",52.5,-13.25\nX1,,,\n",
+      "r.csv");
+  const AnnualGeoJson json = annualGeoJson({placed, unplaced}, reg);
+  EXPECT_EQ(json.withoutPoint, std::vector<std::string>{"X1"});
+  EXPECT_EQ(
+      json.text,
+      "{\"type\":\"FeatureCollection\",\"features\":[\n{\"type\":\"Feature\",\"geometry\":{"
+      "\"type\":\"Point\",\"coordinates\":[-13.250000,52.500000]},\"properties\":{\"station\":"
+      "\"0301\",\"year\":2023,\"valid_days\":3,\"adt\":1234,\"aadt\":null,\"cells\":0,\"v30\":"
+      "null,\"k30_pct\":null,\"v100\":null,\"k100_pct\":null,\"wd_am_peak_hour\":null,"
+      "\"wd_am_peak_volume\":null,\"wd_am_peak_pct\":null,\"wd_pm_peak_hour\":null,"
+      "\"wd_pm_peak_volume\":null,\"wd_pm_peak_pct\":null,\"name\":\"Main \\\"St\\\" "
+      "\xC3\xBC\\u0001\"}}\n]}\n");
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ TEST(TmgWriter, WritesTheWorkedRecordByteForByte) {
             "327110003017017041720060400327002800033300779026250555806557061660526204529047090501"
             "704804053140593406733062800489903360029510239901530010720\r\n");
 
+  EXPECT_EQ(parseTmgFormat("Pipe"), TmgFormat::Pipe);
+  EXPECT_EQ(parseTmgFormat("2001"), TmgFormat::Tmg2001);
+  EXPECT_FALSE(parseTmgFormat("2014"));
   const Error missing = test::thrownBy([&] {
     (void)tmgVolumeText(
         table, runDataChecks(table),

@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <map>
-#include <memory>
 #include <regex>
 #include <string>
 

@@ -95,7 +95,8 @@ TEST(StationRegister, ReadsQuotedFieldsHeaderVariantsAndSpreadsheetRows) {
   EXPECT_EQ(reg.displayText("301"), "301");
   // The poles and the date line are on the map.
   const auto edges = StationRegister::parse(
-      "station,latitude,longitude,location\nN,-90,180,\nS,,,WGS84 90 -180\nX,,,WGS84 90.1 0\n",
+      "station,latitude,longitude,location\nN,-90,180,\nS,,,WGS84 90 -180\nX,,,WGS84 90.1 0\n"
+      "E,,,WGS84 -90 180\n",
       "r.csv");
   EXPECT_EQ(edges.find("N")->longitude, 180);
   const std::optional<Coordinates> pole = stationCoordinates(*edges.find("S"));
@@ -103,6 +104,7 @@ TEST(StationRegister, ReadsQuotedFieldsHeaderVariantsAndSpreadsheetRows) {
   EXPECT_EQ(pole->latitude, 90);
   EXPECT_EQ(pole->longitude, -180);
   EXPECT_FALSE(stationCoordinates(*edges.find("X")));
+  EXPECT_EQ(stationCoordinates(*edges.find("E")).value_or(Coordinates{}).longitude, 180);
 }
 
 // Text and the start of its description: file and line first.

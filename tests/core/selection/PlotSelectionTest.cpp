@@ -2,7 +2,6 @@
 
 #include <array>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>

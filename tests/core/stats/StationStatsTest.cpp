@@ -15,7 +15,6 @@ inline void PrintTo(const StationStat& s, std::ostream* os) { *os << BuildStatsC
 
 namespace {
 
-using test::countFile;
 using test::day;
 using test::dayLines;
 using test::pick;
@@ -84,18 +83,6 @@ TEST(StationStats, SumsBeyondThirtyTwoBitsStayExact) {
   for (int d = 0; d < 3000; ++d) days.emplace_back(kMon3 + d, 786408);
   EXPECT_EQ(statsOf(days),
             (StatResults{{"STA1", 786408, 786408, 786408, 0, 786408, 786408, 3000}}));
-}
-
-// A half day's total is no daily total, and a date without lines is no day of 0 vehicles.
-TEST(StationStats, OnlyCompleteDaysCountAndAFigureOverNoDayIsEmpty) {
-  const std::string text = dayLines("FULL", kMon3, spread(1000)) +
-                           dayLines("FULL", kSat8, spread(600)) +
-                           countFile({test::countLine('1', "010405", "FULL", test::rising(100)),
-                                      test::countLine('2', "010305", "HALF", test::rising(100))});
-  const ATRTable table = test::tableOf(text);
-  const StatResults expected{{"FULL", 800, 600, 1000, 200, 1000, 600, 2},
-                             {"HALF", kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0}};
-  EXPECT_EQ(ComputeStationStats(table, pick(table, {0, 1}, {0, 1, 2})), expected);
 }
 
 // Two New York weeks in one table: station 1001 was counted in the first only. Figures

@@ -104,8 +104,9 @@ TEST_P(TmgMonth, LoadsAsTheSameCountsAsCountFilesAndWritesWhatItRead) {
   want.names = got.names;
   want.inFile = got.inFile;
   EXPECT_TRUE(want == got);
-  EXPECT_EQ(fromTmg.CountedHours(9, 1), 0xFFFu);
   EXPECT_EQ(runDataChecks(fromTmg).flags().size(), runDataChecks(fromCounts).flags().size() + 3);
+  // The annual figures leave out the same critical days as the checks: restriction 2 is one.
+  EXPECT_EQ(criticalDays(fromTmg), runDataChecks(fromTmg).criticalDays());
 
   writeTmgVolumeFile(dir.file("out.vol"), fromTmg, runDataChecks(fromTmg),
                      registerFromTmgFiles(tmgFiles, false), GetParam().written);
@@ -133,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(
     test::CaseName{});
 
 // Lanes 1 and 2 of one direction, the second stating the wrong weekday and restriction 3,
-// lane 2 missing hour 5.
+// lane 2 missing hour 5 on the 17th and the whole 18th; on the 19th lane 1 under restriction 3,
+// lane 2 under 2 (a device problem, which the direction's day keeps).
 TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   const ScratchDir dir;
   Hours lane1;
@@ -144,7 +146,10 @@ TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   }
   const std::vector<std::string> lanes{
       dir.write("lanes.vol", record(Layout::Columns143, "000301", 7, 1, 17, 2, lane1) +
-                                 record(Layout::Columns143, "000301", 7, 2, 17, 3, lane2, 3))};
+                                 record(Layout::Columns143, "000301", 7, 2, 17, 3, lane2, 3) +
+                                 record(Layout::Columns143, "000301", 7, 1, 18, 3, lane1) +
+                                 record(Layout::Columns143, "000301", 7, 1, 19, 4, lane1, 3) +
+                                 record(Layout::Columns143, "000301", 7, 2, 19, 4, lane1, 2))};
   ATRTable single;
   ASSERT_TRUE(FillFromCountFiles(single, lanes, FillMode::Build));
   EXPECT_EQ(single.ulstName().values(), (std::vector<std::string>{"000301-7-1", "000301-7-2"}));
@@ -165,16 +170,28 @@ TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   EXPECT_EQ(summed.ulstName().values(), std::vector<std::string>{"000301-7"});
   EXPECT_EQ(summed.CountedHours(0, 0), kAllHours & ~(1u << 5));
   EXPECT_EQ(summed.VolArrByIndex(0, 0)[23], 346);
+  EXPECT_EQ(summed.ulstDate().Index(test::day(2017, 4, 18)), -1);
+  const DayNote* note = summed.dayNotes().find("000301-7", test::day(2017, 4, 19));
+  EXPECT_TRUE(note != nullptr && note->restriction == 2);
+  // A day read again replaces its note, even with none; a table loaded or built in its place
+  // keeps none of the 17th's.
+  const std::vector<std::string> again{
+      dir.write("again.vol", record(Layout::Columns143, "000301", 7, 1, 19, 4, lane1) +
+                                 record(Layout::Columns143, "000301", 7, 2, 19, 4, lane1))};
+  ASSERT_TRUE(FillFromCountFiles(summed, again, FillMode::Add, {}, {true}));
+  EXPECT_EQ(summed.dayNotes().find("000301-7", test::day(2017, 4, 19)), nullptr);
+  summed.SaveToFile(dir.file("s.cont"));
+  summed.LoadFromFile(dir.file("s.cont"));
+  EXPECT_EQ(summed.dayNotes().begin(), summed.dayNotes().end());
+  single.setInFile(dir.write("c.dat", test::countLine('1', "041717", "0301", {}) + "\n"));
+  (void)single.BuildTable();
+  EXPECT_EQ(single.dayNotes().begin(), single.dayNotes().end());
 }
 
 std::string good143() {
   std::string line = "3271U00030170201704172";
   for (int h = 0; h < 24; ++h) line += "  100";
   return line + "0";
-}
-
-std::string withText(std::string line, std::size_t column, std::string_view text) {
-  return line.replace(column - 1, text.size(), text);
 }
 
 std::string pipeLine(std::string_view hour5) {
@@ -188,7 +205,7 @@ TEST(TmgReader, TwoDigitYearsRunFrom1970To2069) {
   const ScratchDir dir;
   for (const auto& [yy, year] : {std::pair("69", 2069), std::pair("70", 1970)}) {
     const std::vector<std::string> files{
-        dir.write("y.vol", withText(good143().erase(13, 2), 14, yy) + "\r\n")};
+        dir.write("y.vol", test::overwrite(good143().erase(13, 2), 14, yy) + "\r\n")};
     ATRTable table;
     ASSERT_TRUE(FillFromCountFiles(table, files, FillMode::Build));
     EXPECT_EQ(table.DatebyIndex(0), test::day(year, 4, 17)) << yy;
@@ -233,23 +250,23 @@ TEST_P(TmgRefusal, NamesLineColumnsAndField) {
 INSTANTIATE_TEST_SUITE_P(
     Records, TmgRefusal,
     ::testing::Values(
-        Refusal{"VolumeAbove16Bits", withText(good143(), 23, "32768"),
+        Refusal{"VolumeAbove16Bits", test::overwrite(good143(), 23, "32768"),
                 "hour 00 (columns 23-27): \"32768\" lies above 32767", ErrorKind::Overflow},
-        Refusal{"NonDigitHour", withText(good143(), 138, " 1x3 "),
+        Refusal{"NonDigitHour", test::overwrite(good143(), 138, " 1x3 "),
                 "hour 23 (columns 138-142): \" 1x3 \" is not a number"},
-        Refusal{"BadDate", withText(good143(), 18, "0231"),
+        Refusal{"BadDate", test::overwrite(good143(), 18, "0231"),
                 "day (columns 20-21): \"2017-02-31\" is not a valid date (year-month-day)"},
-        Refusal{"NonDigitMonth", withText(good143(), 18, "A4"),
+        Refusal{"NonDigitMonth", test::overwrite(good143(), 18, "A4"),
                 "month (columns 18-19): \"A4\" is not a number"},
-        Refusal{"WeekdayEight", withText(good143(), 22, "8"),
+        Refusal{"WeekdayEight", test::overwrite(good143(), 22, "8"),
                 "day of week (column 22): \"8\" is not a day of the week 1-7"},
-        Refusal{"RestrictionSix", withText(good143(), 143, "6"),
+        Refusal{"RestrictionSix", test::overwrite(good143(), 143, "6"),
                 "restrictions (column 143): \"6\" is not a restriction code 0-5"},
-        Refusal{"StationNotAlphanumeric", withText(good143(), 6, "00-301"),
+        Refusal{"StationNotAlphanumeric", test::overwrite(good143(), 6, "00-301"),
                 "station id (columns 6-11): \"00-301\" is not a station id (letters and digits)"},
         Refusal{"WrongLength", good143().substr(0, 142),
                 "record length: 142 columns; a volume record has 141 or 143"},
-        Refusal{"BadDateTwoDigitYear", withText(good143().erase(13, 2), 16, "0431"),
+        Refusal{"BadDateTwoDigitYear", test::overwrite(good143().erase(13, 2), 16, "0431"),
                 "day (columns 18-19): \"17-04-31\" is not a valid date (year-month-day)"},
         Refusal{"PipeVolumeAbove16Bits", pipeLine("70000"),
                 "hour 05 (field 16, hour_05): \"70000\" lies above 32767", ErrorKind::Overflow,
