@@ -194,6 +194,7 @@ TEST_F(StatsTest, LeavesOutCriticalDaysByDefaultAndSaysWhatTheFiguresCover) {
   // The box recomputes what the window shows, whatever the lists pick since.
   window.lstSta->clearSelection();
   stats.chkLeaveOutCritical->setChecked(true);
+  ASSERT_EQ(lv.topLevelItemCount(), 1);
   EXPECT_EQ(textsOf(*lv.topLevelItem(0)), QStringList({"0400", "", "", "", "", "", "", "0"}));
 }
 
