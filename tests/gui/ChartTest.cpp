@@ -84,9 +84,6 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
               table.VolArrByIndex(1, static_cast<std::int32_t>(2 * s))[5]);
   }
   ASSERT_EQ(daily->TChart1->graphCount(), 1);
-  // A day between two gaps has no line to show it: daily points carry a dot, hours none.
-  EXPECT_FALSE(daily->TChart1->graph(0)->scatterStyle().isNone());
-  EXPECT_TRUE(hourly->TChart1->graph(0)->scatterStyle().isNone());
   const auto days = daily->TChart1->graph(0)->data();
   ASSERT_EQ(days->size(), 4);  // 1/6, 1/7, the break over 1/8, 1/9
   EXPECT_EQ(days->at(1)->key, hourKey(4, 0));
@@ -288,8 +285,6 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, table, pick(table, {0, 1}, {0}));
   const QCPAbstractPlottable& cells = *grid->TChart1->plottable(0);
   EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(five + 1800, 0)), tip130);
-  EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(hourKey(0, 7) + 1800, 1)),
-            "0102\nMon 1/3/2005 07:00\nVolume: 102");
   EXPECT_TRUE(grid->TChart1->yAxis->rangeReversed()) << "the first station on top";
 
   // Bins of 50 from 0 for 0101 on 1/3 (26 to about 1,190): the pointer's volume rounds down

@@ -170,9 +170,12 @@ TEST(ReportPages, ThePeriodRunsInDateOrderOverTheLatestYearsAndCountsWarningDays
                                        dayLines("SB02", day(2023, 12, 31), dead));
   PlotSelection all = allOf(table);
   all.stations.selected.assign(2, true);
+  // A register of locations only: the location names SB02 once, in the title.
+  const StationRegister places = StationRegister::parse("station,location\nSB02,Main St\n", "r");
   const std::vector<ReportPage> pages =
-      reportPages(table, runDataChecks(table), all, {"/f/x.dat", "y.dat", "z.dat"}, nullptr);
+      reportPages(table, runDataChecks(table), all, {"/f/x.dat", "y.dat", "z.dat"}, &places);
   ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(std::tuple(pages[1].title, pages[1].location), std::tuple("Station SB02  Main St", ""));
   const ReportPage& page = pages[0];
   EXPECT_EQ(std::tuple(page.firstDay, page.lastDay),
             std::tuple(day(2020, 1, 1), day(2023, 12, 31)));
