@@ -10,6 +10,7 @@
 
 #include "GuiTestSupport.h"
 #include "core/export/TableExports.h"
+#include "core/register/StationRegister.h"
 #include "core/table/TableFile.h"
 #include "gui/annual/AnnualViews.h"
 #include "gui/annual/frmAnnual.h"
@@ -89,6 +90,11 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
     EXPECT_EQ(toolkit.messages.size(), warned ? 1u : 0u) << text;
   }
   EXPECT_EQ(annual.cmbPeaks->currentIndex(), 1) << "the commuter preset is recognised";
+  EXPECT_EQ(column(lv, 0), QStringList({"0100", "0200", "0300"})) << "a refill keeps the sort";
+  annual.setExportSources({{},
+                           std::make_shared<const StationRegister>(StationRegister::parse(
+                               "station,name\n0100,Aspen\n0200,Cedar\n0300,Birch\n", "r"))});
+  EXPECT_EQ(column(lv, 15), QStringList({"Aspen", "Cedar", "Birch"}));
 }
 
 TEST_F(AnnualTest, CopyAndExportGiveTheShownRowsAndTheAnnualCsvBytes) {
@@ -113,7 +119,12 @@ TEST_F(AnnualTest, CopyAndExportGiveTheShownRowsAndTheAnnualCsvBytes) {
 
 TEST_F(AnnualTest, DetailShowsTheGridMarksEmptyCellsAndDrawsBothProfilesWithPeaks) {
   frmAnnual& annual = open();
-  frmAnnualDetail& full = *annual.openDetail(0);
+  emit annual.LV->header()->sectionClicked(0);  // 0100, 0200, 0300
+  emit annual.LV->itemDoubleClicked(annual.LV->topLevelItem(1), 0);
+  ASSERT_EQ(openWindows<frmAnnualDetail>().size(), 1u);
+  frmAnnualDetail& full = *openWindows<frmAnnualDetail>().front();
+  EXPECT_TRUE(full.lblSummary->text().contains("365 valid days; ADT 10,006; AADT 10,000 (84/84"))
+      << full.lblSummary->text().toStdString();
   auto text = [](const frmAnnualDetail& d, int r, int c) { return d.grdMadw->item(r, c)->text(); };
   EXPECT_EQ(text(full, 2, 1), "9,690 (4)");  // March, Tuesday
   EXPECT_EQ(text(full, 0, frmAnnualDetail::kMadtColumn), "8,000 (31)");
@@ -132,6 +143,7 @@ TEST_F(AnnualTest, DetailShowsTheGridMarksEmptyCellsAndDrawsBothProfilesWithPeak
   EXPECT_EQ(text(two, 2, 1), "9,650 (1)");
   EXPECT_EQ(text(two, 0, 0), "n/a (0)");
   EXPECT_NE(two.grdMadw->item(0, 0)->background(), full.grdMadw->item(0, 0)->background());
+  EXPECT_EQ(two.grdMadw->item(2, 1)->background(), full.grdMadw->item(2, 1)->background());
   EXPECT_EQ(text(two, 2, frmAnnualDetail::kMfColumn), "n/a");
   EXPECT_FALSE(two.weekendProfile) << "no weekend day: no profile of zeros";
 
@@ -203,6 +215,11 @@ TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
   EXPECT_GT(d30, 60.0);
   EXPECT_LT(d30, 70.0);
   EXPECT_NEAR(us.toDouble(cell(0, 10)), v30 * d30 / 100, 1.0);
+  // 0300 counts twice 0200 in every hour, to the hours' rounding, at the stations' peak hours.
+  for (const auto& [c, hour] : {std::pair{12, "07:00 "}, std::pair{13, "16:00 "}}) {
+    EXPECT_TRUE(cell(0, c).startsWith(hour)) << cell(0, c).toStdString();
+    EXPECT_NEAR(us.toDouble(cell(0, c).mid(6).section('/', 0, 0)), 100.0 / 3, 0.02);
+  }
 
   annual.setView(frmAnnual::kStationYears);
   QStringList rows;
@@ -218,6 +235,9 @@ TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
       << rows.join('\n').toStdString();
 
   frmYearChart& chart = *annual.openYearChart();
+  auto& years = dynamic_cast<QCPAxisTickerText&>(*chart.plot->xAxis->ticker());
+  EXPECT_EQ(years.ticks().keys(), QList<double>({2023, 2024}));
+  EXPECT_EQ(chart.plot->xAxis->range(), QCPRange(2022.5, 2024.5));
   // Per station an AADT line and its ADT squares, and one legend key for the squares.
   ASSERT_EQ(chart.plot->graphCount(), 7);
   const QCPGraph& aadt0200 = *chart.plot->graph(0);
@@ -226,6 +246,22 @@ TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
   EXPECT_TRUE(std::isnan(chart.plot->graph(4)->data()->at(0)->value)) << "0100 has no AADT";
   ASSERT_EQ(chart.plot->graph(5)->data()->size(), 1);
   EXPECT_NEAR(chart.plot->graph(5)->data()->at(0)->value, 9725, 0.5) << "its ADT instead";
+  emit list.header()->sectionClicked(0);  // 0100 on top: the rows picked, not their places
+  list.topLevelItem(0)->setSelected(true);
+  EXPECT_EQ(annual.openYearChart()->plot->graph(0)->name(), "0100");
+
+  const std::pair<frmAnnual::View, QString> proposals[] = {
+      {frmAnnual::kStations, "annual.csv"},
+      {frmAnnual::kStationYears, "trend.csv"},
+      {frmAnnual::kRoads, "roads.csv"},
+      {frmAnnual::kRoadYears, "trend-roads.csv"}};
+  for (const auto& [view, name] : proposals) {
+    annual.setView(view);
+    toolkit.answer(std::nullopt);
+    annual.cmdExport->click();
+    EXPECT_TRUE(toolkit.dialogs.back().settings.initialFileName.endsWith(name))
+        << name.toStdString();
+  }
 }
 
 // A register that places one station: the station rows export as a layer with that one point,
@@ -299,6 +335,8 @@ TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) 
   auto* pick = annual.findChild<frmExpandPick*>();
   ASSERT_NE(pick, nullptr);
   pick->chkByGroups->setChecked(true);
+  EXPECT_FALSE(pick->lstGroup->isEnabled());
+  EXPECT_EQ(pick->groupStations().size(), 3u) << "no city station has an AADT: all three stay";
   pick->lstExpand->selectAll();
   pick->cmdOK->click();
   frmExpand& expand = *openWindows<frmExpand>().front();
@@ -310,6 +348,9 @@ TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) 
   expand.setCvThreshold(12);
   EXPECT_EQ(expand.grdFactors->item(0, 0)->text(), "1.1667\nn 3, SD 0.1443\nCV 12.37 %\n0400");
   EXPECT_EQ(expand.spnCv->value(), 12);
+  // Every January cell pairs 1.25 F twice with F: CV 12.37 %, the largest, moved most by 0400.
+  EXPECT_EQ(expand.grdGroups->item(2, 1)->text() + " " + expand.grdGroups->item(3, 1)->text(),
+            "7 12.37 %, 0400");
   for (int r = 0; r < expand.LV->topLevelItemCount(); ++r) {
     const QTreeWidgetItem& row = *expand.LV->topLevelItem(r);
     if (row.text(0) != "0100") continue;

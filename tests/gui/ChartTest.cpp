@@ -178,34 +178,35 @@ TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
 }
 
 // Station 1094 counted 485 vehicles on Wednesday 24 October 2012, none from 07:00 to 22:59;
-// every other day of the week is clean.
+// every other day of the week is clean. It is the second station picked.
 TEST_F(ChartTest, CriticalDayIsMarkedAndItsTooltipsSayWhy) {
   build(QStringLiteral(OSTRILO_REALDATA_DIR "/ATR20121020w3.dat"));
   int station = 0;
   while (table.StaNamebyIndex(station) != "1094") ++station;
   PlotSelection week = pick(table, {}, {});
   week.stations.selected[static_cast<std::size_t>(station)] = true;
+  week.stations.selected[station == 0 ? 1 : 0] = true;
   week.dates.selected.assign(7, true);
   const double day = timeKey(dateFromCivil({2012, 10, 24}));
   const QString why = QStringLiteral("\nZERO_RUN: 16 zero hours from 07:00");
 
   const frmGraphL* daily = PlotDailyVol(toolkit, nullptr, table, week, 0);
   QCustomPlot& graph = *daily->TChart1;
-  ASSERT_EQ(graph.plottableCount(), 2);
-  const auto* marks = criticalMarksOf(graph.plottable(1));
+  ASSERT_EQ(graph.plottableCount(), 3);
+  const auto* marks = criticalMarksOf(graph.plottable(2));
   ASSERT_TRUE(marks != nullptr && marks->size() == 1u);
-  EXPECT_EQ(marks->front().series, graph.plottable(0));
+  EXPECT_EQ(marks->front().series, graph.plottable(1));
   EXPECT_EQ(marks->front().key, day);
   EXPECT_EQ(marks->front().value, 485);
-  EXPECT_TRUE(graph.legend->hasItemWithPlottable(graph.plottable(1)));
-  // The ring in the series' blue, below the point, where no line runs.
-  const QPoint below = graph.plottable(0)->coordsToPixels(day, 485).toPoint() + QPoint(0, 6);
+  EXPECT_TRUE(graph.legend->hasItemWithPlottable(graph.plottable(2)));
+  // The ring in the series' orange, below the point, where no line runs.
+  const QPoint below = graph.plottable(1)->coordsToPixels(day, 485).toPoint() + QPoint(0, 6);
   const QColor ring = graph.toPixmap().toImage().pixelColor(below);
-  EXPECT_GT(ring.blue(), ring.red() + 40);
-  EXPECT_EQ(daily->toolTipAt(graph.plottable(0)->coordsToPixels(day, 485)),
+  EXPECT_GT(ring.red(), ring.blue() + 40);
+  EXPECT_EQ(daily->toolTipAt(graph.plottable(1)->coordsToPixels(day, 485)),
             "1094\nWed 10/24/2012\nVolume: 485" + why);
   EXPECT_FALSE(
-      daily->toolTipAt(graph.plottable(0)->coordsToPixels(day - kSecondsPerDay, 0)).contains(why));
+      daily->toolTipAt(graph.plottable(1)->coordsToPixels(day - kSecondsPerDay, 0)).contains(why));
 
   const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, table, week);
   QCustomPlot& plot = *grid->TChart1;
@@ -213,9 +214,9 @@ TEST_F(ChartTest, CriticalDayIsMarkedAndItsTooltipsSayWhy) {
   ASSERT_EQ(outlinedDaysOf(&cells)->size(), 1u);
   EXPECT_EQ(outlinedDaysOf(&cells)->front().key, day);
   EXPECT_NE(plot.findChild<QCPTextElement*>(QStringLiteral("criticalKey")), nullptr);
-  EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(day + 8.5 * kSecondsPerHour, 0)),
+  EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(day + 8.5 * kSecondsPerHour, 1)),
             "1094\nWed 10/24/2012 08:00\nVolume: 0" + why);
-  const QPointF edge = cells.coordsToPixels(day, 0);
+  const QPointF edge = cells.coordsToPixels(day, 1);
   EXPECT_EQ(plot.toPixmap().toImage().pixelColor(qRound(edge.x()), qRound(edge.y())),
             criticalOutlineColour());
 }
@@ -284,6 +285,7 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   const frmVolColorGrid* grid = PlotVolColorGrid(toolkit, nullptr, table, pick(table, {0, 1}, {0}));
   const QCPAbstractPlottable& cells = *grid->TChart1->plottable(0);
   EXPECT_EQ(grid->toolTipAt(cells.coordsToPixels(five + 1800, 0)), tip130);
+  EXPECT_TRUE(grid->TChart1->yAxis->rangeReversed()) << "the first station on top";
 
   // Bins of 50 from 0 for 0101 on 1/3 (26 to about 1,190): the pointer's volume rounds down
   // to its bin, anywhere in the bin's column.
@@ -292,6 +294,10 @@ TEST_F(ChartTest, TooltipsNameStationTimeAndVolumeUnderThePointer) {
   EXPECT_EQ(histogram->windowTitle(), "Histogram of hourly volume in the Selected range");
   EXPECT_EQ(histPlot.xAxis->label(), "Vehicles per hour");
   EXPECT_EQ(histPlot.yAxis->label(), "Occurrence (hours)");
+  // Each bar centred on its bin, the last bin's right edge the end of the axis.
+  const auto binBars = qobject_cast<QCPBars*>(histogram->TChart1->plottable(0))->data();
+  EXPECT_EQ(binBars->at(2)->key, 125);
+  EXPECT_EQ(histPlot.xAxis->range().upper, 50.0 * binBars->size());
   const HourlyVolumes day = table.VolArrByIndex(0, 0);
   const auto inBin2 = std::count_if(day.begin(), day.end(), [](int v) { return v / 50 == 2; });
   const QString bin2 = QStringLiteral("Volumes 100 to 149\nCount: %1").arg(inBin2);

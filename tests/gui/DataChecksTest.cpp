@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 #include <stdexcept>
@@ -14,6 +15,7 @@
 #include "core/register/StationRegister.h"
 #include "gui/charts/ChartFormat.h"
 #include "gui/charts/frmGraphL.h"
+#include "gui/checks/frmCompleteness.h"
 #include "gui/checks/frmDataChecks.h"
 #include "qcustomplot.h"
 
@@ -82,6 +84,7 @@ TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndDrawsAnEpiso
                                           .arg(episodes.size()));
   checks->chkMissingHours->setChecked(true);
   EXPECT_EQ(checks->lvEpisodes->topLevelItemCount(), episodes.size() + 1);
+  checks->lvEpisodes->sortByColumn(1, Qt::AscendingOrder);  // BBBB's 30th is no longer third
   for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
     QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
     if (row->text(0) == "BBBB" && row->text(4) == "ZERO_DAY") {
@@ -95,6 +98,11 @@ TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndDrawsAnEpiso
 }
 
 TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
+  // CCCC was counted on the 29th alone: 7 x 24 hours and AAAA's afternoon not counted.
+  EXPECT_TRUE(window.findChild<QLabel*>("lblTableSummary")
+                  ->text()
+                  .startsWith("3 stations; 8 dates, 12/28/2004 to 1/4/2005; 16 complete days (4 "
+                              "with a critical fault); 1 incomplete day; 180 hours not counted; "));
   filter(kAll, kAll, kAll);
   EXPECT_TRUE(checks->lblShown->text().endsWith(" rows (days) shown"));
   EXPECT_TRUE(checks->lblCounts->text().contains("MISSING_HOURS 1, ZERO_RUN 0, ZERO_DAY 2,"))
@@ -173,11 +181,27 @@ TEST_F(DataChecksWindowTest, ACodeBoxAloneNarrowsAndCopyKeepsTheShownColumns) {
   filter(kAll, kCritical, kAll);
   checks->lstCodes->findItems("ZERO_DAY", Qt::MatchExactly).at(0)->setCheckState(Qt::Unchecked);
   EXPECT_EQ(rows(), QStringList{"AAAA 1/3/2005,Mo MISSING_HOURS"});
+  EXPECT_FALSE(checks->lvEpisodes->isColumnHidden(7)) << "the episodes name their stations too";
   checks->lvFlags->topLevelItem(0)->setSelected(true);
   checks->cmdCopy->click();
   EXPECT_EQ(QApplication::clipboard()->text(),
             "AAAA\tNorth Rd\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 "
             "to 23:59)\n");
+}
+
+// Of the picked stations, by hand: AAAA has 7 complete days of the table's 8, the 3rd
+// incomplete, two of them faulty, the 4th its last; four complete days in December, three in
+// January.
+TEST_F(DataChecksWindowTest, CompletenessCountsThePickedStationsDays) {
+  checks->cmdCompleteness->click();
+  const auto opened = openWindows<frmCompleteness>();
+  ASSERT_EQ(opened.size(), 1u);
+  const QTableWidget& grid = *opened.front()->grdStations;
+  QStringList cells;
+  for (int c = 0; c < grid.columnCount(); ++c) cells << grid.item(0, c)->text();
+  EXPECT_EQ(std::pair(grid.rowCount(), cells.join(' ')),
+            std::pair(2, QString("AAAA 8 7 87.5 1 2 1 1/4/2005,Tu 4 3")));
+  opened.front()->close();
 }
 
 TEST_F(DataChecksWindowTest, CopyInTheEpisodesViewGivesTheSelectedEpisode) {

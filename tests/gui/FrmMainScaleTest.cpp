@@ -168,6 +168,8 @@ TEST_F(FrmMainScaleTest, FiltersAndRangePickActOnTheVisibleEntries) {
   child<QPushButton>("cmdPickRange")->click();
   EXPECT_EQ(picked(window.lstDate),
             QStringList({"1/4/2005,Tu", "1/8/2005,Sa", "1/18/2005,Tu", "1/22/2005,Sa"}));
+  window.cmbOrder->setCurrentIndex(2);  // another order keeps the range
+  EXPECT_EQ(child<DateField>("dtpTo")->date(), QDate(2005, 1, 22));
 
   dateFilter->setText("Mo");
   build(sampleFile("ATR20050103w1.dat"));  // the filter stays, the range spans the new table

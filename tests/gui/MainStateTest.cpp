@@ -186,13 +186,20 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   EXPECT_EQ(rowTexts(*checks->lvFlags, {2, 3}), QStringList({"HOLIDAY Info", "HOLIDAY Info"}));
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Warning"));
   EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
-  // The open window follows a new calendar, and closes when the table it shows is replaced.
+  // The open window follows a new calendar over its own picks, and closes when the table it
+  // shows is replaced; a Cancel in the holiday file's dialog keeps the calendar in use.
+  window.lstDate->clearSelection();
   window.cmbHolidays->setCurrentIndex(1);
   window.cmbHolidays->activated(1);
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
   EXPECT_FALSE(rowTexts(*checks->lvFlags, {2}).contains(QStringLiteral("HOLIDAY")));
   window.cmbHolidays->setCurrentIndex(2);
   window.cmbHolidays->activated(2);
+  EXPECT_EQ(rowTexts(*checks->lvFlags, {2}).count(QStringLiteral("HOLIDAY")), 2);
+  window.cmbHolidays->setCurrentIndex(window.cmbHolidays->findData("?"));
+  toolkit.answer(std::nullopt);
+  window.cmbHolidays->activated(window.cmbHolidays->currentIndex());
+  EXPECT_EQ(window.cmbHolidays->currentText(), QStringLiteral("Germany \u2013 Berlin"));
   build(QString::fromStdString(scratch.write("ATR20230407w1.dat", easterDays())));
   EXPECT_FALSE(checks->isVisible());
 

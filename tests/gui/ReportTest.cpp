@@ -71,9 +71,7 @@ ReportPage handMadePage() {
   page.weekday.days = 1000;
   page.weekday.am = {7, 1234.4, 8.46};
   page.weekday.pm = {17, 1500.5, 10.24};
-  page.statistics.ADT = 12345;
-  page.statistics.MinDT = 4321;
-  page.statistics.Days = 1230;
+  page.statistics = {"B346", 12345, 4321, 20001, 2345, 13456, std::nullopt, 1230};
   ReportYear year;
   year.year = 2023;
   year.counted = true;
@@ -84,9 +82,11 @@ ReportPage handMadePage() {
   year.k30Pct = 12.61;
   page.annual = {year};
   page.flags[static_cast<int>(CheckCode::ZeroDay)] = 1082;
-  page.episodes = {{0, CheckCode::ZeroDay, day(2023, 9, 8), day(2023, 12, 31), 1082, false,
-                    "all 24 hours zero"}};
-  page.moreEpisodes = 2;
+  page.episodes = {
+      {0, CheckCode::ZeroDay, day(2023, 9, 8), day(2023, 12, 31), 1082, false, "all 24 hours zero"},
+      {0, CheckCode::DayBand, day(2023, 3, 1), day(2023, 3, 1), 1, false, "30 % below"}};
+  page.moreEpisodes = 1;
+  page.earlierYears = 1;
   return page;
 }
 
@@ -113,16 +113,26 @@ TEST(StationReport, DrawsWhatThePageHoldsInTheLocalesNumbers) {
            "Weekday (1,000 days): AM peak 07:00, 1,234 veh (8.5 %); PM peak 17:00, 1,500 veh "
            "(10.2 %)",
            "Weekend day: no valid day",
-           "ADT Min DT Max DT SD AWDDT AWEDT Days 12,345 4,321 n/a n/a n/a n/a 1,230",
+           "ADT Min DT Max DT SD AWDDT AWEDT Days 12,345 4,321 20,001 2,345 13,456 n/a 1,230",
+           "1 earlier year left out",
            "2023: AADT 11,112 (84 of 84 month-weekday cells covered, 1,230 valid days); 30th "
            "highest hour 1,400 veh, K30 12.6 %; weekday peaks AM n/a, PM n/a",
            "1,250 complete days, 3 incomplete days, 20 complete days with a critical fault, 4 "
            "days with warnings only. Flags: ZERO_DAY 1,082.",
-           "2023-09-08 .. 2023-12-31 ZERO_DAY (critical), 1,082 days: all 24 hours zero",
-           "... and 2 more episodes",
+           "2023-09-08 .. 2023-12-31 ZERO_DAY (critical), 1,082 days: all 24 hours zero "
+           "2023-03-01 DAY_BAND (warning): 30 % below ... and 1 more episode",
        }) {
     EXPECT_TRUE(us.contains(QString::fromUtf8(line))) << line << "\n" << us.toStdString();
   }
+  EXPECT_TRUE(us.endsWith("more episode") && !us.contains("Holidays")) << us.toStdString();
+  // As many files as listed, no earlier year, a holiday calendar.
+  ReportPage few = handMadePage();
+  std::tie(few.sourceCount, few.earlierYears, few.holidays) = std::tuple(2, 0, "de-be");
+  const QString listed = drawnText(few, QLocale(QLocale::English, QLocale::UnitedStates));
+  for (const char* text : {"From a.dat, e.dat", "Flags: ZERO_DAY 1,082. Holidays: de-be."}) {
+    EXPECT_TRUE(listed.contains(text)) << text << "\n" << listed.toStdString();
+  }
+  EXPECT_FALSE(listed.contains("earlier year")) << listed.toStdString();
   const QString de = drawnText(handMadePage(), QLocale(QLocale::German, QLocale::Germany));
   EXPECT_TRUE(de.contains(QStringLiteral("12.345 4.321"))) << de.toStdString();
   EXPECT_TRUE(de.contains(QStringLiteral("K30 12,6 %"))) << de.toStdString();
@@ -165,8 +175,11 @@ TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
   QProcess text;
   text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
   ASSERT_TRUE(text.waitForFinished());
-  EXPECT_TRUE(
-      text.readAllStandardOutput().contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00"));
+  const QByteArray pdf = text.readAllStandardOutput();
+  EXPECT_TRUE(pdf.contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00")) << pdf.toStdString();
+  for (const char* text : {"From ATR20121020w3.dat", "page 1 of 2", "page 2 of 2"}) {
+    EXPECT_TRUE(pdf.contains(text)) << text;
+  }
 }
 
 }  // namespace

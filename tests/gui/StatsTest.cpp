@@ -188,16 +188,14 @@ TEST_F(StatsTest, LeavesOutCriticalDaysByDefaultAndSaysWhatTheFiguresCover) {
   EXPECT_EQ(stats.lblBasis->text(), statsBasisText(false));
   exportTo(path);
   EXPECT_EQ(readBytes(path), header + "0400,  733,  0,  1200,  525,  1000,  600,  3\r\n");
-}
-
-// The box recomputes the stations the window shows, whatever the lists pick since.
-TEST_F(StatsTest, LeaveOutBoxKeepsTheStationsTheWindowShows) {
-  window.lstSta->selectAll();
-  window.lstDate->selectAll();
-  showStats();
-  select(window.lstSta, {0});
-  statsWindow()->chkLeaveOutCritical->toggle();
-  EXPECT_EQ(statsWindow()->LV->topLevelItemCount(), 3);
+  select(window.lstDate, {1});
+  window.cmdStat->click();
+  EXPECT_EQ(stats.lblPeriod->text(), "1/8/2005 to 1/8/2005, 1 date");
+  // The box recomputes what the window shows, whatever the lists pick since.
+  window.lstSta->clearSelection();
+  stats.chkLeaveOutCritical->setChecked(true);
+  ASSERT_EQ(lv.topLevelItemCount(), 1);
+  EXPECT_EQ(textsOf(*lv.topLevelItem(0)), QStringList({"0400", "", "", "", "", "", "", "0"}));
 }
 
 }  // namespace

@@ -103,16 +103,18 @@ TEST(ReportPages, ThePeaksFollowTheWindowsAsked) {
           .at(0);
   EXPECT_EQ(page.windows, kNoonWindows);
   EXPECT_EQ(page.holidays, "de-be");
-  EXPECT_EQ(page.warningDays, 0);  // the holiday's flag is information
+  // The holiday's flag is information: no warning day, no episode left unlisted.
+  EXPECT_EQ(std::tuple(page.warningDays, page.moreEpisodes), std::tuple(0, 0u));
   EXPECT_EQ(std::tuple(page.weekday.am.hour, page.weekday.pm.hour), std::tuple(11, 23));
   EXPECT_DOUBLE_EQ(page.weekday.pm.volume, 3.5 * 24);
 }
 
 // The synthetic year holds AADT 10,000 over all 84 cells; 1 March, its first eight hours zero,
-// is a fault that still carries traffic, and leaves its cell four other Wednesdays, so the AADT
-// stands on 364 valid days. The 30th highest hour is counted here from the hours themselves.
+// is a fault that still carries traffic, and leaves its cell four other Wednesdays; 14 June is
+// not picked. So the AADT stands on 363 valid days. The 30th highest hour is counted here from
+// the hours themselves.
 TEST(ReportPages, AWholeYearOverItsValidDays) {
-  const DateNumber dead = day(2023, 3, 1);
+  const DateNumber dead = day(2023, 3, 1), unpicked = day(2023, 6, 14);
   const ATRTable table =
       test::tableOf(test::syntheticYear("SYN1", [&](DateNumber d, const std::string& lines) {
         if (d != dead) return lines;
@@ -122,17 +124,19 @@ TEST(ReportPages, AWholeYearOverItsValidDays) {
       }));
   std::vector<int> hours;
   for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); ++d) {
-    if (d == dead) continue;
+    if (d == dead || d == unpicked) continue;
     for (const int v : test::syntheticHours(test::syntheticDailyTotal(d))) hours.push_back(v);
   }
   std::nth_element(hours.begin(), hours.begin() + 29, hours.end(), std::greater<>());
-  const ReportPage page = reportPages(table, runDataChecks(table), allOf(table), {}, nullptr).at(0);
+  PlotSelection picked = allOf(table);
+  picked.dates.selected[static_cast<std::size_t>(unpicked - day(2023, 1, 1))] = false;
+  const ReportPage page = reportPages(table, runDataChecks(table), picked, {}, nullptr).at(0);
   EXPECT_TRUE(page.sources.empty());
-  EXPECT_EQ(page.days, (CompletenessCounts{365, 365, 0, 1}));
+  EXPECT_EQ(page.days, (CompletenessCounts{364, 364, 0, 1}));
   ASSERT_EQ(page.annual.size(), 1u);
   const ReportYear& year = page.annual[0];
   EXPECT_EQ(std::tuple(year.year, year.counted, year.validDays, year.coveredCells),
-            std::tuple(2023, true, 364, kCells));
+            std::tuple(2023, true, 363, kCells));
   ASSERT_TRUE(year.aadt && year.v30 && year.k30Pct);
   EXPECT_NEAR(*year.aadt, 10000, 1e-6);
   EXPECT_EQ(*year.v30, hours[29]);
@@ -152,13 +156,38 @@ TEST(WholeYears, OnlyYearsFromTheFirstOfJanuaryToTheLastOfDecember) {
   }
 }
 
-// Files read out of date order: the page's period still runs from the earliest picked day.
-TEST(ReportPages, ThePeriodRunsInDateOrderWhateverTheTablesOrder) {
-  const ATRTable table = test::tableOf(dayLines("SA01", day(2005, 1, 10), rising(1)) +
-                                       dayLines("SA01", day(2005, 1, 7), rising(2)));
-  const ReportPage page = reportPages(table, runDataChecks(table), allOf(table), {}, nullptr).at(0);
-  EXPECT_EQ(std::tuple(page.firstDay, page.lastDay), std::tuple(day(2005, 1, 7), day(2005, 1, 10)));
-  EXPECT_EQ(page.pickedDays, (std::vector<DateNumber>{day(2005, 1, 7), day(2005, 1, 10)}));
+// Files read out of date order: the period still runs from the earliest picked day, and of its
+// four whole years the page lists the latest three. On the last day SA01 counts more at 01:00
+// than at 13:00, a warning; SB02 does too, with a critical run of zeros, and was not counted on
+// the first day, which makes no incomplete day.
+TEST(ReportPages, ThePeriodRunsInDateOrderOverTheLatestYearsAndCountsWarningDaysApart) {
+  test::Day night{}, dead{};
+  for (int h = 0; h < kHoursPerDay; ++h) night[static_cast<std::size_t>(h)] = h < 6 ? 100 : 10;
+  dead = night;
+  std::fill_n(dead.begin() + 12, 8, 0);
+  const ATRTable table = test::tableOf(dayLines("SA01", day(2023, 12, 31), night) +
+                                       dayLines("SA01", day(2020, 1, 1), rising(2)) +
+                                       dayLines("SB02", day(2023, 12, 31), dead));
+  PlotSelection all = allOf(table);
+  all.stations.selected.assign(2, true);
+  // A register of locations only: the location names SB02 once, in the title.
+  const StationRegister places = StationRegister::parse("station,location\nSB02,Main St\n", "r");
+  const std::vector<ReportPage> pages =
+      reportPages(table, runDataChecks(table), all, {"/f/x.dat", "y.dat", "z.dat"}, &places);
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(std::tuple(pages[1].title, pages[1].location), std::tuple("Station SB02  Main St", ""));
+  const ReportPage& page = pages[0];
+  EXPECT_EQ(std::tuple(page.firstDay, page.lastDay),
+            std::tuple(day(2020, 1, 1), day(2023, 12, 31)));
+  EXPECT_EQ(page.pickedDays, (std::vector<DateNumber>{day(2020, 1, 1), day(2023, 12, 31)}));
+  EXPECT_EQ(page.sources, (std::vector<std::string>{"x.dat", "y.dat", "z.dat"}));
+  std::vector<int> years;
+  for (const ReportYear& year : page.annual) years.push_back(year.year);
+  EXPECT_EQ(std::tuple(page.earlierYears, years),
+            std::tuple(1u, std::vector<int>{2021, 2022, 2023}));
+  EXPECT_EQ(std::tuple(page.days, page.warningDays), std::tuple(CompletenessCounts{2, 2, 0, 0}, 1));
+  EXPECT_EQ(std::tuple(pages[1].days, pages[1].warningDays),
+            std::tuple(CompletenessCounts{2, 1, 0, 1}, 0));
 }
 
 }  // namespace
