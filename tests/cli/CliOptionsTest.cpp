@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\n"
                    "B10 ,1200,0,2400,1200,1200,,4\r\nB2  ,4800,4800,4800,0,4800,,1\r\n"},
         OptionCase{"Episodes",
-                   {"check", "--episodes", "--severity", "C", "IN"},
+                   {"check", "--episodes", "--severity", "c", "IN"},
                    "station,code,severity,first_date,last_date,days,detail\n"
                    "B10 ,ZERO_DAY,C,2023-01-03,2023-01-04,2,all 24 hours zero\n"
                    "B2  ,MISSING_HOURS,C,2023-01-02,2023-01-02,1,12 hours not counted (12:00 to "
@@ -119,12 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
                    "longest_gap_days,last_complete_date\n"
                    "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-        OptionCase{"CriticalSeverity",
-                   {"check", "--severity", "c", "IN"},
-                   "station,date,code,severity,detail\n"
-                   "B10 ,2023-01-03,ZERO_DAY,C,all 24 hours zero\n"
-                   "B10 ,2023-01-04,ZERO_DAY,C,all 24 hours zero\n"
-                   "B2  ,2023-01-02,MISSING_HOURS,C,12 hours not counted (12:00 to 23:59)\n"},
         OptionCase{"OneStation",
                    {"stats", "--station", "B2  ", "IN"},
                    "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
