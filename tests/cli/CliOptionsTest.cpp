@@ -82,70 +82,69 @@ const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", 
 const std::string kB2Rows =
     hours("B2  ", "2023-01-02", "200", true) + hours("B2  ", "2023-01-03", "200");
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, OptionAloneTest,
-    ::testing::Values(
-        OptionCase{"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
-        OptionCase{"OrderIdIntoAFile",
-                   {"table", "--order", "id", "-o", "OUT", "IN"},
-                   kHourly + kB2Rows + kB10Rows},
-        OptionCase{"Tmg2013ByDefault",
-                   {"export", "--tmg", "OUT", "--register", "TMG", "IN"},
-                   b10Thursday("2013")},
-        OptionCase{"Tmg2001",
-                   {"export", "--tmg", "OUT", "--tmg-format", "2001", "--register", "TMG", "IN"},
-                   b10Thursday("2001")},
-        OptionCase{"TmgPipe",
-                   {"export", "--tmg", "OUT", "--tmg-format", "pipe", "--register", "TMG", "IN"},
-                   b10Thursday("pipe")},
-        // B10's two valid days count 100 in every hour: each window's first hour is its peak.
-        OptionCase{"Peaks",
-                   {"annual", "--peaks", "8-10,17-19", "IN"},
-                   "~\nB10 ,2023,2,2400,,2,100,,,,08:00,100,4.17,17:00,100,4.17\n"},
-        // B10: 2400, 0, 0, 2400: mean 1200, SD sqrt(4 x 1200^2 / 4) = 1200.
-        OptionCase{"Trim",
-                   {"stats", "--trim", "IN"},
-                   "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\n"
-                   "B10 ,1200,0,2400,1200,1200,,4\r\nB2  ,4800,4800,4800,0,4800,,1\r\n"},
-        OptionCase{"Episodes",
-                   {"check", "--episodes", "--severity", "c", "IN"},
-                   "station,code,severity,first_date,last_date,days,detail\n"
-                   "B10 ,ZERO_DAY,C,2023-01-03,2023-01-04,2,all 24 hours zero\n"
-                   "B2  ,MISSING_HOURS,C,2023-01-02,2023-01-02,1,12 hours not counted (12:00 to "
-                   "23:59)\n"},
-        // Four dates; B2 is complete on the 3rd only, and the 4th and 5th are its longest gap.
-        OptionCase{"Completeness",
-                   {"check", "--completeness", "IN"},
-                   "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
-                   "longest_gap_days,last_complete_date\n"
-                   "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-        OptionCase{"OneStation",
-                   {"stats", "--station", "B2  ", "IN"},
-                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
-        // B10's two zero days are critical; B2's half day is no valid day either way.
-        OptionCase{"ExcludeCritical",
-                   {"stats", "--exclude-critical", "IN"},
-                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-                   "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n"
-                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
-        // Names and dates in any order and more than once: records follow the station list.
-        OptionCase{"PickInAnyOrder",
-                   {"stats", "--dates", "2023-01-05,2023-01-03,2023-01-05", "--stations",
-                    "B2  ,B10 ,B2  ", "IN"},
-                   "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-                   "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n"
-                   "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
-        OptionCase{"Holidays",
-                   {"check", "--severity", "I", "--holidays", "HOL", "IN"},
-                   "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
-        // B2's one valid day, 4800, is above 2 lanes x 2000.
-        OptionCase{"LaneCeiling",
-                   {"check", "--severity", "W", "--register", "REG", "--lane-ceiling", "2000",
-                    "--stations", "B2  ", "IN"},
-                   "~B2  ,2023,STATION_CEILING,W,\"median 4800 vehicles a day over 1 valid days, "
-                   "above the ceiling 4000 (2 lanes x 2000)\"\n"}),
-    [](const auto& info) { return info.param.name; });
+const OptionCase kOptionCases[] = {
+    {"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
+    {"OrderIdIntoAFile",
+     {"table", "--order", "id", "-o", "OUT", "IN"},
+     kHourly + kB2Rows + kB10Rows},
+    {"Tmg2013ByDefault",
+     {"export", "--tmg", "OUT", "--register", "TMG", "IN"},
+     b10Thursday("2013")},
+    {"Tmg2001",
+     {"export", "--tmg", "OUT", "--tmg-format", "2001", "--register", "TMG", "IN"},
+     b10Thursday("2001")},
+    {"TmgPipe",
+     {"export", "--tmg", "OUT", "--tmg-format", "pipe", "--register", "TMG", "IN"},
+     b10Thursday("pipe")},
+    // B10's two valid days count 100 in every hour: each window's first hour is its peak.
+    {"Peaks",
+     {"annual", "--peaks", "8-10,17-19", "IN"},
+     "~\nB10 ,2023,2,2400,,2,100,,,,08:00,100,4.17,17:00,100,4.17\n"},
+    // B10: 2400, 0, 0, 2400: mean 1200, SD sqrt(4 x 1200^2 / 4) = 1200.
+    {"Trim",
+     {"stats", "--trim", "IN"},
+     "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\n"
+     "B10 ,1200,0,2400,1200,1200,,4\r\nB2  ,4800,4800,4800,0,4800,,1\r\n"},
+    {"Episodes",
+     {"check", "--episodes", "--severity", "c", "IN"},
+     "station,code,severity,first_date,last_date,days,detail\n"
+     "B10 ,ZERO_DAY,C,2023-01-03,2023-01-04,2,all 24 hours zero\n"
+     "B2  ,MISSING_HOURS,C,2023-01-02,2023-01-02,1,12 hours not counted (12:00 to "
+     "23:59)\n"},
+    // Four dates; B2 is complete on the 3rd only, and the 4th and 5th are its longest gap.
+    {"Completeness",
+     {"check", "--completeness", "IN"},
+     "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
+     "longest_gap_days,last_complete_date\n"
+     "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
+    {"OneStation",
+     {"stats", "--station", "B2  ", "IN"},
+     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+    // B10's two zero days are critical; B2's half day is no valid day either way.
+    {"ExcludeCritical",
+     {"stats", "--exclude-critical", "IN"},
+     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+     "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n"
+     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+    // Names and dates in any order and more than once: records follow the station list.
+    {"PickInAnyOrder",
+     {"stats", "--dates", "2023-01-05,2023-01-03,2023-01-05", "--stations", "B2  ,B10 ,B2  ", "IN"},
+     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
+     "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n"
+     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+    {"Holidays",
+     {"check", "--severity", "I", "--holidays", "HOL", "IN"},
+     "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
+    // B2's one valid day, 4800, is above 2 lanes x 2000.
+    {"LaneCeiling",
+     {"check", "--severity", "W", "--register", "REG", "--lane-ceiling", "2000", "--stations",
+      "B2  ", "IN"},
+     "~B2  ,2023,STATION_CEILING,W,\"median 4800 vehicles a day over 1 valid days, "
+     "above the ceiling 4000 (2 lanes x 2000)\"\n"}};
+
+INSTANTIATE_TEST_SUITE_P(Options, OptionAloneTest, ::testing::ValuesIn(kOptionCases),
+                         [](const auto& info) { return info.param.name; });
 
 // Three members with an AADT of 10,000 by construction (AnnualTestSupport.h); SYN1's Monday
 // 2 January counts 16,000 in place of 8,000, so its January Mondays average 9,600 and its AADT
