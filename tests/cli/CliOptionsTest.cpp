@@ -2,7 +2,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -206,24 +205,17 @@ TEST_F(CliGroupsTest, GroupsExpandEachStationWithItsOwnGroupAndNameWideCells) {
       "\"SYN1\"\n");
 }
 
-// A TMG 143-column "3" record of station 000301, direction 1, on Monday 17 April 2017; a
-// negative volume is a blank hour.
-std::string tmgRecord(int lane, int volume, int blankHour = -1) {
-  std::string record = "3271U0003011" + std::to_string(lane) + "201704172";
-  for (int h = 0; h < 24; ++h) {
-    char field[8];
-    std::snprintf(field, sizeof field, "%05d", volume);
-    record += h == blankHour ? std::string(5, ' ') : std::string(field);
-  }
-  return record + "0\r\n";
-}
-
-// Lane 1 counts 10 an hour, lane 2 20 an hour but nothing at 05:00: summed, 05:00 is not counted.
+// B10's Thursday record as lanes 1 and 2 of its direction, 100 an hour each, but lane 2 counts
+// nothing at 05:00: summed, 05:00 is not counted.
 TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
-  const std::string vol = dir.write("lanes.vol", tmgRecord(1, 10) + tmgRecord(2, 20, 5));
-  std::string summed = "000301-1,2017-04-17";
-  for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",30";
-  EXPECT_EQ(runArgs({"table", "--lanes", "sum", vol}).out, kHourly + summed + ",\n");
+  std::string lane1 = b10Thursday("2013").substr(2);
+  std::string lane2 = lane1;
+  lane1[12] = '1';
+  lane2.replace(12, 1, "2").replace(22 + 5 * 5, 5, "     ");
+  std::string summed = "000010-1,2023-01-05";
+  for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",200";
+  EXPECT_EQ(runArgs({"table", "--lanes", "sum", dir.write("lanes.vol", lane1 + lane2)}).out,
+            kHourly + summed + ",\n");
 }
 
 // The flags are the checks with the calendar and the register's ceilings: the 5th a holiday of
