@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,13 @@ TEST_F(CliYearsTest, ProfileWritesTheMeanOfEveryHourOfTheWeek) {
   const std::string of2005 = runArgs({"profile", "--year", "2005", in}).out;
   EXPECT_EQ(std::count(of2005.begin(), of2005.end(), '\n'), 1 + 3 * 168);
   EXPECT_NE(of2005.find("\nSOLO,1,7,300,1\n"), std::string::npos);
-  EXPECT_NE(runArgs({"profile", in}).out.find("\nSOLO,1,7,200,2\n"), std::string::npos);
+  // A critical day (eight dead hours) and a half day are no valid days of the profile.
+  Day deadRun = spread(2400);
+  std::fill_n(deadRun.begin() + 8, 8, 0);
+  const std::string more =
+      dir.write("m.dat", twoRoads() + dayLines("SOLO", day(2005, 1, 10), deadRun) +
+                             dayLines("SOLO", day(2005, 1, 17), spread(2400)).substr(0, 75));
+  EXPECT_NE(runArgs({"profile", more}).out.find("\nSOLO,1,7,200,2\n"), std::string::npos);
 }
 
 // The synthetic year, then 2024 with every day twice its volume: AADT up by 100 %.

@@ -129,18 +129,6 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
             "BBBB,2024,0,,,0,,,,,,,,,,\n");
 }
 
-// 120 hours of 1 to 120 vehicles: the 30th and the 100th highest are 91 and 21.
-TEST(AnnualFigures, DesignHoursCountFromTheHighest) {
-  const std::vector<std::string> stations{"S"};
-  const std::vector<DateNumber> dates{45000, 45001, 45002, 45003, 45004};
-  std::vector<std::int16_t> volumes;
-  for (std::int16_t v = 1; v <= 120; ++v) volumes.push_back(v);
-  const std::vector<HourMask> counted(5, kAllHours);
-  const StationYear row = onlyRow(CountView{stations, dates, volumes, counted});
-  EXPECT_EQ(row.v30.volume, 91);
-  EXPECT_EQ(row.v100.volume, 21);
-}
-
 // One day of station 0301 is its own average day: the data-check hook leaves the others out.
 TEST(AnnualFigures, RealPeakOfTheOnlyDayInEachWindow) {
   const struct {

@@ -59,11 +59,15 @@ TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
   volumes[2 * kHoursPerDay + 5] = 70;                                  // 2 January, 05:00
   volumes[3 * kHoursPerDay + 5] = 30;
   const std::vector<HourMask> counted(4, kAllHours);
-  const std::vector<Road> roads = {{"R", {"A", "B"}, {"E", "W"}, false}};
-  const auto rows = ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, {});
-  ASSERT_EQ(rows.size(), 1u);
-  EXPECT_DOUBLE_EQ(rows[0].d1Pct.value_or(0), 70.0);
-  EXPECT_DOUBLE_EQ(rows[0].d30Pct.value_or(0), 50.0);
+  const auto road = [&](const std::vector<std::int16_t>& v, const RoadOptions& options = {},
+                        const std::vector<DateNumber>* on = nullptr) {
+    const std::vector<Road> roads = {{"R", {"A", "B"}, {"E", "W"}, false}};
+    return ComputeRoadFigures(CountView{stations, on ? *on : dates, v, counted}, roads, options)
+        .at(0);
+  };
+
+  EXPECT_DOUBLE_EQ(road(volumes).d1Pct.value_or(0), 70.0);
+  EXPECT_DOUBLE_EQ(road(volumes).d30Pct.value_or(0), 50.0);
   // Two-way 1000 - h on the 3rd and 900 - h on the 2nd, nearly all in A but the 30th highest hour
   // (2 January, 05:00: 895), 537 of it in A.
   std::vector<std::int16_t> ranked(4 * kHoursPerDay, 1);  // B: 1 an hour
@@ -73,24 +77,17 @@ TEST(RoadFigures, EqualHoursTakeTheirPlacesInTimeOrder) {
   }
   ranked[2 * kHoursPerDay + 5] = 537;
   ranked[3 * kHoursPerDay + 5] = 358;
-  EXPECT_NEAR(ComputeRoadFigures(CountView{stations, dates, ranked, counted}, roads, {})
-                  .at(0)
-                  .d30Pct.value_or(0),
-              60.0, 1e-9);
+  EXPECT_NEAR(road(ranked).d30Pct.value_or(0), 60.0, 1e-9);
   // A day left out of one direction is no valid day of the road.
   RoadOptions options;
   options.excluded = [](std::int32_t s, std::int32_t d) { return s == 1 && d == 0; };
-  EXPECT_EQ(ComputeRoadFigures(CountView{stations, dates, volumes, counted}, roads, options)
-                .at(0)
-                .twoWay.validDays,
-            1);
+  EXPECT_EQ(road(volumes, options).twoWay.validDays, 1);
   // A Saturday stays out of the weekday split: Monday 2 January splits 30/10 at 08:00.
   const std::vector<DateNumber> monSat = {day(2023, 1, 2), day(2023, 1, 7)};
   std::vector<std::int16_t> weekend(4 * kHoursPerDay, 10);
   weekend[8] = 30;                       // A on the Monday
   weekend[3 * kHoursPerDay + 8] = 1000;  // B on the Saturday
-  const auto split =
-      ComputeRoadFigures(CountView{stations, monSat, weekend, counted}, roads, {}).at(0).amSplit;
+  const auto split = road(weekend, {}, &monSat).amSplit;
   ASSERT_TRUE(split);
   EXPECT_EQ(split->hour, 8);
   EXPECT_EQ(split->sharePct, (std::vector<double>{75, 25}));

@@ -273,29 +273,24 @@ PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
 // Uncounted hours and incomplete days are gaps; dates that do not follow on break the line. Each
 // break lies midway between the last point before it in time and the first after it, and
 // follows the points of the earlier date.
-LineChart daily(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
-  return dailyVolumeChart(table, selection, kind, CheckResults());
-}
-LineChart hourly(const ATRTable& table, const PlotSelection& selection, SeriesKind kind) {
-  return hourlyVolumeChart(table, selection, kind);
-}
-
 TEST(ChartDataGaps, LineChartsGapAndBreak) {
-  using Chart = LineChart (*)(const ATRTable&, const PlotSelection&, SeriesKind);
   const struct {
-    Chart chart;
+    bool daily;
     std::vector<int> dates;        // list positions
     std::size_t points, firstGap;  // the gaps run from firstGap to the end
     double breakAt;                // x of the break between dates, the last gap; 0 for none
-  } cases[] = {{hourly, {1, 2}, 48, 36, 0},
-               {hourly, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
-               {hourly, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
-               {daily, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
-               {daily, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
+  } cases[] = {{false, {1, 2}, 48, 36, 0},
+               {false, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
+               {false, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
+               {true, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
+               {true, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
   const ATRTable table = gapTable();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.points);
-    const LineChart chart = c.chart(table, pickDates(table, c.dates), SeriesKind::Line);
+    const PlotSelection picked = pickDates(table, c.dates);
+    const LineChart chart = c.daily
+                                ? dailyVolumeChart(table, picked, SeriesKind::Line, CheckResults())
+                                : hourlyVolumeChart(table, picked, SeriesKind::Line);
     const std::vector<ChartPoint>& points = chart.series.at(0).points;
     ASSERT_EQ(points.size(), c.points);
     for (std::size_t n = 0; n < points.size(); ++n)

@@ -154,14 +154,6 @@ TEST_F(WorkbookWriterTest, LeavesOutCsvOnlyColumnsAndFiltersTheHeaderRow) {
   EXPECT_NE(sheetXml.find(R"(<autoFilter ref="A1:C3"/>)"), std::string::npos);
 }
 
-TEST_F(WorkbookWriterTest, ChoosesTheFormatByExtension) {
-  const ExportTable table = sampleTable();
-  saveExport(m_dir.file("t.XLSX"), table, {}, {});
-  EXPECT_TRUE(test::readBytes(m_dir.file("t.XLSX")).starts_with("PK\x03\x04"));
-  saveExport(m_dir.file("t.csv"), table, {}, {});
-  EXPECT_EQ(test::readBytes(m_dir.file("t.csv")), buildCsvText(table));
-}
-
 // A killed export leaves its folder; the next one sweeps ours that are a minute old, of no
 // running process.
 TEST_F(WorkbookWriterTest, SweepsTheFoldersOfKilledExports) {

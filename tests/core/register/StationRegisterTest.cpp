@@ -125,12 +125,10 @@ TEST(StationRegister, BadRegistersNameTheFileAndLine) {
        "cke\n",
        "reg.csv, line 2: the text is not UTF-8"},
       {"station,name\n\nA,\xF4\x90\x80\x80\n", "reg.csv, line 3: the text is not UTF-8"}};
-  for (const auto& [text, where] : cases) {
-    // clang 14 cannot capture a structured binding in a lambda.
-    const std::string_view file = text;
-    const Error e = thrownBy([&] { (void)StationRegister::parse(file, "reg.csv"); });
-    EXPECT_EQ(e.kind(), ErrorKind::Conversion) << text;
-    EXPECT_TRUE(e.description().starts_with(where)) << e.description();
+  for (const auto& c : cases) {
+    const Error e = thrownBy([&] { (void)StationRegister::parse(c.first, "reg.csv"); });
+    EXPECT_EQ(e.kind(), ErrorKind::Conversion) << c.first;
+    EXPECT_TRUE(e.description().starts_with(c.second)) << e.description();
   }
 }
 

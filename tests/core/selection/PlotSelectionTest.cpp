@@ -28,16 +28,6 @@ TEST(CheckPlotSelection, AnswersTheFirstFailingTest) {
   }
 }
 
-TEST(WalkSelection, VisitsStationByStationInListOrderCountingPickedStations) {
-  std::vector<std::array<std::int32_t, 3>> visits;  // k, station, date
-  walkSelection({listOf(5, {4, 1, 3}), listOf(3, {2, 0})},
-                [&](int k, std::int32_t s, std::int32_t d) {
-                  visits.push_back({k, s, d});
-                });
-  EXPECT_EQ(visits, (std::vector<std::array<std::int32_t, 3>>{
-                        {0, 1, 0}, {0, 1, 2}, {1, 3, 0}, {1, 3, 2}, {2, 4, 0}, {2, 4, 2}}));
-}
-
 // Dates by calendar day, whatever their list order or gaps; a name the table lacks picks none.
 TEST(SelectionAroundDay, PicksTheStationAndTheDatesWithinReach) {
   std::string text;

@@ -142,12 +142,12 @@ TEST(TmgReader, LanesRestrictionsAndWeekdays) {
     lane1[h] = 100 + static_cast<int>(h);
     if (h != 5) lane2[h] = 200 + static_cast<int>(h);
   }
+  const auto rec = [](int lane, int day, int dow, const Hours& hours, int restriction = 0) {
+    return record(Layout::Columns143, "000301", 7, lane, day, dow, hours, restriction);
+  };
   const std::vector<std::string> lanes{
-      dir.write("lanes.vol", record(Layout::Columns143, "000301", 7, 1, 17, 2, lane1) +
-                                 record(Layout::Columns143, "000301", 7, 2, 17, 3, lane2, 3) +
-                                 record(Layout::Columns143, "000301", 7, 1, 18, 3, lane1) +
-                                 record(Layout::Columns143, "000301", 7, 1, 19, 4, lane1, 3) +
-                                 record(Layout::Columns143, "000301", 7, 2, 19, 4, lane1, 2))};
+      dir.write("lanes.vol", rec(1, 17, 2, lane1) + rec(2, 17, 3, lane2, 3) + rec(1, 18, 3, lane1) +
+                                 rec(1, 19, 4, lane1, 3) + rec(2, 19, 4, lane1, 2))};
   ATRTable single;
   ASSERT_TRUE(FillFromCountFiles(single, lanes, FillMode::Build));
   EXPECT_EQ(single.ulstName().values(), (std::vector<std::string>{"000301-7-1", "000301-7-2"}));
@@ -174,8 +174,7 @@ TEST(TmgReader, LanesRestrictionsAndWeekdays) {
   // A day read again replaces its note, even with none; a table loaded or built in its place
   // keeps none of the 17th's.
   const std::vector<std::string> again{
-      dir.write("again.vol", record(Layout::Columns143, "000301", 7, 1, 19, 4, lane1) +
-                                 record(Layout::Columns143, "000301", 7, 2, 19, 4, lane1))};
+      dir.write("again.vol", rec(1, 19, 4, lane1) + rec(2, 19, 4, lane1))};
   ASSERT_TRUE(FillFromCountFiles(summed, again, FillMode::Add, {}, {true}));
   EXPECT_EQ(summed.dayNotes().find("000301-7", test::day(2017, 4, 19)), nullptr);
   summed.SaveToFile(dir.file("s.cont"));
