@@ -23,7 +23,9 @@ namespace ostrilo::test {
 namespace {
 
 // List order 0200, 0300, 0100: the synthetic 2023 (AADT 10,000), the same doubled (20,000),
-// and a two-day count (Tue 14 and Wed 15 March) whose AADT is n/a.
+// and a two-day count (Tue 14 and Wed 15 March) whose AADT is n/a; its Wednesday peaks an hour
+// later, so that its average day's morning peak (08:00, (676 + 784) / 2) is not the mean of the
+// days' peaks ((772 + 784) / 2).
 class AnnualTest : public MainWindowTest {
  protected:
   AnnualTest() {
@@ -31,8 +33,10 @@ class AnnualTest : public MainWindowTest {
     for (DateNumber d = day(2023, 1, 1); d <= day(2023, 12, 31); d += 1) {
       text += dayLines("0300", d, syntheticHours(2 * syntheticDailyTotal(d)));
     }
+    Day wednesday = syntheticHours(9800);
+    std::swap(wednesday[7], wednesday[8]);
     text += dayLines("0100", day(2023, 3, 14), syntheticHours(9650)) +
-            dayLines("0100", day(2023, 3, 15), syntheticHours(9800));
+            dayLines("0100", day(2023, 3, 15), wednesday);
     build(QString::fromStdString(scratch.write("ATR20230101w1.dat", text)));
     toolkit.messages.clear();
   }
@@ -69,7 +73,7 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
   };
   EXPECT_EQ(row(0),
             "0200|2023|365|10,006|10,000|84/84|9.92|992|9.38|07:00|841|8.00|16:00|789|7.50");
-  EXPECT_EQ(row(2), "0100|2023|2|9,725|n/a|2/84|n/a|357|n/a|07:00|778|8.00|16:00|730|7.50");
+  EXPECT_EQ(row(2), "0100|2023|2|9,725|n/a|2/84|n/a|357|n/a|08:00|730|7.51|16:00|730|7.50");
 
   const int aadt = 4;
   emit lv.header()->sectionClicked(aadt);
@@ -86,7 +90,7 @@ TEST_F(AnnualTest, RowsShowFiguresWithNaAndSortByValueWithNaLast) {
     toolkit.messages.clear();
     annual.txtPeaks->setText(QString::fromLatin1(text));
     emit annual.txtPeaks->editingFinished();
-    EXPECT_EQ(lv.topLevelItem(0)->text(9) + lv.topLevelItem(0)->text(12), QString(am) + pm) << text;
+    EXPECT_EQ(lv.topLevelItem(1)->text(9) + lv.topLevelItem(1)->text(12), QString(am) + pm) << text;
     EXPECT_EQ(toolkit.messages.size(), warned ? 1u : 0u) << text;
   }
   EXPECT_EQ(annual.cmbPeaks->currentIndex(), 1) << "the commuter preset is recognised";
@@ -131,6 +135,9 @@ TEST_F(AnnualTest, DetailShowsTheGridMarksEmptyCellsAndDrawsBothProfilesWithPeak
   EXPECT_EQ(text(full, 0, frmAnnualDetail::kMfColumn), "1.2500");
   EXPECT_EQ(text(full, frmAnnualDetail::kAadwRow, 0), "10,000 (52)");
   EXPECT_EQ(text(full, frmAnnualDetail::kDfRow, 5), "1.1111");
+  EXPECT_EQ(
+      full.grdMadw->horizontalHeaderItem(0)->text() + full.grdMadw->horizontalHeaderItem(6)->text(),
+      "MoSu");
   ASSERT_TRUE(full.weekdayProfile && full.weekendProfile && full.peaks);
   EXPECT_EQ(full.weekdayProfile->data()->size(), 24);
   EXPECT_EQ(full.weekendProfile->data()->size(), 24);
@@ -220,6 +227,10 @@ TEST_F(RoadYearsTest, RoadsViewSumsTheDirectionsAndYearsViewChartsAadtElseAdt) {
     EXPECT_TRUE(cell(0, c).startsWith(hour)) << cell(0, c).toStdString();
     EXPECT_NEAR(us.toDouble(cell(0, c).mid(6).section('/', 0, 0)), 100.0 / 3, 0.02);
   }
+
+  annual.txtPeaks->setText(QStringLiteral("8-12,12-15"));
+  emit annual.txtPeaks->editingFinished();
+  EXPECT_TRUE(cell(0, 12).startsWith("08:00 ")) << "new windows, new peaks";
 
   annual.setView(frmAnnual::kStationYears);
   QStringList rows;

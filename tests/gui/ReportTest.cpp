@@ -4,6 +4,8 @@
 #include <QPageSize>
 #include <QPaintEngine>
 #include <QProcess>
+#include <QRegularExpression>
+#include <limits>
 
 #include "core/checks/DataChecks.h"
 #include "core/report/ReportPage.h"
@@ -15,23 +17,29 @@
 namespace ostrilo::test {
 namespace {
 
-// A page that keeps the texts drawn on it and nothing else.
+// A page that keeps the texts drawn on it and counts the grey rectangles of the gap bands.
 class TextRecorder final : public QPaintEngine {
  public:
   TextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
   bool begin(QPaintDevice*) override { return true; }
   bool end() override { return true; }
-  void updateState(const QPaintEngineState&) override {}
+  void updateState(const QPaintEngineState& state) override {
+    if (state.state() & QPaintEngine::DirtyBrush) brush = state.brush().color();
+  }
   void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
   void drawPath(const QPainterPath&) override {}
   void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
   void drawLines(const QLineF*, int) override {}
-  void drawRects(const QRectF*, int) override {}
+  void drawRects(const QRectF*, int count) override {
+    if (brush == QColor(225, 225, 225)) greyRects += count;
+  }
   void drawEllipse(const QRectF&) override {}
   void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
   void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
   Type type() const override { return QPaintEngine::User; }
   QStringList texts;
+  QColor brush;
+  int greyRects = 0;
 };
 
 class TextPage final : public QPaintDevice {
@@ -46,11 +54,12 @@ class TextPage final : public QPaintDevice {
 };
 
 // The words drawn, a line broken by the page's width joined again.
-QString drawnText(const ReportPage& page, const QLocale& locale) {
+QString drawnText(const ReportPage& page, const QLocale& locale, int* greyRects = nullptr) {
   TextPage device;
   QCPPainter painter(&device);
   drawStationPage(painter, QRectF(40, 40, 515, 762), page, locale);
   painter.end();
+  if (greyRects != nullptr) *greyRects = device.engine.greyRects;
   return device.engine.texts.join(u' ').simplified();
 }
 
@@ -65,8 +74,14 @@ ReportPage handMadePage() {
   page.sourceCount = 5;
   page.days = {1356, 1250, 3, 20};
   page.warningDays = 4;
-  page.daily.series.push_back({"B346", SeriesKind::Line, {{day(2023, 1, 1), 5000}}});
-  page.pickedDays = {day(2023, 1, 1)};
+  const double notCounted = std::numeric_limits<double>::quiet_NaN();
+  page.daily.series.push_back({"B346",
+                               SeriesKind::Line,
+                               {{day(2023, 1, 1), 5000},
+                                {day(2023, 1, 2), notCounted},
+                                {day(2023, 1, 3), 5200},
+                                {day(2023, 1, 4), notCounted}}});
+  page.pickedDays = {day(2023, 1, 1), day(2023, 1, 2), day(2023, 1, 3)};
   page.windows = kCommuterWindows;
   page.weekday.days = 1000;
   page.weekday.am = {7, 1234.4, 8.46};
@@ -103,7 +118,10 @@ TEST(StationReport, PaperFollowsTheLocale) {
 }
 
 TEST(StationReport, DrawsWhatThePageHoldsInTheLocalesNumbers) {
-  const QString us = drawnText(handMadePage(), QLocale(QLocale::English, QLocale::UnitedStates));
+  int greyRects = 0;
+  const QString us =
+      drawnText(handMadePage(), QLocale(QLocale::English, QLocale::UnitedStates), &greyRects);
+  EXPECT_EQ(greyRects, 1) << "a band behind the picked day not counted, none behind the others";
   for (const char* line : {
            "Period 2023-01-01 to 2023-12-31 (1,356 dates picked)",
            "From 5 files: a.dat ... e.dat",
@@ -176,6 +194,11 @@ TEST_F(MainWindowTest, ReportWritesAPdfOfThePickedStations) {
   text.start(QStringLiteral("pdftotext"), {QString::fromStdString(path), QStringLiteral("-")});
   ASSERT_TRUE(text.waitForFinished());
   const QByteArray pdf = text.readAllStandardOutput();
+  const QRegularExpressionMatch box =
+      QRegularExpression(R"(/MediaBox \[0 0 ([\d.]+) ([\d.]+)\])")
+          .match(QString::fromLatin1(QByteArray::fromStdString(readBytes(path))));
+  ASSERT_TRUE(box.hasMatch());
+  EXPECT_LT(box.captured(1).toDouble(), box.captured(2).toDouble()) << "portrait pages";
   EXPECT_TRUE(pdf.contains("Peak windows: AM 00:00-12:00, PM 12:00-24:00")) << pdf.toStdString();
   for (const char* text : {"From ATR20121020w3.dat", "page 1 of 2", "page 2 of 2"}) {
     EXPECT_TRUE(pdf.contains(text)) << text;
