@@ -5,13 +5,8 @@
 #include "core/analysis/TableAnalysis.h"
 #include "tests/support/SelectionTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::day;
-using test::dayLines;
-using test::spread;
-using test::tableOf;
 
 bool flagged(const CheckResults& checks, CheckCode code, DateNumber date) {
   return std::any_of(checks.flags().begin(), checks.flags().end(),
@@ -54,4 +49,4 @@ TEST(TableAnalysis, RunsTheChecksOncePerChangeOfTableOrCalendar) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

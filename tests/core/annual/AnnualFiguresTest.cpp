@@ -7,11 +7,8 @@
 #include "core/export/TableExports.h"
 #include "tests/support/AnnualTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::day;
-using test::syntheticYear;
 
 StationYear onlyRow(const CountView& view, const AnnualOptions& options = {}) {
   const std::vector<StationYear> rows = ComputeAnnualFigures(view, options);
@@ -169,4 +166,4 @@ TEST(PeakWindows, ParsesPresetsAndTwoWindows) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

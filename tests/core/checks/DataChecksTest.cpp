@@ -10,11 +10,8 @@
 #include "tests/support/DayCounts.h"
 #include "tests/support/TableTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::shapedDay;
-using test::withHours;
 
 constexpr int kOff = test::kNotCounted;
 
@@ -150,9 +147,9 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
 TEST(DayCountsOfChecks, FaultyDaysAreTheCompleteOnesWithACriticalFlag) {
   const CheckResults r = checkJanuary(
       {{2, k1000}, {3, withHours(k1000, 14, 20, 0)}, {4, withHours(k1000, 12, 23, kOff)}});
-  const DayCounts c = r.dayCounts();
+  const ostrilo::DayCounts c = r.dayCounts();
   EXPECT_EQ(std::tuple(c.complete, c.incomplete, c.faulty), std::tuple(2, 1, 1));
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

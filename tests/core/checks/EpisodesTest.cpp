@@ -9,11 +9,8 @@
 #include "tests/support/DayCounts.h"
 #include "tests/support/SelectionTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::DayCounts;
-using test::on;
 
 // One station from the first date on, a day per letter: V valid, N valid with NIGHT_OVER_DAY,
 // Z a zero day, M half counted, '.' nothing counted.
@@ -130,4 +127,4 @@ TEST(Episodes, WorstAreTheLongestCriticalOnesInDateOrder) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

@@ -10,12 +10,8 @@
 #include "core/register/StationRegister.h"
 #include "tests/support/DayCounts.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::DayCounts;
-using test::on;
-using test::shapedDay;
 
 // "yyyy-mm-dd CODE S detail" of the flags of one code.
 std::vector<std::string> flagsOf(const CheckResults& results, CheckCode code) {
@@ -135,4 +131,4 @@ TEST(ClockChange, ReplacesMissingHoursOnlyForTheHourThatDidNotExist) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

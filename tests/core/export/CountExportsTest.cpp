@@ -9,12 +9,8 @@
 #include "core/table/TableSummary.h"
 #include "tests/support/SelectionTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::day;
-using test::dayLines;
-using test::spread;
 
 // B1 on 2 and 1 January (table order), B2 on 1 January with its evening not
 // counted.
@@ -71,4 +67,4 @@ TEST(CountExports, CountsTheLinesThatAreNotBlank) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

@@ -9,12 +9,8 @@
 #include "core/register/StationRegister.h"
 #include "tests/support/AnnualTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::day;
-using test::dayLines;
-using test::spread;
 
 // What the files spell differently: a year with an AADT and peaks, a short count without one,
 // with a dead morning (a day flag) and months without counts (month flags), a station whose
@@ -88,4 +84,4 @@ TEST_P(TableExportsTest, CsvIsTheFileAndRegisterColumnsFollowTheStation) {
 INSTANTIATE_TEST_SUITE_P(Exports, TableExportsTest, ::testing::Range(0, 4));
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

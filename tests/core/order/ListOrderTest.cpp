@@ -9,11 +9,8 @@
 #include "core/register/StationRegister.h"
 #include "tests/support/SelectionTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::dayLines;
-using test::spread;
 
 int sign(int v) { return (v > 0) - (v < 0); }
 
@@ -115,4 +112,4 @@ TEST(DateFilter, MatchesDatesAsDates) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

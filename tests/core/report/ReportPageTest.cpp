@@ -9,11 +9,8 @@
 #include "tests/support/AnnualTestSupport.h"
 #include "tests/support/SelectionTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::day;
-using test::dayLines;
 
 // Hour h carries k x (h + 1): a day of 300 k, no two hours alike, its peak the last hour of any
 // window.
@@ -191,4 +188,4 @@ TEST(ReportPages, ThePeriodRunsInDateOrderOverTheLatestYearsAndCountsWarningDays
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

@@ -15,17 +15,8 @@
 #include "core/table/TableFile.h"
 #include "tests/support/TableTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::countFile;
-using test::countLine;
-using test::day;
-using test::rising;
-using test::snapshot;
-using test::sum;
-using test::thrownBy;
-using test::Twelve;
 
 HourlyVolumes wholeDay(const Twelve& first, const Twelve& second = {}) {
   HourlyVolumes v{};
@@ -324,4 +315,4 @@ TEST_F(ATRTableTest, RealCountsGiveTheCheckedTotals) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

@@ -8,12 +8,8 @@
 #include "core/table/CountFileReader.h"
 #include "tests/support/TableTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
-
-using test::countLine;
-using test::overwrite;
-using test::rising;
 
 std::string goodLine(char half = '1', const char* mmddyy = "070403") {
   return countLine(half, mmddyy, "0301", rising(100));
@@ -72,4 +68,4 @@ TEST(CountFile, ABadLineIsNamed) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test

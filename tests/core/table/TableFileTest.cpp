@@ -12,15 +12,9 @@
 #include "core/table/TableFile.h"
 #include "tests/support/TableTestSupport.h"
 
-namespace ostrilo {
+namespace ostrilo::test {
 namespace {
 
-using test::countFile;
-using test::countLine;
-using test::day;
-using test::rising;
-using test::snapshot;
-using test::thrownBy;
 using namespace std::string_literals;
 
 std::string le(std::uint64_t v, int bytes) {
@@ -225,4 +219,4 @@ TEST_F(TableFileTest, ATableLargerThanMemoryIsRefusedBeforeItIsRead) {
 }
 
 }  // namespace
-}  // namespace ostrilo
+}  // namespace ostrilo::test
