@@ -110,6 +110,8 @@ TEST(HolidayFlags, AHolidayIsNamedAndComparedWithNoOrdinaryDay) {
   CheckOptions options;
   options.holidays = &berlin;
   EXPECT_TRUE(flagsOf(runDataChecks(spring.view(), options), CheckCode::OwnBand).empty());
+  EXPECT_EQ(flagsOf(runDataChecks(spring.view()), CheckCode::OwnBand).size(), 1u)
+      << "without the calendar, Good Friday stands out from its band";
 }
 
 TEST(ClockChange, ReplacesMissingHoursOnlyForTheHourThatDidNotExist) {
