@@ -17,11 +17,6 @@ void TableAnalysis::setHolidays(HolidayCalendar calendar) {
   invalidate();
 }
 
-void TableAnalysis::setCeilings(std::vector<std::optional<DailyCeiling>> ceilings) {
-  m_ceilings = std::move(ceilings);
-  invalidate();
-}
-
 void TableAnalysis::setRoads(std::vector<Road> roads) {
   m_roads = std::move(roads);
   invalidate();

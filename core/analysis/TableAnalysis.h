@@ -24,9 +24,8 @@ class StationRegister;
 // taken as changed too, as a safety net.
 class TableAnalysis {
  public:
-  // Setting either drops what was computed.
+  // Setting any of these drops what was computed.
   void setHolidays(HolidayCalendar calendar);
-  void setCeilings(std::vector<std::optional<DailyCeiling>> ceilings);
   // The register's roads, for the checks across a road's directions.
   void setRoads(std::vector<Road> roads);
   // What a register adds to the checks: the ceilings of its max_daily column (else its lanes

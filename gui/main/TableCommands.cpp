@@ -256,9 +256,7 @@ void frmMain::tableChanged() {
   if (m_checksWindow) m_checksWindow->hide();
   m_checksSelection = {};
   if (m_register) {
-    m_analysis.setCeilings(
-        registerCeilings(*m_register, m_table.ulstName().values(), std::nullopt));
-    m_analysis.setRoads(registerRoads(*m_register));
+    m_analysis.setRegister(*m_register, m_table.ulstName().values());
   }
 }
 
