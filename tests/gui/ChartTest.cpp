@@ -98,45 +98,6 @@ TEST_F(ChartTest, HourlyAndDailyGraphsDrawEachStationsPointsAtTheirUtcKeys) {
   EXPECT_EQ(flag->TChart1->xAxis->range().upper, hourKey(0, 3 * 24 + 23) + kSecondsPerHour / 2);
 }
 
-// The box's entries: Line, Bar, HorizBar, Area, Point; with none (-1) the graph draws lines.
-TEST_F(ChartTest, GraphTypeGivesEverySeriesTheSamePlottableKind) {
-  for (const int graphType : {-1, 0, 1, 2, 3, 4}) {
-    SCOPED_TRACE(graphType);
-    QCustomPlot& plot =
-        *PlotHourlyVol(toolkit, nullptr, table, pick(table, {0, 1}, {0}), graphType)->TChart1;
-    ASSERT_EQ(plot.plottableCount(), 2);
-    for (int s = 0; s < 2; ++s) {
-      auto* graph = qobject_cast<QCPGraph*>(plot.plottable(s));
-      auto* bars = qobject_cast<QCPBars*>(plot.plottable(s));
-      switch (graphType) {
-        case -1:
-        case 0:
-          ASSERT_NE(graph, nullptr);
-          EXPECT_EQ(graph->lineStyle(), QCPGraph::lsLine);
-          EXPECT_EQ(graph->brush().style(), Qt::NoBrush);
-          break;
-        case 1:
-        case 2:
-          ASSERT_NE(bars, nullptr);
-          EXPECT_EQ(bars->keyAxis(), graphType == 1 ? plot.xAxis : plot.yAxis);
-          ASSERT_NE(bars->barsGroup(), nullptr);
-          EXPECT_EQ(bars->barsGroup()->size(), 2);  // side by side, not on top of each other
-          break;
-        case 3:
-          ASSERT_NE(graph, nullptr);
-          EXPECT_EQ(graph->brush().style(), Qt::SolidPattern);
-          break;
-        default:
-          ASSERT_NE(graph, nullptr);
-          EXPECT_EQ(graph->lineStyle(), QCPGraph::lsNone);
-          EXPECT_FALSE(graph->scatterStyle().isNone());
-          break;
-      }
-    }
-    EXPECT_NE(plot.plottable(0)->pen().color(), plot.plottable(1)->pen().color());
-  }
-}
-
 TEST_F(ChartTest, ColourGridJoinsConsecutiveHoursIntoRunsAndLeavesGapsEmpty) {
   const PlotSelection selection = pick(table, {0, 4, 7}, {0, 1, 3});
   const frmVolColorGrid* window = PlotVolColorGrid(toolkit, nullptr, table, selection);

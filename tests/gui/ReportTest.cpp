@@ -11,56 +11,29 @@
 #include "core/report/ReportPage.h"
 #include "gui/report/StationReport.h"
 #include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/VisibleState.h"
 #include "tests/support/SelectionTestSupport.h"
 #include "tests/support/TableTestSupport.h"
 
 namespace ostrilo::test {
 namespace {
 
-// A page that keeps the texts drawn on it and counts the grey rectangles of the gap bands.
-class TextRecorder final : public QPaintEngine {
- public:
-  TextRecorder() : QPaintEngine(QPaintEngine::AllFeatures) {}
-  bool begin(QPaintDevice*) override { return true; }
-  bool end() override { return true; }
-  void updateState(const QPaintEngineState& state) override {
-    if (state.state() & QPaintEngine::DirtyBrush) brush = state.brush().color();
-  }
-  void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-  void drawPath(const QPainterPath&) override {}
-  void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-  void drawLines(const QLineF*, int) override {}
-  void drawRects(const QRectF*, int count) override {
-    if (brush == QColor(225, 225, 225)) greyRects += count;
-  }
-  void drawEllipse(const QRectF&) override {}
-  void drawImage(const QRectF&, const QImage&, const QRectF&, Qt::ImageConversionFlags) override {}
-  void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
-  Type type() const override { return QPaintEngine::User; }
-  QStringList texts;
-  QColor brush;
-  int greyRects = 0;
-};
-
-class TextPage final : public QPaintDevice {
- public:
-  QPaintEngine* paintEngine() const override { return &engine; }
-  int metric(PaintDeviceMetric metric) const override {
-    if (metric == PdmWidth || metric == PdmHeight) return metric == PdmWidth ? 595 : 842;
-    if (metric == PdmDevicePixelRatioScaled) return static_cast<int>(devicePixelRatioFScale());
-    return metric == PdmDepth ? 32 : metric == PdmDevicePixelRatio ? 1 : 72;
-  }
-  mutable TextRecorder engine;
-};
-
-// The words drawn, a line broken by the page's width joined again.
+// The words drawn, a line broken by the page's width joined again, and the grey rectangles of
+// the gap bands.
 QString drawnText(const ReportPage& page, const QLocale& locale, int* greyRects = nullptr) {
-  TextPage device;
-  QCPPainter painter(&device);
-  drawStationPage(painter, QRectF(40, 40, 515, 762), page, locale);
-  painter.end();
-  if (greyRects != nullptr) *greyRects = device.engine.greyRects;
-  return device.engine.texts.join(u' ').simplified();
+  const QString commands = drawing(595, 842, [&](QCPPainter& painter) {
+    drawStationPage(painter, QRectF(40, 40, 515, 762), page, locale);
+  });
+  QStringList texts;
+  bool grey = false;
+  int rects = 0;
+  for (const QString& command : commands.split(u'\n')) {
+    if (command.startsWith(u"pen ")) grey = command.endsWith(u"brush #e1e1e1");
+    if (command.startsWith(u"rect ") && grey) ++rects;
+    if (command.startsWith(u"text ")) texts << command.section(u' ', 3);
+  }
+  if (greyRects != nullptr) *greyRects = rects;
+  return texts.join(u' ').simplified();
 }
 
 // Every figure of a page made by hand, none of them computed.

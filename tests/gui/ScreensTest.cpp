@@ -63,9 +63,9 @@ class ScreensTest : public MainWindowTest {
     }
     throw std::runtime_error("no window opened");
   }
-  void expectWindow(const char* name, QPushButton* button) {
+  void expectWindow(const QString& name, QPushButton* button) {
     QWidget& shown = opened([button] { button->click(); });
-    expectGolden(QString::fromLatin1(name), visibleState(shown));
+    expectGolden(name, visibleState(shown));
     shown.close();
   }
 
@@ -90,8 +90,11 @@ TEST_F(ScreensTest, AutumnWeeksInEveryWindowOfTheirDays) {
   expectGolden("main-second-tab", visibleState(window));
 
   expectWindow("hourly-graph", window.cmdLine);
-  window.cmbGType->setCurrentIndex(1);
-  expectWindow("daily-graph-bars", window.cmdDailyGraph);
+  for (int type = 0; type < window.cmbGType->count(); ++type) {
+    window.cmbGType->setCurrentIndex(type);
+    expectWindow(QStringLiteral("daily-graph-%1").arg(window.cmbGType->currentText()),
+                 window.cmdDailyGraph);
+  }
   expectWindow("colour-grid", window.cmdColorGrid);
   expectWindow("histogram", window.cmdHist);
   expectWindow("weekly-profile", window.findChild<QPushButton*>("cmdWeeklyProfile"));

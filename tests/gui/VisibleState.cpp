@@ -84,11 +84,10 @@ class Recorder final : public QPaintEngine {
         QString::fromLatin1(QCryptographicHash::hash(bits, QCryptographicHash::Md5).toHex()));
   }
   void drawTextItem(const QPointF& p, const QTextItem& item) override {
-    const bool turned = m_transform.m12() != 0;
-    add(QStringLiteral("text ") + point(m_transform.map(p)) +
-        (turned ? QStringLiteral(" turned ") : QStringLiteral(" ")) +
-        number(item.font().pointSizeF()) +
-        (item.font().bold() ? QStringLiteral("b ") : QStringLiteral(" ")) + item.text());
+    // The size, then b for bold and r for text turned on its side.
+    add(QStringLiteral("text ") + point(m_transform.map(p)) + u' ' +
+        number(item.font().pointSizeF()) + (item.font().bold() ? QStringLiteral("b") : QString()) +
+        (m_transform.m12() != 0 ? QStringLiteral("r ") : QStringLiteral(" ")) + item.text());
   }
 
   QStringList lines;
