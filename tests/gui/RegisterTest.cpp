@@ -81,50 +81,5 @@ TEST_F(RegisterTest, StatisticsExportWritesAWorkbookWithTheNamesAndWhereTheyCame
   EXPECT_NE(about.find("ATR20050103w1.dat"), std::string::npos) << about;
 }
 
-// Charts name the stations once a register is loaded; the grid's tooltip shows a long name
-// whole. Without a register they show the bare ids, as they always did.
-TEST_F(RegisterTest, ChartsNameTheStationsOnlyWithARegister) {
-  const std::string longName(60, 'x');
-  const QString longLabel = QStringLiteral("0102  ") + QString::fromStdString(longName);
-  const struct {
-    bool named;
-    QString first, second, oneStationTitle;
-  } cases[] = {{false, "0101", "0102", "Daily Volume Graph"},
-               {true, "0101  Main St", longLabel, "Daily Volume Graph - 0101  Main St"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.named);
-    if (c.named) loadRegister(writeFile("ok.csv", "station,name\n0101,Main St\n0102," + longName));
-    window.cmdLine->click();
-    window.cmdColorGrid->click();
-    QCustomPlot& graph = *openWindows<frmGraphL>().at(0)->TChart1;
-    EXPECT_EQ(graph.plottable(0)->name(), c.first);
-    // The long name is cut short where it would squeeze the chart, a bare id never.
-    const auto showsSecond = [&](const QString& shown) {
-      return c.named ? shown.endsWith(QChar(0x2026)) && c.second.startsWith(shown.chopped(1))
-                     : shown == c.second;
-    };
-    EXPECT_TRUE(showsSecond(graph.plottable(1)->name()));
-    EXPECT_EQ(openWindows<frmGraphL>().at(0)->windowTitle(), "Hourly Volume Graph");
-
-    frmVolColorGrid& grid = *openWindows<frmVolColorGrid>().at(0);
-    grid.TChart1->replot();
-    const QVector<QString> rows = grid.TChart1->yAxis->tickVectorLabels();
-    ASSERT_EQ(rows.size(), 2);
-    EXPECT_EQ(rows[0], c.first);
-    EXPECT_TRUE(showsSecond(rows[1]));
-    bool found = false;
-    const double firstHour = grid.TChart1->plottable(0)->getKeyRange(found).lower + 1800;
-    EXPECT_TRUE(grid.toolTipAt(grid.TChart1->plottable(0)->coordsToPixels(firstHour, 1))
-                    .startsWith(c.second + '\n'));
-
-    for (ChartWindow* chart : openWindows()) chart->close();
-    select(window.lstSta, {0});
-    window.cmdDailyGraph->click();
-    EXPECT_EQ(openWindows<frmGraphL>().at(0)->windowTitle(), c.oneStationTitle);
-    openWindows<frmGraphL>().at(0)->close();
-    select(window.lstSta, {0, 1});
-  }
-}
-
 }  // namespace
 }  // namespace ostrilo::test

@@ -75,7 +75,7 @@ class ScreensTest : public MainWindowTest {
       "B002,\"A115 Spanische Allee, Nordost\",A115,NE,motorway,52.433813,13.192747\n"
       "B332,Brunnenstraße,,,street,52.540124,13.394472\n"
       "B346,Heinrich-Heine-Straße,,,street,52.509714,13.415434\n"
-      "N425,Hauptstraße,,,street,,\n";
+      "N425,\"Hauptstraße, zwischen Eisenacher Straße und Dominicusstraße\",,,street,,\n";
 };
 
 // Two weeks round the 3 October holiday and the 1 October's double-counted hours, where B346
@@ -107,6 +107,8 @@ TEST_F(ScreensTest, AutumnWeeksInEveryWindowOfTheirDays) {
   emit checks.lvFlags->header()->sectionClicked(1);
   expectGolden("checks-days-by-date", visibleState(checks));
   expectWindow("completeness", checks.cmdCompleteness);
+  pick({"N425"}, 3, 16);  // a window of one station names it
+  expectWindow("daily-graph-N425", window.cmdDailyGraph);
 }
 
 // The year: the annual window's views of five stations, a detail, an estimate, a year chart
