@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QProcess>
@@ -12,8 +13,10 @@
 #include "gui/annual/frmAnnualDetail.h"
 #include "gui/annual/frmExpand.h"
 #include "gui/annual/frmYearChart.h"
+#include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/report/StationReport.h"
+#include "gui/stats/frmLV.h"
 #include "gui/toolkit/SelectionLists.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/VisibleState.h"
@@ -21,6 +24,8 @@
 
 namespace ostrilo::test {
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
 
 // Berlin's real counts, gaps and faults as they came, the way a user meets them: a register
 // that names them (in UTF-8) and pairs the A115's directions as a road, Berlin's holidays, and
@@ -63,8 +68,12 @@ class ScreensTest : public MainWindowTest {
     }
     throw std::runtime_error("no window opened");
   }
+  template <typename Window>
+  static Window& opened(QPushButton* button) {
+    return dynamic_cast<Window&>(opened([button] { button->click(); }));
+  }
   void expectWindow(const QString& name, QPushButton* button) {
-    QWidget& shown = opened([button] { button->click(); });
+    QWidget& shown = opened<QWidget>(button);
     expectGolden(name, visibleState(shown));
     shown.close();
   }
@@ -92,16 +101,26 @@ TEST_F(ScreensTest, AutumnWeeksInEveryWindowOfTheirDays) {
   expectWindow("hourly-graph", window.cmdLine);
   for (int type = 0; type < window.cmbGType->count(); ++type) {
     window.cmbGType->setCurrentIndex(type);
-    expectWindow(QStringLiteral("daily-graph-%1").arg(window.cmbGType->currentText()),
-                 window.cmdDailyGraph);
+    expectWindow(u"daily-graph-%1"_s.arg(window.cmbGType->currentText()), window.cmdDailyGraph);
   }
   expectWindow("colour-grid", window.cmdColorGrid);
   expectWindow("histogram", window.cmdHist);
-  expectWindow("weekly-profile", window.findChild<QPushButton*>("cmdWeeklyProfile"));
-  expectWindow("statistics", window.cmdStat);
+  auto& profile = opened<frmWeeklyProfile>(window.findChild<QPushButton*>("cmdWeeklyProfile"));
+  for (const int kind : {0, 1}) {
+    for (const int station : {0, 2}) {
+      profile.cmbKind->setCurrentIndex(kind);
+      emit profile.cmbKind->activated(kind);
+      profile.cmbStation->setCurrentIndex(station);
+      emit profile.cmbStation->activated(station);
+      expectGolden(u"weekly-profile-%1-%2"_s.arg(kind).arg(station), visibleState(profile));
+    }
+  }
+  auto& statistics = opened<frmLV>(window.cmdStat);
+  expectGolden("statistics", visibleState(statistics));
+  statistics.chkLeaveOutCritical->setChecked(false);
+  expectGolden("statistics-all-days", visibleState(statistics));
 
-  QWidget& shown = opened([this] { window.cmdDataChecks->click(); });
-  auto& checks = dynamic_cast<frmDataChecks&>(shown);
+  auto& checks = opened<frmDataChecks>(window.cmdDataChecks);
   expectGolden("checks-episodes", visibleState(checks));
   checks.cmbView->setCurrentIndex(1);
   emit checks.lvFlags->header()->sectionClicked(1);
@@ -123,12 +142,12 @@ TEST_F(ScreensTest, AYearInTheAnnualWindowsAndTheReport) {
   files.sort();
   buildBerlin(files);
   pick({"B001", "B002", "B332", "B346", "N425"}, 0, window.lstDate->count() - 1);
-  QWidget& shown = opened([this] { window.cmdAnnual->click(); });
-  auto& annual = dynamic_cast<frmAnnual&>(shown);
-  expectGolden("annual-stations", visibleState(annual));
-  annual.setView(frmAnnual::kRoads);
-  expectGolden("annual-roads", visibleState(annual));
-  annual.setView(frmAnnual::kStations);
+  auto& annual = opened<frmAnnual>(window.cmdAnnual);
+  for (const auto view :
+       {frmAnnual::kRoadYears, frmAnnual::kRoads, frmAnnual::kStationYears, frmAnnual::kStations}) {
+    annual.setView(view);
+    expectGolden(u"annual-view-%1"_s.arg(view), visibleState(annual));
+  }
   expectGolden("annual-detail", visibleState(*annual.openDetail(0)));
   annual.cmdExpand->click();
   auto& expandPick = *annual.findChild<frmExpandPick*>();
