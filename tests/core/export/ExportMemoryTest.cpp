@@ -30,6 +30,14 @@ void* counted(std::size_t size) {
   return p;
 }
 
+void* countedOrNull(std::size_t size) noexcept {
+  try {
+    return counted(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+
 void uncounted(void* p) noexcept {
   if (p == nullptr) return;
   g_live -= malloc_usable_size(p);
@@ -42,19 +50,9 @@ void* operator new(std::size_t size) { return counted(size); }
 void* operator new[](std::size_t size) { return counted(size); }
 // The no-throw forms too (std::stable_sort's buffer takes one): every block this binary frees
 // must have come from the same allocator.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return counted(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedOrNull(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return counted(size);
-  } catch (...) {
-    return nullptr;
-  }
+  return countedOrNull(size);
 }
 void operator delete(void* p, const std::nothrow_t&) noexcept { uncounted(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { uncounted(p); }

@@ -11,19 +11,16 @@
 namespace ostrilo {
 namespace {
 
-// The description must give the statistics file's bytes exactly, so that it can take over.
-TEST(ExportTable, StatisticsGiveTheStatisticsFileBytes) {
+// The register's columns are for people: the statistics file keeps the columns other programs
+// read, byte for byte, while the table tells each row's name.
+TEST(ExportTable, StatisticsWithARegisterKeepTheFileBytes) {
   const StatResults rows = {{"0301", 120, 80, 160, 30, 130, 100, 5},
                             {"A,\"b\"", -4, -9, 0, 3, -4, std::nullopt, 2},
                             {"EMPT", std::nullopt, std::nullopt, std::nullopt, std::nullopt,
                              std::nullopt, std::nullopt, 0}};
   const auto names = StationRegister::parse("station,name\n0301,Main St\n", "reg.csv");
-  for (const StatResults& set : {rows, StatResults{}}) {
-    EXPECT_EQ(buildCsvText(statsExportTable(set), kStatsCsvFormat), BuildStatsCsvText(set));
-    // The names are for people; the file keeps the columns other programs read.
-    EXPECT_EQ(buildCsvText(statsExportTable(set, &names), kStatsCsvFormat), BuildStatsCsvText(set));
-  }
   const ExportTable named = statsExportTable(rows, &names);
+  EXPECT_EQ(buildCsvText(named, kStatsCsvFormat), BuildStatsCsvText(rows));
   EXPECT_EQ(named.registerText(0, 1), "Main St");
   EXPECT_EQ(named.registerText(1, 1), "");
   EXPECT_EQ(std::get<double>(named.cell(0, 2)), 120);

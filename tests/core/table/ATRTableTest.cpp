@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/table/ATRTable.h"
@@ -95,17 +96,11 @@ TEST_F(ATRTableTest, BuildLaysRecordsOutDateByDateInOrderOfAppearance) {
   EXPECT_EQ(thrownBy([&] { (void)table.MainIndex(1073741823, 2); }).kind(), ErrorKind::Overflow);
 }
 
-TEST_F(ATRTableTest, LinesFillTheirHalfAndTotalsAre32Bit) {
+TEST_F(ATRTableTest, TheLaterLineOfAHalfWins) {
   build(countFile({countLine('1', "070403", "0301", rising(1)),
                    countLine('2', "070403", "0301", rising(50)),
-                   countLine('1', "070403", "0301", rising(900)),  // the later line wins
-                   countLine('2', "070403", "0302", rising(32767, 0)),
-                   countLine('1', "070403", "0302", rising(32767, 0))}));
+                   countLine('1', "070403", "0301", rising(900))}));
   EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(900), rising(50)));
-  EXPECT_EQ(table.DailyVolByIndex(0, 1), 24 * 32767);
-  build(countLine('1', "070503", "0303", rising(5)));
-  EXPECT_EQ(table.ulstName().values(), std::vector<std::string>{"0303"});  // rebuilt, not added
-  EXPECT_EQ(table.VolArrByIndex(0, 0), wholeDay(rising(5)));
 }
 
 TEST_F(ATRTableTest, LineEndsDoNotChangeTheTable) {
@@ -189,9 +184,7 @@ TEST_F(ATRTableTest, AddingReLaysOutEveryPairAndOverwritesOnlyTheLinesHalf) {
   EXPECT_EQ(counted(0, 1), 0xFFF000u);
   EXPECT_EQ(counted(0, 2), 0u);
   EXPECT_EQ(counted(2, 2), 0x000FFFu);
-  EXPECT_TRUE(table.IsComplete(1, 0));
-  EXPECT_EQ(table.CompleteDailyVol(1, 0), sum(table.VolArrByIndex(1, 0)));
-  EXPECT_EQ(table.CompleteDailyVol(1, 1), std::nullopt);
+  EXPECT_EQ(std::pair(table.IsComplete(1, 0), table.IsComplete(0, 1)), std::pair(true, false));
 }
 
 struct FailureCase {
