@@ -85,6 +85,10 @@ TEST(YearRules, MonthsAndYearsAgainstTheYearBeforeAtTheirThresholds) {
   EXPECT_EQ(rowsOf(runDataChecks(c.view(), options), codes),
             "A,2023-02,MADT_YEAR,C,\"MADT 2904, 21.0 % above February 2022 (2400)\"\n"
             "B,2023,AADT_YEAR,W,\"AADT 2640, 10.0 % above 2022 (2400)\"\n");
+  const auto& flags = byDefault.flags();
+  EXPECT_TRUE(std::is_sorted(flags.begin(), flags.end(), [](const auto& a, const auto& b) {
+    return std::pair(a.station, a.day) < std::pair(b.station, b.day);
+  }));
 }
 
 }  // namespace
