@@ -75,6 +75,10 @@ const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", 
 const std::string kB2Rows =
     hours("B2  ", "2023-01-02", "200", true) + hours("B2  ", "2023-01-03", "200");
 
+// The spaced stats of B2's one valid day, 4800, and their header.
+const std::string kStatsHeader = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
+const std::string kB2Stats = "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n";
+
 const OptionCase kOptionCases[] = {
     {"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
     {"OrderIdIntoAFile",
@@ -110,22 +114,15 @@ const OptionCase kOptionCases[] = {
      "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
      "longest_gap_days,last_complete_date\n"
      "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-    {"OneStation",
-     {"stats", "--station", "B2  ", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+    {"OneStation", {"stats", "--station", "B2  ", "IN"}, kStatsHeader + kB2Stats},
     // B10's two zero days are critical; B2's half day is no valid day either way.
     {"ExcludeCritical",
      {"stats", "--exclude-critical", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+     kStatsHeader + "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n" + kB2Stats},
     // Names and dates in any order and more than once: records follow the station list.
     {"PickInAnyOrder",
      {"stats", "--dates", "2023-01-05,2023-01-03,2023-01-05", "--stations", "B2  ,B10 ,B2  ", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+     kStatsHeader + "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n" + kB2Stats},
     {"Holidays",
      {"check", "--severity", "I", "--holidays", "HOL", "IN"},
      "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
