@@ -258,33 +258,26 @@ ATRTable gapTable() {
                        test::countLine('1', "010405", "GAP1", test::rising(100, 10)) + "\r\n");
 }
 
-PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
-  PlotSelection selection = pick(table, {0}, {});
-  for (const int d : dates) selection.dates.selected[static_cast<std::size_t>(d)] = true;
-  return selection;
-}
-
 // Uncounted hours and incomplete days are gaps; dates that do not follow on break the line. Each
 // break lies midway between the last point before it in time and the first after it, and
 // follows the points of the earlier date.
 TEST(ChartDataGaps, LineChartsGapAndBreak) {
+  const ATRTable table = gapTable();
   const struct {
     bool daily;
-    std::vector<int> dates;        // list positions
+    PlotSelection picked;          // dates by list position
     std::size_t points, firstGap;  // the gaps run from firstGap to the end
     double breakAt;                // x of the break between dates, the last gap; 0 for none
-  } cases[] = {{false, {1, 2}, 48, 36, 0},
-               {false, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
-               {false, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
-               {true, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
-               {true, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
-  const ATRTable table = gapTable();
+  } cases[] = {{false, pick(table, {0}, {1, 2}), 48, 36, 0},
+               {false, pick(table, {0}, {0, 1, 2}), 73, 60, day(2005, 1, 5) + 11.5 / 24},
+               {false, pick(table, {0}, {0, 1}), 49, 48, day(2005, 1, 4) + 23.5 / 24},
+               {true, pick(table, {0}, {0, 1, 2}), 4, 2, day(2005, 1, 5)},
+               {true, pick(table, {0}, {0, 1}), 3, 2, day(2005, 1, 4) + 0.5}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.points);
-    const PlotSelection picked = pickDates(table, c.dates);
-    const LineChart chart = c.daily
-                                ? dailyVolumeChart(table, picked, SeriesKind::Line, CheckResults())
-                                : hourlyVolumeChart(table, picked, SeriesKind::Line);
+    const LineChart chart =
+        c.daily ? dailyVolumeChart(table, c.picked, SeriesKind::Line, CheckResults())
+                : hourlyVolumeChart(table, c.picked, SeriesKind::Line);
     const std::vector<ChartPoint>& points = chart.series.at(0).points;
     ASSERT_EQ(points.size(), c.points);
     for (std::size_t n = 0; n < points.size(); ++n)
