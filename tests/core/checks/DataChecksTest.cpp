@@ -106,9 +106,6 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
   ASSERT_EQ(r.flags().size(), 2u);
   EXPECT_EQ(r.flags()[0], (CheckFlag{0, -1, test::day(2023, 1, 1), CheckCode::MissingWeekday,
                                      "no valid Wednesday in January 2023"}));
-  EXPECT_EQ(r.flagsOf(2, 0).size(), 1u);
-  EXPECT_TRUE(r.hasCritical(2, 0));
-  EXPECT_FALSE(r.hasCritical(3, 0));
   EXPECT_EQ(checkDaysText(r.criticalDayCount(), r.warningDayCount()),
             "1 critical day, 0 warning days");
   EXPECT_EQ(BuildChecksCsvText(r.flags(), r.stations()),
