@@ -128,6 +128,14 @@ TEST_F(ScreensTest, AutumnWeeksInEveryWindowOfTheirDays) {
   expectWindow("completeness", checks.cmdCompleteness);
   pick({"N425"}, 3, 16);  // a window of one station names it
   expectWindow("daily-graph-N425", window.cmdDailyGraph);
+  // A short period's report page labels its days.
+  const std::vector<ReportPage> pages =
+      reportPages(counts, runDataChecks(counts),
+                  selectionFromLists(*window.lstSta, *window.lstDate), {"a.dat"}, nullptr);
+  expectGolden("report-page-N425-two-weeks", drawing(612, 792, [&pages](QCPPainter& painter) {
+                 drawStationPage(painter, QRectF(36, 36, 540, 720), pages.at(0),
+                                 QLocale(QLocale::English, QLocale::UnitedStates));
+               }));
 }
 
 // The year: the annual window's views of five stations, a detail, an estimate, a year chart

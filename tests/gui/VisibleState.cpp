@@ -47,6 +47,12 @@ class Recorder final : public QPaintEngine {
     }
     if (state.state() & DirtyBrush) {
       m_brush = state.brush().style() == Qt::NoBrush ? u"none"_s : colour(state.brush().color());
+      if (const QGradient* gradient = state.brush().gradient();
+          gradient != nullptr && gradient->type() == QGradient::LinearGradient) {
+        const auto* linear = static_cast<const QLinearGradient*>(gradient);
+        m_brush = u"gradient "_s + point(linear->start()) + u' ' + point(linear->finalStop());
+        for (const auto& [at, stop] : linear->stops()) m_brush += u' ' + colour(stop);
+      }
     }
   }
   void drawRects(const QRectF* rects, int count) override {
