@@ -68,6 +68,18 @@ class ScreensTest : public MainWindowTest {
     }
     throw std::runtime_error("no window opened");
   }
+  // The report page of the index-th picked station, drawn on paper of the size given with the
+  // margin all round.
+  QString pageDrawing(std::size_t index, QSize paper, int margin) {
+    const std::vector<ReportPage> pages =
+        reportPages(counts, runDataChecks(counts),
+                    selectionFromLists(*window.lstSta, *window.lstDate), {"a.dat"}, nullptr);
+    const QRectF area = QRectF(QPointF(), paper).adjusted(margin, margin, -margin, -margin);
+    return drawing(paper.width(), paper.height(), [&](QCPPainter& painter) {
+      drawStationPage(painter, area, pages.at(index),
+                      QLocale(QLocale::English, QLocale::UnitedStates));
+    });
+  }
   template <typename Window>
   static Window& opened(QPushButton* button) {
     return dynamic_cast<Window&>(opened([button] { button->click(); }));
@@ -129,13 +141,7 @@ TEST_F(ScreensTest, AutumnWeeksInEveryWindowOfTheirDays) {
   pick({"N425"}, 3, 16);  // a window of one station names it
   expectWindow("daily-graph-N425", window.cmdDailyGraph);
   // A short period's report page labels its days.
-  const std::vector<ReportPage> pages =
-      reportPages(counts, runDataChecks(counts),
-                  selectionFromLists(*window.lstSta, *window.lstDate), {"a.dat"}, nullptr);
-  expectGolden("report-page-N425-two-weeks", drawing(612, 792, [&pages](QCPPainter& painter) {
-                 drawStationPage(painter, QRectF(36, 36, 540, 720), pages.at(0),
-                                 QLocale(QLocale::English, QLocale::UnitedStates));
-               }));
+  expectGolden("report-page-N425-two-weeks", pageDrawing(0, {612, 792}, 36));
 }
 
 // The year: the annual window's views of five stations, a detail, an estimate, a year chart
@@ -174,13 +180,7 @@ TEST_F(ScreensTest, AYearInTheAnnualWindowsAndTheReport) {
              {QStringLiteral("-layout"), QString::fromStdString(path), QStringLiteral("-")});
   ASSERT_TRUE(text.waitForFinished());
   expectGolden("report-text", QString::fromUtf8(text.readAllStandardOutput()));
-  const std::vector<ReportPage> pages =
-      reportPages(counts, runDataChecks(counts),
-                  selectionFromLists(*window.lstSta, *window.lstDate), {"a.dat"}, nullptr);
-  expectGolden("report-page-B346", drawing(595, 842, [&pages](QCPPainter& painter) {
-                 drawStationPage(painter, QRectF(40, 40, 515, 762), pages.at(1),
-                                 QLocale(QLocale::English, QLocale::UnitedStates));
-               }));
+  expectGolden("report-page-B346", pageDrawing(1, {595, 842}, 40));
 }
 
 }  // namespace

@@ -259,13 +259,18 @@ void expectGolden(const QString& name, const QString& shown) {
     return;
   }
   ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-  const QStringList want = QString::fromUtf8(file.readAll()).chopped(1).split(u'\n');
+  QString copy = QString::fromUtf8(file.readAll());
+  if (copy.endsWith(u'\n')) copy.chop(1);  // the newline the copy was written with
+  const QStringList want = copy.split(u'\n');
   const QStringList got = actual.split(u'\n');
+  // Past the shorter side a line is missing, not empty.
+  const auto line = [](const QStringList& lines, qsizetype i) {
+    return i < lines.size() ? lines[i].toStdString() : std::string("(no line)");
+  };
   for (qsizetype i = 0; i < std::max(want.size(), got.size()); ++i) {
-    if (want.value(i) == got.value(i)) continue;
-    ADD_FAILURE() << name.toStdString() << ", line " << i + 1
-                  << ":\n  want: " << want.value(i).toStdString()
-                  << "\n  got:  " << got.value(i).toStdString()
+    if (i < want.size() && i < got.size() && want[i] == got[i]) continue;
+    ADD_FAILURE() << name.toStdString() << ", line " << i + 1 << ":\n  want: " << line(want, i)
+                  << "\n  got:  " << line(got, i)
                   << "\n(OSTRILO_UPDATE_GOLDEN=1 rewrites the copy; review its diff)";
     return;
   }
