@@ -115,17 +115,19 @@ void fillRoadList(QTreeWidget& list, const std::vector<RoadYear>& rows, const QL
   finishList(list, items);
 }
 
-void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const QLocale& locale) {
+void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const QLocale& locale,
+                   bool ofRoads) {
   startList(list,
-            {QStringLiteral("Station"), QStringLiteral("Year"), QStringLiteral("Valid days"),
-             QStringLiteral("ADT"), QStringLiteral("AADT"), QStringLiteral("Cells"),
-             QStringLiteral("AADT change %"), QStringLiteral("CAGR %")},
+            {ofRoads ? QStringLiteral("Road") : QStringLiteral("Station"), QStringLiteral("Year"),
+             QStringLiteral("Valid days"), QStringLiteral("ADT"), QStringLiteral("AADT"),
+             QStringLiteral("Cells"), QStringLiteral("AADT change %"), QStringLiteral("CAGR %")},
             1);
   QList<QTreeWidgetItem*> items;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TrendYear& row = rows[i];
     auto* item = new FigureItem;
-    item->setText(0, stationText(row.station));
+    // A road is named by the register, in its own encoding; a station by its id's bytes.
+    item->setText(0, ofRoads ? fromCoreText(row.station) : stationText(row.station));
     item->setData(0, rowIndexRole(), static_cast<qulonglong>(i));
     item->setFigure(1, row.year, QString::number(row.year));
     item->setFigure(2, row.validDays, locale.toString(row.validDays));

@@ -34,7 +34,9 @@ void fitNameColumn(QTreeWidget& list, int column);
 // included) with one row per given row, the row's index on column 0 under rowIndexRole(), the
 // figures right-aligned and sorting by value with n/a last.
 void fillRoadList(QTreeWidget& list, const std::vector<RoadYear>& rows, const QLocale& locale);
-void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const QLocale& locale);
+// Trend rows of roads name their first column "Road".
+void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const QLocale& locale,
+                   bool ofRoads);
 [[nodiscard]] int rowIndexRole();
 
 // "61.20/38.80": the directions' shares in register order; n/a without a split.

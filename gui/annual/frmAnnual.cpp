@@ -297,7 +297,7 @@ void frmAnnual::fillView() {
   if (m_view == kStationYears) m_trendRows = yearTrend(m_rows);
   if (m_view == kRoadYears) m_trendRows = yearTrend(m_roadRows);
   if (m_view == kStationYears || m_view == kRoadYears)
-    fillTrendList(*lstFigures, m_trendRows, locale);
+    fillTrendList(*lstFigures, m_trendRows, locale, m_view == kRoadYears);
 }
 
 QTreeWidget& frmAnnual::shownList() const { return m_view == kStations ? *LV : *lstFigures; }
@@ -307,7 +307,8 @@ frmYearChart* frmAnnual::openYearChart() {
   const std::vector<std::string> picked = selectedTrendStations(*lstFigures, m_trendRows);
   QStringList labels;
   for (const std::string& id : picked) {
-    labels << (m_view == kStationYears ? stationLabel(id, m_sources.names.get()) : stationText(id));
+    labels << (m_view == kStationYears ? stationLabel(id, m_sources.names.get())
+                                       : fromCoreText(id));
   }
   auto* chart = new frmYearChart;
   chart->fill(trendSeries(m_trendRows, picked), labels);

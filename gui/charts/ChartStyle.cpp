@@ -86,8 +86,9 @@ void fitChartTitle(QCustomPlot& plot) {
   for (int column = 1; column < layout->columnCount(); ++column) {
     int widest = 0;
     for (int row = 0; row < layout->rowCount(); ++row) {
-      if (QCPLayoutElement* element = layout->element(row, column)) {
-        widest = std::max(widest, element->minimumOuterSizeHint().width());
+      // element() warns about every empty cell; ask first.
+      if (layout->hasElement(row, column)) {
+        widest = std::max(widest, layout->element(row, column)->minimumOuterSizeHint().width());
       }
     }
     others += widest;

@@ -373,7 +373,8 @@ TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) 
 // The change against the year before and the growth since the first year, each under its heading.
 TEST(TrendList, ShowsChangeAndGrowthUnderTheirHeadings) {
   QTreeWidget list;
-  fillTrendList(list, {TrendYear{"0100", 2025, 300, 10600, 10500, 84, 5.0, 2.47}}, unitedStates());
+  fillTrendList(list, {TrendYear{"0100", 2025, 300, 10600, 10500, 84, 5.0, 2.47}}, unitedStates(),
+                false);
   EXPECT_EQ(list.headerItem()->text(6) + " " + list.topLevelItem(0)->text(6), "AADT change % 5.00");
   EXPECT_EQ(list.headerItem()->text(7) + " " + list.topLevelItem(0)->text(7), "CAGR % 2.47");
 }

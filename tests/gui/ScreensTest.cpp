@@ -92,8 +92,8 @@ class ScreensTest : public MainWindowTest {
 
   static constexpr const char* kRegister =
       "station,name,road,direction,group,latitude,longitude\n"
-      "B001,\"A115 Spanische Allee, Südwest\",A115,SW,motorway,52.433868,13.192578\n"
-      "B002,\"A115 Spanische Allee, Nordost\",A115,NE,motorway,52.433813,13.192747\n"
+      "B001,\"A115 Spanische Allee, Südwest\",A115 Süd,SW,motorway,52.433868,13.192578\n"
+      "B002,\"A115 Spanische Allee, Nordost\",A115 Süd,NE,motorway,52.433813,13.192747\n"
       "B332,Brunnenstraße,,,street,52.540124,13.394472\n"
       "B346,Heinrich-Heine-Straße,,,street,52.509714,13.415434\n"
       "N425,\"Hauptstraße, zwischen Eisenacher Straße und Dominicusstraße\",,,street,,\n";

@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCryptographicHash>
-#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +17,8 @@
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTreeWidget>
+
+#include "tests/support/Golden.h"
 
 namespace ostrilo::test {
 namespace {
@@ -249,31 +250,7 @@ QString drawing(int width, int height, const std::function<void(QCPPainter&)>& p
 }
 
 void expectGolden(const QString& name, const QString& shown) {
-  // A clone elsewhere shows its own paths.
-  const QString actual = QString(shown).replace(QStringLiteral(OSTRILO_SOURCE_DIR), u"<source>"_s);
-  QFile file(QStringLiteral(OSTRILO_SOURCE_DIR "/tests/data/golden/") + name + u".txt"_s);
-  if (qEnvironmentVariableIsSet("OSTRILO_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        << file.fileName().toStdString();
-    file.write(actual.toUtf8() + '\n');
-    return;
-  }
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-  QString copy = QString::fromUtf8(file.readAll());
-  if (copy.endsWith(u'\n')) copy.chop(1);  // the newline the copy was written with
-  const QStringList want = copy.split(u'\n');
-  const QStringList got = actual.split(u'\n');
-  // Past the shorter side a line is missing, not empty.
-  const auto line = [](const QStringList& lines, qsizetype i) {
-    return i < lines.size() ? lines[i].toStdString() : std::string("(no line)");
-  };
-  for (qsizetype i = 0; i < std::max(want.size(), got.size()); ++i) {
-    if (i < want.size() && i < got.size() && want[i] == got[i]) continue;
-    ADD_FAILURE() << name.toStdString() << ", line " << i + 1 << ":\n  want: " << line(want, i)
-                  << "\n  got:  " << line(got, i)
-                  << "\n(OSTRILO_UPDATE_GOLDEN=1 rewrites the copy; review its diff)";
-    return;
-  }
+  expectGoldenText(name.toStdString(), shown.toStdString());
 }
 
 }  // namespace ostrilo::test
