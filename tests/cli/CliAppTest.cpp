@@ -208,15 +208,19 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
   EXPECT_TRUE(picked.err.ends_with(", AADT_YEAR 0\n")) << picked.err;
 }
 
-// Expand takes every station outside the group; SYN1's half day of 2024 would make a group of
-// that year without --year. SHRT's Thursday with eight dead morning hours has a critical flag, so
-// it is no valid day of the estimate.
+// Expand takes every station outside the group, the table's first too: SHRT's first day again
+// ahead of the year makes it the first. SYN1's half day of 2024 would make a group of that year
+// without --year. SHRT's Thursday with eight dead morning hours has a critical flag, so it is no
+// valid day of the estimate, nor of the factors when a calendar's holidays are left out too.
 TEST_F(CliTest, ExpandEstimatesTheStationsOutsideTheGroupOfTheYear) {
-  EXPECT_EQ(runArgs({"expand", "--group", "SYN1", "--year", "2023",
-                     dir.write("y.dat", yearAndShortCount())})
-                .out,
+  const std::string input =
+      dir.write("y.dat", dayLines("SHRT", day(2023, 3, 14), spread(9650)) + yearAndShortCount());
+  EXPECT_EQ(runArgs({"expand", "--group", "SYN1", "--year", "2023", input}).out,
             "station,year,group,left_out,days,est_aadt,days_used\n"
             "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
+  const std::string christmas = dir.write("hol.csv", "2022-12-25,Christmas Day\n");
+  EXPECT_EQ(runArgs({"factors", "--holidays", christmas, "--exclude-holidays", input}).out,
+            runArgs({"factors", input}).out);
 }
 
 // A cell of a sheet as "text:VALUE" or "number:VALUE", "" for an empty cell.

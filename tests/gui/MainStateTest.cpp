@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <qcustomplot.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressDialog>
@@ -61,6 +62,15 @@ TEST_F(MainStateTest, TheAboutSheetNamesTheFilesOfTheTableInUse) {
   toolkit.answer(saved);
   window.cmdLdBrowse->click();
   EXPECT_THAT(aboutSheet(), AllOf(HasSubstr("week.cont"), Not(HasSubstr(".dat"))));
+}
+
+// A new table starts the range pick afresh: its own first and last date, every day of the week.
+TEST_F(MainStateTest, BuildStartsTheRangePickAfresh) {
+  build(sampleFile("ATR20050103w1.dat"));
+  window.findChild<QCheckBox*>(QStringLiteral("chkTu"))->setChecked(false);
+  build(sampleFile("ATR20050110w2.dat"));
+  window.findChild<QPushButton*>(QStringLiteral("cmdPickRange"))->click();
+  EXPECT_EQ(window.lstDate->selectedItems().size(), window.lstDate->count());
 }
 
 // The progress asks before each of the three files and once more before the table changes;
