@@ -236,8 +236,11 @@ using Args = std::vector<std::string>;
 struct WorkbookCase {
   std::string name;
   Args args;  // IN: statsWeek, YEAR: yearAndShortCount, REG: a register naming 0301 and SYN1
-  std::string cells;  // "REF=EXPECTED;" of the first sheet
+  std::string cells;    // "REF=EXPECTED;" of the first sheet
+  std::string about{};  // what the About sheet tells besides the input's name
 };
+
+void PrintTo(const WorkbookCase& c, std::ostream* os) { *os << c.name; }
 
 class WorkbookTest : public CliTest, public ::testing::WithParamInterface<WorkbookCase> {};
 
@@ -261,7 +264,9 @@ TEST_P(WorkbookTest, XlsxOutputIsAWorkbookOfTypedCells) {
   for (std::string ref, expected;
        std::getline(cells, ref, '=') && std::getline(cells, expected, ';');)
     EXPECT_EQ(workbookCell(sheet, ref), expected) << ref;
-  EXPECT_NE(readFile("x/xl/worksheets/sheet2.xml").find(args.back()), std::string::npos);
+  const std::string about = readFile("x/xl/worksheets/sheet2.xml");
+  EXPECT_NE(about.find(args.back()), std::string::npos);
+  EXPECT_NE(about.find(GetParam().about), std::string::npos) << GetParam().about;
 }
 
 // Annual: SHRT has no row of 2024, and its dead morning is no valid day.
@@ -272,7 +277,8 @@ const WorkbookCase kWorkbookCases[] = {
     {"Table", {"table", "-o", "out.XLSX", "IN"}, "A2=text:S1  ;B2=number:38359;AA2=number:1000;"},
     {"Annual",
      {"annual", "--year", "2023", "-o", "out.XLSX", "YEAR"},
-     "A2=text:SYN1;A3=text:SHRT;C3=number:2;E2=number:10000;H2=number:9.92;K2=text:07:00;E3=;"},
+     "A2=text:SYN1;A3=text:SHRT;C3=number:2;E2=number:10000;H2=number:9.92;K2=text:07:00;E3=;",
+     "Peak windows: AM 6-10, PM 15-19"},
     {"Factors",
      {"factors", "--year", "2023", "-o", "out.XLSX", "YEAR"},
      "C2=text:MADW;F2=number:8000;F105=number:1.25;F208=;"},
@@ -285,6 +291,10 @@ struct UsageCase {
   Args args;  // IN stands for a count file, OUT for an existing output file, REG a register
   std::string named;
 };
+
+void PrintTo(const UsageCase& c, std::ostream* os) {
+  for (const std::string& arg : c.args) *os << arg << ' ';
+}
 
 class UsageErrorTest : public CliTest, public ::testing::WithParamInterface<UsageCase> {};
 

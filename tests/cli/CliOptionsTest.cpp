@@ -42,6 +42,8 @@ struct OptionCase {
 const std::string kTmgRegister =
     "station,state,fclass,tmg_station,direction\nB10 ,11,14,000010,1\nB2  ,11,14,000002,5\n";
 
+void PrintTo(const OptionCase& c, std::ostream* os) { *os << c.name; }
+
 class OptionAloneTest : public CliTest, public ::testing::WithParamInterface<OptionCase> {};
 
 // Each option on its own, against figures worked out by hand from fourDays.
