@@ -19,29 +19,6 @@ double cvThreshold(const CommandLine& line) {
   return percentOption(line, "cv-threshold", 0) / 100;
 }
 
-// The estimates as expandExport writes them, with each station's group and why it has no
-// estimate where it has none.
-TableExport groupedExport(const GroupExpansion& run, const StationRegister* names) {
-  std::vector<ShortCountEstimate> estimates;
-  for (const GroupedEstimate& e : run.estimates) estimates.push_back(e.estimate);
-  TableExport plain = expandExport(estimates, names);
-  const ExportTable& from = plain.table;
-  ExportTable to{from.title,         from.columns,       {}, from.names,
-                 from.registerBegin, from.registerTexts, {}};
-  to.columns.push_back({"factor_group", ColumnKind::Text});
-  to.columns.push_back({"note", ColumnKind::Text});
-  const std::size_t own = from.ownColumns();
-  for (std::size_t r = 0; r < from.rowCount(); ++r) {
-    std::vector<ExportCell> cells(from.cells.begin() + static_cast<std::ptrdiff_t>(r * own),
-                                  from.cells.begin() + static_cast<std::ptrdiff_t>((r + 1) * own));
-    cells.emplace_back(run.estimates[r].group);
-    cells.emplace_back(run.estimates[r].reason);
-    to.addRow(std::move(cells), r < from.rowEntries.size() ? from.rowEntries[r] : nullptr);
-  }
-  plain.table = std::move(to);
-  return plain;
-}
-
 std::string percentText(double fraction) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f %%", fraction * 100);
@@ -91,7 +68,7 @@ void runExpandByGroups(const CommandLine& line, std::ostream& out) {
   WorkbookAbout about = aboutStations(table, expanded, year, line.inputs, line.names);
   if (options.excludeHolidays)
     about.definitions.push_back("Without the holidays of " + holidays.name());
-  writeExport(line, out, groupedExport(run, line.names), std::move(about));
+  writeExport(line, out, groupedExpandExport(run, line.names), std::move(about));
   reportWideCells(line, run);
 }
 

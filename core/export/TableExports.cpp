@@ -342,6 +342,27 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
            "F(month, day of week)"}};
 }
 
+TableExport groupedExpandExport(const GroupExpansion& run, const StationRegister* names) {
+  std::vector<ShortCountEstimate> estimates;
+  for (const GroupedEstimate& e : run.estimates) estimates.push_back(e.estimate);
+  TableExport plain = expandExport(estimates, names);
+  const ExportTable& from = plain.table;
+  ExportTable to{from.title,         from.columns,       {}, from.names,
+                 from.registerBegin, from.registerTexts, {}};
+  to.columns.push_back({"factor_group", ColumnKind::Text});
+  to.columns.push_back({"note", ColumnKind::Text});
+  const std::size_t own = from.ownColumns();
+  for (std::size_t r = 0; r < from.rowCount(); ++r) {
+    std::vector<ExportCell> cells(from.cells.begin() + static_cast<std::ptrdiff_t>(r * own),
+                                  from.cells.begin() + static_cast<std::ptrdiff_t>((r + 1) * own));
+    cells.emplace_back(run.estimates[r].group);
+    cells.emplace_back(run.estimates[r].reason);
+    to.addRow(std::move(cells), r < from.rowEntries.size() ? from.rowEntries[r] : nullptr);
+  }
+  plain.table = std::move(to);
+  return plain;
+}
+
 TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::string> stations,
                          const StationRegister* names) {
   ExportTable out;

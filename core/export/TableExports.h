@@ -79,6 +79,10 @@ struct TableExport {
 // joined by ' ').
 [[nodiscard]] TableExport expandExport(std::span<const ShortCountEstimate> estimates,
                                        const StationRegister* names);
+// The estimates of a run by groups as expandExport writes them, and two columns more: each
+// station's factor_group and the note saying why it has no estimate where it has none.
+[[nodiscard]] TableExport groupedExpandExport(const GroupExpansion& run,
+                                              const StationRegister* names);
 // station, date (a date cell, or yyyy-mm text for a month flag), code, severity, detail.
 // stations are the station names by index (CheckResults::stations()).
 [[nodiscard]] TableExport checksExport(std::span<const CheckFlag> flags,

@@ -307,7 +307,10 @@ void frmExpand::exportTo(const QString& path) {
   if (m_counts) {
     about = aboutStations(m_counts->table(), m_stations, std::nullopt, m_sources.files, names);
   }
-  saveExportAndReport(m_toolkit, this, path, expandExport(m_estimates, names), std::move(about));
+  // By groups, the file holds the group and the note the window shows, as the command line's.
+  saveExportAndReport(m_toolkit, this, path,
+                      m_run ? groupedExpandExport(*m_run, names) : expandExport(m_estimates, names),
+                      std::move(about));
 }
 
 void frmExpand::showEstimates(const std::vector<std::string>& reasons) {
