@@ -48,36 +48,9 @@ class ChartDataTest : public ::testing::Test {
   ATRTable table;
 };
 
-// Stations 2 and 0 picked over the first two dates: series and grid rows in list order.
-TEST_F(ChartDataTest, HourlyChartAndGridHoldEveryHourOfEveryPickedPair) {
-  const LineChart chart = hourlyVolumeChart(table, pick(table, {2, 0}, {0, 1}), SeriesKind::Bar);
-  const ColorGrid grid = volumeColorGrid(table, pick(table, {2, 0}, {0, 1}), CheckResults());
-  ASSERT_EQ(chart.series.size(), 2u);
-  EXPECT_EQ(grid.rowNames, (std::vector<std::string>{"AAAA", "CCCC"}));
-  ASSERT_EQ(grid.cells.size(), 96u);
-  for (int n = 0; n < 96; ++n) {
-    const int k = n / 48, d = n / 24 % 2, h = n % 24;
-    const ChartSeries& series = chart.series[static_cast<std::size_t>(k)];
-    EXPECT_EQ(series.title, kNames[2 * k]);
-    EXPECT_EQ(series.kind, SeriesKind::Bar);
-    ASSERT_EQ(series.points.size(), 48u);
-    const ChartPoint& p = series.points[static_cast<std::size_t>(n % 48)];
-    EXPECT_DOUBLE_EQ(p.x, kDates[d] + h / 24.0) << n;
-    EXPECT_EQ(p.y, 2000 * k + 100 * d + h) << n;
-    const GridCell& cell = grid.cells[static_cast<std::size_t>(n)];
-    EXPECT_EQ(cell.z, k) << n;
-    EXPECT_DOUBLE_EQ(cell.x, p.x) << n;
-    EXPECT_EQ(cell.y, p.y) << n;
-  }
-  EXPECT_EQ(grid.lowest, 0);
-  EXPECT_EQ(grid.highest, 2123);
-  // The graph-type list's last entry is the point chart; past it, the line chart.
-  EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point)), SeriesKind::Point);
-  EXPECT_EQ(seriesKindFor(static_cast<int>(SeriesKind::Point) + 1), SeriesKind::Line);
-}
-
 // The daily chart's points lie at midnight with the full total: 24 hours of 2000 + 100 d + h add
-// up to 24 (2000 + 100 d) + 276, beyond 16 bits. A grid scale below zero; a histogram of pairs.
+// up to 24 (2000 + 100 d) + 276, beyond 16 bits. A grid scale below zero or of nothing picked; a
+// histogram of pairs.
 TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
   const LineChart daily =
       dailyVolumeChart(table, pick(table, {2}, {0, 1}), SeriesKind::Area, CheckResults());
@@ -92,6 +65,9 @@ TEST_F(ChartDataTest, DailyChartGridBelowZeroAndHistogramOfSeveralPairs) {
   const ColorGrid below = volumeColorGrid(negative, pick(negative, {0}, {0}), CheckResults());
   EXPECT_EQ(below.lowest, -33);
   EXPECT_EQ(below.highest, -10);
+  const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}), CheckResults());
+  EXPECT_EQ(none.lowest, 0);
+  EXPECT_EQ(none.highest, 0);
 }
 
 // Hour 0 holds low, hour 1 high and every other hour base.
@@ -233,21 +209,6 @@ TEST(ChartDataSpans, FlagGraphSpansTheWeekAroundTheDay) {
   EXPECT_EQ(chart.shaded, (std::vector<ShadedSpan>{{flagged - 3, flagged - 1, SpanKind::Weekend}}));
 }
 
-// The colour grid's scale runs from light to dark: each stop darker than the one before.
-TEST(ChartDataScale, HighVolumesAreDark) {
-  const std::vector<ColourStop>& scale = volumeColourScale();
-  ASSERT_GE(scale.size(), 2u);
-  EXPECT_EQ(scale.front().at, 0);
-  EXPECT_EQ(scale.back().at, 1);
-  const auto luma = [](const ColourStop& c) {
-    return 0.2126 * c.red + 0.7152 * c.green + 0.0722 * c.blue;
-  };
-  for (std::size_t i = 1; i < scale.size(); ++i) {
-    EXPECT_LT(luma(scale[i]), luma(scale[i - 1])) << i;
-    EXPECT_GT(scale[i].at, scale[i - 1].at) << i;
-  }
-}
-
 // GAP1 counted 3 January 2005 in full, only the morning of the 4th, nothing on the 5th and all
 // of the 6th, which the file gives first: the date list is 6th, 3rd, 4th. Its counted hours hold
 // 100 + 10 h; the hours nobody counted read 0.
@@ -286,23 +247,6 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
       EXPECT_DOUBLE_EQ(points.back().x, c.breakAt);
     }
   }
-}
-
-// Uncounted hours are marked in the grid and left off its scale and the histogram's bins.
-TEST(ChartDataGaps, GridAndHistogramLeaveUncountedHoursOut) {
-  const ATRTable table = gapTable();
-  const ColorGrid grid = volumeColorGrid(table, pick(table, {0}, {2}), CheckResults());
-  ASSERT_EQ(grid.cells.size(), 24u);
-  for (std::size_t h = 0; h < 24; ++h) EXPECT_EQ(grid.cells[h].counted, h < 12) << h;
-  EXPECT_EQ(grid.lowest, 100);
-  EXPECT_EQ(grid.highest, 210);
-  const ColorGrid none = volumeColorGrid(table, pick(table, {0}, {}), CheckResults());
-  EXPECT_EQ(none.lowest, 0);
-  EXPECT_EQ(none.highest, 0);
-  const Histogram histogram = volumeHistogram(table, pick(table, {0}, {0, 1, 2}));
-  EXPECT_EQ(histogram.counted, 60);
-  EXPECT_EQ(histogram.smallest, 100);
-  EXPECT_EQ(histogram.bars[0].y, 3);  // 100 on each day, not the twelve zeros of the 4th
 }
 
 // ZR01 counted 50 an hour on 3 and 4 January 2005 but nothing from 07:00 to 22:59 on the 3rd;
