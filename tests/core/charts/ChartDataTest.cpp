@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/calendar/HolidayCalendar.h"
 #include "core/charts/ChartData.h"
 #include "core/checks/DataChecks.h"
 #include "core/register/StationRegister.h"
@@ -13,9 +12,6 @@
 
 namespace ostrilo {
 
-void PrintTo(const CriticalDay& d, std::ostream* os) {
-  *os << d.row << ' ' << d.day << ' ' << d.reason;
-}
 void PrintTo(const ShadedSpan& s, std::ostream* os) { *os << s.from << ".." << s.to; }
 
 namespace {
@@ -148,52 +144,6 @@ TEST_F(ChartDataTest, TitlesNameTheStationsAndThePeriod) {
             "Hourly Volume Plot of Stations \nB\xC3\xA4R1, 2005-01-03");
 }
 
-// 3 January 2005 is a Monday. Hourly bands run from Saturday 00:00 to Monday 00:00, daily
-// ones half a day earlier, so that each day's point stands in the middle of its band.
-TEST(ChartDataSpans, WeekendsOfThePeriodAreShaded) {
-  const auto weekend = [](double from, double to) {
-    return ShadedSpan{from, to, SpanKind::Weekend};
-  };
-  const DateNumber mon = day(2005, 1, 3);
-  const struct {
-    std::vector<DateNumber> dates;
-    std::vector<ShadedSpan> hourly;
-  } cases[] = {
-      {{mon, mon + 4}, {}},
-      {{mon + 12, mon}, {weekend(mon + 5, mon + 7), weekend(mon + 12, mon + 13)}},
-      {{mon + 6, mon + 7}, {weekend(mon + 6, mon + 7)}},
-  };
-  for (const auto& c : cases) {
-    std::string text;
-    for (const DateNumber d : c.dates) text += dayLines("WKD1", d, ramp(1, 0));
-    const ATRTable table = test::tableOf(text);
-    const PlotSelection all = pick(table, {0}, {0, 1});
-    EXPECT_EQ(hourlyVolumeChart(table, all, SeriesKind::Line).shaded, c.hourly);
-    std::vector<ShadedSpan> daily = c.hourly;
-    for (ShadedSpan& span : daily) span = weekend(span.from - 0.5, span.to - 0.5);
-    EXPECT_EQ(dailyVolumeChart(table, all, SeriesKind::Line, CheckResults()).shaded, daily);
-  }
-}
-
-// Easter 2023 in Berlin: Good Friday (7 April) and Easter Monday (10 April) are holidays, Easter
-// Sunday is not; each gets its own band beside the weekend's.
-TEST(ChartDataSpans, HolidaysOfTheCalendarAreShadedBesideTheWeekends) {
-  const DateNumber thu = day(2023, 4, 6);
-  const ATRTable table =
-      test::tableOf(dayLines("EAS1", thu, ramp(1, 0)) + dayLines("EAS1", thu + 5, ramp(1, 0)));
-  LineChart chart = hourlyVolumeChart(table, pick(table, {0}, {0, 1}), SeriesKind::Line);
-  shadeHolidays(chart, HolidayCalendar());
-  ASSERT_EQ(chart.shaded.size(), 1u);
-  shadeHolidays(chart, *HolidayCalendar::builtIn("de-be"));
-  EXPECT_EQ(chart.shaded, (std::vector<ShadedSpan>{{thu + 2, thu + 4, SpanKind::Weekend},
-                                                   {thu + 1, thu + 2, SpanKind::Holiday},
-                                                   {thu + 4, thu + 5, SpanKind::Holiday}}));
-  LineChart daily =
-      dailyVolumeChart(table, pick(table, {0}, {0, 1}), SeriesKind::Line, CheckResults());
-  shadeHolidays(daily, *HolidayCalendar::builtIn("de-be"));
-  EXPECT_EQ(daily.shaded.back(), (ShadedSpan{thu + 3.5, thu + 4.5, SpanKind::Holiday}));
-}
-
 // A flagged day whose neighbours the table lacks still gets a week: the axis, the period in the
 // title and the weekend of the seven days.
 TEST(ChartDataSpans, FlagGraphSpansTheWeekAroundTheDay) {
@@ -247,40 +197,9 @@ TEST(ChartDataGaps, LineChartsGapAndBreak) {
       EXPECT_DOUBLE_EQ(points.back().x, c.breakAt);
     }
   }
-}
-
-// ZR01 counted 50 an hour on 3 and 4 January 2005 but nothing from 07:00 to 22:59 on the 3rd;
-// MH01 counted 50 an hour on the 3rd and only zeros in the morning of the 4th; HC01 only the
-// morning of the 3rd, in zeros: a gap, not a fault.
-TEST(ChartDataCritical, DailyGraphAndGridCarryThePickedCriticalDaysWithTheirReasons) {
-  test::Day zeroRun{};
-  zeroRun.fill(50);
-  std::fill(zeroRun.begin() + 7, zeroRun.begin() + 23, 0);
-  const test::Day steady = test::spread(24 * 50);
-  const ATRTable table = test::tableOf(
-      dayLines("ZR01", day(2005, 1, 3), zeroRun) + dayLines("ZR01", day(2005, 1, 4), steady) +
-      dayLines("MH01", day(2005, 1, 3), steady) +
-      test::countLine('1', "010405", "MH01", test::rising(0, 0)) + "\r\n" +
-      test::countLine('2', "010405", "MH01", test::rising(50, 0)) + "\r\n" +
-      test::countLine('1', "010305", "HC01", test::rising(0, 0)) + "\r\n");
-  const CheckResults checks = runDataChecks(table);
-  const CriticalDay zeros{0, day(2005, 1, 3), "ZERO_RUN: 16 zero hours from 07:00"};
-  const std::string halfZero = "ZERO_RUN: 12 zero hours from 00:00";
-  const struct {
-    PlotSelection selection;
-    std::vector<CriticalDay> expected;
-  } cases[] = {
-      {pick(table, {0, 1}, {1, 0}), {zeros, {1, day(2005, 1, 4), halfZero}}},
-      {pick(table, {1}, {0, 1}), {{0, day(2005, 1, 4), halfZero}}},  // rows count picked stations
-      {pick(table, {0}, {1}), {}},
-      {pick(table, {2}, {0}), {}},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(dailyVolumeChart(table, c.selection, SeriesKind::Line, checks).criticalDays,
-              c.expected);
-    EXPECT_EQ(volumeColorGrid(table, c.selection, checks).criticalDays, c.expected);
-  }
-  EXPECT_TRUE(volumeColorGrid(table, cases[0].selection, CheckResults()).criticalDays.empty());
+  // The period, which the title and the shading follow, runs in calendar order.
+  EXPECT_EQ(hourlyVolumeChart(table, pick(table, {0}, {0, 1}), SeriesKind::Line).period,
+            (DayRange{day(2005, 1, 3), day(2005, 1, 6)}));
 }
 
 }  // namespace
