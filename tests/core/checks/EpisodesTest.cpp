@@ -99,9 +99,6 @@ TEST(Completeness, CountsCompleteIncompleteFaultyDaysAndTheLongestGap) {
     EXPECT_EQ(row.longestGap, c.longestGap) << c.days;
     EXPECT_EQ(row.lastComplete ? isoDate(*row.lastComplete) : "", c.lastComplete) << c.days;
   }
-  EXPECT_EQ(BuildCompletenessCsvText(daysOf("V.MZV")),
-            "station,days,complete_days,complete_pct,incomplete_days,faulty_days,"
-            "longest_gap_days,last_complete_date\nS,5,3,60.0,1,1,2,2023-01-05\n");
   const StationCompleteness months = computeCompleteness(daysOf("VVMV", "2023-01-30")).at(0);
   ASSERT_EQ(months.months.size(), 2u);
   EXPECT_EQ(months.months[0].counts, (CompletenessCounts{2, 2, 0, 0}));
