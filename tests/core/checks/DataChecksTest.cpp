@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "core/checks/CheckReport.h"
@@ -137,15 +136,6 @@ TEST(MonthFlags, NameTheWeekdayWithoutAValidDay) {
             "AADT_YEAR 0");
   EXPECT_TRUE(checkCountsLine(countByCode(selectFlags(r, {Severity::Critical})))
                   .starts_with("1 flag: MISSING_HOURS 0, ZERO_RUN 1,"));
-}
-
-// The summary's day counts: a faulty day is a complete one with a critical flag; a partly
-// counted day carries MISSING_HOURS, critical, and stays an incomplete day only.
-TEST(DayCountsOfChecks, FaultyDaysAreTheCompleteOnesWithACriticalFlag) {
-  const CheckResults r = checkJanuary(
-      {{2, k1000}, {3, withHours(k1000, 14, 20, 0)}, {4, withHours(k1000, 12, 23, kOff)}});
-  const ostrilo::DayCounts c = r.dayCounts();
-  EXPECT_EQ(std::tuple(c.complete, c.incomplete, c.faulty), std::tuple(2, 1, 1));
 }
 
 }  // namespace

@@ -49,16 +49,6 @@ TEST(CountExports, SummaryAndAboutSheetCountWhatWasRead) {
   EXPECT_EQ(aboutStations(table, b1, 2023, {}).dateCount, 2);
 }
 
-TEST(CountExports, TrimmedStatsHaveNoBlanks) {
-  StatResults rows(1);
-  rows[0].AtrId = "B1";
-  rows[0].ADT = 1200;
-  rows[0].Days = 1;
-  const TableExport trimmed = trimmedStatsExport(statsExport(rows, nullptr));
-  EXPECT_EQ(buildCsvText(trimmed.table, trimmed.format),
-            "ATR ID,ADT,Min DT,Max DT,SD,AWDDT,AWEDT,Days\r\nB1,1200,,,,,,1\r\n");
-}
-
 TEST(CountExports, CountsTheLinesThatAreNotBlank) {
   const test::ScratchDir dir;
   const std::vector<std::string> paths = {dir.write("a.dat", "one\r\n   \r\ntwo\rthree\n\n"),
