@@ -104,9 +104,4 @@ std::string BuildEpisodesCsvText(const CheckResults& results) {
   return buildCsvText(episodesExport(episodes, results.stations(), nullptr).table);
 }
 
-std::string BuildCompletenessCsvText(const CheckResults& results) {
-  return buildCsvText(
-      completenessExport(computeCompleteness(results), results.stations(), nullptr).table);
-}
-
 }  // namespace ostrilo

@@ -26,9 +26,7 @@ class StationRegister;
                                              std::span<const std::string> stations,
                                              const StationRegister* names);
 
-// What `check --episodes` and `check --completeness` write: the CSV of the exports above over
-// the checks of a whole table, every station in list order.
+// The CSV of the episodes export over the checks of a whole table, every station in list order.
 [[nodiscard]] std::string BuildEpisodesCsvText(const CheckResults& results);
-[[nodiscard]] std::string BuildCompletenessCsvText(const CheckResults& results);
 
 }  // namespace ostrilo

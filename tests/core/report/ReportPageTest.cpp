@@ -138,6 +138,14 @@ TEST(ReportPages, AWholeYearOverItsValidDays) {
   EXPECT_NEAR(*year.aadt, 10000, 1e-6);
   EXPECT_EQ(*year.v30, hours[29]);
   EXPECT_NEAR(*year.k30Pct, 100.0 * hours[29] / *year.aadt, 1e-9);
+  // The year's weekday peaks follow the windows asked: of the synthetic day's shares, 08:00
+  // (7.0 %) leads 8-12 and 14:00 (5.8 %) leads 12-15.
+  const ReportYear late =
+      reportPages(table, runDataChecks(table), picked, {}, nullptr, {PeakWindows{8, 12, 12, 15}})
+          .at(0)
+          .annual.at(0);
+  ASSERT_TRUE(late.weekdayAm && late.weekdayPm);
+  EXPECT_EQ(std::pair(late.weekdayAm->hour, late.weekdayPm->hour), std::pair(8, 14));
 }
 
 TEST(WholeYears, OnlyYearsFromTheFirstOfJanuaryToTheLastOfDecember) {
