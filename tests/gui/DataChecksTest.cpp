@@ -68,33 +68,26 @@ class DataChecksWindowTest : public MainWindowTest {
   frmDataChecks* checks = nullptr;
 };
 
-constexpr int kAll = 0;
 constexpr int kCritical = 1;
 
 // The window opens on episodes without MISSING_HOURS; AAAA's two dead days (31st, 4th not
-// picked) and BBBB's are one ZERO_DAY episode each, and a double-click draws the episode.
-TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndDrawsAnEpisode) {
+// picked) and BBBB's are one ZERO_DAY episode each, and Copy gives the selected episode.
+TEST_F(DataChecksWindowTest, OpensOnEpisodesWithoutIncompleteDaysAndCopiesTheSelectedOne) {
   ASSERT_TRUE(checks->showsEpisodes());
   const QStringList episodes = rowTexts(*checks->lvEpisodes, {0, 1, 2, 4});
-  EXPECT_FALSE(episodes.join(' ').contains("MISSING_HOURS"));
   EXPECT_TRUE(episodes.contains("AAAA 12/31/2004,Fr 12/31/2004,Fr ZERO_DAY"))
       << episodes.join('|').toStdString();
-  EXPECT_EQ(checks->lblShown->text(), QStringLiteral("%1 episodes of %2 flagged days shown")
-                                          .arg(episodes.size())
-                                          .arg(episodes.size()));
-  checks->chkMissingHours->setChecked(true);
-  EXPECT_EQ(checks->lvEpisodes->topLevelItemCount(), episodes.size() + 1);
-  checks->lvEpisodes->sortByColumn(1, Qt::AscendingOrder);  // BBBB's 30th is no longer third
+  QApplication::clipboard()->clear();
   for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
     QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
-    if (row->text(0) == "BBBB" && row->text(4) == "ZERO_DAY") {
-      emit checks->lvEpisodes->itemDoubleClicked(row, 0);
-    }
+    row->setSelected(row->text(0) == "AAAA" && row->text(4) == "ZERO_DAY");
   }
-  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
-  const auto hours = openWindows<frmGraphL>().front()->TChart1->graph(0)->data();
-  EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));  // three days before the 30th
-  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
+  checks->cmdCopy->click();
+  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
+      "AAAA\t12/31/2004,Fr\t12/31/2004,Fr\t1\tZERO_DAY\tCritical\t"))
+      << QApplication::clipboard()->text().toStdString();
+  checks->chkMissingHours->setChecked(true);
+  EXPECT_EQ(checks->lvEpisodes->topLevelItemCount(), episodes.size() + 1);
 }
 
 TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
@@ -104,7 +97,6 @@ TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
                   .startsWith("3 stations; 8 dates, 12/28/2004 to 1/4/2005; 16 complete days (4 "
                               "with a critical fault); 1 incomplete day; 180 hours not counted; "));
   filter(kAll, kAll, kAll);
-  EXPECT_TRUE(checks->lblShown->text().endsWith(" rows (days) shown"));
   EXPECT_TRUE(checks->lblCounts->text().contains("MISSING_HOURS 1, ZERO_RUN 0, ZERO_DAY 2,"))
       << checks->lblCounts->text().toStdString();
   const struct {
@@ -130,8 +122,9 @@ TEST_F(DataChecksWindowTest, ShowsThePickedFlagsAndNarrowsThemByEachFilter) {
   EXPECT_EQ(rows(), QStringList({"BBBB 12/30/2004,Th ZERO_DAY"}));
 }
 
-// As text, "1/3/2005" would come first.
-TEST_F(DataChecksWindowTest, SortsDatesByDateAndCopiesTheSelectedRowsInTheShownOrder) {
+// As text, "1/3/2005" would come first. A code's box alone narrows the rows; the copy follows
+// the columns as shown, the register's name beside the station.
+TEST_F(DataChecksWindowTest, SortsDatesByDateAndCopiesTheSelectedRowsAsShown) {
   filter(kAll, kCritical, kAll);
   QHeaderView* header = checks->lvFlags->header();
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
@@ -141,6 +134,16 @@ TEST_F(DataChecksWindowTest, SortsDatesByDateAndCopiesTheSelectedRowsInTheShownO
   EXPECT_EQ(QApplication::clipboard()->text(),
             "BBBB\t12/30/2004,Th\tZERO_DAY\tCritical\tall 24 hours zero\n"
             "AAAA\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 to 23:59)\n");
+
+  checks->setExportAbout({}, std::make_shared<const StationRegister>(
+                                 StationRegister::parse("station,name\nAAAA,North Rd\n", "r")));
+  checks->lstCodes->findItems("ZERO_DAY", Qt::MatchExactly).at(0)->setCheckState(Qt::Unchecked);
+  EXPECT_EQ(rows(), QStringList{"AAAA 1/3/2005,Mo MISSING_HOURS"});
+  checks->lvFlags->topLevelItem(0)->setSelected(true);
+  checks->cmdCopy->click();
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            "AAAA\tNorth Rd\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 "
+            "to 23:59)\n");
 }
 
 TEST_F(DataChecksWindowTest, ExportsTheShownFlagsAsTheChecksFile) {
@@ -156,37 +159,26 @@ TEST_F(DataChecksWindowTest, ExportsTheShownFlagsAsTheChecksFile) {
   EXPECT_EQ(toolkit.messages, std::vector{information("Done.")});
 }
 
-// Sorted by date, the top row is BBBB's 30th, the third of the results; three days on each
-// side are the 27th, before the table, to the 2nd.
+// Sorted by date, BBBB's 30th comes first in either view (as text, AAAA's 1/3/2005 would);
+// three days on each side are the 27th, before the table, to the 2nd.
 TEST_F(DataChecksWindowTest, DoubleClickOpensTheHourlyGraphOfTheWeekAroundTheRowsDay) {
   filter(kAll, kCritical, kAll);
-  checks->lvFlags->sortByColumn(1, Qt::AscendingOrder);
-  ASSERT_EQ(rows().front(), "BBBB 12/30/2004,Th ZERO_DAY");
-  emit checks->lvFlags->itemDoubleClicked(checks->lvFlags->topLevelItem(0), 0);
-  ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
-  const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
-  ASSERT_EQ(plot.graphCount(), 1);
-  EXPECT_EQ(plot.graph(0)->name(), "BBBB");
-  const auto hours = plot.graph(0)->data();
-  ASSERT_EQ(hours->size(), 6 * kHoursPerDay);
-  EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
-  EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
-}
-
-// A code's box alone narrows the rows; the copy follows the columns as shown, the register's
-// name beside the station.
-TEST_F(DataChecksWindowTest, ACodeBoxAloneNarrowsAndCopyKeepsTheShownColumns) {
-  checks->setExportAbout({}, std::make_shared<const StationRegister>(
-                                 StationRegister::parse("station,name\nAAAA,North Rd\n", "r")));
-  filter(kAll, kCritical, kAll);
-  checks->lstCodes->findItems("ZERO_DAY", Qt::MatchExactly).at(0)->setCheckState(Qt::Unchecked);
-  EXPECT_EQ(rows(), QStringList{"AAAA 1/3/2005,Mo MISSING_HOURS"});
-  EXPECT_FALSE(checks->lvEpisodes->isColumnHidden(7)) << "the episodes name their stations too";
-  checks->lvFlags->topLevelItem(0)->setSelected(true);
-  checks->cmdCopy->click();
-  EXPECT_EQ(QApplication::clipboard()->text(),
-            "AAAA\tNorth Rd\t1/3/2005,Mo\tMISSING_HOURS\tCritical\t12 hours not counted (12:00 "
-            "to 23:59)\n");
+  for (QTreeWidget* list : {checks->lvEpisodes, checks->lvFlags}) {
+    SCOPED_TRACE(list->objectName().toStdString());
+    checks->cmbView->setCurrentIndex(list == checks->lvFlags ? 1 : 0);
+    list->sortByColumn(1, Qt::AscendingOrder);
+    ASSERT_EQ(list->topLevelItem(0)->text(0), "BBBB");
+    emit list->itemDoubleClicked(list->topLevelItem(0), 0);
+    ASSERT_EQ(openWindows<frmGraphL>().size(), 1u);
+    const QCustomPlot& plot = *openWindows<frmGraphL>().front()->TChart1;
+    ASSERT_EQ(plot.graphCount(), 1);
+    EXPECT_EQ(plot.graph(0)->name(), "BBBB");
+    const auto hours = plot.graph(0)->data();
+    ASSERT_EQ(hours->size(), 6 * kHoursPerDay);
+    EXPECT_EQ(hours->constBegin()->key, timeKey(day(2004, 12, 28)));
+    EXPECT_EQ((hours->constEnd() - 1)->key, timeKey(day(2005, 1, 2)) + 23 * kSecondsPerHour);
+    openWindows<frmGraphL>().front()->close();
+  }
 }
 
 // Of the picked stations, by hand: AAAA has 7 complete days of the table's 8, the 3rd
@@ -202,18 +194,6 @@ TEST_F(DataChecksWindowTest, CompletenessCountsThePickedStationsDays) {
   EXPECT_EQ(std::pair(grid.rowCount(), cells.join(' ')),
             std::pair(2, QString("AAAA 8 7 87.5 1 2 1 1/4/2005,Tu 4 3")));
   opened.front()->close();
-}
-
-TEST_F(DataChecksWindowTest, CopyInTheEpisodesViewGivesTheSelectedEpisode) {
-  QApplication::clipboard()->clear();
-  for (int r = 0; r < checks->lvEpisodes->topLevelItemCount(); ++r) {
-    QTreeWidgetItem* row = checks->lvEpisodes->topLevelItem(r);
-    row->setSelected(row->text(0) == "AAAA" && row->text(4) == "ZERO_DAY");
-  }
-  checks->cmdCopy->click();
-  EXPECT_TRUE(QApplication::clipboard()->text().startsWith(
-      "AAAA\t12/31/2004,Fr\t12/31/2004,Fr\t1\tZERO_DAY\tCritical\t"))
-      << QApplication::clipboard()->text().toStdString();
 }
 
 }  // namespace
