@@ -126,7 +126,8 @@ void fillTrendList(QTreeWidget& list, const std::vector<TrendYear>& rows, const 
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TrendYear& row = rows[i];
     auto* item = new FigureItem;
-    // A road is named by the register, in its own encoding; a station by its id's bytes.
+    // A road's name is register text, shown as the register's other texts; a station by its id's
+    // bytes.
     item->setText(0, ofRoads ? fromCoreText(row.station) : stationText(row.station));
     item->setData(0, rowIndexRole(), static_cast<qulonglong>(i));
     item->setFigure(1, row.year, QString::number(row.year));

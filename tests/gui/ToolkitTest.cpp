@@ -15,6 +15,17 @@
 namespace ostrilo::test {
 namespace {
 
+FileDialogSettings dialog(const QString& title, const QString& filter, int firstFilter = 1,
+                          const QString& extension = {}, unsigned flags = 0) {
+  FileDialogSettings settings;
+  settings.title = title;
+  settings.filter = filter;
+  settings.firstFilter = firstFilter;
+  settings.defaultExtension = extension;
+  settings.flags = flags;
+  return settings;
+}
+
 // Answers the real dialogs as a user would: whenever a new modal window is in front, the next
 // step gets it. One without a step is cancelled and noted, so that an unexpected dialog fails
 // the test instead of waiting for a click forever.
@@ -100,11 +111,11 @@ TEST(QtToolkit, OpenDialogShowsTheFilterAskedForAndAnswersTheChoiceOrNothing) {
        {std::pair(1, "All files (*.*)"), std::pair(2, "ATR*.dat files")}) {
     QString shown;
     const DialogDriver driver{choose(path, &shown)};
-    EXPECT_EQ(toolkit.openFileName(nullptr, {"Open", kFilter, first, "dat"}), path);
+    EXPECT_EQ(toolkit.openFileName(nullptr, dialog("Open", kFilter, first, "dat")), path);
     EXPECT_EQ(shown, description);
   }
   const DialogDriver driver{cancel()};
-  EXPECT_EQ(toolkit.openFileName(nullptr, {"Open", kFilter}), std::nullopt);
+  EXPECT_EQ(toolkit.openFileName(nullptr, dialog("Open", kFilter)), std::nullopt);
 }
 
 TEST(QtToolkit, OpenManyDialogAnswersEveryChosenFileInOrder) {
@@ -117,7 +128,8 @@ TEST(QtToolkit, OpenManyDialogAnswersEveryChosenFileInOrder) {
     choose(QStringLiteral("\"%1\" \"%2\"").arg(first, second))(w);
   };
   const DialogDriver driver{chooseBoth};
-  EXPECT_EQ(QtToolkit().openFileNames(nullptr, {"Open", kFilter}), QStringList({first, second}));
+  EXPECT_EQ(QtToolkit().openFileNames(nullptr, dialog("Open", kFilter)),
+            QStringList({first, second}));
 }
 
 // Choosing an existing file asks before replacing it only when the command wants that asked;
@@ -126,7 +138,7 @@ TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
   const ScratchDir scratch;
   const QString old = QString::fromStdString(scratch.write("old.csv", "x"));
   const auto save = [](unsigned flags) {
-    return QtToolkit().saveFileName(nullptr, {"Save", "*.csv files|*.csv", 1, "csv", flags});
+    return QtToolkit().saveFileName(nullptr, dialog("Save", "*.csv files|*.csv", 1, "csv", flags));
   };
   QStringList asked;
   {
@@ -156,9 +168,10 @@ TEST(QtToolkit, SaveDialogAsksBeforeReplacingOnlyWhenTold) {
     emit types->textActivated(types->currentText());  // as a user's pick does
     choose(QString::fromStdString(scratch.file("book")))(w);
   }};
-  EXPECT_EQ(QtToolkit().saveFileName(
-                nullptr, {"Save", "*.csv files|*.csv|Excel workbook (*.xlsx)|*.xlsx", 1, "csv", 0}),
-            QString::fromStdString(scratch.file("book.xlsx")));
+  EXPECT_EQ(
+      QtToolkit().saveFileName(
+          nullptr, dialog("Save", "*.csv files|*.csv|Excel workbook (*.xlsx)|*.xlsx", 1, "csv", 0)),
+      QString::fromStdString(scratch.file("book.xlsx")));
 }
 
 TEST(QtToolkit, MessageBoxShowsTheTextWithPlainLineBreaksUnderItsTitleAndIcon) {

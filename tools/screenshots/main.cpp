@@ -204,9 +204,12 @@ int main(int argc, char* argv[]) {
   ok = annual != nullptr && save(annual, out.filePath(QStringLiteral("annual-figures.png"))) && ok;
   if (annual != nullptr && !annual->rows().empty()) {
     ok = save(annual->openDetail(0), out.filePath(QStringLiteral("annual-detail.png"))) && ok;
+    // Only a register with roads offers the view.
     annual->setView(ostrilo::frmAnnual::kRoadYears);
-    ok = save(annual, out.filePath(QStringLiteral("annual-road-years.png"))) && ok;
-    annual->setView(ostrilo::frmAnnual::kStations);
+    if (annual->view() == ostrilo::frmAnnual::kRoadYears) {
+      ok = save(annual, out.filePath(QStringLiteral("annual-road-years.png"))) && ok;
+      annual->setView(ostrilo::frmAnnual::kStations);
+    }
   }
   // The checks as days, the completeness table, and the expand dialog with every station.
   for (QWidget* top : QApplication::topLevelWidgets()) {
