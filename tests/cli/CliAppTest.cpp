@@ -207,16 +207,23 @@ TEST_F(CliTest, CheckWritesTheFlagsThatPassAndCountsThem) {
   EXPECT_TRUE(picked.err.ends_with(", AADT_YEAR 0\n")) << picked.err;
 }
 
-// Expand takes every station outside the group, the table's first too: SHRT's first day again
-// ahead of the year makes it the first. SYN1's half day of 2024 would make a group of that year
-// without --year. SHRT's Thursday with eight dead morning hours has a critical flag, so it is no
-// valid day of the estimate, nor of the factors when a calendar's holidays are left out too.
+// Expand takes every station outside the group, the first and the last: SHRT's first day again
+// ahead of the year makes it the first, and TAIL counts as SHRT did after the year. SYN1's half
+// day of 2024 would make a group of that year without --year. SHRT's Thursday with eight dead
+// morning hours has a critical flag, so it is no valid day of the estimate; nor is SYN1's Monday
+// 2 January, dead likewise, a valid day of the factors, with or without a calendar's holidays.
 TEST_F(CliTest, ExpandEstimatesTheStationsOutsideTheGroupOfTheYear) {
+  test::Day deadMorning = spread(8000);
+  std::fill_n(deadMorning.begin(), 8, 0);
   const std::string input =
-      dir.write("y.dat", dayLines("SHRT", day(2023, 3, 14), spread(9650)) + yearAndShortCount());
+      dir.write("y.dat", dayLines("SHRT", day(2023, 3, 14), spread(9650)) + yearAndShortCount() +
+                             dayLines("TAIL", day(2023, 3, 14), spread(9650)) +
+                             dayLines("TAIL", day(2023, 3, 15), spread(9800)) +
+                             dayLines("SYN1", day(2023, 1, 2), deadMorning));
   EXPECT_EQ(runArgs({"expand", "--group", "SYN1", "--year", "2023", input}).out,
             "station,year,group,left_out,days,est_aadt,days_used\n"
-            "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
+            "SHRT,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n"
+            "TAIL,2023,SYN1,,2,9987,2023-03-14 2023-03-15\n");
   const std::string christmas = dir.write("hol.csv", "2022-12-25,Christmas Day\n");
   EXPECT_EQ(runArgs({"factors", "--holidays", christmas, "--exclude-holidays", input}).out,
             runArgs({"factors", input}).out);

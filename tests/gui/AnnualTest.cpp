@@ -334,6 +334,10 @@ TEST_F(AnnualTest, GroupsSideBySideMarkCellsAboveTheUsersCvAndSayWhyNoEstimate) 
     EXPECT_EQ(row.text(7), "n/a");
     EXPECT_NE(row.text(8).indexOf("2 are needed"), -1) << row.text(8).toStdString();
   }
+  // The file holds each station's group and note, as the window does.
+  const std::string path = scratch.file("groups.csv");
+  expand.exportTo(QString::fromStdString(path));
+  EXPECT_NE(readBytes(path).find(",factor_group,note\n"), std::string::npos) << readBytes(path);
 }
 
 // The change against the year before and the growth since the first year, each in its column.
