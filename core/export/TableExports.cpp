@@ -307,8 +307,11 @@ TableExport factorsExport(const std::vector<StationYear>& rows, const StationReg
            "dow: 1 = Monday .. 7 = Sunday; n: valid days behind the value"}};
 }
 
-TableExport expandExport(std::span<const ShortCountEstimate> estimates,
-                         const StationRegister* names) {
+namespace {
+
+// The estimates' table; by groups, two columns more from the run's own rows.
+TableExport estimatesExport(std::span<const ShortCountEstimate> estimates,
+                            const StationRegister* names, const GroupExpansion* run) {
   ExportTable out;
   out.title = "Short-count estimates";
   addColumns(out, {{"station", ColumnKind::Text}});
@@ -319,7 +322,10 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
                    {"days", ColumnKind::Integer},
                    {"est_aadt", ColumnKind::Integer},
                    {"days_used", ColumnKind::Text}});
-  for (const ShortCountEstimate& estimate : estimates) {
+  if (run != nullptr)
+    addColumns(out, {{"factor_group", ColumnKind::Text}, {"note", ColumnKind::Text}});
+  for (std::size_t r = 0; r < estimates.size(); ++r) {
+    const ShortCountEstimate& estimate = estimates[r];
     std::vector<ExportCell> cells{estimate.station};
     cells.emplace_back(double(estimate.year));
     if (estimate.group != nullptr) {
@@ -333,6 +339,10 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
     std::vector<std::string> days;
     for (const DateNumber day : estimate.daysUsed) days.push_back(isoDate(day));
     cells.emplace_back(joined(days, " "));
+    if (run != nullptr) {
+      cells.emplace_back(run->estimates[r].group);
+      cells.emplace_back(run->estimates[r].reason);
+    }
     out.addRow(std::move(cells), entryOf(names, estimate.station));
   }
   return {std::move(out),
@@ -342,25 +352,17 @@ TableExport expandExport(std::span<const ShortCountEstimate> estimates,
            "F(month, day of week)"}};
 }
 
+}  // namespace
+
+TableExport expandExport(std::span<const ShortCountEstimate> estimates,
+                         const StationRegister* names) {
+  return estimatesExport(estimates, names, nullptr);
+}
+
 TableExport groupedExpandExport(const GroupExpansion& run, const StationRegister* names) {
   std::vector<ShortCountEstimate> estimates;
   for (const GroupedEstimate& e : run.estimates) estimates.push_back(e.estimate);
-  TableExport plain = expandExport(estimates, names);
-  const ExportTable& from = plain.table;
-  ExportTable to{from.title,         from.columns,       {}, from.names,
-                 from.registerBegin, from.registerTexts, {}};
-  to.columns.push_back({"factor_group", ColumnKind::Text});
-  to.columns.push_back({"note", ColumnKind::Text});
-  const std::size_t own = from.ownColumns();
-  for (std::size_t r = 0; r < from.rowCount(); ++r) {
-    std::vector<ExportCell> cells(from.cells.begin() + static_cast<std::ptrdiff_t>(r * own),
-                                  from.cells.begin() + static_cast<std::ptrdiff_t>((r + 1) * own));
-    cells.emplace_back(run.estimates[r].group);
-    cells.emplace_back(run.estimates[r].reason);
-    to.addRow(std::move(cells), r < from.rowEntries.size() ? from.rowEntries[r] : nullptr);
-  }
-  plain.table = std::move(to);
-  return plain;
+  return estimatesExport(estimates, names, &run);
 }
 
 TableExport checksExport(std::span<const CheckFlag> flags, std::span<const std::string> stations,

@@ -23,6 +23,7 @@
 #include "core/table/ATRTable.h"
 #include "gui/annual/frmAnnual.h"
 #include "gui/annual/frmAnnualDetail.h"
+#include "gui/annual/frmYearChart.h"
 #include "gui/charts/frmWeeklyProfile.h"
 #include "gui/checks/frmDataChecks.h"
 #include "gui/main/ListTools.h"
@@ -208,6 +209,7 @@ int main(int argc, char* argv[]) {
     annual->setView(ostrilo::frmAnnual::kRoadYears);
     if (annual->view() == ostrilo::frmAnnual::kRoadYears) {
       ok = save(annual, out.filePath(QStringLiteral("annual-road-years.png"))) && ok;
+      ok = save(annual->openYearChart(), out.filePath(QStringLiteral("road-year-chart.png"))) && ok;
       annual->setView(ostrilo::frmAnnual::kStations);
     }
   }
